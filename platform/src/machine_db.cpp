@@ -1,0 +1,252 @@
+// One SQLite connection per thread to the current machine root. Separate processes share the
+// database through SQLite's own locking: write-ahead logging lets readers go on while one writer
+// writes, and a busy wait (rather than an immediate SQLITE_BUSY) covers the short write locks.
+#include "machine_db.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <stdexcept>
+
+#include "utf16.h"
+
+namespace palvex::db {
+namespace {
+
+constexpr int kBusyWaitMilliseconds = 30000;
+
+std::vector<const char*>& SchemaParts() {
+    static std::vector<const char*> parts;
+    return parts;
+}
+
+std::mutex& SchemaMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+[[noreturn]] void Fail(sqlite3* db, const char* what) {
+    throw std::runtime_error(std::string("machine database: ") + what + ": " + (db ? sqlite3_errmsg(db) : "no connection"));
+}
+
+void Exec(sqlite3* db, const char* sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        std::string text = message ? message : sqlite3_errmsg(db);
+        sqlite3_free(message);
+        throw std::runtime_error(std::string("machine database: ") + text);
+    }
+}
+
+sqlite3* OpenDatabase(const std::filesystem::path& root) {
+    std::filesystem::create_directories(root);
+    const std::filesystem::path file = root / "machine.db";
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        throw std::runtime_error("machine database: cannot open " + file.string() + ": " + text);
+    }
+    try {
+        sqlite3_busy_timeout(db, kBusyWaitMilliseconds);
+        sqlite3_extended_result_codes(db, 1);
+        Exec(db, "PRAGMA journal_mode=WAL");
+        Exec(db, "PRAGMA synchronous=NORMAL");
+        Exec(db, "PRAGMA foreign_keys=ON");
+        std::vector<const char*> parts;
+        {
+            std::lock_guard lock(SchemaMutex());
+            parts = SchemaParts();
+        }
+        Exec(db, "BEGIN IMMEDIATE");
+        try {
+            for (const char* sql : parts) Exec(db, sql);
+            Exec(db, "COMMIT");
+        } catch (...) {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    } catch (...) {
+        sqlite3_close_v2(db);
+        throw;
+    }
+    return db;
+}
+
+// This thread's connection. A connection inherited through fork belongs to the parent: the child
+// neither uses nor closes it.
+struct Connection {
+    sqlite3* db = nullptr;
+    std::filesystem::path root;
+    uint64_t generation = 0;
+    pid_t pid = 0;
+    int transactionDepth = 0;
+
+    void Close() {
+        if (db && pid == getpid()) sqlite3_close_v2(db);
+        db = nullptr;
+        root.clear();
+        generation = 0;
+        transactionDepth = 0;
+    }
+    ~Connection() { Close(); }
+};
+
+thread_local Connection t_connection;
+
+sqlite3* ThreadConnection() {
+    Connection& c = t_connection;
+    if (c.db && c.pid != getpid()) {
+        c.db = nullptr;  // the parent's; left alone
+        c.transactionDepth = 0;
+    }
+    const uint64_t generation = RootGeneration();
+    if (c.db && c.generation == generation) return c.db;
+    if (c.db && c.transactionDepth > 0) return c.db;  // a transaction finishes on the root it began on
+    std::filesystem::path root = CurrentRoot();
+    if (c.db && c.root == root) {
+        c.generation = generation;
+        return c.db;
+    }
+    c.Close();
+    c.db = OpenDatabase(root);
+    c.root = std::move(root);
+    c.generation = generation;
+    c.pid = getpid();
+    return c.db;
+}
+
+}  // namespace
+
+SchemaPart::SchemaPart(const char* sql) {
+    std::lock_guard lock(SchemaMutex());
+    SchemaParts().push_back(sql);
+}
+
+void CreateDatabase(const std::filesystem::path& root) {
+    sqlite3_close_v2(OpenDatabase(root));
+}
+
+void CloseThreadConnection() {
+    if (t_connection.transactionDepth == 0) t_connection.Close();
+}
+
+Statement::Statement(const char* sql) : m_db(ThreadConnection()), m_stmt(nullptr) {
+    if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) Fail(m_db, "prepare");
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
+
+Statement& Statement::Bind(int index, int64_t value) {
+    if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK) Fail(m_db, "bind");
+    return *this;
+}
+
+Statement& Statement::Bind(int index, const std::u16string& text) {
+    return Bind(index, text::ToUtf8(text));
+}
+
+Statement& Statement::Bind(int index, const std::string& text) {
+    if (sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+        Fail(m_db, "bind");
+    return *this;
+}
+
+Statement& Statement::BindName(int index, const std::u16string& name) {
+    Bind(index, name);
+    return Bind(index + 1, FoldKey(name));
+}
+
+Statement& Statement::BindBlob(int index, const void* data, size_t size) {
+    // An empty value is an empty blob, never NULL.
+    const int rc = size == 0 ? sqlite3_bind_zeroblob(m_stmt, index, 0)
+                             : sqlite3_bind_blob64(m_stmt, index, data, size, SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK) Fail(m_db, "bind");
+    return *this;
+}
+
+Statement& Statement::BindNull(int index) {
+    if (sqlite3_bind_null(m_stmt, index) != SQLITE_OK) Fail(m_db, "bind");
+    return *this;
+}
+
+bool Statement::Step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    Fail(m_db, "step");
+}
+
+void Statement::Run() {
+    while (Step()) {
+    }
+}
+
+int64_t Statement::Int(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+std::string Statement::Text(int column) const {
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    return data ? std::string(data, static_cast<size_t>(size)) : std::string();
+}
+
+std::u16string Statement::Text16(int column) const {
+    return text::FromUtf8(Text(column));
+}
+
+std::vector<uint8_t> Statement::Blob(int column) const {
+    const auto* data = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, column));
+    const int size = sqlite3_column_bytes(m_stmt, column);
+    return data ? std::vector<uint8_t>(data, data + size) : std::vector<uint8_t>();
+}
+
+bool Statement::IsNull(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+void Transaction(const std::function<void()>& body) {
+    sqlite3* db = ThreadConnection();
+    Connection& c = t_connection;
+    if (c.transactionDepth > 0) {  // nested: part of the outer transaction
+        ++c.transactionDepth;
+        try {
+            body();
+        } catch (...) {
+            --c.transactionDepth;
+            throw;
+        }
+        --c.transactionDepth;
+        return;
+    }
+    Exec(db, "BEGIN IMMEDIATE");
+    c.transactionDepth = 1;
+    try {
+        body();
+        Exec(db, "COMMIT");
+    } catch (...) {
+        c.transactionDepth = 0;
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    c.transactionDepth = 0;
+}
+
+int64_t ChangedRows() {
+    return sqlite3_changes64(ThreadConnection());
+}
+
+int64_t LastInsertId() {
+    return sqlite3_last_insert_rowid(ThreadConnection());
+}
+
+std::string FoldKey(const std::u16string& name) {
+    return text::ToUtf8(text::Upcase(name));
+}
+
+}  // namespace palvex::db

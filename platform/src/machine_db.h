@@ -1,0 +1,86 @@
+// The machine's state database (internal to the platform library).
+//
+// One SQLite database, "machine.db" in the machine root, holds every piece of shared state. Each
+// platform file that keeps state declares its own tables with a SchemaPart at namespace scope;
+// the tables are created (IF NOT EXISTS) when a connection to a root is opened. Every call opens
+// no cache: it reads and writes the database, so separate processes see each other's writes.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace palvex::db {
+
+// Registers table definitions ("CREATE TABLE IF NOT EXISTS ..." statements, ';'-separated)
+// and optional default rows ("INSERT OR IGNORE ..."), run on every new connection.
+struct SchemaPart {
+    explicit SchemaPart(const char* sql);
+};
+
+// A prepared statement on this thread's connection. Binding indexes start at 1, columns at 0.
+// Every failure (including a database that stays busy past the wait) throws std::runtime_error.
+class Statement {
+public:
+    explicit Statement(const char* sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& Bind(int index, int64_t value);
+    Statement& Bind(int index, const std::u16string& text);  // stored as UTF-8 text
+    Statement& Bind(int index, const std::string& text);
+    Statement& BindBlob(int index, const void* data, size_t size);
+    Statement& BindNull(int index);
+    // Binds the UTF-16 text and, at index + 1, its FoldKey.
+    Statement& BindName(int index, const std::u16string& name);
+
+    // Next row: true while there is one. Throws std::runtime_error on database errors.
+    bool Step();
+    // Runs to completion (for writes).
+    void Run();
+
+    int64_t Int(int column) const;
+    std::u16string Text16(int column) const;
+    std::string Text(int column) const;
+    std::vector<uint8_t> Blob(int column) const;
+    bool IsNull(int column) const;
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt;
+};
+
+// Creates the root folder and its database (every SchemaPart) when missing, without switching
+// this thread's connection to it.
+void CreateDatabase(const std::filesystem::path& root);
+
+// Closes this thread's connection (it is reopened on next use). Called when the root changes and
+// before a machine folder is removed.
+void CloseThreadConnection();
+
+// Runs body inside one write transaction (BEGIN IMMEDIATE ... COMMIT, rolled back on exception).
+void Transaction(const std::function<void()>& body);
+
+// Number of rows the last write on this thread's connection changed.
+int64_t ChangedRows();
+
+// Row id of the last insert on this thread's connection.
+int64_t LastInsertId();
+
+// Case-insensitive key used for names the platform compares without regard to case
+// (printer names, registry paths, value names): the UTF-8 of the upper-cased text.
+std::string FoldKey(const std::u16string& name);
+
+// The process's current root and a number that changes whenever SetMachineRoot is called, so a
+// connection knows cheaply when it must check whether its root is still the current one.
+std::filesystem::path CurrentRoot();
+uint64_t RootGeneration();
+
+}  // namespace palvex::db

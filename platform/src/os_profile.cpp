@@ -1,0 +1,170 @@
+// The OS profile of the machine (one row of the machine database) and the system functions that
+// report it.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include <palvex/os_profile.h>
+#include <win/winosinfo.h>
+
+#include "api_guard.h"
+#include "machine_db.h"
+#include "utf16.h"
+
+namespace palvex {
+namespace {
+
+std::string Quoted(const std::u16string& text) {
+    std::string quoted = "'";
+    for (char c : text::ToUtf8(text)) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string SchemaSql() {
+    const OsProfile d;
+    std::string sql =
+        "CREATE TABLE IF NOT EXISTS os_profile ("
+        " id INTEGER PRIMARY KEY CHECK (id = 1),"
+        " major_version INTEGER NOT NULL, minor_version INTEGER NOT NULL, build_number INTEGER NOT NULL,"
+        " platform_id INTEGER NOT NULL, csd_version TEXT NOT NULL,"
+        " service_pack_major INTEGER NOT NULL, service_pack_minor INTEGER NOT NULL,"
+        " suite_mask INTEGER NOT NULL, product_type INTEGER NOT NULL, processor_architecture INTEGER NOT NULL,"
+        " user_ui_language INTEGER NOT NULL, system_ui_language INTEGER NOT NULL,"
+        " user_lang_id INTEGER NOT NULL, system_lang_id INTEGER NOT NULL,"
+        " ansi_code_page INTEGER NOT NULL, oem_code_page INTEGER NOT NULL, user_name TEXT NOT NULL);"
+        "INSERT OR IGNORE INTO os_profile VALUES (1";
+    for (uint64_t value : {uint64_t{d.majorVersion}, uint64_t{d.minorVersion}, uint64_t{d.buildNumber}, uint64_t{d.platformId}})
+        sql += ", " + std::to_string(value);
+    sql += ", " + Quoted(d.csdVersion);
+    for (uint64_t value : {uint64_t{d.servicePackMajor}, uint64_t{d.servicePackMinor}, uint64_t{d.suiteMask},
+                           uint64_t{d.productType}, uint64_t{d.processorArchitecture}, uint64_t{d.userUILanguage},
+                           uint64_t{d.systemUILanguage}, uint64_t{d.userLangId}, uint64_t{d.systemLangId},
+                           uint64_t{d.ansiCodePage}, uint64_t{d.oemCodePage}})
+        sql += ", " + std::to_string(value);
+    sql += ", " + Quoted(d.userName) + ")";
+    return sql;
+}
+
+const std::string& Schema() {
+    static const std::string sql = SchemaSql();
+    return sql;
+}
+
+const db::SchemaPart kOsProfileSchema(Schema().c_str());
+
+// The profile, or the defaults when the machine database cannot be read: these functions have no
+// way to report a failure.
+OsProfile ProfileOrDefaults() {
+    try {
+        return GetOsProfile();
+    } catch (...) {
+        return OsProfile{};
+    }
+}
+
+}  // namespace
+
+OsProfile GetOsProfile() {
+    db::Statement select(
+        "SELECT major_version, minor_version, build_number, platform_id, csd_version, service_pack_major,"
+        " service_pack_minor, suite_mask, product_type, processor_architecture, user_ui_language,"
+        " system_ui_language, user_lang_id, system_lang_id, ansi_code_page, oem_code_page, user_name"
+        " FROM os_profile WHERE id = 1");
+    OsProfile p;
+    if (!select.Step()) return p;
+    p.majorVersion = static_cast<DWORD>(select.Int(0));
+    p.minorVersion = static_cast<DWORD>(select.Int(1));
+    p.buildNumber = static_cast<DWORD>(select.Int(2));
+    p.platformId = static_cast<DWORD>(select.Int(3));
+    p.csdVersion = select.Text16(4);
+    p.servicePackMajor = static_cast<WORD>(select.Int(5));
+    p.servicePackMinor = static_cast<WORD>(select.Int(6));
+    p.suiteMask = static_cast<WORD>(select.Int(7));
+    p.productType = static_cast<BYTE>(select.Int(8));
+    p.processorArchitecture = static_cast<WORD>(select.Int(9));
+    p.userUILanguage = static_cast<LANGID>(select.Int(10));
+    p.systemUILanguage = static_cast<LANGID>(select.Int(11));
+    p.userLangId = static_cast<LANGID>(select.Int(12));
+    p.systemLangId = static_cast<LANGID>(select.Int(13));
+    p.ansiCodePage = static_cast<UINT>(select.Int(14));
+    p.oemCodePage = static_cast<UINT>(select.Int(15));
+    p.userName = select.Text16(16);
+    return p;
+}
+
+void SetOsProfile(const OsProfile& p) {
+    db::Statement replace(
+        "INSERT OR REPLACE INTO os_profile (id, major_version, minor_version, build_number, platform_id, csd_version,"
+        " service_pack_major, service_pack_minor, suite_mask, product_type, processor_architecture, user_ui_language,"
+        " system_ui_language, user_lang_id, system_lang_id, ansi_code_page, oem_code_page, user_name)"
+        " VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    replace.Bind(1, int64_t{p.majorVersion})
+        .Bind(2, int64_t{p.minorVersion})
+        .Bind(3, int64_t{p.buildNumber})
+        .Bind(4, int64_t{p.platformId})
+        .Bind(5, p.csdVersion)
+        .Bind(6, int64_t{p.servicePackMajor})
+        .Bind(7, int64_t{p.servicePackMinor})
+        .Bind(8, int64_t{p.suiteMask})
+        .Bind(9, int64_t{p.productType})
+        .Bind(10, int64_t{p.processorArchitecture})
+        .Bind(11, int64_t{p.userUILanguage})
+        .Bind(12, int64_t{p.systemUILanguage})
+        .Bind(13, int64_t{p.userLangId})
+        .Bind(14, int64_t{p.systemLangId})
+        .Bind(15, int64_t{p.ansiCodePage})
+        .Bind(16, int64_t{p.oemCodePage})
+        .Bind(17, p.userName)
+        .Run();
+}
+
+}  // namespace palvex
+
+using namespace palvex;
+
+BOOL GetVersionExW(LPOSVERSIONINFOW lpVersionInformation) {
+    const DWORD error = GuardedCall(ERROR_INVALID_FUNCTION, [&]() -> DWORD {
+        if (!lpVersionInformation) return ERROR_INVALID_PARAMETER;
+        const DWORD size = lpVersionInformation->dwOSVersionInfoSize;
+        if (size != sizeof(OSVERSIONINFOW) && size != sizeof(OSVERSIONINFOEXW)) return ERROR_INSUFFICIENT_BUFFER;
+        const OsProfile p = GetOsProfile();
+        OSVERSIONINFOW& info = *lpVersionInformation;
+        info.dwMajorVersion = p.majorVersion;
+        info.dwMinorVersion = p.minorVersion;
+        info.dwBuildNumber = p.buildNumber;
+        info.dwPlatformId = p.platformId;
+        std::memset(info.szCSDVersion, 0, sizeof(info.szCSDVersion));
+        const size_t length = std::min<size_t>(p.csdVersion.size(), std::size(info.szCSDVersion) - 1);
+        std::memcpy(info.szCSDVersion, p.csdVersion.data(), length * sizeof(WCHAR));
+        if (size == sizeof(OSVERSIONINFOEXW)) {
+            auto& ex = reinterpret_cast<OSVERSIONINFOEXW&>(info);
+            ex.wServicePackMajor = p.servicePackMajor;
+            ex.wServicePackMinor = p.servicePackMinor;
+            ex.wSuiteMask = p.suiteMask;
+            ex.wProductType = p.productType;
+            ex.wReserved = 0;
+        }
+        return ERROR_SUCCESS;
+    });
+    if (error != ERROR_SUCCESS) {
+        SetLastError(error);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+LANGID GetUserDefaultUILanguage(void) {
+    return ProfileOrDefaults().userUILanguage;
+}
+
+LANGID GetSystemDefaultUILanguage(void) {
+    return ProfileOrDefaults().systemUILanguage;
+}
+
+LANGID GetUserDefaultLangID(void) {
+    return ProfileOrDefaults().userLangId;
+}
+
+LANGID GetSystemDefaultLangID(void) {
+    return ProfileOrDefaults().systemLangId;
+}

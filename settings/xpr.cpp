@@ -16,9 +16,9 @@ size_t UnitLength(const void* text) {
     return length;
 }
 
-bool EqualExact(const void* text, LPCWSTR key) {
+bool EqualExact(const void* text, LPCWSTR key, size_t maxUnits) {
     for (size_t i = 0;; ++i) {
-        const WCHAR unit = UnitAt(text, i);
+        const WCHAR unit = i < maxUnits ? UnitAt(text, i) : 0;
         if (unit != key[i]) return false;
         if (!unit) return true;
     }

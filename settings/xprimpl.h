@@ -48,8 +48,8 @@ inline bool IsBadHandle(HANDLE handle) {
 // Wide strings that may stand at any address (a block's strings and names).
 WCHAR UnitAt(const void* text, size_t index);
 size_t UnitLength(const void* text);
-// Exact comparison with the NUL-terminated key.
-bool EqualExact(const void* text, LPCWSTR key);
+// Exact comparison with the NUL-terminated key; text ends at its NUL or after maxUnits characters.
+bool EqualExact(const void* text, LPCWSTR key, size_t maxUnits = SIZE_MAX);
 // Comparison ignoring case, with the platform's case rules; text ends at its NUL or after
 // maxUnits characters.
 bool EqualIgnoringCase(const void* text, size_t maxUnits, LPCWSTR key);

@@ -14,15 +14,15 @@ constexpr WCHAR kValueColumn[] = u"VALUE";
 // Index of the first column named name exactly, or XPR_NONE.
 WORD FindColumn(const XprTable* table, LPCWSTR name) {
     for (WORD i = 0; i < table->m_columnCount; ++i)
-        if (EqualExact(NameOf(&table->m_columns[i]), name)) return i;
+        if (EqualExact(NameOf(&table->m_columns[i]), name, XPR_NAME_CHARS)) return i;
     return XPR_NONE;
 }
 
 // The row key of row (null when the row has none or the table no "TAG" column).
 const void* RowKey(const XprTable* table, DWORD row) {
-    const WORD tag = table->m_columns[0].m_kind == XprColumnKind::STRING && EqualExact(NameOf(&table->m_columns[0]), kTagColumn)
-                         ? 0
-                         : FindColumn(table, kTagColumn);
+    if (!table->m_columnCount) return nullptr;
+    // Column 0 is the key column of every table the compiler writes; look further only if not.
+    const WORD tag = EqualExact(NameOf(&table->m_columns[0]), kTagColumn, XPR_NAME_CHARS) ? 0 : FindColumn(table, kTagColumn);
     if (tag == XPR_NONE || table->m_columns[tag].m_kind != XprColumnKind::STRING || !table->m_columns[tag].m_count) return nullptr;
     return PointerOf<const void>(LoadLink(RowAt(table, row) + table->m_columns[tag].m_offset));
 }
@@ -121,7 +121,7 @@ DWORD ResetRows(XprTable* table) {
         const XprColumn* column = &parent->m_columns[i];
         if (column->m_kind != XprColumnKind::XPDSTRUCT) continue;
         const XprTable* nested = NestedTable(parent, column);
-        if (!EqualIgnoringCase(NameOf(nested), XPR_NAME_CHARS, NameCopy(NameOf(table)).m_text)) continue;
+        if (!nested || !EqualIgnoringCase(NameOf(nested), XPR_NAME_CHARS, NameCopy(NameOf(table)).m_text)) continue;
         const BYTE* value = RowAt(parent, parent->m_currentRow) + column->m_offset;
         // A slice reaching past the nested table is cut at its last row.
         const WORD end = std::min(Load<WORD>(value + offsetof(XprStructValue, m_endRow)), table->m_rowCount);

@@ -6,19 +6,20 @@
 #include "library_fixture.h"
 #include "snmp_test_peers.h"
 
+// Found by argument lookup, so beside TRAYINFO.
+inline bool operator==(const TRAYINFO& a, const TRAYINFO& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
+
+inline std::ostream& operator<<(std::ostream& out, const TRAYINFO& t) {
+    return out << "{" << t.inputType << ", " << t.paperSizeIndex << ", " << t.feedSize << ", " << t.crossFeedSize << ", "
+               << t.mediaIndex << "}";
+}
+
 namespace {
 
 using namespace palvex::testing;
 using Trays = std::array<TRAYINFO, 4>;
 
 constexpr WCHAR kSettingsKey[] = u"Software\\Orlune\\VORTAN\\PrinterDriverData\\OLTKCOM";
-
-bool operator==(const TRAYINFO& a, const TRAYINFO& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
-
-std::ostream& operator<<(std::ostream& out, const TRAYINFO& t) {
-    return out << "{" << t.inputType << ", " << t.paperSizeIndex << ", " << t.feedSize << ", " << t.crossFeedSize << ", "
-               << t.mediaIndex << "}";
-}
 
 void SetSetting(const WCHAR* name, DWORD value, DWORD type = REG_DWORD) {
     HKEY key = nullptr;
@@ -122,6 +123,7 @@ TEST_F(TrayQuerySnmpdTest, AnEnterpriseObjectOfAnotherTypeFailsTheQuery) {
 // Answers every request with its own bindings (NULL values), the enterprise object with an empty
 // OCTET STRING: the request turned into a response.
 std::vector<Bytes> Echo(const Bytes& request, size_t index) {
+    if (request.size() < 16) return {};
     Bytes reply = request;
     reply[13] = 0xA2;
     if (index == 0) reply[reply.size() - 2] = 0x04;

@@ -51,7 +51,7 @@ WINBASEAPI DWORD GetAdaptersInfo(PIP_ADAPTER_INFO pAdapterInfo, ULONG* pOutBufLe
         CopyText(record.AdapterName, sizeof(record.AdapterName), adapter.name);
         CopyText(record.Description, sizeof(record.Description), adapter.description);
         record.AddressLength = static_cast<UINT>(std::min<size_t>(adapter.address.size(), MAX_ADAPTER_ADDRESS_LENGTH));
-        std::memcpy(record.Address, adapter.address.data(), record.AddressLength);
+        if (record.AddressLength > 0) std::memcpy(record.Address, adapter.address.data(), record.AddressLength);
         record.Index = adapter.index;
         record.Type = adapter.type;
         if (adapter.ipv4.empty()) {

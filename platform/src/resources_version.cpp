@@ -5,6 +5,7 @@
 // NUL-terminated key, padding to a 32-bit boundary, the value, padding, then the child nodes up to
 // the node's length. Boundaries are counted from the start of the block. The root's key is
 // "VS_VERSION_INFO" and its value the VS_FIXEDFILEINFO.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string_view>

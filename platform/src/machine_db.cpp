@@ -3,9 +3,12 @@
 // writes, and a busy wait (rather than an immediate SQLITE_BUSY) covers the short write locks.
 #include "machine_db.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <mutex>
 #include <stdexcept>
 
@@ -39,9 +42,31 @@ void Exec(sqlite3* db, const char* sql) {
     }
 }
 
+// Holds an exclusive advisory lock on a file beside the database while it lives. Switching a
+// fresh database to write-ahead logging needs an exclusive lock that SQLite may refuse at once
+// (without its busy wait) when another process is opening the same file, so the setup of a
+// connection runs under this lock.
+class SetupLock {
+public:
+    explicit SetupLock(const std::filesystem::path& file) : m_fd(open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+        if (m_fd >= 0)
+            while (flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~SetupLock() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    SetupLock(const SetupLock&) = delete;
+    SetupLock& operator=(const SetupLock&) = delete;
+
+private:
+    int m_fd;
+};
+
 sqlite3* OpenDatabase(const std::filesystem::path& root) {
     std::filesystem::create_directories(root);
     const std::filesystem::path file = root / "machine.db";
+    SetupLock setupLock(root / "machine.db.setup");
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {

@@ -115,6 +115,20 @@ TEST(SnmpMgrRequest, SendsTheSameRequestOncePerRetryWhenNoAnswerComes) {
     EXPECT_EQ(list[0].value.asnType, ASN_NULL);
 }
 
+TEST(SnmpMgrRequest, APortWithoutAnAgentTimesOut) {
+    uint16_t closedPort;
+    {
+        UdpAgent gone;  // its port is free again once it is gone; the refusals that come back are ignored
+        closedPort = gone.port();
+    }
+    ScopedAgentPort port(closedPort);
+    Session session("wombat", 20, 2);
+    VarBinds list{kName};
+    AsnInteger status = -1, index = -1;
+    EXPECT_EQ(SnmpMgrRequest(session.get(), SNMP_PDU_GET, list.get(), &status, &index), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(SNMP_MGMTAPI_TIMEOUT));
+}
+
 TEST(SnmpMgrRequest, TakesAnAnswerToAnyTryOfTheRequest) {
     UdpAgent agent([](const Bytes& request, size_t index) -> std::vector<Bytes> {
         if (index == 0) return {};

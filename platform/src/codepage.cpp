@@ -9,6 +9,8 @@
 #include <win/stringapiset.h>
 #include <win/winbase.h>
 
+#include "utf16.h"
+
 namespace {
 
 enum class Encoding { Utf8, Cp932, Cp1252, Unsupported };
@@ -79,21 +81,7 @@ bool EncodeUtf8(const WCHAR* text, size_t length, bool strict, std::string& out)
             if (strict) return false;
             cp = 0xFFFD;
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        palvex::text::AppendUtf8(out, cp);
     }
     return true;
 }

@@ -1,12 +1,16 @@
-// OpenPrinterW, ClosePrinter, GetPrinterDataW, SetPrinterDataW over the machine's spooler tables.
+// OpenPrinterW, ClosePrinter, GetPrinterDataW, SetPrinterDataW, GetPrinterW, GetPrinterDriverW and
+// the spooler's folders over the machine's spooler tables.
 // Each call reads or writes the database, so processes that open the same printer see each
 // other's writes at once.
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include <win/winspool.h>
 
 #include "api_guard.h"
 #include "handle_table.h"
+#include "printer_info_levels.h"
 #include "spooler_store.h"
 
 namespace palvex {
@@ -33,6 +37,97 @@ ACCESS_MASK MapPrinterAccess(ACCESS_MASK desired) {
     if (desired & GENERIC_EXECUTE) mapped |= PRINTER_EXECUTE;
     if (desired & GENERIC_ALL) mapped |= PRINTER_ALL_ACCESS;
     return mapped;
+}
+
+// Lays a structure and the strings it links to out in a caller's buffer: the structure first,
+// then the strings one after another. A first pass (no buffer) measures.
+class InfoWriter {
+public:
+    InfoWriter(LPBYTE buffer, size_t structSize) : m_buffer(buffer), m_used(structSize) {}
+
+    // The text's copy in the buffer; null for an empty text.
+    LPWSTR Add(const std::u16string& text) {
+        if (text.empty()) return nullptr;
+        return Place(text.data(), text.size() + 1);
+    }
+    // A NUL-separated list ended by a second NUL; null for an empty list.
+    LPWSTR AddList(const std::vector<std::u16string>& texts) {
+        if (texts.empty()) return nullptr;
+        std::u16string joined;
+        for (const auto& text : texts) {
+            joined += text;
+            joined += u'\0';
+        }
+        return Place(joined.data(), joined.size() + 1);
+    }
+    size_t used() const { return m_used; }
+
+private:
+    LPWSTR Place(const char16_t* units, size_t count) {
+        LPWSTR at = m_buffer ? reinterpret_cast<LPWSTR>(m_buffer + m_used) : nullptr;
+        if (at) {
+            std::memcpy(at, units, count * sizeof(WCHAR));
+            if (units[count - 1] != 0) at[count - 1] = 0;
+        }
+        m_used += count * sizeof(WCHAR);
+        return at;
+    }
+    LPBYTE m_buffer;
+    size_t m_used;
+};
+
+// Measures with fill(nullptr), then fills the caller's buffer when it is large enough.
+template <class Fill>
+DWORD FillInfo(LPBYTE buffer, DWORD size, LPDWORD needed, Fill&& fill) {
+    if (!needed) return RPC_X_NULL_REF_POINTER;
+    if (!buffer && size != 0) return ERROR_INVALID_USER_BUFFER;
+    const size_t required = fill(nullptr);
+    *needed = static_cast<DWORD>(required);
+    if (size < required) return ERROR_INSUFFICIENT_BUFFER;
+    std::memset(buffer, 0, required);
+    fill(buffer);
+    return ERROR_SUCCESS;
+}
+
+BOOL Finish(DWORD error) {
+    if (error == ERROR_SUCCESS) return TRUE;
+    SetLastError(error);
+    return FALSE;
+}
+
+// The folder of an environment's drivers or print processors, or empty for an environment the
+// machine does not know.
+std::u16string SpoolFolder(LPCWSTR environment, const std::u16string& kind) {
+    std::u16string env = environment && *environment ? environment : spool::kNativeEnvironment;
+    std::u16string arch;
+    if (lstrcmpiW(env.c_str(), u"Windows x64") == 0) {
+        arch = u"x64";
+    } else if (lstrcmpiW(env.c_str(), u"Windows NT x86") == 0) {
+        arch = u"W32X86";
+    } else {
+        return {};
+    }
+    return u"C:\\Windows\\System32\\spool\\" + kind + u"\\" + arch;
+}
+
+// A driver file as the spooler reports it: a name without a folder lies in the version folder.
+std::u16string DriverFilePath(const std::u16string& environment, DWORD version, const std::u16string& file) {
+    if (file.empty() || file.find_first_of(u"\\/:") != std::u16string::npos) return file;
+    return SpoolFolder(environment.c_str(), u"drivers") + u"\\" + std::u16string(1, static_cast<char16_t>(u'0' + version % 10)) +
+           u"\\" + file;
+}
+
+DWORD FolderInfo(LPWSTR name, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                 const std::u16string& kind) {
+    if (name && *name) return ERROR_INVALID_PARAMETER;  // only the local machine
+    if (level != 1) return ERROR_INVALID_LEVEL;
+    const std::u16string folder = SpoolFolder(environment, kind);
+    if (folder.empty()) return ERROR_INVALID_ENVIRONMENT;
+    return FillInfo(buffer, size, needed, [&](LPBYTE at) -> size_t {
+        InfoWriter writer(at, 0);
+        writer.Add(folder);
+        return writer.used();
+    });
 }
 
 }  // namespace
@@ -104,4 +199,78 @@ DWORD SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPBYTE pDa
             return ERROR_INVALID_PRINTER_NAME;  // deleted while the handle was open
         return ERROR_SUCCESS;
     });
+}
+
+BOOL GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD cbBuf, LPDWORD pcbNeeded) {
+    return palvex::Finish(GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        const auto handle = PrinterHandles().Find(hPrinter);
+        if (!handle) return ERROR_INVALID_HANDLE;
+        if (Level >= 2 && Level <= 9)
+            return palvex::spool::GetPrinterInfoLevel(handle->printerId, handle->grantedAccess, Level, pPrinter, cbBuf,
+                                                      pcbNeeded);
+        if (Level != 1) return ERROR_INVALID_LEVEL;
+        const auto printer = palvex::spool::ReadPrinterDetails(handle->printerId);
+        if (!printer) return ERROR_INVALID_PRINTER_NAME;  // deleted while the handle was open
+        return palvex::FillInfo(pPrinter, cbBuf, pcbNeeded, [&](LPBYTE at) -> size_t {
+            palvex::InfoWriter writer(at, sizeof(PRINTER_INFO_1W));
+            PRINTER_INFO_1W info{};
+            info.Flags = PRINTER_ENUM_ICON8;
+            info.pDescription = writer.Add(printer->name + u"," + printer->driverName + u",");
+            info.pName = writer.Add(printer->name);
+            info.pComment = nullptr;
+            if (at) std::memcpy(at, &info, sizeof info);
+            return writer.used();
+        });
+    }));
+}
+
+BOOL GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo, DWORD cbBuf,
+                       LPDWORD pcbNeeded) {
+    return palvex::Finish(GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        const auto handle = PrinterHandles().Find(hPrinter);
+        if (!handle) return ERROR_INVALID_HANDLE;
+        if (Level != 3 && Level != 4) return ERROR_INVALID_LEVEL;
+        const auto printer = palvex::spool::ReadPrinterDetails(handle->printerId);
+        if (!printer) return ERROR_INVALID_PRINTER_NAME;
+        const auto driver = pEnvironment && *pEnvironment
+                                ? palvex::spool::ReadDriver(printer->driverName, pEnvironment)
+                                : palvex::spool::ReadDriver(printer->driverId);
+        if (!driver) return ERROR_UNKNOWN_PRINTER_DRIVER;
+        return palvex::FillInfo(pDriverInfo, cbBuf, pcbNeeded, [&](LPBYTE at) -> size_t {
+            palvex::InfoWriter writer(at, Level == 3 ? sizeof(DRIVER_INFO_3W) : sizeof(DRIVER_INFO_4W));
+            auto path = [&](const std::u16string& file) {
+                return palvex::DriverFilePath(driver->environment, driver->version, file);
+            };
+            DRIVER_INFO_4W info{};
+            info.cVersion = driver->version;
+            info.pName = writer.Add(driver->name);
+            info.pEnvironment = writer.Add(driver->environment);
+            info.pDriverPath = writer.Add(path(driver->driverPath));
+            info.pDataFile = writer.Add(path(driver->dataFile));
+            info.pConfigFile = writer.Add(path(driver->configFile));
+            info.pHelpFile = writer.Add(path(driver->helpFile));
+            std::vector<std::u16string> files;
+            for (const auto& file : driver->dependentFiles) files.push_back(path(file));
+            info.pDependentFiles = writer.AddList(files);
+            info.pMonitorName = writer.Add(driver->monitorName);
+            info.pDefaultDataType = writer.Add(driver->defaultDataType);
+            info.pszzPreviousNames = nullptr;
+            if (at) std::memcpy(at, &info, Level == 3 ? sizeof(DRIVER_INFO_3W) : sizeof(DRIVER_INFO_4W));
+            return writer.used();
+        });
+    }));
+}
+
+BOOL GetPrinterDriverDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverDirectory, DWORD cbBuf,
+                                LPDWORD pcbNeeded) {
+    return palvex::Finish(GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        return palvex::FolderInfo(pName, pEnvironment, Level, pDriverDirectory, cbBuf, pcbNeeded, u"drivers");
+    }));
+}
+
+BOOL GetPrintProcessorDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pPrintProcessorInfo,
+                                 DWORD cbBuf, LPDWORD pcbNeeded) {
+    return palvex::Finish(GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        return palvex::FolderInfo(pName, pEnvironment, Level, pPrintProcessorInfo, cbBuf, pcbNeeded, u"prtprocs");
+    }));
 }

@@ -3,6 +3,8 @@
 // subkey "Key\Subkey"), so keyed data, forms, ports and jobs are added beside these tables.
 #include "spooler_store.h"
 
+#include <functional>
+
 #include <palvex/machine.h>
 #include <win/winerror.h>
 
@@ -98,6 +100,56 @@ bool WritePrinterData(int64_t printerId, const std::u16string& key, const std::u
         written = true;
     });
     return written;
+}
+
+std::optional<PrinterDetails> ReadPrinterDetails(int64_t printerId) {
+    db::Statement read(R"sql(
+        SELECT p.name, d.name, p.port_name, p.print_processor, p.driver_id
+        FROM spool_printers p JOIN spool_drivers d ON d.id = p.driver_id WHERE p.id = ?1)sql");
+    read.Bind(1, printerId);
+    if (!read.Step()) return std::nullopt;
+    return PrinterDetails{read.Text16(0), read.Text16(1), read.Text16(2), read.Text16(3), read.Int(4)};
+}
+
+namespace {
+
+std::optional<DriverRow> ReadDriverWhere(const char* sql, const std::function<void(db::Statement&)>& bind) {
+    db::Statement read(sql);
+    bind(read);
+    if (!read.Step()) return std::nullopt;
+    DriverRow row;
+    row.version = static_cast<DWORD>(read.Int(1));
+    row.name = read.Text16(2);
+    row.environment = read.Text16(3);
+    row.driverPath = read.Text16(4);
+    row.dataFile = read.Text16(5);
+    row.configFile = read.Text16(6);
+    row.helpFile = read.Text16(7);
+    row.monitorName = read.Text16(8);
+    row.defaultDataType = read.Text16(9);
+    db::Statement files("SELECT file_name FROM spool_driver_files WHERE driver_id = ?1 ORDER BY position");
+    files.Bind(1, read.Int(0));
+    while (files.Step()) row.dependentFiles.push_back(files.Text16(0));
+    return row;
+}
+
+constexpr char kDriverColumns[] =
+    "SELECT id, version, name, environment, driver_path, data_file, config_file, help_file, monitor_name, "
+    "default_datatype FROM spool_drivers ";
+
+}  // namespace
+
+std::optional<DriverRow> ReadDriver(int64_t driverId) {
+    const std::string sql = std::string(kDriverColumns) + "WHERE id = ?1";
+    return ReadDriverWhere(sql.c_str(), [&](db::Statement& s) { s.Bind(1, driverId); });
+}
+
+std::optional<DriverRow> ReadDriver(const std::u16string& name, const std::u16string& environment) {
+    const std::string sql =
+        std::string(kDriverColumns) + "WHERE name_key = ?1 AND environment_key = ?2 ORDER BY version DESC LIMIT 1";
+    return ReadDriverWhere(sql.c_str(), [&](db::Statement& s) {
+        s.Bind(1, db::FoldKey(name)).Bind(2, db::FoldKey(environment));
+    });
 }
 
 }  // namespace palvex::spool

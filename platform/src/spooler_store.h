@@ -36,4 +36,30 @@ std::optional<PrinterDataValue> ReadPrinterData(int64_t printerId, const std::u1
 bool WritePrinterData(int64_t printerId, const std::u16string& key, const std::u16string& valueName, DWORD type,
                       const void* data, size_t size);
 
+// What GetPrinterW and GetPrinterDriverW tell of a printer and its driver.
+struct PrinterDetails {
+    std::u16string name;
+    std::u16string driverName;
+    std::u16string portName;
+    std::u16string printProcessor;
+    int64_t driverId = 0;
+};
+std::optional<PrinterDetails> ReadPrinterDetails(int64_t printerId);
+
+struct DriverRow {
+    DWORD version = 3;
+    std::u16string name;
+    std::u16string environment;
+    std::u16string driverPath;
+    std::u16string dataFile;
+    std::u16string configFile;
+    std::u16string helpFile;
+    std::vector<std::u16string> dependentFiles;
+    std::u16string monitorName;
+    std::u16string defaultDataType;
+};
+std::optional<DriverRow> ReadDriver(int64_t driverId);
+// The newest version of the driver of that name in that environment (both without regard to case).
+std::optional<DriverRow> ReadDriver(const std::u16string& name, const std::u16string& environment);
+
 }  // namespace palvex::spool

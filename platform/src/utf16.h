@@ -2,6 +2,7 @@
 // simple upper-case mapping the platform uses wherever Windows compares names without regard to case.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,8 @@ namespace palvex::text {
 // Lossless both ways: an unpaired surrogate travels as its own three-byte sequence (as WTF-8 does),
 // so any UTF-16 name read back from the database is the name that was stored.
 std::string ToUtf8(std::u16string_view text);
+// Appends one code point (up to U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 std::u16string FromUtf8(std::string_view text);
 
 // Simple (one code unit to one code unit) upper-case mapping of the Basic Multilingual Plane.

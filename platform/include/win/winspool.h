@@ -44,3 +44,73 @@ WINBASEAPI DWORD GetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, LPDWORD pTy
 // opened with PRINTER_ACCESS_ADMINISTER, else ERROR_ACCESS_DENIED. Other processes using the same
 // machine see the value as soon as the call returns.
 WINBASEAPI DWORD SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPBYTE pData, DWORD cbData);
+
+// --- Printer and driver information ------------------------------------------------------------
+//
+// The Get* functions below fill a caller's buffer with a structure followed by the strings it
+// links to. A buffer smaller than needed (a null buffer with size 0 is the usual size probe):
+// FALSE, ERROR_INSUFFICIENT_BUFFER and *pcbNeeded set; no pcbNeeded: RPC_X_NULL_REF_POINTER; a
+// null buffer with a size: ERROR_INVALID_USER_BUFFER; a level the function does not give:
+// ERROR_INVALID_LEVEL.
+
+#define PRINTER_ENUM_ICON8 0x00800000
+
+struct PRINTER_INFO_1W {
+    DWORD Flags;
+    LPWSTR pDescription;  // "name,driver name,location"
+    LPWSTR pName;
+    LPWSTR pComment;
+};
+typedef PRINTER_INFO_1W* LPPRINTER_INFO_1W;
+static_assert(sizeof(PRINTER_INFO_1W) == 32);
+static_assert(offsetof(PRINTER_INFO_1W, pDescription) == 8 && offsetof(PRINTER_INFO_1W, pName) == 16 &&
+              offsetof(PRINTER_INFO_1W, pComment) == 24);
+
+struct DRIVER_INFO_3W {
+    DWORD cVersion;
+    LPWSTR pName;
+    LPWSTR pEnvironment;
+    LPWSTR pDriverPath;       // full paths: a file the driver names without a folder lies in the
+    LPWSTR pDataFile;         // driver directory's version folder "\3\"
+    LPWSTR pConfigFile;
+    LPWSTR pHelpFile;
+    LPWSTR pDependentFiles;   // NUL-separated list ended by a second NUL; null when there are none
+    LPWSTR pMonitorName;
+    LPWSTR pDefaultDataType;
+};
+typedef DRIVER_INFO_3W* LPDRIVER_INFO_3W;
+static_assert(sizeof(DRIVER_INFO_3W) == 80);
+static_assert(offsetof(DRIVER_INFO_3W, pName) == 8 && offsetof(DRIVER_INFO_3W, pDataFile) == 32 &&
+              offsetof(DRIVER_INFO_3W, pDependentFiles) == 56 && offsetof(DRIVER_INFO_3W, pDefaultDataType) == 72);
+
+struct DRIVER_INFO_4W {
+    DWORD cVersion;
+    LPWSTR pName;
+    LPWSTR pEnvironment;
+    LPWSTR pDriverPath;
+    LPWSTR pDataFile;
+    LPWSTR pConfigFile;
+    LPWSTR pHelpFile;
+    LPWSTR pDependentFiles;
+    LPWSTR pMonitorName;
+    LPWSTR pDefaultDataType;
+    LPWSTR pszzPreviousNames;
+};
+typedef DRIVER_INFO_4W* LPDRIVER_INFO_4W;
+static_assert(sizeof(DRIVER_INFO_4W) == 88 && offsetof(DRIVER_INFO_4W, pszzPreviousNames) == 80);
+
+// Level 1 (PRINTER_INFO_1W). Not a printer handle: ERROR_INVALID_HANDLE.
+WINBASEAPI BOOL GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD cbBuf, LPDWORD pcbNeeded);
+// Levels 3 and 4 of the printer's driver; pEnvironment null means the printer's own environment,
+// another environment gives the driver of the same name there (ERROR_UNKNOWN_PRINTER_DRIVER when
+// it is not installed).
+WINBASEAPI BOOL GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo, DWORD cbBuf,
+                                  LPDWORD pcbNeeded);
+// Level 1: the folder of the printer drivers of an environment (null: "Windows x64"),
+// "C:\Windows\System32\spool\drivers\x64" ("W32X86" for "Windows NT x86"), and of the print
+// processors, "C:\Windows\System32\spool\prtprocs\x64". Only the local machine (pName null or
+// empty); another environment: ERROR_INVALID_ENVIRONMENT. Sizes are in bytes.
+WINBASEAPI BOOL GetPrinterDriverDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverDirectory,
+                                           DWORD cbBuf, LPDWORD pcbNeeded);
+WINBASEAPI BOOL GetPrintProcessorDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level,
+                                            LPBYTE pPrintProcessorInfo, DWORD cbBuf, LPDWORD pcbNeeded);

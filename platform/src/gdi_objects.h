@@ -1,0 +1,50 @@
+// GDI objects and device contexts (internal to the platform library).
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <win/wingdi.h>
+
+#include "handle_table.h"
+
+namespace palvex::gdi {
+
+struct GdiObject {
+    DWORD type = 0;  // OBJ_FONT or OBJ_BITMAP
+    bool stock = false;
+    std::atomic<int> selections{0};  // device contexts that have it selected
+    LOGFONTW font{};
+    // Bitmaps: the size and depth, and the packed device-independent bitmap they were made from.
+    LONG width = 0;
+    LONG height = 0;
+    WORD bitsPixel = 0;
+    std::vector<uint8_t> dib;
+};
+
+struct DeviceContext {
+    HGDIOBJ font = nullptr;
+    int dpi = 96;
+};
+
+HandleTable<GdiObject>& Objects();
+HandleTable<DeviceContext>& DeviceContexts();
+
+// A bitmap object made from a packed device-independent bitmap, or null when the bytes are not
+// one (a header that does not fit, a size or depth it cannot have, bits beyond the bytes).
+HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size);
+
+// Pixel metrics of a font at a resolution (internal to the font functions).
+struct FontMetrics {
+    LONG ascent = 0;
+    LONG descent = 0;
+    LONG internalLeading = 0;
+    LONG averageWidth = 0;
+    LONG maxWidth = 0;
+};
+bool MeasureFont(const LOGFONTW& font, int dpi, FontMetrics* metrics);
+bool MeasureText(const LOGFONTW& font, int dpi, const WCHAR* text, int count, LONG* width);
+
+}  // namespace palvex::gdi

@@ -1,0 +1,14 @@
+# The window system's and GDI's own needs: fonts are found through fontconfig and measured with
+# FreeType. Included by CMakeLists.txt.
+find_package(Freetype REQUIRED)
+find_package(Fontconfig REQUIRED)
+target_link_libraries(palvexwin PRIVATE Freetype::Freetype Fontconfig::Fontconfig)
+
+# Icons, cursors, bitmaps and dialog templates for the window-system tests.
+if(TARGET platform_tests)
+  set(PLATFORM_WINDOW_RESOURCE_DIR ${CMAKE_CURRENT_BINARY_DIR}/window_test_resources)
+  palvex_resource_dll(platform_window_test_resources OUTPUT ${PLATFORM_WINDOW_RESOURCE_DIR}/window_test_res.dll
+                      SOURCES tests/data/window_images.rc)
+  add_dependencies(platform_tests platform_window_test_resources)
+  target_compile_definitions(platform_tests PRIVATE PALVEX_WINDOW_RESOURCE_DIR="${PLATFORM_WINDOW_RESOURCE_DIR}")
+endif()

@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev
   snmpd snmp
   llvm-14 lld-14
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
 )
 
 missing=()

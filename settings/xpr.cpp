@@ -234,11 +234,17 @@ private:
         std::sort(m_texts.begin(), m_texts.end(),
                   [](const TextStart& a, const TextStart& b) { return a.m_offset < b.m_offset; });
         for (size_t i = 0; i < m_texts.size(); ++i) {
+            // Value records may share one text (the compiler stores a text that repeats within a
+            // column once); strings never share.
+            size_t j = i + 1;
+            for (; j < m_texts.size() && m_texts[j].m_offset == m_texts[i].m_offset; ++j)
+                if (m_texts[i].m_kind != TextKind::Text || m_texts[j].m_kind != TextKind::Text) return false;
             const uint64_t limit = m_texts[i].m_kind == TextKind::Text ? m_limit : m_size;
-            const uint64_t next = i + 1 < m_texts.size() ? m_texts[i + 1].m_offset : m_size;
+            const uint64_t next = j < m_texts.size() ? m_texts[j].m_offset : m_size;
             uint64_t end;
             if (!Terminated(m_texts[i].m_offset, std::min(limit, next), &end)) return false;
             m_ranges.push_back({m_texts[i].m_offset, end});
+            i = j - 1;
         }
         return true;
     }

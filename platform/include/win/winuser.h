@@ -331,3 +331,7 @@ WINBASEAPI HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
 WINBASEAPI HICON CopyIcon(HICON hIcon);
 WINBASEAPI BOOL DestroyIcon(HICON hIcon);
 WINBASEAPI BOOL DestroyCursor(HCURSOR hCursor);
+
+// Upper-cases cchLength characters in place with the platform's simple case mapping; returns
+// the characters processed.
+WINBASEAPI DWORD CharUpperBuffW(LPWSTR lpsz, DWORD cchLength);

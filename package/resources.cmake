@@ -1,0 +1,15 @@
+# The model's resource library TOVQEBRES.DLL (Japanese texts with English alongside, and its
+# version resource), and version-only stand-ins of the driver modules whose versions the driver's
+# version table shows. Included by CMakeLists.txt.
+set(PALVEX_PACKAGE_OUT ${CMAKE_CURRENT_BINARY_DIR}/driver)
+set(PALVEX_RESOURCE_HEADERS resources/resource_ids.h resources/version_numbers.h resources/kit_messages.rci
+                            resources/version_block.rci)
+
+palvex_resource_dll(palvex_model_resources OUTPUT ${PALVEX_PACKAGE_OUT}/TOVQEBRES.DLL
+                    SOURCES resources/library_ja.rc resources/library_en.rc resources/library_version.rc
+                    DEPENDS ${PALVEX_RESOURCE_HEADERS})
+
+foreach(module tovqebui tovqebxl tovqebpp tovqebco)
+  palvex_resource_dll(palvex_${module}_version OUTPUT ${PALVEX_PACKAGE_OUT}/versions/${module}.dll
+                      SOURCES resources/${module}_version.rc DEPENDS ${PALVEX_RESOURCE_HEADERS})
+endforeach()

@@ -31,7 +31,8 @@ private:
 }  // namespace
 
 CoProcessor::~CoProcessor() {
-    DropProcessor();
+    // A processor still held here has already let go of this object (or it would not be going).
+    if (m_processor) m_processor->Release();
     if (m_pauseEvent) CloseHandle(m_pauseEvent);
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ansitext.h"
+#include "kitstatus.h"
 #include "kittrace.h"
 #include "xpr.h"
 

@@ -54,11 +54,6 @@ bool OptionMatches(const OPTPARAM& option, bool behind, const BYTE* field, DWORD
     return std::memcmp(field, value, size) == 0;
 }
 
-bool IsListType(BYTE type) {
-    return type != TVOT_UDARROW && type != TVOT_TRACKBAR && type != TVOT_SCROLLBAR && type != TVOT_EDITBOX &&
-           type != TVOT_CHKBOX;
-}
-
 }  // namespace
 
 HRESULT CoDrvSettings::GetOptItems(POPTITEM items, DWORD count, PVOID devmode) {

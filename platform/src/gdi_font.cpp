@@ -29,8 +29,16 @@ struct FaceKey {
 class FontCatalog {
 public:
     static FontCatalog& Get() {
-        static auto* catalog = new FontCatalog;  // outlives every static destructor
-        return *catalog;
+        static FontCatalog catalog;
+        return catalog;
+    }
+
+    // The faces, FreeType and the fontconfig configuration are released when the process ends.
+    ~FontCatalog() {
+        for (auto& [key, face] : m_faces)
+            if (face) FT_Done_Face(face);
+        if (m_library) FT_Done_FreeType(m_library);
+        if (m_config) FcConfigDestroy(m_config);
     }
 
     // Runs body with the FreeType face of the font, under the catalog's lock; false when no font
@@ -39,6 +47,7 @@ public:
     bool WithFace(const LOGFONTW& font, Body&& body) {
         std::lock_guard lock(m_mutex);
         if (!m_library && FT_Init_FreeType(&m_library) != 0) return false;
+        if (!m_config && !(m_config = FcInitLoadConfigAndFonts())) return false;
         FaceKey key{std::u16string(font.lfFaceName, text::Length(font.lfFaceName)), font.lfWeight >= 600,
                     font.lfItalic != 0};
         auto it = m_faces.find(key);
@@ -57,10 +66,11 @@ private:
         FcPatternAddInteger(pattern, FC_WEIGHT, key.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         FcPatternAddInteger(pattern, FC_SLANT, key.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
         FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
+        FcConfigSubstitute(m_config, pattern, FcMatchPattern);
+        // Weight and slant are set above; the defaults would add only the process's name and
+        // locale, which the choice of a dialog face does not depend on.
         FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        FcPattern* match = FcFontMatch(m_config, pattern, &result);
         FcPatternDestroy(pattern);
         if (!match) return nullptr;
         FcChar8* file = nullptr;
@@ -76,6 +86,7 @@ private:
 
     std::mutex m_mutex;
     FT_Library m_library = nullptr;
+    FcConfig* m_config = nullptr;  // the catalog's own fontconfig configuration
     std::map<FaceKey, FT_Face> m_faces;  // null for a face that could not be opened
 };
 

@@ -65,7 +65,7 @@ TEST_F(JobsTest, RefusesUnknownPrintersAndDevmodesOfAnotherLength) {
     job.printerName = u"No Such Printer";
     EXPECT_THROW(palvex::AddJob(job), palvex::MachineError);
     job.printerName = kPrinter;
-    for (auto devMode : {DevModeBytes(220, 40), DevModeBytes(60, 0), std::vector<BYTE>(71, 0)}) {
+    for (auto devMode : {DevModeBytes(220, 40), DevModeBytes(60, 12), std::vector<BYTE>(71, 0)}) {
         if (devMode.size() > 200) devMode.pop_back();  // one byte short of what it says
         try {
             job.devMode = devMode;

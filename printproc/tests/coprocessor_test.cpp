@@ -105,6 +105,42 @@ TEST(CoProcessorObject, CloseOrPrintWithoutAProcessorFails) {
     processor->Release();
 }
 
+TEST(CoProcessorObject, OpenGivesTheHandleItsReferenceAndCloseLetsEverythingGo) {
+    auto* processor = new CoProcessor;
+    processor->AddRef();
+    ASSERT_TRUE(processor->CreatePauseEvent());
+    std::u16string datatype = u"RAW";
+    PRINTPROCESSOROPENDATA data{};
+    data.pDatatype = datatype.data();
+    IProcessor* handle = nullptr;
+    ASSERT_EQ(processor->Open(u"Printer", &data, &handle), S_OK);
+    EXPECT_EQ(handle, processor);
+    // The creator's reference goes; the handle's and the datatype processor's stay.
+    EXPECT_EQ(processor->Release(), 2u);
+    // The leak check of the sanitizer build sees whether anything stays behind.
+    EXPECT_EQ(handle->Close(), S_OK);
+}
+
+TEST(CoProcessorObject, AFailedOpenKeepsNoProcessor) {
+    ProcessorPtr processor = NewProcessor();
+    std::u16string datatype = u"PSCRIPT1";
+    PRINTPROCESSOROPENDATA data{};
+    data.pDatatype = datatype.data();
+    IProcessor* handle = reinterpret_cast<IProcessor*>(1);
+    SetLastError(0);
+    EXPECT_EQ(processor->Open(u"Printer", &data, &handle), E_FAIL);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATATYPE));
+    EXPECT_EQ(handle, nullptr);
+    data.pDatatype = nullptr;
+    EXPECT_EQ(processor->Open(u"Printer", &data, &handle), E_FAIL);
+    EXPECT_EQ(processor->Open(nullptr, &data, &handle), E_POINTER);
+    EXPECT_EQ(processor->Open(u"Printer", nullptr, &handle), E_POINTER);
+    EXPECT_EQ(processor->Open(u"Printer", &data, nullptr), E_POINTER);
+    EXPECT_EQ(processor->PrintDocument(u"doc"), E_FAIL);  // still no datatype processor
+    EXPECT_EQ(processor->AddRef(), 2u);                   // and no reference taken
+    processor->Release();
+}
+
 // --- DEVMODE and printer services ---------------------------------------------------------------
 
 class ProcessorServices : public ::testing::Test {

@@ -120,8 +120,9 @@ TEST_F(FieldsTest, FieldAccessRefusals) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
         EXPECT_EQ(settings->GetFieldValue(c.record, c.name, c.buffer, c.size, c.selector), c.expected);
-        if (c.buffer && c.size)
+        if (c.buffer && c.size) {
             EXPECT_EQ(settings->SetFieldValue(c.record, c.name, c.buffer, c.size, c.selector), c.expected);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <palvex/clock.h>
 #include <palvex/paths.h>
 
 namespace drvtest {
@@ -76,6 +77,64 @@ BlockBuilder PrinterBuilder() {
     return builder;
 }
 
+BlockBuilder WriterSettingsBuilder(BYTE formAssign, WORD source, BYTE scaling) {
+    BlockBuilder builder;
+    const int table = builder.AddTable(u"PRINTERSETTINGS", {
+                                                               {u"_SIZE", Kind::DWORD},
+                                                               {u"_SIGNATURE", Kind::DWORD},
+                                                               {u"_VERSION", Kind::DWORD},
+                                                               {u"_PDLTYPE", Kind::DWORD},
+                                                               {u"_FORMASSIGN", Kind::BYTE},
+                                                               {u"_OPTSOURCE", Kind::WORD},
+                                                               {u"_LRGSIZESCL", Kind::BYTE},
+                                                               {u"_MEDIASIZE_1", Kind::CHAR, 20},
+                                                               {u"_MEDIASIZE_2", Kind::CHAR, 20},
+                                                               {u"_MEDIATYPE_1", Kind::CHAR, 20},
+                                                               {u"_OFFSET", Kind::SHORT},
+                                                               {u"_MEDIASIZE_9", Kind::CHAR, 20},
+                                                               {u"_COLOR", Kind::COLORREF},
+                                                               {u"_BIG", Kind::DWORD64},
+                                                               {u"_XPD_RESERVE", Kind::BYTE, 4},
+                                                               {u"_OEM_RESERVE", Kind::BYTE, 2},
+                                                               {u"_NOTE", Kind::DYNAMIC},
+                                                               {u"_NOREC", Kind::DYNAMIC},
+                                                               {u"_LINK", Kind::STRING},
+                                                               {u"_EMPTY", Kind::CHAR, 4},
+                                                               {u"_PATTERN", Kind::BYTE, 70},
+                                                               {u"_KANJI", Kind::CHAR, 8},
+                                                           });
+    const int row = builder.AddRow(table, u"DEFAULT");
+    builder.SetDword(table, row, u"_VERSION", 3);
+    builder.SetDword(table, row, u"_PDLTYPE", 50);
+    builder.SetBytes(table, row, u"_FORMASSIGN", {formAssign});
+    builder.SetBytes(table, row, u"_OPTSOURCE", {static_cast<BYTE>(source), static_cast<BYTE>(source >> 8)});
+    builder.SetBytes(table, row, u"_LRGSIZESCL", {scaling});
+    builder.SetBytes(table, row, u"_MEDIASIZE_1", Bytes(u"_MEDIASIZE_A4", 20));
+    builder.SetBytes(table, row, u"_MEDIASIZE_2", Bytes(u"_MEDIASIZE_LETTER", 20));
+    builder.SetBytes(table, row, u"_MEDIATYPE_1", Bytes(u"_MEDIATYPE_PLAIN", 20));
+    builder.SetBytes(table, row, u"_OFFSET", {0xFE, 0xFF});
+    builder.SetBytes(table, row, u"_MEDIASIZE_9", Bytes(u"_MEDIASIZE_B5", 20));
+    builder.SetDword(table, row, u"_COLOR", 0x00112233);
+    builder.SetBytes(table, row, u"_BIG", {8, 7, 6, 5, 4, 3, 2, 1});
+    builder.SetBytes(table, row, u"_XPD_RESERVE", {1, 2, 3, 4});
+    builder.SetBytes(table, row, u"_OEM_RESERVE", {5, 6});
+    builder.SetRecord(table, row, u"_NOTE", std::nullopt, Kind::CHAR, 2, 3, {'H', 0, 'i', 0, 0, 0});
+    builder.SetString(table, row, u"_LINK", u"abc");
+    std::vector<BYTE> pattern(70);
+    for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<BYTE>(i);
+    builder.SetBytes(table, row, u"_PATTERN", pattern);
+    builder.SetBytes(table, row, u"_KANJI", Bytes(u"_\u65E5\u672C", 8));
+    return builder;
+}
+
+BoundTable BindFirstRow(const BlockBuilder& builder, const std::u16string& table) {
+    BoundTable bound;
+    bound.m_store = xprtest::NewStore();
+    EXPECT_EQ(xprtest::AdoptBytes(bound.m_store.get(), builder.Build(), table), 0u);
+    EXPECT_EQ(FetchRow(bound.m_store.get(), table.c_str(), &bound.m_cursor, nullptr), 0u);
+    return bound;
+}
+
 void WriteMachineFile(const std::u16string& path, const std::string& bytes) {
     const std::filesystem::path host = palvex::HostPath(path);
     std::filesystem::create_directories(host.parent_path());
@@ -95,6 +154,8 @@ std::string ReadTestData(const std::string& name) {
 }
 
 void DrvSettingsTest::SetUp() {
+    // Retries sleep on the machine clock: a virtual one lets them run at once.
+    palvex::SetVirtualClock(SYSTEMTIME{2024, 5, 0, 17, 9, 30, 0, 0});
     palvex::DriverDesc driver;
     driver.name = kDriver;
     driver.driverPath = u"UNIDRV.DLL";
@@ -118,7 +179,9 @@ SettingsPtr DrvSettingsTest::MakeSettings(DWORD mode) {
     settings->AddRef();
     xprtest::PrinterHandle printer(kPrinter);
     EXPECT_EQ(settings->Init(printer.get()), S_OK);
-    if (mode == SETTINGS_MODE_PRINTER) EXPECT_EQ(settings->LoadDataFile(printer.get()), S_OK);
+    if (mode == SETTINGS_MODE_PRINTER) {
+        EXPECT_EQ(settings->LoadDataFile(printer.get()), S_OK);
+    }
     settings->SetMode(mode);
     return settings;
 }

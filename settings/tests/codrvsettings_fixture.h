@@ -55,6 +55,23 @@ constexpr DWORD kRecordSize = 60;
 xprtest::BlockBuilder DevmodeBuilder();
 xprtest::BlockBuilder PrinterBuilder();
 
+// The printer settings the writers' tests mirror, one row "DEFAULT", columns in this order:
+//   _SIZE, _SIGNATURE, _VERSION DWORD; _PDLTYPE DWORD 50; _FORMASSIGN BYTE formAssign;
+//   _OPTSOURCE WORD source; _LRGSIZESCL BYTE scaling; _MEDIASIZE_1 CHAR[20] "_MEDIASIZE_A4";
+//   _MEDIASIZE_2 CHAR[20] "_MEDIASIZE_LETTER"; _MEDIATYPE_1 CHAR[20] "_MEDIATYPE_PLAIN";
+//   _OFFSET SHORT -2; _MEDIASIZE_9 CHAR[20] "_MEDIASIZE_B5"; _COLOR COLORREF 0x00112233;
+//   _BIG DWORD64 0x0102030405060708; _XPD_RESERVE BYTE[4] 1 2 3 4; _OEM_RESERVE BYTE[2] 5 6;
+//   _NOTE DYNAMIC (a CHAR record "Hi"); _NOREC DYNAMIC (no record); _LINK STRING "abc";
+//   _EMPTY CHAR[4] ""; _PATTERN BYTE[70] 0, 1, ... 69; _KANJI CHAR[8] "_" U+65E5 U+672C.
+xprtest::BlockBuilder WriterSettingsBuilder(BYTE formAssign = 1, WORD source = 2, BYTE scaling = 1);
+
+// A block taken into a store with its first row bound.
+struct BoundTable {
+    xprtest::StorePtr m_store;
+    XprTable* m_cursor = nullptr;
+};
+BoundTable BindFirstRow(const xprtest::BlockBuilder& builder, const std::u16string& table);
+
 // Little-endian values at an offset of a byte array.
 template <class T>
 T Peek(const void* bytes, size_t at) {

@@ -74,7 +74,6 @@ private:
     std::deque<std::vector<OPTPARAM>> m_options;
     std::deque<OPTTYPE> m_types;
     std::deque<std::vector<WCHAR>> m_buffers;
-    std::deque<OPTITEM> m_itemStore;
     std::vector<OPTITEM> m_items;
 };
 
@@ -128,7 +127,7 @@ TEST_F(ItemsTest, GetOptItemsTakesEachKindFromItsField) {
     EXPECT_EQ(item[6].Sel, 1);
     EXPECT_EQ(item[7].Sel, 1);
     EXPECT_EQ(EditText(item[8], 8), std::u16string(u"DRA\0####", 8));  // cut to the buffer
-    EXPECT_EQ(EditText(item[9], 20), std::u16string(u"DRAFT\0\0\0\0\0\0\0\0\0\0\0####", 20));
+    EXPECT_EQ(EditText(item[9], 20), std::u16string(u"DRAFT\0\0\0\0###########", 20));
     for (DWORD i = 10; i < items.count(); ++i) EXPECT_EQ(item[i].Sel, kUntouched) << "item " << i;
 }
 

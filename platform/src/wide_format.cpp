@@ -17,7 +17,7 @@ namespace {
 
 enum class Size { None, Char, Short, Long, LongLong, Int32, Int64, PointerSized, LongDouble, Wide };
 
-struct Spec {
+struct Directive {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -61,13 +61,13 @@ public:
 
 private:
     bool ParseNumber(const WCHAR*& p, size_t& value);
-    bool Convert(WCHAR conversion, Spec& spec);
-    void PutPadded(const Spec& spec, const WCHAR* prefix, size_t prefixLength, size_t zeros,
+    bool Convert(WCHAR conversion, Directive& directive);
+    void PutPadded(const Directive& directive, const WCHAR* prefix, size_t prefixLength, size_t zeros,
                    const WCHAR* body, size_t bodyLength);
     template <class Char>
-    void PutText(const Spec& spec, const Char* text, size_t length);
-    bool PutInteger(Spec& spec, WCHAR conversion);
-    bool PutFloat(const Spec& spec, WCHAR conversion);
+    void PutText(const Directive& directive, const Char* text, size_t length);
+    bool PutInteger(Directive& directive, WCHAR conversion);
+    bool PutFloat(const Directive& directive, WCHAR conversion);
 
     Output& m_out;
     va_list m_args;
@@ -91,94 +91,94 @@ bool Formatter::Run(const WCHAR* format) {
             continue;
         }
         ++p;
-        Spec spec;
+        Directive directive;
         for (;; ++p) {
-            if (*p == u'-') spec.left = true;
-            else if (*p == u'+') spec.plus = true;
-            else if (*p == u' ') spec.space = true;
-            else if (*p == u'#') spec.alternate = true;
-            else if (*p == u'0') spec.zero = true;
+            if (*p == u'-') directive.left = true;
+            else if (*p == u'+') directive.plus = true;
+            else if (*p == u' ') directive.space = true;
+            else if (*p == u'#') directive.alternate = true;
+            else if (*p == u'0') directive.zero = true;
             else break;
         }
         if (*p == u'*') {
             const int width = va_arg(m_args, int);
             if (width < 0) {
-                spec.left = true;
-                spec.width = width == INT_MIN ? static_cast<size_t>(INT_MAX) + 1 : static_cast<size_t>(-width);
+                directive.left = true;
+                directive.width = width == INT_MIN ? static_cast<size_t>(INT_MAX) + 1 : static_cast<size_t>(-width);
             } else {
-                spec.width = static_cast<size_t>(width);
+                directive.width = static_cast<size_t>(width);
             }
             ++p;
-        } else if (!ParseNumber(p, spec.width)) {
+        } else if (!ParseNumber(p, directive.width)) {
             return false;
         }
         if (*p == u'.') {
             ++p;
             if (*p == u'*') {
                 const int precision = va_arg(m_args, int);
-                if (precision >= 0) spec.precision = static_cast<size_t>(precision);
+                if (precision >= 0) directive.precision = static_cast<size_t>(precision);
                 ++p;
             } else {
                 size_t precision = 0;
                 if (!ParseNumber(p, precision)) return false;
-                spec.precision = precision;
+                directive.precision = precision;
             }
         }
         switch (*p) {
         case u'h':
-            spec.size = (p[1] == u'h') ? (++p, Size::Char) : Size::Short;
+            directive.size = (p[1] == u'h') ? (++p, Size::Char) : Size::Short;
             ++p;
             break;
         case u'l':
-            spec.size = (p[1] == u'l') ? (++p, Size::LongLong) : Size::Long;
+            directive.size = (p[1] == u'l') ? (++p, Size::LongLong) : Size::Long;
             ++p;
             break;
-        case u'L': spec.size = Size::LongDouble; ++p; break;
-        case u'w': spec.size = Size::Wide; ++p; break;
+        case u'L': directive.size = Size::LongDouble; ++p; break;
+        case u'w': directive.size = Size::Wide; ++p; break;
         case u'z':
         case u'j':
-        case u't': spec.size = Size::PointerSized; ++p; break;
+        case u't': directive.size = Size::PointerSized; ++p; break;
         case u'I':
             if (p[1] == u'3' && p[2] == u'2') {
-                spec.size = Size::Int32;
+                directive.size = Size::Int32;
                 p += 3;
             } else if (p[1] == u'6' && p[2] == u'4') {
-                spec.size = Size::Int64;
+                directive.size = Size::Int64;
                 p += 3;
             } else {
-                spec.size = Size::PointerSized;
+                directive.size = Size::PointerSized;
                 ++p;
             }
             break;
         default: break;
         }
-        if (!*p || !Convert(*p, spec)) return false;
+        if (!*p || !Convert(*p, directive)) return false;
     }
     return true;
 }
 
-void Formatter::PutPadded(const Spec& spec, const WCHAR* prefix, size_t prefixLength, size_t zeros,
+void Formatter::PutPadded(const Directive& directive, const WCHAR* prefix, size_t prefixLength, size_t zeros,
                           const WCHAR* body, size_t bodyLength) {
     const size_t length = prefixLength + zeros + bodyLength;
-    const size_t pad = spec.width > length ? spec.width - length : 0;
-    if (!spec.left && !spec.zero) m_out.Repeat(u' ', pad);
+    const size_t pad = directive.width > length ? directive.width - length : 0;
+    if (!directive.left && !directive.zero) m_out.Repeat(u' ', pad);
     for (size_t i = 0; i < prefixLength; ++i) m_out.Put(prefix[i]);
-    if (!spec.left && spec.zero) m_out.Repeat(u'0', pad);
+    if (!directive.left && directive.zero) m_out.Repeat(u'0', pad);
     m_out.Repeat(u'0', zeros);
     for (size_t i = 0; i < bodyLength; ++i) m_out.Put(body[i]);
-    if (spec.left) m_out.Repeat(u' ', pad);
+    if (directive.left) m_out.Repeat(u' ', pad);
 }
 
 template <class Char>
-void Formatter::PutText(const Spec& spec, const Char* text, size_t length) {
-    const size_t pad = spec.width > length ? spec.width - length : 0;
-    if (!spec.left) m_out.Repeat(spec.zero ? u'0' : u' ', pad);
+void Formatter::PutText(const Directive& directive, const Char* text, size_t length) {
+    const size_t pad = directive.width > length ? directive.width - length : 0;
+    if (!directive.left) m_out.Repeat(directive.zero ? u'0' : u' ', pad);
     for (size_t i = 0; i < length; ++i)
         m_out.Put(static_cast<WCHAR>(static_cast<std::make_unsigned_t<Char>>(text[i])));
-    if (spec.left) m_out.Repeat(u' ', pad);
+    if (directive.left) m_out.Repeat(u' ', pad);
 }
 
-bool Formatter::PutInteger(Spec& spec, WCHAR conversion) {
+bool Formatter::PutInteger(Directive& directive, WCHAR conversion) {
     const bool isSigned = conversion == u'd' || conversion == u'i';
     uint64_t magnitude = 0;
     bool negative = false;
@@ -190,7 +190,7 @@ bool Formatter::PutInteger(Spec& spec, WCHAR conversion) {
             magnitude = value;
         }
     };
-    switch (spec.size) {
+    switch (directive.size) {
     case Size::None:
     case Size::Long:
     case Size::Int32:
@@ -223,40 +223,40 @@ bool Formatter::PutInteger(Spec& spec, WCHAR conversion) {
     const WCHAR* body = digits + sizeof(digits) / sizeof(WCHAR) - count;
 
     size_t zeros = 0;
-    if (spec.precision) {
-        spec.zero = false;
-        if (*spec.precision > count) zeros = *spec.precision - count;
+    if (directive.precision) {
+        directive.zero = false;
+        if (*directive.precision > count) zeros = *directive.precision - count;
     } else if (magnitude == 0) {
         zeros = 1;  // "0"
     }
-    if (spec.alternate && base == 8 && zeros == 0) zeros = 1;  // the leading 0 of the octal form
+    if (directive.alternate && base == 8 && zeros == 0) zeros = 1;  // the leading 0 of the octal form
 
     WCHAR prefix[2];
     size_t prefixLength = 0;
     if (isSigned) {
         if (negative) prefix[prefixLength++] = u'-';
-        else if (spec.plus) prefix[prefixLength++] = u'+';
-        else if (spec.space) prefix[prefixLength++] = u' ';
-    } else if (spec.alternate && base == 16 && magnitude != 0) {
+        else if (directive.plus) prefix[prefixLength++] = u'+';
+        else if (directive.space) prefix[prefixLength++] = u' ';
+    } else if (directive.alternate && base == 16 && magnitude != 0) {
         prefix[prefixLength++] = u'0';
         prefix[prefixLength++] = conversion;
     }
-    PutPadded(spec, prefix, prefixLength, zeros, body, count);
+    PutPadded(directive, prefix, prefixLength, zeros, body, count);
     return true;
 }
 
-bool Formatter::PutFloat(const Spec& spec, WCHAR conversion) {
-    if (spec.size != Size::None && spec.size != Size::Long && spec.size != Size::LongDouble) return false;
+bool Formatter::PutFloat(const Directive& directive, WCHAR conversion) {
+    if (directive.size != Size::None && directive.size != Size::Long && directive.size != Size::LongDouble) return false;
     const double value = va_arg(m_args, double);  // long double is double on this platform
     // The C library writes the number; width and zero padding are applied here, so a huge width
     // costs nothing but the padding itself.
     std::string format = "%";
-    if (spec.plus) format += '+';
-    if (spec.space) format += ' ';
-    if (spec.alternate) format += '#';
+    if (directive.plus) format += '+';
+    if (directive.space) format += ' ';
+    if (directive.alternate) format += '#';
     format += ".*";
     format += static_cast<char>(conversion);
-    const int precision = spec.precision ? static_cast<int>(*spec.precision) : -1;
+    const int precision = directive.precision ? static_cast<int>(*directive.precision) : -1;
     const int length = std::snprintf(nullptr, 0, format.c_str(), precision, value);
     if (length < 0) return false;
     std::string text(static_cast<size_t>(length) + 1, '\0');
@@ -267,13 +267,13 @@ bool Formatter::PutFloat(const Spec& spec, WCHAR conversion) {
     size_t prefixLength = 0;  // sign, then the 0x of the hexadecimal form: zeros go after them
     if (!wide.empty() && (wide[0] == u'-' || wide[0] == u'+' || wide[0] == u' ')) prefixLength = 1;
     if ((conversion == u'a' || conversion == u'A') && wide.size() >= prefixLength + 2) prefixLength += 2;
-    Spec padding = spec;
+    Directive padding = directive;
     if (!std::isfinite(value)) padding.zero = false;
     PutPadded(padding, wide.data(), prefixLength, 0, wide.data() + prefixLength, wide.size() - prefixLength);
     return true;
 }
 
-bool Formatter::Convert(WCHAR conversion, Spec& spec) {
+bool Formatter::Convert(WCHAR conversion, Directive& directive) {
     switch (conversion) {
     case u'%':
         m_out.Put(u'%');
@@ -281,12 +281,12 @@ bool Formatter::Convert(WCHAR conversion, Spec& spec) {
     case u'c':
     case u'C': {
         bool narrow = conversion == u'C';
-        if (spec.size == Size::Short) narrow = true;
-        else if (spec.size == Size::Long || spec.size == Size::Wide) narrow = false;
-        else if (spec.size != Size::None) return false;
+        if (directive.size == Size::Short) narrow = true;
+        else if (directive.size == Size::Long || directive.size == Size::Wide) narrow = false;
+        else if (directive.size != Size::None) return false;
         const int value = va_arg(m_args, int);
         const WCHAR c = narrow ? static_cast<WCHAR>(static_cast<unsigned char>(value)) : static_cast<WCHAR>(value);
-        Spec text = spec;
+        Directive text = directive;
         text.precision.reset();
         PutText(text, &c, 1);
         return true;
@@ -294,22 +294,22 @@ bool Formatter::Convert(WCHAR conversion, Spec& spec) {
     case u's':
     case u'S': {
         bool narrow = conversion == u'S';
-        if (spec.size == Size::Short) narrow = true;
-        else if (spec.size == Size::Long || spec.size == Size::Wide) narrow = false;
-        else if (spec.size != Size::None) return false;
-        const size_t limit = spec.precision.value_or(SIZE_MAX);
+        if (directive.size == Size::Short) narrow = true;
+        else if (directive.size == Size::Long || directive.size == Size::Wide) narrow = false;
+        else if (directive.size != Size::None) return false;
+        const size_t limit = directive.precision.value_or(SIZE_MAX);
         if (narrow) {
             const char* s = va_arg(m_args, const char*);
             if (!s) s = "(null)";
             size_t n = 0;
             while (n < limit && s[n]) ++n;
-            PutText(spec, s, n);
+            PutText(directive, s, n);
         } else {
             const WCHAR* s = va_arg(m_args, const WCHAR*);
             if (!s) s = u"(null)";
             size_t n = 0;
             while (n < limit && s[n]) ++n;
-            PutText(spec, s, n);
+            PutText(directive, s, n);
         }
         return true;
     }
@@ -319,12 +319,12 @@ bool Formatter::Convert(WCHAR conversion, Spec& spec) {
     case u'o':
     case u'x':
     case u'X':
-        return PutInteger(spec, conversion);
+        return PutInteger(directive, conversion);
     case u'p': {
         const auto value = reinterpret_cast<uintptr_t>(va_arg(m_args, void*));
         WCHAR digits[16];
         for (int i = 15; i >= 0; --i) digits[15 - i] = u"0123456789ABCDEF"[(value >> (i * 4)) & 0xF];
-        Spec text = spec;
+        Directive text = directive;
         text.zero = false;
         PutPadded(text, nullptr, 0, 0, digits, 16);
         return true;
@@ -337,7 +337,7 @@ bool Formatter::Convert(WCHAR conversion, Spec& spec) {
     case u'G':
     case u'a':
     case u'A':
-        return PutFloat(spec, conversion);
+        return PutFloat(directive, conversion);
     default:
         return false;  // %n included: writing through an argument is refused
     }

@@ -46,10 +46,10 @@ int BlockBuilder::AddTable(const std::u16string& name, const std::vector<ColumnS
     table.m_name = name;
     std::vector<ColumnSpec> all{{u"TAG", XprColumnKind::STRING}};
     all.insert(all.end(), columns.begin(), columns.end());
-    for (ColumnSpec spec : all) {
-        if (!spec.m_elementSize) spec.m_elementSize = KindSize(spec.m_kind);
-        table.m_columns.push_back({spec, table.m_stride});
-        table.m_stride += DWORD{spec.m_elementSize} * spec.m_count;
+    for (ColumnSpec column : all) {
+        if (!column.m_elementSize) column.m_elementSize = KindSize(column.m_kind);
+        table.m_columns.push_back({column, table.m_stride});
+        table.m_stride += DWORD{column.m_elementSize} * column.m_count;
     }
     m_tables.push_back(std::move(table));
     return static_cast<int>(m_tables.size() - 1);

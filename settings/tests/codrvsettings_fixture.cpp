@@ -131,7 +131,11 @@ BoundTable BindFirstRow(const BlockBuilder& builder, const std::u16string& table
     BoundTable bound;
     bound.m_store = xprtest::NewStore();
     EXPECT_EQ(xprtest::AdoptBytes(bound.m_store.get(), builder.Build(), table), 0u);
+#if defined(XPR_VARIANT_UI)
     EXPECT_EQ(FetchRow(bound.m_store.get(), table.c_str(), &bound.m_cursor, nullptr), 0u);
+#else
+    EXPECT_EQ(FetchRow(bound.m_store.get(), table.c_str(), &bound.m_cursor), 0u);
+#endif
     return bound;
 }
 

@@ -1,0 +1,157 @@
+// Printer-mode SetOptItems: the printer settings saved as printer data and mirrored into the
+// driver's GPD or PPD data file.
+#include <deque>
+
+#include <win/unidrv_userdata.h>
+
+#include "cmswriter.h"
+#include "codrvsettings_fixture.h"
+
+namespace drvtest {
+namespace {
+
+constexpr char kRti[] =
+    "*GPDFileVersion: 1.0\r\n*% RTI BEGIN - DO NOT REMOVE THIS TAG\r\n*Define: OLD\r\n"
+    "*% RTI END - DO NOT REMOVE THIS TAG\r\n*% CMS BEGIN - DO NOT REMOVE THIS TAG\r\n"
+    "*% CMS END - DO NOT REMOVE THIS TAG\r\n";
+constexpr char kMirror[] =
+    "*% RTI BEGIN - DO NOT REMOVE THIS TAG\r\n*Define: _PDLTYPE_32000000\r\n*Define: _DUPLEXTYPE_01000000\r\n"
+    "*Define: _FORMASSIGN_00\r\n*Define: _LRGSIZESCL_00\r\n*Define: _OPTSOURCE_0200\r\n*Define: _MS_A4\r\n"
+    "*% RTI END - DO NOT REMOVE THIS TAG\r\n";
+
+// One check-box item on _FORMASSIGN, changed to off.
+struct FormAssignItem {
+    FormAssignItem() {
+        m_record.dwSize = sizeof m_record;
+        m_record.pKeyWordName = m_key.data();
+        m_option.cbSize = sizeof m_option;
+        m_type.cbSize = sizeof m_type;
+        m_type.Type = TVOT_CHKBOX;
+        m_type.Count = 1;
+        m_type.pOptParam = &m_option;
+        m_item.cbSize = sizeof m_item;
+        m_item.Flags = OPTIF_CHANGED;
+        m_item.UserData = reinterpret_cast<ULONG_PTR>(&m_record);
+        m_item.pOptType = &m_type;
+        m_item.Sel = 0;
+    }
+    std::u16string m_key = u"PRINTERSETTINGS._FORMASSIGN";
+    USERDATA m_record{};
+    OPTPARAM m_option{};
+    OPTTYPE m_type{};
+    OPTITEM m_item{};
+};
+
+// A field of the printer's stored PRINTERSETTINGS.
+BYTE StoredFormAssign() {
+    xprtest::StorePtr store = xprtest::NewStore();
+    EXPECT_EQ(xprtest::AdoptBytes(store.get(), xprtest::ReadPrinterValue(kPrinter, u"PRINTERSETTINGS"), u"PRINTERSETTINGS"), 0u);
+    XprTable* cursor = nullptr;
+    EXPECT_EQ(FetchRow(store.get(), u"PRINTERSETTINGS", &cursor, nullptr), 0u);
+    BYTE value = 0xEE;
+    EXPECT_EQ(GetValue(cursor, &value, 1, u"_FORMASSIGN"), 0u);
+    return value;
+}
+
+using SaveTest = DrvSettingsTest;
+
+TEST_F(SaveTest, SavesThePrinterSettingsAndMirrorsThemIntoTheGpd) {
+    WriteMachineFile(DataFilePath(), kRti);
+    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
+    FormAssignItem item;
+    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
+    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+    EXPECT_EQ(StoredFormAssign(), 0);
+    EXPECT_EQ(ReadMachineFile(DataFilePath()),
+              std::string("*GPDFileVersion: 1.0\r\n") + kMirror +
+                  "*% CMS BEGIN - DO NOT REMOVE THIS TAG\r\n*% CMS END - DO NOT REMOVE THIS TAG\r\n");
+}
+
+TEST_F(SaveTest, ACustomMediaRewriteInBetweenIsKept) {
+    // The settings object reads the data file when the printer sheet opens ...
+    WriteMachineFile(DataFilePath(), kRti);
+    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
+    // ... the user then saves custom media, which rewrites the CMS section ...
+    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
+    CmsFileWriter writer;
+    writer.m_printer = printer.get();
+    ASSERT_TRUE(LoadCmsContext(&writer));
+    CustomMediaRecord record{};
+    std::copy_n(u"Card", 4, record.m_name);
+    record.m_width = 100000;
+    record.m_height = 148000;
+    OPTPARAM option{};
+    option.lParam = reinterpret_cast<LPARAM>(&record);
+    CustomMediaList list{};
+    list.Count = 1;
+    list.pOptParam = &option;
+    ASSERT_EQ(WriteGpdCustomMedia(&writer, &list), S_OK);
+    const std::string withMedia = ReadMachineFile(DataFilePath());
+    ASSERT_NE(withMedia.find("*Option: CUSTOM_00CA"), std::string::npos);
+
+    // ... and applies the printer sheet: the custom media stay.
+    FormAssignItem item;
+    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+    const size_t cms = withMedia.find("*% CMS BEGIN");
+    EXPECT_EQ(ReadMachineFile(DataFilePath()), std::string("*GPDFileVersion: 1.0\r\n") + kMirror + withMedia.substr(cms));
+}
+
+TEST_F(SaveTest, AGpdWithoutTagsIsLeftAndTheSaveStillSucceeds) {
+    const std::string plain = "*GPDFileVersion: 1.0\r\n*Feature: X\r\n";
+    WriteMachineFile(DataFilePath(), plain);
+    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
+    FormAssignItem item;
+    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
+    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+    EXPECT_EQ(StoredFormAssign(), 0);
+    EXPECT_EQ(ReadMachineFile(DataFilePath()), plain);
+}
+
+TEST_F(SaveTest, AStringWrittenIntoThePrinterSettingsIsTakenIntoTheBlock) {
+    // A printer settings block with a STRING field.
+    xprtest::BlockBuilder withString;
+    const int table = withString.AddTable(u"PRINTERSETTINGS", {{u"_SIZE", XprColumnKind::DWORD},
+                                                               {u"_SIGNATURE", XprColumnKind::DWORD},
+                                                               {u"_VERSION", XprColumnKind::DWORD},
+                                                               {u"_OWNER", XprColumnKind::STRING}});
+    withString.SetString(table, withString.AddRow(table, u"DEFAULT"), u"_OWNER", u"old");
+    StoreBlock(u"PRINTERSETTINGS", withString);
+    WriteMachineFile(DataFilePath(), kRti);
+    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
+    const std::u16string owner = u"Accounts";
+    const LPCWSTR link = owner.c_str();
+    ASSERT_EQ(settings->SetFieldValue(nullptr, u"_OWNER", &link, sizeof link, SETTINGS_SELECT_PRINTER), S_OK);
+    FormAssignItem item;  // names a field this block lacks: skipped
+    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
+    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+
+    xprtest::StorePtr store = xprtest::NewStore();
+    ASSERT_EQ(xprtest::AdoptBytes(store.get(), xprtest::ReadPrinterValue(kPrinter, u"PRINTERSETTINGS"), u"PRINTERSETTINGS"), 0u);
+    XprTable* cursor = nullptr;
+    ASSERT_EQ(FetchRow(store.get(), u"PRINTERSETTINGS", &cursor, nullptr), 0u);
+    LPCWSTR stored = nullptr;
+    ASSERT_EQ(GetValue(cursor, &stored, sizeof stored, u"_OWNER"), 0u);
+    EXPECT_EQ(std::u16string(stored), owner);
+    // The object still reads its printer settings after the block moved.
+    auto* field = static_cast<LPCWSTR*>(settings->GetFieldPtr(nullptr, u"_OWNER", SETTINGS_SELECT_PRINTER));
+    EXPECT_EQ(std::u16string(*field), owner);
+}
+
+class PpdSaveTest : public DrvSettingsTest {
+protected:
+    PpdSaveTest() : DrvSettingsTest(u"PALVEXT.PPD") {}
+};
+
+TEST_F(PpdSaveTest, APpdDataFileIsMirroredByItsSwitches) {
+    StoreBlock(u"PRINTERSETTINGS", WriterSettingsBuilder(1, 2, 1));
+    WriteMachineFile(DataFilePath(), ReadTestData("ppd_input.ppd"));
+    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
+    FormAssignItem item;
+    item.m_item.Sel = 1;  // unchanged: form assignment stays on
+    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
+    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+    EXPECT_EQ(ReadMachineFile(DataFilePath()), ReadTestData("ppd_formassign.ppd"));
+}
+
+}  // namespace
+}  // namespace drvtest

@@ -3,6 +3,10 @@
 find_package(Freetype REQUIRED)
 find_package(Fontconfig REQUIRED)
 target_link_libraries(palvexwin PRIVATE Freetype::Freetype Fontconfig::Fontconfig)
+# Pictures of printed sheet sides are drawn with cairo.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+target_link_libraries(palvexwin PRIVATE PkgConfig::CAIRO)
 
 # Icons, cursors, bitmaps and dialog templates for the window-system tests.
 if(TARGET platform_tests)
@@ -11,4 +15,5 @@ if(TARGET platform_tests)
                       SOURCES tests/data/window_images.rc)
   add_dependencies(platform_tests platform_window_test_resources)
   target_compile_definitions(platform_tests PRIVATE PALVEX_WINDOW_RESOURCE_DIR="${PLATFORM_WINDOW_RESOURCE_DIR}")
+  target_link_libraries(platform_tests PRIVATE PkgConfig::CAIRO)
 endif()

@@ -1,10 +1,12 @@
-// The datatype processors by datatype. EMF, RAW and TEXT printing are not in this library yet:
-// their datatypes open, and printing a document fails with ERROR_NOT_SUPPORTED.
+// The datatype processors by datatype: RAW and TEXT. EMF printing is not in this library yet: its
+// datatypes open, and printing a document fails with ERROR_NOT_SUPPORTED.
 #include "processor_types.h"
 
 #include <new>
 
 #include "com_object.h"
+#include "coprocessorraw.h"
+#include "coprocessortxt.h"
 #include "kittrace.h"
 
 namespace {
@@ -40,8 +42,10 @@ private:
 
 }  // namespace
 
-HRESULT CreateProcessorType(DatatypeIndex, IProcessor* owner, IProcessorType** processor) {
+HRESULT CreateProcessorType(DatatypeIndex datatype, IProcessor* owner, IProcessorType** processor) {
     *processor = nullptr;
+    if (datatype == DatatypeIndex::RAW) return CoProcessorRAW::Create(owner, processor);
+    if (datatype == DatatypeIndex::TEXT) return CoProcessorTXT::Create(owner, processor);
     IProcessorType* made = new (std::nothrow) CoProcessorUnsupported(owner);
     if (!made) return E_OUTOFMEMORY;
     made->AddRef();

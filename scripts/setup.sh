@@ -9,6 +9,7 @@ packages=(
   snmpd snmp
   llvm-14 lld-14
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libcairo2-dev
 )
 
 missing=()

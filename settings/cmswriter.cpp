@@ -1,23 +1,13 @@
 #include "cmswriter.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "ansitext.h"
+#include "drvstore.h"
 #include "kitstatus.h"
 #include "kittrace.h"
-#include "xpr.h"
 
 namespace {
-
-// Frees a store and its block, as the owner of a store does in every runtime variant.
-struct StoreFree {
-    void operator()(XprStore* store) const {
-        if (!store) return;
-        if (store->m_block) HeapFree(GetProcessHeap(), 0, store->m_block);
-        HeapFree(GetProcessHeap(), 0, store);
-    }
-};
 
 std::u16string DataFilePath(HANDLE printer) {
     DWORD needed = 0;
@@ -32,13 +22,9 @@ std::u16string DataFilePath(HANDLE printer) {
 void ReadPrinterInfo(CmsFileWriter* writer) {
     XprStore* loaded = nullptr;
     if (CreateByHandle(&loaded, writer->m_printer, u"PRNINFO") >= KIT_SEVERITY_ERROR) return;
-    const std::unique_ptr<XprStore, StoreFree> store(loaded);
+    const OwnedStore store(loaded);
     XprTable* cursor = nullptr;
-#if defined(XPR_VARIANT_UI)
-    if (FetchRow(store.get(), u"PRNINFO", &cursor, nullptr) != 0) return;
-#else
-    if (FetchRow(store.get(), u"PRNINFO", &cursor) != 0) return;
-#endif
+    if (FetchFirstRow(store.get(), u"PRNINFO", &cursor) != 0) return;
     WORD units[2] = {};
     if (GetValue(cursor, units, sizeof units, u"_MASTERUNITS") == 0) {
         writer->m_masterUnitsX = units[0];
@@ -102,8 +88,8 @@ std::vector<CmsMedium> WrittenMedia(CmsFileWriter* writer, const CustomMediaList
         medium.m_position = i;
         medium.m_name = ToAnsiLimited(record->m_name, CMS_NAME_CHARS, CMS_NAME_ANSI_BYTES);
         medium.m_symbol = MakeOptionSymbol(writer, medium.m_name.c_str());
-        medium.m_width = record->m_width;
-        medium.m_height = record->m_height;
+        medium.m_width = record->m_form.Size.cx;
+        medium.m_height = record->m_form.Size.cy;
         media.push_back(std::move(medium));
     }
     return media;

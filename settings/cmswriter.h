@@ -13,6 +13,7 @@
 
 #include <win/compstui.h>
 #include <win/windows.h>
+#include <win/winspool_forms.h>
 
 #include "datafileimage.h"
 
@@ -23,23 +24,13 @@
 #define CMS_SYMBOL_BYTES 255
 #define CMS_DEFAULT_MASTER_UNITS 1200u
 
-// One custom medium: its name, then a spooler form record of it (FORM_INFO_1W layout: flags,
-// name link, size, imageable area) whose name link points to m_name.
+// One custom medium: its name, then its spooler form (sizes in micrometres), whose name link
+// points to m_name.
 struct CustomMediaRecord {
     WCHAR m_name[CMS_NAME_CHARS];
-    DWORD m_formFlags;
-    DWORD m_reserved;
-    LPWSTR m_formName;
-    LONG m_width;   // micrometres
-    LONG m_height;
-    LONG m_left;    // imageable area, micrometres
-    LONG m_top;
-    LONG m_right;
-    LONG m_bottom;
+    FORM_INFO_1W m_form;
 };
-static_assert(sizeof(CustomMediaRecord) == 104);
-static_assert(offsetof(CustomMediaRecord, m_formFlags) == 64 && offsetof(CustomMediaRecord, m_formName) == 72);
-static_assert(offsetof(CustomMediaRecord, m_width) == 80 && offsetof(CustomMediaRecord, m_left) == 88);
+static_assert(sizeof(CustomMediaRecord) == 104 && offsetof(CustomMediaRecord, m_form) == 64);
 
 // The custom-media list: Count options in pOptParam.
 typedef OPTTYPE CustomMediaList;

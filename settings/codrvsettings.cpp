@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "drvstore.h"
 #include "kitstatus.h"
 #include "kittrace.h"
 #include "xprimpl.h"
@@ -54,10 +55,7 @@ ULONG CoDrvSettings::Release() {
 
 void CoDrvSettings::FreeStores() {
     for (int i = 0; i < 2; ++i) {
-        if (XprStore* store = m_stores[i]) {
-            if (store->m_block) HeapFree(GetProcessHeap(), 0, store->m_block);
-            HeapFree(GetProcessHeap(), 0, store);
-        }
+        StoreFree()(m_stores[i]);
         m_stores[i] = nullptr;
         m_cursors[i] = nullptr;
     }
@@ -71,12 +69,7 @@ HRESULT CoDrvSettings::Init(HANDLE printer) {
             FreeStores();
             return E_FAIL;
         }
-#if defined(XPR_VARIANT_UI)
-        const DWORD fetched = FetchRow(m_stores[i], kTableNames[i], &m_cursors[i], nullptr);
-#else
-        const DWORD fetched = FetchRow(m_stores[i], kTableNames[i], &m_cursors[i]);
-#endif
-        if (fetched != 0) {
+        if (FetchFirstRow(m_stores[i], kTableNames[i], &m_cursors[i]) != 0) {
             FreeStores();
             return E_FAIL;
         }

@@ -118,10 +118,10 @@ public:
 
     // S_OK when the size (micrometres) lies within 150 micrometres of width x height (tenths of a
     // millimetre) in both directions, else S_FALSE; E_INVALIDARG without a size.
-    static HRESULT FormSizeMatches(const SIZE* size, LONG width, LONG height);
+    static HRESULT FormSizeMatches(const SIZEL* size, LONG width, LONG height);
     // Sets *paperId from a form size (micrometres) when it is one of the sizes 11x17, Legal, B4,
     // B5, Statement or Letter; leaves it otherwise. E_INVALIDARG for missing arguments.
-    static HRESULT PaperIdFromFormSize(const SIZE* size, SHORT* paperId);
+    static HRESULT PaperIdFromFormSize(const SIZEL* size, SHORT* paperId);
 
     // The GPD mirror of the printer settings: one "*Define: " line per PRINTERSETTINGS field after
     // _VERSION, between the RTI tag lines. The file is read afresh first; image is updated to what
@@ -129,8 +129,10 @@ public:
     // a failed write; E_OUTOFMEMORY.
     static HRESULT UpdateRtiBlock(DataFileImage* image, XprTable* printerSettings);
     // The PPD mirror: option lines of the media source, type and size sections before the XPD tag
-    // switched on and off by a "*%" prefix. Same file handling and results as UpdateRtiBlock; when
-    // a size or source section lacks its tags the rest is still written and the result is E_FAIL.
+    // switched on and off by a "*%" prefix. Same file handling as UpdateRtiBlock. E_FAIL without
+    // the XPD tag or the page-size and media-type sections (nothing written). A size section
+    // without its tags or its large-size range, or a missing source section, is left as it is and
+    // the rest still written; a size section so left makes the result E_FAIL.
     static HRESULT UpdatePpdSettings(DataFileImage* image, XprTable* printerSettings);
 
 private:

@@ -132,12 +132,12 @@ HRESULT CoDrvSettings::ApplyDevmodeRules(PDEVMODEW publicDevmode, PVOID privateD
     return S_OK;
 }
 
-HRESULT CoDrvSettings::FormSizeMatches(const SIZE* size, LONG width, LONG height) {
+HRESULT CoDrvSettings::FormSizeMatches(const SIZEL* size, LONG width, LONG height) {
     if (!size) return E_INVALIDARG;
     return Near(size->cx, width * 100LL) && Near(size->cy, height * 100LL) ? S_OK : S_FALSE;
 }
 
-HRESULT CoDrvSettings::PaperIdFromFormSize(const SIZE* size, SHORT* paperId) {
+HRESULT CoDrvSettings::PaperIdFromFormSize(const SIZEL* size, SHORT* paperId) {
     if (!size || !paperId) return E_INVALIDARG;
     const LONG cx = size->cx, cy = size->cy;
     if (Within(cx, 279250, 279550) && Within(cy, 431650, 431950)) {

@@ -34,9 +34,11 @@ bool ValueBehind(const OPTPARAM& option) {
     return ((static_cast<ULONG_PTR>(option.lParam) >> 16) & 0xFFFF) != 0;
 }
 
-// Whether an option's value equals the field's bytes. Texts compare up to their NUL.
+// Whether an option's value equals the field's bytes. behind: the list holds its values behind
+// lParam (decided by its first option); an option whose own lParam cannot be an address (a value
+// the list made when it could not copy one) is compared as it stands. Texts compare up to their NUL.
 bool OptionMatches(const OPTPARAM& option, bool behind, const BYTE* field, DWORD size, XprColumnKind kind) {
-    if (!behind) {
+    if (!behind || !ValueBehind(option)) {
         BYTE held[sizeof(LPARAM)];
         std::memcpy(held, &option.lParam, sizeof held);
         for (DWORD i = 0; i < size; ++i)
@@ -44,7 +46,6 @@ bool OptionMatches(const OPTPARAM& option, bool behind, const BYTE* field, DWORD
         return true;
     }
     const auto* value = reinterpret_cast<const BYTE*>(option.lParam);
-    if (!value) return false;
     if (kind == XprColumnKind::CHAR) {
         const size_t units = size / sizeof(WCHAR);
         std::u16string fieldCopy(units, u'\0');

@@ -17,10 +17,10 @@ HANDLE OpenForReading(LPCWSTR path) {
     }
 }
 
-// The folder of a path, with its final backslash ("." when the path names none).
+// The folder of a path ("." when the path names none).
 std::u16string FolderOf(const std::u16string& path) {
     const size_t slash = path.find_last_of(u"\\/");
-    return slash == std::u16string::npos ? std::u16string(u".") : path.substr(0, slash + 1);
+    return slash == std::u16string::npos ? std::u16string(u".") : path.substr(0, slash);
 }
 
 // Writes content into a new temporary file beside path; its name goes to temporary.

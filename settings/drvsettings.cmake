@@ -28,6 +28,7 @@ palvex_test(settings_drvsettings_tests
   tests/codrvsettings_fields_test.cpp
   tests/codrvsettings_devmode_test.cpp
   tests/codrvsettings_items_test.cpp
+  tests/codrvsettings_model_test.cpp
   tests/codrvsettings_save_test.cpp
   tests/gpdwriter_cms_test.cpp
   tests/gpdwriter_datafile_test.cpp
@@ -37,7 +38,8 @@ palvex_test(settings_drvsettings_tests
 target_link_libraries(settings_drvsettings_tests PRIVATE settings_drvsettings_ui)
 target_link_options(settings_drvsettings_tests PRIVATE -Wl,--wrap=ReportStatus)
 target_compile_definitions(settings_drvsettings_tests PRIVATE
-  WRITERS_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data/writers")
+  WRITERS_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data/writers"
+  PALVEX_MODEL_DATA_FILE="${PALVEX_MODEL_DATA_FILE}")
 
 palvex_test(settings_drvsettings_render_tests ${DRVSETTINGS_TEST_SUPPORT} tests/codrvsettings_render_test.cpp)
 target_link_libraries(settings_drvsettings_render_tests PRIVATE settings_drvsettings_render)

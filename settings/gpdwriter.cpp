@@ -1,12 +1,13 @@
 // The GPD writers: the printer settings between the RTI tags and the custom media between the CMS
 // tags.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
 
 #include "cmswriter.h"
 #include "codrvsettings.h"
 #include "datafiletags.h"
+#include "drvstore.h"
 #include "kitstatus.h"
 #include "kittrace.h"
 #include "settingssymbols.h"
@@ -49,16 +50,9 @@ TaggedSection FindSection(std::string_view content, std::string_view beginTag, s
 DWORD StoredPdlType(HANDLE printer) {
     XprStore* loaded = nullptr;
     if (CreateByHandle(&loaded, printer, u"PRINTERSETTINGS") >= KIT_SEVERITY_ERROR) return 0;
-    const std::unique_ptr<XprStore, void (*)(XprStore*)> store(loaded, [](XprStore* s) {
-        if (s->m_block) HeapFree(GetProcessHeap(), 0, s->m_block);
-        HeapFree(GetProcessHeap(), 0, s);
-    });
+    const OwnedStore store(loaded);
     XprTable* cursor = nullptr;
-#if defined(XPR_VARIANT_UI)
-    if (FetchRow(store.get(), u"PRINTERSETTINGS", &cursor, nullptr) != 0) return 0;
-#else
-    if (FetchRow(store.get(), u"PRINTERSETTINGS", &cursor) != 0) return 0;
-#endif
+    if (FetchFirstRow(store.get(), u"PRINTERSETTINGS", &cursor) != 0) return 0;
     DWORD pdl = 0;
     if (GetValue(cursor, &pdl, sizeof pdl, u"_PDLTYPE") != 0) return 0;
     return pdl;

@@ -52,15 +52,17 @@ bool IsEndif(const Line& line) {
 }
 // A "*%Ifdef: " or "*%Endif: " line that begins with the symbol after its keyword.
 bool IsIfdefOf(const Line& line, std::string_view symbol) {
-    return !symbol.empty() && IsIfdef(line) && StartsWith(std::string_view(line.m_text).substr(9), symbol);
+    return !symbol.empty() && IsIfdef(line) &&
+           StartsWith(std::string_view(line.m_text).substr(sizeof PPD_IFDEF - 1), symbol);
 }
 bool IsEndifOf(const Line& line, std::string_view symbol) {
-    return !symbol.empty() && IsEndif(line) && StartsWith(std::string_view(line.m_text).substr(9), symbol);
+    return !symbol.empty() && IsEndif(line) &&
+           StartsWith(std::string_view(line.m_text).substr(sizeof PPD_ENDIF - 1), symbol);
 }
 
 void Switch(Line* line, bool enable) {
     const bool disabled = StartsWith(line->m_text, PPD_COMMENT);
-    if (enable && disabled) line->m_text.erase(0, 2);
+    if (enable && disabled) line->m_text.erase(0, sizeof PPD_COMMENT - 1);
     if (!enable && !disabled) line->m_text.insert(0, PPD_COMMENT);
 }
 

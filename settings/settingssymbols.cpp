@@ -1,6 +1,7 @@
 #include "settingssymbols.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ansitext.h"
 #include "xprimpl.h"
@@ -24,7 +25,10 @@ SettingsSymbol SymbolOfCurrentColumn(XprTable* table) {
     symbol.m_reachable = true;
     if (kind == XprColumnKind::CHAR) {
         symbol.m_isText = true;
-        symbol.m_text = ToAnsi(FieldText(static_cast<const WCHAR*>(value), size / sizeof(WCHAR)));
+        // Fields of a block are packed: copy the text out before reading it by characters.
+        std::u16string text(size / sizeof(WCHAR), u'\0');
+        std::memcpy(text.data(), value, text.size() * sizeof(WCHAR));
+        symbol.m_text = ToAnsi(FieldText(text.c_str(), text.size()));
         return symbol;
     }
     static constexpr char kHex[] = "0123456789abcdef";

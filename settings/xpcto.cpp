@@ -137,8 +137,8 @@ bool IsLeadByte(UINT codePage, unsigned char byte) {
 // between them; blanks outside quotes, comments and empty lines removed.
 class Normaliser {
 public:
-    Normaliser(std::string_view text, bool lenient, LPCWSTR fileName, DWORD firstLine)
-        : m_text(text), m_lenient(lenient), m_fileName(fileName), m_line(firstLine), m_codePage(GetACP()) {}
+    Normaliser(std::string_view text, bool lenient, LPCWSTR fileName, DWORD firstLine, UINT codePage)
+        : m_text(text), m_lenient(lenient), m_fileName(fileName), m_line(firstLine), m_codePage(codePage) {}
 
     // The normalised text and the positions of its braces (a brace elsewhere is text).
     DWORD Run(std::string* out, std::vector<size_t>* braces);
@@ -316,17 +316,18 @@ DWORD Normaliser::Run(std::string* out, std::vector<size_t>* braces) {
     return 0;
 }
 
-std::u16string Widen(std::string_view bytes) {
+// Text in the system's ANSI code page (looked up once per text, not per entry).
+std::u16string Widen(UINT codePage, std::string_view bytes) {
     std::u16string text;
     if (bytes.empty()) return text;
     const int count = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), count, nullptr, 0);
     if (length <= 0) {
         text.assign(bytes.begin(), bytes.end());  // not expected: every byte sequence converts
         return text;
     }
     text.resize(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, text.data(), length);
+    MultiByteToWideChar(codePage, 0, bytes.data(), count, text.data(), length);
     return text;
 }
 
@@ -350,7 +351,8 @@ void ApplyCaseRules(std::u16string& keyword, std::u16string& value) {
 DWORD ParseText(Context& context, std::string_view text, bool lenient, LPCWSTR fileName, DWORD firstLine) {
     std::string normal;
     std::vector<size_t> braces;
-    Normaliser normaliser(text, lenient, fileName, firstLine);
+    const UINT codePage = GetACP();
+    Normaliser normaliser(text, lenient, fileName, firstLine, codePage);
     if (const DWORD result = normaliser.Run(&normal, &braces); result >= KIT_SEVERITY_ERROR) return result;
 
     int depth = 0;
@@ -388,8 +390,8 @@ DWORD ParseText(Context& context, std::string_view text, bool lenient, LPCWSTR f
         const size_t colon = line.find(':');
         if (colon == std::string_view::npos || colon == 0 || colon + 1 == line.size())
             return Report(XPC_INVALID_PARAMETER, KIT_HERE);
-        std::u16string keyword = Widen(line.substr(0, colon));
-        std::u16string value = Widen(line.substr(colon + 1));
+        std::u16string keyword = Widen(codePage, line.substr(0, colon));
+        std::u16string value = Widen(codePage, line.substr(colon + 1));
         ApplyCaseRules(keyword, value);
         context.m_entries.Append(std::move(keyword), std::move(value), static_cast<BYTE>(depth));
         i = end;

@@ -137,6 +137,13 @@ bool MeasureFont(const LOGFONTW& font, int dpi, FontMetrics* metrics) {
     });
 }
 
+bool WithFontFace(const LOGFONTW& font, const std::function<void(FT_FaceRec_*)>& body) {
+    return FontCatalog::Get().WithFace(font, [&](FT_Face face) {
+        body(face);
+        return true;
+    });
+}
+
 bool MeasureText(const LOGFONTW& font, int dpi, const WCHAR* text, int count, LONG* width) {
     return FontCatalog::Get().WithFace(font, [&](FT_Face face) {
         const double scale = Scale(font, dpi, ReadDesignMetrics(face));

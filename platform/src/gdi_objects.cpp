@@ -4,6 +4,7 @@
 #include <win/wingdi.h>
 
 #include "gdi_objects.h"
+#include "gdi_printer_dc.h"
 
 namespace palvex::gdi {
 
@@ -169,7 +170,9 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
 int GetDeviceCaps(HDC hdc, int index) {
     auto context = DeviceContexts().Find(hdc);
     if (!context) return 0;
+    if (context->printer) return palvex::gdi::PrinterDeviceCaps(*context->printer, index);
     switch (index) {
+    case TECHNOLOGY: return DT_RASDISPLAY;
     case LOGPIXELSX:
     case LOGPIXELSY: return context->dpi;
     case HORZRES: return 1920;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include <win/wingdi.h>
 
 #include "handle_table.h"
+
+struct FT_FaceRec_;
 
 namespace palvex::gdi {
 
@@ -24,9 +27,18 @@ struct GdiObject {
     std::vector<uint8_t> dib;
 };
 
+struct PrinterDevice;
+
 struct DeviceContext {
     HGDIOBJ font = nullptr;
     int dpi = 96;
+    int graphicsMode = GM_COMPATIBLE;
+    XFORM transform{1, 0, 0, 1, 0, 0};
+    COLORREF textColour = 0;
+    int backgroundMode = OPAQUE;
+    UINT textAlign = TA_LEFT | TA_TOP;
+    // Printer device contexts only (gdi_printer_dc.h).
+    std::shared_ptr<PrinterDevice> printer;
 };
 
 HandleTable<GdiObject>& Objects();
@@ -46,5 +58,8 @@ struct FontMetrics {
 };
 bool MeasureFont(const LOGFONTW& font, int dpi, FontMetrics* metrics);
 bool MeasureText(const LOGFONTW& font, int dpi, const WCHAR* text, int count, LONG* width);
+// Runs body with the FreeType face of the font (its FT_Face) under the font catalog's lock, for
+// drawing text with it; false when no font file can be found or opened.
+bool WithFontFace(const LOGFONTW& font, const std::function<void(FT_FaceRec_* face)>& body);
 
 }  // namespace palvex::gdi

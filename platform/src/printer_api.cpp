@@ -10,23 +10,18 @@
 
 #include "api_guard.h"
 #include "handle_table.h"
+#include "printer_handles.h"
 #include "printer_info_levels.h"
 #include "spooler_store.h"
 
 namespace palvex {
-namespace {
-
-struct PrinterHandle {
-    int64_t printerId = 0;
-    std::u16string printerName;
-    ACCESS_MASK grantedAccess = 0;
-    std::u16string datatype;
-};
 
 HandleTable<PrinterHandle>& PrinterHandles() {
     static auto* table = new HandleTable<PrinterHandle>;  // outlives every static destructor
     return *table;
 }
+
+namespace {
 
 // The specific rights a desired access asks for, generic rights mapped to the printer's.
 ACCESS_MASK MapPrinterAccess(ACCESS_MASK desired) {
@@ -143,7 +138,12 @@ BOOL OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW p
         *phPrinter = nullptr;
         // The print server itself (a null name) is not one of the machine's printers here.
         if (!pPrinterName || !*pPrinterName) return ERROR_INVALID_PRINTER_NAME;
-        const auto printer = palvex::spool::FindPrinter(pPrinterName);
+        auto printer = palvex::spool::FindPrinter(pPrinterName);
+        // Not a printer: perhaps one of its jobs, "<printer>, Job <n>".
+        std::u16string jobPrinter;
+        DWORD jobId = 0;
+        if (!printer && palvex::spool::ParseJobName(pPrinterName, &jobPrinter, &jobId))
+            printer = palvex::spool::FindPrinter(jobPrinter);
         if (!printer) return ERROR_INVALID_PRINTER_NAME;
         auto handle = std::make_shared<PrinterHandle>();
         handle->printerId = printer->id;
@@ -151,6 +151,10 @@ BOOL OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW p
         handle->grantedAccess = palvex::MapPrinterAccess(pDefault ? pDefault->DesiredAccess : 0);
         if (handle->grantedAccess & printer->deniedAccess) return ERROR_ACCESS_DENIED;
         if (pDefault && pDefault->pDatatype) handle->datatype = pDefault->pDatatype;
+        if (jobId != 0) {
+            const DWORD attached = palvex::spool::AttachJob(*handle, jobId);
+            if (attached != ERROR_SUCCESS) return attached;
+        }
         *phPrinter = PrinterHandles().Insert(std::move(handle));
         return ERROR_SUCCESS;
     });

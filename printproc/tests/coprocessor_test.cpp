@@ -106,6 +106,8 @@ TEST(CoProcessorObject, CloseOrPrintWithoutAProcessorFails) {
 }
 
 TEST(CoProcessorObject, OpenGivesTheHandleItsReferenceAndCloseLetsEverythingGo) {
+    palvex::TestMachine machine;  // the RAW processor opens its printer
+    machine.AddPrinterWithDriver(u"Printer");
     auto* processor = new CoProcessor;
     processor->AddRef();
     ASSERT_TRUE(processor->CreatePauseEvent());

@@ -171,7 +171,7 @@ TEST_F(FieldsTest, GetFieldPtrPointsIntoTheRecordOrAtAClearedScratch) {
     for (const char16_t* missing : {u"_NO_SUCH", u"TAG", u"_DUPLEXTYPE"}) {
         auto* scratch = static_cast<BYTE*>(settings->GetFieldPtr(record.data(), missing, SETTINGS_SELECT_DEVMODE));
         ASSERT_NE(scratch, nullptr);
-        EXPECT_EQ(scratch < record.data() || scratch >= record.data() + record.m_bytes.size(), true);
+        EXPECT_TRUE(scratch < record.data() || scratch >= record.data() + record.m_bytes.size());
         // As wide as the widest field (16 bytes here), and read as 0 whatever was written before.
         for (int i = 0; i < 16; ++i) EXPECT_EQ(scratch[i], 0);
         std::fill_n(scratch, 16, 0x99);

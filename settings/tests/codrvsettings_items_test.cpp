@@ -106,7 +106,9 @@ TEST_F(ItemsTest, GetOptItemsTakesEachKindFromItsField) {
     items.Add(u"OEMDEVMODE._BKL_MODE", TVOT_CHKBOX, {Option(0)});
     items.Add(u"OEMDEVMODE._MEDIASIZE", TVOT_LISTBOX, {Option(1), Option(9, OPTPF_HIDE), Option(9)});
     items.Add(u"OEMDEVMODE._MEDIASIZE", TVOT_3STATES, {Option(1), Option(2), Option(3)});  // no match
-    items.Add(u"OEMDEVMODE._BINDING_MARGIN", TVOT_COMBOBOX, {Option(Behind(&values[0])), Option(Behind(&values[1]))});
+    // Values behind lParam; the second option holds a small value of its own, which is no address.
+    items.Add(u"OEMDEVMODE._BINDING_MARGIN", TVOT_COMBOBOX,
+              {Option(Behind(&values[0])), Option(3), Option(Behind(&values[1]))});
     items.Add(u"OEMDEVMODE._WMK_TEXT", TVOT_2STATES, {Option(Behind(conf)), Option(Behind(draft))});
     items.AddEdit(u"OEMDEVMODE._WMK_TEXT", 4);
     items.AddEdit(u"OEMDEVMODE._WMK_TEXT", 16);
@@ -124,7 +126,7 @@ TEST_F(ItemsTest, GetOptItemsTakesEachKindFromItsField) {
     EXPECT_EQ(item[3].Sel, 1);
     EXPECT_EQ(item[4].Sel, 2);  // the hidden option never matches
     EXPECT_EQ(item[5].Sel, 0);
-    EXPECT_EQ(item[6].Sel, 1);
+    EXPECT_EQ(item[6].Sel, 2);
     EXPECT_EQ(item[7].Sel, 1);
     EXPECT_EQ(EditText(item[8], 8), std::u16string(u"DRA\0####", 8));  // cut to the buffer
     EXPECT_EQ(EditText(item[9], 20), std::u16string(u"DRAFT\0\0\0\0###########", 20));

@@ -78,8 +78,7 @@ TEST_F(SaveTest, ACustomMediaRewriteInBetweenIsKept) {
     ASSERT_TRUE(LoadCmsContext(&writer));
     CustomMediaRecord record{};
     std::copy_n(u"Card", 4, record.m_name);
-    record.m_width = 100000;
-    record.m_height = 148000;
+    record.m_form.Size = {100000, 148000};
     OPTPARAM option{};
     option.lParam = reinterpret_cast<LPARAM>(&record);
     CustomMediaList list{};
@@ -133,8 +132,8 @@ TEST_F(SaveTest, AStringWrittenIntoThePrinterSettingsIsTakenIntoTheBlock) {
     ASSERT_EQ(GetValue(cursor, &stored, sizeof stored, u"_OWNER"), 0u);
     EXPECT_EQ(std::u16string(stored), owner);
     // The object still reads its printer settings after the block moved.
-    auto* field = static_cast<LPCWSTR*>(settings->GetFieldPtr(nullptr, u"_OWNER", SETTINGS_SELECT_PRINTER));
-    EXPECT_EQ(std::u16string(*field), owner);
+    const void* field = settings->GetFieldPtr(nullptr, u"_OWNER", SETTINGS_SELECT_PRINTER);
+    EXPECT_EQ(std::u16string(Peek<LPCWSTR>(field, 0)), owner);
 }
 
 class PpdSaveTest : public DrvSettingsTest {

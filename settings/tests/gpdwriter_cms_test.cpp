@@ -17,11 +17,9 @@ public:
         CustomMediaRecord& record = m_records.emplace_back();
         record = {};
         std::copy_n(name.begin(), std::min<size_t>(name.size(), CMS_NAME_CHARS), record.m_name);
-        record.m_formName = record.m_name;
-        record.m_width = width;
-        record.m_height = height;
-        record.m_right = width;
-        record.m_bottom = height;
+        record.m_form.pName = record.m_name;
+        record.m_form.Size = {width, height};
+        record.m_form.ImageableArea = {0, 0, width, height};
         OPTPARAM option{};
         option.cbSize = sizeof option;
         option.Flags = flags;

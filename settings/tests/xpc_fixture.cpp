@@ -84,4 +84,14 @@ std::u16string PeekText(const std::vector<BYTE>& bytes, size_t at) {
     return text;
 }
 
+std::u16string UnalignedText(const void* text) {
+    std::u16string result;
+    const auto* bytes = static_cast<const BYTE*>(text);
+    for (char16_t unit = 0;; bytes += 2) {
+        std::memcpy(&unit, bytes, 2);
+        if (!unit) return result;
+        result += unit;
+    }
+}
+
 }  // namespace xpctest

@@ -60,5 +60,7 @@ T Peek(const std::vector<BYTE>& bytes, size_t at) {
     return value;
 }
 std::u16string PeekText(const std::vector<BYTE>& bytes, size_t at);
+// A text inside a block, which may stand at any address (blocks have no alignment).
+std::u16string UnalignedText(const void* text);
 
 }  // namespace xpctest

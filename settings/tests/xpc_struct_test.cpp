@@ -143,6 +143,19 @@ TEST_F(XpcStructTest, FlatStructureBlock) {
     ExpectSameBytes(Assemble(filled->m_def), expected.bytes());
 }
 
+TEST_F(XpcStructTest, ForceWriteWithoutRowsGivesOneZeroRow) {
+    Parsed parsed = Parse("*XPDSTRUCT: W\n{\n    *FORCEWRITE: ON\n    *FIELD: V\n    {\n        *FIELDTYPE: WORD\n    }\n}\n");
+    ASSERT_EQ(parsed.m_result, 0u);
+    auto filled = Fill(*parsed.m_context, u"W");
+    ASSERT_EQ(filled->m_filled, 0u);
+    // Header, columns TAG and V at 160 and 268, one row of 8 + 2 zero bytes at 376 (its key
+    // link 0), no pool: 386 bytes.
+    Expected expected(386);
+    expected.Header(0, u"W", 376, 10, 1, 160, 2);
+    expected.Column(160, u"TAG", 0, 100, 8, 1).Column(268, u"V", 8, 3, 2, 1);
+    ExpectSameBytes(Assemble(filled->m_def), expected.bytes());
+}
+
 // Two tables: FEAT (header 0) and its nested ITEM (header 160). Columns: FEAT's TAG and ITEM at
 // 320 and 428, ITEM's TAG and VALUE at 536 and 644. Rows: FEAT's two of 8 + 12 = 20 bytes at
 // 752, ITEM's three of 8 + 8 = 16 at 792. The VALUE column's three records at 840, 864, 888;
@@ -197,7 +210,7 @@ TEST_F(XpcStructTest, SavedBlocksLoadThroughTheRuntime) {
             BYTE value = 0;
             ASSERT_EQ(GetValue(item, &value, 1, u"VALUE"), 0u);
             values.push_back(value);
-            texts.emplace_back(GetIndirectValue(item));
+            texts.push_back(UnalignedText(GetIndirectValue(item)));
         }
     }
     EXPECT_EQ(values, (std::vector<BYTE>{5, 6, 7}));

@@ -25,3 +25,23 @@ protected:
     ~IUnknown() = default;
 };
 typedef IUnknown* LPUNKNOWN;
+
+// {00000001-0000-0000-C000-000000000046}
+inline constexpr IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// Makes the objects of one class of an in-process server. Slot order: IUnknown's, CreateInstance,
+// LockServer.
+struct IClassFactory : public IUnknown {
+    // A new object asked for riid; an outer unknown asks for aggregation.
+    virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) = 0;
+    // TRUE keeps the server loaded until a matching FALSE.
+    virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) = 0;
+
+protected:
+    ~IClassFactory() = default;
+};
+typedef IClassFactory* LPCLASSFACTORY;
+
+// The two exports of an in-process COM server.
+typedef HRESULT(STDMETHODCALLTYPE* LPFNGETCLASSOBJECT)(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
+typedef HRESULT(STDMETHODCALLTYPE* LPFNCANUNLOADNOW)(void);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fileapi.h"
+#include "gdi_spool.h"
 #include "handleapi.h"
 #include "strsafe.h"
 #include "stringapiset.h"
@@ -14,11 +15,13 @@
 #include "winfiles_temp.h"
 #include "wingdi.h"
 #include "winosinfo.h"
+#include "winosversion.h"
 #include "winprofile.h"
 #include "winreg.h"
 #include "winresource.h"
 #include "wingdi_devmode.h"
 #include "winspool.h"
+#include "winspool_forms.h"
 #include "winspool_levels.h"
 #include "wintypes.h"
 #include "winuser.h"

@@ -1,0 +1,81 @@
+// The logs of printer device contexts (palvex/recording_dc.h).
+#include <map>
+
+#include "gdi_printer_dc.h"
+
+namespace palvex {
+namespace {
+
+struct LogRegistry {
+    std::mutex mutex;
+    std::map<DWORD, std::shared_ptr<gdi::DcLogHolder>> byJob;
+    std::shared_ptr<gdi::DcLogHolder> last;
+};
+
+LogRegistry& Registry() {
+    static auto* registry = new LogRegistry;  // outlives every static destructor
+    return *registry;
+}
+
+std::optional<DcLog> Copy(const std::shared_ptr<gdi::DcLogHolder>& holder) {
+    if (!holder) return std::nullopt;
+    std::lock_guard lock(holder->mutex);
+    return holder->log;
+}
+
+}  // namespace
+
+namespace gdi {
+
+void RegisterLog(const std::shared_ptr<DcLogHolder>& log, DWORD jobId) {
+    std::lock_guard lock(Registry().mutex);
+    if (jobId) Registry().byJob[jobId] = log;
+    Registry().last = log;
+}
+
+}  // namespace gdi
+
+std::vector<DWORD> PrintedSide::pageNumbers() const {
+    std::vector<DWORD> numbers;
+    for (const auto& page : pages) numbers.push_back(page.page);
+    return numbers;
+}
+
+std::vector<const PrintedSide*> DcLog::sides() const {
+    std::vector<const PrintedSide*> all;
+    for (const auto& document : documents)
+        for (const auto& side : document.sides) all.push_back(&side);
+    return all;
+}
+
+std::vector<std::vector<BYTE>> DcLog::resets() const {
+    return devModes.empty() ? std::vector<std::vector<BYTE>>{}
+                            : std::vector<std::vector<BYTE>>(devModes.begin() + 1, devModes.end());
+}
+
+std::optional<DcLog> ReadDcLog(HDC dc) {
+    const auto context = gdi::FindPrinterContext(dc);
+    if (!context) return std::nullopt;
+    return Copy(context->printer->log);
+}
+
+std::optional<DcLog> ReadJobDcLog(DWORD jobId) {
+    std::shared_ptr<gdi::DcLogHolder> holder;
+    {
+        std::lock_guard lock(Registry().mutex);
+        const auto it = Registry().byJob.find(jobId);
+        if (it != Registry().byJob.end()) holder = it->second;
+    }
+    return Copy(holder);
+}
+
+std::optional<DcLog> ReadLastPrinterDcLog() {
+    std::shared_ptr<gdi::DcLogHolder> holder;
+    {
+        std::lock_guard lock(Registry().mutex);
+        holder = Registry().last;
+    }
+    return Copy(holder);
+}
+
+}  // namespace palvex

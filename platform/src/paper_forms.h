@@ -1,0 +1,35 @@
+// The standard paper forms and the papers of the printer models (internal to the platform library).
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <win/wintypes.h>
+
+namespace palvex::paper {
+
+// A standard form: name and size in micrometres (portrait as the paper is named).
+struct StandardForm {
+    const char16_t* name;
+    LONG width;
+    LONG height;
+};
+
+// The standard forms in the order of their DMPAPER numbers: element i is paper i + 1.
+std::span<const StandardForm> StandardForms();
+// The standard form of a paper number, or null.
+const StandardForm* FindStandardForm(long paper);
+
+// A paper the printer model takes: its DMPAPER number, name and size in tenths of a millimetre.
+struct ModelPaper {
+    WORD id;
+    std::u16string name;
+    LONG width;
+    LONG height;
+};
+// The papers of every printer of the package's model family, in the order the driver lists them.
+const std::vector<ModelPaper>& ModelPapers();
+
+}  // namespace palvex::paper

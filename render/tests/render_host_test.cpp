@@ -1,0 +1,252 @@
+// A job through the universal driver's render host: the order of the plug-in's calls and of the
+// command callbacks, the driver's PCL XL frame around the plug-in's bytes, a new DEVMODE in the
+// middle of a job, and pages rendered in bands.
+#include <fstream>
+#include <iterator>
+
+#include <palvex/port_output.h>
+#include <palvex/recording_dc.h>
+#include <palvex/spool_writer.h>
+#include <render_host.h>
+
+#include "render_fixture.h"
+
+namespace rendertest {
+namespace {
+
+using palvex::hosts::RenderEvent;
+using palvex::hosts::RenderHost;
+using palvex::hosts::RenderHostOptions;
+using palvex::hosts::RenderPluginLibrary;
+
+std::vector<BYTE> Bytes(std::string_view text) {
+    return std::vector<BYTE>(text.begin(), text.end());
+}
+
+std::vector<BYTE> Concat(std::initializer_list<std::vector<BYTE>> parts) {
+    std::vector<BYTE> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+std::vector<BYTE> ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<BYTE>(std::istreambuf_iterator<char>(file), {});
+}
+
+// The driver's frame at the job's start: language switch, stream header, BeginSession at 600 dpi,
+// OpenDataSource.
+const std::vector<BYTE> kJobFrame = Concat({
+    Bytes("@PJL ENTER LANGUAGE=PCLXL\n) HP-PCL XL;2;0;Palvex render host\n"),
+    {0xD1, 0x58, 0x02, 0x58, 0x02, 0xF8, 0x89},  // UnitsPerMeasure 600 x 600
+    {0xC0, 0x00, 0xF8, 0x86},                    // Measure eInch
+    {0xC0, 0x00, 0xF8, 0x8F},                    // ErrorReport eNoReporting
+    {0x41},                                      // BeginSession
+    {0xC0, 0x00, 0xF8, 0x88},                    // SourceType eDefaultDataSource
+    {0xC0, 0x01, 0xF8, 0x82},                    // DataOrg eBinaryLowByteFirst
+    {0x48},                                      // OpenDataSource
+});
+// At each A4 page's start: MediaSize eA4Paper, BeginPage.
+const std::vector<BYTE> kA4PageFrame = {0xC0, 0x02, 0xF8, 0x25, 0x43};
+
+class LibraryJob : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallRenderPrinter();
+        ASSERT_TRUE(m_library.loaded()) << m_library.error();
+    }
+
+    palvex::TestMachine m_machine;
+    RenderPluginLibrary m_library{TOVQEBXL_LIBRARY};
+};
+
+TEST_F(LibraryJob, RunsTheDriversOrderAndWritesTheFrameToThePort) {
+    {
+        RenderHostOptions options;
+        options.printerName = kPrinter;
+        RenderHost host(m_library, options);
+        ASSERT_TRUE(host.Load()) << host.error();
+        ASSERT_TRUE(host.StartDocument(u"Report", 7));
+        for (int page = 0; page < 2; ++page) {
+            ASSERT_TRUE(host.StartPage());
+            EXPECT_TRUE(host.TextOut(u"Hello", POINTL{100, 200}, 0));
+            ASSERT_TRUE(host.EndPage());
+        }
+        ASSERT_TRUE(host.EndDocument());
+
+        EXPECT_EQ(host.callbacks(), (std::vector<DWORD>{200, 304, 208, 300, 110, 313, 300, 110, 313, 201}));
+        const std::vector<std::string> expected = {"DllGetClassObject", "CreateInstance", "PublishDriverInterface",
+                                                   "GetInfo", "GetInfo", "DevMode", "DevMode", "EnableDriver",
+                                                   "EnablePDEV"};
+        EXPECT_EQ(PluginCalls(host), expected);
+        for (const auto& event : host.events()) {
+            if (event.kind == palvex::hosts::RenderEvent::Kind::Plugin) {
+                EXPECT_EQ(event.result, S_OK) << event.name;
+            }
+        }
+        // The text reached the driver's own TextOut through the plug-in.
+        ASSERT_EQ(UnidrvEvents(host, "DrvTextOut").size(), 2u);
+        EXPECT_EQ(UnidrvEvents(host, "DrvTextOut")[0].text, u"Hello");
+
+        const std::vector<BYTE> expectedBytes = Concat({kJobFrame, kA4PageFrame, kA4PageFrame});
+        EXPECT_EQ(host.output(), expectedBytes);
+        EXPECT_EQ(ReadFile(palvex::PortOutputPath(u"FILE:")), expectedBytes);
+    }
+    // Unloading the plug-in disables its PDEV and the driver, and releases the object.
+    EXPECT_EQ(m_library.DllCanUnloadNow(), S_OK);
+}
+
+}  // namespace
+}  // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+using palvex::hosts::RenderEvent;
+using palvex::hosts::RenderHostOptions;
+
+class HostJob : public RenderTest {};
+
+TEST_F(HostJob, ANewDevModeEnablesTheNewPdevResetsAndDisablesTheOld) {
+    auto host = MakeHost();
+    ASSERT_TRUE(host->StartDocument(u"Doc", 3));
+    ASSERT_TRUE(host->StartPage());
+    ASSERT_TRUE(host->EndPage());
+    const size_t eventsBefore = host->events().size();
+    JobDevMode landscape = DefaultJob(*host);
+    landscape->dmOrientation = DMORIENT_LANDSCAPE;
+    ASSERT_TRUE(host->ChangeDevMode(landscape.get()));
+    ASSERT_TRUE(host->StartPage());
+    ASSERT_TRUE(host->EndPage());
+    ASSERT_TRUE(host->EndDocument());
+
+    std::vector<std::string> after;
+    for (size_t i = eventsBefore; i < host->events().size(); ++i) {
+        const RenderEvent& event = host->events()[i];
+        if (event.kind == RenderEvent::Kind::Plugin) after.push_back(event.name);
+        if (event.kind == RenderEvent::Kind::Unidrv && event.name == "DrvStartDoc") after.push_back(event.name);
+    }
+    EXPECT_EQ(after, (std::vector<std::string>{"DevMode", "EnablePDEV", "ResetPDEV", "DisablePDEV", "DrvStartDoc"}));
+    // The job started once; each page had its commands.
+    EXPECT_EQ(host->callbacks(), (std::vector<DWORD>{200, 304, 208, 300, 110, 313, 300, 110, 313, 201}));
+    EXPECT_EQ(PdevOf(*host)->m_document.m_jobId, 3u);
+    EXPECT_EQ(PdevOf(*host)->m_document.m_pageCounter, 2u);
+    EXPECT_EQ(PdevOf(*host)->m_layout.m_landscape, 1u);
+}
+
+TEST_F(HostJob, DuplexAndPaperSourceChooseTheirCommands) {
+    struct Case {
+        short duplex;
+        short source;
+        DWORD duplexCommand;
+        DWORD sourceCommand;
+    };
+    const Case cases[] = {
+        {DMDUP_SIMPLEX, DMBIN_AUTO, 304, 110}, {DMDUP_VERTICAL, DMBIN_UPPER, 305, 111},
+        {DMDUP_HORIZONTAL, DMBIN_LOWER, 306, 112}, {DMDUP_SIMPLEX, DMBIN_MIDDLE, 304, 113},
+        {DMDUP_SIMPLEX, DMBIN_MANUAL, 304, 114}, {DMDUP_SIMPLEX, 15, 304, 110},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.duplex) + " " + std::to_string(c.source));
+        auto host = MakeHost();
+        JobDevMode job = DefaultJob(*host);
+        job->dmDuplex = c.duplex;
+        job->dmDefaultSource = c.source;
+        ASSERT_TRUE(host->StartDocument(u"Doc", 1, job.get()));
+        ASSERT_TRUE(host->StartPage());
+        EXPECT_EQ(host->callbacks(), (std::vector<DWORD>{200, c.duplexCommand, 208, 300, c.sourceCommand}));
+    }
+}
+
+TEST_F(HostJob, BandsReplayThePagesDrawingAndEndThePageInTheLastBand) {
+    RenderHostOptions options;
+    options.bandHeight = 1000;
+    options.endPageCallback = 312;
+    auto host = MakeHost(options);
+    // A4 at 150 dpi: 1190 x 1704 printable.
+    JobDevMode job = DefaultJob(*host);
+    job->dmPrintQuality = 150;
+    job->dmYResolution = 150;
+    ASSERT_TRUE(host->StartDocument(u"Doc", 1, job.get()));
+    ASSERT_TRUE(host->StartPage());
+    EXPECT_TRUE(host->FillRect(RECTL{0, 0, 100, 100}, 0x000000));
+    EXPECT_TRUE(UnidrvEvents(*host, "DrvBitBlt").empty());  // kept for the bands
+    ASSERT_TRUE(host->EndPage());
+    const auto fills = UnidrvEvents(*host, "DrvBitBlt");
+    ASSERT_EQ(fills.size(), 2u);  // 1704 units high in bands of 1000
+    EXPECT_EQ(UnidrvEvents(*host, "DrvStartBanding").size(), 1u);
+    EXPECT_EQ(UnidrvEvents(*host, "DrvNextBand").size(), 2u);
+    EXPECT_TRUE(UnidrvEvents(*host, "DrvSendPage").empty());
+    EXPECT_EQ(host->callbacks().back(), 312u);
+    EXPECT_EQ(host->Surface()->iType, STYPE_DEVICE);
+    EXPECT_EQ(PdevOf(*host)->m_document.m_pageCounter, 1u);
+}
+
+TEST_F(HostJob, TheDocumentsDevModeIsMergedIntoTheDriversDevMode) {
+    auto host = MakeHost();
+    JobDevMode job = DefaultJob(*host);
+    job->dmCopies = 3;
+    job.Set<DWORD>(at::kDocPageCount, 21);
+    ASSERT_TRUE(host->StartDocument(u"Doc", 1, job.get()));
+    const DEVMODEW* merged = reinterpret_cast<const DEVMODEW*>(host->DevMode().data());
+    EXPECT_EQ(merged->dmCopies, 3);
+    EXPECT_EQ(merged->dmDriverExtra, palvex::hosts::kUnidrvPartSize + kRecordSize);
+    EXPECT_EQ(Peek<WORD>(host->DevMode().data(), sizeof(DEVMODEW) + 8), palvex::hosts::kUnidrvPartSize);
+    EXPECT_EQ(Peek<DWORD>(host->DevMode().data(), kPrivateAt + at::kDocPageCount), 21u);
+    EXPECT_EQ(PdevOf(*host)->m_document.m_docPageCount, 21u);
+    EXPECT_EQ(PluginCalls(*host).back(), "EnablePDEV");
+}
+
+}  // namespace
+}  // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+TEST_F(LibraryJob, RendersWhatAPrinterDeviceContextRecorded) {
+    // An application prints two pages, the second after a DEVMODE change, through a printer DC.
+    std::vector<BYTE> portrait = palvex::MakeDevMode(DMPAPER_A4, false);
+    std::vector<BYTE> landscape = palvex::MakeDevMode(DMPAPER_A4, true);
+    HDC dc = CreateDCW(nullptr, kPrinter, nullptr, reinterpret_cast<const DEVMODEW*>(portrait.data()));
+    ASSERT_NE(dc, nullptr);
+    DOCINFOW info{sizeof(DOCINFOW), u"Letter to Ana", nullptr, nullptr, 0};
+    ASSERT_GT(StartDocW(dc, &info), 0);
+    ASSERT_GT(StartPage(dc), 0);
+    SetTextColor(dc, RGB(0, 0, 255));
+    ASSERT_TRUE(ExtTextOutW(dc, 300, 400, 0, nullptr, u"Dear Ana", 8, nullptr));
+    ASSERT_GT(EndPage(dc), 0);
+    ASSERT_EQ(ResetDCW(dc, reinterpret_cast<const DEVMODEW*>(landscape.data())), dc);
+    ASSERT_GT(StartPage(dc), 0);
+    ASSERT_TRUE(ExtTextOutW(dc, 500, 600, 0, nullptr, u"Yours", 5, nullptr));
+    ASSERT_GT(EndPage(dc), 0);
+    ASSERT_GT(EndDoc(dc), 0);
+    const std::optional<palvex::DcLog> log = palvex::ReadDcLog(dc);
+    DeleteDC(dc);
+    ASSERT_TRUE(log);
+
+    RenderHostOptions options;
+    options.printerName = kPrinter;
+    RenderHost host(m_library, options);
+    ASSERT_TRUE(host.Load()) << host.error();
+    ASSERT_TRUE(palvex::hosts::RenderDcLog(host, *log));
+
+    EXPECT_EQ(host.callbacks(), (std::vector<DWORD>{200, 304, 208, 300, 110, 313, 300, 110, 313, 201}));
+    const std::vector<std::string> calls = PluginCalls(host);
+    const std::vector<std::string> job(calls.begin() + 8, calls.end());
+    EXPECT_EQ(job, (std::vector<std::string>{"DevMode", "EnablePDEV", "DevMode", "EnablePDEV", "ResetPDEV", "DisablePDEV"}));
+    const auto texts = UnidrvEvents(host, "DrvTextOut");
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, u"Dear Ana");
+    EXPECT_EQ(texts[0].foreColor, static_cast<ULONG>(RGB(0, 0, 255)));
+    EXPECT_EQ(texts[0].point->x, 300);
+    EXPECT_EQ(texts[1].text, u"Yours");
+    EXPECT_EQ(UnidrvEvents(host, "DrvStartDoc")[0].text, u"Letter to Ana");
+    // The second page went out landscape.
+    const DEVMODEW* current = reinterpret_cast<const DEVMODEW*>(host.DevMode().data());
+    EXPECT_EQ(current->dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(UnidrvEvents(host, "DrvStartPage").back().surface->sizlBitmap.cx, 6816);
+    EXPECT_EQ(host.output(), Concat({kJobFrame, kA4PageFrame, kA4PageFrame}));
+}
+
+}  // namespace
+}  // namespace rendertest

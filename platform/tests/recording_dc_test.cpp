@@ -62,6 +62,10 @@ TEST_F(RecordingDcTest, LogsEachSideWithItsPagesTextAndDevmode) {
     SetBkMode(dc, TRANSPARENT);
     RECT box{0, 0, 4761, 6816};
     ASSERT_TRUE(ExtTextOutW(dc, 100, 200, ETO_CLIPPED, &box, u"CONFIDENTIAL", 12, nullptr));
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32W(dc, u"CONFIDENTIAL", 12, &extent));
+    EXPECT_GT(extent.cx, 12 * 100);  // a 300-unit em in device units, not screen pixels
+    EXPECT_GE(extent.cy, 300);
     DEVMODEW* third = nullptr;
     ASSERT_TRUE(GdiGetDevmodeForPage(spool, 3, &third, nullptr));
     ASSERT_EQ(ResetDCW(dc, third), dc);

@@ -44,6 +44,10 @@
 #include <win/prcomoem.h>
 #include <win/windows.h>
 
+namespace palvex {
+struct DcLog;  // palvex/recording_dc.h
+}
+
 namespace palvex::hosts {
 
 // A rendering plug-in library loaded with its two COM exports. Its load and unload stand for
@@ -232,14 +236,6 @@ private:
     std::vector<RenderEvent> m_events;
     std::vector<BYTE> m_output;
 };
-
-}  // namespace palvex::hosts
-
-namespace palvex {
-struct DcLog;
-}
-
-namespace palvex::hosts {
 
 // Renders what a printer device context recorded (palvex/recording_dc.h) through a loaded host, in
 // the order it was recorded: each document with the DEVMODE current at its start, the DEVMODE

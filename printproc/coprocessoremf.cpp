@@ -18,10 +18,6 @@ void FreeDevmode(DEVMODEW*& devmode) {
     devmode = nullptr;
 }
 
-bool Landscape(const DEVMODEW* devmode) {
-    return DEVMODE_HAS(devmode, dmOrientation) && devmode->dmOrientation == DMORIENT_LANDSCAPE;
-}
-
 }  // namespace
 
 HRESULT CoProcessorEMF::Create(IProcessor* owner, IProcessorType** processor) {

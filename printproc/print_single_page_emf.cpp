@@ -1,13 +1,13 @@
 #include "print_single_page_emf.h"
 
 #include "coprocessoremf.h"
+#include "kittrace.h"
 
 HRESULT PrintSinglePageEMF::Prepare(CoProcessorEMF* processor, HANDLE spool, HDC dc, GDIInterface* gdi, WORD copies,
                                     WORD collate, WORD duplex, DWORD manualDuplexType, DWORD sideCount) {
     if (!processor || !spool || !dc || !gdi) return E_FAIL;
     m_processor = processor;
     m_job = processor->job();
-    if (m_job.watermark.color == 0) m_job.watermark.color = 0;  // kept only when not 0
     m_spool = spool;
     m_dc = dc;
     m_gdi = gdi;

@@ -6,32 +6,12 @@ HRESULT hrOEMDevMode(DWORD, POEMDMPARAM) {
     return E_NOTIMPL;
 }
 
-HRESULT hrOEMCommandCallback(PDEVOBJ, DWORD, DWORD, PDWORD, INT*) {
-    return E_NOTIMPL;
-}
-
 HRESULT hrOEMGetICMProfile(LPWSTR, DWORD, HANDLE, BYTE, DWORD) {
-    return E_NOTIMPL;
-}
-
-HRESULT hrOEMSendStringResource(OemPdev*, DWORD, CommandCapture*) {
-    return E_NOTIMPL;
-}
-
-HRESULT hrOEMMapCommandId(OemPdev*, DWORD) {
-    return E_NOTIMPL;
-}
-
-HRESULT hrOEMEndDoc(SURFOBJ*, FLONG, BOOL*) {
     return E_NOTIMPL;
 }
 
 HRESULT hrOEMPlgBlt(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, POINTFIX*, RECTL*,
                     POINTL*, ULONG, BOOL*) {
-    return E_NOTIMPL;
-}
-
-HRESULT hrOEMStartDoc(SURFOBJ*, LPWSTR, DWORD, BOOL*) {
     return E_NOTIMPL;
 }
 

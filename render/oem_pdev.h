@@ -84,6 +84,7 @@ struct OemPdev {
     POINTL m_bandOrigin{};
     SURFOBJ* m_currentSurface = nullptr;
     DocumentCounters m_document;
+    std::string m_jobNameLine;                   // the JOBNAME line, from StartDoc to EndDoc
     PageLayout m_layout;
     BOOL m_windows2000 = FALSE;                  // the system is Windows 2000 (5.0)
     DWORD m_modeFlags = 0;                       // kMode*

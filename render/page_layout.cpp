@@ -293,6 +293,7 @@ HRESULT CarryPDEVState(OemPdev* newPdev, OemPdev* oldPdev) {
     to.m_pageCounter = from.m_pageCounter;
     to.m_spoolerPageCount = from.m_spoolerPageCount;
     to.m_docPageCount = from.m_docPageCount;
+    newPdev->m_jobNameLine = std::move(oldPdev->m_jobNameLine);
     newPdev->m_layout.m_firstPageLandscape = oldPdev->m_layout.m_firstPageLandscape;
     newPdev->m_layout.m_resolution = oldPdev->m_layout.m_resolution;
     newPdev->m_layout.m_watermark.m_text = std::move(oldPdev->m_layout.m_watermark.m_text);

@@ -6,6 +6,7 @@
 #include <palvex/ordinals.h>
 
 #include "library_fixture.h"
+#include "settings_fixture.h"
 
 namespace pptest {
 namespace {
@@ -229,7 +230,8 @@ TEST_F(OpenedProcessor, RefusesDatatypesNotInTheTable) {
 }
 
 TEST_F(OpenedProcessor, ControlsAnOpenHandle) {
-    HANDLE handle = Open(u"NT EMF 1.008");
+    InstallSettingsPrinter(m_machine);
+    HANDLE handle = Open(u"NT EMF 1.008", kPrinter);
     ASSERT_NE(handle, nullptr);
     EXPECT_TRUE(m_library.ControlPrintProcessor(handle, JOB_CONTROL_RESUME));  // nothing to resume
     EXPECT_TRUE(m_library.ControlPrintProcessor(handle, JOB_CONTROL_PAUSE));
@@ -243,13 +245,15 @@ TEST_F(OpenedProcessor, ControlsAnOpenHandle) {
     EXPECT_TRUE(m_library.ClosePrintProcessor(handle));
 }
 
-TEST_F(OpenedProcessor, EmfDatatypesOpenAndCloseAndPrintingIsRefusedClearly) {
+TEST_F(OpenedProcessor, EmfDatatypesOpenAndAJobWithoutSpoolFileFailsClearly) {
+    InstallSettingsPrinter(m_machine);
+    EXPECT_EQ(Open(u"NT EMF 1.008"), nullptr);  // a printer without settings
     for (LPCWSTR datatype : {u"NT EMF 1.008", u"NT EMF 1.007", u"NT EMF 1.006"}) {
-        HANDLE handle = Open(datatype);
+        HANDLE handle = Open(datatype, kPrinter);
         ASSERT_NE(handle, nullptr) << Narrow(datatype);
         SetLastError(0);
-        EXPECT_FALSE(m_library.PrintDocumentOnPrintProcessor(handle, const_cast<LPWSTR>(u"Palvex Open Test, Job 4")));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+        EXPECT_FALSE(m_library.PrintDocumentOnPrintProcessor(handle, const_cast<LPWSTR>(u"Palvex Processor Printer, Job 4")));
+        EXPECT_NE(GetLastError(), 0u);
         EXPECT_FALSE(m_library.PrintDocumentOnPrintProcessor(handle, nullptr));
         EXPECT_TRUE(m_library.ClosePrintProcessor(handle));
     }

@@ -31,6 +31,8 @@ public:
     IProcessor* owner() const { return m_owner; }
     ISettings* settings() const { return m_settings; }
     const EmfJobValues& job() const { return m_job; }
+    const std::u16string& printerName() const { return m_printerName; }
+    const DEVMODEW* jobDevmode() const { return m_jobDevmode; }
     // dmPaperSize of the document's first page; -1 while unknown.
     short firstPageSize() const { return m_firstPageSize; }
     void setFirstPageSize(short paperSize) { m_firstPageSize = paperSize; }

@@ -50,7 +50,10 @@ FormSubstitution DecideFormSubstitution(const std::vector<FormSize>& forms, shor
     for (size_t i = 0; i < forms.size(); ++i) {
         if (i == static_cast<size_t>(paperSize) - 1) continue;
         const FormSize& other = forms[i];
-        if (std::labs(other.width - form.width) > 100 || std::labs(other.height - form.height) > 100) continue;
+        // Compared in 64 bits: sizes read from the form list may lie anywhere in the 32-bit range.
+        if (std::llabs(static_cast<long long>(other.width) - form.width) > 100 ||
+            std::llabs(static_cast<long long>(other.height) - form.height) > 100)
+            continue;
         if (PaperOfFormSize(other.width, other.height) == 256) continue;
         result.substitutePaper = static_cast<short>(i + 1);
         break;

@@ -66,10 +66,13 @@ protected:
     bool WaitIfPaused();
     bool Landscape(const DEVMODEW* devmode) const;
 
-    // Placement and stamps. The plain placement: 1-up fills the printable area; N-up divides it
-    // into a grid of cells, row by row; poster tiles scale the page n times.
+    // Placement and stamps: the N-up cell, binding margin and scaling of a page; poster tiles
+    // scale the page n times over n x n sides; the watermark over a page, the date stamp on a side.
     HRESULT GetPageCoordinates(RECT* document, RECT* border, RECT* clip, DWORD position, bool* turn);
     HRESULT PlayPosterTiles(DWORD page, DWORD flags);
+    // The 1-up page of the job's paper on the scale paper.
+    HRESULT ScaleToPaper(LONG width, LONG height, LONG pw, LONG ph, bool shift, LONG dpiX, LONG dpiY, RECT* document,
+                         RECT* clip);
     HRESULT DrawWatermark(const RECT& rect, DWORD flags);
     HRESULT DrawDateAndTime(const RECT& rect);
 
@@ -83,6 +86,7 @@ protected:
     DWORD m_sideCount = 0;
     RECT m_bindingAdjust{};
     bool m_secondSide = false;
+    SIZE m_previousPhysical{};  // the physical size of the previous side's paper
     bool m_pageLandscape = false;
     bool m_changeSeen = false;
     bool m_firstSideDone = false;

@@ -3,6 +3,7 @@
 // kept from the document's start to its end.
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include <win/winreg.h>
@@ -11,12 +12,12 @@
 #include <win/winver.h>
 
 #include "command_rules.h"
+#include "common_library.h"
 #include "command_strings.h"
 #include "job_header.h"
 #include "model_hooks.h"
 #include "oem_pdev.h"
 #include "settings_access.h"
-#include "tovqebco.h"
 
 namespace {
 
@@ -81,25 +82,29 @@ AccountValues ReadAccountValues(const OemPdev* pdev) {
     return values;
 }
 
-// "Unidrv a.b.c.d" of the universal driver's file, or empty.
-std::u16string UnidrvVersionText(const OemPdev* pdev) {
+// "Unidrv a.b.c.d" of the universal driver's file, or empty; false when there is no memory for
+// the version data.
+bool UnidrvVersionText(const OemPdev* pdev, std::u16string* text) {
+    text->clear();
     const DRIVER_INFO_3W* info = pdev->m_resources ? pdev->m_resources->GetDriverInfo() : nullptr;
-    if (!info || !info->pDriverPath) return {};
+    if (!info || !info->pDriverPath) return true;
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeW(info->pDriverPath, &handle);
-    if (!size) return {};
-    std::unique_ptr<BYTE[]> block(new BYTE[size]);
+    if (!size) return true;
+    std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]);
+    if (!block) return false;
     void* fixed = nullptr;
     UINT length = 0;
     if (!GetFileVersionInfoW(info->pDriverPath, 0, size, block.get()) ||
         !VerQueryValueW(block.get(), u"\\", &fixed, &length) || length < sizeof(VS_FIXEDFILEINFO))
-        return {};
+        return true;
     const auto* version = static_cast<const VS_FIXEDFILEINFO*>(fixed);
-    const std::string text = "Unidrv " + std::to_string(version->dwFileVersionMS >> 16) + "." +
+    const std::string narrow = "Unidrv " + std::to_string(version->dwFileVersionMS >> 16) + "." +
                              std::to_string(version->dwFileVersionMS & 0xFFFF) + "." +
                              std::to_string(version->dwFileVersionLS >> 16) + "." +
                              std::to_string(version->dwFileVersionLS & 0xFFFF);
-    return std::u16string(text.begin(), text.end());
+    text->assign(narrow.begin(), narrow.end());
+    return true;
 }
 
 std::u16string DriverText(const OemPdev* pdev) {
@@ -131,8 +136,9 @@ private:
 
 HRESULT SendJobHeader(OemPdev* pdev) {
     JobHeaderValues values;
-    values.m_commentKnown = true;
-    values.m_commentText = CommentText(DriverText(pdev), ReadSystemVersion(), UnidrvVersionText(pdev));
+    std::u16string unidrvText;
+    values.m_commentKnown = UnidrvVersionText(pdev, &unidrvText);
+    if (values.m_commentKnown) values.m_commentText = CommentText(DriverText(pdev), ReadSystemVersion(), unidrvText);
     values.m_jobNameLine = pdev->m_jobNameLine;
 
     WCHAR user[257] = {};
@@ -144,7 +150,8 @@ HRESULT SendJobHeader(OemPdev* pdev) {
 
     BYTE jobId[64] = {};
     DWORD jobIdLength = sizeof jobId;
-    if (QvCom_AssignJobID(jobId, &jobIdLength) && jobIdLength > 0 && jobIdLength <= sizeof jobId) {
+    const AssignJobIdFunction assignJobId = ImportAssignJobId();
+    if (assignJobId && assignJobId(jobId, &jobIdLength) && jobIdLength > 0 && jobIdLength <= sizeof jobId) {
         jobId[jobIdLength - 1] = 0;
         values.m_jobIdKnown = true;
         values.m_jobId = reinterpret_cast<const char*>(jobId);

@@ -2,10 +2,6 @@
 // (E_NOTIMPL), exactly as an empty entry would.
 #include "model_hooks.h"
 
-HRESULT hrOEMDevMode(DWORD, POEMDMPARAM) {
-    return E_NOTIMPL;
-}
-
 HRESULT hrOEMGetICMProfile(LPWSTR, DWORD, HANDLE, BYTE, DWORD) {
     return E_NOTIMPL;
 }

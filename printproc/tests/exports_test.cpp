@@ -212,11 +212,13 @@ protected:
         m_data.pDocumentName = const_cast<LPWSTR>(u"Document");
         m_data.JobId = 4;
         m_data.pPrinterName = m_name.data();
+        m_data.pDevMode = m_devmode.get();
         SetLastError(0);
         return m_library.OpenPrintProcessor(printer ? m_name.data() : nullptr, &m_data);
     }
     std::u16string m_name, m_datatype;
     PRINTPROCESSOROPENDATA m_data{};
+    Devmode m_devmode;
 };
 
 TEST_F(OpenedProcessor, RefusesDatatypesNotInTheTable) {

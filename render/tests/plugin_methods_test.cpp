@@ -205,7 +205,7 @@ TEST(PluginMethods, DisableDriverCommandCallbackAndImageProcessing) {
     }
 
     EXPECT_EQ(plugin->CommandCallback(nullptr, 200, 0, nullptr, &result), E_FAIL);
-    EXPECT_EQ(plugin->CommandCallback(&devobj, 200, 0, nullptr, &result), S_OK);  // the model's hook passes on
+    EXPECT_EQ(plugin->CommandCallback(&devobj, 200, 0, nullptr, &result), E_FAIL);  // the model's hook: no OEM PDEV
     plugin->Hooks().m_commandCallback = nullptr;
     EXPECT_EQ(plugin->CommandCallback(&devobj, 200, 0, nullptr, &result), S_OK);
     Install(plugin->Hooks().m_commandCallback);

@@ -53,6 +53,7 @@ std::vector<BYTE> OemDevmodeBlock() {
                                                           {u"_PRNTXTBLACK", K::BYTE},
                                                           {u"_BINDING_ENABLED", K::BYTE},
                                                           {u"_BINDING_ADJUSTRECT", K::DWORD, 4},
+                                                          {u"_PRINT_TYPE", K::BYTE},
                                                       });
     const int row = builder.AddRow(table, u"DEFAULT");
     builder.SetDword(table, row, u"_VERSION", 1);
@@ -72,8 +73,19 @@ std::vector<BYTE> PrinterSettingsBlock(const PrinterValues& values) {
                                                             {u"_PDLTYPE", K::DWORD},
                                                             {u"_DEVICETYPE", K::DWORD},
                                                             {u"_DUPLEXTYPE", K::DWORD},
-                                                            {u"_WMKMODE", K::DWORD}});
+                                                            {u"_WMKMODE", K::DWORD},
+                                                            {u"_USRACTPRN_ENABLED", K::BYTE},
+                                                            {u"_FORMASSIGN", K::BYTE},
+                                                            {u"_FORMSIZE", K::DWORD},
+                                                            {u"_FORMSIZE_LIST", K::DWORD, 7}});
     const int row = builder.AddRow(table, u"DEFAULT");
+    builder.SetBytes(table, row, u"_USRACTPRN_ENABLED", {values.userTracking});
+    builder.SetBytes(table, row, u"_FORMASSIGN", {values.formAssign});
+    builder.SetDword(table, row, u"_FORMSIZE", values.formSize);
+    std::vector<BYTE> list;
+    for (DWORD entry : values.formSizeList)
+        for (int shift = 0; shift < 32; shift += 8) list.push_back(static_cast<BYTE>(entry >> shift));
+    builder.SetBytes(table, row, u"_FORMSIZE_LIST", list);
     builder.SetDword(table, row, u"_PDLTYPE", values.pdlType);
     builder.SetDword(table, row, u"_DEVICETYPE", values.deviceType);
     builder.SetDword(table, row, u"_DUPLEXTYPE", values.duplexType);

@@ -11,11 +11,12 @@
 //  17 _BOOKLET B           29 _MEDIASIZE_HEIGHT W     298 _WMK_SIZE W        317 _PRNTXTBLACK B
 //  18 _NUP_PAGES B         31 _WMK_ENABLED B          300 _WMK_STYLE B       318 _BINDING_ENABLED B
 //  19 _NUP_BORDER B        32 _WMK_1STPAGEONLY B      301 _POSTER B          319 _BINDING_ADJUSTRECT D[4]
-//  20 _NUP_ORDER B         33 _WMK_TEXT CH[64]        302 _POSTER_CROP B
+//  20 _NUP_ORDER B         33 _WMK_TEXT CH[64]        302 _POSTER_CROP B       335 _PRINT_TYPE B
 // Default record: _VERSION 1, _PDLTYPE 50, _NUP_ORDER 1, _SCALE_FACTOR 100, _FIRSTPAGESIZE
 // 0x10000, _GRXMODE 1 (text as text); everything else 0.
-// The printer settings (PRINTERSETTINGS record, 28 bytes): 0 _SIZE, 4 _SIGNATURE, 8 _VERSION,
-// 12 _PDLTYPE, 16 _DEVICETYPE, 20 _DUPLEXTYPE, 24 _WMKMODE (D each).
+// The printer settings (PRINTERSETTINGS record, 62 bytes): 0 _SIZE, 4 _SIGNATURE, 8 _VERSION,
+// 12 _PDLTYPE, 16 _DEVICETYPE, 20 _DUPLEXTYPE, 24 _WMKMODE (D each), 28 _USRACTPRN_ENABLED B,
+// 29 _FORMASSIGN B, 30 _FORMSIZE D, 34 _FORMSIZE_LIST D[7].
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,8 +38,8 @@ namespace rendertest {
 
 inline constexpr char16_t kPrinter[] = u"Palvex Render Printer";
 inline constexpr char16_t kDriver[] = u"Palvex Render Driver";
-inline constexpr DWORD kRecordSize = 335;
-inline constexpr DWORD kPrinterRecordSize = 28;
+inline constexpr DWORD kRecordSize = 336;
+inline constexpr DWORD kPrinterRecordSize = 62;
 
 namespace at {
 inline constexpr DWORD kSize = 0, kSignature = 4, kPdlType = 12, kPageOrder = 16, kBooklet = 17, kNupPages = 18,
@@ -46,7 +47,7 @@ inline constexpr DWORD kSize = 0, kSignature = 4, kPdlType = 12, kPageOrder = 16
                        kScaleFactor = 25, kMediaWidth = 27, kMediaHeight = 29, kWmkEnabled = 31, kWmkFirstPage = 32,
                        kWmkText = 33, kWmkFont = 161, kDocPageCount = 303, kNupPageOrient = 307, kFirstPageSize = 311,
                        kGrxMode = 315, kRotated = 316, kPrintTextBlack = 317, kBindingEnabled = 318,
-                       kBindingAdjustRect = 319;
+                       kBindingAdjustRect = 319, kPrintType = 335;
 }  // namespace at
 
 struct PrinterValues {
@@ -54,6 +55,10 @@ struct PrinterValues {
     DWORD deviceType = 1;
     DWORD duplexType = 1;  // a duplex unit (0 would make every merge simplex)
     DWORD wmkMode = 0;
+    BYTE userTracking = 0;
+    BYTE formAssign = 0;
+    DWORD formSize = 9;
+    DWORD formSizeList[7] = {9, 9, 9, 9, 9, 9, 9};
 };
 
 // What the test printer's driver has.

@@ -49,6 +49,36 @@ const std::vector<BYTE> kJobFrame = Concat({
 // At each A4 page's start: MediaSize eA4Paper, BeginPage.
 const std::vector<BYTE> kA4PageFrame = {0xC0, 0x02, 0xF8, 0x25, 0x43};
 
+// The header the plug-in writes at the job's start, up to the job identifier, which changes with
+// the time. Checked apart: it holds 25 characters.
+const std::string kHeaderHead = "\x1b%-12345X@PJL JOB\n@PJL COMMENT \"";
+const std::string kHeaderMiddle = "@PJL SET QVSTRINGCODESET=UTF8\n@PJL SET JOBNAME=\"Report\"\n@PJL SET USERNAME=\"User\"\n"
+                                  "@PJL SET QVJOBID=\"";
+// What follows the header on a simplex A4 job of two pages with one copy, not held.
+const std::vector<BYTE> kHeaderTail = Bytes("@PJL SET HOLD=OFF\n@PJL SET QVNIN1=1\n@PJL SET DUPLEX=OFF\n");
+// Orientation portrait and MediaSource 1 before each page; PageCopies 1 and EndPage after it.
+const std::vector<BYTE> kPageStart = {0xC0, 0x00, 0xF8, 0x28, 0xC0, 0x01, 0xF8, 0x26};
+const std::vector<BYTE> kPageEnd = {0xC1, 0x01, 0x00, 0xF8, 0x31, 0x44};
+// CloseDataSource, EndSession, UEL, "@PJL EOJ", UEL.
+const std::vector<BYTE> kJobEnd = Concat({{0x49, 0x42}, Bytes("\x1b%-12345X@PJL EOJ\n\x1b%-12345X")});
+
+// The output after the job identifier's line, checking what comes before it.
+std::vector<BYTE> AfterHeader(const std::vector<BYTE>& output, const std::string& jobName) {
+    std::string middle = kHeaderMiddle;
+    const size_t name = middle.find("Report");
+    middle.replace(name, 6, jobName);
+    const std::string text(output.begin(), output.end());
+    EXPECT_EQ(text.rfind(kHeaderHead, 0), 0u);
+    const size_t commentEnd = text.find("\"\n", kHeaderHead.size());
+    EXPECT_NE(commentEnd, std::string::npos);
+    if (commentEnd == std::string::npos) return {};
+    EXPECT_EQ(text.compare(commentEnd + 2, middle.size(), middle), 0) << text.substr(0, 400);
+    const size_t id = commentEnd + 2 + middle.size();
+    EXPECT_EQ(text.compare(id + 25, 2, "\"\n"), 0) << text.substr(id, 30);
+    if (text.size() < id + 27) return {};
+    return std::vector<BYTE>(output.begin() + static_cast<std::ptrdiff_t>(id + 27), output.end());
+}
+
 class LibraryJob : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -88,9 +118,10 @@ TEST_F(LibraryJob, RunsTheDriversOrderAndWritesTheFrameToThePort) {
         ASSERT_EQ(UnidrvEvents(host, "DrvTextOut").size(), 2u);
         EXPECT_EQ(UnidrvEvents(host, "DrvTextOut")[0].text, u"Hello");
 
-        const std::vector<BYTE> expectedBytes = Concat({kJobFrame, kA4PageFrame, kA4PageFrame});
-        EXPECT_EQ(host.output(), expectedBytes);
-        EXPECT_EQ(ReadFile(palvex::PortOutputPath(u"FILE:")), expectedBytes);
+        const std::vector<BYTE> expectedBytes = Concat({kHeaderTail, kJobFrame, kPageStart, kA4PageFrame, kPageEnd,
+                                                        kPageStart, kA4PageFrame, kPageEnd, kJobEnd});
+        EXPECT_EQ(AfterHeader(host.output(), "Report"), expectedBytes);
+        EXPECT_EQ(ReadFile(palvex::PortOutputPath(u"FILE:")), host.output());
     }
     // Unloading the plug-in disables its PDEV and the driver, and releases the object.
     EXPECT_EQ(m_library.DllCanUnloadNow(), S_OK);
@@ -245,7 +276,10 @@ TEST_F(LibraryJob, RendersWhatAPrinterDeviceContextRecorded) {
     const DEVMODEW* current = reinterpret_cast<const DEVMODEW*>(host.DevMode().data());
     EXPECT_EQ(current->dmOrientation, DMORIENT_LANDSCAPE);
     EXPECT_EQ(UnidrvEvents(host, "DrvStartPage").back().surface->sizlBitmap.cx, 6816);
-    EXPECT_EQ(host.output(), Concat({kJobFrame, kA4PageFrame, kA4PageFrame}));
+    const std::vector<BYTE> landscapeStart = {0xC0, 0x01, 0xF8, 0x28, 0xC0, 0x01, 0xF8, 0x26};
+    EXPECT_EQ(AfterHeader(host.output(), "Letter to Ana"),
+              Concat({kHeaderTail, kJobFrame, kPageStart, kA4PageFrame, kPageEnd, landscapeStart, kA4PageFrame, kPageEnd,
+                      kJobEnd}));
 }
 
 }  // namespace

@@ -1,0 +1,215 @@
+// The command callback's commands, byte for byte, on an OEM PDEV without settings (every setting
+// reads 0), and the choice of orientation and binding commands.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "command_rules.h"
+#include "model_hooks.h"
+#include "oem_pdev.h"
+
+namespace {
+
+class SpoolCapture final : public IPrintOemDriverUni {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE DrvGetDriverSetting(PVOID, LPCSTR, PVOID, DWORD, PDWORD, PDWORD) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DrvWriteSpoolBuf(PDEVOBJ, PVOID buffer, DWORD size, DWORD* written) override {
+        m_bytes.append(static_cast<const char*>(buffer), size);
+        *written = size;
+        return S_OK;
+    }
+    std::string m_bytes;
+};
+
+class CommandCallbackTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FillModelHooks(&m_hooks);
+        m_devmode.dmCopies = 1;
+        m_devmode.dmDuplex = DMDUP_SIMPLEX;
+        m_pdev.m_hooks = &m_hooks;
+        m_pdev.m_helper = &m_spool;
+        m_pdev.m_publicDevmode = &m_devmode;
+        m_pdev.m_pdevobj = &m_devobj;
+        m_devobj.pdevOEM = &m_pdev;
+    }
+    std::string Send(DWORD id, HRESULT expected = S_OK) {
+        m_spool.m_bytes.clear();
+        INT result = 0;
+        EXPECT_EQ(hrOEMCommandCallback(&m_devobj, id, 0, nullptr, &result), expected) << id;
+        return m_spool.m_bytes;
+    }
+
+    PluginHooks m_hooks;
+    SpoolCapture m_spool;
+    DEVMODEW m_devmode{};
+    DEVOBJ m_devobj{};
+    OemPdev m_pdev;
+};
+
+const std::string kUel = "\x1b%-12345X";
+
+TEST_F(CommandCallbackTest, JobEndByPdlType) {
+    m_pdev.m_pdlType = 55;
+    EXPECT_EQ(Send(201), "\x49\x42" + kUel + "@PJL EOJ\n" + kUel);
+    m_pdev.m_pdlType = 40;
+    EXPECT_EQ(Send(201), "\x1b" "E" + kUel);
+}
+
+TEST_F(CommandCallbackTest, PageEndCarriesTheCopies) {
+    m_devmode.dmCopies = 300;
+    EXPECT_EQ(Send(313), std::string("\xc1\x2c\x01\xf8\x31\x44", 6));
+    EXPECT_EQ(Send(312), std::string("\xc1\x01\x00\xf8\x31\x44", 6));
+    // Duplex with the sheet plan counting the copies: PageCopies 1.
+    m_devmode.dmDuplex = DMDUP_VERTICAL;
+    m_pdev.m_layout.m_duplexType = 2;
+    EXPECT_EQ(Send(313), std::string("\xc1\x01\x00\xf8\x31\x44", 6));
+    m_pdev.m_layout.m_duplexType = 1;
+    EXPECT_EQ(Send(313), std::string("\xc1\x2c\x01\xf8\x31\x44", 6));
+}
+
+TEST_F(CommandCallbackTest, QuantityOnlyForMoreThanOneCopy) {
+    EXPECT_EQ(Send(208), "");
+    m_devmode.dmCopies = 12;
+    EXPECT_EQ(Send(208), "@PJL SET QTY=12\n");
+    EXPECT_EQ(Send(209), "");
+}
+
+TEST_F(CommandCallbackTest, DuplexAndBinding) {
+    EXPECT_EQ(Send(304), "@PJL SET DUPLEX=OFF\n");
+    EXPECT_EQ(Send(305), "@PJL SET DUPLEX=ON\n@PJL SET BINDING=LONGEDGE\n");   // portrait, one page a sheet
+    EXPECT_EQ(Send(306), "@PJL SET DUPLEX=ON\n@PJL SET BINDING=SHORTEDGE\n");
+    m_pdev.m_layout.m_pagesPerSheet = 2;
+    EXPECT_EQ(Send(305), "@PJL SET DUPLEX=ON\n@PJL SET BINDING=SHORTEDGE\n");
+}
+
+TEST_F(CommandCallbackTest, OrientationOnAFrontSide) {
+    EXPECT_EQ(Send(300), std::string("\xc0\x00\xf8\x28", 4));
+    m_pdev.m_layout.m_landscape = 1;
+    EXPECT_EQ(Send(300), std::string("\xc0\x01\xf8\x28", 4));
+    m_pdev.m_layout.m_rotated = 1;
+    EXPECT_EQ(Send(300), std::string("\xc0\x03\xf8\x28", 4));
+    m_pdev.m_layout.m_landscape = 0;
+    EXPECT_EQ(Send(300), std::string("\xc0\x02\xf8\x28", 4));
+}
+
+TEST_F(CommandCallbackTest, PaperSourceWithoutFormAssignment) {
+    EXPECT_EQ(Send(111), std::string("\xc0\x04\xf8\x26", 4));
+    EXPECT_EQ(Send(114), std::string("\xc0\x02\xf8\x26", 4));
+    m_devmode.dmDefaultSource = 15;
+    EXPECT_EQ(Send(113), std::string("\xc0\x01\xf8\x26", 4));
+    EXPECT_EQ(Send(114), std::string("\xc0\x01\xf8\x26", 4));
+    // The last counted sheet of a duplex job gets none.
+    m_pdev.m_layout.m_flags = kLayoutDuplexType2;
+    m_pdev.m_document.m_spoolerPageCount = 4;
+    m_pdev.m_document.m_sheetCount = 2;
+    m_pdev.m_document.m_pageCounter = 2;
+    EXPECT_EQ(Send(112), "");
+}
+
+TEST_F(CommandCallbackTest, OtherIdsSendTheirString) {
+    EXPECT_EQ(Send(226), std::string("\xc0\x00\xf8\x28", 4));
+    EXPECT_EQ(Send(440), "@PJL EOJ\n");
+    EXPECT_EQ(Send(214), "@PJL SET DUPLEX=ON\n@PJL SET BINDING=SHORTEDGE\n");
+    EXPECT_EQ(Send(999, E_FAIL), "");
+}
+
+TEST_F(CommandCallbackTest, NoPdevOrNoStringEntryFails) {
+    INT result = 0;
+    DEVOBJ empty{};
+    EXPECT_EQ(hrOEMCommandCallback(&empty, 200, 0, nullptr, &result), E_FAIL);
+    m_hooks.m_sendStringResource = nullptr;
+    EXPECT_EQ(hrOEMCommandCallback(&m_devobj, 226, 0, nullptr, &result), E_FAIL);
+}
+
+TEST_F(CommandCallbackTest, MappedCommandIds) {
+    const std::pair<DWORD, std::string> cases[] = {
+        {100, std::string("\xc0\x02\xf8\x26", 4)}, {101, std::string("\xc0\x02\xf8\x28", 4)},
+        {102, std::string("\xc0\x03\xf8\x28", 4)}, {103, std::string("\xc0\x00\xf8\x28", 4)},
+        {104, std::string("\xc0\x01\xf8\x28", 4)}, {105, ""},
+    };
+    for (const auto& [id, bytes] : cases) {
+        m_spool.m_bytes.clear();
+        EXPECT_EQ(hrOEMMapCommandId(&m_pdev, id), S_OK);
+        EXPECT_EQ(m_spool.m_bytes, bytes) << id;
+    }
+    EXPECT_EQ(hrOEMMapCommandId(nullptr, 100), E_FAIL);
+}
+
+TEST_F(CommandCallbackTest, CapturedStringGrowsItsBuffer) {
+    CommandCapture capture;
+    capture.m_capacity = 2;
+    capture.m_data = new BYTE[2];
+    ASSERT_EQ(hrOEMSendStringResource(&m_pdev, 226, &capture), S_OK);
+    EXPECT_EQ(capture.m_length, 4u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(capture.m_data), 4), std::string("\xc0\x00\xf8\x28", 4));
+    EXPECT_EQ(m_spool.m_bytes, "");
+    delete[] capture.m_data;
+    EXPECT_EQ(hrOEMSendStringResource(&m_pdev, 7, nullptr), E_FAIL);
+}
+
+// Back sides of a duplex sheet: rows of the three tables by hand.
+TEST(CommandRules, BackSideOrientation) {
+    struct Case {
+        bool L, R, twoOrSix, B, H, F;
+        DWORD D;
+        bool graphics, longPaper;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {false, true, false, false, false, false, 3, false, false, 222},   // T2, not H
+        {false, true, false, false, true, false, 1, false, false, 222},    // T1, H
+        {false, true, true, false, false, false, 1, true, false, 226},     // G, 2-up, not H
+        {false, false, true, true, false, false, 1, false, false, 226},    // T1 booklet
+        {true, false, false, false, true, true, 1, false, false, 223},     // T1, H, first landscape
+        {true, false, false, false, false, true, 1, false, false, 227},    // T1, not H, first landscape
+        {true, true, true, true, false, false, 3, false, false, 227},      // T2 booklet
+        {true, true, true, true, false, false, 2, true, false, 227},       // G booklet, not H
+        {true, false, false, false, false, false, 2, false, true, 0},      // long paper, D 2: nothing
+        {true, false, false, false, false, false, 3, false, true, 223},    // long paper, D 3: T2
+    };
+    for (const Case& c : cases) {
+        LayoutTerms terms;
+        terms.m_landscape = c.L;
+        terms.m_rotated = c.R;
+        terms.m_twoOrSix = c.twoOrSix;
+        terms.m_booklet = c.B;
+        terms.m_horizontal = c.H;
+        terms.m_firstLandscape = c.F;
+        terms.m_deviceType = c.D;
+        terms.m_backSide = true;
+        terms.m_textAsGraphics = c.graphics;
+        terms.m_longPaper = c.longPaper;
+        EXPECT_EQ(OrientationCommand(terms), c.expected) << c.L << c.R << c.twoOrSix << c.B << c.H << c.D;
+    }
+}
+
+TEST(CommandRules, Binding) {
+    struct Case {
+        bool L, twoOrSix, B;
+        DWORD D, pages;
+        DWORD ruleA, ruleB;
+    };
+    const Case cases[] = {
+        {false, false, false, 1, 1, 215, 216}, {false, true, false, 1, 2, 216, 215}, {false, true, true, 1, 2, 215, 215},
+        {true, true, false, 2, 2, 215, 216},   {true, false, false, 2, 4, 216, 215}, {true, true, false, 2, 6, 215, 216},
+        {true, true, true, 2, 2, 215, 215},    {true, false, false, 1, 1, 216, 215}, {true, true, false, 1, 2, 215, 216},
+    };
+    for (const Case& c : cases) {
+        LayoutTerms terms;
+        terms.m_landscape = c.L;
+        terms.m_twoOrSix = c.twoOrSix;
+        terms.m_booklet = c.B;
+        terms.m_deviceType = c.D;
+        terms.m_pagesPerSheet = c.pages;
+        EXPECT_EQ(BindingCommand(terms, false), c.ruleA);
+        EXPECT_EQ(BindingCommand(terms, true), c.ruleB);
+    }
+}
+
+}  // namespace

@@ -2,31 +2,21 @@
 // the installer tests to learn whether a process uses the driver.
 #include "tovqebco.h"
 
-#ifndef DLL_PROCESS_ATTACH
-#define DLL_PROCESS_DETACH 0
-#define DLL_PROCESS_ATTACH 1
-#endif
+#include "driver_use_mutex.h"
 
 namespace {
 
-constexpr WCHAR kDriverUseMutexName[] = u"VORTAN_OLJA_DRIVERUSE_MUTEX";
-
-HANDLE g_driverUseMutex = nullptr;
+DriverUseMutex g_driverUse;
 
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
-        // Whether another process holds the name already does not matter; without the mutex
-        // (it could not be made) the library works all the same.
-        if (!g_driverUseMutex) g_driverUseMutex = CreateMutexW(nullptr, FALSE, kDriverUseMutexName);
+        g_driverUse.Hold();
         break;
     case DLL_PROCESS_DETACH:
-        if (g_driverUseMutex) {
-            CloseHandle(g_driverUseMutex);
-            g_driverUseMutex = nullptr;
-        }
+        g_driverUse.Release();
         break;
     default:
         break;
@@ -34,6 +24,4 @@ extern "C" __attribute__((visibility("default"))) BOOL WINAPI DllMain(HINSTANCE,
     return TRUE;
 }
 
-// Load and unload of the shared object stand for process attach and detach.
-__attribute__((constructor)) static void AttachOnLoad() { DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr); }
-__attribute__((destructor)) static void DetachOnUnload() { DllMain(nullptr, DLL_PROCESS_DETACH, nullptr); }
+PALVEX_DLLMAIN_ON_LOAD_AND_UNLOAD()

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "datatypes.h"
+#include "printer_handle.h"
 #include "processor_types.h"
 
 namespace {
@@ -12,21 +13,7 @@ bool IsPrinterHandle(HANDLE printer) {
 }
 
 // A printer opened with the default access for the length of one call.
-class OpenedPrinter {
-public:
-    explicit OpenedPrinter(LPCWSTR name) {
-        if (!OpenPrinterW(const_cast<LPWSTR>(name), &m_handle, nullptr)) m_handle = nullptr;
-    }
-    ~OpenedPrinter() {
-        if (m_handle) ClosePrinter(m_handle);
-    }
-    OpenedPrinter(const OpenedPrinter&) = delete;
-    OpenedPrinter& operator=(const OpenedPrinter&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
+using OpenedPrinter = ScopedPrinterHandle;
 
 }  // namespace
 

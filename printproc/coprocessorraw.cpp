@@ -4,6 +4,7 @@
 
 #include <win/winspool_io.h>
 
+#include "printer_handle.h"
 #include "kittrace.h"
 
 namespace {
@@ -16,22 +17,7 @@ LPWSTR TextOrNull(std::u16string& text) {
     return text.empty() ? nullptr : text.data();
 }
 
-// A job's handle, closed when it leaves scope.
-class JobHandle {
-public:
-    explicit JobHandle(LPCWSTR name) {
-        if (!OpenPrinterW(const_cast<LPWSTR>(name), &m_handle, nullptr)) m_handle = nullptr;
-    }
-    ~JobHandle() {
-        if (m_handle) ClosePrinter(m_handle);
-    }
-    JobHandle(const JobHandle&) = delete;
-    JobHandle& operator=(const JobHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
+using JobHandle = ScopedPrinterHandle;
 
 }  // namespace
 

@@ -7,27 +7,13 @@
 #include <win/wingdi_text.h>
 #include <win/winspool_io.h>
 
+#include "printer_handle.h"
 #include "kittrace.h"
 #include "text_layout.h"
 
 namespace {
 
-// A job's handle, closed when it leaves scope.
-class JobHandle {
-public:
-    explicit JobHandle(LPCWSTR name) {
-        if (!OpenPrinterW(const_cast<LPWSTR>(name), &m_handle, nullptr)) m_handle = nullptr;
-    }
-    ~JobHandle() {
-        if (m_handle) ClosePrinter(m_handle);
-    }
-    JobHandle(const JobHandle&) = delete;
-    JobHandle& operator=(const JobHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
+using JobHandle = ScopedPrinterHandle;
 
 // A DWORD of the printer's data; 0 when it cannot be read.
 DWORD ReadPrinterDword(HANDLE printer, LPCWSTR name) {

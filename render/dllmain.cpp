@@ -3,16 +3,11 @@
 #include "module_state.h"
 #include "tovqebxl.h"
 
-#ifndef DLL_PROCESS_ATTACH
-#define DLL_PROCESS_DETACH 0
-#define DLL_PROCESS_ATTACH 1
-#endif
+#include "driver_use_mutex.h"
 
 namespace {
 
-constexpr WCHAR kDriverUseMutexName[] = u"VORTAN_OLJA_DRIVERUSE_MUTEX";
-
-HANDLE g_driverUseMutex = nullptr;
+DriverUseMutex g_driverUse;
 
 }  // namespace
 
@@ -20,15 +15,10 @@ extern "C" __attribute__((visibility("default"))) BOOL WINAPI DllMain(HINSTANCE 
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         render::SetModuleHandle(instance);
-        // Whether another process holds the name already does not matter; without the mutex
-        // (it could not be made) the library works all the same.
-        if (!g_driverUseMutex) g_driverUseMutex = CreateMutexW(nullptr, FALSE, kDriverUseMutexName);
+        g_driverUse.Hold();
         break;
     case DLL_PROCESS_DETACH:
-        if (g_driverUseMutex) {
-            CloseHandle(g_driverUseMutex);
-            g_driverUseMutex = nullptr;
-        }
+        g_driverUse.Release();
         render::SetModuleHandle(nullptr);
         break;
     default:  // thread notifications
@@ -37,6 +27,4 @@ extern "C" __attribute__((visibility("default"))) BOOL WINAPI DllMain(HINSTANCE 
     return TRUE;
 }
 
-// Load and unload of the shared object stand for process attach and detach.
-__attribute__((constructor)) static void AttachOnLoad() { DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr); }
-__attribute__((destructor)) static void DetachOnUnload() { DllMain(nullptr, DLL_PROCESS_DETACH, nullptr); }
+PALVEX_DLLMAIN_ON_LOAD_AND_UNLOAD()

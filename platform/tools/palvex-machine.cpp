@@ -4,16 +4,36 @@
 //
 // The machine is DIR, else $PALVEX_MACHINE, else the build's default machine folder. Each command
 // is one entry of the table below: its name, its arguments and the function that runs it.
+//
+// A package folder (install) holds the model's files at its top level: the one .GPD file is the
+// driver's data file, every other file (import libraries *.lib aside) is a dependent file. All of
+// them are copied into the driver directory; the plug-ins' own modules come from the build.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include <job_runner.h>
+#include <palvex/jobs.h>
 #include <palvex/machine.h>
+#include <palvex/paths.h>
+#include <palvex/port_output.h>
+#include <palvex/recording_dc.h>
 #include <palvex/utf8.h>
+#include <render_host.h>
 #include <win/windows.h>
+#include <codrvsettings.h>
+#include <xpc.h>
+#include <xpr.h>
 
 namespace {
 
@@ -116,11 +136,385 @@ int AddPrinter(const Args& args) {
     return 0;
 }
 
+
+// --- Printer access ------------------------------------------------------------------------------
+
+class PrinterHandle {
+public:
+    explicit PrinterHandle(const std::u16string& name) {
+        PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+        std::u16string copy = name;
+        if (!OpenPrinterW(copy.data(), &m_handle, &defaults))
+            throw std::runtime_error("cannot open printer " + Narrow(name) + " (error " + std::to_string(GetLastError()) + ")");
+    }
+    ~PrinterHandle() { ClosePrinter(m_handle); }
+    PrinterHandle(const PrinterHandle&) = delete;
+    PrinterHandle& operator=(const PrinterHandle&) = delete;
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle = nullptr;
+};
+
+void SetPrinterText(HANDLE printer, const char16_t* name, const std::u16string& value) {
+    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(char16_t));
+    const DWORD error = SetPrinterDataW(printer, const_cast<LPWSTR>(name), REG_SZ,
+                                        reinterpret_cast<BYTE*>(const_cast<char16_t*>(value.c_str())), bytes);
+    if (error != ERROR_SUCCESS) throw std::runtime_error("cannot write printer data " + Narrow(name));
+}
+
+std::u16string PrinterText(HANDLE printer, const char16_t* name) {
+    BYTE buffer[522] = {};
+    DWORD type = 0, needed = 0;
+    if (GetPrinterDataW(printer, const_cast<LPWSTR>(name), &type, buffer, sizeof buffer - 2, &needed) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return {};
+    std::u16string text(reinterpret_cast<const char16_t*>(buffer), std::min<size_t>(needed, sizeof buffer - 2) / 2);
+    text.resize(std::char_traits<char16_t>::length(text.c_str()));
+    return text;
+}
+
+palvex::PrinterDesc FindPrinter(const std::u16string& name) {
+    for (const auto& p : palvex::ListPrinters())
+        if (p.name == name) return p;
+    throw std::runtime_error("no printer " + Narrow(name));
+}
+
+// --- Settings blocks -------------------------------------------------------------------------------
+
+// A compiled settings block of a printer, its first row selected.
+class SettingsBlock {
+public:
+    SettingsBlock(HANDLE printer, const char16_t* name) : m_name(name) {
+        if (CreateByHandle(&m_store, printer, name) >= 2 || !m_store)
+            throw std::runtime_error("printer has no settings block " + Narrow(name) + " (was the package installed?)");
+        if (FetchRow(m_store, name, &m_table, nullptr) != 0 || !m_table)
+            throw std::runtime_error("settings block " + Narrow(name) + " has no row");
+    }
+    ~SettingsBlock() {
+        if (!m_store) return;
+        FreeBlock(m_store);
+        HeapFree(GetProcessHeap(), 0, m_store);
+    }
+    SettingsBlock(const SettingsBlock&) = delete;
+    SettingsBlock& operator=(const SettingsBlock&) = delete;
+
+    // The field's descriptor, or null when the block has no such field.
+    const XprColumn* Field(const std::string& key) {
+        const std::u16string wide = Wide(key);
+        if (SelectColumn(m_table, wide.c_str()) != 0) return nullptr;
+        return GetColumnDesc(m_table);
+    }
+    XprStore* store() const { return m_store; }
+    XprTable* table() const { return m_table; }
+
+private:
+    std::u16string m_name;
+    XprStore* m_store = nullptr;
+    XprTable* m_table = nullptr;
+};
+
+struct Setting {
+    std::string key;
+    std::string value;
+};
+
+Setting ParseSetting(const std::string& text) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0) throw std::invalid_argument("not KEY=VALUE: " + text);
+    return {text.substr(0, equals), text.substr(equals + 1)};
+}
+
+// The little-endian bytes of a numeric value for a scalar field; text fields are not set here.
+std::vector<BYTE> FieldBytes(const XprColumn& column, const Setting& setting) {
+    const bool numeric = column.m_count == 1 && column.m_elementSize <= 8 &&
+                         (column.m_kind == XprColumnKind::BYTE || column.m_kind == XprColumnKind::WORD ||
+                          column.m_kind == XprColumnKind::SHORT || column.m_kind == XprColumnKind::DWORD ||
+                          column.m_kind == XprColumnKind::LONG || column.m_kind == XprColumnKind::DWORD64 ||
+                          column.m_kind == XprColumnKind::LONG64 || column.m_kind == XprColumnKind::COLORREF);
+    if (!numeric) throw std::invalid_argument(setting.key + " is not a number field");
+    size_t used = 0;
+    long long value = 0;
+    try {
+        value = std::stoll(setting.value, &used, 0);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != setting.value.size()) throw std::invalid_argument("not a number for " + setting.key);
+    std::vector<BYTE> bytes(column.m_elementSize);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<BYTE>(static_cast<unsigned long long>(value) >> (8 * i));
+    return bytes;
+}
+
+// --- install ---------------------------------------------------------------------------------------
+
+std::u16string ModelName(const std::filesystem::path& gpd) {
+    std::ifstream in(gpd);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("*ModelName:", 0) != 0) continue;
+        const size_t open = line.find('"');
+        const size_t close = line.rfind('"');
+        if (open != std::string::npos && close > open) return Wide(line.substr(open + 1, close - open - 1));
+    }
+    throw std::runtime_error("no *ModelName in " + gpd.string());
+}
+
+std::u16string DriverDirectory() {
+    WCHAR folder[MAX_PATH] = {};
+    DWORD needed = 0;
+    if (!GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed))
+        throw std::runtime_error("no printer driver directory");
+    return std::u16string(folder) + u"\\3";
+}
+
+int Install(const Args& args) {
+    const std::filesystem::path folder = args[0];
+    if (!std::filesystem::is_directory(folder)) throw std::runtime_error("no package folder " + folder.string());
+    palvex::InitMachine(palvex::MachineRoot());
+
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_regular_file()) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    std::optional<std::filesystem::path> gpd;
+    palvex::DriverDesc driver;
+    driver.driverPath = u"UNIDRV.DLL";
+    driver.configFile = u"UNIDRVUI.DLL";
+    driver.dependentFiles = {u"TOVQEBXL.DLL", u"TOVQEBUI.DLL"};
+    const std::u16string directory = DriverDirectory();
+    for (const auto& file : files) {
+        std::string extension = file.extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::toupper(c); });
+        if (extension == ".LIB") continue;
+        const std::u16string name = Wide(file.filename().string());
+        const std::filesystem::path target = palvex::HostPath(directory + u"\\" + name);
+        std::filesystem::create_directories(target.parent_path());
+        std::filesystem::copy_file(file, target, std::filesystem::copy_options::overwrite_existing);
+        if (extension == ".GPD") {
+            if (gpd) throw std::runtime_error("more than one .GPD file in " + folder.string());
+            gpd = file;
+            driver.dataFile = name;
+        } else {
+            driver.dependentFiles.push_back(name);
+        }
+        std::cout << "copied: " << file.filename().string() << "\n";
+    }
+    if (!gpd) throw std::runtime_error("no .GPD data file in " + folder.string());
+    const std::u16string model = ModelName(*gpd);
+    driver.name = model;
+    palvex::AddDriver(driver);
+    std::cout << "driver installed: " << Narrow(model) << "\n";
+
+    bool existed = false;
+    for (const auto& p : palvex::ListPrinters()) existed = existed || p.name == model;
+    if (!existed) palvex::AddPrinter(model, model, u"FILE:");
+    PrinterHandle printer(model);
+    SetPrinterText(printer.get(), u"Model", model);
+    const DWORD severity = CompileByHandle(printer.get());
+    if (severity >= 2) throw std::runtime_error("the description did not compile (severity " + std::to_string(severity) + ")");
+    std::cout << (existed ? "printer kept: " : "printer added: ") << Narrow(model) << " (FILE:)\n"
+              << "description compiled" << (severity ? " with warnings" : "") << "\n";
+    return 0;
+}
+
+// --- printer settings and accounts -----------------------------------------------------------------
+
+int PrinterSettings(const Args& args) {
+    const std::u16string name = Wide(args[0]);
+    PrinterHandle printer(name);
+    SettingsBlock block(printer.get(), u"PRINTERSETTINGS");
+    for (size_t i = 1; i < args.size(); ++i) {
+        const Setting setting = ParseSetting(args[i]);
+        const XprColumn* column = block.Field(setting.key);
+        if (!column) throw std::invalid_argument("PRINTERSETTINGS has no field " + setting.key);
+        const std::vector<BYTE> bytes = FieldBytes(*column, setting);
+        const std::u16string key = Wide(setting.key);
+        if (SetValue(block.table(), bytes.data(), static_cast<DWORD>(bytes.size()), key.c_str()) >= 2)
+            throw std::runtime_error("cannot set " + setting.key);
+        std::cout << "set: " << setting.key << "=" << setting.value << "\n";
+    }
+    if (SaveByHandle(block.store(), printer.get(), FALSE) >= 2) throw std::runtime_error("cannot save PRINTERSETTINGS");
+    return 0;
+}
+
+int SetAccount(const Args& args) {
+    const std::u16string name = Wide(args[0]);
+    PrinterHandle printer(name);
+    const std::u16string model = PrinterText(printer.get(), u"Model");
+    if (model.empty()) throw std::runtime_error("printer has no \"Model\" printer data");
+    const std::u16string path = u"Software\\Orlune\\" + model + u"\\" + name + u"\\PrinterDriverData";
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        throw std::runtime_error("cannot create the account key");
+    for (size_t i = 1; i < args.size(); ++i) {
+        const Setting setting = ParseSetting(args[i]);
+        const std::u16string valueName = Wide(setting.key), value = Wide(setting.value);
+        if (RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(char16_t))) != ERROR_SUCCESS) {
+            RegCloseKey(key);
+            throw std::runtime_error("cannot write " + setting.key);
+        }
+        std::cout << "account: " << setting.key << "\n";
+    }
+    RegCloseKey(key);
+    return 0;
+}
+
+// --- print -----------------------------------------------------------------------------------------
+
+// The job's DEVMODE: the driver's defaults (as the render host makes them), with each setting
+// written into the plug-in's record.
+std::vector<BYTE> JobDevMode(palvex::hosts::RenderPluginLibrary& renderer, const std::u16string& printerName,
+                             const std::vector<Setting>& settings) {
+    palvex::hosts::RenderHostOptions options;
+    options.printerName = printerName;
+    std::vector<BYTE> devMode;
+    {
+        palvex::hosts::RenderHost defaults(renderer, options);
+        if (!defaults.Load()) throw std::runtime_error("render host: " + defaults.error());
+        devMode = defaults.DevMode();
+    }
+    if (settings.empty()) return devMode;
+    PrinterHandle handle(printerName);
+    SettingsBlock block(handle.get(), u"OEMDEVMODE");
+    const size_t recordAt = sizeof(DEVMODEW) + palvex::hosts::kUnidrvPartSize;
+    for (const Setting& setting : settings) {
+        const XprColumn* column = block.Field(setting.key);
+        if (!column) throw std::invalid_argument("OEMDEVMODE has no field " + setting.key);
+        const std::vector<BYTE> bytes = FieldBytes(*column, setting);
+        // A record is a row without its key.
+        if (column->m_offset < SETTINGS_KEY_BYTES) throw std::invalid_argument(setting.key + " is the row key");
+        const size_t at = recordAt + column->m_offset - SETTINGS_KEY_BYTES;
+        if (at + bytes.size() > devMode.size()) throw std::runtime_error(setting.key + " lies beyond the job's DEVMODE");
+        std::copy(bytes.begin(), bytes.end(), devMode.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    return devMode;
+}
+
+palvex::hosts::RenderPluginLibrary& Renderer() {
+    static palvex::hosts::RenderPluginLibrary renderer(TOVQEBXL_LIBRARY);
+    if (!renderer.loaded()) throw std::runtime_error(renderer.error());
+    return renderer;
+}
+
+// Takes "--set KEY=VALUE" pairs out of args.
+std::vector<Setting> TakeSettings(Args& args) {
+    std::vector<Setting> settings;
+    for (size_t i = 0; i < args.size();) {
+        if (args[i] != "--set") {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size()) throw std::invalid_argument("--set needs KEY=VALUE");
+        settings.push_back(ParseSetting(args[i + 1]));
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + 2));
+    }
+    return settings;
+}
+
+int WriteDevMode(const Args& given) {
+    Args args = given;
+    const std::vector<Setting> settings = TakeSettings(args);
+    if (args.size() != 2) throw std::invalid_argument("devmode needs PRINTER and FILE");
+    const std::vector<BYTE> devMode = JobDevMode(Renderer(), Wide(args[0]), settings);
+    std::ofstream out(args[1], std::ios::binary);
+    out.write(reinterpret_cast<const char*>(devMode.data()), static_cast<std::streamsize>(devMode.size()));
+    if (!out) throw std::runtime_error("cannot write " + args[1]);
+    std::cout << "devmode: " << devMode.size() << " bytes in " << args[1] << "\n";
+    return 0;
+}
+
+int Print(const Args& given) {
+    Args args = given;
+    const std::vector<Setting> settings = TakeSettings(args);
+    std::string spoolFile;
+    std::u16string printerName;
+    std::u16string documentName;
+    std::string pictures;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if ((args[i] == "--printer" || args[i] == "--document" || args[i] == "--pictures") &&
+            i + 1 >= args.size())
+            throw std::invalid_argument(args[i] + " needs a value");
+        if (args[i] == "--pictures") {
+            pictures = args[++i];
+        } else if (args[i] == "--document") {
+            documentName = Wide(args[++i]);
+        } else if (args[i] == "--printer") {
+            printerName = Wide(args[++i]);
+        } else if (spoolFile.empty()) {
+            spoolFile = args[i];
+        } else {
+            throw std::invalid_argument("unexpected argument " + args[i]);
+        }
+    }
+    if (spoolFile.empty() || printerName.empty()) throw std::invalid_argument("a spool file and --printer are needed");
+    std::ifstream in(spoolFile, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + spoolFile);
+    const std::vector<char> spool(std::istreambuf_iterator<char>(in), {});
+    const palvex::PrinterDesc printer = FindPrinter(printerName);
+
+    palvex::hosts::RenderPluginLibrary& renderer = Renderer();
+    palvex::hosts::RenderHostOptions options;
+    options.printerName = printerName;
+    const std::vector<BYTE> devMode = JobDevMode(renderer, printerName, settings);
+
+    // The spooled data goes where the spooler keeps it, under the job's number.
+    const DWORD number = static_cast<DWORD>(palvex::ListJobs(printerName).size()) + 1;
+    char fileName[32];
+    std::snprintf(fileName, sizeof fileName, "FP%05u.SPL", number);
+    const std::u16string machineSpool = u"C:\\Windows\\System32\\spool\\PRINTERS\\" + Wide(fileName);
+    const std::filesystem::path hostSpool = palvex::HostPath(machineSpool);
+    std::filesystem::create_directories(hostSpool.parent_path());
+    std::ofstream(hostSpool, std::ios::binary).write(spool.data(), static_cast<std::streamsize>(spool.size()));
+
+    palvex::JobDesc job;
+    job.printerName = printerName;
+    job.documentName = documentName.empty() ? Wide(std::filesystem::path(spoolFile).stem().string()) : documentName;
+    job.devMode = devMode;
+    job.spoolFile = machineSpool;
+    const DWORD id = palvex::AddJob(job);
+
+    palvex::hosts::PrintProcessorLibrary processor(TOVQEBPP_LIBRARY);
+    if (!processor.loaded()) throw std::runtime_error(processor.error());
+    palvex::hosts::JobRunner runner(processor, id);
+    const palvex::hosts::JobRunner::Outcome outcome = runner.Run();
+    if (!outcome.print.result)
+        throw std::runtime_error("the print processor failed (error " + std::to_string(outcome.print.lastError) + ")");
+    const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(id);
+    if (!log) throw std::runtime_error("the job drew nothing on the printer");
+
+    // The port's file collects every job: this job's bytes are those it adds.
+    const std::filesystem::path port = palvex::PortOutputPath(printer.portName);
+    const uintmax_t before = std::filesystem::exists(port) ? std::filesystem::file_size(port) : 0;
+    {
+        palvex::hosts::RenderHost host(renderer, options);
+        if (!host.Load()) throw std::runtime_error("render host: " + host.error());
+        if (!palvex::hosts::RenderDcLog(host, *log)) throw std::runtime_error("render host: " + host.error());
+    }
+    const uintmax_t after = std::filesystem::exists(port) ? std::filesystem::file_size(port) : 0;
+    if (!pictures.empty())
+        for (const auto& png : palvex::WriteSidePictures(*log, pictures, "job" + std::to_string(id)))
+            std::cout << "sheet: " << png.string() << "\n";
+    std::cout << "job " << id << " printed: bytes " << before << " to " << after << " of " << port.string() << "\n";
+    return 0;
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"init", "", "create the machine (an existing one is left as it is)", 0, 0, Init},
         {"show", "", "print the drivers, printers and printer data", 0, 0, Show},
         {"add-printer", "NAME DRIVER [PORT]", "add a printer (and a driver entry when it is missing)", 2, 3, AddPrinter},
+        {"install", "FOLDER", "install a package folder (its .GPD and other files) as a driver and printer", 1, 1, Install},
+        {"printer-settings", "PRINTER KEY=VALUE...", "set number fields of the printer's PRINTERSETTINGS", 2, SIZE_MAX,
+         PrinterSettings},
+        {"set-account", "PRINTER NAME=VALUE...", "write the user's account values (SecurePrintID...)", 2, SIZE_MAX,
+         SetAccount},
+        {"devmode", "PRINTER FILE [--set KEY=VALUE]...", "write the DEVMODE a job of the printer gets (for palvex-spool)",
+         2, SIZE_MAX, WriteDevMode},
+        {"print", "SPOOL --printer NAME [--document NAME] [--set KEY=VALUE]... [--pictures DIR]",
+         "print a spool file to the printer's port", 3, SIZE_MAX, Print},
     };
     return commands;
 }
@@ -131,6 +525,13 @@ void Usage(std::ostream& out) {
         std::string head = std::string(c.name) + (*c.arguments ? " " : "") + c.arguments;
         out << "  " << head << std::string(head.size() < 30 ? 30 - head.size() : 1, ' ') << c.summary << "\n";
     }
+    out << "\ninstall: FOLDER's top-level files go to the driver directory; its one .GPD is the driver's data file,\n"
+           "  the others (import libraries *.lib aside) dependent files. The printer, named after the .GPD's\n"
+           "  *ModelName, is added on FILE: with that name as its \"Model\", and the description is compiled.\n"
+           "print: the job's DEVMODE is the driver's default with each --set KEY=VALUE (a number field of\n"
+           "  OEMDEVMODE, such as _NUP_PAGES or _PRINT_TYPE) applied; the document name is the spool file's\n"
+           "  name unless --document gives one; --pictures draws each sheet into DIR as PNG. An application\n"
+           "  spools with the driver's DEVMODE: `devmode` writes it for palvex-spool --devmode.\n";
 }
 
 }  // namespace

@@ -229,6 +229,28 @@ TEST_F(PlacementJobTest, WatermarkOverEveryPage) {
     }
 }
 
+// Colour value 2 is never drawn by the print processor; first-page-only draws on page 1 alone.
+TEST_F(PlacementJobTest, WatermarkConditions) {
+    const auto watermark = [](DWORD colour, BYTE firstPageOnly) {
+        return [=](Devmode& d) {
+            d.SetByte(at::kWmkEnabled, 1);
+            d.SetByte(at::kWmkFirstPage, firstPageOnly);
+            d.SetText(at::kWmkText, u"DRAFT");
+            d.SetText(at::kWmkFont, u"Arial");
+            d.SetDword(at::kWmkColor, colour);
+            d.SetWord(at::kWmkSize, 72);
+        };
+    };
+    palvex::DcLog log = Run(2, watermark(2, 0));
+    ASSERT_EQ(log.sides().size(), 2u);
+    EXPECT_TRUE(log.sides()[0]->texts.empty());
+    EXPECT_TRUE(log.sides()[1]->texts.empty());
+    log = Run(2, watermark(0x00FF0000, 1));
+    ASSERT_EQ(log.sides().size(), 2u);
+    EXPECT_EQ(log.sides()[0]->texts.size(), 1u);
+    EXPECT_TRUE(log.sides()[1]->texts.empty());
+}
+
 // Position 3 on a 2-up sheet: vertical text from the bottom right of the side's binding rectangle.
 TEST_F(PlacementJobTest, DateStampOnTwoUpIsVertical) {
     const palvex::DcLog log = Run(2, [](Devmode& d) {
@@ -275,6 +297,7 @@ TEST_F(PlacementJobTest, SheetPictures) {
     } jobs[] = {
         {"nup4", 6, [](Devmode& d) { d.SetByte(at::kNupPages, 2); }},
         {"nup2", 2, [](Devmode& d) { d.SetByte(at::kNupPages, 1); }},
+        {"nup6", 6, [](Devmode& d) { d.SetByte(at::kNupPages, 3); }},
         {"booklet", 8, [](Devmode& d) { d.SetByte(at::kBooklet, 2); }},
         {"poster", 1, [](Devmode& d) { d.SetByte(at::kPoster, 2); }},
         {"watermark", 2, watermark},

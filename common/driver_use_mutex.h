@@ -1,0 +1,35 @@
+// The driver-use mutex: every driver library holds "VORTAN_OLJA_DRIVERUSE_MUTEX" while it is
+// loaded in a process, and the installer tests the name to learn whether a process uses the driver.
+// Shared by the entries of the driver libraries (header only: they do not link one another).
+#pragma once
+
+#include <win/windows.h>
+
+#ifndef DLL_PROCESS_ATTACH
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+#endif
+
+class DriverUseMutex {
+public:
+    // Whether another process holds the name already does not matter; without the mutex (it could
+    // not be made) the library works all the same.
+    void Hold() {
+        if (!m_handle) m_handle = CreateMutexW(nullptr, FALSE, u"VORTAN_OLJA_DRIVERUSE_MUTEX");
+    }
+    void Release() {
+        if (m_handle) {
+            CloseHandle(m_handle);
+            m_handle = nullptr;
+        }
+    }
+
+private:
+    HANDLE m_handle = nullptr;
+};
+
+// Load and unload of the shared object stand for process attach and detach: the library's entry
+// is called from an ELF constructor and destructor.
+#define PALVEX_DLLMAIN_ON_LOAD_AND_UNLOAD()                                                          \
+    __attribute__((constructor)) static void AttachOnLoad() { DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr); } \
+    __attribute__((destructor)) static void DetachOnUnload() { DllMain(nullptr, DLL_PROCESS_DETACH, nullptr); }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The main job: builds, prepares the default machine in build/machine and runs what exists of a
-# print job end to end, leaving the printer's bytes in build/out/.
+# The main job: builds, prepares the default machine in build/machine, installs the model's package
+# and prints a sample job end to end, leaving the printer's bytes and sheet pictures in build/out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,9 +8,32 @@ scripts/setup.sh
 scripts/build.sh build
 
 export PALVEX_MACHINE=${PALVEX_MACHINE:-$PWD/build/machine}
-mkdir -p build/out
+machine=build/bin/palvex-machine
+printer="Palvex QX500"
+out=build/out
+mkdir -p "$out"
 echo "run: machine at $PALVEX_MACHINE"
-build/bin/palvex-machine init
-build/bin/palvex-machine show
-echo "run: the print path is not built yet; the deliverables are in build/lib and build/bin:"
-ls -1 build/lib/libtovqeb*.so build/bin/Pardex
+$machine init
+# The package: the compiled description and the resource library, as the build leaves them.
+$machine install build/package/driver
+# User tracking on for the printer, and the user's held-job and tracking accounts.
+$machine printer-settings "$printer" _USRACTPRN_ENABLED=1
+$machine set-account "$printer" SecurePrintID=ana SecurePrintPWD=2468 UserManagePrintID=ana.k UserManagePrintPWD=1357
+
+# An application's job: four pages spooled with the driver's DEVMODE, two pages per sheet, held.
+job_settings=(--set _NUP_PAGES=1 --set _PRINT_TYPE=1)
+$machine devmode "$printer" "$out/job.devmode" "${job_settings[@]}"
+build/bin/palvex-spool "$out/sample.spl" --pages 4 --devmode "$out/job.devmode" --document "Quarterly report"
+rm -f "$out"/job*.png
+result=$($machine print "$out/sample.spl" --printer "$printer" --document "Quarterly report" "${job_settings[@]}" \
+         --pictures "$out" | tee /dev/stderr | tail -n 1)
+
+# "job N printed: bytes FROM to TO of PORTFILE": this job's bytes of the port's file.
+read -r from to port < <(sed -E 's/^job [0-9]+ printed: bytes ([0-9]+) to ([0-9]+) of (.*)$/\1 \2 \3/' <<<"$result")
+tail -c +"$((from + 1))" "$port" | head -c "$((to - from))" >"$out/job.prn"
+echo
+echo "run: the job's PJL header:"
+head -c 600 "$out/job.prn" | strings | sed -n '1,/ENTER LANGUAGE/p'
+echo
+echo "run: the printer's bytes ($((to - from)) bytes): $out/job.prn (port file $port)"
+echo "run: sheet pictures: $(ls "$out"/job*.png | tr '\n' ' ')"

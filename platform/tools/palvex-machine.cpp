@@ -376,6 +376,15 @@ std::vector<BYTE> JobDevMode(palvex::hosts::RenderPluginLibrary& renderer, const
         if (!defaults.Load()) throw std::runtime_error("render host: " + defaults.error());
         devMode = defaults.DevMode();
     }
+    // The pages are laid out by the system's N-up handling (the print processor) unless the
+    // DEVMODE says otherwise, as the spooler leaves it for an EMF job.
+    if (devMode.size() >= offsetof(DEVMODEW, dmNup) + sizeof(DWORD)) {
+        auto* dm = reinterpret_cast<DEVMODEW*>(devMode.data());
+        if (dm->dmSize >= offsetof(DEVMODEW, dmNup) + sizeof(DWORD) && dm->dmNup == 0) {
+            dm->dmNup = DMNUP_SYSTEM;
+            dm->dmFields |= DM_NUP;
+        }
+    }
     if (settings.empty()) return devMode;
     PrinterHandle handle(printerName);
     SettingsBlock block(handle.get(), u"OEMDEVMODE");

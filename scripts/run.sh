@@ -25,8 +25,10 @@ job_settings=(--set _NUP_PAGES=1 --set _PRINT_TYPE=1)
 $machine devmode "$printer" "$out/job.devmode" "${job_settings[@]}"
 build/bin/palvex-spool "$out/sample.spl" --pages 4 --devmode "$out/job.devmode" --document "Quarterly report"
 rm -f "$out"/job*.png
-result=$($machine print "$out/sample.spl" --printer "$printer" --document "Quarterly report" "${job_settings[@]}" \
-         --pictures "$out" | tee /dev/stderr | tail -n 1)
+printed=$($machine print "$out/sample.spl" --printer "$printer" --document "Quarterly report" "${job_settings[@]}" \
+          --pictures "$out")
+echo "$printed"
+result=$(tail -n 1 <<<"$printed")
 
 # "job N printed: bytes FROM to TO of PORTFILE": this job's bytes of the port's file.
 read -r from to port < <(sed -E 's/^job [0-9]+ printed: bytes ([0-9]+) to ([0-9]+) of (.*)$/\1 \2 \3/' <<<"$result")

@@ -38,7 +38,7 @@ HRESULT MethodPrintReverseForDriverEMF::PrintDocument(const EmfPass& pass) {
         DEVMODEW* devmode = nullptr;
         DEVMODEW* previous = nullptr;
         if (FAILED(CheckDevmodeChange(page, pass.devmode)) || FAILED(PageDevmodes(page, &devmode, &previous)) ||
-            FAILED(StartSide())) {
+            FAILED(StartSide(PassSideIsBack(pass)))) {
             m_job.nupPages = nup;
             return E_FAIL;
         }
@@ -75,7 +75,8 @@ HRESULT MethodPrintBookletEMF::PrintSheet(const EmfPass& pass, DWORD group) {
         if (sideStart) {
             if (m_job.watermarkRequested && FAILED(WriteOrientationMask(entries + cell, 2, 1, pass.pageCount)))
                 return E_FAIL;
-            if (FAILED(StartSide())) return E_FAIL;
+            // The third and fourth entries are the back of the sheet.
+            if (FAILED(StartSide(cell >= 2))) return E_FAIL;
         }
         const DWORD page = entries[cell];
         if (page >= 1 && page <= pass.pageCount) {
@@ -102,6 +103,8 @@ HRESULT MethodPrintManDuplexEMF::PrintDocument(const EmfPass& pass) {
     const DWORD copies = m_copies ? m_copies : 1;
     for (size_t start : {size_t{0}, half}) {
         const size_t end = start + half;
+        // The first half prints the backs; the turned stack then takes the fronts.
+        m_firstPass = start == 0;
         if (m_collate == 1) {
             for (DWORD copy = 0; copy < copies; ++copy)
                 for (size_t index = start; index + perSide <= end; index += perSide)
@@ -118,7 +121,7 @@ HRESULT MethodPrintManDuplexEMF::PrintDocument(const EmfPass& pass) {
 HRESULT MethodPrintManDuplexEMF::PrintManualSide(const EmfPass& pass, size_t index) {
     WaitIfPaused();
     const DWORD entry = (*pass.order)[index];
-    if (entry == 0 || (pass.pageCount && entry > pass.pageCount)) return BlankSide();
+    if (entry == 0 || (pass.pageCount && entry > pass.pageCount)) return BlankSide(m_firstPass);
     const DWORD n = m_job.nupPages ? m_job.nupPages : 1;
     if (n > 1) {
         std::vector<DWORD> pages;
@@ -139,7 +142,7 @@ HRESULT MethodPrintManDuplexEMF::PrintManualSide(const EmfPass& pass, size_t ind
         if (FAILED(PageDevmodes(page, &devmode, &previous))) return E_FAIL;
         DWORD flags = playflag::kPlain;
         if (j == 1) {
-            if (FAILED(CheckDevmodeChange(page, pass.devmode)) || FAILED(StartSide())) return E_FAIL;
+            if (FAILED(CheckDevmodeChange(page, pass.devmode)) || FAILED(StartSide(m_firstPass))) return E_FAIL;
             started = true;
             sideOrientation = devmode->dmOrientation;
         } else if (devmode->dmOrientation != sideOrientation) {
@@ -148,7 +151,7 @@ HRESULT MethodPrintManDuplexEMF::PrintManualSide(const EmfPass& pass, size_t ind
         m_pageLandscape = Landscape(devmode);
         if (FAILED(PlayPage(pageHandle, page, j, flags))) return E_FAIL;
     }
-    return started ? EndSide() : BlankSide();
+    return started ? EndSide() : BlankSide(m_firstPass);
 }
 
 HRESULT MethodPrintManDuplexBookletEMF::PrintManualSide(const EmfPass& pass, size_t index) {
@@ -159,7 +162,7 @@ HRESULT MethodPrintManDuplexBookletEMF::PrintManualSide(const EmfPass& pass, siz
     DEVMODEW* previous = nullptr;
     if (FAILED(PageDevmodes(1, &first, &previous))) return E_FAIL;
     const short sideOrientation = first->dmOrientation;
-    if (FAILED(StartSide())) return E_FAIL;
+    if (FAILED(StartSide(m_firstPass))) return E_FAIL;
     for (DWORD cell = 0; cell < 2; ++cell) {
         const DWORD page = order[index + cell];
         if (page < 1 || page > pass.pageCount) continue;

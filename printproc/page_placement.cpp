@@ -165,14 +165,18 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
         const bool alongHeight = IsTwoOrSix(n) ? !edgeTop : edgeTop;
         LONG& along = alongHeight ? height : width;
         LONG& other = alongHeight ? width : height;
-        if (along > margin) {
-            const LONG shrunk = static_cast<LONG>(int64_t{other} * (along - margin) / along);
-            centring = (other - shrunk) / 2;
+        // The margin is a device length along one axis: in aspect units a row is ux, a column uy.
+        const int64_t marginUnits = int64_t{margin} * (alongHeight ? ux : uy);
+        if (along > marginUnits) {
+            const LONG shrunk = static_cast<LONG>(int64_t{other} * (along - marginUnits) / along);
+            // The centring offset goes on the other axis, back in device units.
+            centring = (other - shrunk) / 2 / (alongHeight ? uy : ux);
             other = shrunk;
-            along -= margin;
+            along -= static_cast<LONG>(marginUnits);
         }
     }
-    m_bindingAdjust = RECT{0, 0, width, height};
+    // What the page may cover after shrinking, in device units.
+    m_bindingAdjust = RECT{0, 0, width / uy, height / ux};
 
     // Moves a rectangle by the binding margin: reversed on the front of a duplex sheet, where
     // shifting drops it; the centring offset goes on the other axis.
@@ -207,10 +211,15 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
     const bool wide = width > height || (width == height && m_pageLandscape);
     Cell cell{};
     if (!CellOf(n, m_job.nupOrder, wide, position - 1, &cell)) return E_FAIL;
-    RECT box{static_cast<LONG>(int64_t{width + 1} * cell.column / cell.columns),
-             static_cast<LONG>(int64_t{height + 1} * cell.row / cell.rows),
-             static_cast<LONG>(int64_t{width + 1} * (cell.column + 1) / cell.columns),
-             static_cast<LONG>(int64_t{height + 1} * (cell.row + 1) / cell.rows)};
+    // The cells divide the sheet in aspect units, where one device unit is uy wide and ux high.
+    const LONG sheetWidth = width + uy, sheetHeight = height + ux;
+    auto cellBox = [&](const Cell& c) {
+        return RECT{static_cast<LONG>(int64_t{sheetWidth} * c.column / c.columns),
+                    static_cast<LONG>(int64_t{sheetHeight} * c.row / c.rows),
+                    static_cast<LONG>(int64_t{sheetWidth} * (c.column + 1) / c.columns),
+                    static_cast<LONG>(int64_t{sheetHeight} * (c.row + 1) / c.rows)};
+    };
+    RECT box = cellBox(cell);
     const LONG boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
     *turn = IsTwoOrSix(n) || ((boxWidth > boxHeight) != (pw > ph));
     if (*turn && !IsTwoOrSix(n)) {
@@ -219,10 +228,7 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
         const LONG p = static_cast<LONG>(position - 1);
         const LONG remapped = p / l + l * (l - p % l - 1);
         if (!CellOf(n, m_job.nupOrder, wide, static_cast<DWORD>(remapped), &cell)) return E_FAIL;
-        box = RECT{static_cast<LONG>(int64_t{width + 1} * cell.column / cell.columns),
-                   static_cast<LONG>(int64_t{height + 1} * cell.row / cell.rows),
-                   static_cast<LONG>(int64_t{width + 1} * (cell.column + 1) / cell.columns),
-                   static_cast<LONG>(int64_t{height + 1} * (cell.row + 1) / cell.rows)};
+        box = cellBox(cell);
     }
     // The whole physical page, turned when asked, fitted into the cell.
     const LONG pageWidth = *turn ? ph : pw, pageHeight = *turn ? pw : ph;
@@ -285,8 +291,6 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
 HRESULT PrintSinglePageEMF::PlayPage(HANDLE, DWORD page, DWORD position, DWORD flags) {
     if (!m_gdi || page == 0) return E_FAIL;
     if (m_job.posterTiles > 0) return PlayPosterTiles(page, flags);
-    // The sides of a duplex job alternate front and back.
-    if (position == 1) m_secondSide = m_duplex != DMDUP_SIMPLEX && m_sidesPlayed % 2 == 1;
     RECT document, border, clip;
     bool turn = false;
     if (FAILED(GetPageCoordinates(&document, &border, &clip, position, &turn))) return E_FAIL;
@@ -354,7 +358,7 @@ HRESULT PrintSinglePageEMF::PlayPosterTiles(DWORD page, DWORD flags) {
     RECT border = crop ? RECT{3, 3, tileWidth - 3, tileHeight - 3} : RECT{-1, -1, -1, -1};
     for (LONG row = 0; row < tiles; ++row) {
         for (LONG column = 0; column < tiles; ++column) {
-            if (FAILED(StartSide())) return E_FAIL;
+            if (FAILED(StartSide(false))) return E_FAIL;
             const XFORM scale{static_cast<FLOAT>(tiles), 0, 0, static_cast<FLOAT>(tiles),
                               static_cast<FLOAT>(-column * tileWidth), static_cast<FLOAT>(-row * tileHeight)};
             RECT clip = document;

@@ -44,6 +44,7 @@ HRESULT PrintSinglePageEMF::PageDevmodes(DWORD page, DEVMODEW** current, DEVMODE
 HRESULT PrintSinglePageEMF::BeginPass() {
     m_changeSeen = false;
     m_firstSideDone = false;
+    m_passSides = 0;
     DEVMODEW* first = nullptr;
     DEVMODEW* previous = nullptr;
     if (FAILED(PageDevmodes(1, &first, &previous))) return E_FAIL;
@@ -88,15 +89,19 @@ HRESULT PrintSinglePageEMF::WriteOrientationMask(const DWORD* pages, DWORD count
     return ResetDc(target);
 }
 
-HRESULT PrintSinglePageEMF::StartSide() { return m_gdi->GDIStartPage(m_spool); }
+HRESULT PrintSinglePageEMF::StartSide(bool secondSide) {
+    m_secondSide = secondSide;
+    return m_gdi->GDIStartPage(m_spool);
+}
 
 HRESULT PrintSinglePageEMF::EndSide() {
     ++m_sidesPlayed;
+    ++m_passSides;
     return m_gdi->GDIEndPage(m_spool);
 }
 
-HRESULT PrintSinglePageEMF::BlankSide() {
-    if (FAILED(StartSide())) return E_FAIL;
+HRESULT PrintSinglePageEMF::BlankSide(bool secondSide) {
+    if (FAILED(StartSide(secondSide))) return E_FAIL;
     return EndSide();
 }
 
@@ -134,7 +139,7 @@ HRESULT PrintSinglePageEMF::PrintSide(const EmfPass& pass, DWORD page, bool stam
         if (j == 1) {
             if (FAILED(CheckDevmodeChange(current, pass.devmode))) return E_FAIL;
             sideOrientation = devmode->dmOrientation;
-            if (FAILED(StartSide())) return E_FAIL;
+            if (FAILED(StartSide(PassSideIsBack(pass)))) return E_FAIL;
             started = true;
         } else if (devmode->dmOrientation != sideOrientation) {
             flags |= playflag::kTurned;

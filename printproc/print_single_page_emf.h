@@ -60,9 +60,12 @@ protected:
     // The forward side routine: the side that starts at page; *next gets the page after it, *done
     // whether the document ran out of pages.
     HRESULT PrintSide(const EmfPass& pass, DWORD page, bool stamps, DWORD* next, bool* done);
-    HRESULT StartSide();
+    // Starts a sheet side; secondSide tells the back of a duplex sheet from its front.
+    HRESULT StartSide(bool secondSide);
+    // The back of a sheet of two sides when an odd number of sides was played in this pass.
+    bool PassSideIsBack(const EmfPass& pass) const { return pass.duplexSides != 0 && m_passSides % 2 == 1; }
     HRESULT EndSide();
-    HRESULT BlankSide();
+    HRESULT BlankSide(bool secondSide);
     bool WaitIfPaused();
     bool Landscape(const DEVMODEW* devmode) const;
 
@@ -91,6 +94,7 @@ protected:
     bool m_changeSeen = false;
     bool m_firstSideDone = false;
     DWORD m_sidesPlayed = 0;
+    DWORD m_passSides = 0;  // sides played in this copy pass
 };
 
 // The strategies by page order.
@@ -121,6 +125,7 @@ protected:
     // Plays entriesPerSide consecutive entries of the order array from index as one side.
     virtual HRESULT PrintManualSide(const EmfPass& pass, size_t index);
     virtual DWORD EntriesPerSide() const { return 1; }
+    bool m_firstPass = false;  // the sides of the first manual-duplex pass are the backs
 };
 class MethodPrintManDuplexBookletEMF final : public MethodPrintManDuplexEMF {
 protected:

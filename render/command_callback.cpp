@@ -115,15 +115,6 @@ std::u16string DriverText(const OemPdev* pdev) {
     return std::u16string(name) + u" (" + versions->m_entries[kUiModuleEntry].m_fileVersion + u");";
 }
 
-SystemVersion ReadSystemVersion() {
-    SystemVersion version;
-    version.m_info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
-    version.m_known = GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&version.m_info)) != FALSE;
-    // Product types, the R2 flag and the processor come from functions this system does not
-    // offer; without them the description names the version only.
-    return version;
-}
-
 class SpoolOutput final : public JobHeaderOutput {
 public:
     explicit SpoolOutput(OemPdev* pdev) : m_pdev(pdev) {}

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include <win/stringapiset.h>
+#include <win/sysinfoapi_product.h>
 
 #include "page_layout.h"
 
@@ -179,6 +180,24 @@ std::u16string OsDescription(const SystemVersion& version) {
         if (version.m_productTypeKnown) words += Windows8Edition(version.m_productType);
     }
     return words;
+}
+
+SystemVersion ReadSystemVersion() {
+    SystemVersion version;
+    version.m_info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
+    version.m_known = GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&version.m_info)) != FALSE;
+    if (!version.m_known) return version;
+    // The edition's product type exists from 6.0 on.
+    if (version.m_info.dwMajorVersion >= 6)
+        version.m_productTypeKnown =
+            GetProductInfo(version.m_info.dwMajorVersion, version.m_info.dwMinorVersion,
+                           version.m_info.wServicePackMajor, version.m_info.wServicePackMinor,
+                           &version.m_productType) != FALSE;
+    version.m_serverR2 = GetSystemMetrics(SM_SERVERR2) != 0;
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    version.m_processorArchitecture = system.wProcessorArchitecture;
+    return version;
 }
 
 std::u16string CommentText(std::u16string_view driverText, const SystemVersion& version,

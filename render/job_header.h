@@ -43,6 +43,9 @@ struct SystemVersion {
     bool m_serverR2 = false;           // GetSystemMetrics(SM_SERVERR2)
     WORD m_processorArchitecture = 0;  // GetSystemInfo
 };
+// The running system's versions: GetVersionExW, then (when it answered) GetProductInfo from 6.0
+// on, GetSystemMetrics(SM_SERVERR2) and GetSystemInfo.
+SystemVersion ReadSystemVersion();
 // "Microsoft Windows " and the words that name the edition.
 std::u16string OsDescription(const SystemVersion& version);
 // The COMMENT text: driver text, system description, version numbers, service pack, universal

@@ -52,6 +52,24 @@ const std::string& Schema() {
 
 const db::SchemaPart kOsProfileSchema(Schema().c_str());
 
+// The edition lives in a table of its own so that databases made before it keep their profile
+// row as it is and gain the default edition.
+std::string EditionSchemaSql() {
+    const OsProfile d;
+    return "CREATE TABLE IF NOT EXISTS os_profile_edition ("
+           " id INTEGER PRIMARY KEY CHECK (id = 1),"
+           " product_info_type INTEGER NOT NULL, server_r2 INTEGER NOT NULL);"
+           "INSERT OR IGNORE INTO os_profile_edition VALUES (1, " +
+           std::to_string(d.productInfoType) + ", " + std::to_string(d.serverR2 ? 1 : 0) + ")";
+}
+
+const std::string& EditionSchema() {
+    static const std::string sql = EditionSchemaSql();
+    return sql;
+}
+
+const db::SchemaPart kOsProfileEditionSchema(EditionSchema().c_str());
+
 // The profile, or the defaults when the machine database cannot be read: these functions have no
 // way to report a failure.
 OsProfile ProfileOrDefaults() {
@@ -71,6 +89,11 @@ OsProfile GetOsProfile() {
         " system_ui_language, user_lang_id, system_lang_id, ansi_code_page, oem_code_page, user_name"
         " FROM os_profile WHERE id = 1");
     OsProfile p;
+    db::Statement edition("SELECT product_info_type, server_r2 FROM os_profile_edition WHERE id = 1");
+    if (edition.Step()) {
+        p.productInfoType = static_cast<DWORD>(edition.Int(0));
+        p.serverR2 = edition.Int(1) != 0;
+    }
     if (!select.Step()) return p;
     p.majorVersion = static_cast<DWORD>(select.Int(0));
     p.minorVersion = static_cast<DWORD>(select.Int(1));
@@ -93,29 +116,34 @@ OsProfile GetOsProfile() {
 }
 
 void SetOsProfile(const OsProfile& p) {
-    db::Statement replace(
-        "INSERT OR REPLACE INTO os_profile (id, major_version, minor_version, build_number, platform_id, csd_version,"
-        " service_pack_major, service_pack_minor, suite_mask, product_type, processor_architecture, user_ui_language,"
-        " system_ui_language, user_lang_id, system_lang_id, ansi_code_page, oem_code_page, user_name)"
-        " VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    replace.Bind(1, int64_t{p.majorVersion})
-        .Bind(2, int64_t{p.minorVersion})
-        .Bind(3, int64_t{p.buildNumber})
-        .Bind(4, int64_t{p.platformId})
-        .Bind(5, p.csdVersion)
-        .Bind(6, int64_t{p.servicePackMajor})
-        .Bind(7, int64_t{p.servicePackMinor})
-        .Bind(8, int64_t{p.suiteMask})
-        .Bind(9, int64_t{p.productType})
-        .Bind(10, int64_t{p.processorArchitecture})
-        .Bind(11, int64_t{p.userUILanguage})
-        .Bind(12, int64_t{p.systemUILanguage})
-        .Bind(13, int64_t{p.userLangId})
-        .Bind(14, int64_t{p.systemLangId})
-        .Bind(15, int64_t{p.ansiCodePage})
-        .Bind(16, int64_t{p.oemCodePage})
-        .Bind(17, p.userName)
-        .Run();
+    db::Transaction([&] {
+        db::Statement replace(
+            "INSERT OR REPLACE INTO os_profile (id, major_version, minor_version, build_number, platform_id, csd_version,"
+            " service_pack_major, service_pack_minor, suite_mask, product_type, processor_architecture, user_ui_language,"
+            " system_ui_language, user_lang_id, system_lang_id, ansi_code_page, oem_code_page, user_name)"
+            " VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        replace.Bind(1, int64_t{p.majorVersion})
+            .Bind(2, int64_t{p.minorVersion})
+            .Bind(3, int64_t{p.buildNumber})
+            .Bind(4, int64_t{p.platformId})
+            .Bind(5, p.csdVersion)
+            .Bind(6, int64_t{p.servicePackMajor})
+            .Bind(7, int64_t{p.servicePackMinor})
+            .Bind(8, int64_t{p.suiteMask})
+            .Bind(9, int64_t{p.productType})
+            .Bind(10, int64_t{p.processorArchitecture})
+            .Bind(11, int64_t{p.userUILanguage})
+            .Bind(12, int64_t{p.systemUILanguage})
+            .Bind(13, int64_t{p.userLangId})
+            .Bind(14, int64_t{p.systemLangId})
+            .Bind(15, int64_t{p.ansiCodePage})
+            .Bind(16, int64_t{p.oemCodePage})
+            .Bind(17, p.userName)
+            .Run();
+        db::Statement edition(
+            "INSERT OR REPLACE INTO os_profile_edition (id, product_info_type, server_r2) VALUES (1, ?, ?)");
+        edition.Bind(1, int64_t{p.productInfoType}).Bind(2, int64_t{p.serverR2 ? 1 : 0}).Run();
+    });
 }
 
 }  // namespace palvex

@@ -7,6 +7,7 @@
 
 #include <palvex/machine.h>
 #include <palvex/os_profile.h>
+#include <win/sysinfoapi_product.h>
 #include <win/windows.h>
 
 namespace {
@@ -214,6 +215,51 @@ TEST_F(ProfileTest, ANewMachineIsJapaneseWindows10) {
     EXPECT_EQ(profile.ansiCodePage, 932u);
     EXPECT_EQ(profile.userName, u"User");
     EXPECT_EQ(profile.processorArchitecture, 9);
+    DWORD product = 0;
+    ASSERT_TRUE(GetProductInfo(10, 0, 0, 0, &product));
+    EXPECT_EQ(product, static_cast<DWORD>(PRODUCT_PROFESSIONAL));
+    EXPECT_EQ(GetSystemMetrics(SM_SERVERR2), 0);
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    EXPECT_EQ(system.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_AMD64);
+}
+
+TEST_F(ProfileTest, EditionAndProcessorComeFromTheProfile) {
+    palvex::OsProfile profile;
+    profile.majorVersion = 5;
+    profile.minorVersion = 2;
+    profile.productType = VER_NT_SERVER;
+    profile.suiteMask = 0x2;
+    profile.productInfoType = PRODUCT_ULTIMATE;
+    profile.serverR2 = true;
+    profile.processorArchitecture = PROCESSOR_ARCHITECTURE_INTEL;
+    palvex::SetOsProfile(profile);
+
+    const palvex::OsProfile stored = palvex::GetOsProfile();
+    EXPECT_EQ(stored.productInfoType, static_cast<DWORD>(PRODUCT_ULTIMATE));
+    EXPECT_TRUE(stored.serverR2);
+    OSVERSIONINFOEXW ex{};
+    ex.dwOSVersionInfoSize = sizeof ex;
+    ASSERT_TRUE(GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&ex)));
+    EXPECT_EQ(ex.wProductType, VER_NT_SERVER);
+    EXPECT_EQ(ex.wSuiteMask, 0x2);
+    DWORD product = 0;
+    ASSERT_TRUE(GetProductInfo(6, 1, 0, 0, &product));
+    EXPECT_EQ(product, static_cast<DWORD>(PRODUCT_ULTIMATE));
+    SetLastError(0);
+    EXPECT_FALSE(GetProductInfo(6, 1, 0, 0, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(GetSystemMetrics(SM_SERVERR2), 1);
+    EXPECT_EQ(GetSystemMetrics(0), 0);  // an index this system does not report
+
+    SYSTEM_INFO system;
+    std::memset(&system, 0xAB, sizeof system);
+    GetSystemInfo(&system);
+    EXPECT_EQ(system.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_INTEL);
+    EXPECT_EQ(system.wReserved, 0);
+    EXPECT_EQ(system.dwPageSize, 4096u);
+    EXPECT_GE(system.dwNumberOfProcessors, 1u);
+    EXPECT_NE(system.dwActiveProcessorMask, 0u);
 }
 
 TEST_F(ProfileTest, VersionComesFromTheProfileInEitherLayout) {

@@ -30,6 +30,7 @@ struct JobSetup {
     BYTE booklet = 0;  // stored value: 2 is kind 1
     BYTE nup = 0;      // stored index: 0 1-up, 2 4-up
     BYTE poster = 0;
+    DWORD bindingMargin = 0;  // on the left edge when not 0
 };
 
 class EmfJobTest : public LibraryTest {
@@ -58,6 +59,11 @@ protected:
         devmode.SetWord(at::kScaleFactor, 100);
         devmode.SetByte(at::kGrxMode, 1);
         devmode.SetByte(at::kPoster, setup.poster);
+        if (setup.bindingMargin) {
+            devmode.SetByte(at::kBindingEnabled, 1);
+            devmode.SetByte(at::kBindingDirect, 0);
+            devmode.SetDword(at::kBindingMargin, setup.bindingMargin);
+        }
         return std::vector<BYTE>(bytes.begin(), bytes.begin() + 220 + extra);
     }
 
@@ -151,6 +157,29 @@ TEST_F(EmfJobTest, PlaysTheSidesOfEachPageOrder) {
         const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(job);
         ASSERT_TRUE(log.has_value());
         EXPECT_EQ(Sides(*log), test.sides);
+    }
+}
+
+// Each copy pass starts a new sheet: a pass of three duplex sides ends on a front, so the next
+// pass starts on a front again. The front binds the margin on the other edge (moved left), the
+// back on the left edge (moved right).
+TEST_F(EmfJobTest, EachCopyPassStartsOnTheFront) {
+    PrinterValues collating;
+    collating.collatedCopies = 1;
+    Install(collating);
+    const DWORD job = AddJob(JobSetup{.pages = 3, .duplex = 2, .copies = 2, .collate = 1, .bindingMargin = 1000});
+    JobRunner runner(m_library, job);
+    const JobRunner::Outcome outcome = runner.Run();
+    EXPECT_TRUE(outcome.print.result) << outcome.print.lastError;
+    const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(job);
+    ASSERT_TRUE(log.has_value());
+    ASSERT_EQ(Sides(*log), "1|2|3|1|2|3");
+    const bool back[] = {false, true, false, false, true, false};
+    for (size_t i = 0; i < 6; ++i) {
+        SCOPED_TRACE("side " + std::to_string(i + 1));
+        const LONG left = log->sides()[i]->pages.at(0).document.left;
+        if (back[i]) EXPECT_GT(left, 0);
+        else EXPECT_LT(left, 0);
     }
 }
 

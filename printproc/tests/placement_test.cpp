@@ -43,12 +43,12 @@ protected:
     void TearDown() override {
         if (m_dc) DeleteDC(m_dc);
     }
-    void Sheet(short paper, bool landscape, short dpi) {
+    void Sheet(short paper, bool landscape, short dpi, short dpiY = 0) {
         std::vector<BYTE> bytes = palvex::MakeDevMode(paper, landscape);
         auto* devmode = reinterpret_cast<DEVMODEW*>(bytes.data());
         devmode->dmFields |= DM_PRINTQUALITY | DM_YRESOLUTION;
         devmode->dmPrintQuality = dpi;
-        devmode->dmYResolution = dpi;
+        devmode->dmYResolution = dpiY ? dpiY : dpi;
         if (m_dc) DeleteDC(m_dc);
         m_dc = CreateDCW(nullptr, kPrinter, nullptr, devmode);
         ASSERT_NE(m_dc, nullptr);
@@ -71,7 +71,7 @@ protected:
 struct OneUpCase {
     const char* name;
     short paper;
-    short dpi;
+    short dpi, dpiY;
     BYTE bindingDirect;  // 0 left, 1 top, 255 automatic; binding off with margin 0
     DWORD margin;
     BYTE shift;
@@ -84,35 +84,42 @@ struct OneUpCase {
 
 TEST_F(PlacementTest, OneUpPlacementTable) {
     const OneUpCase cases[] = {
-        {"plain A4", DMPAPER_A4, 600, 0, 0, 0, DMDUP_SIMPLEX, 100, {0, 0, 4761, 6816}, {0, 0, 4761, 6816},
+        {"plain A4", DMPAPER_A4, 600, 600, 0, 0, 0, DMDUP_SIMPLEX, 100, {0, 0, 4761, 6816}, {0, 0, 4761, 6816},
          {0, 0, 4760, 6815}},
         // 10 mm at 600 dpi is 236 units; at 300 dpi 118.
-        {"left 600", DMPAPER_A4, 600, 0, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 4997, 6816}, {0, 0, 4761, 6816},
+        {"left 600", DMPAPER_A4, 600, 600, 0, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 4997, 6816}, {0, 0, 4761, 6816},
          {236, 0, 4996, 6815}},
-        {"top 600", DMPAPER_A4, 600, 1, 1000, 0, DMDUP_SIMPLEX, 100, {0, 236, 4761, 7052}, {0, 0, 4761, 6816},
+        {"top 600", DMPAPER_A4, 600, 600, 1, 1000, 0, DMDUP_SIMPLEX, 100, {0, 236, 4761, 7052}, {0, 0, 4761, 6816},
          {0, 236, 4760, 7051}},
-        {"left 300", DMPAPER_A4, 300, 0, 1000, 0, DMDUP_SIMPLEX, 100, {118, 0, 2498, 3408}, {0, 0, 2380, 3408},
+        {"left 300", DMPAPER_A4, 300, 300, 0, 1000, 0, DMDUP_SIMPLEX, 100, {118, 0, 2498, 3408}, {0, 0, 2380, 3408},
          {118, 0, 2497, 3407}},
         // The front of a duplex sheet binds on the other edge: the margin is reversed.
-        {"right duplex front", DMPAPER_A4, 600, 0, 1000, 0, DMDUP_VERTICAL, 100, {-236, 0, 4525, 6816},
+        {"right duplex front", DMPAPER_A4, 600, 600, 0, 1000, 0, DMDUP_VERTICAL, 100, {-236, 0, 4525, 6816},
          {0, 0, 4761, 6816}, {-236, 0, 4524, 6815}},
         // Automatic: a portrait A4 sheet's longer side is 7016, which flips the edge to the top;
         // portrait Letter (6600) keeps it on the left.
-        {"auto A4", DMPAPER_A4, 600, 255, 1000, 0, DMDUP_SIMPLEX, 100, {0, 236, 4761, 7052}, {0, 0, 4761, 6816},
+        {"auto A4", DMPAPER_A4, 600, 600, 255, 1000, 0, DMDUP_SIMPLEX, 100, {0, 236, 4761, 7052}, {0, 0, 4761, 6816},
          {0, 236, 4760, 7051}},
-        {"auto Letter", DMPAPER_LETTER, 600, 255, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 5136, 6400},
+        {"auto Letter", DMPAPER_LETTER, 600, 600, 255, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 5136, 6400},
          {0, 0, 4900, 6400}, {236, 0, 5135, 6399}},
         // Shifting shrinks the page: the width loses 236, the height 6815 x 4524 / 4760 = 6477,
         // and half of the 338 lost becomes a centring offset of 169.
-        {"shift left", DMPAPER_A4, 600, 0, 1000, 1, DMDUP_SIMPLEX, 100, {236, 169, 4761, 6647}, {0, 0, 4761, 6816},
+        {"shift left", DMPAPER_A4, 600, 600, 0, 1000, 1, DMDUP_SIMPLEX, 100, {236, 169, 4761, 6647}, {0, 0, 4761, 6816},
          {236, 169, 4760, 6646}},
         // A factor of 50 halves the right and bottom edges; the clip stays the unscaled page.
-        {"factor 50", DMPAPER_A4, 600, 0, 0, 0, DMDUP_SIMPLEX, 50, {0, 0, 2380, 3408}, {0, 0, 4761, 6816},
+        {"factor 50", DMPAPER_A4, 600, 600, 0, 0, 0, DMDUP_SIMPLEX, 50, {0, 0, 2380, 3408}, {0, 0, 4761, 6816},
          {0, 0, 4760, 6815}},
+        // 1-up pages keep device units whatever the resolution: at 600 x 300 dpi A4 is 4961 x 3508
+        // with offsets 100 and 50, printable 4761 x 3408; the margin goes by the horizontal 600 dpi.
+        {"left 600x300", DMPAPER_A4, 600, 300, 0, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 4997, 3408},
+         {0, 0, 4761, 3408}, {236, 0, 4996, 3407}},
+        // Shifting: 4760 loses 236, 3407 x 4524 / 4760 = 3238, centred by (3407 - 3238) / 2 = 84.
+        {"shift left 600x300", DMPAPER_A4, 600, 300, 0, 1000, 1, DMDUP_SIMPLEX, 100, {236, 84, 4761, 3323},
+         {0, 0, 4761, 3408}, {236, 84, 4760, 3322}},
     };
     for (const OneUpCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Sheet(c.paper, false, c.dpi);
+        Sheet(c.paper, false, c.dpi, c.dpiY);
         m_placement.NewDocument();
         EmfJobValues& job = m_placement.job();
         job.nupPages = 1;
@@ -218,6 +225,46 @@ TEST_F(PlacementTest, FourUpNumbersAndFrame) {
     EXPECT_EQ(Text(border), "(60,42,2320,3366)");
     EXPECT_EQ(Text(document), "(90,63,2290,3345)");
     EXPECT_FALSE(turn);
+}
+
+struct NonSquareCase {
+    const char* name;
+    DWORD margin;  // binding on the left edge when not 0
+    BYTE shift;
+    RECT document;
+    RECT adjust;
+};
+
+// 4-up on portrait A4 at 600 x 300 dpi (4961 x 3508, offsets 100 and 50, printable 4761 x 3408):
+// the page must keep its physical aspect, so the cell of position 1, 2380 x 1704 units, is 3.967 x
+// 5.68 inches; the page 8.268 x 11.693 fits 3.967 wide and 5.610 (1683 rows) high, 10 rows down,
+// and its printable part lies 1/6 inch x 0.48, about 48 columns and 24 rows, further in.
+TEST_F(PlacementTest, NonSquareResolutionKeepsThePageAspect) {
+    const NonSquareCase cases[] = {
+        {"plain", 0, 0, {47, 34, 2332, 1669}, {0, 0, 4760, 3407}},
+        // Shifting by 236 columns shrinks the area to 4524 x 3238 (3407 x 4524 / 4760), centred 84
+        // rows down; the cell is 2262 x 1619 units (3.770 x 5.397 inches), the page 3.770 x 5.332
+        // (1600 rows), 9 rows down, 45 columns and 22 rows in; then moved by 236 and 84.
+        {"shift left", 1000, 1, {281, 116, 2452, 1670}, {236, 84, 4760, 3322}},
+    };
+    for (const NonSquareCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sheet(DMPAPER_A4, false, 600, 300);
+        m_placement.NewDocument();
+        m_placement.Duplex(DMDUP_SIMPLEX, false);
+        EmfJobValues& job = m_placement.job();
+        job.nupPages = 4;
+        job.nupOrder = 1;
+        job.nupBorder = 0;
+        job.bindingOn = c.margin ? 1 : 0;
+        job.bindingDirect = 0;
+        job.bindingMargin = c.margin;
+        job.bindingShift = c.shift;
+        bool turn = true;
+        EXPECT_EQ(Text(Document(1, &turn)), Text(c.document));
+        EXPECT_FALSE(turn);
+        EXPECT_EQ(Text(m_placement.bindingAdjust()), Text(c.adjust));
+    }
 }
 
 // A 2-up page moves by the binding margin on the edge opposite to a 1-up page's.

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include <palvex/machine.h>
+#include <palvex/os_profile.h>
+
 #include "command_strings.h"
 #include "job_header.h"
 
@@ -216,6 +219,45 @@ TEST(JobHeader, CommentLineForAProfileAndDriver) {
               "Unidrv 0.3.7601.17514\"\n");
     ASSERT_TRUE(CommentLine(CommentText(u"", SystemVersion{}, u""), &line));
     EXPECT_EQ(line, "@PJL COMMENT \" Microsoft Windows  0.0.0 ; \"\n");
+}
+
+// The line as the running system describes itself, read through the platform's own functions.
+TEST(JobHeader, CommentLineForEachMachineProfile) {
+    struct Case {
+        DWORD major, minor, build;
+        BYTE productType;
+        WORD suite;
+        DWORD productInfo;
+        bool r2;
+        std::u16string servicePack;
+        std::string comment;
+    };
+    const Case cases[] = {
+        {5, 1, 2600, 1, 0x200, 48, false, u"Service Pack 3",
+         "Microsoft Windows XP Home Edition 5.1.2600 Service Pack 3"},
+        // The R2 mark's double quotes cannot stand in a PJL string.
+        {5, 2, 3790, 3, 0x2, 48, true, u"Service Pack 2",
+         "Microsoft Windows Server 2003 'R2' Enterprise x64 Edition 5.2.3790 Service Pack 2"},
+        {6, 1, 7601, 1, 0x100, 1, false, u"Service Pack 1", "Microsoft Windows 7 Ultimate Edition 6.1.7601 Service Pack 1"},
+        {6, 2, 9200, 1, 0x100, 48, false, u"", "Microsoft Windows 8 Pro Edition 6.2.9200 "},
+        {10, 0, 19045, 1, 0x100, 48, false, u"", "Microsoft Windows  10.0.19045 "},
+    };
+    palvex::TestMachine machine;
+    for (const Case& c : cases) {
+        palvex::OsProfile profile;
+        profile.majorVersion = c.major;
+        profile.minorVersion = c.minor;
+        profile.buildNumber = c.build;
+        profile.productType = c.productType;
+        profile.suiteMask = c.suite;
+        profile.productInfoType = c.productInfo;
+        profile.serverR2 = c.r2;
+        profile.csdVersion = c.servicePack;
+        palvex::SetOsProfile(profile);
+        std::string line;
+        ASSERT_TRUE(CommentLine(CommentText(u"TOVQEB (1.0.0.1);", ReadSystemVersion(), u"Unidrv 0.3.0.1"), &line));
+        EXPECT_EQ(line, "@PJL COMMENT \"TOVQEB (1.0.0.1); " + c.comment + "; Unidrv 0.3.0.1\"\n") << c.major << "." << c.minor;
+    }
 }
 
 TEST(JobHeader, CommentLineIsBoundedToItsBuffer) {

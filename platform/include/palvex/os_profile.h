@@ -26,6 +26,8 @@ struct OsProfile {
     WORD suiteMask = 0x0100;           // VER_SUITE_SINGLEUSERTS
     BYTE productType = 1;              // VER_NT_WORKSTATION
     WORD processorArchitecture = 9;    // PROCESSOR_ARCHITECTURE_AMD64
+    DWORD productInfoType = 48;        // GetProductInfo: PRODUCT_PROFESSIONAL
+    bool serverR2 = false;             // GetSystemMetrics(SM_SERVERR2)
     LANGID userUILanguage = 1041;
     LANGID systemUILanguage = 1041;
     LANGID userLangId = 1041;          // the user's locale language

@@ -9,28 +9,14 @@
 #include "render_fixture.h"
 #include "tovqebxl.h"
 
+#include "counting_hook.h"
+
 namespace rendertest {
 namespace {
 
 using palvex::hosts::RenderEvent;
 using palvex::hosts::RenderHost;
 using palvex::hosts::RenderHostOptions;
-
-// A hook for any graphics call that counts its calls and answers what the test says.
-HRESULT g_hookAnswer = S_OK;
-int g_hookCalls = 0;
-
-template <class... Args>
-struct CountingHook {
-    static HRESULT Hook(Args...) {
-        ++g_hookCalls;
-        return g_hookAnswer;
-    }
-};
-template <class... Args>
-void Install(HRESULT (*&slot)(Args...)) {
-    slot = &CountingHook<Args...>::Hook;
-}
 
 size_t Reached(const RenderHost& host, const std::string& name) {
     return UnidrvEvents(host, name).size();

@@ -6,6 +6,8 @@
 #include "render_fixture.h"
 #include "tovqebxl.h"
 
+#include "counting_hook.h"
+
 namespace rendertest {
 namespace {
 
@@ -26,20 +28,6 @@ struct PluginRelease {
     void operator()(CoPlugin* plugin) const { plugin->Release(); }
 };
 using PluginPtr = std::unique_ptr<CoPlugin, PluginRelease>;
-
-HRESULT g_answer = S_OK;
-int g_calls = 0;
-template <class... Args>
-struct AnsweringHook {
-    static HRESULT Hook(Args...) {
-        ++g_calls;
-        return g_answer;
-    }
-};
-template <class... Args>
-void Install(HRESULT (*&slot)(Args...)) {
-    slot = &AnsweringHook<Args...>::Hook;
-}
 
 TEST(PluginMethods, TheModelFillsElevenHookEntries) {
     PluginPtr plugin(NewPlugin());
@@ -83,7 +71,7 @@ TEST(PluginMethods, EnableDriverHandsOverTheDrvfnTable) {
     EXPECT_EQ(untouched.pdrvfn, nullptr);
     // A hook decides.
     Install(plugin->Hooks().m_enableDriver);
-    g_answer = E_ABORT;
+    g_hookAnswer = E_ABORT;
     EXPECT_EQ(plugin->EnableDriver(DDI_DRIVER_VERSION_NT5, sizeof untouched, &untouched), E_ABORT);
 }
 
@@ -178,11 +166,11 @@ TEST(PluginMethods, MethodsWithoutOwnWorkAnswerTheirHookOrNotImplemented) {
         EXPECT_EQ(method.call(&devobj), E_NOTIMPL);  // no hook
         method.install(plugin->Hooks());
         for (HRESULT answer : {S_OK, S_FALSE, E_ABORT}) {
-            g_answer = answer;
+            g_hookAnswer = answer;
             EXPECT_EQ(method.call(&devobj), answer);
         }
         for (HRESULT answer : {E_NOTIMPL, E_PENDING}) {
-            g_answer = answer;
+            g_hookAnswer = answer;
             EXPECT_EQ(method.call(&devobj), E_NOTIMPL);
         }
     }
@@ -200,7 +188,7 @@ TEST(PluginMethods, DisableDriverCommandCallbackAndImageProcessing) {
     EXPECT_EQ(plugin->DisableDriver(), E_NOTIMPL);
     Install(plugin->Hooks().m_disableDriver);
     for (auto [answer, expected] : {std::pair{E_PENDING, S_OK}, {E_NOTIMPL, E_NOTIMPL}, {S_OK, S_OK}, {E_FAIL, E_FAIL}}) {
-        g_answer = answer;
+        g_hookAnswer = answer;
         EXPECT_EQ(plugin->DisableDriver(), expected);
     }
 
@@ -210,7 +198,7 @@ TEST(PluginMethods, DisableDriverCommandCallbackAndImageProcessing) {
     EXPECT_EQ(plugin->CommandCallback(&devobj, 200, 0, nullptr, &result), S_OK);
     Install(plugin->Hooks().m_commandCallback);
     for (auto [answer, expected] : {std::pair{E_PENDING, S_OK}, {E_NOTIMPL, S_OK}, {S_FALSE, S_FALSE}, {E_FAIL, E_FAIL}}) {
-        g_answer = answer;
+        g_hookAnswer = answer;
         EXPECT_EQ(plugin->CommandCallback(&devobj, 200, 0, nullptr, &result), expected);
     }
 
@@ -221,7 +209,7 @@ TEST(PluginMethods, DisableDriverCommandCallbackAndImageProcessing) {
     EXPECT_EQ(plugin->ImageProcessing(&devobj, bitmap, &header, nullptr, 1, nullptr, &produced), S_OK);
     EXPECT_EQ(produced, bitmap);
     Install(plugin->Hooks().m_imageProcessing);
-    g_answer = E_ABORT;
+    g_hookAnswer = E_ABORT;
     produced = nullptr;
     EXPECT_EQ(plugin->ImageProcessing(&devobj, bitmap, &header, nullptr, 1, nullptr, &produced), E_ABORT);
     EXPECT_EQ(produced, nullptr);
@@ -246,10 +234,10 @@ TEST(PluginMethods, GetImplementedMethodNamesImageProcessingAndCommandCallback) 
     // A string id names a string of the module's resources; there is none such here.
     EXPECT_EQ(plugin->GetImplementedMethod(reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(100))), S_FALSE);
     Install(plugin->Hooks().m_getImplementedMethod);
-    g_answer = E_ABORT;
+    g_hookAnswer = E_ABORT;
     std::string name = "ImageProcessing";
     EXPECT_EQ(plugin->GetImplementedMethod(name.data()), E_ABORT);
-    g_answer = E_NOTIMPL;
+    g_hookAnswer = E_NOTIMPL;
     EXPECT_EQ(plugin->GetImplementedMethod(name.data()), S_OK);
 }
 
@@ -282,7 +270,7 @@ TEST_F(RenderTest, WritePrinterSendsThroughTheDriversHelper) {
     EXPECT_EQ(std::vector<BYTE>(host->output().end() - 3, host->output().end()), (std::vector<BYTE>{1, 2, 3}));
     // A hook decides.
     Install(plugin->Hooks().m_writePrinter);
-    g_answer = S_FALSE;
+    g_hookAnswer = S_FALSE;
     EXPECT_EQ(plugin->WritePrinter(host->Pdevobj(), bytes, 3, &written), S_FALSE);
     EXPECT_EQ(host->output().size(), before + 3);
 }
@@ -405,7 +393,7 @@ TEST_F(RenderTest, DisableAndResetPdevGuardTheirArguments) {
     EXPECT_EQ(plugin->ResetPDEV(host->Pdevobj(), nullptr), E_FAIL);
     EXPECT_EQ(plugin->ResetPDEV(&bare, host->Pdevobj()), E_FAIL);  // the old PDEV has no OEM PDEV
     Install(plugin->Hooks().m_disablePDEV);
-    g_answer = E_ABORT;
+    g_hookAnswer = E_ABORT;
     EXPECT_EQ(plugin->DisablePDEV(host->Pdevobj()), E_ABORT);
     EXPECT_NE(PdevOf(*host), nullptr);
     plugin->Hooks().m_disablePDEV = nullptr;

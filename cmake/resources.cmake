@@ -53,7 +53,7 @@ function(palvex_resource_dll target)
       OUTPUT ${res}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${work_dir}
       COMMAND ${CMAKE_C_COMPILER} ${preprocess_flags} -MD -MF ${res}.dep -MT ${res} -o ${preprocessed} ${source}
-      COMMAND ${PALVEX_LLVM_RC} ${rc_flags} /I ${source_dir} /fo ${res} ${preprocessed}
+      COMMAND ${PALVEX_LLVM_RC} ${rc_flags} /I ${source_dir} /fo ${res} -- ${preprocessed}
       MAIN_DEPENDENCY ${source}
       DEPENDS ${depends}
       DEPFILE ${res}.dep

@@ -73,3 +73,22 @@ function(palvex_resource_dll target)
   add_custom_target(${target} ALL DEPENDS ${output})
   set_target_properties(${target} PROPERTIES PALVEX_RESOURCE_DLL ${output})
 endfunction()
+
+# palvex_link_resources(<library> <resource dll target>)
+#
+# Links the resource library's bytes into a shared library as its own resources: the library's
+# module handle then answers FindResourceExW and LoadStringW as a DLL's does (the platform's
+# palvex/library_entry.h). The bytes become the hidden symbols PalvexResourceImage and
+# PalvexResourceImageSize of a generated source added to <library>.
+function(palvex_link_resources library resource_target)
+  get_target_property(dll ${resource_target} PALVEX_RESOURCE_DLL)
+  set(source ${CMAKE_CURRENT_BINARY_DIR}/${library}_resource_image.cpp)
+  add_custom_command(
+    OUTPUT ${source}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${dll} -DOUTPUT=${source} -P ${PALVEX_RESOURCE_IMAGE_SCRIPT}
+    DEPENDS ${dll} ${resource_target} ${PALVEX_RESOURCE_IMAGE_SCRIPT}
+    COMMENT "Linking the resources of ${dll} into ${library}"
+    VERBATIM)
+  target_sources(${library} PRIVATE ${source})
+endfunction()
+set(PALVEX_RESOURCE_IMAGE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/resource_image_source.cmake)

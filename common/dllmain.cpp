@@ -2,6 +2,8 @@
 // the installer tests to learn whether a process uses the driver.
 #include "tovqebco.h"
 
+#include <palvex/library_entry.h>
+
 #include "driver_use_mutex.h"
 
 namespace {

@@ -5,11 +5,6 @@
 
 #include <win/windows.h>
 
-#ifndef DLL_PROCESS_ATTACH
-#define DLL_PROCESS_DETACH 0
-#define DLL_PROCESS_ATTACH 1
-#endif
-
 class DriverUseMutex {
 public:
     // Whether another process holds the name already does not matter; without the mutex (it could
@@ -27,9 +22,3 @@ public:
 private:
     HANDLE m_handle = nullptr;
 };
-
-// Load and unload of the shared object stand for process attach and detach: the library's entry
-// is called from an ELF constructor and destructor.
-#define PALVEX_DLLMAIN_ON_LOAD_AND_UNLOAD()                                                          \
-    __attribute__((constructor)) static void AttachOnLoad() { DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr); } \
-    __attribute__((destructor)) static void DetachOnUnload() { DllMain(nullptr, DLL_PROCESS_DETACH, nullptr); }

@@ -3,6 +3,8 @@
 #include "module_state.h"
 #include "tovqebxl.h"
 
+#include <palvex/library_entry.h>
+
 #include "driver_use_mutex.h"
 
 namespace {

@@ -4,13 +4,18 @@
 // number from the platform's handle counter with the low bit set (bit 1 instead for
 // LOAD_LIBRARY_AS_IMAGE_RESOURCE), as Windows marks data-file handles; a resource handle (HRSRC)
 // is the address of the resource's data entry in that memory and is checked against the module's
-// index before it is used.
+// index before it is used. A driver library's own resources (linked into the shared object) are
+// held the same way under the library's module handle, from its load to its unload.
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
+#include <palvex/library_entry.h>
 #include <palvex/paths.h>
 #include <win/winresource.h>
 #include <win/winosinfo.h>
@@ -26,6 +31,7 @@ namespace fs = std::filesystem;
 
 struct DataModule {
     std::unique_ptr<pe::PeImage> image;
+    bool library = false;  // a loaded library's own resources, not a data file: FreeLibrary keeps them
 };
 
 std::mutex g_modulesMutex;
@@ -140,6 +146,40 @@ DWORD FindEntry(const pe::PeImage& image, const pe::ResourceKey& type, const pe:
 }
 
 }  // namespace res
+
+HMODULE AttachLibrary(const void* address, const unsigned char* image, size_t size) {
+    Dl_info info{};
+    if (!address || !dladdr(address, &info) || !info.dli_fbase) return nullptr;
+    const auto handle = reinterpret_cast<uintptr_t>(info.dli_fbase);
+    auto module = std::make_shared<DataModule>();
+    module->library = true;
+    if (image && size > 0) {
+        if (pe::PeImage::Parse(std::vector<uint8_t>(image, image + size), &module->image) != ERROR_SUCCESS) {
+            OutputDebugStringW(u"palvex: the resources linked into a library are not a sound PE image\n");
+            module->image.reset();
+        }
+    }
+    std::shared_ptr<DataModule> replaced;  // freed outside the lock
+    std::lock_guard lock(g_modulesMutex);
+    if (module->image) {
+        auto [it, added] = Modules().try_emplace(handle, module);
+        if (!added) replaced = std::exchange(it->second, std::move(module));
+    } else if (auto it = Modules().find(handle); it != Modules().end()) {
+        replaced = std::move(it->second);
+        Modules().erase(it);
+    }
+    return reinterpret_cast<HMODULE>(handle);
+}
+
+void DetachLibrary(HMODULE module) {
+    std::shared_ptr<DataModule> released;  // freed outside the lock
+    std::lock_guard lock(g_modulesMutex);
+    auto it = Modules().find(reinterpret_cast<uintptr_t>(module));
+    if (it == Modules().end() || !it->second->library) return;
+    released = std::move(it->second);
+    Modules().erase(it);
+}
+
 }  // namespace palvex
 
 using namespace palvex;
@@ -175,6 +215,7 @@ BOOL FreeLibrary(HMODULE hLibModule) {
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
         }
+        if (it->second->library) return TRUE;  // its loader unloads it
         released = std::move(it->second);
         Modules().erase(it);
     }

@@ -3,9 +3,11 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include <palvex/library_entry.h>
 #include <palvex/machine.h>
 #include <palvex/os_profile.h>
 #include <palvex/paths.h>
@@ -497,3 +499,33 @@ TEST_F(PeResourcesTest, DamagedVersionBlocksAreQueriedSafely) {
 }
 
 }  // namespace
+
+// A loaded library's own resources: the image linked into it answers through its module handle
+// until the library is unloaded; FreeLibrary, meant for data files, leaves them alone.
+TEST(LibraryResourcesTest, AttachedImageAnswersUntilDetached) {
+    palvex::TestMachine machine;
+    std::ifstream file(kResourceDir / "palvex_test_res.dll", std::ios::binary);
+    const std::vector<unsigned char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(image.empty());
+    auto greeting = [](HMODULE module) {
+        WCHAR buffer[64] = {};
+        const int length = LoadStringW(module, IDS_GREETING, buffer, 64);
+        return std::u16string(buffer, length > 0 ? length : 0);
+    };
+
+    static const int kInThisProgram = 0;
+    const HMODULE module = palvex::AttachLibrary(&kInThisProgram, image.data(), image.size());
+    ASSERT_NE(module, nullptr);
+    EXPECT_FALSE(greeting(module).empty());
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_FALSE(greeting(module).empty());
+    palvex::DetachLibrary(module);
+    EXPECT_TRUE(greeting(module).empty());
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_DATA_NOT_FOUND));
+
+    // An image that is not a PE file leaves the module without resources, and no address no module.
+    const std::vector<unsigned char> garbage(64, 0x5A);
+    EXPECT_EQ(palvex::AttachLibrary(&kInThisProgram, garbage.data(), garbage.size()), module);
+    EXPECT_TRUE(greeting(module).empty());
+    EXPECT_EQ(palvex::AttachLibrary(nullptr, image.data(), image.size()), nullptr);
+}

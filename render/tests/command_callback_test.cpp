@@ -119,6 +119,36 @@ TEST_F(CommandCallbackTest, OtherIdsSendTheirString) {
     EXPECT_EQ(Send(999, E_FAIL), "");
 }
 
+// Every printer command of the module's string table, as its bytes go out.
+TEST_F(CommandCallbackTest, EveryCommandStringByteForByte) {
+    using namespace std::string_literals;
+    const std::pair<DWORD, std::string> cases[] = {
+        {100, "PCL"},
+        {101, "\x1b&l0S"}, {102, "\x1b&l1S"}, {103, "\x1b&l2S"},
+        {104, "\x1b&l7H"}, {105, "\x1b&l7H"}, {106, "\x1b&l1H"}, {107, "\x1b&l5H"}, {108, "\x1b&l2H"}, {109, "\x1b&l3H"},
+        {110, "\xc0\x01\xf8\x26"}, {111, "\xc0\x04\xf8\x26"}, {112, "\xc0\x05\xf8\x26"},
+        {113, "\xc0\x07\xf8\x26"}, {114, "\xc0\x02\xf8\x26"},
+        {200, "\x1b%-12345X@PJL JOB\n"},
+        {201, "\x1b" "E\x1b%-12345X"},
+        {212, "@PJL SET DUPLEX=OFF\n"},
+        {213, "@PJL SET DUPLEX=ON\n@PJL SET BINDING=LONGEDGE\n"},
+        {214, "@PJL SET DUPLEX=ON\n@PJL SET BINDING=SHORTEDGE\n"},
+        {215, "@PJL SET BINDING=LONGEDGE\n"}, {216, "@PJL SET BINDING=SHORTEDGE\n"},
+        {217, "@PJL SET DUPLEX=ON\n"}, {218, "@PJL SET QTY=%d\n"}, {219, "@PJL SET COPIES=%d\n"},
+        {220, "\x1b&l2O"}, {221, "\x1b&l3O"}, {222, "\xc0\x02\xf8\x28"}, {223, "\xc0\x03\xf8\x28"},
+        {224, "\x1b&l0O"}, {225, "\x1b&l1O"}, {226, "\xc0\x00\xf8\x28"s}, {227, "\xc0\x01\xf8\x28"},
+        {311, "\x1b&l%dX"},
+        {312, "\xc1\x01\x00\xf8\x31\x44"s}, {313, "\xc1\x01\x00\xf8\x31\x44"s},
+        {440, "@PJL EOJ\n"}, {451, "\x1b%-12345X"}, {452, "\x49\x42"},
+    };
+    for (const auto& [id, bytes] : cases) {
+        CommandCapture capture;
+        ASSERT_EQ(hrOEMSendStringResource(&m_pdev, id, &capture), S_OK) << id;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(capture.m_data), capture.m_length), bytes) << id;
+        delete[] capture.m_data;
+    }
+}
+
 TEST_F(CommandCallbackTest, NoPdevOrNoStringEntryFails) {
     INT result = 0;
     DEVOBJ empty{};

@@ -21,8 +21,6 @@
 
 namespace {
 
-// Registry and printer-data texts are read into buffers of this many bytes.
-constexpr DWORD kValueBytes = 520;
 // The UI module's entry in the module-version table.
 constexpr size_t kUiModuleEntry = 7;
 constexpr short kFormSource = 15;  // DMBIN_FORMSOURCE
@@ -41,45 +39,6 @@ HRESULT SendString(OemPdev* pdev, DWORD id) {
 
 HANDLE PrinterOf(const OemPdev* pdev) {
     return pdev->m_pdevobj ? pdev->m_pdevobj->hPrinter : nullptr;
-}
-
-// A REG_SZ-like text from a buffer of bytes, up to its NUL.
-std::u16string TextOf(const BYTE* bytes, DWORD size) {
-    std::u16string text(size / sizeof(char16_t), u'\0');
-    std::memcpy(text.data(), bytes, text.size() * sizeof(char16_t));
-    text.resize(std::char_traits<char16_t>::length(text.c_str()));
-    return text;
-}
-
-// The per-user account values of the printer's model; empty when they cannot be read.
-struct AccountValues {
-    std::u16string m_holdId, m_holdKey, m_userId, m_userKey;
-};
-
-AccountValues ReadAccountValues(const OemPdev* pdev) {
-    AccountValues values;
-    BYTE buffer[kValueBytes] = {};
-    DWORD type = 0, needed = 0;
-    if (GetPrinterDataW(PrinterOf(pdev), const_cast<LPWSTR>(u"Model"), &type, buffer, sizeof buffer - 2, &needed) !=
-        ERROR_SUCCESS)
-        return values;
-    const std::u16string model = TextOf(buffer, sizeof buffer);
-    const std::u16string path = u"Software\\Orlune\\" + model + u"\\" + pdev->m_printerName + u"\\PrinterDriverData";
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
-    auto read = [&](LPCWSTR name) {
-        BYTE data[kValueBytes + 2] = {};
-        DWORD size = kValueBytes, valueType = 0;
-        if (RegQueryValueExW(key, name, nullptr, &valueType, data, &size) != ERROR_SUCCESS || valueType != REG_SZ)
-            return std::u16string();
-        return TextOf(data, std::min<DWORD>(size, kValueBytes));
-    };
-    values.m_holdId = read(u"SecurePrintID");
-    values.m_holdKey = read(u"SecurePrintPWD");
-    values.m_userId = read(u"UserManagePrintID");
-    values.m_userKey = read(u"UserManagePrintPWD");
-    RegCloseKey(key);
-    return values;
 }
 
 // "Unidrv a.b.c.d" of the universal driver's file, or empty; false when there is no memory for
@@ -152,7 +111,7 @@ HRESULT SendJobHeader(OemPdev* pdev) {
     values.m_nupPages = ReadField<BYTE>(pdev->m_settings, pdev->m_privateDevmode, u"_NUP_PAGES", SETTINGS_SELECT_DEVMODE);
     values.m_userTracking = ReadField<BYTE>(pdev->m_settings, nullptr, u"_USRACTPRN_ENABLED", SETTINGS_SELECT_PRINTER);
     if (values.m_printType == 1 || values.m_userTracking) {
-        AccountValues accounts = ReadAccountValues(pdev);
+        AccountValues accounts = ReadAccountValues(PrinterOf(pdev));
         values.m_holdId = std::move(accounts.m_holdId);
         values.m_holdKey = std::move(accounts.m_holdKey);
         values.m_userId = std::move(accounts.m_userId);

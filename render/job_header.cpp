@@ -1,25 +1,57 @@
 // The job header and its texts.
 #include "job_header.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include <win/stringapiset.h>
 #include <win/sysinfoapi_product.h>
+#include <win/winreg.h>
+#include <win/winspool.h>
+#include <win/winspool_levels.h>
 
+#include "kittrace.h"
 #include "page_layout.h"
 
 namespace {
 
-bool Convert(UINT codePage, std::u16string_view text, std::string* converted) {
+// Trace levels of the header's steps: failures, and what a step chose.
+constexpr DWORD kTraceError = 1;
+constexpr DWORD kTraceInfo = 4;
+
+// Registry and printer-data texts are read into buffers of this many bytes.
+constexpr DWORD kValueBytes = 520;
+
+// Converts text to a code page; a failure is traced under the name of the step that converts.
+bool Convert(UINT codePage, std::u16string_view text, std::string* converted, LPCWSTR step) {
     converted->clear();
     if (text.empty()) return true;
     const int wide = static_cast<int>(text.size());
     const int bytes = WideCharToMultiByte(codePage, 0, reinterpret_cast<LPCWSTR>(text.data()), wide, nullptr, 0,
                                           nullptr, nullptr);
-    if (bytes <= 0) return false;
-    converted->resize(static_cast<size_t>(bytes));
-    return WideCharToMultiByte(codePage, 0, reinterpret_cast<LPCWSTR>(text.data()), wide, converted->data(), bytes,
-                               nullptr, nullptr) == bytes;
+    if (bytes > 0) {
+        converted->resize(static_cast<size_t>(bytes));
+        if (WideCharToMultiByte(codePage, 0, reinterpret_cast<LPCWSTR>(text.data()), wide, converted->data(), bytes,
+                                nullptr, nullptr) == bytes)
+            return true;
+    }
+    DebugTrace(kTraceError, u"%s: WideCharToMultiByte err=[%d]\n", step, GetLastError());
+    converted->clear();
+    return false;
+}
+
+bool Utf8(std::u16string_view text, std::string* utf8, LPCWSTR step) {
+    return Convert(CP_UTF8, text, utf8, step);
+}
+
+// A REG_SZ-like text from a buffer of bytes, up to its NUL.
+std::u16string TextOf(const BYTE* bytes, DWORD size) {
+    std::u16string text(size / sizeof(char16_t), u'\0');
+    std::memcpy(text.data(), bytes, text.size() * sizeof(char16_t));
+    text.resize(std::char_traits<char16_t>::length(text.c_str()));
+    return text;
 }
 
 std::string Quoted(std::string_view head, std::string value) {
@@ -32,9 +64,9 @@ std::string Quoted(std::string_view head, std::string value) {
 }
 
 // An account value as its line: UTF-8, cut to the field's size.
-std::string AccountLine(std::string_view head, const std::u16string& value, HRESULT* result) {
+std::string AccountLine(std::string_view head, const std::u16string& value, HRESULT* result, LPCWSTR step) {
     std::string utf8;
-    if (!Utf8Of(value, &utf8)) {
+    if (!Utf8(value, &utf8, step)) {
         *result = E_FAIL;
         return {};
     }
@@ -101,7 +133,7 @@ std::u16string_view Windows8Edition(DWORD type) {
 }  // namespace
 
 bool Utf8Of(std::u16string_view text, std::string* utf8) {
-    return Convert(CP_UTF8, text, utf8);
+    return Utf8(text, utf8, u"Utf8Of");
 }
 
 void CutUtf8(std::string* text, size_t maxBytes) {
@@ -120,8 +152,9 @@ void MakePjlStringSafe(std::string* text) {
 }
 
 bool JobNameLine(std::u16string_view documentName, std::string* line) {
+    DebugTrace(kTraceInfo, u"%s: pDocName=[%s]\n", u"JobNameLine", std::u16string(documentName).c_str());
     std::string name;
-    if (!Utf8Of(documentName, &name)) return false;
+    if (!Utf8(documentName, &name, u"JobNameLine")) return false;
     CutUtf8(&name, kJobNameBytes);
     *line = Quoted("@PJL SET JOBNAME=", std::move(name));
     return true;
@@ -129,7 +162,7 @@ bool JobNameLine(std::u16string_view documentName, std::string* line) {
 
 bool UserNameLine(std::u16string_view userName, std::string* line) {
     std::string name;
-    if (!Utf8Of(userName, &name)) return false;
+    if (!Utf8(userName, &name, u"Send_PJL_SET_USERNAME")) return false;
     CutUtf8(&name, kUserNameBytes);
     *line = Quoted("@PJL SET USERNAME=", std::move(name));
     return true;
@@ -142,7 +175,7 @@ bool CommentLine(std::u16string_view text, std::string* line) {
     // Drop whole characters from the end until the converted text fits; a surrogate pair goes
     // as one.
     for (;;) {
-        if (!Convert(CP_ACP, text, &converted)) return false;
+        if (!Convert(CP_ACP, text, &converted, u"Send_PJL_COMMENT")) return false;
         if (converted.size() <= room) break;
         size_t keep = text.size() - 1;
         if (keep > 0 && text[keep] >= 0xDC00 && text[keep] <= 0xDFFF && text[keep - 1] >= 0xD800 &&
@@ -186,7 +219,10 @@ SystemVersion ReadSystemVersion() {
     SystemVersion version;
     version.m_info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
     version.m_known = GetVersionExW(reinterpret_cast<LPOSVERSIONINFOW>(&version.m_info)) != FALSE;
-    if (!version.m_known) return version;
+    if (!version.m_known) {
+        DebugTrace(kTraceError, u"%s: GetVersionEx err=[%d]\n", u"ReadSystemVersion", GetLastError());
+        return version;
+    }
     // The edition's product type exists from 6.0 on.
     if (version.m_info.dwMajorVersion >= 6)
         version.m_productTypeKnown =
@@ -229,24 +265,105 @@ std::u16string CommentText(std::u16string_view driverText, const SystemVersion& 
     return text;
 }
 
+AccountValues ReadAccountValues(HANDLE printer) {
+    static constexpr char16_t kName[] = u"ReadAccountValues";
+    AccountValues values;
+    DWORD needed = 0;
+    GetPrinterW(printer, 5, nullptr, 0, &needed);
+    std::vector<BYTE> info(std::max<size_t>(needed, sizeof(PRINTER_INFO_5W)));
+    if (!GetPrinterW(printer, 5, info.data(), static_cast<DWORD>(info.size()), &needed)) {
+        DebugTrace(kTraceError, u"%s: GetPrinter() err=[%d]\n", kName, GetLastError());
+        return values;
+    }
+    const LPCWSTR printerName = reinterpret_cast<const PRINTER_INFO_5W*>(info.data())->pPrinterName;
+
+    BYTE model[kValueBytes + 2] = {};  // a NUL stays after whatever is read
+    DWORD type = 0;
+    const DWORD modelError =
+        GetPrinterDataW(printer, const_cast<LPWSTR>(u"Model"), &type, model, kValueBytes, &needed);
+    if (modelError != ERROR_SUCCESS) {
+        DebugTrace(kTraceError, u"%s: GetPrinterData(%s) err=[%d]\n", kName, u"Model", modelError);
+        return values;
+    }
+    const std::u16string path = u"Software\\Orlune\\" + TextOf(model, kValueBytes) + u"\\" +
+                                std::u16string(printerName ? printerName : u"") + u"\\PrinterDriverData";
+    HKEY key = nullptr;
+    const DWORD keyError = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key);
+    if (keyError != ERROR_SUCCESS) {
+        DebugTrace(kTraceError, u"%s: RegOpenKeyEx err=[%d]\n", kName, keyError);
+        return values;
+    }
+    auto read = [&](LPCWSTR name) {
+        BYTE data[kValueBytes + 2] = {};
+        DWORD size = kValueBytes, valueType = 0;
+        if (RegQueryValueExW(key, name, nullptr, &valueType, data, &size) != ERROR_SUCCESS || valueType != REG_SZ)
+            return std::u16string();
+        return TextOf(data, std::min<DWORD>(size, kValueBytes));
+    };
+    values.m_holdId = read(u"SecurePrintID");
+    values.m_holdKey = read(u"SecurePrintPWD");
+    values.m_userId = read(u"UserManagePrintID");
+    values.m_userKey = read(u"UserManagePrintPWD");
+    RegCloseKey(key);
+    return values;
+}
+
+namespace {
+
+HRESULT Send_PJL_COMMENT(const JobHeaderValues& values, JobHeaderOutput& output) {
+    if (!values.m_commentKnown) {
+        DebugTrace(kTraceError, u"%s: OOM\n", u"Send_PJL_COMMENT");
+        return E_OUTOFMEMORY;
+    }
+    DebugTrace(kTraceInfo, u"%s: COMMENT=[%s]\n", u"Send_PJL_COMMENT", values.m_commentText.c_str());
+    std::string line;
+    return CommentLine(values.m_commentText, &line) ? output.SendLine(line) : E_FAIL;
+}
+
+HRESULT Send_PJL_SET_USERNAME(const JobHeaderValues& values, JobHeaderOutput& output) {
+    std::string line;
+    return UserNameLine(values.m_userName, &line) ? output.SendLine(line) : E_FAIL;
+}
+
+// Both lines of an id and its key, or neither when one cannot be converted.
+HRESULT SendAccountLines(std::string_view idHead, const std::u16string& id, std::string_view keyHead,
+                         const std::u16string& key, JobHeaderOutput& output, LPCWSTR step) {
+    HRESULT converted = S_OK;
+    const std::string idLine = AccountLine(idHead, id, &converted, step);
+    const std::string keyLine = AccountLine(keyHead, key, &converted, step);
+    if (FAILED(converted)) return converted;
+    output.SendLine(idLine);
+    return output.SendLine(keyLine);
+}
+
+// The held job's id and key; nothing without an id.
+HRESULT Send_PJL_SET_QVHOLDIDandKEY(const JobHeaderValues& values, JobHeaderOutput& output) {
+    if (values.m_holdId.empty()) {
+        DebugTrace(kTraceInfo, u"%s: szID is empty\n", u"Send_PJL_SET_QVHOLDIDandKEY");
+        return S_OK;
+    }
+    return SendAccountLines("@PJL SET QVHOLDID=", values.m_holdId, "@PJL SET QVHOLDKEY=", values.m_holdKey, output,
+                            u"Send_PJL_SET_QVHOLDIDandKEY");
+}
+
+// The user-tracking id and key, empty ones too; nothing when user tracking is off.
+HRESULT Send_PJL_SET_QVUSERIDandKEY(const JobHeaderValues& values, JobHeaderOutput& output) {
+    if (!values.m_userTracking) {
+        DebugTrace(kTraceInfo, u"%s: _USRACTPRN_ENABLED is off, return S_OK\n", u"Send_PJL_SET_QVUSERIDandKEY");
+        return S_OK;
+    }
+    return SendAccountLines("@PJL SET QVUSERID=", values.m_userId, "@PJL SET QVUSERKEY=", values.m_userKey, output,
+                            u"Send_PJL_SET_QVUSERIDandKEY");
+}
+
+}  // namespace
+
 HRESULT WriteJobHeader(const JobHeaderValues& values, JobHeaderOutput& output) {
     HRESULT result = output.SendString(200);
-
-    if (values.m_commentKnown) {
-        std::string line;
-        result = CommentLine(values.m_commentText, &line) ? output.SendLine(line) : E_FAIL;
-    } else {
-        result = E_OUTOFMEMORY;
-    }
-
+    result = Send_PJL_COMMENT(values, output);
     result = output.SendLine("@PJL SET QVSTRINGCODESET=UTF8\n");
-
     if (!values.m_jobNameLine.empty()) result = output.SendLine(values.m_jobNameLine);
-
-    if (values.m_userNameKnown) {
-        std::string line;
-        result = UserNameLine(values.m_userName, &line) ? output.SendLine(line) : E_FAIL;
-    }
+    if (values.m_userNameKnown) result = Send_PJL_SET_USERNAME(values, output);
 
     if (values.m_jobIdKnown) {
         std::string id = values.m_jobId;
@@ -254,32 +371,12 @@ HRESULT WriteJobHeader(const JobHeaderValues& values, JobHeaderOutput& output) {
         result = output.SendLine("@PJL SET QVJOBID=\"" + id + "\"\n");
     }
 
+    DebugTrace(kTraceInfo, u"%s: HOLD=[%d]\n", u"WriteJobHeader", static_cast<int>(values.m_printType));
     const bool hold = values.m_printType == 1;
     result = output.SendLine(hold ? "@PJL SET HOLD=STORE\n" : "@PJL SET HOLD=OFF\n");
 
-    if (hold && !values.m_holdId.empty()) {
-        HRESULT converted = S_OK;
-        const std::string idLine = AccountLine("@PJL SET QVHOLDID=", values.m_holdId, &converted);
-        const std::string keyLine = AccountLine("@PJL SET QVHOLDKEY=", values.m_holdKey, &converted);
-        if (FAILED(converted)) {
-            result = converted;
-        } else {
-            result = output.SendLine(idLine);
-            result = output.SendLine(keyLine);
-        }
-    }
-
-    if (values.m_userTracking) {
-        HRESULT converted = S_OK;
-        const std::string idLine = AccountLine("@PJL SET QVUSERID=", values.m_userId, &converted);
-        const std::string keyLine = AccountLine("@PJL SET QVUSERKEY=", values.m_userKey, &converted);
-        if (FAILED(converted)) {
-            result = converted;
-        } else {
-            result = output.SendLine(idLine);
-            result = output.SendLine(keyLine);
-        }
-    }
+    if (hold) result = Send_PJL_SET_QVHOLDIDandKEY(values, output);
+    result = Send_PJL_SET_QVUSERIDandKEY(values, output);
 
     result = output.SendLine("@PJL SET QVNIN1=" + std::to_string(PagesPerSheetFor(values.m_nupPages)) + "\n");
     return result;

@@ -68,6 +68,15 @@ struct JobHeaderValues {
     std::u16string m_holdId, m_holdKey, m_userId, m_userKey;
 };
 
+// The user's held-print and user-tracking accounts for a printer: the REG_SZ values of
+// HKEY_CURRENT_USER "Software\\Orlune\\<model>\\<printer>\\PrinterDriverData", the model being the
+// printer-data value "Model" and the printer the name GetPrinterW level 5 gives. What cannot be
+// read stays empty (and is traced).
+struct AccountValues {
+    std::u16string m_holdId, m_holdKey, m_userId, m_userKey;
+};
+AccountValues ReadAccountValues(HANDLE printer);
+
 // Where the header goes: a command string by id, or the bytes of one line.
 class JobHeaderOutput {
 public:

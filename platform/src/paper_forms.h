@@ -1,6 +1,7 @@
 // The standard paper forms and the papers of the printer models (internal to the platform library).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -31,5 +32,8 @@ struct ModelPaper {
 };
 // The papers of every printer of the package's model family, in the order the driver lists them.
 const std::vector<ModelPaper>& ModelPapers();
+// The papers a printer offers: its own list (palvex/printer_papers.h) when it was given one, else
+// ModelPapers(). Defined in printer_papers.cpp.
+std::vector<ModelPaper> PrinterPapers(int64_t printerId);
 
 }  // namespace palvex::paper

@@ -1,5 +1,5 @@
 // The machine's forms (EnumFormsW, GetFormW, AddFormW, SetFormW, DeleteFormW) and the paper
-// capabilities of its printers (DeviceCapabilitiesW).
+// capabilities of its printers (DeviceCapabilitiesW: each printer's own papers, else the model's).
 #include "spool_forms.h"
 
 #include <cstring>
@@ -235,10 +235,11 @@ BOOL DeleteFormW(HANDLE hPrinter, LPWSTR pFormName) {
 int DeviceCapabilitiesW(LPCWSTR pDevice, LPCWSTR, WORD fwCapability, LPWSTR pOutput, const DEVMODEW*) {
     int count = -1;
     const DWORD error = palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
-        if (!pDevice || !palvex::spool::FindPrinter(pDevice)) return ERROR_INVALID_PRINTER_NAME;
+        const auto printer = pDevice ? palvex::spool::FindPrinter(pDevice) : std::nullopt;
+        if (!printer) return ERROR_INVALID_PRINTER_NAME;
         if (fwCapability != DC_PAPERS && fwCapability != DC_PAPERSIZE && fwCapability != DC_PAPERNAMES)
             return ERROR_NOT_SUPPORTED;
-        const auto& papers = palvex::paper::ModelPapers();
+        const auto papers = palvex::paper::PrinterPapers(printer->id);
         auto* out = reinterpret_cast<BYTE*>(pOutput);
         for (size_t i = 0; i < papers.size() && out; ++i) {
             switch (fwCapability) {

@@ -1,8 +1,14 @@
-// CoPlugin::DevMode: the private devmode requests answered by the settings object, and the paper
-// fix-ups of a merge inside the spooler.
+// CoPlugin::DevMode: the private devmode requests answered by the settings object, the paper
+// fix-ups of a merge inside the spooler, and form assignment: the printer's paper that carries an
+// assigned form's name (FindFormPaper) and the merge that keeps a job on an assigned form.
+#include <array>
+
+#include <palvex/printer_papers.h>
 #include <palvex/printer_settings.h>
 #include <palvex/process_image.h>
 
+#include "form_paper.h"
+#include "model_hooks.h"
 #include "render_fixture.h"
 #include "tovqebxl.h"
 
@@ -269,6 +275,138 @@ TEST_F(DevModeTest, MergeInsideTheSpoolerRefusesAPrivatePartItCannotTrust) {
         EXPECT_EQ(in.dm()->dmPaperSize, DMPAPER_LETTER);
         EXPECT_EQ(out.dm()->dmPaperSize, DMPAPER_LETTER);
     }
+}
+
+// A driver's own paper options, some named exactly as the form table names its forms.
+const std::vector<palvex::PrinterPaperDesc> kDriverPapers = {
+    {9, u"A4 210 x 297 mm", 2100, 2970},  {260, u"F4 210 x 330 mm", 2100, 3300},
+    {1, u"LT 8.5 x 11 in", 2159, 2794},   {270, u"a5 148 x 210 mm", 1480, 2100},   // A5 in the wrong case
+    {271, u"B5 182 x 257 mm ", 1820, 2570},                                       // B5 with a trailing space
+    {280, u"LGL 8.5 x 14 in", 2159, 3556}, {5, u"LGL 8.5 x 14 in", 2159, 3556},   // Legal twice
+    {290, u"DL 110 x 220", 1100, 2200},                                           // DL cut short
+};
+
+class FormPaperTest : public RenderTest {
+protected:
+    void SetUp() override {}
+    // The test printer with these settings and the driver's papers, open in m_printer.
+    void Install(const PrinterValues& values) {
+        InstallRenderPrinter({.printer = values});
+        palvex::SetPrinterPapers(kPrinter, kDriverPapers);
+        std::u16string printer = kPrinter;
+        ASSERT_TRUE(OpenPrinterW(printer.data(), &m_printer, nullptr));
+    }
+    void TearDown() override {
+        if (m_printer) ClosePrinter(m_printer);
+    }
+    HANDLE m_printer = nullptr;
+};
+
+TEST_F(FormPaperTest, FindsThePaperNamedAsTheForm) {
+    Install(PrinterValues{});
+    const struct {
+        DWORD code;
+        WORD paper;
+    } cases[] = {
+        {9, 9},      // A4: the paper of the same code
+        {60, 260},   // F4: the driver's own code
+        {1, 1},      // Letter
+        {5, 280},    // Legal: the first paper of that name
+        {11, 0},     // A5: only a name in another case
+        {13, 0},     // B5: only a name with a trailing space
+        {27, 0},     // DL: only a shorter name
+        {7, 0},      // Executive: a form the printer has no paper for
+        {0, 0},      // no paper
+        {61, 0},     // above the table's codes
+        {2, 0},      // below 60 but not in the table
+        {0x10009, 0},
+        {0xFFFFFFFF, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FindFormPaper(m_printer, c.code), c.paper) << c.code;
+
+    // Without the driver's own list the papers have the standard names: no form matches.
+    palvex::SetPrinterPapers(kPrinter, {});
+    EXPECT_EQ(FindFormPaper(m_printer, 9), 0);
+    EXPECT_EQ(FindFormPaper(nullptr, 9), 0);
+}
+
+TEST_F(FormPaperTest, MergeKeepsTheJobOnAnAssignedForm) {
+    struct Case {
+        const char* what;
+        BYTE formAssign;
+        DWORD formSize;
+        std::array<DWORD, 7> list;
+        short paper;      // the merged devmode's paper
+        HRESULT answer;
+        short expected;
+    };
+    const Case cases[] = {
+        {"no list entry matches: the assigned form's paper", 1, 60, {9, 0, 0, 0, 0, 0, 0}, DMPAPER_LETTER, E_PENDING, 260},
+        {"an entry's paper matches: left", 1, 60, {9, 1, 0, 0, 0, 0, 0}, DMPAPER_LETTER, E_PENDING, DMPAPER_LETTER},
+        {"the last entry matches", 1, 60, {0, 0, 0, 0, 0, 0, 1}, DMPAPER_LETTER, E_PENDING, DMPAPER_LETTER},
+        {"an entry matches through the driver's code", 1, 9, {60, 0, 0, 0, 0, 0, 0}, 260, E_PENDING, 260},
+        {"no entry matches: A4", 1, 9, {60, 0, 0, 0, 0, 0, 0}, 5, E_PENDING, DMPAPER_A4},
+        {"an entry whose form the printer lacks matches nothing", 1, 60, {11, 13, 0, 0, 0, 0, 0}, DMPAPER_A4,
+         E_PENDING, 260},
+        // A form the printer lists no paper for would give paper 0, which names no paper.
+        {"the assigned form has no paper: left", 1, 11, {9, 0, 0, 0, 0, 0, 0}, DMPAPER_LETTER, E_PENDING,
+         DMPAPER_LETTER},
+        {"assignment off", 0, 60, {9, 0, 0, 0, 0, 0, 0}, DMPAPER_LETTER, E_NOTIMPL, DMPAPER_LETTER},
+        {"assignment of another value", 2, 60, {9, 0, 0, 0, 0, 0, 0}, DMPAPER_LETTER, E_NOTIMPL, DMPAPER_LETTER},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        palvex::TestMachine machine;
+        PrinterValues values;
+        values.formAssign = c.formAssign;
+        values.formSize = c.formSize;
+        std::copy(c.list.begin(), c.list.end(), values.formSizeList);
+        Install(values);
+        DEVMODEW in{};
+        DEVMODEW out{};
+        in.dmPaperSize = DMPAPER_LETTER;
+        out.dmPaperSize = c.paper;
+        OEMDMPARAM param{};
+        param.cbSize = sizeof param;
+        param.hPrinter = m_printer;
+        param.pPublicDMIn = &in;
+        param.pPublicDMOut = &out;
+        EXPECT_EQ(hrOEMDevMode(OEMDM_MERGE, &param), c.answer);
+        EXPECT_EQ(out.dmPaperSize, c.expected);
+        EXPECT_EQ(in.dmPaperSize, DMPAPER_LETTER);
+        ClosePrinter(m_printer);
+        m_printer = nullptr;
+    }
+}
+
+// Through the plug-in: the hook picks the paper and the merge still runs.
+TEST_F(FormPaperTest, ThePluginsMergeAssignsThePaper) {
+    PrinterValues values;
+    values.formAssign = 1;
+    values.formSize = 60;
+    values.formSizeList[0] = 9;
+    Install(values);
+    PluginPtr plugin(NewPlugin());
+    RecordDevMode in;
+    RecordDevMode out;
+    OEMDMPARAM param{};
+    param.cbSize = sizeof param;
+    param.hPrinter = m_printer;
+    param.cbBufSize = kRecordSize;
+    for (RecordDevMode* devmode : {&in, &out}) {
+        param.pPublicDMOut = devmode->dm();
+        param.pOEMDMOut = devmode->record();
+        ASSERT_EQ(plugin->DevMode(OEMDM_DEFAULT, &param), S_OK);
+    }
+    in.Set<BYTE>(at::kNupPages, 2);
+    out.dm()->dmPaperSize = DMPAPER_LETTER;
+    param.pPublicDMIn = in.dm();
+    param.pPublicDMOut = out.dm();
+    param.pOEMDMIn = in.record();
+    param.pOEMDMOut = out.record();
+    ASSERT_EQ(plugin->DevMode(OEMDM_MERGE, &param), S_OK);
+    EXPECT_EQ(out.dm()->dmPaperSize, 260);
+    EXPECT_EQ(out.record()[at::kNupPages], 2);
 }
 
 }  // namespace

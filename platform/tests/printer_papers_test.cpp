@@ -1,0 +1,121 @@
+// A printer's own paper list through DeviceCapabilitiesW: codes, sizes and 64-unit names in the
+// driver's order, the model's list for a printer without one, and lists that are refused.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <palvex/machine.h>
+#include <palvex/printer_papers.h>
+#include <win/windows.h>
+
+namespace {
+
+constexpr char16_t kPrinter[] = u"Palvex Papers";
+constexpr char16_t kOther[] = u"Palvex Plain";
+constexpr size_t kNameUnits = 64;
+
+struct Capabilities {
+    int count = -1;
+    std::vector<WORD> papers;
+    std::vector<POINT> sizes;
+    std::vector<WCHAR> names;
+};
+
+// Asks for the count first, then fills each list, as drivers' callers do.
+Capabilities Read(const char16_t* printer) {
+    Capabilities caps;
+    caps.count = DeviceCapabilitiesW(printer, nullptr, DC_PAPERS, nullptr, nullptr);
+    if (caps.count <= 0) return caps;
+    const auto n = static_cast<size_t>(caps.count);
+    caps.papers.assign(n, 0xFFFF);
+    caps.sizes.assign(n, POINT{-1, -1});
+    caps.names.assign(n * kNameUnits, u'#');
+    EXPECT_EQ(DeviceCapabilitiesW(printer, nullptr, DC_PAPERS, reinterpret_cast<LPWSTR>(caps.papers.data()), nullptr),
+              caps.count);
+    EXPECT_EQ(DeviceCapabilitiesW(printer, nullptr, DC_PAPERSIZE, reinterpret_cast<LPWSTR>(caps.sizes.data()), nullptr),
+              caps.count);
+    EXPECT_EQ(DeviceCapabilitiesW(printer, nullptr, DC_PAPERNAMES, caps.names.data(), nullptr), caps.count);
+    return caps;
+}
+
+class PrinterPapersTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_machine.AddPrinterWithDriver(kPrinter);
+        m_machine.AddPrinterWithDriver(kOther);
+    }
+    palvex::TestMachine m_machine;
+};
+
+TEST_F(PrinterPapersTest, APrinterAnswersItsOwnPapersInTheDriversOrder) {
+    const std::u16string longest(63, u'n');
+    palvex::SetPrinterPapers(kPrinter, {{9, u"A4 210 x 297 mm", 2100, 2970},
+                                        {260, u"F4 210 x 330 mm", 2100, 3300},
+                                        {1, u"LT 8.5 x 11 in", 2159, 2794},
+                                        {300, longest, 1000, 1480}});
+    const Capabilities caps = Read(u"palvex PAPERS");  // printer names without regard to case
+    ASSERT_EQ(caps.count, 4);
+    EXPECT_EQ(caps.papers, (std::vector<WORD>{9, 260, 1, 300}));
+    const POINT sizes[] = {{2100, 2970}, {2100, 3300}, {2159, 2794}, {1000, 1480}};
+    const std::u16string names[] = {u"A4 210 x 297 mm", u"F4 210 x 330 mm", u"LT 8.5 x 11 in", longest};
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(caps.sizes[i].x, sizes[i].x);
+        EXPECT_EQ(caps.sizes[i].y, sizes[i].y);
+        // Each name fills a 64-unit field: its characters, then NULs to the field's end.
+        std::u16string field(names[i]);
+        field.resize(kNameUnits, u'\0');
+        EXPECT_EQ(std::u16string(caps.names.data() + i * kNameUnits, kNameUnits), field);
+    }
+
+    // The other printer keeps the model's papers under their standard names.
+    const Capabilities other = Read(kOther);
+    ASSERT_EQ(other.count, 11);
+    EXPECT_EQ(other.papers.front(), 9);
+    EXPECT_EQ(std::u16string(other.names.data()), u"A4");
+
+    // A new list replaces the old one; no papers put back the model's.
+    palvex::SetPrinterPapers(kPrinter, {{261, u"Custom", 1200, 2400}});
+    const Capabilities replaced = Read(kPrinter);
+    ASSERT_EQ(replaced.count, 1);
+    EXPECT_EQ(replaced.papers[0], 261);
+    palvex::SetPrinterPapers(kPrinter, {});
+    EXPECT_EQ(Read(kPrinter).count, 11);
+
+    EXPECT_EQ(DeviceCapabilitiesW(u"No Such Printer", nullptr, DC_PAPERS, nullptr, nullptr), -1);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PRINTER_NAME));
+}
+
+TEST_F(PrinterPapersTest, ListsADriverCannotHaveAreRefusedWhole) {
+    palvex::SetPrinterPapers(kPrinter, {{9, u"A4 210 x 297 mm", 2100, 2970}});
+    struct Case {
+        const char* what;
+        std::u16string printer;
+        palvex::PrinterPaperDesc paper;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"code 0", kPrinter, {0, u"Zero", 1000, 1000}, ERROR_INVALID_PARAMETER},
+        {"no name", kPrinter, {256, u"", 1000, 1000}, ERROR_INVALID_PARAMETER},
+        {"a name of 64 characters", kPrinter, {256, std::u16string(64, u'n'), 1000, 1000}, ERROR_INVALID_PARAMETER},
+        {"a NUL inside the name", kPrinter, {256, std::u16string(u"A\0B", 3), 1000, 1000}, ERROR_INVALID_PARAMETER},
+        {"no width", kPrinter, {256, u"Thin", 0, 1000}, ERROR_INVALID_PARAMETER},
+        {"a negative height", kPrinter, {256, u"Flat", 1000, -1}, ERROR_INVALID_PARAMETER},
+        {"an unknown printer", u"No Such Printer", {256, u"Fine", 1000, 1000}, ERROR_INVALID_PRINTER_NAME},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            palvex::SetPrinterPapers(c.printer, {{260, u"F4 210 x 330 mm", 2100, 3300}, c.paper});
+            ADD_FAILURE() << "accepted";
+        } catch (const palvex::MachineError& error) {
+            EXPECT_EQ(error.code(), c.error);
+        }
+        const Capabilities caps = Read(kPrinter);  // unchanged
+        ASSERT_EQ(caps.count, 1);
+        EXPECT_EQ(caps.papers[0], 9);
+    }
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "oem_pdev.h"
 #include "process_facts.h"
@@ -37,6 +39,29 @@ T PrinterValue(const OemPdev* pdev, LPCWSTR key) {
 bool Duplex(const OemPdev* pdev) {
     const PDEVMODEW devmode = pdev->m_publicDevmode;
     return devmode && (devmode->dmDuplex == DMDUP_VERTICAL || devmode->dmDuplex == DMDUP_HORIZONTAL);
+}
+
+// The spooler's page count of the PDEV's job (level 2 of its record), when the job has a DEVMODE.
+bool ReadSpoolerPageCount(const OemPdev* pdev, DWORD* pages) {
+    std::u16string name = pdev->m_printerName;
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ACCESS_USE | READ_CONTROL};
+    HANDLE printer = nullptr;
+    if (name.empty() || !OpenPrinterW(name.data(), &printer, &defaults)) return false;
+    bool read = false;
+    DWORD needed = 0;
+    if (!GetJobW(printer, pdev->m_document.m_jobId, 2, nullptr, 0, &needed) &&
+        GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed >= sizeof(JOB_INFO_2W)) {
+        std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[needed]);
+        if (buffer && GetJobW(printer, pdev->m_document.m_jobId, 2, buffer.get(), needed, &needed)) {
+            const auto* job = reinterpret_cast<const JOB_INFO_2W*>(buffer.get());
+            if (job->pDevMode && job->pDevMode->dmSize != 0) {
+                *pages = job->TotalPages;
+                read = true;
+            }
+        }
+    }
+    ClosePrinter(printer);
+    return read;
 }
 
 void SetCell(PageLayout& layout, DWORD index, LONG x, LONG y) {
@@ -273,9 +298,8 @@ void FreePageObjects(OemPdev* pdev) {
 
 void CountDuplexSheets(OemPdev* pdev, DWORD mode) {
     DocumentCounters& document = pdev->m_document;
-    // Mode 0 asks the spooler for its page count of the job. The platform's spooler keeps no page
-    // count of a job, so this is the case of a spooler that cannot be asked: the counts stay.
-    if (mode == 0) return;
+    // A job the spooler cannot tell of, or one without a DEVMODE, leaves the counts as they are.
+    if (mode == 0 && !ReadSpoolerPageCount(pdev, &document.m_spoolerPageCount)) return;
     if (!Duplex(pdev)) return;
     const DWORD count = document.m_spoolerPageCount;
     document.m_sheetCount = (count + 1) / 2;

@@ -123,7 +123,8 @@ void LoadPageSettings(OemPdev* pdev);
 void StartPageLayout(OemPdev* pdev, SIZEL surfaceSize);
 // At each page end: frees the page's objects and counts the page.
 void FreePageObjects(OemPdev* pdev);
-// Counts the job's sheets: mode 0 from the spooler's record of the job, mode 1 from the page count
+// Counts the job's sheets: mode 0 from the spooler's page count of the job (a job the spooler does
+// not have, or one without a DEVMODE, leaves the counts as they are), mode 1 from the page count
 // already held.
 void CountDuplexSheets(OemPdev* pdev, DWORD mode);
 // At ResetPDEV: moves the document's state from the old PDEV to the new one. E_FAIL when either is

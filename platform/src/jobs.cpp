@@ -98,5 +98,14 @@ DWORD CountQueuedJobs(int64_t printerId) {
     return count.Step() ? static_cast<DWORD>(count.Int(0)) : 0;
 }
 
+DWORD QueuePosition(int64_t printerId, DWORD jobId) {
+    db::Statement position(R"sql(
+        SELECT count(*) FROM spool_jobs
+        WHERE printer_id = ?1 AND id <= ?2 AND (status & ?3) = 0
+          AND EXISTS (SELECT 1 FROM spool_jobs WHERE id = ?2 AND (status & ?3) = 0))sql");
+    position.Bind(1, printerId).Bind(2, static_cast<int64_t>(jobId)).Bind(3, static_cast<int64_t>(JOB_STATUS_DELETED));
+    return position.Step() ? static_cast<DWORD>(position.Int(0)) : 0;
+}
+
 }  // namespace spool
 }  // namespace palvex

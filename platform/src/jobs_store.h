@@ -9,5 +9,8 @@ namespace palvex::spool {
 
 // Jobs of the printer that are still in its queue (not deleted).
 DWORD CountQueuedJobs(int64_t printerId);
+// The job's place in its printer's queue, counted from 1 among the jobs not deleted; 0 for a
+// deleted job.
+DWORD QueuePosition(int64_t printerId, DWORD jobId);
 
 }  // namespace palvex::spool

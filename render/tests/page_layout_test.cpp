@@ -1,5 +1,8 @@
 // The layout state the graphics functions keep: page settings from the job, N-up cells, the
 // watermark switches, the manual-duplex sheet count and its last sheet.
+#include <palvex/jobs.h>
+#include <palvex/paths.h>
+#include <palvex/spool_writer.h>
 #include <render_host.h>
 
 #include "render_fixture.h"
@@ -13,7 +16,7 @@ protected:
     void SetUp() override {
         InstallRenderPrinter({.resourceLibrary = true, .settingsBlocks = true, .printer = {.duplexType = 2}});
     }
-    std::unique_ptr<palvex::hosts::RenderHost> Start(const std::function<void(JobDevMode&)>& setUp) {
+    std::unique_ptr<palvex::hosts::RenderHost> Start(const std::function<void(JobDevMode&)>& setUp, DWORD jobId = 1) {
         void* factory = nullptr;
         EXPECT_EQ(DllGetClassObject(CLSID_OEMRENDER, IID_IClassFactory, &factory), S_OK);
         palvex::hosts::RenderHostOptions options;
@@ -23,12 +26,25 @@ protected:
         EXPECT_TRUE(host->Load()) << host->error();
         JobDevMode job(host->DevMode());
         setUp(job);
-        EXPECT_TRUE(host->StartDocument(u"Doc", 1, job.get()));
+        EXPECT_TRUE(host->StartDocument(u"Doc", jobId, job.get()));
         EXPECT_TRUE(host->StartPage());
         return host;
     }
 
+    // A job of the printer in the spooler: an EMF spool file of that many pages, with or without a
+    // DEVMODE of its own.
+    DWORD AddSpooledJob(DWORD pages, bool withDevMode) {
+        palvex::JobDesc job;
+        job.printerName = kPrinter;
+        job.documentName = u"Doc";
+        if (withDevMode) job.devMode = palvex::MakeDevMode();
+        job.spoolFile = u"C:\\Windows\\System32\\spool\\PRINTERS\\FP" + std::u16string(1, u'A' + m_jobs++) + u".SPL";
+        palvex::WriteSpoolFile(palvex::HostPath(job.spoolFile), palvex::NumberedPages(pages));
+        return palvex::AddJob(job);
+    }
+
     palvex::TestMachine m_machine;
+    int m_jobs = 0;
 };
 
 TEST_F(PageLayoutTest, PageSettingsComeFromTheJob) {
@@ -145,10 +161,6 @@ TEST_F(PageLayoutTest, ManualDuplexCountsSheetsAndFeedsTheLastOneByHand) {
     pdev->m_document.m_spoolerPageCount = 10;
     CountDuplexSheets(pdev, 1);
     EXPECT_EQ(pdev->m_document.m_sheetCount, 15u);
-    // The spooler's record cannot be asked here: mode 0 leaves the counts as they are.
-    CountDuplexSheets(pdev, 0);
-    EXPECT_EQ(pdev->m_document.m_sheetCount, 15u);
-
     PluginOf(*host)->Hooks().m_mapCommandId = &RecordMapCommand;
     ASSERT_TRUE(host->EndPage());
     g_mapped = 0;
@@ -158,6 +170,77 @@ TEST_F(PageLayoutTest, ManualDuplexCountsSheetsAndFeedsTheLastOneByHand) {
     ASSERT_TRUE(host->EndPage());
     ASSERT_TRUE(host->StartPage());  // the fifteenth sheet
     EXPECT_EQ(g_mapped, 100);
+}
+
+TEST_F(PageLayoutTest, SheetCountFromTheSpoolersRecordOfTheJob) {
+    enum class Job { WithDevMode, WithoutDevMode, Unknown };
+    struct Case {
+        const char* what;
+        Job job;
+        short duplex;
+        short copies;
+        DWORD duplexType;
+        DWORD pages;   // the spooler's count afterwards
+        DWORD sheets;  // the sheet count afterwards
+    };
+    // Each case starts from a held page count of 7 and sheet count of 9; the job spools 5 pages.
+    const Case cases[] = {
+        {"simplex: the page count only", Job::WithDevMode, DMDUP_SIMPLEX, 1, 2, 5, 9},
+        {"duplex: half the pages, rounded up", Job::WithDevMode, DMDUP_VERTICAL, 1, 2, 5, 3},
+        {"duplex type 2 counts the copies", Job::WithDevMode, DMDUP_VERTICAL, 2, 2, 5, 6},
+        {"duplex type 3 counts the copies", Job::WithDevMode, DMDUP_HORIZONTAL, 4, 3, 5, 12},
+        {"another duplex type does not", Job::WithDevMode, DMDUP_VERTICAL, 2, 1, 5, 3},
+        {"a job without a DEVMODE", Job::WithoutDevMode, DMDUP_VERTICAL, 1, 2, 7, 9},
+        {"a job the spooler does not have", Job::Unknown, DMDUP_VERTICAL, 1, 2, 7, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DWORD jobId = c.job == Job::Unknown ? 4242 : AddSpooledJob(5, c.job == Job::WithDevMode);
+        auto host = Start(
+            [&](JobDevMode& j) {
+                j->dmDuplex = c.duplex;
+                j->dmCopies = c.copies;
+            },
+            jobId);
+        OemPdev* pdev = PdevOf(*host);
+        ASSERT_EQ(pdev->m_document.m_jobId, jobId);
+        pdev->m_layout.m_duplexType = c.duplexType;
+        pdev->m_document.m_spoolerPageCount = 7;
+        pdev->m_document.m_sheetCount = 9;
+        CountDuplexSheets(pdev, 0);
+        EXPECT_EQ(pdev->m_document.m_spoolerPageCount, c.pages);
+        EXPECT_EQ(pdev->m_document.m_sheetCount, c.sheets);
+    }
+}
+
+// The MediaSource values (PCL XL ubyte MediaSource) among bytes.
+std::vector<int> MediaSources(const std::vector<BYTE>& bytes, size_t from) {
+    std::vector<int> sources;
+    for (size_t i = from; i + 3 < bytes.size(); ++i)
+        if (bytes[i] == 0xC0 && bytes[i + 2] == 0xF8 && bytes[i + 3] == 0x26) sources.push_back(bytes[i + 1]);
+    return sources;
+}
+
+TEST_F(PageLayoutTest, ASpooledManualDuplexJobFeedsItsLastSheetByHand) {
+    // Five pages, duplex, _DUPLEXTYPE 2: three sheets counted at the document's start. The first
+    // three sheets take the tray of the job (MediaSource 1); the fourth is fed by hand (2) and
+    // gets no tray command of its own.
+    const DWORD jobId = AddSpooledJob(5, true);
+    auto host = Start([](JobDevMode& j) { j->dmDuplex = DMDUP_VERTICAL; }, jobId);
+    EXPECT_EQ(PdevOf(*host)->m_document.m_spoolerPageCount, 5u);
+    EXPECT_EQ(PdevOf(*host)->m_document.m_sheetCount, 3u);
+    std::vector<std::vector<int>> sources;
+    sources.push_back(MediaSources(host->output(), 0));
+    for (int page = 1; page < 4; ++page) {
+        ASSERT_TRUE(host->EndPage());
+        const size_t before = host->output().size();
+        ASSERT_TRUE(host->StartPage());
+        sources.push_back(MediaSources(host->output(), before));
+    }
+    ASSERT_TRUE(host->EndPage());
+    EXPECT_TRUE(host->EndDocument());
+    const std::vector<std::vector<int>> expected = {{1}, {1}, {1}, {2}};
+    EXPECT_EQ(sources, expected);
 }
 
 }  // namespace

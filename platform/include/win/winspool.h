@@ -114,3 +114,68 @@ WINBASEAPI BOOL GetPrinterDriverDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DW
                                            DWORD cbBuf, LPDWORD pcbNeeded);
 WINBASEAPI BOOL GetPrintProcessorDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level,
                                             LPBYTE pPrintProcessorInfo, DWORD cbBuf, LPDWORD pcbNeeded);
+
+// --- Jobs ---------------------------------------------------------------------------------------
+
+// The spooler keeps no security descriptor of a job: its link is always null.
+typedef void* PSECURITY_DESCRIPTOR;
+
+struct JOB_INFO_1W {
+    DWORD JobId;
+    LPWSTR pPrinterName;
+    LPWSTR pMachineName;
+    LPWSTR pUserName;
+    LPWSTR pDocument;
+    LPWSTR pDatatype;
+    LPWSTR pStatus;
+    DWORD Status;        // JOB_STATUS_* (winspool_levels.h)
+    DWORD Priority;
+    DWORD Position;      // in the printer's queue, from 1
+    DWORD TotalPages;
+    DWORD PagesPrinted;
+    SYSTEMTIME Submitted;
+};
+typedef JOB_INFO_1W* LPJOB_INFO_1W;
+static_assert(sizeof(JOB_INFO_1W) == 96);
+static_assert(offsetof(JOB_INFO_1W, pDatatype) == 40 && offsetof(JOB_INFO_1W, Status) == 56 &&
+              offsetof(JOB_INFO_1W, TotalPages) == 68 && offsetof(JOB_INFO_1W, Submitted) == 76);
+
+struct JOB_INFO_2W {
+    DWORD JobId;
+    LPWSTR pPrinterName;
+    LPWSTR pMachineName;
+    LPWSTR pUserName;
+    LPWSTR pDocument;
+    LPWSTR pNotifyName;
+    LPWSTR pDatatype;
+    LPWSTR pPrintProcessor;
+    LPWSTR pParameters;
+    LPWSTR pDriverName;
+    LPDEVMODEW pDevMode;
+    LPWSTR pStatus;
+    PSECURITY_DESCRIPTOR pSecurityDescriptor;
+    DWORD Status;
+    DWORD Priority;
+    DWORD Position;
+    DWORD StartTime;     // minutes after midnight UTC, as the printer's
+    DWORD UntilTime;
+    DWORD TotalPages;    // pages spooled so far; 0 when the data's pages cannot be counted
+    DWORD Size;          // bytes of the job's data
+    SYSTEMTIME Submitted;
+    DWORD Time;
+    DWORD PagesPrinted;
+};
+typedef JOB_INFO_2W* LPJOB_INFO_2W;
+static_assert(sizeof(JOB_INFO_2W) == 160);
+static_assert(offsetof(JOB_INFO_2W, pNotifyName) == 40 && offsetof(JOB_INFO_2W, pDevMode) == 80 &&
+              offsetof(JOB_INFO_2W, pSecurityDescriptor) == 96 && offsetof(JOB_INFO_2W, Status) == 104 &&
+              offsetof(JOB_INFO_2W, TotalPages) == 124 && offsetof(JOB_INFO_2W, Size) == 128 &&
+              offsetof(JOB_INFO_2W, Submitted) == 132 && offsetof(JOB_INFO_2W, Time) == 148 &&
+              offsetof(JOB_INFO_2W, PagesPrinted) == 152);
+
+// Level 1 or 2 of a job of the handle's printer, its strings and DEVMODE (8-byte aligned) packed
+// behind the structure; empty texts and a missing DEVMODE are null links. The machine keeps no
+// submission time or machine name of a job (zero and null). Sizing as for GetPrinterW; a job the
+// printer does not have: ERROR_INVALID_PARAMETER; another level: ERROR_INVALID_LEVEL; not a
+// printer handle: ERROR_INVALID_HANDLE.
+WINBASEAPI BOOL GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYTE pJob, DWORD cbBuf, LPDWORD pcbNeeded);

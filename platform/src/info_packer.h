@@ -1,0 +1,73 @@
+// The layout of a spooler information level in the caller's buffer: the structure first, then what
+// it links to (texts, devmodes, descriptors), and the size protocol of the Get*W calls.
+#pragma once
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <win/windows.h>
+
+namespace palvex {
+
+// Lays out what a level links to behind its structure: each piece at the next offset of its
+// alignment, in the order added. The offsets are relative to the buffer's start, so the size
+// needed does not depend on where the caller's buffer lies.
+class InfoPacker {
+public:
+    explicit InfoPacker(size_t fixedSize) : m_end(fixedSize) {}
+
+    // Returns the piece's offset.
+    size_t Add(const void* data, size_t size, size_t alignment) {
+        m_end = (m_end + alignment - 1) / alignment * alignment;
+        const BYTE* bytes = static_cast<const BYTE*>(data);
+        m_pieces.push_back(Piece{m_end, std::vector<BYTE>(bytes, bytes + size)});
+        m_end += size;
+        return m_pieces.back().offset;
+    }
+    // An empty text is not placed: its link is null.
+    std::optional<size_t> AddString(const std::u16string& text) {
+        if (text.empty()) return std::nullopt;
+        return Add(text.c_str(), (text.size() + 1) * sizeof(char16_t), alignof(char16_t));
+    }
+    size_t AddBytes(const std::vector<BYTE>& bytes) { return Add(bytes.data(), bytes.size(), 8); }
+
+    size_t needed() const { return m_end; }
+
+    // Writes the pieces; the caller writes the structure itself.
+    void WritePieces(BYTE* buffer) const {
+        for (const auto& piece : m_pieces) std::memcpy(buffer + piece.offset, piece.bytes.data(), piece.bytes.size());
+    }
+
+private:
+    struct Piece {
+        size_t offset;
+        std::vector<BYTE> bytes;
+    };
+    size_t m_end;
+    std::vector<Piece> m_pieces;
+};
+
+// Links inside the caller's buffer.
+template <class Pointer>
+Pointer At(BYTE* buffer, size_t offset) {
+    return reinterpret_cast<Pointer>(buffer + offset);
+}
+inline LPWSTR TextAt(BYTE* buffer, const std::optional<size_t>& offset) {
+    return offset ? At<LPWSTR>(buffer, *offset) : nullptr;
+}
+
+// Checks the size, then writes the pieces and the structure.
+template <class Info>
+DWORD Deliver(const InfoPacker& packer, const Info& info, LPBYTE buffer, DWORD size, LPDWORD needed) {
+    if (packer.needed() > 0xFFFFFFFFu) return ERROR_NOT_ENOUGH_MEMORY;
+    *needed = static_cast<DWORD>(packer.needed());
+    if (size < packer.needed()) return ERROR_INSUFFICIENT_BUFFER;
+    std::memset(buffer, 0, packer.needed());
+    packer.WritePieces(buffer);
+    std::memcpy(buffer, &info, sizeof info);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace palvex

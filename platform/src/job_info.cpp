@@ -1,0 +1,168 @@
+// GetJobW (win/winspool.h): what the spooler tells of one job of a printer, from the machine's job
+// table, the printer's settings and the job's spool data.
+#include <cstring>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <palvex/jobs.h>
+#include <palvex/os_profile.h>
+#include <palvex/paths.h>
+#include <palvex/printer_settings.h>
+#include <win/winspool_levels.h>
+
+#include "api_guard.h"
+#include "emf_spool_reader.h"
+#include "info_packer.h"
+#include "jobs_store.h"
+#include "machine_db.h"
+#include "printer_handles.h"
+#include "spool_progress.h"
+#include "spooler_store.h"
+
+namespace palvex {
+namespace {
+
+// The priority a job gets when its printer names none (the lowest).
+constexpr DWORD kDefaultJobPriority = 1;
+constexpr DWORD kMaxJobPriority = 99;
+
+// A devmode is placed only when the job has one: its link is null otherwise.
+std::optional<size_t> AddDevMode(InfoPacker& packer, const std::vector<BYTE>& devMode) {
+    if (devMode.empty()) return std::nullopt;
+    return packer.AddBytes(devMode);
+}
+
+template <class Pointer>
+Pointer LinkAt(LPBYTE buffer, const std::optional<size_t>& offset) {
+    return offset ? At<Pointer>(buffer, *offset) : nullptr;
+}
+
+bool IsEmfDatatype(const std::u16string& datatype) {
+    static constexpr std::u16string_view kEmf = u"NT EMF ";
+    if (datatype.size() < kEmf.size()) return false;
+    for (size_t i = 0; i < kEmf.size(); ++i) {
+        char16_t c = datatype[i];
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+        if (c != kEmf[i]) return false;
+    }
+    return true;
+}
+
+// The pages of an EMF job's data spooled so far (whole page records only; a fault in the file
+// ends the count at the pages before it). 0 for data of another kind or a job without data.
+DWORD SpooledPages(const JobDesc& job) {
+    if (!IsEmfDatatype(job.datatype) || job.spoolFile.empty()) return 0;
+    const std::filesystem::path file = HostPath(job.spoolFile);
+    emf::SpoolFileReader reader(file);
+    reader.Refresh(!spool::IsSpooling(file));
+    return static_cast<DWORD>(reader.parser().pages().size());
+}
+
+DWORD SpoolFileSize(const JobDesc& job) {
+    if (job.spoolFile.empty()) return 0;
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(HostPath(job.spoolFile), error);
+    if (error) return 0;
+    return size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(size);
+}
+
+// What both levels tell of a job.
+struct JobFacts {
+    JobDesc job;
+    std::u16string userName;
+    DWORD position = 0;
+    DWORD priority = kDefaultJobPriority;
+    DWORD totalPages = 0;
+};
+
+DWORD GetJobInfo(const PrinterHandle& handle, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) {
+    if (level != 1 && level != 2) return ERROR_INVALID_LEVEL;
+    if (!needed) return RPC_X_NULL_REF_POINTER;
+    if (!buffer && size != 0) return ERROR_INVALID_USER_BUFFER;
+    auto found = FindJob(jobId);
+    // A deleted job is gone from the queue, as if it had never been there.
+    if (!found || (found->status & JOB_STATUS_DELETED) ||
+        db::FoldKey(found->printerName) != db::FoldKey(handle.printerName))
+        return ERROR_INVALID_PARAMETER;
+    const auto printer = spool::ReadPrinterDetails(handle.printerId);
+    if (!printer) return ERROR_INVALID_PRINTER_NAME;  // deleted while the handle was open
+    const PrinterSettingsDesc settings = GetPrinterSettings(printer->name);
+
+    JobFacts facts;
+    facts.job = std::move(*found);
+    facts.userName = GetOsProfile().userName;  // the machine's only user owns every job
+    facts.position = spool::QueuePosition(handle.printerId, jobId);
+    if (settings.defaultPriority >= kDefaultJobPriority && settings.defaultPriority <= kMaxJobPriority)
+        facts.priority = settings.defaultPriority;
+    facts.totalPages = SpooledPages(facts.job);
+    const JobDesc& job = facts.job;
+
+    if (level == 1) {
+        JOB_INFO_1W info{};
+        InfoPacker packer(sizeof info);
+        const auto printerName = packer.AddString(printer->name);
+        const auto user = packer.AddString(facts.userName);
+        const auto document = packer.AddString(job.documentName);
+        const auto datatype = packer.AddString(job.datatype);
+        if (size >= packer.needed()) {
+            info.pPrinterName = LinkAt<LPWSTR>(buffer, printerName);
+            info.pUserName = LinkAt<LPWSTR>(buffer, user);
+            info.pDocument = LinkAt<LPWSTR>(buffer, document);
+            info.pDatatype = LinkAt<LPWSTR>(buffer, datatype);
+        }
+        info.JobId = job.id;
+        info.Status = job.status;
+        info.Priority = facts.priority;
+        info.Position = facts.position;
+        info.TotalPages = facts.totalPages;
+        return Deliver(packer, info, buffer, size, needed);
+    }
+
+    JOB_INFO_2W info{};
+    InfoPacker packer(sizeof info);
+    const auto printerName = packer.AddString(printer->name);
+    const auto user = packer.AddString(facts.userName);
+    const auto document = packer.AddString(job.documentName);
+    const auto notify = packer.AddString(facts.userName);
+    const auto datatype = packer.AddString(job.datatype);
+    const auto processor = packer.AddString(printer->printProcessor);
+    const auto parameters = packer.AddString(job.parameters);
+    const auto driver = packer.AddString(printer->driverName);
+    const auto devMode = AddDevMode(packer, job.devMode);
+    if (size >= packer.needed()) {
+        info.pPrinterName = LinkAt<LPWSTR>(buffer, printerName);
+        info.pUserName = LinkAt<LPWSTR>(buffer, user);
+        info.pDocument = LinkAt<LPWSTR>(buffer, document);
+        info.pNotifyName = LinkAt<LPWSTR>(buffer, notify);
+        info.pDatatype = LinkAt<LPWSTR>(buffer, datatype);
+        info.pPrintProcessor = LinkAt<LPWSTR>(buffer, processor);
+        info.pParameters = LinkAt<LPWSTR>(buffer, parameters);
+        info.pDriverName = LinkAt<LPWSTR>(buffer, driver);
+        info.pDevMode = LinkAt<LPDEVMODEW>(buffer, devMode);
+    }
+    info.JobId = job.id;
+    info.Status = job.status;
+    info.Priority = facts.priority;
+    info.Position = facts.position;
+    info.StartTime = settings.startTime;
+    info.UntilTime = settings.untilTime;
+    info.TotalPages = facts.totalPages;
+    info.Size = SpoolFileSize(job);
+    return Deliver(packer, info, buffer, size, needed);
+}
+
+}  // namespace
+}  // namespace palvex
+
+BOOL GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYTE pJob, DWORD cbBuf, LPDWORD pcbNeeded) {
+    const DWORD result = palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        const auto handle = palvex::PrinterHandles().Find(hPrinter);
+        if (!handle) return ERROR_INVALID_HANDLE;
+        return palvex::GetJobInfo(*handle, JobId, Level, pJob, cbBuf, pcbNeeded);
+    });
+    if (result == ERROR_SUCCESS) return TRUE;
+    SetLastError(result);
+    return FALSE;
+}

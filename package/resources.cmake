@@ -2,7 +2,7 @@
 # version resource), and version-only stand-ins of the driver modules whose versions the driver's
 # version table shows. Included by CMakeLists.txt.
 set(PALVEX_PACKAGE_OUT ${CMAKE_CURRENT_BINARY_DIR}/driver)
-set(PALVEX_RESOURCE_HEADERS resources/resource_ids.h resources/version_numbers.h resources/kit_messages.rci
+set(PALVEX_RESOURCE_HEADERS resources/resource_ids.h resources/version_numbers.h resources/kit_messages.rci resources/kit_messages_runtime.rci
                             resources/version_block.rci)
 
 palvex_resource_dll(palvex_model_resources OUTPUT ${PALVEX_PACKAGE_OUT}/TOVQEBRES.DLL

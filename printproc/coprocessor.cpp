@@ -101,7 +101,9 @@ HRESULT CoProcessor::Resume() {
 }
 
 HRESULT CoProcessor::WaitIfPaused() {
-    if (m_state.load() & kPaused) WaitForSingleObject(m_pauseEvent, INFINITE);
+    // A cancelled job never waits: a pause that arrives after the cancel would otherwise hold the
+    // job, which is about to end, until someone resumed it.
+    if ((m_state.load() & (kPaused | kCancelled)) == kPaused) WaitForSingleObject(m_pauseEvent, INFINITE);
     return S_OK;
 }
 

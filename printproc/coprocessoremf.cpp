@@ -247,14 +247,15 @@ HRESULT CoProcessorEMF::ReadLayoutSettings(DEVMODEW* firstPage) {
         job.bookletKind = 0;
         if (job.pdlType >= 30 && job.pdlType <= 59 && job.scalingOn) job.scalingFactor = 100;
     }
-    if (FAILED(m_settings->GetWatermark(m_jobDevmode, &job.watermark, job.watermarkText, sizeof job.watermarkText * 2,
-                                        job.watermarkFont, sizeof job.watermarkFont * 2)))
+    // The buffers are sized in bytes.
+    if (FAILED(m_settings->GetWatermark(m_jobDevmode, &job.watermark, job.watermarkText, sizeof job.watermarkText,
+                                        job.watermarkFont, sizeof job.watermarkFont)))
         return E_FAIL;
     job.watermarkRequested = job.watermark.enabled;
     if (FAILED(m_settings->GetBinding(m_jobDevmode, &job.bindingOn, &job.bindingDirect, &job.bindingShift,
                                       &job.bindingMargin)) ||
         FAILED(m_settings->GetDateTime(m_jobDevmode, &job.dateOn, &job.dateFirstPageOnly, job.dateText,
-                                       sizeof job.dateText * 2, &job.datePosition)) ||
+                                       sizeof job.dateText, &job.datePosition)) ||
         FAILED(m_settings->GetGrayscale(m_jobDevmode, &job.grayscale)))
         return E_FAIL;
     if (job.pdlType >= 10 && job.pdlType <= 12) job.graphicsMode = 0;
@@ -356,7 +357,7 @@ HRESULT CoProcessorEMF::PlayDocument() {
             SetLastError(ERROR_INVALID_PARAMETER);
             return EndDocOnError();
         }
-        if (!m_job.bookletOn && m_plan.sides.size() == 1 && m_job.manualDuplex()) DropManualDuplex(working);
+        if (!m_job.bookletOn && m_plan.sides.size() == 1) DropManualDuplex(working);
     }
     const bool watermarkNeedsCount =
         m_job.watermark.enabled && (m_job.watermark.mode == 2 || (m_job.flags & emfjob::kGraphicsOff));
@@ -429,15 +430,17 @@ HRESULT CoProcessorEMF::RunPasses(DEVMODEW* working) {
     pass.sides = &m_plan.sides;
     DWORD passes = 1;
     const short copies = static_cast<short>(m_job.copies);
-    if (m_job.pdlType != 10 && m_job.pdlType != 11) {
+    if (m_job.manualDuplex()) {
+        // The manual-duplex strategy plays every side as many times as there are copies itself;
+        // more passes would multiply the copies.
+        if (FAILED(SetDcCopies(working, copies))) return E_FAIL;
+    } else if (m_job.pdlType != 10 && m_job.pdlType != 11) {
         if (m_job.collate == 1 && m_job.printerCollated == 1) {
             if (FAILED(SetDcCopies(working, 1))) return E_FAIL;
             passes = m_job.copies;
         } else if (FAILED(SetDcCopies(working, copies))) {
             return E_FAIL;
         }
-    } else if (m_job.manualDuplex()) {
-        if (FAILED(SetDcCopies(working, copies))) return E_FAIL;
     } else if (m_job.collate == 1) {
         if (FAILED(SetDcCopies(working, 1))) return E_FAIL;
         passes = m_job.copies;

@@ -48,7 +48,7 @@ private:
     // Reads the printer's forms and decides the form substitution for the job DEVMODE's paper.
     void PrepareFormSubstitution();
     HRESULT ReadLayoutSettings(DEVMODEW* firstPage);
-    // Turns manual duplex off for a job of one side and resets the DC to simplex.
+    // A job of one side prints simplex: duplex and manual duplex go off and the DC is reset.
     void DropManualDuplex(DEVMODEW* working);
     HRESULT SelectMethod();
     // A change of dmCopies on the DC for the passes that follow (skipped when already so).

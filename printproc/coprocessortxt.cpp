@@ -1,5 +1,6 @@
 #include "coprocessortxt.h"
 
+#include <cstddef>
 #include <memory>
 #include <new>
 
@@ -121,9 +122,11 @@ HRESULT CoProcessorTXT::Open(LPCWSTR printerName, const PRINTPROCESSOROPENDATA* 
     m_dc = CreateDCW(u"", printerName, u"", openData->pDevMode);
     m_dcError = m_dc ? ERROR_SUCCESS : GetLastError();
     if (!m_dc) DebugTrace(1, u"%s: CreateDC err=[%d]\n", u"CoProcessorTXT::Open", static_cast<int>(m_dcError));
-    // A job without a DEVMODE, or with no copies in it, prints once.
+    // A job without a DEVMODE, with one too short to hold dmCopies, or with no copies in it,
+    // prints once.
     const DEVMODEW* devmode = openData->pDevMode;
-    m_copies = devmode && devmode->dmCopies > 0 ? static_cast<WORD>(devmode->dmCopies) : 1;
+    const bool hasCopies = devmode && devmode->dmSize >= offsetof(DEVMODEW, dmCopies) + sizeof(devmode->dmCopies);
+    m_copies = hasCopies && devmode->dmCopies > 0 ? static_cast<WORD>(devmode->dmCopies) : 1;
     return S_OK;
 }
 
@@ -190,9 +193,10 @@ bool CoProcessorTXT::PrintCopy(LPCWSTR documentName, const Metrics& metrics, BYT
     }
     DWORD translation = textflags::kTranslateLF | textflags::kTranslateCR;
     int previousBkMode = 0;
-    if (ReadPrinterDword(job.get(), u"Winprint_TextNoTranslation") != 0) {
-        translation = 0;
-    } else if (ReadPrinterDword(job.get(), u"Winprint_TextNoCRTranslation") != 0) {
+    // The two values are independent: "Transparency" follows the CR setting alone, also when
+    // every translation is off.
+    if (ReadPrinterDword(job.get(), u"Winprint_TextNoTranslation") != 0) translation = 0;
+    if (ReadPrinterDword(job.get(), u"Winprint_TextNoCRTranslation") != 0) {
         translation &= ~textflags::kTranslateCR;
         // Lines printed over each other stay readable only on a transparent background.
         if (ReadPrinterDword(job.get(), u"Transparency") != 0) previousBkMode = SetBkMode(m_dc, TRANSPARENT);

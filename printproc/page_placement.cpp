@@ -135,8 +135,6 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
     const LONG ux = n == 1 || dpiX == dpiY ? 1 : dpiX;
     const LONG uy = n == 1 || dpiX == dpiY ? 1 : dpiY;
     LONG width = uy * (horz - 1), height = ux * (vert - 1);
-    // The printable area before any shrinking: what a 1-up page may cover.
-    const RECT printable{0, 0, width + 1, height + 1};
     const LONG pw = uy * physicalWidth, ph = ux * physicalHeight;
 
     // A change of form size: the sheet is bound as if it were the other side of a duplex sheet.
@@ -193,11 +191,12 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
     const WORD factor = m_job.scalingFactor ? m_job.scalingFactor : 100;
 
     if (n == 1) {
+        // A 1-up page is clipped only where it is scaled beyond the printable area.
         *document = RECT{0, 0, width + 1, height + 1};
-        *clip = printable;
         if (m_job.scalingOn && FAILED(ScaleToPaper(width, height, pw, ph, shift, dpiX, dpiY, document, clip)))
             return E_FAIL;
         if (factorScaled && factor != 100) {
+            *clip = *document;
             document->right = static_cast<LONG>(int64_t{document->right} * factor / 100);
             document->bottom = static_cast<LONG>(int64_t{document->bottom} * factor / 100);
         }

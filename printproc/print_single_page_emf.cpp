@@ -57,7 +57,9 @@ HRESULT PrintSinglePageEMF::CheckDevmodeChange(DWORD page, const DEVMODEW* jobCo
     DEVMODEW* current = nullptr;
     DEVMODEW* previous = nullptr;
     if (FAILED(PageDevmodes(page, &current, &previous))) return E_FAIL;
-    if (previous && current != previous) m_changeSeen = true;
+    // Page 1 has no previous DEVMODE, which is a change too: the document's first side takes the
+    // job's copies, duplex and resolution rather than what the application spooled.
+    if (current != previous) m_changeSeen = true;
     if (!m_changeSeen) return S_OK;
     current->dmPrintQuality = jobCopy->dmPrintQuality;
     current->dmYResolution = jobCopy->dmYResolution;

@@ -51,8 +51,9 @@ protected:
     // The page's DEVMODE (with form substitution) and the one before it.
     HRESULT PageDevmodes(DWORD page, DEVMODEW** current, DEVMODEW** previous);
     HRESULT ResetDc(DEVMODEW* devmode);
-    // Resets the DC to the page's DEVMODE when it differs from the previous page's, or on every
-    // side once a change was seen in this pass.
+    // Resets the DC to the page's DEVMODE, with the job's copies, duplex and resolution, when it
+    // differs from the previous page's (page 1 always does), or on every side once a change was
+    // seen in this pass.
     HRESULT CheckDevmodeChange(DWORD page, const DEVMODEW* jobCopy);
     // Bit i for each of the pages first..first+count-1 (within the page count) that is landscape,
     // written into the DEVMODE of page maskPage, which then goes to the DC.

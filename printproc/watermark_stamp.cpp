@@ -150,7 +150,8 @@ HRESULT PrintSinglePageEMF::DrawDateAndTime(const RECT& rect) {
     if (!m_dc) return E_FAIL;
     const bool vertical = m_job.nupPages == 2 || m_job.nupPages == 6;
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(9, GetDeviceCaps(m_dc, LOGPIXELSX) * 100, 7200);
+    // 9 points, truncated (300 dpi gives 37).
+    font.lfHeight = -(9 * GetDeviceCaps(m_dc, LOGPIXELSX) * 100 / 7200);
     font.lfEscapement = font.lfOrientation = vertical ? 900 : 0;
     font.lfWeight = FW_NORMAL;
     font.lfPitchAndFamily = 2;

@@ -18,6 +18,7 @@
 #include "model_hooks.h"
 #include "oem_pdev.h"
 #include "settings_access.h"
+#include "watermark_output.h"
 
 namespace {
 
@@ -214,7 +215,9 @@ HRESULT SendPaperSource(OemPdev* pdev, DWORD id) {
 
 }  // namespace
 
-HRESULT hrOEMCommandCallback(PDEVOBJ pdevobj, DWORD callbackId, DWORD, PDWORD, INT*) {
+HRESULT hrOEMCommandCallback(PDEVOBJ pdevobj, DWORD callbackId, DWORD, PDWORD, INT* result) {
+    // None of these commands moves the driver's cursor or answers a value of its own.
+    if (result) *result = 0;
     OemPdev* pdev = OemPdevOf(pdevobj);
     if (!pdev || !pdev->m_hooks || !pdev->m_hooks->m_sendStringResource) return E_FAIL;
     switch (callbackId) {
@@ -241,8 +244,10 @@ HRESULT hrOEMCommandCallback(PDEVOBJ pdevobj, DWORD callbackId, DWORD, PDWORD, I
         return SendString(pdev, BindingCommand(TermsOf(pdev), callbackId == 306));
     }
     case 312:
+        RunWatermarkPass(pdev);
         return SendString(pdev, 312);
     case 313:
+        RunWatermarkPass(pdev);
         return SendPageEndWithCopies(pdev);
     default:
         return SendString(pdev, callbackId);

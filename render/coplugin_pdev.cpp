@@ -80,10 +80,12 @@ STDMETHODIMP CoPlugin::EnablePDEV(PDEVOBJ pdevobj, PWSTR printerName, ULONG patt
     // One resources object serves every PDEV of the object: a PDEV being reset still borrows it.
     if (!m_resources && FAILED(CreateResourcesByHandle(pdevobj->hPrinter, &m_resources))) return E_FAIL;
     if (!m_obtainedAsUni) return S_OK;
+    // Without a place to hand it over the OEM PDEV would be lost.
+    if (!oemPdev) return E_FAIL;
 
     OemPdev* pdev = CreateOEMPDEV(pdevobj, &m_hooks, m_settings, m_resources, m_helper, name, m_firstPagePaperSize);
     if (!pdev) return E_OUTOFMEMORY;
-    if (oemPdev) *oemPdev = pdev;
+    *oemPdev = pdev;
     SaveUnidrvFunctions(pdev, enableData);
     LoadLayoutSettings(pdev, gdiInfoSize >= sizeof(GDIINFO) ? gdiInfo : nullptr);
 

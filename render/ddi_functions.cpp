@@ -6,6 +6,7 @@
 #include "ddi_call.h"
 #include "page_layout.h"
 #include "settings_access.h"
+#include "watermark_output.h"
 
 namespace render::ddi {
 namespace {
@@ -74,6 +75,7 @@ BOOL APIENTRY DrvEndDoc(SURFOBJ* surface, FLONG flags) {
     if (HookDrew(HooksOf(*pdev).m_endDoc, &result, surface, flags)) return TRUE;
     pdev->m_pageWork.reset();
     pdev->m_pageWorkSize = 0;
+    ReleaseWatermarkState(pdev);
     return CallUnidrv<PFN_DrvEndDoc>(*pdev, UnidrvFn::EndDoc, FALSE, surface, flags);
 }
 

@@ -37,4 +37,6 @@ add_dependencies(settings_resources_tests coresources_test_library coresources_t
 target_compile_definitions(settings_resources_tests PRIVATE
   CORESOURCES_TEST_DATA="${CORESOURCES_TEST_DATA}"
   PALVEX_MODEL_RESOURCE_DLL="$<TARGET_PROPERTY:palvex_model_resources,PALVEX_RESOURCE_DLL>")
-add_dependencies(settings_resources_tests palvex_model_resources)
+# The version table's tests also read the version-only stand-ins of the driver modules.
+add_dependencies(settings_resources_tests palvex_model_resources palvex_tovqebui_version palvex_tovqebpp_version
+                 palvex_tovqebco_version)

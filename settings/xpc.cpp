@@ -64,6 +64,19 @@ DWORD WriteTimestamp(LPCWSTR printerName, SourceTimes times) {
     return 0;
 }
 
+// Whether the printer holds a block of that name. A recompile keeps the users' settings blocks,
+// but a settings structure that a newer description brings, or one that no compile has saved
+// yet, has nothing to keep and is saved. When the printer cannot be asked, the block is kept.
+bool HoldsBlock(LPCWSTR printerName, const std::u16string& name) {
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, nullptr)) return true;
+    DWORD type = 0, needed = 0;
+    const DWORD probe = GetPrinterDataW(printer, const_cast<LPWSTR>(name.c_str()), &type, nullptr, 0, &needed);
+    ClosePrinter(printer);
+    if (probe == ERROR_FILE_NOT_FOUND) return false;
+    return !((probe == ERROR_SUCCESS || probe == ERROR_MORE_DATA) && needed == 0);
+}
+
 // Calls a spooler Get* function twice: for the size, then into a buffer of that size.
 template <class Call>
 bool FetchInfo(Call call, std::vector<BYTE>* buffer) {
@@ -130,7 +143,9 @@ DWORD EmitStructs(Context& context, std::u16string_view driverName, const XpcCom
             worst = Worst(worst, rows);
             continue;
         }
-        const bool keep = mode == kKeepSettings && (name == u"OEMDEVMODE" || name.find(u"SETTINGS") != std::u16string::npos);
+        const bool keep = mode == kKeepSettings &&
+                          (name == u"OEMDEVMODE" || name.find(u"SETTINGS") != std::u16string::npos) &&
+                          HoldsBlock(request.m_printerName, name);
         if (keep) continue;
         if (const DWORD saved = SaveStruct(def, request.m_printerName); saved >= KIT_SEVERITY_ERROR) return saved;
     }

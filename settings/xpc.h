@@ -4,7 +4,8 @@
 // creation and last-write times) so that it compiles only when the source changed.
 //
 // A recompile (the source is newer than "Timestamp") leaves the stored OEMDEVMODE block and every
-// block whose name contains "SETTINGS" as they were, so users' settings survive it. A compile in
+// block whose name contains "SETTINGS" as they were, so users' settings survive it; such a
+// structure that the printer holds no block of yet (one a newer description brings) is saved. A compile in
 // which any structure failed writes no "Timestamp", so the next trigger compiles again.
 //
 // Every operation reports its outcome through ReportStatus and returns the severity it gives

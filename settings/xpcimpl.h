@@ -194,8 +194,8 @@ DWORD ApplyInjections(Context& context);
 // --- Structures (xpcst) ---------------------------------------------------------------------------
 
 struct StructDef;
-struct Reference;
-using ReferenceList = std::shared_ptr<std::vector<Reference>>;
+struct XpdReference;
+using ReferenceList = std::shared_ptr<std::vector<XpdReference>>;
 
 struct ColumnDef {
     std::u16string m_name;
@@ -241,7 +241,7 @@ struct StructDef {
     const ColumnDef* FindColumn(std::u16string_view name) const;
 };
 
-struct Reference {
+struct XpdReference {
     std::u16string m_source;  // path as written, parts joined by '.'
     std::u16string m_target;
     std::vector<std::u16string> m_sourceParts;
@@ -250,6 +250,9 @@ struct Reference {
     WORD m_elementSize = 0;
     WORD m_count = 0;
 };
+
+// The type word of a column kind ("BYTE", "DWORD", ...), as the descriptions write it.
+const char16_t* TypeWord(XprColumnKind kind);
 
 // Defines the structure name at depth from every "*XPDSTRUCT" of that name (inside owner's block
 // for a nested structure).
@@ -268,7 +271,7 @@ DWORD SaveStruct(const StructDef& def, LPCWSTR printerName);
 void FreeStructDef(StructDef& def);
 
 // Compiles and saves every depth-0 structure. mode 1 saves all, mode 2 keeps OEMDEVMODE and the
-// *SETTINGS* structures' stored blocks.
+// *SETTINGS* structures' stored blocks (and saves those the printer holds none of).
 DWORD EmitStructs(Context& context, std::u16string_view driverName, const XpcCompileRequest& request, int mode);
 
 }  // namespace xpc

@@ -32,12 +32,12 @@ std::vector<Entry*> Children(const EntryList& list, const Entry* owner) {
 // Merges the block of source into target's block: an entry the target's block has already (same
 // keyword and value) takes the source entry's block in turn; any other entry is copied, with its
 // own block, directly behind the target.
-void Merge(EntryList& list, const Entry* source, Entry* target) {
+void InjectInfo(EntryList& list, const Entry* source, Entry* target) {
     const int depth = target->m_depth + 1;
     if (depth > 255) return;
     for (const Entry* entry : Children(list, source)) {
         if (Entry* existing = FindIn(list, target, entry->m_keyword, depth, &entry->m_value)) {
-            Merge(list, entry, existing);
+            InjectInfo(list, entry, existing);
             continue;
         }
         std::vector<const Entry*> block;
@@ -104,7 +104,7 @@ DWORD ApplyInjections(Context& context) {
                 if (!target) continue;
                 for (const Entry* info = FindIn(list, option, u"*INJECTINFO", 2); info;
                      info = FindIn(list, option, u"*INJECTINFO", 2, nullptr, info))
-                    Merge(list, info, target);
+                    InjectInfo(list, info, target);
             }
         }
     }

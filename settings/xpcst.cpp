@@ -40,14 +40,17 @@ ColumnDef TagColumn() {
     return tag;
 }
 
-// Offsets, stride and the slots of the row cells, once every column is known.
-void LayOut(StructDef& def) {
-    DWORD offset = 0;
+// Offsets, stride and the slots of the row cells, once every column is known. False when the
+// row would not fit the block's 32-bit offsets or the columns its 16-bit count.
+bool LayOut(StructDef& def) {
+    if (def.m_columns.size() > 0xFFFF) return false;
+    uint64_t offset = 0;
     def.m_stringSlots = 0;
     def.m_valueSlots = 0;
     for (ColumnDef& column : def.m_columns) {
-        column.m_offset = offset;
-        offset += static_cast<DWORD>(column.m_elementSize) * column.m_count;
+        column.m_offset = static_cast<DWORD>(offset);
+        offset += static_cast<uint64_t>(column.m_elementSize) * column.m_count;
+        if (offset > 0xFFFFFFFFull) return false;
         if (column.m_kind == XprColumnKind::STRING) {
             column.m_slot = def.m_stringSlots;
             def.m_stringSlots += column.m_count;
@@ -55,7 +58,8 @@ void LayOut(StructDef& def) {
             column.m_slot = def.m_valueSlots++;
         }
     }
-    def.m_stride = offset;
+    def.m_stride = static_cast<DWORD>(offset);
+    return true;
 }
 
 std::vector<std::u16string> SplitPath(std::u16string_view path) {
@@ -69,35 +73,41 @@ std::vector<std::u16string> SplitPath(std::u16string_view path) {
     }
 }
 
+// The messages name a reference's source path its "field" descriptor and its target path its
+// "value" descriptor.
+constexpr char16_t kSourcePath[] = u"field";
+constexpr char16_t kTargetPath[] = u"value";
+
 // Checks a reference path's shape: 62103 without '.', 62102 with 32 or more.
-DWORD CheckPath(std::u16string_view path, std::u16string_view value) {
+DWORD CheckPath(std::u16string_view path, std::u16string_view value, LPCWSTR which) {
     const size_t dots = static_cast<size_t>(std::count(path.begin(), path.end(), u'.'));
     const std::u16string text(value);
-    if (dots == 0) return Report(XPC_REFERENCE_NO_FIELD, u"", text.c_str());
-    if (dots >= kMaxReferenceParts) return Report(XPC_REFERENCE_TOO_DEEP, u"", text.c_str(), static_cast<int>(kMaxReferenceParts));
+    if (dots == 0) return Report(XPC_REFERENCE_NO_FIELD, which, text.c_str());
+    if (dots >= kMaxReferenceParts)
+        return Report(XPC_REFERENCE_TOO_DEEP, which, text.c_str(), static_cast<int>(kMaxReferenceParts));
     return 0;
 }
 
 // Walks a reference path through a fresh definition of its structure to its last column.
 DWORD ResolvePath(Context& context, const std::vector<std::u16string>& parts, const std::u16string& value,
-                  StructDef& root, const ColumnDef** last) {
+                  LPCWSTR which, StructDef& root, const ColumnDef** last) {
     const LPCWSTR text = value.c_str();
     if (DefineStruct(context, root, parts[0], 0) >= KIT_SEVERITY_ERROR)
-        return Report(XPC_REFERENCE_NO_STRUCT, u"", text, parts[0].c_str());
+        return Report(XPC_REFERENCE_NO_STRUCT, which, text, parts[0].c_str());
     const StructDef* def = &root;
     for (size_t i = 1; i < parts.size(); ++i) {
         const bool isLast = i + 1 == parts.size();
         const ColumnDef* column = def->FindColumn(parts[i]);
         if (!column)
-            return Report(isLast ? XPC_REFERENCE_UNKNOWN_FIELD : XPC_REFERENCE_UNKNOWN_STRUCT, u"", text, parts[i].c_str(),
-                          def->m_name.c_str());
+            return Report(isLast ? XPC_REFERENCE_UNKNOWN_FIELD : XPC_REFERENCE_UNKNOWN_STRUCT, which, text,
+                          parts[i].c_str(), def->m_name.c_str());
         if (isLast) {
-            if (column->m_kind == XprColumnKind::XPDSTRUCT) return Report(XPC_REFERENCE_ENDS_AT_STRUCT, u"", text);
+            if (column->m_kind == XprColumnKind::XPDSTRUCT) return Report(XPC_REFERENCE_ENDS_AT_STRUCT, which, text);
             *last = column;
             return 0;
         }
         if (column->m_kind != XprColumnKind::XPDSTRUCT)
-            return Report(XPC_REFERENCE_FIELD_IN_PATH, static_cast<int>(i), u"", text);
+            return Report(XPC_REFERENCE_FIELD_IN_PATH, static_cast<int>(i), which, text);
         def = column->m_nested.get();
     }
     return Report(XPC_BAD_REFERENCE, text);
@@ -105,9 +115,9 @@ DWORD ResolvePath(Context& context, const std::vector<std::u16string>& parts, co
 
 DWORD FillDynamic(Context& context, StructDef& def, const ColumnDef& column, const Entry& section, int depth,
                   const ReferenceList& references) {
-    const Reference* reference = nullptr;
+    const XpdReference* reference = nullptr;
     if (references)
-        for (const Reference& candidate : *references)
+        for (const XpdReference& candidate : *references)
             if (!candidate.m_targetParts.empty() && candidate.m_targetParts.back() == column.m_name) {
                 reference = &candidate;
                 break;
@@ -150,6 +160,12 @@ DWORD FillDynamic(Context& context, StructDef& def, const ColumnDef& column, con
 }
 
 }  // namespace
+
+const char16_t* TypeWord(XprColumnKind kind) {
+    for (const KindWord& word : kKindWords)
+        if (word.m_kind == kind) return word.m_word;
+    return u"";
+}
 
 const ColumnDef* StructDef::FindColumn(std::u16string_view name) const {
     for (const ColumnDef& column : m_columns)
@@ -216,7 +232,7 @@ DWORD DefineStruct(Context& context, StructDef& def, std::u16string_view name, i
         }
     }
     if (!declared || def.m_columns.empty()) return Report(XPC_NO_DEFINITION, structName.c_str());
-    LayOut(def);
+    if (!LayOut(def)) return Report(XPC_INVALID_PARAMETER, KIT_HERE);
     return worst;
 }
 
@@ -265,7 +281,7 @@ DWORD FillRows(Context& context, StructDef& def, std::u16string_view section, in
 
         if (depth == 0) current = nullptr;
         if (FindIn(list, row, u"*REFERENCES", depth + 1)) {
-            current = std::make_shared<std::vector<Reference>>();
+            current = std::make_shared<std::vector<XpdReference>>();
             for (const Entry* reference = FindIn(list, row, u"*REFERENCES", depth + 1); reference;
                  reference = FindIn(list, row, u"*REFERENCES", depth + 1, nullptr, reference)) {
                 const DWORD result = AddReference(context, current, reference->m_value);
@@ -316,16 +332,16 @@ DWORD AddReference(Context& context, ReferenceList& list, std::u16string_view va
     if (value.find(u'.') == std::u16string_view::npos || open == std::u16string_view::npos ||
         value.find(u')') == std::u16string_view::npos || open + 2 > value.size())
         return Report(XPC_BAD_REFERENCE, text.c_str());
-    Reference reference;
+    XpdReference reference;
     reference.m_source = std::u16string(value.substr(0, open));
     reference.m_target = std::u16string(value.substr(open + 1, value.size() - open - 2));
-    if (!list) list = std::make_shared<std::vector<Reference>>();
-    for (const Reference& earlier : *list)
+    if (!list) list = std::make_shared<std::vector<XpdReference>>();
+    for (const XpdReference& earlier : *list)
         if (earlier.m_target == reference.m_target)
             return Report(XPC_REFERENCE_TWICE, reference.m_target.c_str(), reference.m_source.c_str());
 
-    if (const DWORD result = CheckPath(reference.m_source, value); result) return result;
-    if (const DWORD result = CheckPath(reference.m_target, value); result) return result;
+    if (const DWORD result = CheckPath(reference.m_source, value, kSourcePath); result) return result;
+    if (const DWORD result = CheckPath(reference.m_target, value, kTargetPath); result) return result;
     reference.m_sourceParts = SplitPath(reference.m_source);
     reference.m_targetParts = SplitPath(reference.m_target);
     if (reference.m_sourceParts[0] == reference.m_targetParts[0])
@@ -334,7 +350,7 @@ DWORD AddReference(Context& context, ReferenceList& list, std::u16string_view va
 
     StructDef source;
     const ColumnDef* from = nullptr;
-    if (const DWORD result = ResolvePath(context, reference.m_sourceParts, text, source, &from); result) return result;
+    if (const DWORD result = ResolvePath(context, reference.m_sourceParts, text, kSourcePath, source, &from); result) return result;
     if (from->m_kind == XprColumnKind::STRING) return Report(XPC_REFERENCE_FROM_STRING, text.c_str(), from->m_name.c_str());
     if (from->m_kind == XprColumnKind::DYNAMIC) return Report(XPC_REFERENCE_FROM_DYNAMIC, text.c_str(), from->m_name.c_str());
     reference.m_kind = from->m_kind;
@@ -343,7 +359,7 @@ DWORD AddReference(Context& context, ReferenceList& list, std::u16string_view va
 
     StructDef target;
     const ColumnDef* to = nullptr;
-    if (const DWORD result = ResolvePath(context, reference.m_targetParts, text, target, &to); result) return result;
+    if (const DWORD result = ResolvePath(context, reference.m_targetParts, text, kTargetPath, target, &to); result) return result;
     if (to->m_kind != XprColumnKind::DYNAMIC) return Report(XPC_REFERENCE_NOT_DYNAMIC, text.c_str(), to->m_name.c_str());
 
     list->push_back(std::move(reference));

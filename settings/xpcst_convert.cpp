@@ -130,7 +130,8 @@ DWORD ConvertValue(Context& context, const ColumnDef& column, const Entry& entry
         worst = TranslateValue(context, entry.m_keyword, entry.m_value, &text);
         std::memset(cell, 0, static_cast<size_t>(column.m_count) * sizeof(WCHAR));
         if (text.size() > column.m_count) {
-            worst = Worst(worst, Report(XPC_VALUES_DO_NOT_FIT, text.c_str(), u"CHAR", field.c_str(), int{column.m_count}));
+            worst = Worst(worst, Report(XPC_VALUES_DO_NOT_FIT, text.c_str(), TypeWord(column.m_kind), field.c_str(),
+                                        int{column.m_count}));
             text.resize(column.m_count);
         }
         std::memcpy(cell, text.data(), text.size() * sizeof(WCHAR));
@@ -142,7 +143,8 @@ DWORD ConvertValue(Context& context, const ColumnDef& column, const Entry& entry
         const auto elements = Split(entry.m_value, column.m_kind == XprColumnKind::COLORREF ? u")," : u",");
         size_t used = elements.size();
         if (used > column.m_count) {
-            worst = Report(XPC_VALUES_DO_NOT_FIT, entry.m_value.c_str(), u"", field.c_str(), int{column.m_count});
+            worst = Report(XPC_VALUES_DO_NOT_FIT, entry.m_value.c_str(), TypeWord(column.m_kind), field.c_str(),
+                           int{column.m_count});
             used = column.m_count;
         }
         for (size_t i = 0; i < used; ++i) {
@@ -158,7 +160,8 @@ DWORD ConvertValue(Context& context, const ColumnDef& column, const Entry& entry
     const bool numeric = column.m_kind != XprColumnKind::STRING && column.m_kind != XprColumnKind::COLORREF;
     const bool tooMany = numeric ? text.find(u',') != std::u16string::npos
                                  : column.m_kind == XprColumnKind::COLORREF && text.find(u"),") != std::u16string::npos;
-    if (tooMany) worst = Worst(worst, Report(XPC_VALUES_DO_NOT_FIT, text.c_str(), u"", field.c_str(), 1));
+    if (tooMany)
+        worst = Worst(worst, Report(XPC_VALUES_DO_NOT_FIT, text.c_str(), TypeWord(column.m_kind), field.c_str(), 1));
     const DWORD result = ConvertElement(column, text, cell, strings);
     if (result >= KIT_SEVERITY_ERROR) return result;
     return Worst(worst, result);

@@ -145,7 +145,7 @@ public:
 
 private:
     bool LineEmpty() const { return m_out.size() == m_lineStart; }
-    DWORD Fail(DWORD code) { return Report(code, m_fileName, static_cast<int>(m_line), u"':'"); }
+    DWORD Fail(DWORD code) { return Report(code, m_fileName, static_cast<int>(m_line), u":"); }
     void EndLine() {
         m_previousLineStart = m_lineStart;
         m_previousHasColon = m_hasColon;

@@ -219,9 +219,9 @@ DWORD SelectColumn(XprTable* table, LPCWSTR column) {
 DWORD GetValue(XprTable* table, void* buffer, DWORD bufferSize, LPCWSTR column) {
     if (!table) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     if (const DWORD selected = SelectNamed(table, column); selected) return selected;
-    if (!buffer) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
-    Field field;
+    Field field{};
     if (const DWORD located = LocateField(table, &field); located) return located;
+    if (!buffer) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     if (bufferSize < field.m_size)
         return ReportStatus(XPR_BUFFER_TOO_SMALL, NameCopy(NameOf(field.m_column)).m_text, field.m_size);
     std::memset(buffer, 0, bufferSize);
@@ -233,9 +233,9 @@ DWORD GetValue(XprTable* table, void* buffer, DWORD bufferSize, LPCWSTR column) 
 DWORD SetValue(XprTable* table, const void* source, DWORD sourceSize, LPCWSTR column) {
     if (!table) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     if (const DWORD selected = SelectNamed(table, column); selected) return selected;
-    if (!source) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
-    Field field;
+    Field field{};
     if (const DWORD located = LocateField(table, &field); located) return located;
+    if (!source) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     if (sourceSize > field.m_size)
         return ReportStatus(XPR_SOURCE_TOO_LARGE, NameCopy(NameOf(field.m_column)).m_text, field.m_size);
     // The source may lie inside the field: move it first, then clear what follows.
@@ -249,9 +249,9 @@ DWORD SetValue(XprTable* table, const void* source, DWORD sourceSize, LPCWSTR co
     constexpr DWORD kValueBytes = 4;
     if (!table) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     if (const DWORD selected = SelectNamed(table, column); selected) return selected;
-    if (!source) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
-    Field field;
+    Field field{};
     if (const DWORD located = LocateField(table, &field); located) return located;
+    if (!source) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     // Four bytes cannot make a link: a STRING or XPDSTRUCT field would be left pointing nowhere.
     if (field.m_size < kValueBytes || field.m_kind == XprColumnKind::STRING || field.m_kind == XprColumnKind::XPDSTRUCT)
         return ReportStatus(XPR_SOURCE_TOO_LARGE, NameCopy(NameOf(field.m_column)).m_text, field.m_size);
@@ -267,7 +267,7 @@ DWORD GetValuePtr(XprTable* table, LPCWSTR column, void** value) {
     if (!table || !value) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     *value = nullptr;
     if (const DWORD selected = SelectNamed(table, column); selected) return selected;
-    Field field;
+    Field field{};
     if (const DWORD located = LocateField(table, &field); located) return located;
     *value = field.m_address;
     return 0;

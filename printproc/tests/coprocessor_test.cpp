@@ -61,6 +61,10 @@ TEST(CoProcessorControl, CancelWakesAPausedJobForGood) {
     ASSERT_EQ(processor->Control(JOB_CONTROL_RESUME), S_OK);
     EXPECT_EQ(processor->IsCancelled(), S_OK);
     EXPECT_EQ(processor->WaitIfPaused(), S_OK);
+    // A pause after the cancel does not hold the ending job either.
+    ASSERT_EQ(processor->Control(JOB_CONTROL_PAUSE), S_OK);
+    EXPECT_EQ(processor->WaitIfPaused(), S_OK);
+    EXPECT_EQ(processor->IsCancelled(), S_OK);
 }
 
 TEST(CoProcessorControl, ResumeWithoutPauseChangesNothing) {

@@ -56,6 +56,8 @@ protected:
         std::fill(std::begin(text), std::end(text), u'?');
         BYTE outEnabled = 99;
         EXPECT_EQ(m_settings->GetDateTime(devmode.get(), &outEnabled, nullptr, text, textBytes, nullptr), S_OK);
+        // A format out of range empties the text only: enabled stays as stored (above 2 reads as 0).
+        EXPECT_EQ(outEnabled, enabled <= 2 ? enabled : 0);
         return text;
     }
     TimeZone m_zone{"JST-9"};

@@ -7,6 +7,7 @@
 
 #include <palvex/jobs.h>
 #include <palvex/paths.h>
+#include <palvex/printer_settings.h>
 #include <palvex/recording_dc.h>
 #include <palvex/spool_writer.h>
 #include <win/winspool_levels.h>
@@ -31,6 +32,7 @@ struct JobSetup {
     BYTE nup = 0;      // stored index: 0 1-up, 2 4-up
     BYTE poster = 0;
     DWORD bindingMargin = 0;  // on the left edge when not 0
+    DWORD pdl = 50;
 };
 
 class EmfJobTest : public LibraryTest {
@@ -50,7 +52,7 @@ protected:
         dm->dmDuplex = setup.duplex;
         dm->dmCollate = setup.collate;
         dm->dmNup = DMNUP_SYSTEM;
-        devmode.SetDword(at::kPdlType, 50);
+        devmode.SetDword(at::kPdlType, setup.pdl);
         devmode.SetByte(at::kPageOrder, setup.pageOrder);
         devmode.SetByte(at::kBooklet, setup.booklet);
         devmode.SetByte(at::kNupPages, setup.nup);
@@ -158,6 +160,79 @@ TEST_F(EmfJobTest, PlaysTheSidesOfEachPageOrder) {
         ASSERT_TRUE(log.has_value());
         EXPECT_EQ(Sides(*log), test.sides);
     }
+}
+
+struct DcCase {
+    const char* name;
+    PrinterValues printer;
+    JobSetup job;
+    const char* sides;
+    short copies;  // dmCopies and dmDuplex of the DEVMODE every side prints with
+    short duplex;
+};
+
+// What the DC prints each side with: a copy pass leaves one copy to the printer; a manual-duplex
+// job counts its copies itself, once; a job of one side prints simplex; a booklet prints duplex
+// even from a simplex job.
+TEST_F(EmfJobTest, SidesPrintWithTheJobsCopiesAndDuplex) {
+    PrinterValues collating;
+    collating.collatedCopies = 1;
+    PrinterValues manual;
+    manual.duplexType = 2;
+    PrinterValues manualCollating = manual;
+    manualCollating.collatedCopies = 1;
+    const DcCase cases[] = {
+        {"copy passes", collating, {.pages = 2, .copies = 3, .collate = 1, .pdl = 40}, "1|2|1|2|1|2", 1, 1},
+        {"copies left to the printer", {}, {.pages = 2, .copies = 3, .collate = 1, .pdl = 40}, "1|2", 3, 1},
+        {"manual duplex collated", manualCollating, {.pages = 3, .duplex = 2, .copies = 2, .collate = 1},
+         "2|-|2|-|1|3|1|3", 2, 2},
+        {"manual duplex uncollated", manual, {.pages = 3, .duplex = 2, .copies = 2}, "2|2|-|-|1|1|3|3", 2, 2},
+        {"manual duplex of one page", manual, {.pages = 1, .duplex = 2}, "1", 1, 1},
+        {"reverse duplex of one page", {}, {.pages = 1, .pageOrder = 1, .duplex = 2}, "1", 1, 1},
+        {"booklet of a simplex job", {}, {.pages = 4, .booklet = 2}, "4,1|3,2", 1, 2},
+    };
+    bool installed = false;
+    for (const DcCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        if (!installed) Install(test.printer);
+        else WritePrinterValue(kPrinter, u"PRINTERSETTINGS", PrinterSettingsBlock(test.printer));
+        installed = true;
+        const DWORD job = AddJob(test.job);
+        JobRunner runner(m_library, job);
+        const JobRunner::Outcome outcome = runner.Run();
+        EXPECT_TRUE(outcome.print.result) << outcome.print.lastError;
+        const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(job);
+        ASSERT_TRUE(log.has_value());
+        EXPECT_EQ(Sides(*log), test.sides);
+        for (const palvex::PrintedSide* side : log->sides()) {
+            const auto* devmode = reinterpret_cast<const DEVMODEW*>(log->devModes.at(side->devMode).data());
+            EXPECT_EQ(devmode->dmCopies, test.copies);
+            EXPECT_EQ(devmode->dmDuplex, test.duplex);
+        }
+    }
+}
+
+// A job DEVMODE of a paper the printer does not list gives way to the printer's own DEVMODE: its
+// settings lay the job out (1-up here, where the job asked for 4-up), and it goes to the DC first,
+// carrying the first page's paper size.
+TEST_F(EmfJobTest, AnUnlistedPaperPrintsWithThePrintersDevmode) {
+    Install();
+    palvex::SetPrinterDevMode(kPrinter, JobDevmode(JobSetup{}));
+    constexpr short kUnlisted = 70;  // A6
+    std::vector<BYTE> devMode = JobDevmode(JobSetup{.nup = 2});
+    reinterpret_cast<DEVMODEW*>(devMode.data())->dmPaperSize = kUnlisted;
+    palvex::SpoolDocumentDesc document = palvex::NumberedPages(2);
+    document.devMode = devMode;
+    const DWORD job = AddJob(palvex::SpoolFileBytes(document), devMode);
+    JobRunner runner(m_library, job);
+    const JobRunner::Outcome outcome = runner.Run();
+    EXPECT_TRUE(outcome.print.result) << outcome.print.lastError;
+    const palvex::DcLog log = *palvex::ReadJobDcLog(job);
+    EXPECT_EQ(Sides(log), "1|2");
+    const std::vector<std::vector<BYTE>> resets = log.resets();
+    ASSERT_FALSE(resets.empty());
+    EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(resets[0].data())->dmPaperSize, DMPAPER_A4);
+    EXPECT_EQ(BlockDword(resets[0], at::kFirstPageSize), static_cast<DWORD>(kUnlisted));
 }
 
 // Each copy pass starts a new sheet: a pass of three duplex sides ends on a front, so the next

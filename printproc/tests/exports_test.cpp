@@ -1,7 +1,11 @@
 // The spooler's view of the library: exports by name and ordinal, the driver-use mutex, the
 // datatype enumeration, capabilities, and the handle rules of the exports.
+#include <dlfcn.h>
+
 #include <cstring>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include <palvex/ordinals.h>
 
@@ -37,6 +41,26 @@ TEST(LibraryUnload, LetsGoOfTheDriverUseMutex) {
         EXPECT_TRUE(DriverInUse());
     }
     EXPECT_FALSE(DriverInUse());
+}
+
+// The settings runtime's messages are the library's own string resources, read through the
+// module handle its entry was given.
+TEST_F(LibraryTest, CarriesTheRuntimeMessages) {
+    Dl_info info{};
+    ASSERT_NE(dladdr(m_library.Symbol("OpenPrintProcessor"), &info), 0);
+    const HMODULE module = static_cast<HMODULE>(info.dli_fbase);
+    const std::pair<UINT, std::u16string> cases[] = {
+        {62601, u"warning XPR1001 : structure size for structure '%s', exceeds 64768 bytes.\n"},
+        {63001, u"error XPR2001 : unable to open printer '%s'.\n"},
+        {63403, u"%s(%d) : internal error XPR3003 : out of memory, no structure slots available.\n"},
+    };
+    for (const auto& [id, text] : cases) {
+        WCHAR buffer[256] = {};
+        const int length = LoadStringW(module, id, buffer, 256);
+        EXPECT_EQ(std::u16string(buffer, length > 0 ? length : 0), text) << id;
+    }
+    WCHAR buffer[256] = {};
+    EXPECT_EQ(LoadStringW(module, 61301, buffer, 256), 0);  // the compiler's messages stay with the UI
 }
 
 TEST_F(LibraryTest, ExportsByOrdinal) {

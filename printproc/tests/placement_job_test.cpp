@@ -30,7 +30,8 @@ protected:
     }
 
     // Runs a job of pages whose private settings change is given; answers its DC log.
-    palvex::DcLog Run(DWORD pages, const std::function<void(Devmode&)>& change, short paper = DMPAPER_A4) {
+    palvex::DcLog Run(DWORD pages, const std::function<void(Devmode&)>& change, short paper = DMPAPER_A4,
+                      const std::vector<DWORD>& landscape = {}) {
         Devmode devmode;
         const std::vector<BYTE> plain = palvex::MakeDevMode(paper);
         std::vector<BYTE>& bytes = devmode.bytes();
@@ -45,7 +46,7 @@ protected:
         devmode.SetByte(at::kGrxMode, 1);
         change(devmode);
         const std::vector<BYTE> devMode(bytes.begin(), bytes.begin() + 220 + extra);
-        palvex::SpoolDocumentDesc document = palvex::NumberedPages(pages);
+        palvex::SpoolDocumentDesc document = palvex::NumberedPages(pages, landscape);
         document.devMode = devMode;
         const std::vector<BYTE> spool = palvex::SpoolFileBytes(document);
 
@@ -67,6 +68,12 @@ protected:
         const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(id);
         EXPECT_TRUE(log.has_value());
         return log ? *log : palvex::DcLog{};
+    }
+
+    static void Resolution(Devmode& d, short dpi) {
+        d.get()->dmFields |= DM_PRINTQUALITY | DM_YRESOLUTION;
+        d.get()->dmPrintQuality = dpi;
+        d.get()->dmYResolution = dpi;
     }
 
     static RECT BlockRect(const std::vector<BYTE>& devMode, DWORD recordOffset) {
@@ -103,18 +110,44 @@ TEST_F(PlacementJobTest, TwoUpPagesAreTurnedIntoTheirHalves) {
     EXPECT_LT(side.pages[1].transform.eDy, 6816 / 2 + 1);
 }
 
+// A 4-up side whose second page is landscape plays that page turned by a quarter into a landscape
+// rectangle; the portrait first page is played as it is.
+TEST_F(PlacementJobTest, APageOfTheOtherOrientationIsTurned) {
+    const palvex::DcLog log = Run(2, [](Devmode& d) { d.SetByte(at::kNupPages, 2); }, DMPAPER_A4, {2});
+    ASSERT_EQ(log.sides().size(), 1u);
+    const palvex::PrintedSide& side = *log.sides()[0];
+    ASSERT_EQ(side.pages.size(), 2u);
+    const palvex::PlayedPage& upright = side.pages[0];
+    EXPECT_EQ(upright.transform.eM11, 1.0f);
+    EXPECT_EQ(upright.transform.eM12, 0.0f);
+    EXPECT_LT(upright.document.right - upright.document.left, upright.document.bottom - upright.document.top);
+    const palvex::PlayedPage& turned = side.pages[1];
+    EXPECT_EQ(turned.transform.eM11, 0.0f);
+    EXPECT_EQ(turned.transform.eM12, -1.0f);
+    EXPECT_EQ(turned.transform.eM21, 1.0f);
+    EXPECT_EQ(turned.transform.eM22, 0.0f);
+    EXPECT_EQ(turned.document.left, 0);
+    EXPECT_EQ(turned.document.top, 0);
+    EXPECT_GT(turned.document.right, turned.document.bottom);
+    // Moved to the lower left corner of the top right cell.
+    EXPECT_GT(turned.transform.eDx, 4761 / 2);
+    EXPECT_LT(turned.transform.eDy, 6816 / 2 + 1);
+}
+
 // Without the frame an N-up clip reaches beyond the page: 30 units at 600 dpi for 4-up, 15 for
-// 9-up, 10 for 16-up.
+// 9-up, 10 for 16-up; at 300 dpi 5, 2 and 1.
 TEST_F(PlacementJobTest, BorderlessClipsAreEnlarged) {
     const struct {
         BYTE stored;
+        short dpi;
         LONG grow;
-    } cases[] = {{2, 30}, {4, 15}, {5, 10}};
+    } cases[] = {{2, 600, 30}, {4, 600, 15}, {5, 600, 10}, {2, 300, 5}, {4, 300, 2}, {5, 300, 1}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.stored));
+        SCOPED_TRACE(std::to_string(c.stored) + " at " + std::to_string(c.dpi));
         const palvex::DcLog log = Run(1, [&](Devmode& d) {
             d.SetByte(at::kNupPages, c.stored);
             d.SetByte(at::kNupBorder, 0);
+            Resolution(d, c.dpi);
         });
         ASSERT_EQ(log.sides().size(), 1u);
         ASSERT_EQ(log.sides()[0]->pages.size(), 1u);
@@ -161,6 +194,86 @@ TEST_F(PlacementJobTest, ScalesToFitTheScalePaper) {
     EXPECT_EQ(page.document.top, 12);
     EXPECT_EQ(page.document.right, 4760);
     EXPECT_EQ(page.document.bottom, 6802);
+}
+
+struct PaperCase {
+    const char* name;
+    short paper;
+    RECT document;
+};
+
+// Scaling to A4 without fitting; each paper less the 200 units of unprintable margins, tenths of
+// a millimetre to 600 dpi truncated. A4 is 4760 x 6815.
+TEST_F(PlacementJobTest, ScalesTheJobPaperOntoTheScalePaper) {
+    const PaperCase cases[] = {
+        // A3, 6815 x 9721, is larger both ways: its printable page 6816 x 9721 grows by half the
+        // excess, 1027 and 1453, on every side.
+        {"larger", DMPAPER_A3, {-1027, -1453, 7843, 11174}},
+        // A5, 3296 x 4760, is smaller both ways: centred in A4.
+        {"smaller", DMPAPER_A5, {732, 1027, 4028, 5787}},
+        // Letter, 4900 x 6400, is wider and lower: its printable page scaled by the smaller paper
+        // ratio, 2794 / 2970 = 94 %, to 4606 x 6016, centred in itself.
+        {"mixed", DMPAPER_LETTER, {147, 192, 4753, 6208}},
+    };
+    for (const PaperCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const palvex::DcLog log = Run(1, [](Devmode& d) {
+            d.SetByte(at::kScaleEnabled, 1);
+            d.SetWord(at::kScaleSize, DMPAPER_A4);
+            d.SetByte(at::kScaleToFit, 0);
+        }, c.paper);
+        ASSERT_EQ(log.sides().size(), 1u);
+        const RECT& document = log.sides()[0]->pages.at(0).document;
+        EXPECT_EQ(document.left, c.document.left);
+        EXPECT_EQ(document.top, c.document.top);
+        EXPECT_EQ(document.right, c.document.right);
+        EXPECT_EQ(document.bottom, c.document.bottom);
+    }
+}
+
+struct ScalingCase {
+    const char* name;
+    DWORD pdl;
+    BYTE scaleToPaper;
+    RECT document;
+    bool clipped;  // to the unscaled page
+};
+
+// Scaling turns 4-up off. A factor of 150 grows the printable A4 page 4761 x 6816 to 7141 x
+// 10224, clipped to the unscaled page; a printer language of 30-59 scaling to a paper drops the
+// factor: A4 fitted to A4 is the printable paper, 2100 x 2970 tenths of a millimetre at 600 dpi
+// (4960 x 7015) less the unprintable 200, unscaled and unclipped.
+TEST_F(PlacementJobTest, ScalingTurnsNupOff) {
+    const ScalingCase cases[] = {
+        {"factor 150", 50, 0, {0, 0, 7141, 10224}, true},
+        {"to A4 with factor 150 on PDL 40", 40, 1, {0, 0, 4760, 6815}, false},
+    };
+    for (const ScalingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const palvex::DcLog log = Run(2, [&](Devmode& d) {
+            d.SetDword(at::kPdlType, c.pdl);
+            d.SetByte(at::kNupPages, 2);
+            d.SetByte(at::kScaleEnabled, c.scaleToPaper);
+            d.SetWord(at::kScaleSize, DMPAPER_A4);
+            d.SetByte(at::kScaleToFit, 1);
+            d.SetWord(at::kScaleFactor, 150);
+        });
+        ASSERT_EQ(log.sides().size(), 2u);
+        for (const palvex::PrintedSide* side : log.sides()) {
+            ASSERT_EQ(side->pages.size(), 1u);
+            const palvex::PlayedPage& page = side->pages[0];
+            EXPECT_EQ(page.document.left, c.document.left);
+            EXPECT_EQ(page.document.top, c.document.top);
+            EXPECT_EQ(page.document.right, c.document.right);
+            EXPECT_EQ(page.document.bottom, c.document.bottom);
+            ASSERT_EQ(page.clip.has_value(), c.clipped);
+            if (!c.clipped) continue;
+            EXPECT_EQ(page.clip->left, 0);
+            EXPECT_EQ(page.clip->top, 0);
+            EXPECT_EQ(page.clip->right, 4761);
+            EXPECT_EQ(page.clip->bottom, 6816);
+        }
+    }
 }
 
 // Poster 3: the page three times its size over nine sides, row by row.
@@ -272,6 +385,44 @@ TEST_F(PlacementJobTest, DateStampOnTwoUpIsVertical) {
     EXPECT_GT(text.position.x, 4760 - 200);
     EXPECT_LT(text.position.x, 4760);
     EXPECT_TRUE(side.order.back().isText);
+}
+
+// The stamp is 9 points, truncated: 75 units at 600 dpi, 37 at 300; position 0 is the top left.
+TEST_F(PlacementJobTest, DateStampFontIsNinePoints) {
+    const struct {
+        short dpi;
+        LONG height;
+    } cases[] = {{600, 75}, {300, 37}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const palvex::DcLog log = Run(1, [&](Devmode& d) {
+            d.SetByte(at::kDateEnabled, 1);
+            d.SetByte(at::kDatePosition, 0);
+            Resolution(d, c.dpi);
+        });
+        ASSERT_EQ(log.sides().size(), 1u);
+        ASSERT_EQ(log.sides()[0]->texts.size(), 1u);
+        const palvex::DrawnText& text = log.sides()[0]->texts[0];
+        EXPECT_EQ(text.font.lfHeight, -c.height);
+        EXPECT_EQ(text.font.lfEscapement, 0);
+        EXPECT_EQ(text.position.x, 0);
+        EXPECT_EQ(text.position.y, 0);
+    }
+}
+
+// A text that fills the 64 characters of its setting keeps the 63 that fit the job's buffer
+// with the text's end.
+TEST_F(PlacementJobTest, WatermarkTextIsCutToItsBuffer) {
+    const std::u16string full(64, u'W');
+    const palvex::DcLog log = Run(1, [&](Devmode& d) {
+        d.SetByte(at::kWmkEnabled, 1);
+        d.SetText(at::kWmkText, full);
+        d.SetText(at::kWmkFont, u"Arial");
+        d.SetWord(at::kWmkSize, 72);
+    });
+    ASSERT_EQ(log.sides().size(), 1u);
+    ASSERT_EQ(log.sides()[0]->texts.size(), 1u);
+    EXPECT_EQ(log.sides()[0]->texts[0].text, full.substr(0, 63));
 }
 
 // Pictures of a 4-up, a booklet, a poster and a watermark job for a person to look at, written to

@@ -82,40 +82,45 @@ struct OneUpCase {
     RECT adjust;
 };
 
+// Unscaled 1-up pages are played without a clip.
 TEST_F(PlacementTest, OneUpPlacementTable) {
+    constexpr RECT kNone{-1, -1, -1, -1};
     const OneUpCase cases[] = {
-        {"plain A4", DMPAPER_A4, 600, 600, 0, 0, 0, DMDUP_SIMPLEX, 100, {0, 0, 4761, 6816}, {0, 0, 4761, 6816},
+        {"plain A4", DMPAPER_A4, 600, 600, 0, 0, 0, DMDUP_SIMPLEX, 100, {0, 0, 4761, 6816}, kNone,
          {0, 0, 4760, 6815}},
         // 10 mm at 600 dpi is 236 units; at 300 dpi 118.
-        {"left 600", DMPAPER_A4, 600, 600, 0, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 4997, 6816}, {0, 0, 4761, 6816},
+        {"left 600", DMPAPER_A4, 600, 600, 0, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 4997, 6816}, kNone,
          {236, 0, 4996, 6815}},
-        {"top 600", DMPAPER_A4, 600, 600, 1, 1000, 0, DMDUP_SIMPLEX, 100, {0, 236, 4761, 7052}, {0, 0, 4761, 6816},
+        {"top 600", DMPAPER_A4, 600, 600, 1, 1000, 0, DMDUP_SIMPLEX, 100, {0, 236, 4761, 7052}, kNone,
          {0, 236, 4760, 7051}},
-        {"left 300", DMPAPER_A4, 300, 300, 0, 1000, 0, DMDUP_SIMPLEX, 100, {118, 0, 2498, 3408}, {0, 0, 2380, 3408},
+        {"left 300", DMPAPER_A4, 300, 300, 0, 1000, 0, DMDUP_SIMPLEX, 100, {118, 0, 2498, 3408}, kNone,
          {118, 0, 2497, 3407}},
         // The front of a duplex sheet binds on the other edge: the margin is reversed.
         {"right duplex front", DMPAPER_A4, 600, 600, 0, 1000, 0, DMDUP_VERTICAL, 100, {-236, 0, 4525, 6816},
-         {0, 0, 4761, 6816}, {-236, 0, 4524, 6815}},
+         kNone, {-236, 0, 4524, 6815}},
         // Automatic: a portrait A4 sheet's longer side is 7016, which flips the edge to the top;
         // portrait Letter (6600) keeps it on the left.
-        {"auto A4", DMPAPER_A4, 600, 600, 255, 1000, 0, DMDUP_SIMPLEX, 100, {0, 236, 4761, 7052}, {0, 0, 4761, 6816},
+        {"auto A4", DMPAPER_A4, 600, 600, 255, 1000, 0, DMDUP_SIMPLEX, 100, {0, 236, 4761, 7052}, kNone,
          {0, 236, 4760, 7051}},
         {"auto Letter", DMPAPER_LETTER, 600, 600, 255, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 5136, 6400},
-         {0, 0, 4900, 6400}, {236, 0, 5135, 6399}},
+         kNone, {236, 0, 5135, 6399}},
         // Shifting shrinks the page: the width loses 236, the height 6815 x 4524 / 4760 = 6477,
         // and half of the 338 lost becomes a centring offset of 169.
-        {"shift left", DMPAPER_A4, 600, 600, 0, 1000, 1, DMDUP_SIMPLEX, 100, {236, 169, 4761, 6647}, {0, 0, 4761, 6816},
+        {"shift left", DMPAPER_A4, 600, 600, 0, 1000, 1, DMDUP_SIMPLEX, 100, {236, 169, 4761, 6647}, kNone,
          {236, 169, 4760, 6646}},
-        // A factor of 50 halves the right and bottom edges; the clip stays the unscaled page.
+        // A factor of 50 halves the right and bottom edges, clipped to the unscaled page, which
+        // moves with the margin.
         {"factor 50", DMPAPER_A4, 600, 600, 0, 0, 0, DMDUP_SIMPLEX, 50, {0, 0, 2380, 3408}, {0, 0, 4761, 6816},
          {0, 0, 4760, 6815}},
+        {"factor 50 left", DMPAPER_A4, 600, 600, 0, 1000, 0, DMDUP_SIMPLEX, 50, {236, 0, 2616, 3408},
+         {236, 0, 4997, 6816}, {236, 0, 4996, 6815}},
         // 1-up pages keep device units whatever the resolution: at 600 x 300 dpi A4 is 4961 x 3508
         // with offsets 100 and 50, printable 4761 x 3408; the margin goes by the horizontal 600 dpi.
         {"left 600x300", DMPAPER_A4, 600, 300, 0, 1000, 0, DMDUP_SIMPLEX, 100, {236, 0, 4997, 3408},
-         {0, 0, 4761, 3408}, {236, 0, 4996, 3407}},
+         kNone, {236, 0, 4996, 3407}},
         // Shifting: 4760 loses 236, 3407 x 4524 / 4760 = 3238, centred by (3407 - 3238) / 2 = 84.
         {"shift left 600x300", DMPAPER_A4, 600, 300, 0, 1000, 1, DMDUP_SIMPLEX, 100, {236, 84, 4761, 3323},
-         {0, 0, 4761, 3408}, {236, 84, 4760, 3322}},
+         kNone, {236, 84, 4760, 3322}},
     };
     for (const OneUpCase& c : cases) {
         SCOPED_TRACE(c.name);

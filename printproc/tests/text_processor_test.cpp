@@ -1,5 +1,8 @@
 // TEXT jobs printed through the library onto the printer's recording device context: the font,
 // where the text lands, pages, copies, the printer data that changes line ends, and failures.
+#include <cstddef>
+#include <cstring>
+
 #include <palvex/recording_dc.h>
 #include <palvex/spool_writer.h>
 #include <win/wingdi_charset.h>
@@ -136,6 +139,8 @@ TEST_F(TextJob, PrinterDataChangesTheLineEnds) {
         {"without CR translation it stays on the line", 0, 1, 0, "ab\rcd", {{{u"ab", 0, 0}, {u"cd", 0, 0}}}, OPAQUE},
         {"and prints transparent when asked", 0, 1, 1, "ab\rcd", {{{u"ab", 0, 0}, {u"cd", 0, 0}}}, TRANSPARENT},
         {"without translation LF keeps the column", 1, 0, 1, "ab\ncd", {{{u"ab", 0, 0}, {u"cd", 2, 1}}}, OPAQUE},
+        {"the CR setting asks for transparency also without translation", 1, 1, 1, "ab\ncd",
+         {{{u"ab", 0, 0}, {u"cd", 2, 1}}}, TRANSPARENT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -190,6 +195,14 @@ TEST_F(TextJob, PrintsEachCopyOfTheDevmode) {
     EXPECT_EQ(CellsOf(Print("ab", devMode)), (Pages{{{u"ab", 0, 0}}, {{u"ab", 0, 0}}}));
     // No DEVMODE in the job: one copy, on the printer's own.
     EXPECT_EQ(CellsOf(Print("ab", {})), (Pages{{{u"ab", 0, 0}}}));
+    EXPECT_TRUE(m_outcome.print.result);
+    // A DEVMODE that ends before dmCopies (72 bytes, dmCopies at 74): one copy, nothing read past it.
+    std::vector<BYTE> shortMode = palvex::MakeDevMode();
+    shortMode.resize(72);
+    const WORD size = 72, extra = 0;
+    std::memcpy(shortMode.data() + offsetof(DEVMODEW, dmSize), &size, sizeof size);
+    std::memcpy(shortMode.data() + offsetof(DEVMODEW, dmDriverExtra), &extra, sizeof extra);
+    EXPECT_EQ(CellsOf(Print("ab", shortMode)), (Pages{{{u"ab", 0, 0}}}));
     EXPECT_TRUE(m_outcome.print.result);
 }
 

@@ -6,7 +6,9 @@
 
 #include "command_rules.h"
 #include "model_hooks.h"
+#include "module_state.h"
 #include "oem_pdev.h"
+#include "watermark_output.h"
 
 namespace {
 
@@ -40,8 +42,9 @@ protected:
     }
     std::string Send(DWORD id, HRESULT expected = S_OK) {
         m_spool.m_bytes.clear();
-        INT result = 0;
+        INT result = 77;
         EXPECT_EQ(hrOEMCommandCallback(&m_devobj, id, 0, nullptr, &result), expected) << id;
+        EXPECT_EQ(result, 0) << id;  // no command answers a value of its own
         return m_spool.m_bytes;
     }
 
@@ -71,6 +74,38 @@ TEST_F(CommandCallbackTest, PageEndCarriesTheCopies) {
     EXPECT_EQ(Send(313), std::string("\xc1\x01\x00\xf8\x31\x44", 6));
     m_pdev.m_layout.m_duplexType = 1;
     EXPECT_EQ(Send(313), std::string("\xc1\x2c\x01\xf8\x31\x44", 6));
+}
+
+TEST_F(CommandCallbackTest, WatermarkIsDueOnlyWithTextAndAWayToDrawIt) {
+    struct Case {
+        const char* what;
+        BYTE on;
+        DWORD modeFlags;
+        DWORD watermarkMode;
+        const char16_t* text;
+        bool due;
+    };
+    const Case cases[] = {
+        {"text drawn as graphics", 1, kModeTextAsGraphics, 0, u"DRAFT", true},
+        {"watermark mode 2", 1, 0, 2, u"DRAFT", true},
+        {"both", 1, kModeTextAsGraphics | kModeHpgl2, 2, u"DRAFT", true},
+        {"neither way to draw it", 1, kModeHpgl2, 1, u"DRAFT", false},
+        {"off", 0, kModeTextAsGraphics, 2, u"DRAFT", false},
+        {"no text", 1, kModeTextAsGraphics, 2, u"", false},
+    };
+    m_devmode.dmCopies = 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_pdev.m_layout.m_watermark.m_on = c.on;
+        m_pdev.m_modeFlags = c.modeFlags;
+        m_pdev.m_layout.m_watermark.m_mode = c.watermarkMode;
+        m_pdev.m_layout.m_watermark.m_text = c.text;
+        EXPECT_EQ(WatermarkPassDue(&m_pdev), c.due);
+        // The page ends all the same.
+        EXPECT_EQ(Send(312), std::string("\xc1\x01\x00\xf8\x31\x44", 6));
+        EXPECT_EQ(Send(313), std::string("\xc1\x02\x00\xf8\x31\x44", 6));
+    }
+    EXPECT_FALSE(WatermarkPassDue(nullptr));
 }
 
 TEST_F(CommandCallbackTest, QuantityOnlyForMoreThanOneCopy) {
@@ -146,6 +181,20 @@ TEST_F(CommandCallbackTest, EveryCommandStringByteForByte) {
         ASSERT_EQ(hrOEMSendStringResource(&m_pdev, id, &capture), S_OK) << id;
         EXPECT_EQ(std::string(reinterpret_cast<char*>(capture.m_data), capture.m_length), bytes) << id;
         delete[] capture.m_data;
+    }
+}
+
+// Beside its commands the module carries the settings runtime's messages, and only those.
+TEST(ModuleStrings, CarryTheRuntimeMessages) {
+    const std::pair<UINT, std::u16string> cases[] = {
+        {62601, u"warning XPR1001 : structure size for structure '%s', exceeds 64768 bytes.\n"},
+        {63403, u"%s(%d) : internal error XPR3003 : out of memory, no structure slots available.\n"},
+        {61301, u""},
+    };
+    for (const auto& [id, text] : cases) {
+        WCHAR buffer[256] = {};
+        const int length = LoadStringW(render::ModuleHandle(), id, buffer, 256);
+        EXPECT_EQ(std::u16string(buffer, length > 0 ? length : 0), text) << id;
     }
 }
 

@@ -348,6 +348,9 @@ TEST_F(RenderTest, EnablePdevRefusesWhatItCannotWorkWith) {
     EXPECT_EQ(plugin->EnablePDEV(&noPrinter, printer.data(), 0, nullptr, sizeof gdi, &gdi, sizeof devInfo, &devInfo, &data, &oem),
               E_FAIL);
     EXPECT_EQ(oem, nullptr);
+    // No place for the OEM PDEV.
+    EXPECT_EQ(plugin->EnablePDEV(&devobj, printer.data(), 0, nullptr, sizeof gdi, &gdi, sizeof devInfo, &devInfo, &data, nullptr),
+              E_FAIL);
 
     // Obtained as IUnknown (even after the plug-in interface): no OEM PDEV, S_OK.
     void* unknown = nullptr;

@@ -66,6 +66,11 @@ TEST_F(FieldsTest, InitFailsWithoutEitherBlock) {
         DWORD size = 1;
         EXPECT_EQ(settings->GetDevmodeSize(&size), E_NOTIMPL);
         EXPECT_EQ(size, 0u);
+        // No default record to copy: the size given is cleared.
+        BYTE buffer[64] = {};
+        size = sizeof buffer;
+        EXPECT_EQ(settings->GetDefaultDevmode(&size, buffer), E_FAIL);
+        EXPECT_EQ(size, 0u);
     }
 }
 

@@ -136,6 +136,47 @@ TEST_F(SaveTest, AStringWrittenIntoThePrinterSettingsIsTakenIntoTheBlock) {
     EXPECT_EQ(std::u16string(Peek<LPCWSTR>(field, 0)), owner);
 }
 
+// The data file's kind is the text after the last '.' of its path, whatever its case; a file of
+// another kind is never rewritten, even when it holds the GPD tags.
+struct DispatchCase {
+    const char16_t* file;
+    const char* input;      // a test data file, or null for the GPD text above
+    const char* expected;   // a test data file, or null: the GPD mirror (mirrored) or the input (kept)
+    bool mirrored;
+};
+
+class DispatchTest : public DrvSettingsTest, public ::testing::WithParamInterface<DispatchCase> {
+protected:
+    DispatchTest() : DrvSettingsTest(GetParam().file) {}
+};
+
+TEST_P(DispatchTest, ByTheDataFilesExtensionIgnoringCase) {
+    const DispatchCase& c = GetParam();
+    const std::string input = c.input ? ReadTestData(c.input) : std::string(kRti);
+    WriteMachineFile(DataFilePath(), input);
+    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
+    FormAssignItem item;
+    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
+    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+    EXPECT_EQ(StoredFormAssign(), 0);
+    std::string expected = input;
+    if (c.expected) {
+        expected = ReadTestData(c.expected);
+    } else if (c.mirrored) {
+        expected = std::string("*GPDFileVersion: 1.0\r\n") + kMirror +
+                   "*% CMS BEGIN - DO NOT REMOVE THIS TAG\r\n*% CMS END - DO NOT REMOVE THIS TAG\r\n";
+    }
+    EXPECT_EQ(ReadMachineFile(DataFilePath()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(DataFileKinds, DispatchTest,
+                         ::testing::Values(DispatchCase{u"palvext.gpd", nullptr, nullptr, true},
+                                           // form assignment turned off, source 2, no large-size scaling
+                                           DispatchCase{u"PalvexT.pPd", "ppd_input.ppd", "ppd_noformassign.ppd", true},
+                                           DispatchCase{u"PALVEXT.TXT", nullptr, nullptr, false},
+                                           DispatchCase{u"PALVEXT.GPD.OLD", nullptr, nullptr, false},
+                                           DispatchCase{u"PALVEXTGPD", nullptr, nullptr, false}));
+
 class PpdSaveTest : public DrvSettingsTest {
 protected:
     PpdSaveTest() : DrvSettingsTest(u"PALVEXT.PPD") {}

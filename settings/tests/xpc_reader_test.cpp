@@ -216,6 +216,34 @@ TEST_F(XpcReaderTest, EmbeddedSectionOfTheDataFile) {
     EXPECT_EQ(m_log.last(), XPC_SYNTAX_MISSING_COLON);
 }
 
+TEST_F(XpcReaderTest, EmbeddedSectionNeedsEveryPiece) {
+    const std::string begin = "*% XPD BEGIN - DO NOT REMOVE THIS TAG\r\n";
+    const std::string end = "*% XPD END - DO NOT REMOVE THIS TAG\r\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string section;  // empty: the whole text
+        DWORD firstLine;
+    };
+    const Case cases[] = {
+        {"tags, block and line ends", "*A: 1\r\n" + begin + "*IgnoreBlock\r\n{\r\n*B: 2\r\n}\r\n" + end, "*B: 2\r\n", 5},
+        {"the brace on the block's line", begin + "*IgnoreBlock {\r\n*B: 2\r\n}\r\n}\r\n" + end, "*B: 2\r\n}\r\n", 3},
+        {"no begin tag", "*IgnoreBlock\r\n{\r\n*B: 2\r\n}\r\n" + end, "", 1},
+        {"no *IgnoreBlock", begin + "{\r\n*B: 2\r\n}\r\n" + end, "", 1},
+        {"no brace", begin + "*IgnoreBlock\r\n*B: 2\r\n" + end, "", 1},
+        {"no CR LF after the brace", begin + "*IgnoreBlock\r\n{", "", 1},
+        {"no end tag", begin + "*IgnoreBlock\r\n{\r\n*B: 2\r\n}\r\n", "", 1},
+        {"no closing brace", begin + "*IgnoreBlock\r\n{\r\n*B: 2\r\n" + end, "", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DWORD firstLine = 0;
+        const std::string_view section = xpc::EmbeddedSection(c.text, &firstLine);
+        EXPECT_EQ(section, c.section.empty() ? c.text : c.section);
+        EXPECT_EQ(firstLine, c.firstLine);
+    }
+}
+
 // --- Entry lookup -----------------------------------------------------------------------------------
 
 class XpcLookupTest : public XpcReaderTest {

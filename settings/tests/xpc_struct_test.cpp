@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include <palvex/machine.h>
 
@@ -277,6 +278,11 @@ TEST_F(XpcStructTest, DefinitionsAndTheirFailures) {
         DWORD code;  // 0: defined without a report
     };
     const std::string longName(48, 'N');
+    // 8193 fields of 65535 eight-byte elements: a row of more than 4 GiB, which no block can hold.
+    std::string huge = "*XPDSTRUCT: S\n{\n";
+    for (int i = 0; i < 8193; ++i)
+        huge += " *FIELD: F" + std::to_string(i) + " { *FIELDTYPE: DWORD64\n *ARRAYSIZE: 65535 }\n";
+    huge += "}\n";
     const Case cases[] = {
         {"every kind", "*XPDSTRUCT: S\n{\n *FIELD: A { *FIELDTYPE: SHORT }\n *FIELD: B { *FIELDTYPE: LONG64 }\n}\n", 0},
         {"no field type", "*XPDSTRUCT: S\n{\n *FIELD: A\n}\n", XPC_NO_FIELD_TYPE},
@@ -291,6 +297,7 @@ TEST_F(XpcStructTest, DefinitionsAndTheirFailures) {
          XPC_STRUCT_NAME_TOO_LONG},
         {"no fields", "*XPDSTRUCT: S\n{\n *FORCEWRITE: ON\n}\n", XPC_NO_DEFINITION},
         {"nested structure missing", "*XPDSTRUCT: S\n{\n *FIELD: K { *FIELDTYPE: XPDSTRUCT }\n}\n", XPC_NO_DEFINITION},
+        {"a row too large for a block", huge, XPC_INVALID_PARAMETER},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

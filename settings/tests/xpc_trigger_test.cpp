@@ -156,6 +156,29 @@ TEST_F(XpcTriggerTest, TheTimestampDecidesWhatIsCompiled) {
     EXPECT_EQ(Timestamp(), TimestampOf(kCreated + 1, kWritten + 1));
 }
 
+TEST_F(XpcTriggerTest, ARecompileSavesSettingsThePrinterDoesNotHoldYet) {
+    const XpcCompileRequest request = Request();
+    ASSERT_EQ(CompileIfChanged(&request), 0u);
+    // A newer description brings a further settings structure: it is saved, while the stored
+    // settings blocks stay.
+    WriteMachineFile(DriverFile(u"QX500.GPD"),
+                     Gpd(kSection + "*XPDSTRUCT: NEWSETTINGS\n{\n *FORCEWRITE: ON\n *FIELD: V\n"
+                                    " { *FIELDTYPE: BYTE\n *WARNWHENEMPTY: OFF }\n}\n"));
+    SetTimes(kCreated, kWritten + 1);
+    Mark();
+    EXPECT_TRUE(ReadPrinterValue(kPrinter, u"NEWSETTINGS").empty());
+    EXPECT_EQ(CompileIfChanged(&request), 0u);
+    EXPECT_EQ(Replaced(), (std::vector<std::u16string>{u"MYINFO", u"DOCUMENTFEATURE", u"PRINTERFEATURE"}));
+    const std::vector<BYTE> added = ReadPrinterValue(kPrinter, u"NEWSETTINGS");
+    ASSERT_GE(added.size(), 160u);
+    EXPECT_EQ(Peek<DWORD>(added, 0), XPR_SIGNATURE);
+    // Once held, it is kept like the others.
+    WritePrinterValue(kPrinter, u"NEWSETTINGS", {0xEE});
+    SetTimes(kCreated, kWritten + 2);
+    EXPECT_EQ(CompileIfChanged(&request), 0u);
+    EXPECT_EQ(ReadPrinterValue(kPrinter, u"NEWSETTINGS"), std::vector<BYTE>{0xEE});
+}
+
 TEST_F(XpcTriggerTest, CompiledBlocksLoadAndHoldTheirValues) {
     const XpcCompileRequest request = Request();
     ASSERT_EQ(CompileIfChanged(&request), 0u);

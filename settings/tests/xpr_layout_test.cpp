@@ -1,6 +1,7 @@
 // Byte layouts of the block structures and of a block worked out by hand, in both link forms.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "demo_block.h"
@@ -122,6 +123,48 @@ TEST(XprLayout, LoadTurnsEveryLinkIntoAPointerAndPackTurnsThemBack) {
 
     ASSERT_EQ(PackTable(store.get(), store->m_root, FALSE), 0u);
     EXPECT_EQ(BlockBytes(store.get()), DemoBlockBytes());
+}
+
+TEST(XprLayout, ZeroLinksStayZeroInBothForms) {
+    // The demo block's links (offset of the link, its stored value) with some of them 0.
+    struct Link {
+        size_t at;
+        uint64_t stored;
+    };
+    const Link demo[] = {{120, 592},   {136, 160},   {592, 1096},  {604, 656},   {616, 1062},
+                         {624, 1100},  {636, 656},   {648, 0},     {776, 1032},  {792, 816},
+                         {1032, 1104}, {1042, 1108}, {1052, 1112}, {1062, 1086}, {1070, 1092}};
+    const struct {
+        const char* name;
+        std::vector<size_t> zeroed;
+        bool noNestedRows;  // ITEM emptied: its rows are no longer part of the tree
+    } cases[] = {
+        {"record without text", {1062}, false},
+        {"record without data", {1070}, false},
+        {"record without text or data", {1062, 1070}, false},
+        {"row without key", {624}, false},
+        {"nested table without rows", {776}, true},
+    };
+    for (const auto& c : cases) {
+        std::vector<BYTE> bytes = DemoBlockBytes();
+        for (size_t at : c.zeroed) std::memset(bytes.data() + at, 0, 8);
+        if (c.noNestedRows) {
+            const WORD zero = 0;
+            for (size_t at : {788, 612, 614, 644, 646}) std::memcpy(bytes.data() + at, &zero, 2);
+        }
+        StorePtr store = NewStore();
+        ASSERT_EQ(AdoptBytes(store.get(), bytes, u"DEMO"), 0u) << c.name;
+        const uint64_t base = reinterpret_cast<uintptr_t>(store->m_block);
+        for (const Link& link : demo) {
+            uint64_t expected = link.stored ? base + link.stored : 0;
+            if (std::find(c.zeroed.begin(), c.zeroed.end(), link.at) != c.zeroed.end()) expected = 0;
+            // Bytes outside the tree are not links: left as they are.
+            if (c.noNestedRows && link.at >= 1032 && link.at < 1062) expected = link.stored;
+            EXPECT_EQ(LinkAt(store.get(), link.at), expected) << c.name << ": link at " << link.at;
+        }
+        ASSERT_EQ(PackTable(store.get(), store->m_root, FALSE), 0u);
+        EXPECT_EQ(BlockBytes(store.get()), bytes) << c.name;
+    }
 }
 
 TEST(XprLayout, BlocksLoadedAtDifferentAddressesReadTheSame) {

@@ -151,6 +151,32 @@ TEST_F(XprValue, DynamicValuesLiveInTheirRecord) {
     EXPECT_EQ(m_log.last(), XPR_NO_REFERENCE);
 }
 
+TEST_F(XprValue, NoBufferIsCheckedAfterTheFieldIsFound) {
+    // The column and the row's record are looked at first: a missing column or a row without a
+    // record answers as it would with a buffer.
+    const struct {
+        const char16_t* row;
+        const char16_t* column;
+        DWORD result;
+        DWORD reported;
+    } cases[] = {
+        {u"r0", u"_D", 3, XPR_INVALID_PARAMETER},
+        {u"r0", u"VALUE", 3, XPR_INVALID_PARAMETER},
+        {u"r0", u"_d", 2, XPR_NO_COLUMN},
+        {u"r1", u"VALUE", 1, 0},
+    };
+    for (const auto& c : cases) {
+        m_cursor = nullptr;
+        ASSERT_EQ(FetchRow(m_store.get(), u"VALS", &m_cursor, c.row), 0u);
+        m_log.clear();
+        EXPECT_EQ(GetValue(m_cursor, nullptr, 16, c.column), c.result) << "case " << (&c - cases) << " get";
+        EXPECT_EQ(m_log.last(), c.reported);
+        m_log.clear();
+        EXPECT_EQ(SetValue(m_cursor, nullptr, 4, c.column), c.result) << "case " << (&c - cases) << " set";
+        EXPECT_EQ(m_log.last(), c.reported);
+    }
+}
+
 TEST_F(XprValue, GetValuePtrPointsIntoTheRow) {
     void* pointer = nullptr;
     ASSERT_EQ(GetValuePtr(m_table, u"_D", &pointer), 0u);

@@ -92,6 +92,19 @@ protected:
         return AddJob(palvex::SpoolFileBytes(document), devMode);
     }
 
+    // Runs one job of a table on the printer with these values (installed by the first case, its
+    // settings rewritten by the others) and gives what the DC printed.
+    std::optional<palvex::DcLog> PrintCase(const PrinterValues& printer, const JobSetup& setup) {
+        if (!m_installed) Install(printer);
+        else WritePrinterValue(kPrinter, u"PRINTERSETTINGS", PrinterSettingsBlock(printer));
+        m_installed = true;
+        const DWORD job = AddJob(setup);
+        JobRunner runner(m_library, job);
+        const JobRunner::Outcome outcome = runner.Run();
+        EXPECT_TRUE(outcome.print.result) << outcome.print.lastError;
+        return palvex::ReadJobDcLog(job);
+    }
+
     // Sides as "1,2|3|-": the pages of each side, "-" for a blank side.
     static std::string Sides(const palvex::DcLog& log) {
         std::string text;
@@ -113,6 +126,7 @@ protected:
     }
 
     int m_jobs = 0;
+    bool m_installed = false;
     std::filesystem::path m_spoolFile;
 };
 
@@ -146,17 +160,9 @@ TEST_F(EmfJobTest, PlaysTheSidesOfEachPageOrder) {
         {"reverse 4-up", {}, {.pages = 6, .pageOrder = 1, .nup = 2}, "5,6|1,2,3,4"},
         {"poster 2", {}, {.pages = 2, .poster = 2}, "1|1|1|1|2|2|2|2"},
     };
-    bool installed = false;
     for (const SidesCase& test : cases) {
         SCOPED_TRACE(test.name);
-        if (!installed) Install(test.printer);
-        else WritePrinterValue(kPrinter, u"PRINTERSETTINGS", PrinterSettingsBlock(test.printer));
-        installed = true;
-        const DWORD job = AddJob(test.job);
-        JobRunner runner(m_library, job);
-        const JobRunner::Outcome outcome = runner.Run();
-        EXPECT_TRUE(outcome.print.result) << outcome.print.lastError;
-        const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(job);
+        const std::optional<palvex::DcLog> log = PrintCase(test.printer, test.job);
         ASSERT_TRUE(log.has_value());
         EXPECT_EQ(Sides(*log), test.sides);
     }
@@ -191,17 +197,9 @@ TEST_F(EmfJobTest, SidesPrintWithTheJobsCopiesAndDuplex) {
         {"reverse duplex of one page", {}, {.pages = 1, .pageOrder = 1, .duplex = 2}, "1", 1, 1},
         {"booklet of a simplex job", {}, {.pages = 4, .booklet = 2}, "4,1|3,2", 1, 2},
     };
-    bool installed = false;
     for (const DcCase& test : cases) {
         SCOPED_TRACE(test.name);
-        if (!installed) Install(test.printer);
-        else WritePrinterValue(kPrinter, u"PRINTERSETTINGS", PrinterSettingsBlock(test.printer));
-        installed = true;
-        const DWORD job = AddJob(test.job);
-        JobRunner runner(m_library, job);
-        const JobRunner::Outcome outcome = runner.Run();
-        EXPECT_TRUE(outcome.print.result) << outcome.print.lastError;
-        const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(job);
+        const std::optional<palvex::DcLog> log = PrintCase(test.printer, test.job);
         ASSERT_TRUE(log.has_value());
         EXPECT_EQ(Sides(*log), test.sides);
         for (const palvex::PrintedSide* side : log->sides()) {

@@ -87,6 +87,16 @@ protected:
     int m_jobs = 0;
 };
 
+// A page turned by a quarter (counter-clockwise) and played into a rectangle from the origin.
+void ExpectQuarterTurnFromTheOrigin(const palvex::PlayedPage& page) {
+    EXPECT_EQ(page.transform.eM11, 0.0f);
+    EXPECT_EQ(page.transform.eM12, -1.0f);
+    EXPECT_EQ(page.transform.eM21, 1.0f);
+    EXPECT_EQ(page.transform.eM22, 0.0f);
+    EXPECT_EQ(page.document.left, 0);
+    EXPECT_EQ(page.document.top, 0);
+}
+
 TEST_F(PlacementJobTest, TwoUpPagesAreTurnedIntoTheirHalves) {
     const palvex::DcLog log = Run(2, [](Devmode& d) { d.SetByte(at::kNupPages, 1); });
     ASSERT_EQ(log.sides().size(), 1u);
@@ -96,12 +106,7 @@ TEST_F(PlacementJobTest, TwoUpPagesAreTurnedIntoTheirHalves) {
         SCOPED_TRACE(page.page);
         // A quarter turn, moved to the lower left corner of the page's place (a landscape half);
         // the portrait page itself is played into a rectangle from the origin.
-        EXPECT_EQ(page.transform.eM11, 0.0f);
-        EXPECT_EQ(page.transform.eM12, -1.0f);
-        EXPECT_EQ(page.transform.eM21, 1.0f);
-        EXPECT_EQ(page.transform.eM22, 0.0f);
-        EXPECT_EQ(page.document.left, 0);
-        EXPECT_EQ(page.document.top, 0);
+        ExpectQuarterTurnFromTheOrigin(page);
         EXPECT_LT(page.document.right, page.document.bottom);
         ASSERT_TRUE(page.border.has_value());
     }
@@ -122,12 +127,7 @@ TEST_F(PlacementJobTest, APageOfTheOtherOrientationIsTurned) {
     EXPECT_EQ(upright.transform.eM12, 0.0f);
     EXPECT_LT(upright.document.right - upright.document.left, upright.document.bottom - upright.document.top);
     const palvex::PlayedPage& turned = side.pages[1];
-    EXPECT_EQ(turned.transform.eM11, 0.0f);
-    EXPECT_EQ(turned.transform.eM12, -1.0f);
-    EXPECT_EQ(turned.transform.eM21, 1.0f);
-    EXPECT_EQ(turned.transform.eM22, 0.0f);
-    EXPECT_EQ(turned.document.left, 0);
-    EXPECT_EQ(turned.document.top, 0);
+    ExpectQuarterTurnFromTheOrigin(turned);
     EXPECT_GT(turned.document.right, turned.document.bottom);
     // Moved to the lower left corner of the top right cell.
     EXPECT_GT(turned.transform.eDx, 4761 / 2);

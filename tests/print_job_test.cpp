@@ -118,6 +118,10 @@ TEST(PrintJob, PrintsASpoolFileThroughTheMachinesCommandLine) {
         ASSERT_EQ(output.rfind(head, 0), 0u) << output.substr(0, 80);
         const size_t commentEnd = output.find("\"\n", head.size());
         ASSERT_NE(commentEnd, std::string::npos);
+        // The installed UI module's and universal driver's file versions, on the fresh machine's
+        // Windows 10 without edition words.
+        EXPECT_EQ(output.substr(head.size(), commentEnd - head.size()),
+                  "Palvex QX500 (1.01.0002.0); Microsoft Windows  10.0.19045 ; Unidrv 10.0.19041.1");
         // The document name's double quotes cannot be carried in a PJL string: they are replaced.
         const std::string middle = "@PJL SET QVSTRINGCODESET=UTF8\n@PJL SET JOBNAME=\"Quarterly 'Q3' report\"\n"
                                    "@PJL SET USERNAME=\"User\"\n@PJL SET QVJOBID=\"";

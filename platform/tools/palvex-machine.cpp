@@ -268,6 +268,19 @@ std::u16string DriverDirectory() {
     return std::u16string(folder) + u"\\3";
 }
 
+std::u16string PrintProcessorDirectory() {
+    WCHAR folder[MAX_PATH] = {};
+    DWORD needed = 0;
+    if (!GetPrintProcessorDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed))
+        throw std::runtime_error("no print processor directory");
+    return folder;
+}
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
 int Install(const Args& args) {
     const std::filesystem::path folder = args[0];
     if (!std::filesystem::is_directory(folder)) throw std::runtime_error("no package folder " + folder.string());
@@ -284,8 +297,7 @@ int Install(const Args& args) {
     driver.dependentFiles = {u"TOVQEBXL.DLL", u"TOVQEBUI.DLL"};
     const std::u16string directory = DriverDirectory();
     for (const auto& file : files) {
-        std::string extension = file.extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return std::toupper(c); });
+        const std::string extension = Upper(file.extension().string());
         if (extension == ".LIB") continue;
         const std::u16string name = Wide(file.filename().string());
         const std::filesystem::path target = palvex::HostPath(directory + u"\\" + name);
@@ -301,6 +313,29 @@ int Install(const Args& args) {
         std::cout << "copied: " << file.filename().string() << "\n";
     }
     if (!gpd) throw std::runtime_error("no .GPD data file in " + folder.string());
+    // The universal driver's file, and the driver modules' files (their version resources, which
+    // the drivers read) from the package's versions folder: the print processor's into the
+    // print processors' folder, the others beside the data file as the driver's dependent files.
+    std::filesystem::copy_file(PALVEX_UNIDRV_FILE, palvex::HostPath(directory + u"\\UNIDRV.DLL"),
+                               std::filesystem::copy_options::overwrite_existing);
+    const std::filesystem::path versions = folder / "versions";
+    std::vector<std::filesystem::path> modules;
+    if (std::filesystem::is_directory(versions))
+        for (const auto& entry : std::filesystem::directory_iterator(versions))
+            if (entry.is_regular_file() && Upper(entry.path().extension().string()) == ".DLL") modules.push_back(entry.path());
+    std::sort(modules.begin(), modules.end());
+    for (const auto& file : modules) {
+        const std::string upper = Upper(file.filename().string());
+        const std::u16string name = Wide(upper);
+        const bool printProcessor = upper == "TOVQEBPP.DLL";
+        const std::u16string target = (printProcessor ? PrintProcessorDirectory() : directory) + u"\\" + name;
+        std::filesystem::create_directories(palvex::HostPath(target).parent_path());
+        std::filesystem::copy_file(file, palvex::HostPath(target), std::filesystem::copy_options::overwrite_existing);
+        if (!printProcessor && std::find(driver.dependentFiles.begin(), driver.dependentFiles.end(), name) ==
+                                   driver.dependentFiles.end())
+            driver.dependentFiles.push_back(name);
+        std::cout << "copied: versions/" << file.filename().string() << " as " << upper << "\n";
+    }
     const std::u16string model = ModelName(*gpd);
     driver.name = model;
     palvex::AddDriver(driver);

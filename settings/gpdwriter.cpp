@@ -58,6 +58,25 @@ DWORD StoredPdlType(HANDLE printer) {
     return pdl;
 }
 
+// A name between the quotes of a GPD string. Beyond what DataFileText makes safe, a GPD string
+// reads "<" as the start of hex bytes, and "%" before the closing quote turns that quote into a
+// character of the text, so the string never ends: "<" is written "%<", and a closing run of "%"
+// as hex bytes ("<25>" each), so the name reads back as it is.
+std::string GpdQuotedText(std::string_view text) {
+    const std::string safe = DataFileText(text);
+    const size_t closingPercent = safe.find_last_not_of('%') + 1;  // 0 when all are "%" (npos + 1)
+    std::string quoted;
+    for (size_t i = 0; i < safe.size(); ++i) {
+        if (i >= closingPercent) {
+            quoted += "<25>";
+            continue;
+        }
+        if (safe[i] == '<') quoted += '%';
+        quoted += safe[i];
+    }
+    return quoted;
+}
+
 void AppendCommands(std::string* out, DWORD pdl, bool portrait) {
     out->append("\t\t\t\t*Command: CmdSelect\r\n\t\t\t\t{\r\n");
     out->append(pdl == kPdlPcl5 ? "\t\t\t\t\t*Order: DOC_SETUP.12\r\n" : "\t\t\t\t\t*Order: PAGE_SETUP.3\r\n");
@@ -87,7 +106,7 @@ void AppendMedium(std::string* out, const CmsFileWriter& writer, const CmsMedium
     AppendFormat(out, "*Ifdef: _CUSTOM_%s_ALLOWED_01\r\n", symbol);
     AppendFormat(out, "\t*Option: CUSTOM_%02d%s\r\n", static_cast<int>(medium.m_position), prefix.c_str());
     out->append("\t{\r\n");
-    AppendFormat(out, "\t\t*Name: \"%s\"\r\n", medium.m_name.c_str());
+    out->append("\t\t*Name: \"").append(GpdQuotedText(medium.m_name)).append("\"\r\n");
     AppendFormat(out, "\t\t*PageDimensions: PAIR(%d,%d)\r\n\r\n", static_cast<int>(width), static_cast<int>(height));
     out->append("\t\t*switch: Orientation\r\n\t\t{\r\n");
     out->append("\t\t\t*case: PORTRAIT\r\n\t\t\t{\r\n");
@@ -120,7 +139,7 @@ HRESULT CoDrvSettings::UpdateRtiBlock(DataFileImage* image, XprTable* printerSet
         for (const SettingsSymbol& symbol : MakeSettingsSymbols(printerSettings)) {
             if (symbol.m_column.find(u"_RESERVE") != std::u16string::npos || !symbol.m_reachable) continue;
             if (symbol.m_isText && symbol.m_text.empty()) continue;
-            out.append("*Define: ").append(symbol.m_text).append("\r\n");
+            out.append("*Define: ").append(DataFileText(symbol.m_text)).append("\r\n");
         }
         out.append(TAG_RTI_END "\r\n");
         out.append(content.substr(section.m_after));

@@ -260,7 +260,7 @@ std::string ExpandTemplate(std::string_view body, const CmsMedium& medium, LONG 
     const LONG height = static_cast<LONG>(std::trunc(medium.m_height * 72.0 / 25400.0));
     const std::pair<std::string_view, std::string> values[] = {
         {"NAME", medium.m_symbol},
-        {"DNAME", medium.m_name},
+        {"DNAME", DataFileText(medium.m_name)},
         {"WIDTH", std::to_string(width)},
         {"HEIGHT", std::to_string(height)},
         {"LLX", std::to_string(margin)},

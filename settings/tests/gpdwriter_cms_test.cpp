@@ -177,6 +177,86 @@ TEST_F(CmsWriterTest, FilesWithoutTheirTagsAreLeftUntouched) {
     EXPECT_EQ(WritePpdCustomMedia(&m_writer, nullptr), E_INVALIDARG);
 }
 
+// A name that holds what a quoted string or a line cannot carry is written with those characters
+// replaced, in the GPD's *Name and the PPD's display name alike; its option symbol keeps its own
+// rules. Each medium is one inch square: 1200 x 1200 device units, 72 x 72 points.
+TEST_F(CmsWriterTest, NamesWithQuotesAndLineBreaksStayInsideTheirString) {
+    struct Case {
+        const char* what;
+        std::u16string name;
+        std::string symbol;   // its option symbol
+        std::string gpdName;  // between the quotes of the GPD's *Name
+        std::string ppdName;  // in place of the PPD template's #DNAME
+    };
+    const Case cases[] = {
+        {"plain", u"Plain 1", "PLAIN201", "Plain 1", "Plain 1"},
+        {"double quotes", u"Say \"Hi\"", "SAY2022HI22", "Say 'Hi'", "Say 'Hi'"},
+        {"CR", u"A\rB", "A0DB", "A B", "A B"},
+        {"LF", u"A\nB", "A0AB", "A B", "A B"},
+        {"CR LF", u"A\r\n*Option X", "A0D0A*OPTION20X", "A  *Option X", "A  *Option X"},
+        {"tab", u"A\tB", "A09B", "A B", "A B"},
+        {"other control characters", u"\x01" u"A\x1F" u"B\x7F", "01A1FB7F", " A B ", " A B "},
+        // A GPD string reads "<" as hex bytes and "%" before its closing quote as a quote.
+        {"angle bracket and closing percent", u"x<y%", "X<Y25", "x%<y<25>", "x<y%"},
+        {"closing percents", u"5%%", "52525", "5<25><25>", "5%%"},
+    };
+    const std::string gpdHead = "*GPDFileVersion: 1.0\r\n*Feature: PaperSize\r\n{\r\n";
+    const std::string gpdTail = "}\r\n*Feature: Tail\r\n";
+    const std::string ppdHead = "*PPD-Adobe: \"4.3\"\r\n*OpenUI *PageSize: PickOne\r\n";
+    const std::string ppdTemplate =
+        "*%__ SYN BEGIN - DO NOT REMOVE THIS TAG\r\n"
+        "*%__*PageSize #NAME/#DNAME: \"#WIDTH #HEIGHT\"\r\n"
+        "*%__ SYN END - DO NOT REMOVE THIS TAG\r\n";
+    const std::string ppdTail = "*CloseUI: *PageSize\r\n";
+    SetPdlType(50);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MediaList media;
+        media.Add(c.name, 25400, 25400);
+
+        WriteMachineFile(DataFilePath(), gpdHead + "*% CMS BEGIN - DO NOT REMOVE THIS TAG\r\n*Option: STALE\r\n"
+                                                   "*% CMS END - DO NOT REMOVE THIS TAG\r\n" + gpdTail);
+        ASSERT_TRUE(LoadCmsContext(&m_writer));
+        EXPECT_EQ(WriteGpdCustomMedia(&m_writer, media.list()), S_OK);
+        const std::string commands =
+            "\t\t\t\t*Command: CmdSelect\r\n\t\t\t\t{\r\n\t\t\t\t\t*Order: PAGE_SETUP.3\r\n"
+            "\t\t\t\t\t*Cmd: =MediaSizeCustom\r\n\t\t\t\t}\r\n";
+        const std::string gpdSection =
+            "*% CMS BEGIN - DO NOT REMOVE THIS TAG\r\n"
+            "\r\n*Ifdef: _FORMASSIGN_01\r\n*Else:\r\n"
+            "*Define: _CUSTOM_" + c.symbol + "_ALLOWED_01\r\n"
+            "*Endif: _FORMASSIGN_01\r\n\r\n"
+            "*Ifdef: _CUSTOM_" + c.symbol + "_ALLOWED_01\r\n"
+            "\t*Option: CUSTOM_00" + c.symbol.substr(0, 2) + "\r\n"
+            "\t{\r\n"
+            "\t\t*Name: \"" + c.gpdName + "\"\r\n"
+            "\t\t*PageDimensions: PAIR(1200,1200)\r\n\r\n"
+            "\t\t*switch: Orientation\r\n\t\t{\r\n"
+            "\t\t\t*case: PORTRAIT\r\n\t\t\t{\r\n"
+            "\t\t\t\t*PrintableArea: PAIR(1100,1000)\r\n"
+            "\t\t\t\t*PrintableOrigin: PAIR(50,100)\r\n"
+            "\t\t\t\t*CursorOrigin: PAIR(50,100)\r\n" + commands +
+            "\t\t\t}\r\n"
+            "\t\t\t*case: LANDSCAPE_CC90\r\n\t\t\t{\r\n"
+            "\t\t\t\t*PrintableArea: PAIR(1100,1000)\r\n"
+            "\t\t\t\t*PrintableOrigin: PAIR(50,100)\r\n"
+            "\t\t\t\t*CursorOrigin: PAIR(50,1100)\r\n" + commands +
+            "\t\t\t}\r\n\t\t}\r\n\t}\r\n"
+            "*Endif: _CUSTOM_" + c.symbol + "_ALLOWED_01\r\n\r\n"
+            "*% CMS END - DO NOT REMOVE THIS TAG\r\n";
+        EXPECT_EQ(ReadMachineFile(DataFilePath()), gpdHead + gpdSection + gpdTail);
+
+        WriteMachineFile(DataFilePath(), ppdHead + "*%__ CMS BEGIN - DO NOT REMOVE THIS TAG\r\n" + ppdTemplate +
+                                             "*PageSize OLD/Old: \"stale\"\r\n"
+                                             "*%__ CMS END - DO NOT REMOVE THIS TAG\r\n" + ppdTail);
+        ASSERT_TRUE(LoadCmsContext(&m_writer));
+        EXPECT_EQ(WritePpdCustomMedia(&m_writer, media.list()), S_OK);
+        EXPECT_EQ(ReadMachineFile(DataFilePath()),
+                  ppdHead + "*%__ CMS BEGIN - DO NOT REMOVE THIS TAG\r\n" + ppdTemplate + "*PageSize " + c.symbol +
+                      "/" + c.ppdName + ": \"72 72\"\r\n*%__ CMS END - DO NOT REMOVE THIS TAG\r\n" + ppdTail);
+    }
+}
+
 TEST_F(CmsTest, MakeOptionSymbol) {
     struct Case {
         std::u16string name;

@@ -78,6 +78,48 @@ TEST_F(RtiTest, NothingToReadFails) {
     EXPECT_EQ(CoDrvSettings::UpdateRtiBlock(&empty, settings.m_cursor), E_FAIL);
 }
 
+// A settings text with quotes, line breaks or other control characters stays on its own
+// "*Define: " line: quotes become apostrophes, control characters spaces.
+TEST_F(RtiTest, SettingsTextsStayOnTheirGpdLine) {
+    struct Case {
+        const char* what;
+        std::u16string text;
+        std::string line;  // its "*Define: " line, as written
+    };
+    const Case cases[] = {
+        {"plain", u"_MEDIASIZE_A4", "*Define: _MEDIASIZE_A4\r\n"},
+        {"double quotes", u"_MS_\"X\"", "*Define: _MS_'X'\r\n"},
+        {"CR", u"_A\r*Define: _B", "*Define: _A *Define: _B\r\n"},
+        {"LF", u"_A\n*Define: _B", "*Define: _A *Define: _B\r\n"},
+        {"CR LF", u"_A\r\n*Include: \"X.GPD\"", "*Define: _A  *Include: 'X.GPD'\r\n"},
+        {"tab", u"_A\tB", "*Define: _A B\r\n"},
+        {"other control characters", u"_A\x01" u"B\x7F", "*Define: _A B \r\n"},
+    };
+    const std::string head = "*GPDFileVersion: 1.0\r\n";
+    const std::string tail = "*Include: \"PALVEX.GPD\"\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        xprtest::BlockBuilder builder;
+        const int table = builder.AddTable(u"PRINTERSETTINGS", {{u"_VERSION", XprColumnKind::DWORD},
+                                                                {u"_TEXT", XprColumnKind::CHAR, 32},
+                                                                {u"_PDLTYPE", XprColumnKind::DWORD}});
+        const int row = builder.AddRow(table, u"DEFAULT");
+        std::vector<BYTE> text(64);
+        for (size_t i = 0; i < c.text.size(); ++i) {
+            text[2 * i] = static_cast<BYTE>(c.text[i]);
+            text[2 * i + 1] = static_cast<BYTE>(c.text[i] >> 8);
+        }
+        builder.SetBytes(table, row, u"_TEXT", text);
+        builder.SetDword(table, row, u"_PDLTYPE", 50);
+        BoundTable settings = BindFirstRow(builder, u"PRINTERSETTINGS");
+        WriteMachineFile(DataFilePath(), head + kBegin + "\r\nold\r\n" + kEnd + "\r\n" + tail);
+        DataFileImage image{DataFilePath(), {}};
+        ASSERT_EQ(CoDrvSettings::UpdateRtiBlock(&image, settings.m_cursor), S_OK);
+        EXPECT_EQ(ReadMachineFile(DataFilePath()),
+                  head + kBegin + "\r\n" + c.line + "*Define: _PDLTYPE_32000000\r\n" + kEnd + "\r\n" + tail);
+    }
+}
+
 TEST_F(RtiTest, SettingsWithoutVersionGiveAnEmptySection) {
     xprtest::BlockBuilder builder;
     const int table = builder.AddTable(u"PRINTERSETTINGS", {{u"_SIZE", XprColumnKind::DWORD}, {u"_PDLTYPE", XprColumnKind::DWORD}});

@@ -160,7 +160,6 @@ HRESULT CoProcessorEMF::SetupJob(LPCWSTR spoolDocumentName) {
                                                 &m_dc)))
             return E_FAIL;
     }
-    m_job.printable = RECT{0, 0, GetDeviceCaps(m_dc, HORZRES), GetDeviceCaps(m_dc, VERTRES)};
 
     DEVMODEW* firstPage = nullptr;
     DEVMODEW* previous = nullptr;

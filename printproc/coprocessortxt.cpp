@@ -8,6 +8,7 @@
 #include <win/wingdi_text.h>
 #include <win/winspool_io.h>
 
+#include "emf_job.h"
 #include "printer_handle.h"
 #include "kittrace.h"
 #include "text_layout.h"
@@ -125,8 +126,7 @@ HRESULT CoProcessorTXT::Open(LPCWSTR printerName, const PRINTPROCESSOROPENDATA* 
     // A job without a DEVMODE, with one too short to hold dmCopies, or with no copies in it,
     // prints once.
     const DEVMODEW* devmode = openData->pDevMode;
-    const bool hasCopies = devmode && devmode->dmSize >= offsetof(DEVMODEW, dmCopies) + sizeof(devmode->dmCopies);
-    m_copies = hasCopies && devmode->dmCopies > 0 ? static_cast<WORD>(devmode->dmCopies) : 1;
+    m_copies = DEVMODE_HAS(devmode, dmCopies) && devmode->dmCopies > 0 ? static_cast<WORD>(devmode->dmCopies) : 1;
     return S_OK;
 }
 

@@ -44,7 +44,6 @@ struct EmfJobValues {
     BYTE rotated = 0, grayscale = 0;
     DWORD pdlType = 0, deviceType = 0;
     DWORD flags = 0;
-    RECT printable{};  // 0, 0, HORZRES, VERTRES
 
     bool manualDuplex() const { return (flags & emfjob::kManualDuplex) != 0; }
 };

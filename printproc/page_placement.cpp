@@ -191,18 +191,19 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
     const WORD factor = m_job.scalingFactor ? m_job.scalingFactor : 100;
 
     if (n == 1) {
-        // A 1-up page is clipped only where it is scaled beyond the printable area.
+        // A 1-up page is clipped only when scaled: by a factor, to the unscaled page (which moves
+        // with the margin); onto another paper, where ScaleToPaper says.
         *document = RECT{0, 0, width + 1, height + 1};
         if (m_job.scalingOn && FAILED(ScaleToPaper(width, height, pw, ph, shift, dpiX, dpiY, document, clip)))
             return E_FAIL;
         if (factorScaled && factor != 100) {
             *clip = *document;
+            bind(clip, edgeTop);
             document->right = static_cast<LONG>(int64_t{document->right} * factor / 100);
             document->bottom = static_cast<LONG>(int64_t{document->bottom} * factor / 100);
         }
         bind(document, edgeTop);
         bind(&m_bindingAdjust, edgeTop);
-        if (factorScaled && factor != 100) bind(clip, edgeTop);
         return S_OK;
     }
 

@@ -66,15 +66,15 @@ DWORD WriteTimestamp(LPCWSTR printerName, SourceTimes times) {
 
 // Whether the printer holds a block of that name. A recompile keeps the users' settings blocks,
 // but a settings structure that a newer description brings, or one that no compile has saved
-// yet, has nothing to keep and is saved. When the printer cannot be asked, the block is kept.
+// yet, has nothing to keep and is saved: no value, or an empty one. When the printer cannot be
+// asked, the block is kept.
 bool HoldsBlock(LPCWSTR printerName, const std::u16string& name) {
     HANDLE printer = nullptr;
     if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, nullptr)) return true;
     DWORD type = 0, needed = 0;
     const DWORD probe = GetPrinterDataW(printer, const_cast<LPWSTR>(name.c_str()), &type, nullptr, 0, &needed);
     ClosePrinter(printer);
-    if (probe == ERROR_FILE_NOT_FOUND) return false;
-    return !((probe == ERROR_SUCCESS || probe == ERROR_MORE_DATA) && needed == 0);
+    return probe != ERROR_FILE_NOT_FOUND && !(probe == ERROR_SUCCESS && needed == 0);
 }
 
 // Calls a spooler Get* function twice: for the size, then into a buffer of that size.

@@ -5,8 +5,9 @@
 //
 // A recompile (the source is newer than "Timestamp") leaves the stored OEMDEVMODE block and every
 // block whose name contains "SETTINGS" as they were, so users' settings survive it; such a
-// structure that the printer holds no block of yet (one a newer description brings) is saved. A compile in
-// which any structure failed writes no "Timestamp", so the next trigger compiles again.
+// structure that the printer holds no block of yet (one a newer description brings) is saved.
+// A compile in which any structure failed writes no "Timestamp", so the next trigger compiles
+// again.
 //
 // Every operation reports its outcome through ReportStatus and returns the severity it gives
 // (0 success, 1 warning, 2 error, 3 fatal).

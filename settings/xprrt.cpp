@@ -80,6 +80,14 @@ DWORD SelectNamed(XprTable* table, LPCWSTR column) {
     return IsEmpty(column) ? 0 : SelectColumn(table, column);
 }
 
+// Selects a named column (the current one when the name is empty) and locates its field in the
+// current row; as LocateField, or the failure of the selection.
+DWORD LocateNamedField(XprTable* table, LPCWSTR column, Field* field) {
+    if (!table) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
+    if (const DWORD selected = SelectNamed(table, column); selected) return selected;
+    return LocateField(table, field);
+}
+
 // The record of the current row in the current DYNAMIC column, or null.
 const XprValueRecord* CurrentRecord(const XprTable* table) {
     if (table->m_currentColumn >= table->m_columnCount || table->m_currentRow >= table->m_rowCount) return nullptr;
@@ -217,10 +225,8 @@ DWORD SelectColumn(XprTable* table, LPCWSTR column) {
 }
 
 DWORD GetValue(XprTable* table, void* buffer, DWORD bufferSize, LPCWSTR column) {
-    if (!table) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
-    if (const DWORD selected = SelectNamed(table, column); selected) return selected;
     Field field{};
-    if (const DWORD located = LocateField(table, &field); located) return located;
+    if (const DWORD located = LocateNamedField(table, column, &field); located) return located;
     if (!buffer) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     if (bufferSize < field.m_size)
         return ReportStatus(XPR_BUFFER_TOO_SMALL, NameCopy(NameOf(field.m_column)).m_text, field.m_size);
@@ -231,10 +237,8 @@ DWORD GetValue(XprTable* table, void* buffer, DWORD bufferSize, LPCWSTR column) 
 
 #if defined(XPR_VARIANT_UI)
 DWORD SetValue(XprTable* table, const void* source, DWORD sourceSize, LPCWSTR column) {
-    if (!table) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
-    if (const DWORD selected = SelectNamed(table, column); selected) return selected;
     Field field{};
-    if (const DWORD located = LocateField(table, &field); located) return located;
+    if (const DWORD located = LocateNamedField(table, column, &field); located) return located;
     if (!source) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     if (sourceSize > field.m_size)
         return ReportStatus(XPR_SOURCE_TOO_LARGE, NameCopy(NameOf(field.m_column)).m_text, field.m_size);
@@ -247,10 +251,8 @@ DWORD SetValue(XprTable* table, const void* source, DWORD sourceSize, LPCWSTR co
 #else
 DWORD SetValue(XprTable* table, const void* source, DWORD sourceSize, LPCWSTR column) {
     constexpr DWORD kValueBytes = 4;
-    if (!table) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
-    if (const DWORD selected = SelectNamed(table, column); selected) return selected;
     Field field{};
-    if (const DWORD located = LocateField(table, &field); located) return located;
+    if (const DWORD located = LocateNamedField(table, column, &field); located) return located;
     if (!source) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     // Four bytes cannot make a link: a STRING or XPDSTRUCT field would be left pointing nowhere.
     if (field.m_size < kValueBytes || field.m_kind == XprColumnKind::STRING || field.m_kind == XprColumnKind::XPDSTRUCT)
@@ -266,9 +268,8 @@ DWORD SetValue(XprTable* table, const void* source, DWORD sourceSize, LPCWSTR co
 DWORD GetValuePtr(XprTable* table, LPCWSTR column, void** value) {
     if (!table || !value) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     *value = nullptr;
-    if (const DWORD selected = SelectNamed(table, column); selected) return selected;
     Field field{};
-    if (const DWORD located = LocateField(table, &field); located) return located;
+    if (const DWORD located = LocateNamedField(table, column, &field); located) return located;
     *value = field.m_address;
     return 0;
 }

@@ -54,10 +54,7 @@ protected:
         devmode.SetByte(at::kTimeFormat, timeFormat);
         char16_t text[64];
         std::fill(std::begin(text), std::end(text), u'?');
-        BYTE outEnabled = 99;
-        EXPECT_EQ(m_settings->GetDateTime(devmode.get(), &outEnabled, nullptr, text, textBytes, nullptr), S_OK);
-        // A format out of range empties the text only: enabled stays as stored (above 2 reads as 0).
-        EXPECT_EQ(outEnabled, enabled <= 2 ? enabled : 0);
+        EXPECT_EQ(m_settings->GetDateTime(devmode.get(), nullptr, nullptr, text, textBytes, nullptr), S_OK);
         return text;
     }
     TimeZone m_zone{"JST-9"};
@@ -127,6 +124,20 @@ TEST_F(DateStamp, OtherOutputsAsStored) {
     ASSERT_EQ(m_settings->GetDateTime(devmode.get(), &enabled, &firstPage, nullptr, 0, &position), S_OK);
     EXPECT_EQ(enabled, 1);
     EXPECT_EQ(firstPage, 0);
+    // A date or time format out of range empties the text only: the stamp stays on as stored.
+    const struct {
+        BYTE enabled, dateFormat, timeFormat;
+    } badFormats[] = {{1, 5, 0}, {2, 0, 2}};
+    for (const auto& c : badFormats) {
+        devmode.SetByte(at::kDateEnabled, c.enabled);
+        devmode.SetByte(at::kDateFormat, c.dateFormat);
+        devmode.SetByte(at::kTimeFormat, c.timeFormat);
+        std::fill(std::begin(text), std::end(text), u'?');
+        enabled = 9;
+        ASSERT_EQ(m_settings->GetDateTime(devmode.get(), &enabled, nullptr, text, sizeof text, nullptr), S_OK);
+        EXPECT_EQ(enabled, c.enabled) << int(c.dateFormat) << "/" << int(c.timeFormat);
+        EXPECT_EQ(std::u16string(text), u"");
+    }
 }
 
 TEST(DateStampText, NeedsABufferOfOneCharacter) {

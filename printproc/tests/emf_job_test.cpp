@@ -225,9 +225,10 @@ TEST_F(EmfJobTest, AnUnlistedPaperPrintsWithThePrintersDevmode) {
     JobRunner runner(m_library, job);
     const JobRunner::Outcome outcome = runner.Run();
     EXPECT_TRUE(outcome.print.result) << outcome.print.lastError;
-    const palvex::DcLog log = *palvex::ReadJobDcLog(job);
-    EXPECT_EQ(Sides(log), "1|2");
-    const std::vector<std::vector<BYTE>> resets = log.resets();
+    const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(job);
+    ASSERT_TRUE(log.has_value());
+    EXPECT_EQ(Sides(*log), "1|2");
+    const std::vector<std::vector<BYTE>> resets = log->resets();
     ASSERT_FALSE(resets.empty());
     EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(resets[0].data())->dmPaperSize, DMPAPER_A4);
     EXPECT_EQ(BlockDword(resets[0], at::kFirstPageSize), static_cast<DWORD>(kUnlisted));

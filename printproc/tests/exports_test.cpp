@@ -9,6 +9,7 @@
 
 #include <palvex/ordinals.h>
 
+#include "kitmessages.h"
 #include "library_fixture.h"
 #include "settings_fixture.h"
 
@@ -54,11 +55,15 @@ TEST_F(LibraryTest, CarriesTheRuntimeMessages) {
         {63001, u"error XPR2001 : unable to open printer '%s'.\n"},
         {63403, u"%s(%d) : internal error XPR3003 : out of memory, no structure slots available.\n"},
     };
-    for (const auto& [id, text] : cases) {
+    auto resourceText = [module](UINT id) {
         WCHAR buffer[256] = {};
         const int length = LoadStringW(module, id, buffer, 256);
-        EXPECT_EQ(std::u16string(buffer, length > 0 ? length : 0), text) << id;
-    }
+        return std::u16string(buffer, length > 0 ? length : 0);
+    };
+    for (const auto& [id, text] : cases) EXPECT_EQ(resourceText(id), text) << id;
+    // The resources and the runtime's own message table hold the same texts.
+    for (const KitMessage& message : KitMessages())
+        EXPECT_EQ(resourceText(message.m_code), message.m_text) << message.m_code;
     WCHAR buffer[256] = {};
     EXPECT_EQ(LoadStringW(module, 61301, buffer, 256), 0);  // the compiler's messages stay with the UI
 }

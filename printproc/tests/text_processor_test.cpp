@@ -196,10 +196,10 @@ TEST_F(TextJob, PrintsEachCopyOfTheDevmode) {
     // No DEVMODE in the job: one copy, on the printer's own.
     EXPECT_EQ(CellsOf(Print("ab", {})), (Pages{{{u"ab", 0, 0}}}));
     EXPECT_TRUE(m_outcome.print.result);
-    // A DEVMODE that ends before dmCopies (72 bytes, dmCopies at 74): one copy, nothing read past it.
-    std::vector<BYTE> shortMode = palvex::MakeDevMode();
-    shortMode.resize(72);
-    const WORD size = 72, extra = 0;
+    // A DEVMODE whose public part ends before dmCopies (dmSize 72, dmCopies at 86): the 2 at
+    // dmCopies' place is a byte of the driver's part, not a copy count, so one copy.
+    std::vector<BYTE> shortMode = devMode;
+    const WORD size = 72, extra = static_cast<WORD>(devMode.size() - size);
     std::memcpy(shortMode.data() + offsetof(DEVMODEW, dmSize), &size, sizeof size);
     std::memcpy(shortMode.data() + offsetof(DEVMODEW, dmDriverExtra), &extra, sizeof extra);
     EXPECT_EQ(CellsOf(Print("ab", shortMode)), (Pages{{{u"ab", 0, 0}}}));

@@ -13,15 +13,11 @@ using xprtest::BlockBuilder;
 using xprtest::ColumnSpec;
 using Kind = XprColumnKind;
 
-namespace {
-
 std::vector<BYTE> Bytes(const std::u16string& text, size_t units) {
     std::vector<BYTE> bytes(units * 2, 0);
     std::memcpy(bytes.data(), text.data(), std::min(text.size(), units) * 2);
     return bytes;
 }
-
-}  // namespace
 
 BlockBuilder DevmodeBuilder() {
     BlockBuilder builder;

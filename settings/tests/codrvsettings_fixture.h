@@ -65,6 +65,9 @@ xprtest::BlockBuilder PrinterBuilder();
 //   _EMPTY CHAR[4] ""; _PATTERN BYTE[70] 0, 1, ... 69; _KANJI CHAR[8] "_" U+65E5 U+672C.
 xprtest::BlockBuilder WriterSettingsBuilder(BYTE formAssign = 1, WORD source = 2, BYTE scaling = 1);
 
+// The bytes of a CHAR field of units characters holding text (cut to fit, the rest zero).
+std::vector<BYTE> Bytes(const std::u16string& text, size_t units);
+
 // A block taken into a store with its first row bound.
 struct BoundTable {
     xprtest::StorePtr m_store;

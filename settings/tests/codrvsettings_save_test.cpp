@@ -18,6 +18,9 @@ constexpr char kMirror[] =
     "*% RTI BEGIN - DO NOT REMOVE THIS TAG\r\n*Define: _PDLTYPE_32000000\r\n*Define: _DUPLEXTYPE_01000000\r\n"
     "*Define: _FORMASSIGN_00\r\n*Define: _LRGSIZESCL_00\r\n*Define: _OPTSOURCE_0200\r\n*Define: _MS_A4\r\n"
     "*% RTI END - DO NOT REMOVE THIS TAG\r\n";
+// kRti once the printer settings are mirrored into it.
+const std::string kRtiMirrored = std::string("*GPDFileVersion: 1.0\r\n") + kMirror +
+                                 "*% CMS BEGIN - DO NOT REMOVE THIS TAG\r\n*% CMS END - DO NOT REMOVE THIS TAG\r\n";
 
 // One check-box item on _FORMASSIGN, changed to off.
 struct FormAssignItem {
@@ -62,9 +65,7 @@ TEST_F(SaveTest, SavesThePrinterSettingsAndMirrorsThemIntoTheGpd) {
     xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
     ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
     EXPECT_EQ(StoredFormAssign(), 0);
-    EXPECT_EQ(ReadMachineFile(DataFilePath()),
-              std::string("*GPDFileVersion: 1.0\r\n") + kMirror +
-                  "*% CMS BEGIN - DO NOT REMOVE THIS TAG\r\n*% CMS END - DO NOT REMOVE THIS TAG\r\n");
+    EXPECT_EQ(ReadMachineFile(DataFilePath()), kRtiMirrored);
 }
 
 TEST_F(SaveTest, ACustomMediaRewriteInBetweenIsKept) {
@@ -138,11 +139,12 @@ TEST_F(SaveTest, AStringWrittenIntoThePrinterSettingsIsTakenIntoTheBlock) {
 
 // The data file's kind is the text after the last '.' of its path, whatever its case; a file of
 // another kind is never rewritten, even when it holds the GPD tags.
+enum class TakenAs { Gpd, Ppd, Other };
+
 struct DispatchCase {
+    const char* name;
     const char16_t* file;
-    const char* input;      // a test data file, or null for the GPD text above
-    const char* expected;   // a test data file, or null: the GPD mirror (mirrored) or the input (kept)
-    bool mirrored;
+    TakenAs taken;
 };
 
 class DispatchTest : public DrvSettingsTest, public ::testing::WithParamInterface<DispatchCase> {
@@ -151,31 +153,35 @@ protected:
 };
 
 TEST_P(DispatchTest, ByTheDataFilesExtensionIgnoringCase) {
-    const DispatchCase& c = GetParam();
-    const std::string input = c.input ? ReadTestData(c.input) : std::string(kRti);
+    std::string input = kRti, expected = input;
+    switch (GetParam().taken) {
+    case TakenAs::Gpd:
+        expected = kRtiMirrored;
+        break;
+    case TakenAs::Ppd:
+        // form assignment turned off, source 2, no large-size scaling
+        input = ReadTestData("ppd_input.ppd");
+        expected = ReadTestData("ppd_noformassign.ppd");
+        break;
+    case TakenAs::Other:
+        break;
+    }
     WriteMachineFile(DataFilePath(), input);
     SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
     FormAssignItem item;
     xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
     ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
     EXPECT_EQ(StoredFormAssign(), 0);
-    std::string expected = input;
-    if (c.expected) {
-        expected = ReadTestData(c.expected);
-    } else if (c.mirrored) {
-        expected = std::string("*GPDFileVersion: 1.0\r\n") + kMirror +
-                   "*% CMS BEGIN - DO NOT REMOVE THIS TAG\r\n*% CMS END - DO NOT REMOVE THIS TAG\r\n";
-    }
     EXPECT_EQ(ReadMachineFile(DataFilePath()), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(DataFileKinds, DispatchTest,
-                         ::testing::Values(DispatchCase{u"palvext.gpd", nullptr, nullptr, true},
-                                           // form assignment turned off, source 2, no large-size scaling
-                                           DispatchCase{u"PalvexT.pPd", "ppd_input.ppd", "ppd_noformassign.ppd", true},
-                                           DispatchCase{u"PALVEXT.TXT", nullptr, nullptr, false},
-                                           DispatchCase{u"PALVEXT.GPD.OLD", nullptr, nullptr, false},
-                                           DispatchCase{u"PALVEXTGPD", nullptr, nullptr, false}));
+                         ::testing::Values(DispatchCase{"LowerCaseGpd", u"palvext.gpd", TakenAs::Gpd},
+                                           DispatchCase{"MixedCasePpd", u"PalvexT.pPd", TakenAs::Ppd},
+                                           DispatchCase{"Txt", u"PALVEXT.TXT", TakenAs::Other},
+                                           DispatchCase{"GpdNotLast", u"PALVEXT.GPD.OLD", TakenAs::Other},
+                                           DispatchCase{"NoDot", u"PALVEXTGPD", TakenAs::Other}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class PpdSaveTest : public DrvSettingsTest {
 protected:

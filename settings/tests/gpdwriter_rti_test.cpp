@@ -104,12 +104,7 @@ TEST_F(RtiTest, SettingsTextsStayOnTheirGpdLine) {
                                                                 {u"_TEXT", XprColumnKind::CHAR, 32},
                                                                 {u"_PDLTYPE", XprColumnKind::DWORD}});
         const int row = builder.AddRow(table, u"DEFAULT");
-        std::vector<BYTE> text(64);
-        for (size_t i = 0; i < c.text.size(); ++i) {
-            text[2 * i] = static_cast<BYTE>(c.text[i]);
-            text[2 * i + 1] = static_cast<BYTE>(c.text[i] >> 8);
-        }
-        builder.SetBytes(table, row, u"_TEXT", text);
+        builder.SetBytes(table, row, u"_TEXT", Bytes(c.text, 32));
         builder.SetDword(table, row, u"_PDLTYPE", 50);
         BoundTable settings = BindFirstRow(builder, u"PRINTERSETTINGS");
         WriteMachineFile(DataFilePath(), head + kBegin + "\r\nold\r\n" + kEnd + "\r\n" + tail);

@@ -94,6 +94,17 @@ TEST(XprLayout, BuilderLaysOutTheHandWorkedBlock) {
     EXPECT_EQ(layout.m_pool, kDemoSize - kDemoPool);
 }
 
+// The demo block's links but ITEM's parent (at 672, stored 0, the root once loaded): where each
+// lies and the offset it holds in stored form, 0 for a link that stays 0.
+struct DemoLink {
+    size_t at;
+    uint64_t stored;
+};
+constexpr DemoLink kDemoLinks[] = {
+    {120, 592},   {136, 160},   {592, 1096},  {604, 656},   {616, 1062},  {624, 1100},  {636, 656},  {648, 0},
+    {776, 1032},  {792, 816},   {1032, 1104}, {1042, 1108}, {1052, 1112}, {1062, 1086}, {1070, 1092},
+};
+
 uint64_t LinkAt(const XprStore* store, size_t at) {
     uint64_t link;
     std::memcpy(&link, store->m_block + at, 8);
@@ -104,18 +115,8 @@ TEST(XprLayout, LoadTurnsEveryLinkIntoAPointerAndPackTurnsThemBack) {
     StorePtr store = NewStore();
     ASSERT_EQ(AdoptBytes(store.get(), DemoBlockBytes(), u"DEMO"), 0u);
     const uint64_t base = reinterpret_cast<uintptr_t>(store->m_block);
-    const struct {
-        size_t at;
-        uint64_t offset;  // 0: the link stays 0
-    } links[] = {
-        {120, 592},   {136, 160},   {592, 1096},  {604, 656},   {616, 1062},  {624, 1100},  {636, 656},
-        {648, 0},     {672, 0},     {776, 1032},  {792, 816},   {1032, 1104}, {1042, 1108}, {1052, 1112},
-        {1062, 1086}, {1070, 1092},
-    };
-    for (const auto& link : links) {
-        if (link.at == 672) continue;  // ITEM's parent, checked below
-        EXPECT_EQ(LinkAt(store.get(), link.at), link.offset ? base + link.offset : 0) << "link at " << link.at;
-    }
+    for (const DemoLink& link : kDemoLinks)
+        EXPECT_EQ(LinkAt(store.get(), link.at), link.stored ? base + link.stored : 0) << "link at " << link.at;
     EXPECT_EQ(LinkAt(store.get(), 672), base) << "the nested table's parent is the root";
     EXPECT_EQ(store->m_blockSize, kDemoSize);
     EXPECT_EQ(store->m_poolSize, kDemoPool);
@@ -125,15 +126,8 @@ TEST(XprLayout, LoadTurnsEveryLinkIntoAPointerAndPackTurnsThemBack) {
     EXPECT_EQ(BlockBytes(store.get()), DemoBlockBytes());
 }
 
+// The demo block with some of its links set to 0.
 TEST(XprLayout, ZeroLinksStayZeroInBothForms) {
-    // The demo block's links (offset of the link, its stored value) with some of them 0.
-    struct Link {
-        size_t at;
-        uint64_t stored;
-    };
-    const Link demo[] = {{120, 592},   {136, 160},   {592, 1096},  {604, 656},   {616, 1062},
-                         {624, 1100},  {636, 656},   {648, 0},     {776, 1032},  {792, 816},
-                         {1032, 1104}, {1042, 1108}, {1052, 1112}, {1062, 1086}, {1070, 1092}};
     const struct {
         const char* name;
         std::vector<size_t> zeroed;
@@ -149,13 +143,14 @@ TEST(XprLayout, ZeroLinksStayZeroInBothForms) {
         std::vector<BYTE> bytes = DemoBlockBytes();
         for (size_t at : c.zeroed) std::memset(bytes.data() + at, 0, 8);
         if (c.noNestedRows) {
+            // ITEM's row count, and the [first, end) slices of ITEM in rows "A" and "B".
             const WORD zero = 0;
             for (size_t at : {788, 612, 614, 644, 646}) std::memcpy(bytes.data() + at, &zero, 2);
         }
         StorePtr store = NewStore();
         ASSERT_EQ(AdoptBytes(store.get(), bytes, u"DEMO"), 0u) << c.name;
         const uint64_t base = reinterpret_cast<uintptr_t>(store->m_block);
-        for (const Link& link : demo) {
+        for (const DemoLink& link : kDemoLinks) {
             uint64_t expected = link.stored ? base + link.stored : 0;
             if (std::find(c.zeroed.begin(), c.zeroed.end(), link.at) != c.zeroed.end()) expected = 0;
             // Bytes outside the tree are not links: left as they are.

@@ -6,7 +6,6 @@
 #include <new>
 #include <string>
 
-#include <win/winreg.h>
 #include <win/winspool.h>
 #include <win/winusername.h>
 #include <win/winver.h>

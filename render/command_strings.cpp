@@ -1,6 +1,8 @@
 // The printer commands are the module's own string resources, one byte per UTF-16 unit.
 #include "command_strings.h"
 
+#include <iterator>
+
 #include "module_state.h"
 
 bool LoadCommandString(DWORD id, std::string* bytes) {

@@ -132,10 +132,6 @@ std::u16string_view Windows8Edition(DWORD type) {
 
 }  // namespace
 
-bool Utf8Of(std::u16string_view text, std::string* utf8) {
-    return Utf8(text, utf8, u"Utf8Of");
-}
-
 void CutUtf8(std::string* text, size_t maxBytes) {
     if (text->size() <= maxBytes) return;
     size_t cut = maxBytes;

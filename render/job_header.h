@@ -19,8 +19,6 @@ inline constexpr size_t kAccountValueBytes = 63;
 // Most bytes of one PJL line (a 256-byte buffer with its NUL).
 inline constexpr size_t kPjlLineBytes = 255;
 
-// UTF-8 of a wide text; false when it cannot be converted.
-bool Utf8Of(std::u16string_view text, std::string* utf8);
 // Cuts UTF-8 text of more than maxBytes bytes before the character that holds byte maxBytes + 1.
 void CutUtf8(std::string* text, size_t maxBytes);
 // Replaces what a quoted PJL value cannot carry (see above).

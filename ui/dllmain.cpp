@@ -1,9 +1,6 @@
 // Library entry: called by the platform's module loader on load and unload.
 #include <win/windows.h>
 
-#define DLL_PROCESS_DETACH 0
-#define DLL_PROCESS_ATTACH 1
-
 extern "C" __attribute__((visibility("default"))) BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     (void)reason;
     return TRUE;

@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include <win/winbase.h>
 #include <win/winerror.h>
 
 namespace palvex {
@@ -20,6 +21,14 @@ DWORD GuardedCall(DWORD unavailable, Body&& body) noexcept {
     } catch (...) {
         return unavailable;
     }
+}
+
+// An exported function's BOOL answer: TRUE for ERROR_SUCCESS, else FALSE with the error as the
+// thread's last error.
+inline BOOL Finish(DWORD error) {
+    if (error == ERROR_SUCCESS) return TRUE;
+    SetLastError(error);
+    return FALSE;
 }
 
 }  // namespace palvex

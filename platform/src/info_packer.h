@@ -54,8 +54,13 @@ template <class Pointer>
 Pointer At(BYTE* buffer, size_t offset) {
     return reinterpret_cast<Pointer>(buffer + offset);
 }
+// A link to a piece that may not have been placed (null then).
+template <class Pointer>
+Pointer LinkAt(BYTE* buffer, const std::optional<size_t>& offset) {
+    return offset ? At<Pointer>(buffer, *offset) : nullptr;
+}
 inline LPWSTR TextAt(BYTE* buffer, const std::optional<size_t>& offset) {
-    return offset ? At<LPWSTR>(buffer, *offset) : nullptr;
+    return LinkAt<LPWSTR>(buffer, offset);
 }
 
 // Checks the size, then writes the pieces and the structure.

@@ -1,6 +1,6 @@
 // GetJobW (win/winspool.h): what the spooler tells of one job of a printer, from the machine's job
 // table, the printer's settings and the job's spool data.
-#include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -20,6 +20,7 @@
 #include "printer_handles.h"
 #include "spool_progress.h"
 #include "spooler_store.h"
+#include "utf16.h"
 
 namespace palvex {
 namespace {
@@ -34,20 +35,10 @@ std::optional<size_t> AddDevMode(InfoPacker& packer, const std::vector<BYTE>& de
     return packer.AddBytes(devMode);
 }
 
-template <class Pointer>
-Pointer LinkAt(LPBYTE buffer, const std::optional<size_t>& offset) {
-    return offset ? At<Pointer>(buffer, *offset) : nullptr;
-}
-
+// "NT EMF " and its version, in any case.
 bool IsEmfDatatype(const std::u16string& datatype) {
     static constexpr std::u16string_view kEmf = u"NT EMF ";
-    if (datatype.size() < kEmf.size()) return false;
-    for (size_t i = 0; i < kEmf.size(); ++i) {
-        char16_t c = datatype[i];
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-        if (c != kEmf[i]) return false;
-    }
-    return true;
+    return datatype.size() >= kEmf.size() && text::Upcase(std::u16string_view(datatype).substr(0, kEmf.size())) == kEmf;
 }
 
 // The pages of an EMF job's data spooled so far (whole page records only; a fault in the file
@@ -68,15 +59,6 @@ DWORD SpoolFileSize(const JobDesc& job) {
     return size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(size);
 }
 
-// What both levels tell of a job.
-struct JobFacts {
-    JobDesc job;
-    std::u16string userName;
-    DWORD position = 0;
-    DWORD priority = kDefaultJobPriority;
-    DWORD totalPages = 0;
-};
-
 DWORD GetJobInfo(const PrinterHandle& handle, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) {
     if (level != 1 && level != 2) return ERROR_INVALID_LEVEL;
     if (!needed) return RPC_X_NULL_REF_POINTER;
@@ -90,65 +72,65 @@ DWORD GetJobInfo(const PrinterHandle& handle, DWORD jobId, DWORD level, LPBYTE b
     if (!printer) return ERROR_INVALID_PRINTER_NAME;  // deleted while the handle was open
     const PrinterSettingsDesc settings = GetPrinterSettings(printer->name);
 
-    JobFacts facts;
-    facts.job = std::move(*found);
-    facts.userName = GetOsProfile().userName;  // the machine's only user owns every job
-    facts.position = spool::QueuePosition(handle.printerId, jobId);
-    if (settings.defaultPriority >= kDefaultJobPriority && settings.defaultPriority <= kMaxJobPriority)
-        facts.priority = settings.defaultPriority;
-    facts.totalPages = SpooledPages(facts.job);
-    const JobDesc& job = facts.job;
+    const JobDesc job = std::move(*found);
+    const std::u16string userName = GetOsProfile().userName;  // the machine's only user owns every job
+    const DWORD position = spool::QueuePosition(handle.printerId, jobId);
+    const DWORD priority =
+        settings.defaultPriority >= kDefaultJobPriority && settings.defaultPriority <= kMaxJobPriority
+            ? settings.defaultPriority
+            : kDefaultJobPriority;
+    const DWORD totalPages = SpooledPages(job);
 
     if (level == 1) {
         JOB_INFO_1W info{};
         InfoPacker packer(sizeof info);
         const auto printerName = packer.AddString(printer->name);
-        const auto user = packer.AddString(facts.userName);
+        const auto user = packer.AddString(userName);
         const auto document = packer.AddString(job.documentName);
         const auto datatype = packer.AddString(job.datatype);
         if (size >= packer.needed()) {
-            info.pPrinterName = LinkAt<LPWSTR>(buffer, printerName);
-            info.pUserName = LinkAt<LPWSTR>(buffer, user);
-            info.pDocument = LinkAt<LPWSTR>(buffer, document);
-            info.pDatatype = LinkAt<LPWSTR>(buffer, datatype);
+            info.pPrinterName = TextAt(buffer, printerName);
+            info.pUserName = TextAt(buffer, user);
+            info.pDocument = TextAt(buffer, document);
+            info.pDatatype = TextAt(buffer, datatype);
         }
         info.JobId = job.id;
         info.Status = job.status;
-        info.Priority = facts.priority;
-        info.Position = facts.position;
-        info.TotalPages = facts.totalPages;
+        info.Priority = priority;
+        info.Position = position;
+        info.TotalPages = totalPages;
         return Deliver(packer, info, buffer, size, needed);
     }
 
     JOB_INFO_2W info{};
     InfoPacker packer(sizeof info);
     const auto printerName = packer.AddString(printer->name);
-    const auto user = packer.AddString(facts.userName);
+    const auto user = packer.AddString(userName);
     const auto document = packer.AddString(job.documentName);
-    const auto notify = packer.AddString(facts.userName);
+    const auto notify = packer.AddString(userName);
     const auto datatype = packer.AddString(job.datatype);
     const auto processor = packer.AddString(printer->printProcessor);
     const auto parameters = packer.AddString(job.parameters);
     const auto driver = packer.AddString(printer->driverName);
     const auto devMode = AddDevMode(packer, job.devMode);
     if (size >= packer.needed()) {
-        info.pPrinterName = LinkAt<LPWSTR>(buffer, printerName);
-        info.pUserName = LinkAt<LPWSTR>(buffer, user);
-        info.pDocument = LinkAt<LPWSTR>(buffer, document);
-        info.pNotifyName = LinkAt<LPWSTR>(buffer, notify);
-        info.pDatatype = LinkAt<LPWSTR>(buffer, datatype);
-        info.pPrintProcessor = LinkAt<LPWSTR>(buffer, processor);
-        info.pParameters = LinkAt<LPWSTR>(buffer, parameters);
-        info.pDriverName = LinkAt<LPWSTR>(buffer, driver);
+        info.pPrinterName = TextAt(buffer, printerName);
+        info.pUserName = TextAt(buffer, user);
+        info.pDocument = TextAt(buffer, document);
+        info.pNotifyName = TextAt(buffer, notify);
+        info.pDatatype = TextAt(buffer, datatype);
+        info.pPrintProcessor = TextAt(buffer, processor);
+        info.pParameters = TextAt(buffer, parameters);
+        info.pDriverName = TextAt(buffer, driver);
         info.pDevMode = LinkAt<LPDEVMODEW>(buffer, devMode);
     }
     info.JobId = job.id;
     info.Status = job.status;
-    info.Priority = facts.priority;
-    info.Position = facts.position;
+    info.Priority = priority;
+    info.Position = position;
     info.StartTime = settings.startTime;
     info.UntilTime = settings.untilTime;
-    info.TotalPages = facts.totalPages;
+    info.TotalPages = totalPages;
     info.Size = SpoolFileSize(job);
     return Deliver(packer, info, buffer, size, needed);
 }
@@ -157,12 +139,9 @@ DWORD GetJobInfo(const PrinterHandle& handle, DWORD jobId, DWORD level, LPBYTE b
 }  // namespace palvex
 
 BOOL GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYTE pJob, DWORD cbBuf, LPDWORD pcbNeeded) {
-    const DWORD result = palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+    return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         const auto handle = palvex::PrinterHandles().Find(hPrinter);
         if (!handle) return ERROR_INVALID_HANDLE;
         return palvex::GetJobInfo(*handle, JobId, Level, pJob, cbBuf, pcbNeeded);
-    });
-    if (result == ERROR_SUCCESS) return TRUE;
-    SetLastError(result);
-    return FALSE;
+    }));
 }

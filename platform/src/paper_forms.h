@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <palvex/printer_papers.h>
 #include <win/wintypes.h>
 
 namespace palvex::paper {
@@ -23,13 +24,11 @@ std::span<const StandardForm> StandardForms();
 // The standard form of a paper number, or null.
 const StandardForm* FindStandardForm(long paper);
 
-// A paper the printer model takes: its DMPAPER number, name and size in tenths of a millimetre.
-struct ModelPaper {
-    WORD id;
-    std::u16string name;
-    LONG width;
-    LONG height;
-};
+// A paper the printer model takes: its DMPAPER number, name and size in tenths of a millimetre
+// (the same record a printer's own paper list holds).
+using ModelPaper = PrinterPaperDesc;
+// Characters of a paper name without its NUL (DC_PAPERNAMES gives 64-unit fields).
+inline constexpr size_t kPaperNameChars = 63;
 // The papers of every printer of the package's model family, in the order the driver lists them.
 const std::vector<ModelPaper>& ModelPapers();
 // The papers a printer offers: its own list (palvex/printer_papers.h) when it was given one, else

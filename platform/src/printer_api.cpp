@@ -84,12 +84,6 @@ DWORD FillInfo(LPBYTE buffer, DWORD size, LPDWORD needed, Fill&& fill) {
     return ERROR_SUCCESS;
 }
 
-BOOL Finish(DWORD error) {
-    if (error == ERROR_SUCCESS) return TRUE;
-    SetLastError(error);
-    return FALSE;
-}
-
 // The folder of an environment's drivers or print processors, or empty for an environment the
 // machine does not know.
 std::u16string SpoolFolder(LPCWSTR environment, const std::u16string& kind) {
@@ -158,11 +152,7 @@ BOOL OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW p
         *phPrinter = PrinterHandles().Insert(std::move(handle));
         return ERROR_SUCCESS;
     });
-    if (result != ERROR_SUCCESS) {
-        SetLastError(result);
-        return FALSE;
-    }
-    return TRUE;
+    return palvex::Finish(result);
 }
 
 BOOL ClosePrinter(HANDLE hPrinter) {

@@ -23,8 +23,7 @@ CREATE TABLE IF NOT EXISTS spool_printer_papers (
     PRIMARY KEY (printer_id, position));
 )sql");
 
-// Characters of a paper name without its NUL (the names are 64-character fields).
-constexpr size_t kPaperNameChars = 63;
+using paper::kPaperNameChars;
 
 }  // namespace
 

@@ -95,12 +95,6 @@ namespace {
 
 using palvex::spool::FormRow;
 
-BOOL Finish(DWORD error) {
-    if (error == ERROR_SUCCESS) return TRUE;
-    SetLastError(error);
-    return FALSE;
-}
-
 // ERROR_SUCCESS when h is a printer handle.
 DWORD CheckPrinterHandle(HANDLE h) {
     DWORD needed = 0;
@@ -151,7 +145,7 @@ bool SoundForm(const FORM_INFO_1W& form) {
 }  // namespace
 
 BOOL EnumFormsW(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pcReturned) {
-    return Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+    return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
         if (Level != 1) return ERROR_INVALID_LEVEL;
         if (!pcReturned) return RPC_X_NULL_REF_POINTER;
@@ -164,7 +158,7 @@ BOOL EnumFormsW(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD
 }
 
 BOOL GetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded) {
-    return Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+    return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
         if (Level != 1) return ERROR_INVALID_LEVEL;
         const auto form = palvex::spool::FindForm(Text(pFormName));
@@ -174,7 +168,7 @@ BOOL GetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pForm, DWOR
 }
 
 BOOL AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
-    return Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+    return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
         if (Level != 1) return ERROR_INVALID_LEVEL;
         if (!pForm) return ERROR_INVALID_PARAMETER;
@@ -201,7 +195,7 @@ BOOL AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
 }
 
 BOOL SetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pForm) {
-    return Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+    return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
         if (Level != 1) return ERROR_INVALID_LEVEL;
         if (!pForm) return ERROR_INVALID_PARAMETER;
@@ -222,7 +216,7 @@ BOOL SetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pForm) {
 }
 
 BOOL DeleteFormW(HANDLE hPrinter, LPWSTR pFormName) {
-    return Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+    return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
         const auto existing = palvex::spool::FindForm(Text(pFormName));
         if (!pFormName || !existing) return ERROR_INVALID_FORM_NAME;
@@ -250,8 +244,9 @@ int DeviceCapabilitiesW(LPCWSTR pDevice, LPCWSTR, WORD fwCapability, LPWSTR pOut
                 break;
             }
             case DC_PAPERNAMES: {
-                WCHAR name[64] = {};
-                std::memcpy(name, papers[i].name.c_str(), std::min<size_t>(papers[i].name.size(), 63) * sizeof(WCHAR));
+                WCHAR name[palvex::paper::kPaperNameChars + 1] = {};
+                std::memcpy(name, papers[i].name.c_str(),
+                            std::min(papers[i].name.size(), palvex::paper::kPaperNameChars) * sizeof(WCHAR));
                 std::memcpy(out + i * sizeof name, name, sizeof name);
                 break;
             }

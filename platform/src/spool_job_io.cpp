@@ -87,12 +87,6 @@ uint64_t AcceptedBytes(const std::u16string& printerName, uint64_t size, DWORD* 
     return accepted;
 }
 
-BOOL Finish(DWORD error) {
-    if (error == ERROR_SUCCESS) return TRUE;
-    SetLastError(error);
-    return FALSE;
-}
-
 std::atomic<DWORD> g_nextDocumentId{1};
 
 std::mutex& ObserverMutex() {

@@ -223,8 +223,9 @@ std::vector<int> MediaSources(const std::vector<BYTE>& bytes, size_t from) {
 
 TEST_F(PageLayoutTest, ASpooledManualDuplexJobFeedsItsLastSheetByHand) {
     // Five pages, duplex, _DUPLEXTYPE 2: three sheets counted at the document's start. The first
-    // three sheets take the tray of the job (MediaSource 1); the fourth is fed by hand (2) and
-    // gets no tray command of its own.
+    // three page starts take the job's tray (MediaSource 1). At the fourth the page counter has
+    // reached the sheet count: the start sends the hand feed (MediaSource 2) and the paper-source
+    // callback, on its last counted sheet, adds no tray of its own.
     const DWORD jobId = AddSpooledJob(5, true);
     auto host = Start([](JobDevMode& j) { j->dmDuplex = DMDUP_VERTICAL; }, jobId);
     EXPECT_EQ(PdevOf(*host)->m_document.m_spoolerPageCount, 5u);

@@ -10,11 +10,6 @@
 
 #include <win/windows.h>
 
-#ifndef DLL_PROCESS_ATTACH
-#define DLL_PROCESS_DETACH 0
-#define DLL_PROCESS_ATTACH 1
-#endif
-
 #ifndef PALVEX_API
 #define PALVEX_API __attribute__((visibility("default")))
 #endif

@@ -26,7 +26,7 @@ struct PrinterPaperDesc {
 // Replaces the printer's paper list, kept in the order given; no papers put back the model's list.
 // Names of the printer are compared without regard to case; an unknown printer throws
 // MachineError (ERROR_INVALID_PRINTER_NAME), a paper of code 0, without a name, with a name
-// longer than 63 characters or without a positive size throws MachineError
+// longer than 63 characters or holding a NUL, or without a positive size throws MachineError
 // (ERROR_INVALID_PARAMETER) and changes nothing.
 PALVEX_API void SetPrinterPapers(const std::u16string& printerName, const std::vector<PrinterPaperDesc>& papers);
 

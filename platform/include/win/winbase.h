@@ -21,6 +21,10 @@ WINBASEAPI LPVOID HeapReAlloc(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem, SIZE_T 
 WINBASEAPI BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
 WINBASEAPI SIZE_T HeapSize(HANDLE hHeap, DWORD dwFlags, LPCVOID lpMem);
 
+// Why a library's DllMain is called.
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+
 // Last error, one per thread.
 WINBASEAPI DWORD GetLastError(void);
 WINBASEAPI void SetLastError(DWORD dwErrCode);

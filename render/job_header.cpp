@@ -14,6 +14,7 @@
 
 #include "kittrace.h"
 #include "page_layout.h"
+#include "quotable_text.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ std::u16string TextOf(const BYTE* bytes, DWORD size) {
 }
 
 std::string Quoted(std::string_view head, std::string value) {
-    MakePjlStringSafe(&value);
+    value = QuotableText(value);
     std::string line(head);
     line += '"';
     line += value;
@@ -137,14 +138,6 @@ void CutUtf8(std::string* text, size_t maxBytes) {
     size_t cut = maxBytes;
     while (cut > 0 && (static_cast<unsigned char>((*text)[cut]) & 0xC0) == 0x80) --cut;
     text->resize(cut);
-}
-
-void MakePjlStringSafe(std::string* text) {
-    for (char& c : *text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '"') c = '\'';
-        else if (byte < 0x20 || byte == 0x7F) c = ' ';
-    }
 }
 
 bool JobNameLine(std::u16string_view documentName, std::string* line) {
@@ -363,7 +356,7 @@ HRESULT WriteJobHeader(const JobHeaderValues& values, JobHeaderOutput& output) {
 
     if (values.m_jobIdKnown) {
         std::string id = values.m_jobId;
-        MakePjlStringSafe(&id);
+        id = QuotableText(id);
         result = output.SendLine("@PJL SET QVJOBID=\"" + id + "\"\n");
     }
 

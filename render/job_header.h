@@ -21,8 +21,6 @@ inline constexpr size_t kPjlLineBytes = 255;
 
 // Cuts UTF-8 text of more than maxBytes bytes before the character that holds byte maxBytes + 1.
 void CutUtf8(std::string* text, size_t maxBytes);
-// Replaces what a quoted PJL value cannot carry (see above).
-void MakePjlStringSafe(std::string* text);
 
 // "@PJL SET JOBNAME=\"<name>\"\n" of a document name; false when it cannot be converted.
 bool JobNameLine(std::u16string_view documentName, std::string* line);

@@ -121,16 +121,3 @@ size_t NextLineStart(std::string_view content, size_t at) {
     if (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') return end + 2;
     return end + 1;
 }
-
-std::string DataFileText(std::string_view text) {
-    std::string safe(text);
-    for (char& c : safe) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"') {
-            c = '\'';
-        } else if (byte < 0x20 || byte == 0x7F) {
-            c = ' ';
-        }
-    }
-    return safe;
-}

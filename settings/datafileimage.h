@@ -54,14 +54,6 @@ size_t FindTag(std::string_view content, std::string_view tag, size_t from = 0);
 // lone CR or a lone LF) at or after at, or the content's end when none follows.
 size_t NextLineStart(std::string_view content, size_t at);
 
-// An outside text (a form or custom-media name, a settings text) made fit to stand inside a quoted
-// string or on one line of a data file: a double quote becomes an apostrophe and every control
-// character (NUL to 0x1F, CR, LF and tab among them, and DEL) a space, so the text can neither end
-// its string early nor start a line of its own. Every other byte stays as it is, and so does the
-// length; the lead and trail bytes of the ANSI code pages are never below 0x40 nor DEL, so no
-// character is cut.
-std::string DataFileText(std::string_view text);
-
 // True when text begins with prefix.
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;

@@ -10,6 +10,7 @@
 #include "drvstore.h"
 #include "kitstatus.h"
 #include "kittrace.h"
+#include "quotable_text.h"
 #include "settingssymbols.h"
 
 namespace {
@@ -58,12 +59,12 @@ DWORD StoredPdlType(HANDLE printer) {
     return pdl;
 }
 
-// A name between the quotes of a GPD string. Beyond what DataFileText makes safe, a GPD string
+// A name between the quotes of a GPD string. Beyond what QuotableText makes safe, a GPD string
 // reads "<" as the start of hex bytes, and "%" before the closing quote turns that quote into a
 // character of the text, so the string never ends: "<" is written "%<", and a closing run of "%"
 // as hex bytes ("<25>" each), so the name reads back as it is.
 std::string GpdQuotedText(std::string_view text) {
-    const std::string safe = DataFileText(text);
+    const std::string safe = QuotableText(text);
     const size_t closingPercent = safe.find_last_not_of('%') + 1;  // 0 when all are "%" (npos + 1)
     std::string quoted;
     for (size_t i = 0; i < safe.size(); ++i) {
@@ -139,7 +140,7 @@ HRESULT CoDrvSettings::UpdateRtiBlock(DataFileImage* image, XprTable* printerSet
         for (const SettingsSymbol& symbol : MakeSettingsSymbols(printerSettings)) {
             if (symbol.m_column.find(u"_RESERVE") != std::u16string::npos || !symbol.m_reachable) continue;
             if (symbol.m_isText && symbol.m_text.empty()) continue;
-            out.append("*Define: ").append(DataFileText(symbol.m_text)).append("\r\n");
+            out.append("*Define: ").append(QuotableText(symbol.m_text)).append("\r\n");
         }
         out.append(TAG_RTI_END "\r\n");
         out.append(content.substr(section.m_after));

@@ -8,6 +8,7 @@
 #include "codrvsettings.h"
 #include "datafiletags.h"
 #include "kittrace.h"
+#include "quotable_text.h"
 #include "settingssymbols.h"
 
 namespace {
@@ -260,7 +261,7 @@ std::string ExpandTemplate(std::string_view body, const CmsMedium& medium, LONG 
     const LONG height = static_cast<LONG>(std::trunc(medium.m_height * 72.0 / 25400.0));
     const std::pair<std::string_view, std::string> values[] = {
         {"NAME", medium.m_symbol},
-        {"DNAME", DataFileText(medium.m_name)},
+        {"DNAME", QuotableText(medium.m_name)},
         {"WIDTH", std::to_string(width)},
         {"HEIGHT", std::to_string(height)},
         {"LLX", std::to_string(margin)},

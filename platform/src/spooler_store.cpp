@@ -113,29 +113,36 @@ std::optional<PrinterDetails> ReadPrinterDetails(int64_t printerId) {
 
 namespace {
 
+constexpr char kDriverColumns[] =
+    "SELECT id, version, name, environment, driver_path, data_file, config_file, help_file, monitor_name, "
+    "default_datatype FROM spool_drivers ";
+
+// A driver's columns as kDriverColumns selects them (from the name on) and its dependent files,
+// into the store's row or the machine's description.
+template <class Driver>
+void ReadDriverColumns(db::Statement& read, Driver* driver) {
+    driver->name = read.Text16(2);
+    driver->environment = read.Text16(3);
+    driver->driverPath = read.Text16(4);
+    driver->dataFile = read.Text16(5);
+    driver->configFile = read.Text16(6);
+    driver->helpFile = read.Text16(7);
+    driver->monitorName = read.Text16(8);
+    driver->defaultDataType = read.Text16(9);
+    db::Statement files("SELECT file_name FROM spool_driver_files WHERE driver_id = ?1 ORDER BY position");
+    files.Bind(1, read.Int(0));
+    while (files.Step()) driver->dependentFiles.push_back(files.Text16(0));
+}
+
 std::optional<DriverRow> ReadDriverWhere(const char* sql, const std::function<void(db::Statement&)>& bind) {
     db::Statement read(sql);
     bind(read);
     if (!read.Step()) return std::nullopt;
     DriverRow row;
     row.version = static_cast<DWORD>(read.Int(1));
-    row.name = read.Text16(2);
-    row.environment = read.Text16(3);
-    row.driverPath = read.Text16(4);
-    row.dataFile = read.Text16(5);
-    row.configFile = read.Text16(6);
-    row.helpFile = read.Text16(7);
-    row.monitorName = read.Text16(8);
-    row.defaultDataType = read.Text16(9);
-    db::Statement files("SELECT file_name FROM spool_driver_files WHERE driver_id = ?1 ORDER BY position");
-    files.Bind(1, read.Int(0));
-    while (files.Step()) row.dependentFiles.push_back(files.Text16(0));
+    ReadDriverColumns(read, &row);
     return row;
 }
-
-constexpr char kDriverColumns[] =
-    "SELECT id, version, name, environment, driver_path, data_file, config_file, help_file, monitor_name, "
-    "default_datatype FROM spool_drivers ";
 
 }  // namespace
 
@@ -212,23 +219,12 @@ void SetPrinterDeniedAccess(const std::u16string& printerName, DWORD mask) {
 
 std::vector<DriverDesc> ListDrivers() {
     std::vector<DriverDesc> drivers;
-    db::Statement list(R"sql(
-        SELECT id, name, environment, driver_path, data_file, config_file, help_file, monitor_name, default_datatype
-        FROM spool_drivers ORDER BY name_key, environment_key, version)sql");
+    const std::string sql = std::string(spool::kDriverColumns) + "ORDER BY name_key, environment_key, version";
+    db::Statement list(sql.c_str());
     while (list.Step()) {
-        DriverDesc d;
-        d.name = list.Text16(1);
-        d.environment = list.Text16(2);
-        d.driverPath = list.Text16(3);
-        d.dataFile = list.Text16(4);
-        d.configFile = list.Text16(5);
-        d.helpFile = list.Text16(6);
-        d.monitorName = list.Text16(7);
-        d.defaultDataType = list.Text16(8);
-        db::Statement files("SELECT file_name FROM spool_driver_files WHERE driver_id = ?1 ORDER BY position");
-        files.Bind(1, list.Int(0));
-        while (files.Step()) d.dependentFiles.push_back(files.Text16(0));
-        drivers.push_back(std::move(d));
+        DriverDesc driver;
+        spool::ReadDriverColumns(list, &driver);
+        drivers.push_back(std::move(driver));
     }
     return drivers;
 }

@@ -5,6 +5,8 @@
 #include <win/crttime.h>
 #include <win/sysinfoapi.h>
 
+#include "civil_time.h"
+
 namespace {
 
 // The latest time the C runtime's 64-bit functions take: 3000-12-31 23:59:59 UTC.
@@ -17,16 +19,6 @@ constexpr const char16_t* kMonthShort[] = {u"Jan", u"Feb", u"Mar", u"Apr", u"May
                                            u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
 constexpr const char16_t* kMonthLong[] = {u"January", u"February", u"March",     u"April",   u"May",      u"June",
                                           u"July",    u"August",   u"September", u"October", u"November", u"December"};
-
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
-}
 
 void AppendNumber(std::u16string& out, long value, int digits) {
     std::u16string text;
@@ -110,8 +102,7 @@ bool AppendConversion(std::u16string& out, char16_t conversion, const tm& t) {
 WINBASEAPI __time64_t _time64(__time64_t* timer) {
     SYSTEMTIME utc{};
     GetSystemTime(&utc);
-    const __time64_t seconds = DaysFromCivil(utc.wYear, utc.wMonth, utc.wDay) * 86400 + utc.wHour * 3600 +
-                               utc.wMinute * 60 + utc.wSecond;
+    const __time64_t seconds = palvex::UnixSecondsOf(utc);
     if (timer) *timer = seconds;
     return seconds;
 }

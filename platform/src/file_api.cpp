@@ -24,6 +24,7 @@
 #include <win/sysinfoapi.h>
 
 #include "api_guard.h"
+#include "civil_time.h"
 #include "kernel_objects.h"
 #include "machine_db.h"
 #include "utf16.h"
@@ -92,23 +93,11 @@ int64_t Join(const FILETIME& time) {
     return static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
-}
-
 // The machine clock's time (a virtual clock when a test set one).
 int64_t MachineNow() {
     SYSTEMTIME now{};
     GetSystemTime(&now);
-    const int64_t days = DaysFromCivil(now.wYear, now.wMonth, now.wDay);
-    const int64_t seconds = days * 86400 + now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
-    return kUnixEpochAsFileTime + seconds * kTicksPerSecond + static_cast<int64_t>(now.wMilliseconds) * 10000;
+    return kUnixEpochAsFileTime + UnixSecondsOf(now) * kTicksPerSecond + static_cast<int64_t>(now.wMilliseconds) * 10000;
 }
 
 void TouchFile(int fd, int64_t fileTime) {

@@ -274,4 +274,14 @@ void FreeStructDef(StructDef& def);
 // *SETTINGS* structures' stored blocks (and saves those the printer holds none of).
 DWORD EmitStructs(Context& context, std::u16string_view driverName, const XpcCompileRequest& request, int mode);
 
+// The decimal digits of a number ("0" for 0), as the description's texts write numbers.
+inline std::u16string DecimalText(unsigned long long value) {
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value);
+    return digits;
+}
+
 }  // namespace xpc

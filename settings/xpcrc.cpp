@@ -14,15 +14,6 @@ namespace {
 
 constexpr WORD kStringsPerBlock = 16;
 
-std::u16string DecimalText(size_t value) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value);
-    return digits;
-}
-
 // The language list of a library, in the order lookups try them.
 bool BuildLanguages(ResourceDll& dll) {
     dll.m_languages.clear();

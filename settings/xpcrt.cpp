@@ -184,22 +184,13 @@ const Structure* NestedOf(std::u16string_view name) {
     return nullptr;
 }
 
-std::u16string Decimal(unsigned long long value) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value);
-    return digits;
-}
-
 void AddStructure(std::vector<PreludeRecord>& records, const Structure& structure, BYTE depth) {
     records.push_back({u"*XPDSTRUCT", structure.m_name, depth});
     if (structure.m_forceWrite) records.push_back({u"*FORCEWRITE", u"ON", static_cast<BYTE>(depth + 1)});
     for (const Field& field : structure.m_fields) {
         records.push_back({u"*FIELD", field.m_name, static_cast<BYTE>(depth + 1)});
         records.push_back({u"*FIELDTYPE", field.m_type, static_cast<BYTE>(depth + 2)});
-        if (field.m_arraySize) records.push_back({u"*ARRAYSIZE", Decimal(field.m_arraySize), static_cast<BYTE>(depth + 2)});
+        if (field.m_arraySize) records.push_back({u"*ARRAYSIZE", DecimalText(field.m_arraySize), static_cast<BYTE>(depth + 2)});
         if (!field.m_warns) records.push_back({u"*WARNWHENEMPTY", u"OFF", static_cast<BYTE>(depth + 2)});
         if (const Structure* nested = NestedOf(field.m_name); nested && std::u16string_view(field.m_type) == u"XPDSTRUCT")
             AddStructure(records, *nested, static_cast<BYTE>(depth + 1));
@@ -210,10 +201,10 @@ std::vector<PreludeRecord> BuildPrelude() {
     std::vector<PreludeRecord> records;
     records.reserve(kPreludeRecords);
     records.push_back({u"*MACROS", u"CONSTANTS", 0});
-    for (const Constant& constant : kConstantsBeforePapers) records.push_back({constant.m_name, Decimal(constant.m_value), 1});
+    for (const Constant& constant : kConstantsBeforePapers) records.push_back({constant.m_name, DecimalText(constant.m_value), 1});
     for (size_t id = 1; id <= std::size(kPaperNames); ++id)
-        records.push_back({std::u16string(u"DM_MEDIASIZE_") + kPaperNames[id - 1], Decimal(id), 1});
-    for (const Constant& constant : kConstantsAfterPapers) records.push_back({constant.m_name, Decimal(constant.m_value), 1});
+        records.push_back({std::u16string(u"DM_MEDIASIZE_") + kPaperNames[id - 1], DecimalText(id), 1});
+    for (const Constant& constant : kConstantsAfterPapers) records.push_back({constant.m_name, DecimalText(constant.m_value), 1});
     for (const Structure& structure : kStructures) AddStructure(records, structure, 0);
     return records;
 }

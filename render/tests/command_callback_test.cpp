@@ -8,25 +8,12 @@
 #include "model_hooks.h"
 #include "module_state.h"
 #include "oem_pdev.h"
+#include "spool_capture.h"
 #include "watermark_output.h"
 
 namespace {
 
-class SpoolCapture final : public IPrintOemDriverUni {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE DrvGetDriverSetting(PVOID, LPCSTR, PVOID, DWORD, PDWORD, PDWORD) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DrvWriteSpoolBuf(PDEVOBJ, PVOID buffer, DWORD size, DWORD* written) override {
-        m_bytes.append(static_cast<const char*>(buffer), size);
-        *written = size;
-        return S_OK;
-    }
-    std::string m_bytes;
-};
+using rendertest::SpoolCapture;
 
 class CommandCallbackTest : public ::testing::Test {
 protected:

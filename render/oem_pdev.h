@@ -10,6 +10,7 @@
 
 #include "codrvsettings.h"
 #include "coresources.h"
+#include "font_cache.h"
 #include "hook_table.h"
 #include "page_layout.h"
 
@@ -89,6 +90,9 @@ struct OemPdev {
     BOOL m_windows2000 = FALSE;                  // the system is Windows 2000 (5.0)
     DWORD m_modeFlags = 0;                       // kMode*
     DWORD m_pdlType = 0;
+    // The watermark's downloaded fonts, from the document's first watermark to its end.
+    DWORD m_fontId = kWatermarkFontId;
+    FontCachePtr m_fontCache;
     // Text drawn as graphics.
     BOOL m_inTextOutput = FALSE;
     BRUSHOBJ m_substituteBrushes[kMaxSubstituteBrushes] = {};

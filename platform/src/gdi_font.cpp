@@ -12,6 +12,10 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_ADVANCES_H
+#include FT_TRUETYPE_TAGS_H
+
+#include <win/stringapiset.h>
+#include <win/wingdi_charset.h>
 
 #include "gdi_objects.h"
 #include "utf16.h"
@@ -121,7 +125,103 @@ double Scale(const LOGFONTW& font, int dpi, const DesignMetrics& design) {
     return double(height) / (design.ascent + design.descent);
 }
 
+// The character sets the font's OS/2 code-page bits say it covers, by bit.
+struct CodePageBit {
+    int bit;
+    BYTE charset;
+};
+constexpr CodePageBit kCodePageBits[] = {
+    {0, ANSI_CHARSET},        {1, 238 /* EASTEUROPE */}, {2, RUSSIAN_CHARSET},    {3, GREEK_CHARSET},
+    {4, TURKISH_CHARSET},     {5, HEBREW_CHARSET},       {6, ARABIC_CHARSET},     {7, BALTIC_CHARSET},
+    {8, VIETNAMESE_CHARSET},  {16, THAI_CHARSET},        {17, SHIFTJIS_CHARSET},  {18, GB2312_CHARSET},
+    {19, HANGUL_CHARSET},     {20, CHINESEBIG5_CHARSET}, {21, JOHAB_CHARSET},     {31, SYMBOL_CHARSET},
+};
+
+bool Covers(const TT_OS2* os2, BYTE charset) {
+    for (const CodePageBit& entry : kCodePageBits)
+        if (entry.charset == charset) return (os2->ulCodePageRange1 >> entry.bit) & 1;
+    return false;
+}
+
+// The character set the font is realised in: the one asked for (for DEFAULT_CHARSET, the one of the
+// machine's ANSI code page) when the font covers it, else ANSI when it covers that, else the first
+// it covers. A font that does not say what it covers is taken as it is asked for.
+BYTE RealisedCharset(FT_Face face, BYTE wanted) {
+    if (wanted == DEFAULT_CHARSET) {
+        CHARSETINFO info{};
+        DWORD codePage = GetACP();
+        wanted = TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(codePage)), &info, TCI_SRCCODEPAGE)
+                     ? static_cast<BYTE>(info.ciCharset)
+                     : ANSI_CHARSET;
+    }
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (!os2 || os2->version == 0xFFFF || os2->version < 1 || os2->ulCodePageRange1 == 0) return wanted;
+    if (Covers(os2, wanted)) return wanted;
+    if (Covers(os2, ANSI_CHARSET)) return ANSI_CHARSET;
+    for (const CodePageBit& entry : kCodePageBits)
+        if ((os2->ulCodePageRange1 >> entry.bit) & 1) return entry.charset;
+    return wanted;
+}
+
+// The first and last characters of the font's Unicode map.
+void CharacterRange(FT_Face face, FontMetrics* metrics) {
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && os2->version != 0xFFFF && os2->usLastCharIndex >= os2->usFirstCharIndex) {
+        metrics->firstChar = os2->usFirstCharIndex;
+        metrics->lastChar = os2->usLastCharIndex;
+        return;
+    }
+    FT_UInt glyph = 0;
+    FT_ULong code = FT_Get_First_Char(face, &glyph);
+    if (glyph == 0) return;
+    metrics->firstChar = static_cast<WCHAR>(code > 0xFFFF ? 0xFFFF : code);
+    FT_ULong last = code;
+    while (glyph != 0 && code <= 0xFFFF) {
+        last = code;
+        code = FT_Get_Next_Char(face, code, &glyph);
+    }
+    metrics->lastChar = static_cast<WCHAR>(last);
+}
+
 }  // namespace
+
+int LogicalUnitsPerInch(const DeviceContext& context) {
+    return context.mapMode == 6 /* MM_TWIPS */ ? 1440 : context.dpi;
+}
+
+bool ReadFontFile(const LOGFONTW& font, DWORD table, DWORD offset, void* buffer, DWORD size, DWORD* answer) {
+    return FontCatalog::Get().WithFace(font, [&](FT_Face face) {
+        if (!FT_IS_SFNT(face)) return false;
+        // The table's tag is its four bytes in file order, read as a little-endian number.
+        const FT_ULong tag = table == 0 ? 0
+                                        : FT_MAKE_TAG(table & 0xFF, (table >> 8) & 0xFF, (table >> 16) & 0xFF,
+                                                      table >> 24);
+        FT_ULong length = 0;
+        if (FT_Load_Sfnt_Table(face, tag, 0, nullptr, &length) != 0 || offset > length) return false;
+        const FT_ULong available = length - offset;
+        if (!buffer) {
+            *answer = static_cast<DWORD>(available);
+            return true;
+        }
+        FT_ULong count = size < available ? size : available;
+        if (count > 0 && FT_Load_Sfnt_Table(face, tag, static_cast<FT_Long>(offset), static_cast<FT_Byte*>(buffer),
+                                            &count) != 0)
+            return false;
+        *answer = static_cast<DWORD>(count);
+        return true;
+    });
+}
+
+bool GlyphIndices(const LOGFONTW& font, const WCHAR* text, int count, WORD* indices, bool markMissing) {
+    return FontCatalog::Get().WithFace(font, [&](FT_Face face) {
+        if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) != 0 && !face->charmap) return false;
+        for (int i = 0; i < count; ++i) {
+            const FT_UInt glyph = FT_Get_Char_Index(face, text[i]);
+            indices[i] = glyph ? static_cast<WORD>(glyph) : markMissing ? 0xFFFF : 0;
+        }
+        return true;
+    });
+}
 
 bool MeasureFont(const LOGFONTW& font, int dpi, FontMetrics* metrics) {
     return FontCatalog::Get().WithFace(font, [&](FT_Face face) {
@@ -133,6 +233,8 @@ bool MeasureFont(const LOGFONTW& font, int dpi, FontMetrics* metrics) {
             std::max<LONG>(0, metrics->ascent + metrics->descent - std::lround(design.unitsPerEm * scale));
         metrics->averageWidth = std::lround(design.averageWidth * scale);
         metrics->maxWidth = std::lround(double(face->max_advance_width) * scale);
+        CharacterRange(face, metrics);
+        metrics->charset = RealisedCharset(face, font.lfCharSet);
         return true;
     });
 }

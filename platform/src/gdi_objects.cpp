@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include <win/wingdi.h>
+#include <win/wingdi_fontdata.h>
 
 #include "gdi_objects.h"
 #include "gdi_printer_dc.h"
@@ -139,6 +140,30 @@ int GetObjectW(HANDLE h, int c, LPVOID pv) {
     return sizeof(BITMAP);
 }
 
+HDC CreateCompatibleDC(HDC hdc) {
+    if (hdc && !DeviceContexts().Find(hdc)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return GetDC(nullptr);
+}
+
+int SetMapMode(HDC hdc, int iMode) {
+    auto context = DeviceContexts().Find(hdc);
+    if (!context || (iMode != MM_TEXT && iMode != MM_TWIPS)) {
+        SetLastError(context ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    const int previous = context->mapMode;
+    context->mapMode = iMode;
+    return previous;
+}
+
+int GetMapMode(HDC hdc) {
+    auto context = DeviceContexts().Find(hdc);
+    return context ? context->mapMode : 0;
+}
+
 HDC GetDC(HWND) {
     auto context = std::make_shared<DeviceContext>();
     context->font = GetStockObject(SYSTEM_FONT);
@@ -190,7 +215,8 @@ BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm) {
         return FALSE;
     }
     palvex::gdi::FontMetrics metrics;
-    if (!palvex::gdi::MeasureFont(font->font, context->dpi, &metrics)) {
+    const int unitsPerInch = palvex::gdi::LogicalUnitsPerInch(*context);
+    if (!palvex::gdi::MeasureFont(font->font, unitsPerInch, &metrics)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -203,14 +229,14 @@ BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm) {
     tm.tmMaxCharWidth = metrics.maxWidth;
     tm.tmWeight = font->font.lfWeight ? font->font.lfWeight : FW_NORMAL;
     tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = context->dpi;
-    tm.tmFirstChar = u' ';
-    tm.tmLastChar = 0xFFFC;
+    tm.tmFirstChar = metrics.firstChar;
+    tm.tmLastChar = metrics.lastChar;
     tm.tmDefaultChar = 0x1F;
     tm.tmBreakChar = u' ';
     tm.tmItalic = font->font.lfItalic;
     tm.tmUnderlined = font->font.lfUnderline;
     tm.tmStruckOut = font->font.lfStrikeOut;
-    tm.tmCharSet = font->font.lfCharSet;
+    tm.tmCharSet = metrics.charset;
     *lptm = tm;
     return TRUE;
 }
@@ -224,8 +250,9 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE psizl) {
     }
     palvex::gdi::FontMetrics metrics;
     LONG width = 0;
-    if (!palvex::gdi::MeasureFont(font->font, context->dpi, &metrics) ||
-        !palvex::gdi::MeasureText(font->font, context->dpi, lpString, c, &width)) {
+    const int unitsPerInch = palvex::gdi::LogicalUnitsPerInch(*context);
+    if (!palvex::gdi::MeasureFont(font->font, unitsPerInch, &metrics) ||
+        !palvex::gdi::MeasureText(font->font, unitsPerInch, lpString, c, &width)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

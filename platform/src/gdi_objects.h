@@ -32,6 +32,7 @@ struct PrinterDevice;
 struct DeviceContext {
     HGDIOBJ font = nullptr;
     int dpi = 96;
+    int mapMode = 1;  // MM_TEXT
     int graphicsMode = GM_COMPATIBLE;
     XFORM transform{1, 0, 0, 1, 0, 0};
     COLORREF textColour = 0;
@@ -55,8 +56,20 @@ struct FontMetrics {
     LONG internalLeading = 0;
     LONG averageWidth = 0;
     LONG maxWidth = 0;
+    WCHAR firstChar = u' ';
+    WCHAR lastChar = 0xFFFC;
+    BYTE charset = 0;  // ANSI_CHARSET
 };
+// The context's logical units per inch: its resolution, or 1440 in MM_TWIPS.
+int LogicalUnitsPerInch(const DeviceContext& context);
 bool MeasureFont(const LOGFONTW& font, int dpi, FontMetrics* metrics);
+// Bytes of the font's file (table 0) or of one of its tables from offset on, as GetFontData reads
+// them: *answer is the size from offset to the end (buffer null) or the count copied. False when
+// the font has no TrueType file, the table is not there, or offset lies beyond it.
+bool ReadFontFile(const LOGFONTW& font, DWORD table, DWORD offset, void* buffer, DWORD size, DWORD* answer);
+// The glyph of each UTF-16 unit from the font's Unicode map (0, or 0xFFFF with markMissing, for a
+// character it lacks); false when the font cannot be opened.
+bool GlyphIndices(const LOGFONTW& font, const WCHAR* text, int count, WORD* indices, bool markMissing);
 bool MeasureText(const LOGFONTW& font, int dpi, const WCHAR* text, int count, LONG* width);
 // Runs body with the FreeType face of the font (its FT_Face) under the font catalog's lock, for
 // drawing text with it; false when no font file can be found or opened.

@@ -14,6 +14,7 @@
 #include "winerror.h"
 #include "winfiles_temp.h"
 #include "wingdi.h"
+#include "wingdi_fontdata.h"
 #include "winosinfo.h"
 #include "winosversion.h"
 #include "winprofile.h"

@@ -125,22 +125,12 @@ double Scale(const LOGFONTW& font, int dpi, const DesignMetrics& design) {
     return double(height) / (design.ascent + design.descent);
 }
 
-// The character sets the font's OS/2 code-page bits say it covers, by bit.
-struct CodePageBit {
-    int bit;
-    BYTE charset;
-};
-constexpr CodePageBit kCodePageBits[] = {
-    {0, ANSI_CHARSET},        {1, 238 /* EASTEUROPE */}, {2, RUSSIAN_CHARSET},    {3, GREEK_CHARSET},
-    {4, TURKISH_CHARSET},     {5, HEBREW_CHARSET},       {6, ARABIC_CHARSET},     {7, BALTIC_CHARSET},
-    {8, VIETNAMESE_CHARSET},  {16, THAI_CHARSET},        {17, SHIFTJIS_CHARSET},  {18, GB2312_CHARSET},
-    {19, HANGUL_CHARSET},     {20, CHINESEBIG5_CHARSET}, {21, JOHAB_CHARSET},     {31, SYMBOL_CHARSET},
-};
-
-bool Covers(const TT_OS2* os2, BYTE charset) {
-    for (const CodePageBit& entry : kCodePageBits)
-        if (entry.charset == charset) return (os2->ulCodePageRange1 >> entry.bit) & 1;
-    return false;
+// The code-page bit of a character set (0 when the machine does not know it).
+DWORD CodePageBit(BYTE charset) {
+    CHARSETINFO info{};
+    return TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(charset)), &info, TCI_SRCCHARSET)
+               ? info.fs.fsCsb[0]
+               : 0;
 }
 
 // The character set the font is realised in: the one asked for (for DEFAULT_CHARSET, the one of the
@@ -156,10 +146,10 @@ BYTE RealisedCharset(FT_Face face, BYTE wanted) {
     }
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     if (!os2 || os2->version == 0xFFFF || os2->version < 1 || os2->ulCodePageRange1 == 0) return wanted;
-    if (Covers(os2, wanted)) return wanted;
-    if (Covers(os2, ANSI_CHARSET)) return ANSI_CHARSET;
-    for (const CodePageBit& entry : kCodePageBits)
-        if ((os2->ulCodePageRange1 >> entry.bit) & 1) return entry.charset;
+    if (os2->ulCodePageRange1 & CodePageBit(wanted)) return wanted;
+    if (os2->ulCodePageRange1 & CodePageBit(ANSI_CHARSET)) return ANSI_CHARSET;
+    for (int charset = 0; charset < 256; ++charset)
+        if (os2->ulCodePageRange1 & CodePageBit(static_cast<BYTE>(charset))) return static_cast<BYTE>(charset);
     return wanted;
 }
 

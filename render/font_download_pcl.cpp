@@ -11,10 +11,6 @@
 
 namespace {
 
-DWORD Padded(DWORD size) {
-    return (size + 3) & ~DWORD{3};
-}
-
 HRESULT WriteCommand(OemPdev* pdev, const char* format, long value) {
     char text[32];
     const int length = std::snprintf(text, sizeof text, format, value);
@@ -128,30 +124,25 @@ HRESULT PCLHeader(OemPdev* pdev, FontCacheEntry& entry, FontSource& source, cons
 
     WORD count = 1;  // gdir
     for (const Table& table : tables) count += table.present;
-    WORD power = 1, log2 = 0;
-    while (power * 2 <= count) power *= 2, ++log2;
     DWORD segmentSize = 12 + 16 * DWORD{count};
     for (const Table& table : tables)
-        if (table.present) segmentSize += Padded(static_cast<DWORD>(table.data.size()));
+        if (table.present) segmentSize += PaddedTableSize(static_cast<DWORD>(table.data.size()));
     font.insert(font.end(), {'G', 'T'});
     PutU32(font, segmentSize);
-    font.insert(font.end(), {0x00, 0x01, 0x00, 0x00});
-    PutU16(font, count);
-    PutU16(font, static_cast<WORD>(16 * power));
-    PutU16(font, log2);
-    PutU16(font, static_cast<WORD>(16 * count - 16 * power));
+    const std::vector<BYTE> offsetTable = SfntOffsetTable(count);
+    font.insert(font.end(), offsetTable.begin(), offsetTable.end());
     font.insert(font.end(), {'g', 'd', 'i', 'r'});
     font.insert(font.end(), 12, 0);
     DWORD offset = 12 + 16 * DWORD{count};
     for (Table& table : tables) {
         if (!table.present) continue;
         const DWORD length = static_cast<DWORD>(table.data.size());
-        table.data.resize(Padded(length), 0);
+        table.data.resize(PaddedTableSize(length), 0);
         for (int shift = 0; shift < 32; shift += 8) font.push_back(static_cast<BYTE>(table.tag >> shift));
         PutU32(font, TableChecksum(table.data));
         PutU32(font, offset);
         PutU32(font, length);
-        offset += Padded(length);
+        offset += PaddedTableSize(length);
     }
     for (const Table& table : tables)
         if (table.present) font.insert(font.end(), table.data.begin(), table.data.end());
@@ -169,7 +160,7 @@ HRESULT PCLHeader(OemPdev* pdev, FontCacheEntry& entry, FontSource& source, cons
     return result;
 }
 
-HRESULT PCLGlyph(OemPdev* pdev, const FontCacheEntry& entry, WORD code, WORD glyph, const GlyphMetrics&,
+HRESULT DownloadPCLGlyph(OemPdev* pdev, const FontCacheEntry& entry, WORD code, WORD glyph, const GlyphMetrics&,
                  const std::vector<BYTE>& data) {
     HRESULT result = S_OK;
     if (code != 0xFFFF) result = WriteCommand(pdev, "\x1b*c%ldD", static_cast<long>(entry.m_fontId));
@@ -189,4 +180,4 @@ HRESULT PCLGlyph(OemPdev* pdev, const FontCacheEntry& entry, WORD code, WORD gly
 
 }  // namespace
 
-const DownloadFormat kPCLFormat = {&PCLHeader, nullptr, &PCLGlyph, nullptr};
+const DownloadFormat kPCLFormat = {&PCLHeader, nullptr, &DownloadPCLGlyph, nullptr};

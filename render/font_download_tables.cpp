@@ -87,6 +87,17 @@ bool ReadFontTable(FontSource& source, DWORD tag, std::vector<BYTE>* table) {
     return source.Read(tag, 0, table->data(), size, &read) && read == size;
 }
 
+std::vector<BYTE> SfntOffsetTable(WORD count) {
+    WORD power = 1, log2 = 0;
+    while (power * 2 <= count) power *= 2, ++log2;
+    std::vector<BYTE> table = {0x00, 0x01, 0x00, 0x00};
+    PutU16(table, count);
+    PutU16(table, static_cast<WORD>(16 * power));
+    PutU16(table, log2);
+    PutU16(table, static_cast<WORD>(16 * count - 16 * power));
+    return table;
+}
+
 DWORD TableChecksum(std::span<const BYTE> table) {
     DWORD sum = 0;
     for (size_t at = 0; at < table.size(); at += 4) {

@@ -55,6 +55,12 @@ bool ReadTableDirectory(FontSource& source, FontCacheEntry* entry);
 bool TableListed(const FontCacheEntry& entry, DWORD tag);
 // A whole table; false when it cannot be read or reads back shorter than its size.
 bool ReadFontTable(FontSource& source, DWORD tag, std::vector<BYTE>* table);
+// A table's size padded to the 4-byte boundary the sfnt keeps tables on.
+constexpr DWORD PaddedTableSize(DWORD size) {
+    return (size + 3) & ~DWORD{3};
+}
+// The sfnt offset table of a font of count tables (version 1.0, the binary-search values).
+std::vector<BYTE> SfntOffsetTable(WORD count);
 // The sfnt checksum: the sum of the big-endian 32-bit words, the last one zero-padded.
 DWORD TableChecksum(std::span<const BYTE> table);
 

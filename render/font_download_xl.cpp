@@ -19,10 +19,6 @@ constexpr BYTE kGalleySegment[] = {0x47, 0x43, 0x00, 0x00, 0x00, 0x18, 0x00, 0x0
                                    0x20, 0x3E, 0xFF, 0x65, 0xFF, 0x61, 0xFF, 0x9F, 0xFF, 0x65};
 constexpr BYTE kNullSegment[] = {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
 
-DWORD Padded(DWORD size) {
-    return (size + 3) & ~DWORD{3};
-}
-
 // FontName: the entry's name as a ubyte array.
 HRESULT WriteFontName(OemPdev* pdev, const FontCacheEntry& entry) {
     HRESULT result = WriteXLUByteArray(pdev, reinterpret_cast<const BYTE*>(entry.m_fontName.data()), entry.m_fontName.size());
@@ -80,12 +76,10 @@ HRESULT XLHeader(OemPdev* pdev, FontCacheEntry& entry, FontSource& source, const
         if (present[i] && !ReadFontTable(source, tag, &data[i])) return E_FAIL;
     }
     const WORD tables = static_cast<WORD>(1 + std::count(present.begin(), present.end(), true));
-    WORD power = 1, log2 = 0;
-    while (power * 2 <= tables) power *= 2, ++log2;
 
     DWORD segmentSize = 12 + 16 * DWORD{tables};
     for (size_t i = 0; i < data.size(); ++i)
-        if (present[i]) segmentSize += Padded(static_cast<DWORD>(data[i].size()));
+        if (present[i]) segmentSize += PaddedTableSize(static_cast<DWORD>(data[i].size()));
 
     std::vector<BYTE> fontHeader = {0x00, 0x00};  // format, orientation
     PutU16(fontHeader, static_cast<WORD>(entry.m_symbolSet));
@@ -97,11 +91,7 @@ HRESULT XLHeader(OemPdev* pdev, FontCacheEntry& entry, FontSource& source, const
     std::vector<BYTE> segmentHead = {'G', 'T'};
     PutU32(segmentHead, segmentSize);
 
-    std::vector<BYTE> offsetTable = {0x00, 0x01, 0x00, 0x00};
-    PutU16(offsetTable, tables);
-    PutU16(offsetTable, static_cast<WORD>(16 * power));
-    PutU16(offsetTable, log2);
-    PutU16(offsetTable, static_cast<WORD>(16 * tables - 16 * power));
+    const std::vector<BYTE> offsetTable = SfntOffsetTable(tables);
 
     std::vector<BYTE> directory;
     DWORD offset = 12 + 16 * DWORD{tables};
@@ -114,7 +104,7 @@ HRESULT XLHeader(OemPdev* pdev, FontCacheEntry& entry, FontSource& source, const
     for (size_t i = 0; i < data.size(); ++i) {
         if (kGTDataOrder[i] == FontTag("head")) record(FontTag("gdir"), 0, 0);
         if (!present[i]) continue;
-        const DWORD padded = Padded(static_cast<DWORD>(data[i].size()));
+        const DWORD padded = PaddedTableSize(static_cast<DWORD>(data[i].size()));
         record(kGTDataOrder[i], offset, padded);
         offset += padded;
     }
@@ -130,7 +120,7 @@ HRESULT XLHeader(OemPdev* pdev, FontCacheEntry& entry, FontSource& source, const
     for (size_t i = 0; i < data.size() && SUCCEEDED(result); ++i) {
         if (!present[i]) continue;
         const DWORD length = static_cast<DWORD>(data[i].size());
-        result = WriteHeaderData(pdev, data[i].data(), length, Padded(length) - length);
+        result = WriteHeaderData(pdev, data[i].data(), length, PaddedTableSize(length) - length);
     }
     if (SUCCEEDED(result)) result = WriteHeaderData(pdev, kGalleySegment, sizeof kGalleySegment);
     if (SUCCEEDED(result)) result = WriteHeaderData(pdev, kNullSegment, sizeof kNullSegment);
@@ -143,7 +133,7 @@ HRESULT XLBeginChars(OemPdev* pdev, const FontCacheEntry& entry) {
     return SUCCEEDED(result) ? WriteXLByte(pdev, xl::kBeginChar) : result;
 }
 
-HRESULT XLGlyph(OemPdev* pdev, const FontCacheEntry&, WORD code, WORD glyph, const GlyphMetrics& metrics,
+HRESULT DownloadXLGlyph(OemPdev* pdev, const FontCacheEntry&, WORD code, WORD glyph, const GlyphMetrics& metrics,
                 const std::vector<BYTE>& data) {
     const DWORD size = static_cast<DWORD>(data.size()) + 10;
     HRESULT result = WriteXLUInt16(pdev, code);
@@ -171,4 +161,4 @@ HRESULT XLEndChars(OemPdev* pdev) {
 
 }  // namespace
 
-const DownloadFormat kXLFormat = {&XLHeader, &XLBeginChars, &XLGlyph, &XLEndChars};
+const DownloadFormat kXLFormat = {&XLHeader, &XLBeginChars, &DownloadXLGlyph, &XLEndChars};

@@ -45,6 +45,15 @@ private:
     std::vector<BYTE> m_bytes;
 };
 
+// A point: its tag, then x and y, two bytes each.
+HRESULT WriteXY(OemPdev* pdev, BYTE tag, WORD x, WORD y) {
+    XLBytes out;
+    out.Byte(tag);
+    out.U16(x);
+    out.U16(y);
+    return out.Send(pdev);
+}
+
 bool ArrayFits(const void* source, size_t count) {
     return count <= kMaxXLCount && (source || count == 0);
 }
@@ -123,19 +132,11 @@ HRESULT WriteXLSInt16Box(OemPdev* pdev, SHORT left, SHORT top, SHORT right, SHOR
 }
 
 HRESULT WriteXLSInt16XY(OemPdev* pdev, SHORT x, SHORT y) {
-    XLBytes out;
-    out.Byte(xl::kSInt16XY);
-    out.S16(x);
-    out.S16(y);
-    return out.Send(pdev);
+    return WriteXY(pdev, xl::kSInt16XY, static_cast<WORD>(x), static_cast<WORD>(y));
 }
 
 HRESULT WriteXLUInt16XY(OemPdev* pdev, WORD x, WORD y) {
-    XLBytes out;
-    out.Byte(xl::kUInt16XY);
-    out.U16(x);
-    out.U16(y);
-    return out.Send(pdev);
+    return WriteXY(pdev, xl::kUInt16XY, x, y);
 }
 
 HRESULT WriteXLSInt16Array(OemPdev* pdev, const SHORT* values, size_t count) {

@@ -240,8 +240,6 @@ TEST_F(FontDownloadTest, CompositesBringTheirComponentsOnce) {
     EXPECT_EQ(chars[1].glyph, 1);
     // 'A' itself still goes under its own code; the component is not sent again.
     m_spool.Clear();
-    Entry().m_downloadedChars += u'X';  // keep the parse's begin check meaningful
-    Entry().m_assignedCodes += u'X';
     ASSERT_EQ(Chars(source, u"A", &mapped), S_OK);
     chars = ParseChars();
     ASSERT_EQ(chars.size(), 1u);
@@ -417,6 +415,39 @@ TEST(UnicodeToWansung, CodePage949Codes) {
     EXPECT_EQ(UnicodeToWansung(0x3131), 0xA4A1);  // the first compatibility jamo
     EXPECT_EQ(UnicodeToWansung(0x4E00), 0xECE9);
     EXPECT_EQ(UnicodeToWansung(0x0E01), 0);       // Thai: no block of the code page
+}
+
+}  // namespace
+
+namespace {
+
+// A cmap with one format 4 subtable of (platform, encoding) mapping code to glyph.
+Bytes OneCodeCmap(unsigned platform, unsigned encoding, unsigned code, unsigned glyph) {
+    Bytes map;
+    for (unsigned v : {4u, 32u, 0u, 4u, 4u, 1u, 0u, code, 0xFFFFu, 0u, code, 0xFFFFu, (glyph - code) & 0xFFFF, 1u, 0u, 0u})
+        rendertest::PutBE16(map, v);
+    Bytes cmap;
+    for (unsigned v : {0u, 1u, platform, encoding}) rendertest::PutBE16(cmap, v);
+    rendertest::PutBE32(cmap, 12);
+    return Cat({cmap, map});
+}
+
+TEST(WansungGlyphs, KoreanMapsAreReadInTheirOwnCode) {
+    std::vector<WORD> glyphs;
+    // A map in KS X 1001 codes (3, 5): the syllable's code 0xB0A1 finds its glyph.
+    ASSERT_TRUE(WansungGlyphIndices(OneCodeCmap(3, 5, 0xB0A1, 7), u"\uac00", &glyphs));
+    EXPECT_EQ(glyphs, std::vector<WORD>({7}));
+    // A Unicode map (3, 1) is read with the character itself.
+    ASSERT_TRUE(WansungGlyphIndices(OneCodeCmap(3, 1, 0xAC00, 9), u"\uac00", &glyphs));
+    EXPECT_EQ(glyphs, std::vector<WORD>({9}));
+    // No map of either platform: no glyph.
+    ASSERT_TRUE(WansungGlyphIndices(OneCodeCmap(0, 3, 0xAC00, 9), u"\uac00", &glyphs));
+    EXPECT_EQ(glyphs, std::vector<WORD>({0}));
+    // A cmap cut short reads as no glyph.
+    Bytes cut = OneCodeCmap(3, 5, 0xB0A1, 7);
+    cut.resize(20);
+    ASSERT_TRUE(WansungGlyphIndices(cut, u"\uac00", &glyphs));
+    EXPECT_EQ(glyphs, std::vector<WORD>({0}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev
   snmpd snmp
   llvm-14 lld-14
+  clang libclang-rt-14-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2 fonts-ipafont-gothic
   libcairo2-dev
 )

@@ -1,0 +1,47 @@
+// Ini files as the installer and the drivers read them (the driver ini, the colour-adjustment
+// file): any bytes, in any of the encodings the reader accepts, give sections, keys and values.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <palvex/paths.h>
+#include <win/windows.h>
+
+#include "fuzz_machine.h"
+
+namespace {
+
+const char16_t* kFile = u"C:\\Windows\\fuzz.ini";
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzz::UseOwnMachine();
+    {
+        const auto path = palvex::HostPath(std::u16string_view(kFile));
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    WCHAR sections[512];
+    GetPrivateProfileStringW(nullptr, nullptr, u"", sections, 512, kFile);
+    // The first listed sections (a list of NUL-ended names), their first keys and their values:
+    // each call reads the file afresh, so a few of each keep the harness fast.
+    int sectionsRead = 0;
+    for (const WCHAR* section = sections; *section && section < sections + 512 && sectionsRead++ < 3;
+         section += std::char_traits<char16_t>::length(section) + 1) {
+        WCHAR keys[512];
+        GetPrivateProfileStringW(section, nullptr, u"", keys, 512, kFile);
+        int keysRead = 0;
+        for (const WCHAR* key = keys; *key && key < keys + 512 && keysRead++ < 3;
+             key += std::char_traits<char16_t>::length(key) + 1) {
+            WCHAR value[64];
+            GetPrivateProfileStringW(section, key, u"none", value, 64, kFile);
+            GetPrivateProfileIntW(section, key, -1, kFile);
+        }
+    }
+    WCHAR small[2];
+    GetPrivateProfileStringW(u"ColorAdjust", u"ColorAdjust", u"", small, 2, kFile);
+    return 0;
+}

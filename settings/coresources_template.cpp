@@ -160,9 +160,13 @@ bool ReadDlgTemplate(const BYTE* bytes, size_t size, DlgTemplateInfo* info) {
     WORD count = 0;
     DlgTemplateName menu, windowClass;
     if (!ReadHeader(reader, &read, &count, &menu, &windowClass)) return false;
-    read.m_items.resize(count);
-    for (DlgTemplateItem& item : read.m_items)
+    // Items are kept as they are read: the header's count alone must not size anything, since a
+    // template can claim 65535 items and hold none.
+    for (WORD i = 0; i < count; ++i) {
+        DlgTemplateItem item;
         if (!ReadItem(reader, read.m_extended, &item)) return false;
+        read.m_items.push_back(std::move(item));
+    }
     read.m_size = reader.Offset();
     *info = std::move(read);
     return true;

@@ -127,9 +127,13 @@ bool ParseDialogTemplate(const void* bytes, size_t size, DialogTemplate* dialog)
             return false;
         if (!reader.ReadText(&parsed.faceName)) return false;
     }
-    parsed.items.resize(count);
-    for (DialogItem& item : parsed.items)
+    // Items are kept as they are read: the header's count alone must not size anything, since a
+    // template can claim 65535 items and hold none.
+    for (WORD i = 0; i < count; ++i) {
+        DialogItem item;
         if (!ReadItem(reader, parsed.extended, &item)) return false;
+        parsed.items.push_back(std::move(item));
+    }
     parsed.size = reader.Offset();
     *dialog = std::move(parsed);
     return true;

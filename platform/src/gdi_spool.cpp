@@ -17,6 +17,7 @@
 #include "gdi_printer_dc.h"
 #include "handle_table.h"
 #include "machine_db.h"
+#include "printer_handles.h"
 #include "spool_progress.h"
 #include "spooler_store.h"
 #include "utf16.h"
@@ -66,19 +67,8 @@ std::shared_ptr<SpoolHandle> FindSpool(HANDLE handle) {
 
 // The job id of the spooler's document name "<printer>, Job <id>", or 0.
 DWORD JobIdOfDocumentName(const std::u16string& name, std::u16string* printer) {
-    static constexpr std::u16string_view kJob = u", Job ";
-    const size_t at = name.rfind(kJob);
-    if (at == std::u16string::npos || at == 0) return 0;
-    uint64_t id = 0;
-    const std::u16string_view digits = std::u16string_view(name).substr(at + kJob.size());
-    if (digits.empty() || digits.size() > 10) return 0;
-    for (char16_t c : digits) {
-        if (c < u'0' || c > u'9') return 0;
-        id = id * 10 + static_cast<uint64_t>(c - u'0');
-    }
-    if (id == 0 || id > UINT32_MAX) return 0;
-    *printer = name.substr(0, at);
-    return static_cast<DWORD>(id);
+    DWORD jobId = 0;
+    return spool::ParseJobName(name, printer, &jobId) ? jobId : 0;
 }
 
 bool JobCancelled(DWORD jobId) {

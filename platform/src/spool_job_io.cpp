@@ -145,7 +145,8 @@ namespace spool {
 
 bool ParseJobName(const std::u16string& name, std::u16string* printerName, DWORD* jobId) {
     static constexpr std::u16string_view kJob = u", Job ";
-    const size_t at = name.find(kJob);
+    // The last one: a printer's own name may hold ", Job " too.
+    const size_t at = name.rfind(kJob);
     if (at == std::u16string::npos || at == 0) return false;
     const std::u16string_view digits = std::u16string_view(name).substr(at + kJob.size());
     if (digits.empty() || digits.size() > 10) return false;

@@ -11,7 +11,8 @@ seconds=${1:-600}
 shift || true
 
 scripts/setup.sh
-CC=clang CXX=clang++ scripts/build.sh build-fuzz -DPALVEX_FUZZ=ON -DPALVEX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DPALVEX_FUZZ=ON -DPALVEX_BENCH=OFF >/dev/null
+cmake --build build-fuzz --target fuzzers --parallel "$(nproc)"
 
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then

@@ -1,5 +1,6 @@
 // CoPlugin: the driver's helper, the DRVFN table, the OEM PDEV's life, and the bytes the universal
 // driver writes through the plug-in.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -134,10 +135,14 @@ STDMETHODIMP CoPlugin::WritePrinter(PDEVOBJ pdevobj, PVOID buffer, DWORD size, P
     }
     OemPdev* pdev = OemPdevOf(pdevobj);
     if (!pdev) return E_FAIL;
-    if (written) *written = size;
+    // The caller learns what reached the spooler, never more: a short or failed write must not
+    // read as the whole buffer sent.
+    if (written) *written = 0;
     if (!buffer) return E_FAIL;
     if (size == 0) return S_OK;
     if (!pdev->m_helper) return E_FAIL;
     DWORD sent = 0;
-    return pdev->m_helper->DrvWriteSpoolBuf(pdevobj, buffer, size, &sent);
+    const HRESULT result = pdev->m_helper->DrvWriteSpoolBuf(pdevobj, buffer, size, &sent);
+    if (written) *written = std::min(sent, size);
+    return result;
 }

@@ -247,8 +247,9 @@ HRESULT SwitchSizes(std::vector<Line>& lines, const PpdChoices& choices) {
 
 // --- Custom media -------------------------------------------------------------------------------------
 
-// The template body of one medium: "*%__" removed, placeholders replaced.
-std::string ExpandTemplate(std::string_view body, const CmsMedium& medium, LONG margin) {
+// The template body of one medium: "*%__" removed, placeholders replaced. The horizontal margin
+// gives the X corners and the vertical one the Y corners.
+std::string ExpandTemplate(std::string_view body, const CmsMedium& medium, LONG horizontal, LONG vertical) {
     std::string text;
     for (size_t at = 0; at < body.size();) {
         if (body.compare(at, 4, "*%__") == 0) {
@@ -264,10 +265,10 @@ std::string ExpandTemplate(std::string_view body, const CmsMedium& medium, LONG 
         {"DNAME", QuotableText(medium.m_name)},
         {"WIDTH", std::to_string(width)},
         {"HEIGHT", std::to_string(height)},
-        {"LLX", std::to_string(margin)},
-        {"LLY", std::to_string(margin)},
-        {"URX", std::to_string(width - 2 * margin)},
-        {"URY", std::to_string(height - 2 * margin)},
+        {"LLX", std::to_string(horizontal)},
+        {"LLY", std::to_string(vertical)},
+        {"URX", std::to_string(width - 2 * horizontal)},
+        {"URY", std::to_string(height - 2 * vertical)},
     };
     std::string out;
     for (size_t at = 0; at < text.size();) {
@@ -289,7 +290,7 @@ std::string ExpandTemplate(std::string_view body, const CmsMedium& medium, LONG 
 
 // One CMS block [begin, end tag) rewritten from its template.
 void AppendCmsBlock(std::string* out, std::string_view content, size_t begin, size_t endTag, size_t after,
-                    const std::vector<CmsMedium>& media, LONG margin) {
+                    const std::vector<CmsMedium>& media, LONG horizontal, LONG vertical) {
     const std::string_view block = content.substr(begin, endTag - begin);
     const size_t synBegin = block.find(TAG_PPD_SYN_BEGIN);
     const size_t synEnd =
@@ -303,7 +304,7 @@ void AppendCmsBlock(std::string* out, std::string_view content, size_t begin, si
     out->append(TAG_PPD_SYN_END "\r\n");
     const size_t bodyStart = std::min(NextLineStart(block, synBegin), synEnd);
     const std::string_view body = block.substr(bodyStart, synEnd - bodyStart);
-    for (const CmsMedium& medium : media) out->append(ExpandTemplate(body, medium, margin));
+    for (const CmsMedium& medium : media) out->append(ExpandTemplate(body, medium, horizontal, vertical));
     if (media.empty()) out->append("\r\n");
     out->append(TAG_PPD_CMS_END "\r\n");
 }
@@ -355,7 +356,7 @@ HRESULT WritePpdCustomMedia(CmsFileWriter* writer, const CustomMediaList* list) 
                 break;
             }
             const size_t after = NextLineStart(content, endTag + kEndLength);
-            AppendCmsBlock(&out, content, begin, endTag, after, media, writer->m_margins[2]);
+            AppendCmsBlock(&out, content, begin, endTag, after, media, writer->m_margins[2], writer->m_margins[0]);
             const size_t next = FindTag(content, TAG_PPD_CMS_BEGIN, after);
             out.append(content.substr(after, next == std::string_view::npos ? std::string_view::npos : next - after));
             begin = next;

@@ -155,8 +155,11 @@ BOOL JobRunner::Control(DWORD command) {
 }
 
 void JobRunner::UpdateStatus(DWORD set, DWORD clear) {
-    const auto job = FindJob(m_job.id);
-    if (job) SetJobStatus(m_job.id, (job->status & ~clear) | set);
+    try {
+        UpdateJobStatus(m_job.id, set, clear);
+    } catch (const MachineError&) {
+        // the job was deleted from the queue meanwhile: nothing left to mark
+    }
 }
 
 }  // namespace palvex::hosts

@@ -82,6 +82,12 @@ void SetJobStatus(DWORD id, DWORD status) {
     if (db::ChangedRows() == 0) throw MachineError(ERROR_INVALID_PARAMETER, "unknown job " + std::to_string(id));
 }
 
+void UpdateJobStatus(DWORD id, DWORD set, DWORD clear) {
+    db::Statement update("UPDATE spool_jobs SET status = (status & ~?1) | ?2 WHERE id = ?3");
+    update.Bind(1, static_cast<int64_t>(clear)).Bind(2, static_cast<int64_t>(set)).Bind(3, static_cast<int64_t>(id)).Run();
+    if (db::ChangedRows() == 0) throw MachineError(ERROR_INVALID_PARAMETER, "unknown job " + std::to_string(id));
+}
+
 std::vector<JobDesc> ListJobs(const std::u16string& printerName) {
     std::vector<JobDesc> jobs;
     db::Statement list((std::string(kJobColumns) + "WHERE p.name_key = ?1 ORDER BY j.id").c_str());

@@ -60,6 +60,20 @@ TEST_F(JobsTest, KeepsWhatTheApplicationSpooled) {
     EXPECT_FALSE(palvex::FindJob(3));
 }
 
+TEST_F(JobsTest, StatusUpdatesChangeOnlyTheirBits) {
+    palvex::JobDesc job;
+    job.printerName = kPrinter;
+    const DWORD id = palvex::AddJob(job);
+    palvex::SetJobStatus(id, JOB_STATUS_PAUSED | JOB_STATUS_PRINTING);
+    // The job's thread marks it printed while another clears its pause: neither change is lost.
+    palvex::UpdateJobStatus(id, JOB_STATUS_PRINTED, JOB_STATUS_PRINTING);
+    palvex::UpdateJobStatus(id, 0, JOB_STATUS_PAUSED);
+    EXPECT_EQ(palvex::FindJob(id)->status, static_cast<DWORD>(JOB_STATUS_PRINTED));
+    palvex::UpdateJobStatus(id, JOB_STATUS_ERROR | JOB_STATUS_PRINTED, 0);
+    EXPECT_EQ(palvex::FindJob(id)->status, static_cast<DWORD>(JOB_STATUS_ERROR | JOB_STATUS_PRINTED));
+    EXPECT_THROW(palvex::UpdateJobStatus(id + 1, 1, 0), palvex::MachineError);
+}
+
 TEST_F(JobsTest, RefusesUnknownPrintersAndDevmodesOfAnotherLength) {
     palvex::JobDesc job;
     job.printerName = u"No Such Printer";

@@ -178,8 +178,7 @@ public:
         m_thread = std::thread([this] { Serve(); });
     }
     ~UdpAgent() {
-        m_stop = true;
-        m_thread.join();
+        Stop();
         close(m_socket);
     }
     UdpAgent(const UdpAgent&) = delete;
@@ -187,12 +186,27 @@ public:
 
     uint16_t port() const { return m_port; }
 
-    std::vector<Bytes> received() const {
+    // Every datagram sent to the agent so far. The agent stops answering first, then takes what
+    // its thread had not read yet: a loopback send is queued before sendto returns, so nothing a
+    // finished caller sent can be missed, however late the agent's thread was scheduled.
+    std::vector<Bytes> received() {
+        Stop();
+        Bytes buffer(65536);
         std::lock_guard<std::mutex> lock(m_mutex);
+        for (;;) {
+            ssize_t n = recv(m_socket, buffer.data(), buffer.size(), MSG_DONTWAIT);
+            if (n < 0) break;
+            m_received.emplace_back(buffer.begin(), buffer.begin() + n);
+        }
         return m_received;
     }
 
 private:
+    void Stop() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+    }
+
     void Serve() {
         Bytes buffer(65536);
         while (!m_stop) {

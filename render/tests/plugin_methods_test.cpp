@@ -7,6 +7,7 @@
 #include "tovqebxl.h"
 
 #include "counting_hook.h"
+#include "spool_capture.h"
 
 namespace rendertest {
 namespace {
@@ -261,13 +262,28 @@ TEST_F(RenderTest, WritePrinterSendsThroughTheDriversHelper) {
     EXPECT_EQ(written, 99u);
     // With the OEM PDEV.
     EXPECT_EQ(plugin->WritePrinter(host->Pdevobj(), nullptr, 3, &written), E_FAIL);
-    EXPECT_EQ(written, 3u);
+    EXPECT_EQ(written, 0u);
     EXPECT_EQ(plugin->WritePrinter(host->Pdevobj(), bytes, 0, &written), S_OK);
     EXPECT_EQ(written, 0u);
     EXPECT_EQ(plugin->WritePrinter(host->Pdevobj(), bytes, 3, &written), S_OK);
     EXPECT_EQ(written, 3u);
     ASSERT_EQ(host->output().size(), before + 3);
     EXPECT_EQ(std::vector<BYTE>(host->output().end() - 3, host->output().end()), (std::vector<BYTE>{1, 2, 3}));
+    // What the driver's helper accepted is what the caller hears, whether it wrote short or failed.
+    {
+        OemPdev* pdev = PdevOf(*host);
+        IPrintOemDriverUni* const driversHelper = pdev->m_helper;
+        SpoolCapture capture;
+        pdev->m_helper = &capture;
+        capture.m_shortFromCall = 0;
+        EXPECT_EQ(plugin->WritePrinter(host->Pdevobj(), bytes, 3, &written), S_OK);
+        EXPECT_EQ(written, 2u);
+        capture.m_failFromCall = 1;
+        written = 99;
+        EXPECT_EQ(plugin->WritePrinter(host->Pdevobj(), bytes, 3, &written), E_FAIL);
+        EXPECT_EQ(written, 0u);
+        pdev->m_helper = driversHelper;
+    }
     // A hook decides.
     Install(plugin->Hooks().m_writePrinter);
     g_hookAnswer = S_FALSE;

@@ -131,7 +131,8 @@ TEST_F(CmsWriterTest, GpdSectionByteForByte) {
 TEST_F(CmsWriterTest, PpdBlocksByteForByte) {
     WriteMachineFile(DataFilePath(), ReadTestData("ppdcms_input.ppd"));
     ASSERT_TRUE(LoadCmsContext(&m_writer));
-    m_writer.m_margins[2] = 12;
+    m_writer.m_margins[2] = 12;  // horizontal
+    m_writer.m_margins[0] = 20;  // vertical
     MediaList media = TestMedia();
     EXPECT_EQ(WritePpdCustomMedia(&m_writer, media.list()), S_OK);
     EXPECT_EQ(ReadMachineFile(DataFilePath()), ReadTestData("ppdcms_expected.ppd"));

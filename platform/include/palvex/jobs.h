@@ -37,6 +37,10 @@ PALVEX_API DWORD AddJob(const JobDesc& job);
 PALVEX_API std::optional<JobDesc> FindJob(DWORD id);
 // Sets a job's status; an unknown job throws MachineError (ERROR_INVALID_PARAMETER).
 PALVEX_API void SetJobStatus(DWORD id, DWORD status);
+// Sets the bits of set and clears those of clear in a job's status in one step, so two threads
+// (the job's own and one pausing or cancelling it) never overwrite each other's change. An unknown
+// job throws MachineError (ERROR_INVALID_PARAMETER).
+PALVEX_API void UpdateJobStatus(DWORD id, DWORD set, DWORD clear);
 // The printer's jobs in the order they were added.
 PALVEX_API std::vector<JobDesc> ListJobs(const std::u16string& printerName);
 

@@ -377,10 +377,14 @@ HRESULT CoProcessorEMF::PlayDocument() {
     if (FAILED(SelectMethod())) return EndDocOnError();
     m_method->ClearBindingAdjustRect();
 
+    // The DC learns how many copies the printer makes before the document starts: the driver
+    // sends the job's copy count with the document's start.
+    DWORD passes = 1;
+    if (FAILED(ChooseCopies(working, &passes))) return EndDocOnError();
     if (FAILED(m_gdi->GDIStartDoc(m_spool, m_documentName.c_str(), m_outputFile.empty() ? nullptr : m_outputFile.c_str())))
         return EndDocOnError();
     m_docStarted = true;
-    if (FAILED(RunPasses(working))) return EndDocOnError();
+    if (FAILED(RunPasses(working, passes))) return EndDocOnError();
     m_docStarted = false;
     if (FAILED(m_gdi->GDIEndDoc(m_spool))) return EndDocOnError();
     m_plan = SheetPlan{};
@@ -419,7 +423,29 @@ HRESULT CoProcessorEMF::SetDcCopies(DEVMODEW* working, short copies) {
     return reset ? S_OK : E_FAIL;
 }
 
-HRESULT CoProcessorEMF::RunPasses(DEVMODEW* working) {
+HRESULT CoProcessorEMF::ChooseCopies(DEVMODEW* working, DWORD* passes) {
+    *passes = 1;
+    const short copies = static_cast<short>(m_job.copies);
+    if (m_job.manualDuplex()) {
+        // The manual-duplex strategy plays every side as many times as there are copies itself:
+        // the printer makes one of each, or the copies would multiply.
+        return SetDcCopies(working, 1);
+    }
+    if (m_job.pdlType != 10 && m_job.pdlType != 11) {
+        if (m_job.collate == 1 && m_job.printerCollated == 1) {
+            *passes = m_job.copies;
+            return SetDcCopies(working, 1);
+        }
+        return SetDcCopies(working, copies);
+    }
+    if (m_job.collate == 1) {
+        *passes = m_job.copies;
+        return SetDcCopies(working, 1);
+    }
+    return S_OK;
+}
+
+HRESULT CoProcessorEMF::RunPasses(DEVMODEW* working, DWORD passes) {
     EmfPass pass;
     pass.devmode = working;
     pass.pageCount = m_pageCount;
@@ -427,23 +453,6 @@ HRESULT CoProcessorEMF::RunPasses(DEVMODEW* working) {
     pass.paddedCount = m_plan.paddedCount;
     pass.duplexSides = m_duplexSides;
     pass.sides = &m_plan.sides;
-    DWORD passes = 1;
-    const short copies = static_cast<short>(m_job.copies);
-    if (m_job.manualDuplex()) {
-        // The manual-duplex strategy plays every side as many times as there are copies itself;
-        // more passes would multiply the copies.
-        if (FAILED(SetDcCopies(working, copies))) return E_FAIL;
-    } else if (m_job.pdlType != 10 && m_job.pdlType != 11) {
-        if (m_job.collate == 1 && m_job.printerCollated == 1) {
-            if (FAILED(SetDcCopies(working, 1))) return E_FAIL;
-            passes = m_job.copies;
-        } else if (FAILED(SetDcCopies(working, copies))) {
-            return E_FAIL;
-        }
-    } else if (m_job.collate == 1) {
-        if (FAILED(SetDcCopies(working, 1))) return E_FAIL;
-        passes = m_job.copies;
-    }
     for (DWORD copy = 0; copy < passes; ++copy) {
         pass.copyPass = copy;
         if (FAILED(m_method->PrintDocument(pass))) return E_FAIL;

@@ -53,7 +53,10 @@ private:
     HRESULT SelectMethod();
     // A change of dmCopies on the DC for the passes that follow (skipped when already so).
     HRESULT SetDcCopies(DEVMODEW* working, short copies);
-    HRESULT RunPasses(DEVMODEW* working);
+    // Sets the DC's copies to what the printer makes and answers how many passes the processor
+    // plays itself.
+    HRESULT ChooseCopies(DEVMODEW* working, DWORD* passes);
+    HRESULT RunPasses(DEVMODEW* working, DWORD passes);
     // Cleans up after a failed playback and returns E_FAIL with the last error of the failure.
     HRESULT EndDocOnError();
     bool PaperListed(short paperSize) const;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include <win/wingdi_charset.h>
 #include <win/wingdi_text.h>
@@ -119,14 +120,22 @@ CoProcessorTXT::~CoProcessorTXT() {
 
 HRESULT CoProcessorTXT::Open(LPCWSTR printerName, const PRINTPROCESSOROPENDATA* openData) {
     if (!printerName || !openData) return E_POINTER;
-    if (m_dc) DeleteDC(m_dc);
-    m_dc = CreateDCW(u"", printerName, u"", openData->pDevMode);
-    m_dcError = m_dc ? ERROR_SUCCESS : GetLastError();
-    if (!m_dc) DebugTrace(1, u"%s: CreateDC err=[%d]\n", u"CoProcessorTXT::Open", static_cast<int>(m_dcError));
     // A job without a DEVMODE, with one too short to hold dmCopies, or with no copies in it,
     // prints once.
     const DEVMODEW* devmode = openData->pDevMode;
     m_copies = DEVMODE_HAS(devmode, dmCopies) && devmode->dmCopies > 0 ? static_cast<WORD>(devmode->dmCopies) : 1;
+    // The processor prints every copy itself, so the DC is made for one: a driver that also
+    // applied the job's copies would multiply them.
+    std::vector<BYTE> oneCopy;
+    if (DEVMODE_HAS(devmode, dmCopies)) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(devmode);
+        oneCopy.assign(bytes, bytes + devmode->dmSize + devmode->dmDriverExtra);
+        reinterpret_cast<DEVMODEW*>(oneCopy.data())->dmCopies = 1;
+    }
+    if (m_dc) DeleteDC(m_dc);
+    m_dc = CreateDCW(u"", printerName, u"", oneCopy.empty() ? devmode : reinterpret_cast<const DEVMODEW*>(oneCopy.data()));
+    m_dcError = m_dc ? ERROR_SUCCESS : GetLastError();
+    if (!m_dc) DebugTrace(1, u"%s: CreateDC err=[%d]\n", u"CoProcessorTXT::Open", static_cast<int>(m_dcError));
     return S_OK;
 }
 

@@ -3,7 +3,7 @@
 #include "print_single_page_emf.h"
 
 HRESULT MethodPrintForwardEMF::PrintDocument(const EmfPass& pass) {
-    if (FAILED(BeginPass())) return E_FAIL;
+    if (FAILED(BeginPass(pass.devmode))) return E_FAIL;
     DWORD page = 1;
     bool done = false;
     while (!done) {
@@ -15,7 +15,7 @@ HRESULT MethodPrintForwardEMF::PrintDocument(const EmfPass& pass) {
 }
 
 HRESULT MethodPrintReverseEMF::PrintDocument(const EmfPass& pass) {
-    if (FAILED(BeginPass()) || !pass.sides) return E_FAIL;
+    if (FAILED(BeginPass(pass.devmode)) || !pass.sides) return E_FAIL;
     for (DWORD first : *pass.sides) {
         DWORD next = 0;
         bool done = false;
@@ -25,7 +25,7 @@ HRESULT MethodPrintReverseEMF::PrintDocument(const EmfPass& pass) {
 }
 
 HRESULT MethodPrintReverseForDriverEMF::PrintDocument(const EmfPass& pass) {
-    if (FAILED(BeginPass()) || !pass.sides) return E_FAIL;
+    if (FAILED(BeginPass(pass.devmode)) || !pass.sides) return E_FAIL;
     const BYTE nup = m_job.nupPages;
     m_job.nupPages = 1;
     for (DWORD page : *pass.sides) {
@@ -54,7 +54,7 @@ HRESULT MethodPrintReverseForDriverEMF::PrintDocument(const EmfPass& pass) {
 }
 
 HRESULT MethodPrintBookletEMF::PrintDocument(const EmfPass& pass) {
-    if (FAILED(BeginPass())) return E_FAIL;
+    if (FAILED(BeginPass(pass.devmode))) return E_FAIL;
     const DWORD groups = (pass.pageCount + 3) / 4;
     for (DWORD group = 0; group < groups; ++group)
         if (FAILED(PrintSheet(pass, group))) return E_FAIL;
@@ -96,7 +96,7 @@ HRESULT MethodPrintBookletEMF::PrintSheet(const EmfPass& pass, DWORD group) {
 }
 
 HRESULT MethodPrintManDuplexEMF::PrintDocument(const EmfPass& pass) {
-    if (FAILED(BeginPass()) || !pass.order) return E_FAIL;
+    if (FAILED(BeginPass(pass.devmode)) || !pass.order) return E_FAIL;
     const std::vector<DWORD>& order = *pass.order;
     const size_t perSide = EntriesPerSide();
     const size_t half = std::min<size_t>(pass.paddedCount / 2, order.size() / 2);
@@ -179,8 +179,8 @@ HRESULT MethodPrintManDuplexBookletEMF::PrintManualSide(const EmfPass& pass, siz
     return EndSide();
 }
 
-HRESULT MethodPrintPosterEMF::PrintDocument(const EmfPass&) {
-    if (FAILED(BeginPass())) return E_FAIL;
+HRESULT MethodPrintPosterEMF::PrintDocument(const EmfPass& pass) {
+    if (FAILED(BeginPass(pass.devmode))) return E_FAIL;
     for (DWORD page = 1;; ++page) {
         WaitIfPaused();
         DEVMODEW* devmode = nullptr;

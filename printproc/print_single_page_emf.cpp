@@ -41,13 +41,17 @@ HRESULT PrintSinglePageEMF::PageDevmodes(DWORD page, DEVMODEW** current, DEVMODE
     return S_OK;
 }
 
-HRESULT PrintSinglePageEMF::BeginPass() {
+HRESULT PrintSinglePageEMF::BeginPass(const DEVMODEW* jobCopy) {
     m_changeSeen = false;
     m_firstSideDone = false;
     m_passSides = 0;
     DEVMODEW* first = nullptr;
     DEVMODEW* previous = nullptr;
     if (FAILED(PageDevmodes(1, &first, &previous))) return E_FAIL;
+    // The sides of a pass that never meets a DEVMODE change print with this reset: it carries the
+    // copies the processor left to the printer, not the application's count, which the processor
+    // may be making itself.
+    if (jobCopy) first->dmCopies = jobCopy->dmCopies;
     m_processor->setFirstPageSize(first->dmPaperSize);
     m_processor->settings()->SetFirstPageSize(first, static_cast<DWORD>(static_cast<WORD>(first->dmPaperSize)));
     return ResetDc(first);

@@ -47,7 +47,7 @@ public:
 
 protected:
     // Page 1's DEVMODE with form substitution becomes the first-page size and goes to the DC.
-    HRESULT BeginPass();
+    HRESULT BeginPass(const DEVMODEW* jobCopy);
     // The page's DEVMODE (with form substitution) and the one before it.
     HRESULT PageDevmodes(DWORD page, DEVMODEW** current, DEVMODEW** previous);
     HRESULT ResetDc(DEVMODEW* devmode);

@@ -14,6 +14,7 @@
 
 #include <palvex/machine.h>
 #include <palvex/port_output.h>
+#include <win/windows.h>
 
 namespace {
 
@@ -135,6 +136,54 @@ TEST(PrintJob, PrintsASpoolFileThroughTheMachinesCommandLine) {
         EXPECT_EQ(Count(output, kA4SheetStart), c.sheets);
         ASSERT_GE(output.size(), kJobEnd.size());
         EXPECT_EQ(output.substr(output.size() - kJobEnd.size()), kJobEnd);
+    }
+}
+
+// Copies are made once: by the print processor, which then asks the printer for one of each
+// sheet, or by the printer, told by "@PJL SET QTY=n". Both at once would print n x n.
+TEST(PrintJob, CopiesAreMadeEitherByTheProcessorOrByThePrinter) {
+    struct CopiesCase {
+        const char* name;
+        const char* duplexType;  // the printer's duplex unit: 2 is a manual duplex
+        short duplex, collate;
+        size_t qtyLines;
+        size_t sheets;  // page frames in the printer's bytes, for two pages in two copies
+    };
+    const CopiesCase cases[] = {
+        {"collated: the processor plays the document twice", "0", DMDUP_SIMPLEX, DMCOLLATE_TRUE, 0, 4},
+        {"uncollated: the printer makes the copies", "0", DMDUP_SIMPLEX, DMCOLLATE_FALSE, 1, 2},
+        {"manual duplex: the processor plays each side twice", "2", DMDUP_VERTICAL, DMCOLLATE_FALSE, 0, 4},
+    };
+    for (const CopiesCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        palvex::TestMachine machine;
+        const auto root = machine.root();
+        const std::string printer = "Palvex QX500";
+        auto machineTool = [&](const std::vector<std::string>& args) {
+            const ToolResult result = RunTool(PALVEX_MACHINE_TOOL, root, args);
+            EXPECT_EQ(result.exitCode, 0) << args[0] << ": " << result.output;
+        };
+        machineTool({"init"});
+        machineTool({"install", PALVEX_PACKAGE_FOLDER});
+        machineTool({"printer-settings", printer, std::string("_DUPLEXTYPE=") + c.duplexType});
+        const std::filesystem::path devModeFile = root / "job.devmode";
+        machineTool({"devmode", printer, devModeFile.string()});
+        std::string devMode = ReadAll(devModeFile);
+        ASSERT_GE(devMode.size(), sizeof(DEVMODEW));
+        auto* fields = reinterpret_cast<DEVMODEW*>(devMode.data());
+        fields->dmFields |= DM_COPIES | DM_DUPLEX | DM_COLLATE;
+        fields->dmCopies = 2;
+        fields->dmDuplex = c.duplex;
+        fields->dmCollate = c.collate;
+        std::ofstream(devModeFile, std::ios::binary) << devMode;
+        const std::string spool = (root / "two.spl").string();
+        ASSERT_EQ(RunTool(PALVEX_SPOOL_TOOL, root, {spool, "--pages", "2", "--devmode", devModeFile.string()}).exitCode, 0);
+        machineTool({"print", spool, "--printer", printer});
+
+        const std::string output = ReadAll(palvex::PortOutputPath(u"FILE:"));
+        EXPECT_EQ(Count(output, "@PJL SET QTY="), c.qtyLines);
+        EXPECT_EQ(Count(output, "@PJL SET QTY=2\n"), c.qtyLines);
+        EXPECT_EQ(Count(output, kA4SheetStart), c.sheets);
     }
 }
 

@@ -178,8 +178,9 @@ struct DcCase {
 };
 
 // What the DC prints each side with: a copy pass leaves one copy to the printer; a manual-duplex
-// job counts its copies itself, once; a job of one side prints simplex; a booklet prints duplex
-// even from a simplex job.
+// job plays its copies itself, so the printer makes one; a job of one side prints simplex; a
+// booklet prints duplex even from a simplex job. The document starts with the copies its sides
+// print with, as the driver sends the job's copy count with the document's start.
 TEST_F(EmfJobTest, SidesPrintWithTheJobsCopiesAndDuplex) {
     PrinterValues collating;
     collating.collatedCopies = 1;
@@ -191,8 +192,8 @@ TEST_F(EmfJobTest, SidesPrintWithTheJobsCopiesAndDuplex) {
         {"copy passes", collating, {.pages = 2, .copies = 3, .collate = 1, .pdl = 40}, "1|2|1|2|1|2", 1, 1},
         {"copies left to the printer", {}, {.pages = 2, .copies = 3, .collate = 1, .pdl = 40}, "1|2", 3, 1},
         {"manual duplex collated", manualCollating, {.pages = 3, .duplex = 2, .copies = 2, .collate = 1},
-         "2|-|2|-|1|3|1|3", 2, 2},
-        {"manual duplex uncollated", manual, {.pages = 3, .duplex = 2, .copies = 2}, "2|2|-|-|1|1|3|3", 2, 2},
+         "2|-|2|-|1|3|1|3", 1, 2},
+        {"manual duplex uncollated", manual, {.pages = 3, .duplex = 2, .copies = 2}, "2|2|-|-|1|1|3|3", 1, 2},
         {"manual duplex of one page", manual, {.pages = 1, .duplex = 2}, "1", 1, 1},
         {"reverse duplex of one page", {}, {.pages = 1, .pageOrder = 1, .duplex = 2}, "1", 1, 1},
         {"booklet of a simplex job", {}, {.pages = 4, .booklet = 2}, "4,1|3,2", 1, 2},
@@ -202,6 +203,10 @@ TEST_F(EmfJobTest, SidesPrintWithTheJobsCopiesAndDuplex) {
         const std::optional<palvex::DcLog> log = PrintCase(test.printer, test.job);
         ASSERT_TRUE(log.has_value());
         EXPECT_EQ(Sides(*log), test.sides);
+        for (const palvex::DcEvent& event : log->events) {
+            if (event.call != palvex::DcCall::StartDoc) continue;
+            EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(log->devModes.at(event.devMode).data())->dmCopies, test.copies);
+        }
         for (const palvex::PrintedSide* side : log->sides()) {
             const auto* devmode = reinterpret_cast<const DEVMODEW*>(log->devModes.at(side->devMode).data());
             EXPECT_EQ(devmode->dmCopies, test.copies);

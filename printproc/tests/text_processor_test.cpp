@@ -192,7 +192,11 @@ TEST_F(TextJob, ADoubleByteCharacterStaysWholeAcrossReadsAndLines) {
 TEST_F(TextJob, PrintsEachCopyOfTheDevmode) {
     std::vector<BYTE> devMode = palvex::MakeDevMode();
     reinterpret_cast<DEVMODEW*>(devMode.data())->dmCopies = 2;
-    EXPECT_EQ(CellsOf(Print("ab", devMode)), (Pages{{{u"ab", 0, 0}}, {{u"ab", 0, 0}}}));
+    const palvex::DcLog copies = Print("ab", devMode);
+    EXPECT_EQ(CellsOf(copies), (Pages{{{u"ab", 0, 0}}, {{u"ab", 0, 0}}}));
+    // The processor made both copies: the printer is asked for one of each page, not two more.
+    for (const std::vector<BYTE>& dcMode : copies.devModes)
+        EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(dcMode.data())->dmCopies, 1);
     // No DEVMODE in the job: one copy, on the printer's own.
     EXPECT_EQ(CellsOf(Print("ab", {})), (Pages{{{u"ab", 0, 0}}}));
     EXPECT_TRUE(m_outcome.print.result);

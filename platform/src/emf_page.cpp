@@ -3,6 +3,8 @@
 
 #include "emf_format.h"
 
+#include <cstdlib>
+
 namespace palvex::emf {
 namespace {
 
@@ -53,6 +55,22 @@ std::optional<uint32_t> EmfByteCount(std::span<const uint8_t> emf) {
     return LoadLe<uint32_t>(emf, header::kBytes);
 }
 
+// A page is drawn by scaling its frame onto the printer's page through the reference device: a
+// frame turned inside out or wider than any paper, or a reference device of no size, cannot be a
+// page, and its numbers would overflow whoever scales them.
+std::string CheckFrame(std::span<const uint8_t> emf) {
+    constexpr int64_t kLargestPage = 1'000'000;  // hundredths of a millimetre: ten metres
+    const RECTL frame = DecodeRect(emf, header::kFrame);
+    const int64_t width = int64_t{frame.right} - frame.left + 1;
+    const int64_t height = int64_t{frame.bottom} - frame.top + 1;
+    if (width < 1 || height < 1 || width > kLargestPage || height > kLargestPage ||
+        std::abs(int64_t{frame.left}) > kLargestPage || std::abs(int64_t{frame.top}) > kLargestPage)
+        return "an EMF frame that cannot be a page";
+    for (size_t field : {header::kDevice, header::kDevice + 4, header::kMillimeters, header::kMillimeters + 4})
+        if (LoadLe<LONG>(emf, field) <= 0) return "an EMF reference device without a size";
+    return {};
+}
+
 std::string CheckEmf(std::span<const uint8_t> emf) {
     if (emf.size() < kEmfHeaderBaseSize) return "a page shorter than an EMF header";
     if (LoadLe<uint32_t>(emf, 0) != EMR_HEADER) return "a page that does not start with EMR_HEADER";
@@ -68,6 +86,7 @@ std::string CheckEmf(std::span<const uint8_t> emf) {
     if (descriptionChars > 0 &&
         (descriptionOffset < kEmfHeaderBaseSize || descriptionOffset + 2 * descriptionChars > headerSize))
         return "an EMF description outside the header";
+    if (std::string why = CheckFrame(emf); !why.empty()) return why;
     const uint32_t records = LoadLe<uint32_t>(emf, header::kRecords);
 
     uint32_t count = 1;

@@ -26,8 +26,11 @@ void ApplyTransform(cairo_t* cr, const XFORM& xf) {
     cairo_transform(cr, &matrix);
 }
 
+// The distance from a to b, whatever the two coordinates: a page's numbers come from outside.
+double Span(LONG a, LONG b) { return static_cast<double>(b) - a; }
+
 void ClipTo(cairo_t* cr, LONG left, LONG top, LONG right, LONG bottom) {
-    cairo_rectangle(cr, left, top, right - left, bottom - top);
+    cairo_rectangle(cr, left, top, Span(left, right), Span(top, bottom));
     cairo_clip(cr);
 }
 
@@ -78,7 +81,7 @@ void DrawText(cairo_t* cr, const LOGFONTW& font, const std::u16string& text, dou
             dy = -fontExtents.descent;
         }
         cairo_translate(cr, x, y);
-        cairo_rotate(cr, -font.lfEscapement / 10.0 * M_PI / 180.0);
+        cairo_rotate(cr, -static_cast<double>(font.lfEscapement) / 10.0 * M_PI / 180.0);
         cairo_move_to(cr, dx, dy);
         SetColour(cr, colour);
         cairo_show_text(cr, utf8.c_str());
@@ -140,13 +143,13 @@ void PlayMetafile(cairo_t* cr, const std::vector<BYTE>& bytes, const RECT& docum
                                                   : header.device.cy / (header.millimeters.cy * 100.0);
     const double frameLeft = header.frame.left * perX;
     const double frameTop = header.frame.top * perY;
-    const double frameWidth = (header.frame.right - header.frame.left + 1) * perX;
-    const double frameHeight = (header.frame.bottom - header.frame.top + 1) * perY;
+    const double frameWidth = (Span(header.frame.left, header.frame.right) + 1) * perX;
+    const double frameHeight = (Span(header.frame.top, header.frame.bottom) + 1) * perY;
     if (!(frameWidth > 0) || !(frameHeight > 0) || !std::isfinite(frameWidth) || !std::isfinite(frameHeight)) return;
 
     cairo_save(cr);
     cairo_translate(cr, document.left, document.top);
-    cairo_scale(cr, (document.right - document.left) / frameWidth, (document.bottom - document.top) / frameHeight);
+    cairo_scale(cr, Span(document.left, document.right) / frameWidth, Span(document.top, document.bottom) / frameHeight);
     cairo_translate(cr, -frameLeft, -frameTop);
     PlayState state;
     emf::ForEachRecord(emf, [&](uint32_t type, std::span<const uint8_t> record) {
@@ -189,7 +192,7 @@ void PlayMetafile(cairo_t* cr, const std::vector<BYTE>& bytes, const RECT& docum
         }
         case emf::EMR_RECTANGLE: {
             const RECTL box = emf::DecodeRect(record, 8);
-            cairo_rectangle(cr, box.left, box.top, box.right - box.left, box.bottom - box.top);
+            cairo_rectangle(cr, box.left, box.top, Span(box.left, box.right), Span(box.top, box.bottom));
             if (!state.nullBrush) {
                 SetColour(cr, state.brushColour);
                 cairo_fill_preserve(cr);
@@ -240,8 +243,8 @@ void WriteSidePicture(const DcLog& log, const PrintedSide& side, const std::file
             const PlayedPage& page = side.pages[drawing.index];
             ApplyTransform(cr, page.transform);
             if (page.border) {
-                cairo_rectangle(cr, page.border->left, page.border->top, page.border->right - page.border->left,
-                                page.border->bottom - page.border->top);
+                cairo_rectangle(cr, page.border->left, page.border->top, Span(page.border->left, page.border->right),
+                                Span(page.border->top, page.border->bottom));
                 cairo_set_source_rgb(cr, 0, 0, 0);
                 Stroke(cr, 0);
             }

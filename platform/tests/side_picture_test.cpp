@@ -1,6 +1,9 @@
 // Pictures of printed sides: a two-page job drawn into PNG files.
 #include <cairo.h>
 
+#include <limits>
+#include <memory>
+
 #include <palvex/recording_dc.h>
 
 #include "spool_job_fixture.h"
@@ -105,6 +108,49 @@ TEST_F(SidePictureTest, ATwoPageJobMakesTwoSheetPictures) {
             red += ((pixel >> 16) & 0xFF) > 200 && ((pixel >> 8) & 0xFF) < 80 && (pixel & 0xFF) < 80;
         }
     EXPECT_GT(red, 50);
+}
+
+// A page's coordinates come from an application: a rectangle, border, clip and document box
+// spanning the whole 32-bit range, and text turned by the most negative escapement, are drawn
+// (or drawn off the sheet) without overflowing on the way.
+TEST_F(SidePictureTest, CoordinatesAtTheRangesEndsAreDrawnWithoutOverflow) {
+    constexpr LONG kLow = std::numeric_limits<LONG>::min(), kHigh = std::numeric_limits<LONG>::max();
+    std::vector<BYTE> emf;
+    auto put = [&](std::initializer_list<uint32_t> values) {
+        for (uint32_t value : values)
+            for (int shift = 0; shift < 32; shift += 8) emf.push_back(static_cast<BYTE>(value >> shift));
+    };
+    auto u = [](LONG value) { return static_cast<uint32_t>(value); };
+    // EMR_HEADER (88 bytes): a frame of the whole range, a 4961 x 7016 reference device of 210 x 297 mm.
+    put({1, 88, 0, 0, 100, 100, u(kLow), u(kLow), u(kHigh), u(kHigh), 0x464D4520, 0x10000, 88 + 24 + 20, 3, 1, 0, 0, 0,
+         4961, 7016, 210, 297});
+    put({43, 24, u(kLow), u(kLow), u(kHigh), u(kHigh)});  // EMR_RECTANGLE
+    put({14, 20, 0, 16, 20});                             // EMR_EOF
+
+    palvex::DcLog log;
+    log.devModes.push_back(palvex::MakeDevMode());
+    palvex::PrintedSide side;
+    palvex::PlayedPage page;
+    page.page = 1;
+    page.document = {kLow, kLow, kHigh, kHigh};
+    page.border = page.document;
+    page.clip = page.document;
+    page.metafile = std::make_shared<const std::vector<BYTE>>(emf);
+    side.pages.push_back(page);
+    palvex::DrawnText text;
+    text.text = u"W";
+    text.font.lfHeight = -200;
+    text.font.lfEscapement = kLow;
+    text.position = {100, 100};
+    text.options = ETO_CLIPPED;
+    text.rectangle = RECT{kLow, kLow, kHigh, kHigh};
+    side.texts.push_back(text);
+    side.order = {{false, 0}, {true, 0}};
+    const std::filesystem::path png = m_machine.root() / "extreme.png";
+    palvex::WriteSidePicture(log, side, png, 100);
+    Picture picture(png);
+    ASSERT_TRUE(picture.ok());
+    EXPECT_EQ(picture.width(), 827);
 }
 
 }  // namespace

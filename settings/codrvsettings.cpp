@@ -61,6 +61,19 @@ void CoDrvSettings::FreeStores() {
     }
 }
 
+namespace {
+
+// A record is its row without the row's key: every field place and record copy takes the key to
+// be the row's first SETTINGS_KEY_BYTES bytes. A table keyed otherwise (no key column, or one of
+// another width or place) would put fields and copies past the record's end.
+bool KeyedAsRecords(XprTable* table) {
+    if (SelectColumn(table, u"TAG") != 0) return false;
+    const XprColumn* key = GetColumnDesc(table);
+    return key && key->m_offset == 0 && xpr::FieldSize(key) == SETTINGS_KEY_BYTES && table->m_stride >= SETTINGS_KEY_BYTES;
+}
+
+}  // namespace
+
 HRESULT CoDrvSettings::Init(HANDLE printer) {
     FreeStores();
     for (int i = 0; i < 2; ++i) {
@@ -69,7 +82,8 @@ HRESULT CoDrvSettings::Init(HANDLE printer) {
             FreeStores();
             return E_FAIL;
         }
-        if (FetchFirstRow(m_stores[i], kTableNames[i], &m_cursors[i]) != 0) {
+        if (FetchFirstRow(m_stores[i], kTableNames[i], &m_cursors[i]) != 0 || !KeyedAsRecords(m_cursors[i])) {
+            DebugTrace(1, u"%s: no records in [%s]\n", u"CoDrvSettings::Init", kTableNames[i]);
             FreeStores();
             return E_FAIL;
         }

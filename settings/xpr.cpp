@@ -124,10 +124,21 @@ private:
             return false;
         if (header.m_rowCount && !header.m_rows) return false;
 
+        // Every column owns its bytes of the row: two columns on one field would each read the
+        // other's value as their own (a string's stored offset as a pointer, say).
+        std::vector<Range> fields;
         for (DWORD i = 0; i < header.m_columnCount; ++i) {
             const BYTE* columnAt = m_block + columns + uint64_t{i} * sizeof(XprColumn);
             const XprColumn column = Load<XprColumn>(columnAt);
             if (!NameTerminated(columnAt) || !ColumnShape(column, header.m_stride)) return false;
+            if (const uint64_t size = FieldSize(&column)) fields.push_back({column.m_offset, column.m_offset + size});
+        }
+        std::sort(fields.begin(), fields.end(), [](const Range& a, const Range& b) { return a.m_begin < b.m_begin; });
+        for (size_t i = 1; i < fields.size(); ++i)
+            if (fields[i].m_begin < fields[i - 1].m_end) return false;
+
+        for (DWORD i = 0; i < header.m_columnCount; ++i) {
+            const XprColumn column = Load<XprColumn>(m_block + columns + uint64_t{i} * sizeof(XprColumn));
             if (!header.m_rowCount) continue;
             bool ok = true;
             switch (column.m_kind) {

@@ -1,6 +1,7 @@
 // The settings object's lifetime, loading and field access by settings key.
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "codrvsettings_fixture.h"
 
@@ -71,6 +72,41 @@ TEST_F(FieldsTest, InitFailsWithoutEitherBlock) {
         size = sizeof buffer;
         EXPECT_EQ(settings->GetDefaultDevmode(&size, buffer), E_FAIL);
         EXPECT_EQ(size, 0u);
+    }
+}
+
+// Records are rows without their 8-byte key: a block keyed otherwise is not taken, as every field
+// place and record copy would land past the record.
+TEST_F(FieldsTest, InitRefusesBlocksWhoseRowsAreNotKeyedRecords) {
+    // XprColumn: name (96 bytes), then its offset in the row at 96; 108 bytes a column.
+    constexpr size_t kColumnBytes = 108, kOffset = 96;
+    struct Case {
+        const char* name;
+        void (*change)(std::vector<BYTE>& bytes, DWORD columns);
+    };
+    const Case cases[] = {
+        {"no key column", [](std::vector<BYTE>& b, DWORD columns) { b[columns + 2] = 'X'; }},  // "TAX"
+        {"the key after two fields",
+         [](std::vector<BYTE>& b, DWORD columns) {
+             const DWORD places[] = {8, 0, 4};  // TAG, _SIZE, _SIGNATURE
+             for (size_t i = 0; i < 3; ++i) std::memcpy(b.data() + columns + i * kColumnBytes + kOffset, &places[i], 4);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::u16string printer = u"Odd keys " + std::u16string(c.name, c.name + std::strlen(c.name));
+        palvex::AddPrinter(printer, kDriver);
+        xprtest::BlockLayout layout;
+        std::vector<BYTE> devmode = DevmodeBuilder().Build(&layout);
+        c.change(devmode, layout.m_columns[0]);
+        xprtest::WritePrinterValue(printer, u"OEMDEVMODE", devmode);
+        xprtest::WritePrinterValue(printer, u"PRINTERSETTINGS", PrinterBuilder().Build());
+        SettingsPtr settings(new CoDrvSettings);
+        settings->AddRef();
+        xprtest::PrinterHandle handle(printer);
+        EXPECT_EQ(settings->Init(handle.get()), E_FAIL);
+        DWORD size = 1;
+        EXPECT_EQ(settings->GetDevmodeSize(&size), E_NOTIMPL);
     }
 }
 

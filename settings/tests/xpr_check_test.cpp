@@ -94,6 +94,12 @@ TEST(XprCheck, MalformedBlocksAreRefused) {
         {"value past the stride", [](Bytes& b) { Poke<DWORD>(b, 580, 28); }, XPR_READ_FAILED},
         {"element size 0xFFFF", [](Bytes& b) { Poke<WORD>(b, 372, 0xFFFF); }, XPR_READ_FAILED},
         {"count 0xFFFF", [](Bytes& b) { Poke<WORD>(b, 374, 0xFFFF); }, XPR_READ_FAILED},
+        {"value one byte past the stride", [](Bytes& b) { Poke<DWORD>(b, 580, 25); }, XPR_READ_FAILED},
+        {"stride one byte short of the last value", [](Bytes& b) { Poke<DWORD>(b, 128, 31); }, XPR_READ_FAILED},
+        {"two columns on one field", [](Bytes& b) { Poke<DWORD>(b, 364, 0); }, XPR_READ_FAILED},
+        {"a field reaching one byte into the next", [](Bytes& b) { Poke<DWORD>(b, 364, 9); }, XPR_READ_FAILED},
+        {"two STRING columns sharing the key's field",
+         [](Bytes& b) { Poke<DWORD>(b, 580, 0); Poke<DWORD>(b, 584, 100); }, XPR_READ_FAILED},
         {"STRING of 4-byte elements", [](Bytes& b) { Poke<WORD>(b, 264, 4); }, XPR_READ_FAILED},
         {"two XPDSTRUCT elements", [](Bytes& b) { Poke<WORD>(b, 482, 2); }, XPR_READ_FAILED},
         {"DYNAMIC of 4-byte elements", [](Bytes& b) { Poke<WORD>(b, 588, 4); }, XPR_READ_FAILED},
@@ -135,6 +141,18 @@ TEST(XprCheck, MalformedBlocksAreRefused) {
         c.change(bytes);
         EXPECT_EQ(LoadCode(bytes, log), c.code) << c.name;
     }
+}
+
+// The demo block without its string pool (no row has a key): the value record's data is then the
+// block's last bytes.
+TEST(XprCheck, WhatEndsExactlyAtTheBlocksEndIsInside) {
+    Bytes bytes = DemoBlockBytes();
+    for (size_t key : {592, 624, 1032, 1042, 1052}) Poke<uint64_t>(bytes, key, 0);
+    bytes.resize(1096);
+    StatusLog log;
+    EXPECT_EQ(LoadCode(bytes, log), 0u);
+    bytes.resize(1095);
+    EXPECT_EQ(LoadCode(bytes, log), XPR_READ_FAILED);
 }
 
 // A chain of tables, each the only nested table of the one before.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include <palvex/files.h>
 #include <palvex/machine.h>
@@ -92,13 +93,49 @@ TEST_F(XpcReaderTest, MalformedTextGetsAStatusCode) {
     }
 }
 
-TEST_F(XpcReaderTest, TruncatedTextNeverCrashes) {
+TEST_F(XpcReaderTest, EveryCutOfATextIsReadOrRefusedWithItsReason) {
     const std::string text = Crlf(
         "*XPDSTRUCT: DEMO\n{\n  *FIELD: LEVEL\n  {\n    *FIELDTYPE: DWORD\n  }\n}\n*DEMO: \"A b\"\n{\n  *LEVEL: 7 *% seven\n}\n");
+    // Every cut is read, or refused as an error with a status that says why; none crashes.
     for (size_t length = 0; length <= text.size(); ++length) {
+        SCOPED_TRACE(length);
         xpc::Context context;
+        m_log.clear();
         const DWORD result = xpc::ParseText(context, std::string_view(text).substr(0, length), false, u"t.xpd", 1);
-        EXPECT_LE(result, KIT_SEVERITY_FATAL);
+        if (result == 0) {
+            EXPECT_EQ(m_log.last(), 0u);
+        } else {
+            EXPECT_EQ(result, KIT_SEVERITY_ERROR);
+            EXPECT_EQ(result, xprtest::Severity(m_log.last()));
+        }
+    }
+    // What some cuts say, by where the text stops.
+    struct Cut {
+        const char* endsWith;
+        DWORD code;
+    };
+    const Cut cuts[] = {
+        {"*", XPC_SYNTAX_NO_VALUE},
+        {"*XPDSTR", XPC_SYNTAX_MISSING_COLON},
+        {"*XPDSTRUCT:", XPC_SYNTAX_NO_TOKEN_VALUE},
+        {"*XPDSTRUCT: D", 0},
+        {"DEMO\r\n{", XPC_SYNTAX_NO_END},
+        {"*FIELDTYPE: DWORD\r\n  }\r\n", XPC_SYNTAX_NO_END},
+        {"}\r\n}\r\n", 0},
+        {"*DEMO: \"A", XPC_SYNTAX_END_OF_FILE},
+        {"*LEVEL: 7 *% se", XPC_SYNTAX_END_OF_FILE},
+        {"seven\r\n}\r\n", 0},
+    };
+    for (const Cut& cut : cuts) {
+        SCOPED_TRACE(cut.endsWith);
+        const size_t at = text.find(cut.endsWith);
+        ASSERT_NE(at, std::string::npos);
+        xpc::Context context;
+        m_log.clear();
+        const DWORD result =
+            xpc::ParseText(context, std::string_view(text).substr(0, at + std::strlen(cut.endsWith)), false, u"t.xpd", 1);
+        EXPECT_EQ(result, xprtest::Severity(cut.code));
+        EXPECT_EQ(m_log.last(), cut.code);
     }
 }
 

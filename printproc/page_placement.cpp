@@ -220,8 +220,10 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
                     static_cast<LONG>(int64_t{sheetHeight} * (c.row + 1) / c.rows)};
     };
     RECT box = cellBox(cell);
-    const LONG boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
-    *turn = IsTwoOrSix(n) || ((boxWidth > boxHeight) != (pw > ph));
+    // Every cell of a grid has the grid's shape: judged on one cell's rounded box, neighbouring
+    // cells of a nearly square grid could turn differently and two pages land in one cell.
+    const bool cellWide = int64_t{sheetWidth} * cell.rows > int64_t{sheetHeight} * cell.columns;
+    *turn = IsTwoOrSix(n) || (cellWide != (pw > ph));
     if (*turn && !IsTwoOrSix(n)) {
         // A turned grid of L x L: the cells run in the turned order.
         const LONG l = n == 4 ? 2 : n == 9 ? 3 : 4;

@@ -212,6 +212,80 @@ TEST_F(PlacementTest, NupCellsInEveryOrder) {
     }
 }
 
+// At 300 x 400 dpi a 100 mm square sheet is 1181 x 1575 device units with offsets of 50 and 67:
+// its printable area, 1081 x 1441, is a little wider than tall in square units while the paper is
+// a little taller. The 4-, 9- and 16-up cells then differ in shape from the pages, which turn, and
+// the grid is walked in the turned order (up the first column from the bottom, then the next).
+// Every cell of the grid turns alike, however its edges round: no two pages share a cell.
+TEST_F(PlacementTest, PagesOfAnotherShapeThanTheirCellsTurnTheGrid) {
+    struct TurnedCase {
+        DWORD pages;
+        int side;
+        std::vector<std::pair<int, int>> cells;  // column and row of positions 1, 2, ...
+    };
+    const TurnedCase cases[] = {
+        {4, 2, {{0, 1}, {0, 0}, {1, 1}, {1, 0}}},
+        {9, 3, {{0, 2}, {0, 1}, {0, 0}, {1, 2}, {1, 1}, {1, 0}, {2, 2}, {2, 1}, {2, 0}}},
+        {16, 4, {{0, 3}, {0, 2}, {0, 1}, {0, 0}, {1, 3}, {1, 2}, {1, 1}, {1, 0}, {2, 3}, {2, 2}, {2, 1}, {2, 0},
+                 {3, 3}, {3, 2}, {3, 1}, {3, 0}}},
+    };
+    std::vector<BYTE> bytes = palvex::MakeDevMode(DMPAPER_A4, false);
+    auto* devmode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    devmode->dmFields |= DM_PRINTQUALITY | DM_YRESOLUTION | DM_PAPERWIDTH | DM_PAPERLENGTH;
+    devmode->dmPrintQuality = 300;
+    devmode->dmYResolution = 400;
+    devmode->dmPaperWidth = devmode->dmPaperLength = 1000;
+    m_dc = CreateDCW(nullptr, kPrinter, nullptr, devmode);
+    ASSERT_NE(m_dc, nullptr);
+    const LONG width = GetDeviceCaps(m_dc, DESKTOPHORZRES), height = GetDeviceCaps(m_dc, DESKTOPVERTRES);
+    ASSERT_EQ(width, 1081);
+    ASSERT_EQ(height, 1441);
+    m_placement.Use(m_dc);
+    EmfJobValues& job = m_placement.job();
+    job.pdlType = 50;
+    job.nupOrder = 1;
+    job.nupBorder = 0;
+    for (const TurnedCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.pages) + "-up");
+        job.nupPages = static_cast<BYTE>(c.pages);
+        for (size_t i = 0; i < c.cells.size(); ++i) {
+            SCOPED_TRACE("position " + std::to_string(i + 1));
+            bool turn = false;
+            const RECT d = Document(static_cast<DWORD>(i + 1), &turn);
+            EXPECT_TRUE(turn);
+            // The cell in device units, within a unit of rounding.
+            const LONG cellLeft = width * c.cells[i].first / c.side, cellRight = width * (c.cells[i].first + 1) / c.side;
+            const LONG cellTop = height * c.cells[i].second / c.side, cellBottom = height * (c.cells[i].second + 1) / c.side;
+            EXPECT_GE(d.left, cellLeft - 1);
+            EXPECT_LE(d.right, cellRight + 1);
+            EXPECT_GE(d.top, cellTop - 1);
+            EXPECT_LE(d.bottom, cellBottom + 1);
+            EXPECT_NEAR(d.left - cellLeft, cellRight - d.right, 3);
+            EXPECT_NEAR(d.top - cellTop, cellBottom - d.bottom, 3);
+        }
+    }
+
+    // A sheet of 2001 x 2000 units (at 254 dpi a unit is a tenth of a millimetre): its 4-up cells
+    // round to 958 or 959 units a side, some square, some not. The pages still go to four cells.
+    devmode->dmPrintQuality = devmode->dmYResolution = 254;
+    devmode->dmPaperWidth = 2001;
+    devmode->dmPaperLength = 2000;
+    DeleteDC(m_dc);
+    m_dc = CreateDCW(nullptr, kPrinter, nullptr, devmode);
+    ASSERT_NE(m_dc, nullptr);
+    m_placement.Use(m_dc);
+    job.nupPages = 4;
+    std::vector<RECT> placed;
+    for (DWORD position = 1; position <= 4; ++position) placed.push_back(Document(position));
+    for (size_t a = 0; a < placed.size(); ++a)
+        for (size_t b = a + 1; b < placed.size(); ++b) {
+            const bool apart = placed[a].right <= placed[b].left || placed[b].right <= placed[a].left ||
+                               placed[a].bottom <= placed[b].top || placed[b].bottom <= placed[a].top;
+            EXPECT_TRUE(apart) << "positions " << a + 1 << " and " << b + 1 << ": " << Text(placed[a]) << " "
+                               << Text(placed[b]);
+        }
+}
+
 // 4-up on portrait A4 at 600 dpi, position 1 of order 1: the cell (0, 0, 2380, 3408); the page
 // 4961 x 7016 fits as 2380 x 3365, centred 21 down, its printable part 47 in on every side.
 TEST_F(PlacementTest, FourUpNumbersAndFrame) {

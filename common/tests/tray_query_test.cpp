@@ -203,6 +203,39 @@ TEST_F(TrayQueryTest, MatchesEachVariableWithTheNextAnswerInOrder) {
     EXPECT_EQ(m_trays, expected);
 }
 
+// A media name is one of the model's names exactly, as an OCTET STRING: a prefix, a longer name,
+// an empty one or a value of another type names no medium.
+TEST_F(TrayQueryTest, MediaNamesMatchWholeAndOnlyAsText) {
+    struct NameCase {
+        const char* name;
+        Bytes value;
+        LONG mediaIndex;
+    };
+    const NameCase cases[] = {
+        {"a known name", Octets("Thick 1"), 1},
+        {"a prefix of a name", Octets("Thick "), -1},
+        {"a name and more", Octets("Plain paper"), -1},
+        {"an empty name", Octets(""), -1},
+        {"the index as a number", Int(0), -1},
+        {"a name with the OBJECT IDENTIFIER type", Tlv(0x06, Text("Plain")), -1},
+    };
+    const std::string entry = "1.3.6.1.2.1.43.8.2.1.";
+    for (const NameCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        UdpAgent agent([&](const Bytes& request, size_t index) -> std::vector<Bytes> {
+            const Bytes id = RequestIdOf(request);
+            if (index == 0) return {Response(id, {VarBind("1.3.6.1.4.1.32473.1.205.1.1.1.0", Octets("QX500"))})};
+            const std::string input = index == 4 ? "5" : std::to_string(index);
+            auto name = [&](int column) { return entry + std::to_string(column) + ".1." + input; };
+            return {Response(id, {VarBind(name(2), Int(4)), VarBind(name(12), c.value), VarBind(name(4), Int(297000)),
+                                  VarBind(name(5), Int(210000))})};
+        });
+        ScopedAgentPort port(agent.port());
+        EXPECT_TRUE(Query(1041));
+        for (const TRAYINFO& tray : m_trays) EXPECT_EQ(tray.mediaIndex, c.mediaIndex);
+    }
+}
+
 TEST_F(TrayQueryTest, StopsAtTheFirstTrayWithoutAnAnswer) {
     UdpAgent agent([](const Bytes& request, size_t index) -> std::vector<Bytes> {
         if (index >= 3) return {};  // the enterprise object, inputs 1 and 2, then silence

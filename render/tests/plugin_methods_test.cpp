@@ -431,6 +431,7 @@ TEST_F(RenderTest, ResetPdevCarriesTheDocumentToTheNewPdev) {
     old->m_layout.m_firstPageLandscape = 1;
     old->m_layout.m_resolution = 300;
     old->m_layout.m_watermark.m_text = u"DRAFT";
+    old->m_jobNameLine = "@PJL SET JOBNAME=\"Doc\"\n";
 
     JobDevMode next = DefaultJob(*host);
     next->dmDuplex = DMDUP_VERTICAL;
@@ -446,6 +447,7 @@ TEST_F(RenderTest, ResetPdevCarriesTheDocumentToTheNewPdev) {
     EXPECT_EQ(buffer[0], 0);  // carried and zeroed
     EXPECT_EQ(pdev->m_layout.m_firstPageLandscape, 1u);
     EXPECT_EQ(pdev->m_layout.m_watermark.m_text, u"DRAFT");
+    EXPECT_EQ(pdev->m_jobNameLine, "@PJL SET JOBNAME=\"Doc\"\n");  // a job header still to come names the document
     // The page settings come from the new DEVMODE.
     EXPECT_TRUE(pdev->m_layout.m_flags & kLayoutPageSettingsLoaded);
     EXPECT_EQ(pdev->m_layout.m_duplex, DMDUP_VERTICAL);

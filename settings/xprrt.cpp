@@ -9,7 +9,7 @@ using namespace xpr;
 namespace {
 
 constexpr WCHAR kTagColumn[] = u"TAG";
-constexpr WCHAR kValueColumn[] = u"VALUE";
+[[maybe_unused]] constexpr WCHAR kValueColumn[] = u"VALUE";  // the render variant reads no indirect values
 
 // Index of the first column named name exactly, or XPR_NONE.
 WORD FindColumn(const XprTable* table, LPCWSTR name) {

@@ -118,6 +118,40 @@ TEST_F(XprValue, StringWritesMarkTheOwnerStoreDirty) {
     EXPECT_EQ(m_store->m_dirty, 0u);
 }
 
+// A STRING field holds links and a nested table's field its link and rows: a write of part of a
+// link (a 4-byte value sent to a column that turns out to be a STRING) or of a nested table's
+// field would leave a link pointing anywhere.
+TEST_F(XprValue, LinkFieldsTakeOnlyWholeLinks) {
+    static const WCHAR kText[] = u"new";
+    const WCHAR* link = kText;
+    ASSERT_EQ(SetValue(m_cursor, &link, sizeof link, u"_S"), 0u);
+    const DWORD value = 7;
+    m_log.clear();
+    EXPECT_EQ(SetValue(m_cursor, &value, sizeof value, u"_S"), 3u);
+    EXPECT_EQ(m_log.last(), XPR_INVALID_PARAMETER);
+    const WCHAR* links[2] = {};
+    ASSERT_EQ(GetValue(m_cursor, links, sizeof links, u"_S"), 0u);
+    EXPECT_EQ(links[0], kText);
+
+    BlockBuilder b;
+    const int outer = b.AddTable(u"OUTER", {{u"_SUB", XprColumnKind::XPDSTRUCT}});
+    b.AddRow(outer, u"o");
+    const int inner = b.AddTable(u"INNER", {});
+    b.AddRow(inner, u"i");
+    b.SetNested(outer, u"_SUB", inner);
+    b.SetSlice(outer, 0, u"_SUB", 0, 1);
+    StorePtr store = NewStore();
+    ASSERT_EQ(AdoptBytes(store.get(), b.Build(), u"OUTER"), 0u);
+    XprTable* cursor = nullptr;
+    ASSERT_EQ(FetchRow(store.get(), u"OUTER", &cursor, u"o"), 0u);
+    const BYTE zeros[12] = {};
+    m_log.clear();
+    EXPECT_EQ(SetValue(cursor, zeros, sizeof zeros, u"_SUB"), 3u);
+    EXPECT_EQ(m_log.last(), XPR_INVALID_PARAMETER);
+    XprTable* nested = nullptr;
+    EXPECT_EQ(FindTable(store.get(), store->m_root, &nested, u"INNER"), 0u);
+}
+
 TEST_F(XprValue, DynamicValuesLiveInTheirRecord) {
     DWORD data[3] = {9, 9, 9};
     ASSERT_EQ(GetValue(m_table, data, sizeof data, u"VALUE"), 0u);

@@ -1,6 +1,8 @@
 // A model's resource library as the platform reads it: the PE image's resource tree, string
 // tables, the version block and dialog templates, each found and read through the module handle.
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <palvex/library_entry.h>
@@ -27,8 +29,16 @@ void ReadResources(HMODULE module) {
             const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
             const DWORD size = SizeofResource(module, found);
             if (!bytes) continue;
-            // VerQueryValueW reads a copy, as GetFileVersionInfoW hands it one.
+            // VerQueryValueW reads a copy, as GetFileVersionInfoW hands it one: a root no longer
+            // than the copy (the query has no size of its own to go by).
             std::vector<BYTE> block(bytes, bytes + size);
+            if (block.size() < 2) continue;
+            WORD root = 0;
+            std::memcpy(&root, block.data(), sizeof root);
+            if (root > block.size()) {
+                root = static_cast<WORD>(std::min<size_t>(block.size(), 0xFFFF));
+                std::memcpy(block.data(), &root, sizeof root);
+            }
             for (const char16_t* path : {u"\\", u"\\VarFileInfo\\Translation",
                                          u"\\StringFileInfo\\040904B0\\FileVersion",
                                          u"\\StringFileInfo\\041104B0\\ProductName"}) {

@@ -37,8 +37,11 @@ void Exercise(XprStore* store, uint8_t choice) {
             const std::u16string columnName = NameOf(reinterpret_cast<const BYTE*>(cursor->m_columns + column) + offsetof(XprColumn, m_name));
             GetValue(cursor, value, sizeof value, columnName.c_str());
             const XprColumnKind kind = ColumnKind(cursor->m_columns + column);
+            // A STRING value is written as its link, as the settings' callers write one.
+            static const WCHAR kChanged[] = u"changed";
+            const WCHAR* link = kChanged;
             if ((choice & 1) && kind == XprColumnKind::STRING)
-                SetValue(cursor, u"changed", sizeof u"changed", columnName.c_str());
+                SetValue(cursor, &link, sizeof link, columnName.c_str());
             else if ((choice & 2) && kind < XprColumnKind::STRING)
                 SetValue(cursor, value, 4, columnName.c_str());
         }

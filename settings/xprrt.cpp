@@ -242,9 +242,12 @@ DWORD SetValue(XprTable* table, const void* source, DWORD sourceSize, LPCWSTR co
     if (!source) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     if (sourceSize > field.m_size)
         return ReportStatus(XPR_SOURCE_TOO_LARGE, NameCopy(NameOf(field.m_column)).m_text, field.m_size);
-    // Link fields take whole links: part of one would point anywhere, and a nested table's link and
-    // rows are the block's own, never a caller's bytes.
-    if (field.m_kind == XprColumnKind::XPDSTRUCT || (field.m_kind == XprColumnKind::STRING && sourceSize % 8 != 0))
+    // Link fields take whole links: part of one would point anywhere. A nested table's field may
+    // take a new slice of rows, but its link stays the block's own nested table.
+    if (field.m_kind == XprColumnKind::STRING && sourceSize % 8 != 0)
+        return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
+    if (field.m_kind == XprColumnKind::XPDSTRUCT &&
+        (sourceSize != sizeof(XprStructValue) || LoadLink(source) != LoadLink(field.m_address)))
         return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     // The source may lie inside the field: move it first, then clear what follows.
     if (sourceSize) std::memmove(field.m_address, source, sourceSize);

@@ -118,9 +118,9 @@ TEST_F(XprValue, StringWritesMarkTheOwnerStoreDirty) {
     EXPECT_EQ(m_store->m_dirty, 0u);
 }
 
-// A STRING field holds links and a nested table's field its link and rows: a write of part of a
-// link (a 4-byte value sent to a column that turns out to be a STRING) or of a nested table's
-// field would leave a link pointing anywhere.
+// A STRING field holds links and a nested table's field its link and slice of rows: a write of
+// part of a link (a 4-byte value sent to a column that turns out to be a STRING), or of a nested
+// table's field that does not keep its table, would leave a link pointing anywhere.
 TEST_F(XprValue, LinkFieldsTakeOnlyWholeLinks) {
     static const WCHAR kText[] = u"new";
     const WCHAR* link = kText;
@@ -144,12 +144,18 @@ TEST_F(XprValue, LinkFieldsTakeOnlyWholeLinks) {
     ASSERT_EQ(AdoptBytes(store.get(), b.Build(), u"OUTER"), 0u);
     XprTable* cursor = nullptr;
     ASSERT_EQ(FetchRow(store.get(), u"OUTER", &cursor, u"o"), 0u);
-    const BYTE zeros[12] = {};
-    m_log.clear();
-    EXPECT_EQ(SetValue(cursor, zeros, sizeof zeros, u"_SUB"), 3u);
-    EXPECT_EQ(m_log.last(), XPR_INVALID_PARAMETER);
     XprTable* nested = nullptr;
+    ASSERT_EQ(FindTable(store.get(), store->m_root, &nested, u"INNER"), 0u);
+    const XprStructValue elsewhere{nullptr, 0, 1};
+    const XprStructValue slice{nested, 1, 1};
+    m_log.clear();
+    EXPECT_EQ(SetValue(cursor, &elsewhere, sizeof elsewhere, u"_SUB"), 3u);
+    EXPECT_EQ(m_log.last(), XPR_INVALID_PARAMETER);
+    EXPECT_EQ(SetValue(cursor, &slice, 8, u"_SUB"), 3u);
+    EXPECT_EQ(SetValue(cursor, &slice, sizeof slice, u"_SUB"), 0u);  // a new slice of the same table
+    nested = nullptr;
     EXPECT_EQ(FindTable(store.get(), store->m_root, &nested, u"INNER"), 0u);
+    EXPECT_NE(nested, nullptr);
 }
 
 TEST_F(XprValue, DynamicValuesLiveInTheirRecord) {

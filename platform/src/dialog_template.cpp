@@ -1,6 +1,7 @@
 // Dialog template reader.
 #include "dialog_template.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace palvex::dlg {
@@ -28,14 +29,19 @@ public:
         return true;
     }
 
+    // A NUL-terminated text, taken whole once its end is found.
     bool ReadText(std::u16string* text) {
         text->clear();
-        for (;;) {
-            WORD c = 0;
-            if (!Read(&c)) return false;
-            if (c == 0) return true;
-            text->push_back(static_cast<char16_t>(c));
+        size_t length = 0;
+        for (;; ++length) {
+            const size_t at = m_offset + 2 * length;
+            if (m_size - m_offset < 2 * length + 2) return false;
+            if (m_bytes[at] == 0 && m_bytes[at + 1] == 0) break;
         }
+        text->resize(length);
+        std::memcpy(text->data(), m_bytes + m_offset, 2 * length);
+        m_offset += 2 * length + 2;
+        return true;
     }
 
     bool ReadNameOrOrdinal(NameOrOrdinal* field) {
@@ -127,8 +133,9 @@ bool ParseDialogTemplate(const void* bytes, size_t size, DialogTemplate* dialog)
             return false;
         if (!reader.ReadText(&parsed.faceName)) return false;
     }
-    // Items are kept as they are read: the header's count alone must not size anything, since a
-    // template can claim 65535 items and hold none.
+    // The header's count alone must not size anything, since a template can claim 65535 items and
+    // hold none: room is made for as many as the bytes left could hold (an item takes 24 at least).
+    parsed.items.reserve(std::min<size_t>(count, (size - reader.Offset()) / 24));
     for (WORD i = 0; i < count; ++i) {
         DialogItem item;
         if (!ReadItem(reader, parsed.extended, &item)) return false;

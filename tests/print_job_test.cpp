@@ -61,6 +61,23 @@ const std::string kJobEnd = "\x49\x42" + kUel + "@PJL EOJ\n" + kUel;
 // An A4 sheet's start in PCL XL: MediaSize eA4Paper (ubyte 2, attribute 0x25), BeginPage.
 const std::string kA4SheetStart = "\xC0\x02\xF8\x25\x43";
 
+// A fresh machine with the package installed, and the machine's command line on it.
+struct InstalledMachine {
+    InstalledMachine() {
+        Tool({"init"});
+        Tool({"install", PALVEX_PACKAGE_FOLDER});
+    }
+    ToolResult Tool(const std::vector<std::string>& args) {
+        const ToolResult result = RunTool(PALVEX_MACHINE_TOOL, machine.root(), args);
+        EXPECT_EQ(result.exitCode, 0) << args[0] << ": " << result.output;
+        return result;
+    }
+    std::filesystem::path root() const { return machine.root(); }
+
+    palvex::TestMachine machine;
+    const std::string printer = "Palvex QX500";
+};
+
 struct JobCase {
     const char* name;
     bool heldAndTracked;  // held job, user tracking and the user's accounts
@@ -81,16 +98,10 @@ TEST(PrintJob, PrintsASpoolFileThroughTheMachinesCommandLine) {
     };
     for (const JobCase& c : cases) {
         SCOPED_TRACE(c.name);
-        palvex::TestMachine machine;
-        const auto root = machine.root();
-        const std::string printer = "Palvex QX500";
-        auto machineTool = [&](const std::vector<std::string>& args) {
-            const ToolResult result = RunTool(PALVEX_MACHINE_TOOL, root, args);
-            EXPECT_EQ(result.exitCode, 0) << args[0] << ": " << result.output;
-            return result;
-        };
-        machineTool({"init"});
-        machineTool({"install", PALVEX_PACKAGE_FOLDER});
+        InstalledMachine installed;
+        const auto root = installed.root();
+        const std::string& printer = installed.printer;
+        auto machineTool = [&](const std::vector<std::string>& args) { return installed.Tool(args); };
         std::vector<std::string> settings = {"--set", std::string("_NUP_PAGES=") + c.nupPages};
         if (c.heldAndTracked) {
             machineTool({"printer-settings", printer, "_USRACTPRN_ENABLED=1"});
@@ -156,15 +167,10 @@ TEST(PrintJob, CopiesAreMadeEitherByTheProcessorOrByThePrinter) {
     };
     for (const CopiesCase& c : cases) {
         SCOPED_TRACE(c.name);
-        palvex::TestMachine machine;
-        const auto root = machine.root();
-        const std::string printer = "Palvex QX500";
-        auto machineTool = [&](const std::vector<std::string>& args) {
-            const ToolResult result = RunTool(PALVEX_MACHINE_TOOL, root, args);
-            EXPECT_EQ(result.exitCode, 0) << args[0] << ": " << result.output;
-        };
-        machineTool({"init"});
-        machineTool({"install", PALVEX_PACKAGE_FOLDER});
+        InstalledMachine installed;
+        const auto root = installed.root();
+        const std::string& printer = installed.printer;
+        auto machineTool = [&](const std::vector<std::string>& args) { installed.Tool(args); };
         machineTool({"printer-settings", printer, std::string("_DUPLEXTYPE=") + c.duplexType});
         const std::filesystem::path devModeFile = root / "job.devmode";
         machineTool({"devmode", printer, devModeFile.string()});

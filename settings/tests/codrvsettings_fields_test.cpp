@@ -53,26 +53,32 @@ TEST_F(FieldsTest, InitSetsSizeAndSignatureOfBothRowsInMemoryOnly) {
     EXPECT_EQ(stored, PrinterBuilder().Build());
 }
 
-TEST_F(FieldsTest, InitFailsWithoutEitherBlock) {
-    for (const char16_t* missing : {u"OEMDEVMODE", u"PRINTERSETTINGS"}) {
-        SCOPED_TRACE(::testing::Message() << "without block " << (missing[0] == u'O' ? "OEMDEVMODE" : "PRINTERSETTINGS"));
-        const std::u16string printer = std::u16string(u"Bare ") + missing;
-        palvex::AddPrinter(printer, kDriver);
-        if (missing[0] != u'O') xprtest::WritePrinterValue(printer, u"OEMDEVMODE", DevmodeBuilder().Build());
-        else xprtest::WritePrinterValue(printer, u"PRINTERSETTINGS", PrinterBuilder().Build());
-        SettingsPtr settings(new CoDrvSettings);
-        settings->AddRef();
-        xprtest::PrinterHandle handle(printer);
-        EXPECT_EQ(settings->Init(handle.get()), E_FAIL);
-        DWORD size = 1;
-        EXPECT_EQ(settings->GetDevmodeSize(&size), E_NOTIMPL);
+// Init of a settings object on a new printer of the test driver holding the blocks given (an
+// empty one is left out); the object answers no devmode size after a refused Init.
+HRESULT InitOnPrinter(const std::u16string& printer, const std::vector<BYTE>& devmode, const std::vector<BYTE>& settings) {
+    palvex::AddPrinter(printer, kDriver);
+    if (!devmode.empty()) xprtest::WritePrinterValue(printer, u"OEMDEVMODE", devmode);
+    if (!settings.empty()) xprtest::WritePrinterValue(printer, u"PRINTERSETTINGS", settings);
+    SettingsPtr object(new CoDrvSettings);
+    object->AddRef();
+    xprtest::PrinterHandle handle(printer);
+    const HRESULT result = object->Init(handle.get());
+    DWORD size = 1;
+    if (FAILED(result)) {
+        EXPECT_EQ(object->GetDevmodeSize(&size), E_NOTIMPL);
         EXPECT_EQ(size, 0u);
         // No default record to copy: the size given is cleared.
         BYTE buffer[64] = {};
         size = sizeof buffer;
-        EXPECT_EQ(settings->GetDefaultDevmode(&size, buffer), E_FAIL);
+        EXPECT_EQ(object->GetDefaultDevmode(&size, buffer), E_FAIL);
         EXPECT_EQ(size, 0u);
     }
+    return result;
+}
+
+TEST_F(FieldsTest, InitFailsWithoutEitherBlock) {
+    EXPECT_EQ(InitOnPrinter(u"Bare OEMDEVMODE", {}, PrinterBuilder().Build()), E_FAIL);
+    EXPECT_EQ(InitOnPrinter(u"Bare PRINTERSETTINGS", DevmodeBuilder().Build(), {}), E_FAIL);
 }
 
 // Records are rows without their 8-byte key: a block keyed otherwise is not taken, as every field
@@ -95,18 +101,10 @@ TEST_F(FieldsTest, InitRefusesBlocksWhoseRowsAreNotKeyedRecords) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::u16string printer = u"Odd keys " + std::u16string(c.name, c.name + std::strlen(c.name));
-        palvex::AddPrinter(printer, kDriver);
         xprtest::BlockLayout layout;
         std::vector<BYTE> devmode = DevmodeBuilder().Build(&layout);
         c.change(devmode, layout.m_columns[0]);
-        xprtest::WritePrinterValue(printer, u"OEMDEVMODE", devmode);
-        xprtest::WritePrinterValue(printer, u"PRINTERSETTINGS", PrinterBuilder().Build());
-        SettingsPtr settings(new CoDrvSettings);
-        settings->AddRef();
-        xprtest::PrinterHandle handle(printer);
-        EXPECT_EQ(settings->Init(handle.get()), E_FAIL);
-        DWORD size = 1;
-        EXPECT_EQ(settings->GetDevmodeSize(&size), E_NOTIMPL);
+        EXPECT_EQ(InitOnPrinter(printer, devmode, PrinterBuilder().Build()), E_FAIL);
     }
 }
 

@@ -184,7 +184,8 @@ DWORD Save(XprStore* store, HANDLE printer, bool keepPacked) {
     owners.reserve(tables.size());
     for (uint64_t offset : tables) {
         XprTable* table = reinterpret_cast<XprTable*>(store->m_block + offset);
-        owners.push_back(table->m_owner);
+        XprStore* const owner = table->m_owner;  // a packed field: read by value, never bound by reference
+        owners.push_back(owner);
         table->m_owner = nullptr;
     }
     const auto restoreOwners = [&] {

@@ -1,29 +1,5 @@
-// The model's hooks. Until a hook's own work is in place it lets the kit's default work run
-// (E_NOTIMPL), exactly as an empty entry would.
+// The model's hook table entries. The hooks themselves live with the work they do.
 #include "model_hooks.h"
-
-HRESULT hrOEMGetICMProfile(LPWSTR, DWORD, HANDLE, BYTE, DWORD) {
-    return E_NOTIMPL;
-}
-
-HRESULT hrOEMPlgBlt(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, POINTFIX*, RECTL*,
-                    POINTL*, ULONG, BOOL*) {
-    return E_NOTIMPL;
-}
-
-HRESULT hrOEMStretchBlt(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, RECTL*, RECTL*,
-                        POINTL*, ULONG, BOOL*) {
-    return E_NOTIMPL;
-}
-
-HRESULT hrOEMStretchBltROP(SURFOBJ*, SURFOBJ*, SURFOBJ*, CLIPOBJ*, XLATEOBJ*, COLORADJUSTMENT*, POINTL*, RECTL*,
-                           RECTL*, POINTL*, ULONG, BRUSHOBJ*, ROP4, BOOL*) {
-    return E_NOTIMPL;
-}
-
-HRESULT hrOEMStrokePath(SURFOBJ*, PATHOBJ*, CLIPOBJ*, XFORMOBJ*, BRUSHOBJ*, POINTL*, LINEATTRS*, MIX, BOOL*) {
-    return E_NOTIMPL;
-}
 
 void FillModelHooks(PluginHooks* hooks) {
     hooks->m_devMode = &hrOEMDevMode;

@@ -304,8 +304,9 @@ void CountDuplexSheets(OemPdev* pdev, DWORD mode) {
     const DWORD count = document.m_spoolerPageCount;
     document.m_sheetCount = (count + 1) / 2;
     const DWORD type = pdev->m_layout.m_duplexType;
-    if (count > document.m_sheetCount && (type == 2 || type == 3))
-        document.m_sheetCount = pdev->m_layout.m_copies * document.m_sheetCount;
+    // A DEVMODE asking for no copies prints one.
+    const DWORD copies = pdev->m_layout.m_copies ? pdev->m_layout.m_copies : 1;
+    if (count > document.m_sheetCount && (type == 2 || type == 3)) document.m_sheetCount = copies * document.m_sheetCount;
 }
 
 HRESULT CarryPDEVState(OemPdev* newPdev, OemPdev* oldPdev) {
@@ -320,8 +321,15 @@ HRESULT CarryPDEVState(OemPdev* newPdev, OemPdev* oldPdev) {
     newPdev->m_jobNameLine = std::move(oldPdev->m_jobNameLine);
     newPdev->m_layout.m_firstPageLandscape = oldPdev->m_layout.m_firstPageLandscape;
     newPdev->m_layout.m_resolution = oldPdev->m_layout.m_resolution;
-    newPdev->m_layout.m_watermark.m_text = std::move(oldPdev->m_layout.m_watermark.m_text);
-    newPdev->m_layout.m_watermark.m_font = std::move(oldPdev->m_layout.m_watermark.m_font);
+    // The strings are the new PDEV's own: the old one is disabled right after and takes its
+    // copies with it.
+    newPdev->m_layout.m_watermark.m_text = oldPdev->m_layout.m_watermark.m_text;
+    newPdev->m_layout.m_watermark.m_font = oldPdev->m_layout.m_watermark.m_font;
+    newPdev->m_fontId = oldPdev->m_fontId;
+    // The downloaded fonts stay on the printer: the cache goes on with the new PDEV, which it now
+    // writes through.
+    newPdev->m_fontCache = std::move(oldPdev->m_fontCache);
+    if (newPdev->m_fontCache) newPdev->m_fontCache->m_owner = newPdev;
     newPdev->m_pageWork = std::move(oldPdev->m_pageWork);
     newPdev->m_pageWorkSize = oldPdev->m_pageWorkSize;
     oldPdev->m_pageWorkSize = 0;

@@ -102,6 +102,11 @@ struct PageLayout {
     WORD m_resolution = 600;
     DWORD m_firstPagePaperSize = 0xFFFFFFFF;  // none
     std::unique_ptr<PageObjects> m_pageObjects;
+    // The page-order list of the document (PageOrderList), built on first use for the page count
+    // it was asked for.
+    std::vector<DWORD> m_pageOrderList;
+    DWORD m_pageOrderListPages = 0;
+    bool m_pageOrderListBuilt = false;
 };
 
 // The document's counts. The job identifier is 0 until a document starts on the PDEV.
@@ -132,3 +137,46 @@ void CountDuplexSheets(OemPdev* pdev, DWORD mode);
 HRESULT CarryPDEVState(OemPdev* newPdev, OemPdev* oldPdev);
 // Before a line is drawn: sets the marks of the N-up cells a horizontal or vertical line crosses.
 void MarkCellCrossings(OemPdev* pdev, LONG x1, LONG y1, LONG x2, LONG y2);
+
+// --- Page-order lists and cell rectangles, for the watermark pass ---------------------------------
+
+// The page numbers of a job of pageCount logical pages in the order the sheets come out, as the
+// watermark pass reads them (one entry per sheet without booklet, four per booklet sheet; numbers
+// above the page count are blank booklet pages, 0 an entry the order leaves unset). Without
+// booklet the list has an even length; a single sheet gets its list too ({1, 0}), so that its
+// first entry can always be read. No pages, no list. E_FAIL for a booklet side other than 1 or
+// 2, E_OUTOFMEMORY when the list cannot be had (the list is then empty).
+HRESULT BuildPageOrderList(const OemPdev* pdev, DWORD pageCount, std::vector<DWORD>* list);
+// The document's list for its _ACC_DOCPAGECOUNT, built on first use and kept in the layout; empty
+// when it cannot be built.
+const std::vector<DWORD>& PageOrderList(OemPdev* pdev);
+
+// The entry of the page-order list that the current sheet of a manual-duplex job prints, and the
+// entry of the job's first page. m_hasFirstPage is false where there is none (collated copies
+// before the last run of fronts).
+struct ManualDuplexEntry {
+    DWORD m_index = 0;
+    bool m_hasFirstPage = false;
+    DWORD m_firstPageIndex = 0;
+};
+// False when the sheet has no entry: a list too short to hold half a sheet's pages, or a sheet
+// past its end. Copies of 0 count as 1.
+bool ManualDuplexListEntry(const OemPdev* pdev, DWORD listLength, ManualDuplexEntry* entry);
+
+// Where logical page i of the sheet goes, in device units of the printable area: the page fitted
+// into its cell keeping the physical page's shape (m_page), and the whole cell (m_cell), which
+// stands in when the page's rectangle does not lie inside the printable area.
+struct CellRectangles {
+    RECTL m_page{};
+    RECTL m_cell{};
+};
+struct SheetCells {
+    DWORD m_count = 0;          // pages per sheet
+    DWORD m_rotated = 0;        // 1: the pages lie turned in their cells
+    CellRectangles m_cells[kMaxCells];
+};
+// The sheet's cells in the order of _NUP_ORDER. E_FAIL for a resolution or physical size of 0, or
+// pages per sheet that are no N-up count.
+HRESULT SheetCellRectangles(const OemPdev* pdev, SheetCells* cells);
+// The rectangle lies inside the printable area and is not empty.
+bool InsidePrintableArea(const OemPdev* pdev, const RECTL& rect);

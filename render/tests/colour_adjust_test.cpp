@@ -107,6 +107,10 @@ struct ChildCase {
     BOOL engineAnswer;
 };
 
+void PrintTo(const ChildCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class ColourChildTest : public ColourTest, public ::testing::WithParamInterface<ChildCase> {};
 
 // The colour state is read once per process: each case runs alone in a child process that

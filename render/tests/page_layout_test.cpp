@@ -5,6 +5,7 @@
 #include <palvex/spool_writer.h>
 #include <render_host.h>
 
+#include "block_builder.h"
 #include "render_fixture.h"
 #include "font_cache.h"
 #include "page_layout.h"
@@ -597,6 +598,46 @@ TEST_F(PageLayoutTest, ResetBetweenPagesKeepsTheWatermarkAndTheDocument) {
         ASSERT_TRUE(host->EndPage());
         EXPECT_TRUE(host->EndDocument());
     }
+}
+
+// A private devmode whose table lacks the watermark's text and font, the orientation mask and the
+// binding rectangle: 0 _SIZE, 4 _SIGNATURE, 8 _PDLTYPE, 12 _NUP_ORDER, 13 _WMK_ENABLED,
+// 14 _BINDING_ENABLED.
+std::vector<BYTE> ShortOemDevmodeBlock() {
+    using K = XprColumnKind;
+    xprtest::BlockBuilder builder;
+    const int table = builder.AddTable(u"OEMDEVMODE", {{u"_SIZE", K::DWORD},
+                                                       {u"_SIGNATURE", K::DWORD},
+                                                       {u"_PDLTYPE", K::DWORD},
+                                                       {u"_NUP_ORDER", K::BYTE},
+                                                       {u"_WMK_ENABLED", K::BYTE},
+                                                       {u"_BINDING_ENABLED", K::BYTE}});
+    const int row = builder.AddRow(table, u"DEFAULT");
+    builder.SetDword(table, row, u"_PDLTYPE", 50);
+    builder.SetBytes(table, row, u"_NUP_ORDER", {1});
+    return builder.Build();
+}
+
+TEST_F(PageLayoutTest, FieldsTheJobDoesNotHaveTakeTheirDefaults) {
+    {
+        std::u16string name = kPrinter;
+        PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+        HANDLE printer = nullptr;
+        ASSERT_TRUE(OpenPrinterW(name.data(), &printer, &defaults));
+        const std::vector<BYTE> block = ShortOemDevmodeBlock();
+        EXPECT_EQ(SetPrinterDataW(printer, const_cast<LPWSTR>(u"OEMDEVMODE"), REG_BINARY, const_cast<BYTE*>(block.data()),
+                                  static_cast<DWORD>(block.size())),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        ClosePrinter(printer);
+    }
+    auto host = Start([](JobDevMode& j) { j.SetByte(13, 1).SetByte(14, 1); });
+    const PageLayout& layout = PdevOf(*host)->m_layout;
+    EXPECT_EQ(layout.m_watermark.m_on, 1);
+    EXPECT_EQ(layout.m_watermark.m_text, u"WM Text Fail");
+    EXPECT_EQ(layout.m_watermark.m_font, u"Arial");
+    EXPECT_EQ(layout.m_nupPageOrient, 0u);
+    EXPECT_EQ(std::vector<DWORD>(layout.m_bindingAdjustRect, layout.m_bindingAdjustRect + 4),
+              (std::vector<DWORD>{0, 0, 0, 0}));
 }
 
 }  // namespace

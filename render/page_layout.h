@@ -140,12 +140,16 @@ void MarkCellCrossings(OemPdev* pdev, LONG x1, LONG y1, LONG x2, LONG y2);
 
 // --- Page-order lists and cell rectangles, for the watermark pass ---------------------------------
 
+// Most pages a document may say it has (_ACC_DOCPAGECOUNT) for the plug-in to plan its sheets.
+inline constexpr DWORD kMaxDocumentPages = 100000;
+
 // The page numbers of a job of pageCount logical pages in the order the sheets come out, as the
 // watermark pass reads them (one entry per sheet without booklet, four per booklet sheet; numbers
 // above the page count are blank booklet pages, 0 an entry the order leaves unset). Without
 // booklet the list has an even length; a single sheet gets its list too ({1, 0}), so that its
-// first entry can always be read. No pages, no list. E_FAIL for a booklet side other than 1 or
-// 2, E_OUTOFMEMORY when the list cannot be had (the list is then empty).
+// first entry can always be read. No pages, no list. E_INVALIDARG for more than
+// kMaxDocumentPages pages, E_FAIL for a booklet side other than 1 or 2, E_OUTOFMEMORY when the
+// list cannot be had (the list is then empty in each case).
 HRESULT BuildPageOrderList(const OemPdev* pdev, DWORD pageCount, std::vector<DWORD>* list);
 // The document's list for its _ACC_DOCPAGECOUNT, built on first use and kept in the layout; empty
 // when it cannot be built.

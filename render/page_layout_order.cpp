@@ -114,6 +114,8 @@ HRESULT BuildPageOrderList(const OemPdev* pdev, DWORD pageCount, std::vector<DWO
     if (!pdev || !list) return E_INVALIDARG;
     list->clear();
     if (pageCount == 0) return S_OK;
+    // The count comes from the job's DEVMODE: a count no document has plans no sheets.
+    if (pageCount > kMaxDocumentPages) return E_INVALIDARG;
     try {
         if (pdev->m_layout.m_booklet) {
             const HRESULT result = BookletList(pdev, pageCount, list);

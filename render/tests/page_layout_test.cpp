@@ -470,6 +470,24 @@ TEST_F(PageLayoutTest, ManualDuplexBookletLists) {
     EXPECT_TRUE(list.empty());
 }
 
+TEST_F(PageLayoutTest, APageCountNoDocumentHasPlansNoSheets) {
+    for (BYTE booklet : {0, 12}) {
+        SCOPED_TRACE(int(booklet));
+        auto host = Start([&](JobDevMode& j) {
+            j.SetByte(at::kBooklet, booklet).SetByte(at::kPageOrder, 1).Set<DWORD>(at::kDocPageCount, 0xFFFFFFFF);
+        });
+        OemPdev* pdev = PdevOf(*host);
+        std::vector<DWORD> list{1};
+        EXPECT_EQ(BuildPageOrderList(pdev, 0xFFFFFFFF, &list), E_INVALIDARG);
+        EXPECT_TRUE(list.empty());
+        EXPECT_EQ(BuildPageOrderList(pdev, kMaxDocumentPages + 1, &list), E_INVALIDARG);
+        EXPECT_TRUE(PageOrderList(pdev).empty());
+        EXPECT_EQ(BuildPageOrderList(pdev, kMaxDocumentPages, &list), S_OK);
+        // One entry a sheet, or four a booklet sheet of four pages: as many as there are pages.
+        EXPECT_EQ(list.size(), size_t{kMaxDocumentPages});
+    }
+}
+
 TEST_F(PageLayoutTest, TheDocumentsListIsBuiltOnceForItsPageCount) {
     auto host = Start([](JobDevMode& j) { j.SetByte(at::kPageOrder, 1).Set<DWORD>(at::kDocPageCount, 3); });
     OemPdev* pdev = PdevOf(*host);

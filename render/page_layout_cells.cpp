@@ -131,7 +131,8 @@ HRESULT SheetCellRectangles(const OemPdev* pdev, SheetCells* cells) {
 
     // A page whose shape differs from its cell's lies turned a quarter to the left: its top
     // towards the sheet's left edge. The order then runs in the page's own grid.
-    const bool wideCell = w / sheet.m_columns > h / sheet.m_rows;
+    // Judged on the grid, not on one cell's rounded size: every cell turns alike.
+    const bool wideCell = static_cast<LONGLONG>(w) * sheet.m_rows > static_cast<LONGLONG>(h) * sheet.m_columns;
     const bool widePage = physicalWidth > physicalHeight;
     const bool rotated = wideCell != widePage;
     cells->m_rotated = rotated ? 1 : 0;

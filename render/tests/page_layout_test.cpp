@@ -390,6 +390,22 @@ TEST_F(PageLayoutTest, CellRectanglesRefuseWhatTheyCannotPlace) {
     EXPECT_EQ(SheetCellRectangles(pdev, &cells), S_OK);
 }
 
+TEST_F(PageLayoutTest, ANearlySquareSheetTurnsNoPageOfItsGrid) {
+    // Printable 4761 x 4760 on a physical 4961 x 4960: both a hair wider than tall. Each quarter
+    // is 2380.5 x 2380 units, so wide like the page, though a rounded cell would look square.
+    auto host = Start([](JobDevMode& j) { j.SetByte(at::kNupPages, 2); });
+    OemPdev* pdev = PdevOf(*host);
+    pdev->m_layout.m_gdiInfo.ulHorzRes = 4761;
+    pdev->m_layout.m_gdiInfo.ulVertRes = 4760;
+    pdev->m_layout.m_gdiInfo.szlPhysSize = SIZEL{4961, 4960};
+    SheetCells cells;
+    ASSERT_EQ(SheetCellRectangles(pdev, &cells), S_OK);
+    EXPECT_EQ(cells.m_rotated, 0u);
+    const RECTL& last = cells.m_cells[3].m_cell;
+    EXPECT_EQ(std::vector<LONG>({last.left, last.top, last.right, last.bottom}),
+              std::vector<LONG>({2380, 2380, 4761, 4760}));
+}
+
 TEST_F(PageLayoutTest, PageOrderLists) {
     struct Case {
         const char* what;

@@ -163,8 +163,8 @@ struct ManualDuplexEntry {
     bool m_hasFirstPage = false;
     DWORD m_firstPageIndex = 0;
 };
-// False when the sheet has no entry: a list too short to hold half a sheet's pages, or a sheet
-// past its end. Copies of 0 count as 1.
+// False when the sheet has no entry: a list with no half to count in (fewer than two entries,
+// four for a booklet), or a sheet past the list's end. Copies of 0 count as 1.
 bool ManualDuplexListEntry(const OemPdev* pdev, DWORD listLength, ManualDuplexEntry* entry);
 
 // Where logical page i of the sheet goes, in device units of the printable area: the page fitted

@@ -17,7 +17,7 @@ enum class Encoding { Utf8, Cp932, Cp1252, Unsupported };
 
 UINT MachineAnsiCodePage() {
     try {
-        return palvex::GetOsProfile().ansiCodePage;
+        return palvex::GetAnsiCodePage();
     } catch (...) {
         return palvex::OsProfile{}.ansiCodePage;
     }
@@ -39,13 +39,40 @@ Encoding EncodingOf(UINT codePage) {
 
 const char* IconvName(Encoding encoding) { return encoding == Encoding::Cp932 ? "CP932" : "CP1252"; }
 
-// A conversion descriptor closed when it leaves scope.
+// This thread's conversion descriptors, opened on first use and kept: opening one loads and sets
+// up the conversion tables, which costs far more than a short conversion.
+class Descriptors {
+public:
+    Descriptors() = default;
+    Descriptors(const Descriptors&) = delete;
+    Descriptors& operator=(const Descriptors&) = delete;
+    ~Descriptors() {
+        for (iconv_t& cd : m_open) {
+            if (cd != kNone) iconv_close(cd);
+            cd = kNone;  // a conversion in a later exit handler opens its own again
+        }
+    }
+
+    // The descriptor from one ANSI code page to UTF-16LE or back, in its initial state; (iconv_t)-1
+    // when the C library cannot convert it.
+    iconv_t Get(Encoding encoding, bool toAnsi) {
+        iconv_t& cd = m_open[(encoding == Encoding::Cp932 ? 2 : 0) + (toAnsi ? 1 : 0)];
+        if (cd == kNone) cd = toAnsi ? iconv_open(IconvName(encoding), "UTF-16LE") : iconv_open("UTF-16LE", IconvName(encoding));
+        if (cd != kNone) iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        return cd;
+    }
+
+private:
+    static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+    iconv_t m_open[4] = {kNone, kNone, kNone, kNone};
+};
+
+thread_local Descriptors t_descriptors;
+
+// A conversion descriptor of this thread for one conversion.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Converter() {
-        if (ok()) iconv_close(m_cd);
-    }
+    Converter(Encoding encoding, bool toAnsi) : m_cd(t_descriptors.Get(encoding, toAnsi)) {}
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
     bool ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
@@ -154,7 +181,7 @@ bool DecodeUtf8(const unsigned char* text, size_t length, bool strict, std::u16s
 
 // UTF-16 to an ANSI code page; a character it lacks becomes the default byte.
 bool EncodeAnsi(Encoding encoding, const WCHAR* text, size_t length, char defaultChar, bool& usedDefault, std::string& out) {
-    Converter converter(IconvName(encoding), "UTF-16LE");
+    Converter converter(encoding, true);
     if (!converter.ok()) return false;
     const char* in = reinterpret_cast<const char*>(text);
     size_t inLeft = length * sizeof(WCHAR);
@@ -173,7 +200,7 @@ bool EncodeAnsi(Encoding encoding, const WCHAR* text, size_t length, char defaul
 
 // An ANSI code page to UTF-16; false at the first undefined byte when strict.
 bool DecodeAnsi(Encoding encoding, const char* text, size_t length, bool strict, bool& ok, std::u16string& out) {
-    Converter converter("UTF-16LE", IconvName(encoding));
+    Converter converter(encoding, false);
     if (!converter.ok()) return false;
     const char* in = text;
     size_t inLeft = length;

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <mutex>
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
 
 #include "utf16.h"
 
@@ -100,17 +102,33 @@ sqlite3* OpenDatabase(const std::filesystem::path& root) {
     return db;
 }
 
+// Distinct statement texts a connection keeps prepared, and idle copies of one text.
+constexpr size_t kKeptStatementTexts = 256;
+constexpr size_t kKeptCopiesOfOneText = 4;
+
 // This thread's connection. A connection inherited through fork belongs to the parent: the child
 // neither uses nor closes it.
+//
+// Preparing a statement (parsing and planning its SQL) costs far more than running it, and the
+// readers ask the same few questions over and over (the OS profile on every code-page conversion,
+// printer data, strings), so a finished statement is reset and kept for the next use of the same
+// text. A kept statement holds no data and no read transaction: each use reads the database
+// afresh, so other connections' and processes' writes are seen as before.
 struct Connection {
     sqlite3* db = nullptr;
     std::filesystem::path root;
     uint64_t generation = 0;
     pid_t pid = 0;
     int transactionDepth = 0;
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle;
 
     void Close() {
-        if (db && pid == getpid()) sqlite3_close_v2(db);
+        if (db && pid == getpid()) {
+            for (auto& [sql, statements] : idle)
+                for (sqlite3_stmt* statement : statements) sqlite3_finalize(statement);
+            sqlite3_close_v2(db);
+        }
+        idle.clear();
         db = nullptr;
         root.clear();
         generation = 0;
@@ -124,7 +142,8 @@ thread_local Connection t_connection;
 sqlite3* ThreadConnection() {
     Connection& c = t_connection;
     if (c.db && c.pid != getpid()) {
-        c.db = nullptr;  // the parent's; left alone
+        c.db = nullptr;  // the parent's; left alone, with its kept statements
+        c.idle.clear();
         c.transactionDepth = 0;
     }
     const uint64_t generation = RootGeneration();
@@ -159,10 +178,33 @@ void CloseThreadConnection() {
 }
 
 Statement::Statement(const char* sql) : m_db(ThreadConnection()), m_stmt(nullptr) {
+    const auto kept = t_connection.idle.find(sql);
+    if (kept != t_connection.idle.end() && !kept->second.empty()) {
+        m_stmt = kept->second.back();
+        kept->second.pop_back();
+        return;
+    }
     if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) Fail(m_db, "prepare");
 }
 
 Statement::~Statement() {
+    Connection& c = t_connection;
+    // Kept only while it belongs to this thread's open connection; the reset ends its read or
+    // write and drops its bindings.
+    if (m_stmt && m_db == c.db && c.pid == getpid()) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        try {
+            const char* sql = sqlite3_sql(m_stmt);
+            auto kept = c.idle.find(sql);
+            if (kept == c.idle.end() && c.idle.size() < kKeptStatementTexts) kept = c.idle.try_emplace(sql).first;
+            if (kept != c.idle.end() && kept->second.size() < kKeptCopiesOfOneText) {
+                kept->second.push_back(m_stmt);
+                return;
+            }
+        } catch (...) {  // out of memory: the statement is simply not kept
+        }
+    }
     sqlite3_finalize(m_stmt);
 }
 

@@ -2,8 +2,9 @@
 //
 // One SQLite database, "machine.db" in the machine root, holds every piece of shared state. Each
 // platform file that keeps state declares its own tables with a SchemaPart at namespace scope;
-// the tables are created (IF NOT EXISTS) when a connection to a root is opened. Every call opens
-// no cache: it reads and writes the database, so separate processes see each other's writes.
+// the tables are created (IF NOT EXISTS) when a connection to a root is opened. Every call reads
+// and writes the database (a connection keeps prepared statements, never data), so separate
+// processes see each other's writes.
 #pragma once
 
 #include <cstdint>

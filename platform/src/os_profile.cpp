@@ -115,6 +115,11 @@ OsProfile GetOsProfile() {
     return p;
 }
 
+UINT GetAnsiCodePage() {
+    db::Statement select("SELECT ansi_code_page FROM os_profile WHERE id = 1");
+    return select.Step() ? static_cast<UINT>(select.Int(0)) : OsProfile{}.ansiCodePage;
+}
+
 void SetOsProfile(const OsProfile& p) {
     db::Transaction([&] {
         db::Statement replace(

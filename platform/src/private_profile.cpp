@@ -1,8 +1,12 @@
 // Reading initialization (.ini) files. Each call reads the file afresh, so a file another process
 // has just written is seen at once.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -115,19 +119,53 @@ std::vector<IniSection> Parse(std::u16string_view text) {
     return sections;
 }
 
+// A file descriptor closed when it leaves scope.
+class OpenFile {
+public:
+    explicit OpenFile(const std::filesystem::path& path) : m_fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~OpenFile() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// The bytes of a regular file, read in one go (the callers read the file on every call), or
+// nothing when it is not one or cannot be read whole.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& path) {
+    const OpenFile file(path);
+    struct stat status {};
+    if (file.fd() < 0 || fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    // The size is a hint: the file may grow or shrink while it is read.
+    std::vector<uint8_t> bytes(static_cast<size_t>(status.st_size) + 1);
+    size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t got = read(file.fd(), bytes.data() + filled, bytes.size() - filled);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        filled += static_cast<size_t>(got);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
 // The file's sections, or nothing when it cannot be read.
 std::optional<std::vector<IniSection>> ReadIniFile(LPCWSTR fileName) {
     std::u16string name = fileName ? std::u16string(fileName) : std::u16string(u"win.ini");
     if (name.find_first_of(u"\\/:") == std::u16string::npos) name = std::u16string(kWindowsDirectory) + u"\\" + name;
     const std::filesystem::path host = HostPath(name);
     if (host.empty()) return std::nullopt;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(host, error)) return std::nullopt;
-    std::ifstream file(host, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return std::nullopt;
-    return Parse(Decode(bytes));
+    std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(host);
+    if (!bytes) return std::nullopt;
+    return Parse(Decode(*bytes));
 }
 
 const IniSection* FindSection(const std::vector<IniSection>& sections, LPCWSTR name) {

@@ -12,8 +12,13 @@ namespace fuzz {
 
 inline void UseOwnMachine() {
     static const std::filesystem::path root = [] {
-        char folder[] = "/tmp/palvex-fuzz-XXXXXX";
-        if (!mkdtemp(folder)) std::abort();
+        // In memory where the system has a memory file system: a harness writes and reads the
+        // machine's files and database on every input, and a disk would make it crawl.
+        char inMemory[] = "/dev/shm/palvex-fuzz-XXXXXX";
+        char onDisk[] = "/tmp/palvex-fuzz-XXXXXX";
+        const char* folder = mkdtemp(inMemory);
+        if (!folder) folder = mkdtemp(onDisk);
+        if (!folder) std::abort();
         palvex::InitMachine(folder);
         palvex::SetMachineRoot(folder);
         std::atexit([] { std::error_code ignored; std::filesystem::remove_all(root, ignored); });

@@ -40,6 +40,8 @@ struct OsProfile {
 // The current machine's profile (the defaults on a new machine). Database failures throw
 // std::runtime_error.
 PALVEX_API OsProfile GetOsProfile();
+// Its ANSI code page alone, which every code-page conversion asks for.
+PALVEX_API UINT GetAnsiCodePage();
 PALVEX_API void SetOsProfile(const OsProfile& profile);
 
 }  // namespace palvex

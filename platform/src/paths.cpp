@@ -2,6 +2,7 @@
 // found without regard to case, as Windows finds it.
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -66,8 +67,23 @@ std::optional<fs::path> FindEntry(const fs::path& folder, const std::u16string& 
 }
 
 fs::path Resolve(fs::path current, const std::vector<std::u16string>& parts) {
+    // Where the path (or all of it but its last part) exists as spelled, every part is its own
+    // exact spelling, which is what the search below would find part by part; one look at the
+    // whole path saves a look at each folder on the way.
+    std::error_code error;
+    size_t from = 0;
+    if (!parts.empty()) {
+        fs::path exact = current;
+        for (const std::u16string& part : parts) exact /= fs::path(text::ToUtf8(part));
+        if (fs::exists(exact, error)) return exact;
+        fs::path folder = exact.parent_path();
+        if (parts.size() > 1 && fs::is_directory(folder, error)) {
+            current = std::move(folder);
+            from = parts.size() - 1;
+        }
+    }
     bool existing = true;
-    for (const std::u16string& part : parts) {
+    for (const std::u16string& part : std::span(parts).subspan(from)) {
         if (existing) {
             if (std::optional<fs::path> found = FindEntry(current, part)) {
                 current = std::move(*found);

@@ -11,18 +11,19 @@
 namespace fuzz {
 
 inline void UseOwnMachine() {
-    static const std::filesystem::path root = [] {
+    // The folder's name outlives every destructor that runs at exit, the removal's own included.
+    static char folder[] = "/dev/shm/palvex-fuzz-XXXXXX";
+    static char onDisk[] = "/tmp/palvex-fuzz-XXXXXX";
+    static const char* const root = [] {
         // In memory where the system has a memory file system: a harness writes and reads the
         // machine's files and database on every input, and a disk would make it crawl.
-        char inMemory[] = "/dev/shm/palvex-fuzz-XXXXXX";
-        char onDisk[] = "/tmp/palvex-fuzz-XXXXXX";
-        const char* folder = mkdtemp(inMemory);
-        if (!folder) folder = mkdtemp(onDisk);
-        if (!folder) std::abort();
-        palvex::InitMachine(folder);
-        palvex::SetMachineRoot(folder);
+        const char* made = mkdtemp(folder);
+        if (!made) made = mkdtemp(onDisk);
+        if (!made) std::abort();
+        palvex::InitMachine(made);
+        palvex::SetMachineRoot(made);
         std::atexit([] { std::error_code ignored; std::filesystem::remove_all(root, ignored); });
-        return std::filesystem::path(folder);
+        return made;
     }();
 }
 

@@ -1,0 +1,135 @@
+// The custom-media writers over the driver's data file: any file content, as a GPD or a PPD (by the
+// input's first byte), with a small fixed list of media. A writer leaves the file untouched,
+// rewrites it (keeping every byte before its first section) or fails with the file as it was.
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <palvex/clock.h>
+#include <palvex/paths.h>
+#include <win/windows.h>
+
+#include "cmswriter.h"
+#include "datafiletags.h"
+#include "fuzz_input.h"
+#include "fuzz_printer.h"
+
+namespace {
+
+constexpr char16_t kPrinter[] = u"Palvex Fuzz Printer";
+
+// The list as the custom-media name item holds it: a plain medium, a hidden one, one whose name
+// needs quoting and escaping, a Japanese one and one without a name.
+class MediaList {
+public:
+    MediaList() {
+        Add(u"A4 Custom", 210000, 297000, 0);
+        Add(u"Hidden", 100000, 100000, OPTPF_HIDE);
+        Add(u"Say \"Hi\" <%>\r\n*Option", 1, 2147483647, 0);
+        Add(u"\u30CF\u30AC\u30AD", 100000, 148000, 0);
+        Add(u"", 150000, 150000, 0);
+        m_list.cbSize = sizeof m_list;
+        m_list.Count = static_cast<WORD>(m_options.size());
+        m_list.pOptParam = m_options.data();
+    }
+    const CustomMediaList* list() const { return &m_list; }
+
+private:
+    void Add(const std::u16string& name, LONG width, LONG height, BYTE flags) {
+        CustomMediaRecord& record = m_records.emplace_back();
+        record = {};
+        name.copy(record.m_name, CMS_NAME_CHARS - 1);
+        record.m_form.pName = record.m_name;
+        record.m_form.Size = {width, height};
+        record.m_form.ImageableArea = {0, 0, width, height};
+        OPTPARAM option{};
+        option.cbSize = sizeof option;
+        option.Flags = flags;
+        option.pData = record.m_name;
+        option.lParam = reinterpret_cast<LPARAM>(&record);
+        m_options.push_back(option);
+    }
+
+    std::deque<CustomMediaRecord> m_records;
+    std::vector<OPTPARAM> m_options;
+    CustomMediaList m_list{};
+};
+
+struct Setup {
+    HANDLE printer = nullptr;
+    std::filesystem::path dataFile;
+};
+
+Setup MakeSetup() {
+    fuzz::InstallPrinter(kPrinter, u"PALVEXF.GPD", {u"PRINTERSETTINGS", u"PRNINFO"});
+    // A retry sleeps on the machine's clock: a virtual one lets it pass at once.
+    palvex::SetVirtualClock(SYSTEMTIME{2024, 5, 0, 17, 9, 30, 0, 0});
+    Setup setup;
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ACCESS_USE};
+    if (!OpenPrinterW(const_cast<LPWSTR>(kPrinter), &setup.printer, &defaults)) std::abort();
+    DWORD needed = 0;
+    GetPrinterDriverW(setup.printer, nullptr, 3, nullptr, 0, &needed);
+    std::vector<BYTE> info(needed);
+    if (needed < sizeof(DRIVER_INFO_3W) || !GetPrinterDriverW(setup.printer, nullptr, 3, info.data(), needed, &needed))
+        std::abort();
+    setup.dataFile = palvex::HostPath(reinterpret_cast<const DRIVER_INFO_3W*>(info.data())->pDataFile);
+    if (setup.dataFile.empty()) std::abort();
+    std::filesystem::create_directories(setup.dataFile.parent_path());
+    return setup;
+}
+
+void WriteFile(const std::filesystem::path& path, std::string_view content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out) std::abort();
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+HRESULT Write(const Setup& setup, bool ppd, const CustomMediaList* list, std::string* written) {
+    CmsFileWriter writer;
+    writer.m_printer = setup.printer;
+    if (!LoadCmsContext(&writer)) return E_FAIL;
+    const HRESULT result = ppd ? WritePpdCustomMedia(&writer, list) : WriteGpdCustomMedia(&writer, list);
+    *written = ReadFile(setup.dataFile);
+    // What the writer holds is what the file holds.
+    if (result == S_OK && writer.m_image.m_content != *written) std::abort();
+    return result;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const Setup setup = MakeSetup();
+    static const MediaList media;
+    fuzz::Input input(data, size);
+    const bool ppd = input.Byte() & 1;
+    const auto bytes = input.Rest();
+    const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    WriteFile(setup.dataFile, content);
+
+    std::string written;
+    const HRESULT result = Write(setup, ppd, media.list(), &written);
+    if (result != S_OK) {
+        // Nothing to rewrite, or a failure (an empty file cannot be read): the file is as it was.
+        if (result != S_FALSE && result != E_FAIL) std::abort();
+        if (written != content) std::abort();
+        return 0;
+    }
+    // Every byte before the first section stays.
+    const size_t first = content.find(ppd ? TAG_PPD_CMS_BEGIN : TAG_CMS_BEGIN);
+    if (first == std::string_view::npos || written.compare(0, first, content.substr(0, first)) != 0) std::abort();
+    if (!ppd) {
+        // The section written is found again in its place: a second write gives the same file.
+        std::string again;
+        if (Write(setup, ppd, media.list(), &again) != S_OK || again != written) std::abort();
+    }
+    return 0;
+}

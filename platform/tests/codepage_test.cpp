@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 #include <palvex/machine.h>
 #include <palvex/os_profile.h>
@@ -50,6 +51,21 @@ TEST_F(CodePageTest, TheAnsiCodePageIsTheProfiles) {
     EXPECT_EQ(ToBytes(CP_ACP, u"é"), Hex("E9"));
     UseAnsiCodePage(932);
     EXPECT_EQ(ToBytes(CP_ACP, u"日本"), Hex("93FA 967B"));
+}
+
+// The questions a thread asks the machine stay prepared between calls, but the answers do not:
+// a change made through another connection is seen by the next call, and a conversion that
+// stopped half-way leaves nothing behind for the next one.
+TEST_F(CodePageTest, ChangesThroughAnotherConnectionAreSeenAtOnce) {
+    EXPECT_EQ(GetACP(), 932u);
+    EXPECT_EQ(ToWide(CP_ACP, Hex("93FA")), u"日");
+    std::thread([&] { UseAnsiCodePage(1252); }).join();
+    EXPECT_EQ(GetACP(), 1252u);
+    EXPECT_EQ(ToWide(CP_ACP, Hex("93FA")), u"\u201C\u00FA");
+    std::thread([&] { UseAnsiCodePage(932); }).join();
+    EXPECT_EQ(GetACP(), 932u);
+    EXPECT_EQ(MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, "\x93", 1, nullptr, 0), 0);
+    EXPECT_EQ(ToWide(932, Hex("93FA")), u"日");
 }
 
 TEST_F(CodePageTest, EncodesEachCodePage) {

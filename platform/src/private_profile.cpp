@@ -61,13 +61,15 @@ std::u16string DecodeMultiByte(const uint8_t* bytes, size_t size, UINT codePage)
     if (size == 0) return text;
     const auto* chars = reinterpret_cast<LPCSTR>(bytes);
     const int count = size > static_cast<size_t>(INT_MAX) ? 0 : static_cast<int>(size);
-    const int length = count > 0 ? MultiByteToWideChar(codePage, 0, chars, count, nullptr, 0) : 0;
+    // No byte of these code pages gives more than one UTF-16 unit, so one pass into a buffer of
+    // one unit a byte converts it all (the file is read on every call).
+    text.resize(static_cast<size_t>(count));
+    const int length = count > 0 ? MultiByteToWideChar(codePage, 0, chars, count, text.data(), count) : 0;
     if (length <= 0) {
         text.assign(bytes, bytes + size);
         return text;
     }
     text.resize(static_cast<size_t>(length));
-    text.resize(static_cast<size_t>(std::max(0, MultiByteToWideChar(codePage, 0, chars, count, text.data(), length))));
     return text;
 }
 

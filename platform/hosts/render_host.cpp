@@ -9,6 +9,7 @@
 #include <win/winspool_io.h>
 
 #include "render_host_frame.h"
+#include "render_host_raster.h"
 #include "render_host_internal.h"
 
 namespace palvex::hosts {
@@ -381,6 +382,7 @@ bool RenderHost::ChangeDevMode(const DEVMODEW* devmode) {
 bool RenderHost::StartPage() {
     if (!m_pdev || !m_documentOpen || m_pageOpen) return false;
     m_pageDrawings.clear();
+    m_pageContent = nullptr;
     m_pageOpen = true;
     return m_ddi.startPage(&m_pdev->surface) != FALSE;
 }
@@ -543,7 +545,45 @@ void RenderHost::OnDriverStartPage(HostPdev& pdev) {
     Write(frame.data(), static_cast<DWORD>(frame.size()), &written);
 }
 
+void RenderHost::SetPageContent(PageContent content) {
+    m_pageContent = std::move(content);
+}
+
+void RenderHost::WritePageImage(HostPdev& pdev) {
+    PageContent content = std::move(m_pageContent);
+    m_pageContent = nullptr;
+    if (!content) return;
+    const LONG width = static_cast<LONG>(pdev.gdiInfo.ulHorzRes);
+    const LONG height = static_cast<LONG>(pdev.gdiInfo.ulVertRes);
+    if (width <= 0 || height <= 0) return;
+    const bool colour = AsDevMode(pdev.devmode)->dmColor == DMCOLOR_COLOR;
+    DWORD written = 0;
+    const std::vector<BYTE> start = ImageStart(width, height, pdev.gdiInfo.ptlPhysOffset, colour);
+    Write(start.data(), static_cast<DWORD>(start.size()), &written);
+    // The image promises every row: rows a content leaves out go as white.
+    LONG sent = 0;
+    content(width, height, [&](LONG top, LONG rows, const std::vector<BYTE>& rgb) {
+        if (top != sent || rows <= 0 || top + rows > height ||
+            rgb.size() < static_cast<size_t>(width) * static_cast<size_t>(rows) * 3)
+            return false;
+        const std::vector<BYTE> block = ImageBlock(width, top, rows, rgb, colour);
+        Write(block.data(), static_cast<DWORD>(block.size()), &written);
+        sent += rows;
+        return true;
+    });
+    while (sent < height) {
+        const LONG rows = std::min<LONG>(256, height - sent);
+        const std::vector<BYTE> white(static_cast<size_t>(width) * static_cast<size_t>(rows) * 3, 0xFF);
+        const std::vector<BYTE> block = ImageBlock(width, sent, rows, white, colour);
+        Write(block.data(), static_cast<DWORD>(block.size()), &written);
+        sent += rows;
+    }
+    const std::vector<BYTE> end = ImageEnd();
+    Write(end.data(), static_cast<DWORD>(end.size()), &written);
+}
+
 void RenderHost::OnDriverEndPage(HostPdev& pdev) {
+    WritePageImage(pdev);
     IssueCallback(pdev, m_options.endPageCallback);
 }
 

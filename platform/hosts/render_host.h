@@ -20,11 +20,15 @@
 //   DrvStartPage                300 orientation, then the paper source by dmDefaultSource:
 //                               DMBIN_UPPER 111, DMBIN_LOWER 112, DMBIN_MIDDLE 113,
 //                               DMBIN_MANUAL 114, any other 110
-//   DrvSendPage / last band     the page end (312 or 313 as the options say)
+//   DrvSendPage / last band     the page's content as an image (when it has one), then the page
+//                               end (312 or 313 as the options say)
 //   DrvEndDoc                   201 job end
 // and write a plain PCL XL frame of the driver's own around the plug-in's bytes (render_host_frame.h):
 // after the job-start commands the language switch, stream header, BeginSession and
-// OpenDataSource; after the page-start commands MediaSize and BeginPage. Everything written goes
+// OpenDataSource; after the page-start commands MediaSize and BeginPage; before the page end the
+// page's content as the driver prints it in raster mode: drawn into pixels at the job's resolution
+// over the printable area and sent as one PCL XL image, grey or (dmColor colour) RGB, its rows
+// run-length compressed (render_host_raster.h). Everything written goes
 // through the spooler to the printer's port (or the options' output file): the helper's
 // DrvWriteSpoolBuf appends to the document the host started with StartDocPrinterW.
 //
@@ -179,6 +183,12 @@ public:
     // played page) stretched into the target rectangle through DrvStretchBlt.
     BOOL StretchPicture(RECTL target, SIZEL pictureSize);
 
+    // The current page's content for the page end: called with the printable area's size in
+    // device units and the sink its bands of pixels go to (palvex::RasterizeSide draws a recorded
+    // side so). A page without content sends no image.
+    using PageContent = std::function<bool(LONG width, LONG height, const std::function<bool(LONG, LONG, const std::vector<BYTE>&)>& band)>;
+    void SetPageContent(PageContent content);
+
     // The DDI functions GDI calls, and the objects they are called with.
     const DdiFunctions& Ddi() const { return m_ddi; }
     SURFOBJ* Surface();
@@ -214,6 +224,7 @@ private:
     void DisablePdev(std::unique_ptr<HostPdev>& pdev);
     void BuildDdi();
     void RunDrawings(SURFOBJ* surface);
+    void WritePageImage(HostPdev& pdev);
 
     RenderHostOptions m_options;
     RenderPluginLibrary* m_library = nullptr;
@@ -233,6 +244,7 @@ private:
     bool m_jobStarted = false;
     bool m_pageOpen = false;
     std::vector<std::function<BOOL(RenderHost&, SURFOBJ*)>> m_pageDrawings;
+    PageContent m_pageContent;
     std::vector<RenderEvent> m_events;
     std::vector<BYTE> m_output;
 };
@@ -240,7 +252,8 @@ private:
 // Renders what a printer device context recorded (palvex/recording_dc.h) through a loaded host, in
 // the order it was recorded: each document with the DEVMODE current at its start, the DEVMODE
 // changes, and each side with its text (TextOut in the text's colour at its position) and its
-// played pages (StretchPicture into the page's rectangle). False when a step fails.
+// played pages (StretchPicture into the page's rectangle), and the side as the page's content.
+// False when a step fails.
 bool RenderDcLog(RenderHost& host, const DcLog& log);
 
 }  // namespace palvex::hosts

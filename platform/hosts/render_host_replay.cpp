@@ -6,6 +6,9 @@
 namespace palvex::hosts {
 namespace {
 
+// Rows of the page drawn at a time: a band of an A4 page at 600 dpi holds about 1.2 MB.
+constexpr LONG kBandRows = 256;
+
 const DEVMODEW* DevModeAt(const DcLog& log, size_t index) {
     if (index >= log.devModes.size() || log.devModes[index].size() < offsetof(DEVMODEW, dmFields) + sizeof(DWORD))
         return nullptr;
@@ -58,8 +61,13 @@ bool RenderDcLog(RenderHost& host, const DcLog& log) {
             rendered &= host.StartPage();
             break;
         case DcCall::EndPage:
-            if (document < log.documents.size() && side < log.documents[document].sides.size())
-                rendered &= DrawSide(host, log.documents[document].sides[side]);
+            if (document < log.documents.size() && side < log.documents[document].sides.size()) {
+                const PrintedSide& printed = log.documents[document].sides[side];
+                rendered &= DrawSide(host, printed);
+                host.SetPageContent([&printed](LONG width, LONG height, const RasterBandSink& band) {
+                    return RasterizeSide(printed, width, height, kBandRows, band);
+                });
+            }
             ++side;
             rendered &= host.EndPage();
             break;

@@ -219,24 +219,9 @@ void PlayMetafile(cairo_t* cr, const std::vector<BYTE>& bytes, const RECT& docum
     cairo_restore(cr);
 }
 
-}  // namespace
 
-void WriteSidePicture(const DcLog& log, const PrintedSide& side, const std::filesystem::path& png, double pixelsPerInch) {
-    if (side.devMode >= log.devModes.size()) throw std::runtime_error("the side's DEVMODE is not in the log");
-    const PrinterGeometry geometry = GeometryOfDevMode(log.devModes[side.devMode]);
-    const double scaleX = pixelsPerInch / geometry.dpiX;
-    const double scaleY = pixelsPerInch / geometry.dpiY;
-    const int width = std::max(1, static_cast<int>(std::lround(geometry.physicalWidth * scaleX)));
-    const int height = std::max(1, static_cast<int>(std::lround(geometry.physicalHeight * scaleY)));
-
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    // Device units, from the corner of the printable area.
-    cairo_scale(cr, scaleX, scaleY);
-    cairo_translate(cr, geometry.offsetX, geometry.offsetY);
-
+// Draws the side's pages and texts in device units from the corner of the printable area.
+void DrawSide(cairo_t* cr, const PrintedSide& side) {
     for (const auto& drawing : side.order) {
         cairo_save(cr);
         if (!drawing.isText && drawing.index < side.pages.size()) {
@@ -259,11 +244,71 @@ void WriteSidePicture(const DcLog& log, const PrintedSide& side, const std::file
         }
         cairo_restore(cr);
     }
+}
+
+}  // namespace
+
+void WriteSidePicture(const DcLog& log, const PrintedSide& side, const std::filesystem::path& png, double pixelsPerInch) {
+    if (side.devMode >= log.devModes.size()) throw std::runtime_error("the side's DEVMODE is not in the log");
+    const PrinterGeometry geometry = GeometryOfDevMode(log.devModes[side.devMode]);
+    const double scaleX = pixelsPerInch / geometry.dpiX;
+    const double scaleY = pixelsPerInch / geometry.dpiY;
+    const int width = std::max(1, static_cast<int>(std::lround(geometry.physicalWidth * scaleX)));
+    const int height = std::max(1, static_cast<int>(std::lround(geometry.physicalHeight * scaleY)));
+
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    // Device units, from the corner of the printable area.
+    cairo_scale(cr, scaleX, scaleY);
+    cairo_translate(cr, geometry.offsetX, geometry.offsetY);
+    DrawSide(cr, side);
     cairo_destroy(cr);
     const cairo_status_t status = cairo_surface_write_to_png(surface, png.c_str());
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("cannot write " + png.string() + ": " + cairo_status_to_string(status));
+}
+
+bool RasterizeSide(const PrintedSide& side, LONG width, LONG height, LONG bandRows, const RasterBandSink& band) {
+    if (width <= 0 || height <= 0 || bandRows <= 0) return false;
+    const LONG rows = std::min(bandRows, height);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, rows);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return false;
+    }
+    std::vector<BYTE> rgb;
+    bool sent = true;
+    // Each band draws the whole side shifted up by the band's top, so that one band's memory is
+    // all a page of any size needs.
+    for (LONG top = 0; top < height && sent; top += rows) {
+        const LONG count = std::min(rows, height - top);
+        cairo_t* cr = cairo_create(surface);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_paint(cr);
+        cairo_translate(cr, 0, -static_cast<double>(top));
+        DrawSide(cr, side);
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+        const BYTE* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(count) * 3);
+        BYTE* out = rgb.data();
+        for (LONG y = 0; y < count; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * static_cast<size_t>(stride));
+            for (LONG x = 0; x < width; ++x) {
+                const uint32_t pixel = row[x];
+                *out++ = static_cast<BYTE>(pixel >> 16);
+                *out++ = static_cast<BYTE>(pixel >> 8);
+                *out++ = static_cast<BYTE>(pixel);
+            }
+        }
+        sent = band(top, count, rgb);
+    }
+    cairo_surface_destroy(surface);
+    return sent;
 }
 
 std::vector<std::filesystem::path> WriteSidePictures(const DcLog& log, const std::filesystem::path& folder,

@@ -8,6 +8,7 @@
 #include <palvex/recording_dc.h>
 #include <palvex/spool_writer.h>
 #include <render_host.h>
+#include <render_host_raster.h>
 
 #include "render_fixture.h"
 
@@ -77,6 +78,113 @@ std::vector<BYTE> AfterHeader(const std::vector<BYTE>& output, const std::string
     EXPECT_EQ(text.compare(id + 25, 2, "\"\n"), 0) << text.substr(id, 30);
     if (text.size() < id + 27) return {};
     return std::vector<BYTE>(output.begin() + static_cast<std::ptrdiff_t>(id + 27), output.end());
+}
+
+// A grey page image as the driver sends it, read back: the image's size from BeginImage and its
+// rows decoded from the ReadImage blocks (PackBits, rows padded to 4 bytes). ok is false when the
+// bytes at the start do not have the driver's shape.
+struct PageImage {
+    bool ok = false;
+    int width = 0;
+    int height = 0;
+    size_t end = 0;  // just past PopGS
+    std::vector<BYTE> pixels;  // width x height
+    int DarkIn(int left, int top, int right, int bottom) const {
+        int count = 0;
+        for (int y = top; y < bottom && y < height; ++y)
+            for (int x = left; x < right && x < width; ++x) count += pixels[size_t(y) * size_t(width) + size_t(x)] < 96;
+        return count;
+    }
+};
+
+PageImage ReadPageImage(const std::vector<BYTE>& b, size_t at) {
+    PageImage image;
+    auto word = [&](size_t i) { return int(b[i] | b[i + 1] << 8); };
+    // PushGS, eGray, ROP 204, the cursor at the printable area's corner (100, 100 on the test
+    // printer's A4), direct 8-bit pixels.
+    const std::vector<BYTE> head = {0x61, 0xC0, 0x01, 0xF8, 0x03, 0x6A, 0xC0, 0xCC, 0xF8, 0x2C, 0x7B, 0xD3, 100, 0, 100,
+                                    0, 0xF8, 0x4C, 0x6B, 0xC0, 0x00, 0xF8, 0x64, 0xC0, 0x02, 0xF8, 0x62, 0xC1};
+    if (b.size() < at + head.size() + 20 || !std::equal(head.begin(), head.end(), b.begin() + std::ptrdiff_t(at)))
+        return image;
+    at += head.size();
+    image.width = word(at);
+    image.height = word(at + 5);
+    if (b[at + 9] != 0xD1 || word(at + 10) != image.width || word(at + 12) != image.height || b[at + 16] != 0xB0)
+        return image;
+    at += 17;
+    const size_t rowBytes = (size_t(image.width) + 3) / 4 * 4;
+    std::vector<BYTE> data;
+    int line = 0;
+    while (at < b.size() && b[at] == 0xC1) {
+        if (word(at + 1) != line || b[at + 10] != 0xC0 || b[at + 11] != 0x01 || b[at + 14] != 0xB1 || b[at + 15] != 0xFA)
+            return image;
+        const int rows = word(at + 6);
+        const size_t size = Peek<DWORD>(b.data(), at + 16);
+        at += 20;
+        if (at + size > b.size()) return image;
+        const size_t endOfBlock = at + size;
+        const size_t wanted = data.size() + size_t(rows) * rowBytes;
+        while (at < endOfBlock) {
+            const BYTE n = b[at++];
+            if (n < 128) {
+                data.insert(data.end(), b.begin() + std::ptrdiff_t(at), b.begin() + std::ptrdiff_t(at + n + 1));
+                at += n + 1;
+            } else if (n > 128) {
+                data.insert(data.end(), size_t(257 - n), b[at++]);
+            }
+        }
+        if (data.size() != wanted) return image;
+        line += rows;
+    }
+    if (line != image.height || at + 2 > b.size() || b[at] != 0xB2 || b[at + 1] != 0x60) return image;
+    image.end = at + 2;
+    image.pixels.reserve(size_t(image.width) * size_t(image.height));
+    for (int y = 0; y < image.height; ++y)
+        image.pixels.insert(image.pixels.end(), data.begin() + std::ptrdiff_t(size_t(y) * rowBytes),
+                            data.begin() + std::ptrdiff_t(size_t(y) * rowBytes + size_t(image.width)));
+    image.ok = true;
+    return image;
+}
+
+TEST(PageImageBytes, RunsAndLiteralsOfARow) {
+    struct Case {
+        std::vector<BYTE> row;
+        std::vector<BYTE> packed;
+    };
+    std::vector<BYTE> long_run(130, 0xFF);
+    const Case cases[] = {
+        {{1, 1, 1, 2, 3, 4, 4}, {0xFE, 1, 0x01, 2, 3, 0xFF, 4}},
+        {{7}, {0x00, 7}},
+        {long_run, {0x81, 0xFF, 0xFF, 0xFF}},  // 128, then a run of 2
+        {{}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<BYTE> out;
+        palvex::hosts::PackBits(c.row.data(), c.row.size(), &out);
+        EXPECT_EQ(out, c.packed);
+    }
+}
+
+TEST(PageImageBytes, TheImageFrameAndAGreyBlock) {
+    EXPECT_EQ(palvex::hosts::ImageStart(8, 2, POINTL{10, 20}, false),
+              (std::vector<BYTE>{0x61, 0xC0, 0x01, 0xF8, 0x03, 0x6A, 0xC0, 0xCC, 0xF8, 0x2C, 0x7B, 0xD3, 0x0A, 0x00,
+                                 0x14, 0x00, 0xF8, 0x4C, 0x6B, 0xC0, 0x00, 0xF8, 0x64, 0xC0, 0x02, 0xF8, 0x62, 0xC1, 0x08,
+                                 0x00, 0xF8, 0x6C, 0xC1, 0x02, 0x00, 0xF8, 0x6B, 0xD1, 0x08, 0x00, 0x02, 0x00, 0xF8,
+                                 0x67, 0xB0}));
+    // Two rows of five pixels: white, then black red green blue white. Grey rows pad to 8 bytes.
+    std::vector<BYTE> rgb(15, 0xFF);
+    const std::vector<BYTE> second = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    rgb.insert(rgb.end(), second.begin(), second.end());
+    EXPECT_EQ(palvex::hosts::ImageBlock(5, 3, 2, rgb, false),
+              (std::vector<BYTE>{0xC1, 0x03, 0x00, 0xF8, 0x6D, 0xC1, 0x02, 0x00, 0xF8, 0x63, 0xC0, 0x01, 0xF8, 0x65,
+                                 0xB1, 0xFA, 0x0C, 0x00, 0x00, 0x00,
+                                 // FF x5 then 00 x3; then 00 4C 96 1D FF literal, 00 x3
+                                 0xFC, 0xFF, 0xFE, 0x00, 0x04, 0x00, 0x4C, 0x96, 0x1D, 0xFF, 0xFE, 0x00}));
+    // In colour the same rows are 15 bytes, padded to 16.
+    const std::vector<BYTE> colour = palvex::hosts::ImageBlock(5, 0, 1, std::vector<BYTE>(15, 0x20), true);
+    EXPECT_EQ(std::vector<BYTE>(colour.begin() + 15, colour.end()),
+              (std::vector<BYTE>{0xFA, 0x04, 0x00, 0x00, 0x00, 0xF2, 0x20, 0x00, 0x00}));
+    EXPECT_EQ(palvex::hosts::ImageEnd(), (std::vector<BYTE>{0xB2, 0x60}));
 }
 
 class LibraryJob : public ::testing::Test {
@@ -276,10 +384,32 @@ TEST_F(LibraryJob, RendersWhatAPrinterDeviceContextRecorded) {
     const DEVMODEW* current = reinterpret_cast<const DEVMODEW*>(host.DevMode().data());
     EXPECT_EQ(current->dmOrientation, DMORIENT_LANDSCAPE);
     EXPECT_EQ(UnidrvEvents(host, "DrvStartPage").back().surface->sizlBitmap.cx, 6816);
+    // Each page carries its content as one image between BeginPage and the page end.
+    const std::vector<BYTE> after = AfterHeader(host.output(), "Letter to Ana");
     const std::vector<BYTE> landscapeStart = {0xC0, 0x01, 0xF8, 0x28, 0xC0, 0x01, 0xF8, 0x26};
-    EXPECT_EQ(AfterHeader(host.output(), "Letter to Ana"),
-              Concat({kHeaderTail, kJobFrame, kPageStart, kA4PageFrame, kPageEnd, landscapeStart, kA4PageFrame, kPageEnd,
-                      kJobEnd}));
+    const std::vector<BYTE> firstStart = Concat({kHeaderTail, kJobFrame, kPageStart, kA4PageFrame});
+    ASSERT_GT(after.size(), firstStart.size());
+    EXPECT_TRUE(std::equal(firstStart.begin(), firstStart.end(), after.begin()));
+    const PageImage portraitPage = ReadPageImage(after, firstStart.size());
+    ASSERT_TRUE(portraitPage.ok);
+    EXPECT_EQ(portraitPage.width, 4761);
+    EXPECT_EQ(portraitPage.height, 6816);
+    // "Dear Ana" at (300, 400), top-aligned in the default font: dark pixels just below and right of
+    // the point, none above it.
+    EXPECT_GT(portraitPage.DarkIn(300, 400, 600, 500), 50);
+    EXPECT_EQ(portraitPage.DarkIn(0, 0, 4761, 390), 0);
+    size_t at = portraitPage.end;
+    const std::vector<BYTE> between = Concat({kPageEnd, landscapeStart, kA4PageFrame});
+    ASSERT_GE(after.size(), at + between.size());
+    EXPECT_TRUE(std::equal(between.begin(), between.end(), after.begin() + static_cast<std::ptrdiff_t>(at)));
+    const PageImage landscapePage = ReadPageImage(after, at + between.size());
+    ASSERT_TRUE(landscapePage.ok);
+    EXPECT_EQ(landscapePage.width, 6816);
+    EXPECT_EQ(landscapePage.height, 4761);
+    EXPECT_GT(landscapePage.DarkIn(500, 600, 700, 700), 30);
+    at = landscapePage.end;
+    const std::vector<BYTE> rest(after.begin() + static_cast<std::ptrdiff_t>(at), after.end());
+    EXPECT_EQ(rest, Concat({kPageEnd, kJobEnd}));
 }
 
 }  // namespace

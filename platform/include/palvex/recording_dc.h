@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,6 +118,13 @@ PALVEX_API PrinterGeometry GeometryOfDevMode(const std::vector<BYTE>& devMode);
 // cannot be written.
 PALVEX_API void WriteSidePicture(const DcLog& log, const PrintedSide& side, const std::filesystem::path& png,
                                  double pixelsPerInch = 100);
+// A side as a raster printer prints it: the printable area of width x height device units drawn at
+// the device's own resolution, white where nothing is drawn, handed on band by band. band gets the
+// band's first row, its row count and its pixels, rows top first, three bytes (red, green, blue) a
+// pixel; it answers false to stop. False when the size is empty or a band was refused.
+using RasterBandSink = std::function<bool(LONG top, LONG rows, const std::vector<BYTE>& rgb)>;
+PALVEX_API bool RasterizeSide(const PrintedSide& side, LONG width, LONG height, LONG bandRows,
+                              const RasterBandSink& band);
 // One picture per side of every document, named <stem>-<n>.png (n from 1) in folder (made when
 // missing); returns their paths in order.
 PALVEX_API std::vector<std::filesystem::path> WriteSidePictures(const DcLog& log, const std::filesystem::path& folder,

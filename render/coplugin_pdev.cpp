@@ -7,6 +7,7 @@
 #include "coplugin.h"
 #include "ddi_functions.h"
 #include "oem_pdev.h"
+#include "watermark_output.h"
 #include "page_layout.h"
 #include "settings_access.h"
 #include "settings_objects.h"
@@ -120,7 +121,11 @@ STDMETHODIMP CoPlugin::ResetPDEV(PDEVOBJ oldPdevobj, PDEVOBJ newPdevobj) {
         if (!HookPassesOn(result)) return result;
     }
     if (!m_obtainedAsUni) return S_OK;
-    return SUCCEEDED(CarryPDEVState(OemPdevOf(newPdevobj), OemPdevOf(oldPdevobj))) ? S_OK : E_FAIL;
+    OemPdev* newPdev = OemPdevOf(newPdevobj);
+    OemPdev* oldPdev = OemPdevOf(oldPdevobj);
+    if (FAILED(CarryPDEVState(newPdev, oldPdev))) return E_FAIL;
+    CarryWatermarkState(newPdev, oldPdev);
+    return S_OK;
 }
 
 STDMETHODIMP CoPlugin::WritePrinter(PDEVOBJ pdevobj, PVOID buffer, DWORD size, PDWORD written) {

@@ -13,6 +13,7 @@
 #include "font_cache.h"
 #include "hook_table.h"
 #include "page_layout.h"
+#include "watermark_state.h"
 
 // The universal driver's own functions that the plug-in hooks and calls on, in the order the OEM
 // PDEV keeps them, each found in the driver's DRVENABLEDATA by its function index.
@@ -93,6 +94,7 @@ struct OemPdev {
     // The watermark's downloaded fonts, from the document's first watermark to its end.
     DWORD m_fontId = kWatermarkFontId;
     FontCachePtr m_fontCache;
+    WatermarkOutputState m_watermarkOutput;
     // Text drawn as graphics.
     BOOL m_inTextOutput = FALSE;
     BRUSHOBJ m_substituteBrushes[kMaxSubstituteBrushes] = {};

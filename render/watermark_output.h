@@ -13,6 +13,11 @@ bool WatermarkPassDue(const OemPdev* pdev);
 // The page's watermark when it is due. The page end that follows does not depend on it.
 void RunWatermarkPass(OemPdev* pdev);
 
+// The watermark's font for the page: the text's height from _WMK_SIZE (times the poster's tiles a
+// side) at the vertical resolution, scaled on one page per sheet, its angle in tenths of a degree
+// (a quarter turn more on 2 and 6 pages per sheet), weight and italic by the style, the face cut
+// to 31 characters; every other field 0. Builds the poster's tile table as it goes.
+LOGFONTW WatermarkFont(OemPdev* pdev);
 // Puts the watermark's font and the characters of its text on the printer: S_OK when they are
 // there, a failure otherwise (nothing is then drawn).
 HRESULT EmitWatermark(OemPdev* pdev);
@@ -21,3 +26,6 @@ HRESULT EmitWatermark(OemPdev* pdev);
 HRESULT DrawWatermarkPage(OemPdev* pdev);
 // At the document's end: the downloaded-font state and the poster tile table go.
 void ReleaseWatermarkState(OemPdev* pdev);
+// At a new DEVMODE (ResetPDEV): the downloaded fonts, the poster tiles and the code-mapped text
+// move to the new PDEV, so the printer is not sent again what it has.
+void CarryWatermarkState(OemPdev* newPdev, OemPdev* oldPdev);

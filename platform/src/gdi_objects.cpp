@@ -261,6 +261,26 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE psizl) {
     return TRUE;
 }
 
+BOOL GetCharWidth32W(HDC hdc, UINT iFirst, UINT iLast, INT* lpBuffer) {
+    auto context = DeviceContexts().Find(hdc);
+    auto font = context ? Objects().Find(context->font) : nullptr;
+    if (!font || !lpBuffer || iLast < iFirst || iLast > 0xFFFF) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const int unitsPerInch = palvex::gdi::LogicalUnitsPerInch(*context);
+    for (UINT code = iFirst; code <= iLast; ++code) {
+        const WCHAR character = static_cast<WCHAR>(code);
+        LONG width = 0;
+        if (!palvex::gdi::MeasureText(font->font, unitsPerInch, &character, 1, &width)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        lpBuffer[code - iFirst] = width;
+    }
+    return TRUE;
+}
+
 int MulDiv(int nNumber, int nNumerator, int nDenominator) {
     if (nDenominator == 0) return -1;
     const int64_t product = int64_t{nNumber} * nNumerator;

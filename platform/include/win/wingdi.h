@@ -162,6 +162,10 @@ WINBASEAPI int GetDeviceCaps(HDC hdc, int index);
 WINBASEAPI BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm);
 // Width (sum of the glyphs' advances, rounded to pixels) and height (tmHeight) of c characters.
 WINBASEAPI BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE psizl);
+// The advance width of each character from iFirst to iLast of the selected font, rounded to
+// logical units, into lpBuffer (iLast - iFirst + 1 entries). FALSE for a context without a font, a
+// missing buffer or iLast below iFirst.
+WINBASEAPI BOOL GetCharWidth32W(HDC hdc, UINT iFirst, UINT iLast, INT* lpBuffer);
 
 // number * numerator / denominator rounded half away from zero; -1 on overflow or division by 0.
 WINBASEAPI int MulDiv(int nNumber, int nNumerator, int nDenominator);

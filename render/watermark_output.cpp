@@ -120,7 +120,3 @@ void CarryWatermarkState(OemPdev* newPdev, OemPdev* oldPdev) {
     newPdev->m_watermarkOutput = std::move(oldPdev->m_watermarkOutput);
     oldPdev->m_watermarkOutput = WatermarkOutputState{};
 }
-
-HRESULT DrawWatermarkPage(OemPdev*) {
-    return S_OK;
-}

@@ -20,8 +20,11 @@ $machine install build/package/driver
 $machine printer-settings "$printer" _USRACTPRN_ENABLED=1
 $machine set-account "$printer" SecurePrintID=ana SecurePrintPWD=2468 UserManagePrintID=ana.k UserManagePrintPWD=1357
 
-# An application's job: four pages spooled with the driver's DEVMODE, two pages per sheet, held.
-job_settings=(--set _NUP_PAGES=1 --set _PRINT_TYPE=1)
+# An application's job: four pages spooled with the driver's DEVMODE, two pages per sheet, held,
+# with a watermark on every page, 45 degrees.
+job_settings=(--set _NUP_PAGES=1 --set _PRINT_TYPE=1
+              --set _WMK_ENABLED=1 --set _WMK_TEXT=CONFIDENTIAL --set _WMK_ANGLE=3 --set _WMK_DEGREE=45
+              --set _WMK_1STPAGEONLY=0)
 $machine devmode "$printer" "$out/job.devmode" "${job_settings[@]}"
 build/bin/palvex-spool "$out/sample.spl" --pages 4 --devmode "$out/job.devmode" --document "Quarterly report"
 rm -f "$out"/job*.png
@@ -37,5 +40,11 @@ echo
 echo "run: the job's PJL header:"
 head -c 600 "$out/job.prn" | strings | sed -n '1,/ENTER LANGUAGE/p'
 echo
+# Each watermark drawing starts with PushGS, SetPageDefaultCTM and a real32_xy CharScale; the font
+# goes once, under the face's name.
+count() { { LC_ALL=C grep -obUaP "$1" "$out/job.prn" || true; } | wc -l; }
+drawings=$(count '\x61\x74\xD5')
+fonts=$(count 'Arial_WM\xF8\xA8\xC0\x00\xF8\xA9\x4F')
+echo "run: watermark \"CONFIDENTIAL\" at 45 degrees: font Arial_WM downloaded $fonts time(s), drawn $drawings time(s) on the job's pages"
 echo "run: the printer's bytes ($((to - from)) bytes): $out/job.prn (port file $port)"
 echo "run: sheet pictures: $(ls "$out"/job*.png | tr '\n' ' ')"

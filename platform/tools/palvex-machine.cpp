@@ -227,6 +227,15 @@ Setting ParseSetting(const std::string& text) {
 
 // The little-endian bytes of a numeric value for a scalar field; text fields are not set here.
 std::vector<BYTE> FieldBytes(const XprColumn& column, const Setting& setting) {
+    // A text field (an array of UTF-16 units) takes the text, NUL-terminated within the field.
+    if (column.m_kind == XprColumnKind::CHAR && column.m_count > 1 && column.m_elementSize == sizeof(char16_t)) {
+        const std::u16string text = Wide(setting.value);
+        if (text.size() >= column.m_count)
+            throw std::invalid_argument(setting.key + " holds at most " + std::to_string(column.m_count - 1) + " characters");
+        std::vector<BYTE> bytes(static_cast<size_t>(column.m_count) * sizeof(char16_t), 0);
+        std::memcpy(bytes.data(), text.data(), text.size() * sizeof(char16_t));
+        return bytes;
+    }
     const bool numeric = column.m_count == 1 && column.m_elementSize <= 8 &&
                          (column.m_kind == XprColumnKind::BYTE || column.m_kind == XprColumnKind::WORD ||
                           column.m_kind == XprColumnKind::SHORT || column.m_kind == XprColumnKind::DWORD ||

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model_hooks.h"
+#include "render_fixture.h"
 #include "oem_pdev.h"
 #include "spool_capture.h"
 #include "watermark_output.h"
@@ -194,3 +195,55 @@ TEST_F(WatermarkOutputTest, APcl5PageGetsThePcl5Font) {
 }
 
 }  // namespace
+
+namespace rendertest {
+namespace {
+
+using WatermarkJobTest = RenderTest;
+
+// A job's watermark settings: "DRAFT" in Arial, 36 pt, text drawn as graphics.
+void WatermarkJob(JobDevMode& job) {
+    constexpr DWORD kWmkSize = 298;
+    job.SetByte(at::kWmkEnabled, 1).SetByte(at::kGrxMode, 0).Set<WORD>(kWmkSize, 36);
+    const std::u16string text = u"DRAFT", face = u"Arial";
+    for (size_t i = 0; i < text.size(); ++i) job.Set<char16_t>(at::kWmkText + 2 * DWORD(i), text[i]);
+    for (size_t i = 0; i < face.size(); ++i) job.Set<char16_t>(at::kWmkFont + 2 * DWORD(i), face[i]);
+}
+
+size_t Occurrences(const std::vector<BYTE>& bytes, const std::string& what) {
+    const std::string all(bytes.begin(), bytes.end());
+    size_t count = 0;
+    for (size_t at = all.find(what); at != std::string::npos; at = all.find(what, at + 1)) ++count;
+    return count;
+}
+
+TEST_F(WatermarkJobTest, ANewDevModeKeepsTheFontOnThePrinterAndTheScaleIsReadAtEachPage) {
+    auto host = MakeHost();
+    JobDevMode job = DefaultJob(*host);
+    WatermarkJob(job);
+    job.Set<WORD>(at::kScaleFactor, 50);
+    ASSERT_TRUE(host->StartDocument(u"Doc", 1, job.get()));
+    ASSERT_TRUE(host->StartPage());
+    ASSERT_TRUE(host->EndPage());
+    ASSERT_TRUE(PdevOf(*host)->m_fontCache);
+    EXPECT_EQ(PdevOf(*host)->m_fontCache->m_current->m_logFont.lfHeight, -150);  // 36 pt at 600 dpi, 50 %
+
+    job->dmOrientation = DMORIENT_LANDSCAPE;
+    ASSERT_TRUE(host->ChangeDevMode(job.get()));
+    ASSERT_TRUE(host->StartPage());
+    ASSERT_TRUE(host->EndPage());
+    ASSERT_TRUE(host->EndDocument());
+
+    // One font header (FontName, FontFormat 0, BeginFontHeader), one drawing on each page, each
+    // before its page's end.
+    const std::string header = std::string("Arial_WM\xF8\xA8\xC0\x00\xF8\xA9\x4F", 15);
+    EXPECT_EQ(Occurrences(host->output(), header), 1u);
+    EXPECT_EQ(Occurrences(host->output(), "\x61\x74\xD5"), 2u);
+    const std::string all(host->output().begin(), host->output().end());
+    EXPECT_LT(all.rfind("\x61\x74\xD5"), all.rfind(std::string("\xC1\x01\x00\xF8\x31\x44", 6)));
+    // The document's end drops the downloaded fonts.
+    EXPECT_FALSE(PdevOf(*host)->m_fontCache);
+}
+
+}  // namespace
+}  // namespace rendertest

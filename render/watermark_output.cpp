@@ -114,12 +114,6 @@ void ReleaseWatermarkState(OemPdev* pdev) {
 
 void CarryWatermarkState(OemPdev* newPdev, OemPdev* oldPdev) {
     if (!newPdev || !oldPdev) return;
-    // The page layout's carry may have moved the cache already.
-    if (oldPdev->m_fontCache) {
-        newPdev->m_fontId = oldPdev->m_fontId;
-        newPdev->m_fontCache = std::move(oldPdev->m_fontCache);
-        newPdev->m_fontCache->m_owner = newPdev;
-    }
     newPdev->m_watermarkOutput = std::move(oldPdev->m_watermarkOutput);
     oldPdev->m_watermarkOutput = WatermarkOutputState{};
 }

@@ -26,6 +26,6 @@ HRESULT EmitWatermark(OemPdev* pdev);
 HRESULT DrawWatermarkPage(OemPdev* pdev);
 // At the document's end: the downloaded-font state and the poster tile table go.
 void ReleaseWatermarkState(OemPdev* pdev);
-// At a new DEVMODE (ResetPDEV): the downloaded fonts, the poster tiles and the code-mapped text
-// move to the new PDEV, so the printer is not sent again what it has.
+// At a new DEVMODE (ResetPDEV), after the page layout's carry has moved the downloaded fonts: the
+// poster tiles, the scale and poster values and the code-mapped text move to the new PDEV.
 void CarryWatermarkState(OemPdev* newPdev, OemPdev* oldPdev);

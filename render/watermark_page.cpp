@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "oem_pdev.h"
-#include "watermark_layout_interim.h"
+#include "page_layout.h"
 #include "watermark_output.h"
 #include "watermark_placement.h"
 
@@ -215,25 +215,13 @@ void PagePass::Booklet() {
 
 // 9. Manual duplex: the sheets come in the order of the page-order list, fronts and backs apart.
 void PagePass::ManualDuplexSheet() {
-    const DWORD sheetIndex = m_pdev->m_document.m_pageCounter;
     const std::vector<DWORD>& list = PageOrderList(m_pdev);
     const DWORD length = static_cast<DWORD>(list.size());
-    const DWORD half = m_layout.m_booklet ? length / 4 : length / 2;
-    // A list too short for one side, or no copies, has no sheet to draw on.
-    if (half == 0) return;
-    const DWORD copies = m_layout.m_copies ? m_layout.m_copies : 1;
-    DWORD k = 0;
-    bool hasFirst = true;
-    if (m_layout.m_collate == 1) {
-        const bool fronts = sheetIndex < copies * half;
-        k = fronts ? sheetIndex % half : half + sheetIndex % half;
-        hasFirst = !fronts;
-    } else {
-        k = sheetIndex / copies;
-    }
-    const DWORD firstIndex = m_layout.m_pageOrder == 1 ? length - 1 : half;
-    const bool firstPageSheet = hasFirst && k == firstIndex;
-    if (k >= length) return;
+    // A list too short for one side, or a sheet past its end, has nothing to draw on.
+    ManualDuplexEntry entry;
+    if (!ManualDuplexListEntry(m_pdev, length, &entry)) return;
+    const DWORD k = entry.m_index;
+    const bool firstPageSheet = entry.m_hasFirstPage && k == entry.m_firstPageIndex;
     const DWORD pageCount = m_pdev->m_document.m_docPageCount;
 
     if (m_layout.m_booklet) {

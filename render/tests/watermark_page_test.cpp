@@ -344,9 +344,11 @@ TEST_F(WatermarkPageTest, FourUpCellsGetTheirCentresAndClips) {
     ASSERT_EQ(DrawWatermarkPage(m_pdev.get()), S_OK);
     const auto drawn = DrawnOf(m_spool.m_bytes);
     ASSERT_EQ(drawn.size(), 4u);
-    // The cells' rectangles in rows from the top left, on the physical page, 5 pixels in.
-    const std::vector<std::vector<SHORT>> boxes = {{85, 213, 2475, 3503}, {2485, 213, 4875, 3503},
-                                                   {85, 3513, 2475, 6803}, {2485, 3513, 4875, 6803}};
+    // The pages' rectangles in rows from the top left: each page fitted into its 2400 x 3300 cell
+    // with the sheet's shape (3300 x 4960 / 7016 = 2333 wide) and centred (33 in), then on the
+    // physical page (80, 208 more) and 5 pixels in.
+    const std::vector<std::vector<SHORT>> boxes = {{118, 213, 2441, 3503}, {2518, 213, 4841, 3503},
+                                                   {118, 3513, 2441, 6803}, {2518, 3513, 4841, 6803}};
     for (size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ((std::vector<SHORT>{drawn[i].left, drawn[i].top, drawn[i].right, drawn[i].bottom}), boxes[i]);

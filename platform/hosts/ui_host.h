@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include <driver_devmode.h>
 #include <plugin_library.h>
 #include <win/compstui.h>
 #include <win/prcomoem_ui.h>

@@ -104,7 +104,7 @@ TEST_F(PluginMethods, MethodsWithoutADefaultAnswerNotImplemented) {
     EXPECT_EQ(m_plugin->QueryJobAttributes(nullptr, nullptr, 1, nullptr), E_NOTIMPL);
     EXPECT_EQ(m_plugin->HideStandardUI(1), E_NOTIMPL);
     EXPECT_EQ(m_plugin->DocumentEvent(nullptr, nullptr, 0, 0, nullptr, 0, nullptr, &escape), E_NOTIMPL);
-    EXPECT_EQ(m_plugin->DeviceCapabilities(nullptr, nullptr, nullptr, 7 /* DC_FIELDS */, nullptr, nullptr, nullptr, 0,
+    EXPECT_EQ(m_plugin->DeviceCapabilities(nullptr, nullptr, nullptr, 7 /* DC_DUPLEX */, nullptr, nullptr, nullptr, 0,
                                            &result),
               E_NOTIMPL);
 }
@@ -119,7 +119,7 @@ TEST_F(PluginMethods, HookAnswersFollowTheHookRule) {
         {E_NOTIMPL, E_NOTIMPL},
         {S_OK, S_OK},
         {S_FALSE, S_FALSE},
-        {E_ACCESSDENIED, E_ACCESSDENIED},
+        {E_OUTOFMEMORY, E_OUTOFMEMORY},
     };
     m_plugin->Hooks().m_deviceCapabilities = AnsweringCapabilities;
     m_plugin->Hooks().m_hideStandardUI = AnsweringHideStandardUI;

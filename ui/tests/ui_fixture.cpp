@@ -1,5 +1,6 @@
 #include "ui_fixture.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>

@@ -461,7 +461,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) {
             SetLastError(errno == ENOSPC   ? 112 /* ERROR_DISK_FULL */
-                         : errno == EPIPE ? 232 /* ERROR_NO_DATA: the pipe is being closed */
+                         : errno == EPIPE || errno == ECONNRESET ? 232 /* ERROR_NO_DATA: the pipe is being closed */
                                           : ERROR_INVALID_FUNCTION);
             if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
             if (done) file->MarkWritten();

@@ -181,5 +181,41 @@ TEST_F(PluginMethods, CommonUIPropMakesOneSheetStateForBothCalls) {
         EXPECT_EQ(reinterpret_cast<const USERDATA*>(host->Items()[i].UserData), &host->UserDataOf(i));
 }
 
+// A model hook that puts two items of its own on the sheet, so the host's item array is seen whole.
+POEMCUIPPARAM g_fillRecord = nullptr;
+HRESULT TwoItems(DWORD, POEMCUIPPARAM param) {
+    if (!param->pOEMOptItems) {
+        param->cOEMOptItems = 2;
+        return S_OK;
+    }
+    g_fillRecord = param;
+    param->pOEMOptItems[0].DMPubID = 100;
+    param->pOEMOptItems[1].DMPubID = 101;
+    return S_OK;
+}
+
+TEST_F(PluginMethods, TheHostKeepsThePluginsItemsRightAfterTheDriversInOneArray) {
+    auto host = MakeHost();
+    static_cast<CoUIPlugin*>(host->Plugin())->Hooks().m_commonUIProp = TwoItems;
+    ASSERT_EQ(host->BuildItems(OEMCUIP_PRNPROP), S_OK);
+    const auto& items = host->Items();
+    const DWORD driverItems = host->DriverItemCount();
+    ASSERT_EQ(items.size(), driverItems + 2);
+    ASSERT_NE(g_fillRecord, nullptr);
+    EXPECT_EQ(g_fillRecord->pDrvOptItems, items.data());
+    EXPECT_EQ(g_fillRecord->cDrvOptItems, driverItems);
+    EXPECT_EQ(g_fillRecord->pOEMOptItems, items.data() + driverItems);
+    EXPECT_EQ(items[driverItems].DMPubID, 100);
+    EXPECT_EQ(items[driverItems + 1].DMPubID, 101);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const auto* data = reinterpret_cast<const USERDATA*>(items[i].UserData);
+        ASSERT_EQ(data, &host->UserDataOf(i));
+        EXPECT_EQ(data->dwSize, sizeof(USERDATA));
+        EXPECT_EQ(items[i].cbSize, sizeof(OPTITEM));
+        // The driver's own items carry their keywords; the plug-in's start without one.
+        EXPECT_EQ(data->pKeyWordName != nullptr, i < driverItems);
+    }
+}
+
 }  // namespace
 }  // namespace uitest

@@ -1,9 +1,9 @@
 // CoUIPlugin's property-sheet methods: CommonUIProp with its sheet state, and the two sheet calls.
+#include <new>
+
 #include "couiplugin.h"
 #include "couipluginext.h"
 #include "xpc.h"
-
-#include <new>
 
 HRESULT CoUIPlugin::EnsureSheetState(DWORD mode, POEMCUIPPARAM param) {
     if (m_sheetState) return S_OK;

@@ -3,6 +3,7 @@
 // told, through its named pipe, which process prints to which printer.
 #include <win/psapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>

@@ -1,13 +1,18 @@
 #include "module_state.h"
 
+#include "com_server.h"
+
 namespace render {
 namespace {
 
 HMODULE g_module = nullptr;
-LONG volatile g_liveObjects = 0;
-LONG volatile g_serverLocks = 0;
 
 }  // namespace
+
+ComServerCounts& ServerCounts() {
+    static ComServerCounts counts;
+    return counts;
+}
 
 void SetModuleHandle(HMODULE module) {
     g_module = module;
@@ -18,26 +23,11 @@ HMODULE ModuleHandle() {
 }
 
 void ObjectCreated() {
-    InterlockedIncrement(&g_liveObjects);
+    ServerCounts().ObjectCreated();
 }
 
 void ObjectDestroyed() {
-    InterlockedDecrement(&g_liveObjects);
-}
-
-LONG LiveObjects() {
-    return __atomic_load_n(&g_liveObjects, __ATOMIC_SEQ_CST);
-}
-
-void LockServer(BOOL lock) {
-    if (lock)
-        InterlockedIncrement(&g_serverLocks);
-    else
-        InterlockedDecrement(&g_serverLocks);
-}
-
-LONG ServerLocks() {
-    return __atomic_load_n(&g_serverLocks, __ATOMIC_SEQ_CST);
+    ServerCounts().ObjectDestroyed();
 }
 
 }  // namespace render

@@ -4,17 +4,19 @@
 
 #include <win/windows.h>
 
+class ComServerCounts;  // com_server.h
+
 namespace render {
+
+// The server's counts of live factories and plug-in objects and of server locks.
+ComServerCounts& ServerCounts();
 
 void SetModuleHandle(HMODULE module);
 // The module's handle as DllMain was given it (its own string resources are read through it).
 HMODULE ModuleHandle();
 
+// A plug-in object is made or gone (counted in ServerCounts()).
 void ObjectCreated();
 void ObjectDestroyed();
-LONG LiveObjects();
-
-void LockServer(BOOL lock);
-LONG ServerLocks();
 
 }  // namespace render

@@ -19,27 +19,6 @@ constexpr ROP4 kMixCopyPen = 0x0D0D;
 // Each character of the host's text takes this many device units.
 constexpr LONG kGlyphWidth = 10;
 
-DEVMODEW* AsDevMode(std::vector<BYTE>& bytes) {
-    return reinterpret_cast<DEVMODEW*>(bytes.data());
-}
-
-// The driver's own part of its DEVMODE: a mark, then its size as a 16-bit value at byte 8.
-void WriteUnidrvPart(BYTE* part) {
-    std::memset(part, 0, kUnidrvPartSize);
-    std::memcpy(part, "PALVEXUD", 8);
-    const WORD size = kUnidrvPartSize;
-    std::memcpy(part + 8, &size, sizeof size);
-}
-
-// The input DEVMODE's driver part and plug-in part when it carries this driver's layout.
-const BYTE* DriverParts(const DEVMODEW* devmode, DWORD oemSize) {
-    if (devmode->dmDriverExtra < kUnidrvPartSize + oemSize) return nullptr;
-    const BYTE* part = reinterpret_cast<const BYTE*>(devmode) + devmode->dmSize;
-    WORD size = 0;
-    std::memcpy(&size, part + 8, sizeof size);
-    return size == kUnidrvPartSize ? part : nullptr;
-}
-
 RECTL PageRect(const SURFOBJ* surface) {
     return RECTL{0, 0, surface->sizlBitmap.cx, surface->sizlBitmap.cy};
 }
@@ -131,35 +110,8 @@ bool RenderHost::Load() {
 
     // The default DEVMODE: the public defaults, the driver's part, and the plug-in's default
     // private part.
-    std::vector<BYTE> publicPart = DefaultPublicPart();
-    OEMDMPARAM param{};
-    param.cbSize = sizeof param;
-    param.pdriverobj = nullptr;
-    param.hPrinter = m_printer;
-    param.pPublicDMIn = AsDevMode(publicPart);
-    param.pPublicDMOut = AsDevMode(publicPart);
-    const HRESULT sized = m_plugin->DevMode(OEMDM_SIZE, &param);
-    RecordPlugin("DevMode", sized);
-    m_oemSize = SUCCEEDED(sized) ? param.cbBufSize : 0;
-    m_defaultDevMode = publicPart;
-    m_defaultDevMode.resize(publicPart.size() + kUnidrvPartSize + m_oemSize, 0);
-    WriteUnidrvPart(m_defaultDevMode.data() + publicPart.size());
-    AsDevMode(m_defaultDevMode)->dmDriverExtra = static_cast<WORD>(kUnidrvPartSize + m_oemSize);
-    if (m_oemSize) {
-        param.pPublicDMIn = AsDevMode(m_defaultDevMode);
-        param.pPublicDMOut = AsDevMode(m_defaultDevMode);
-        param.pOEMDMIn = nullptr;
-        param.pOEMDMOut = m_defaultDevMode.data() + publicPart.size() + kUnidrvPartSize;
-        param.cbBufSize = m_oemSize;
-        const HRESULT made = m_plugin->DevMode(OEMDM_DEFAULT, &param);
-        RecordPlugin("DevMode", made);
-        if (FAILED(made)) {
-            // Without a default private part the plug-in keeps none.
-            m_oemSize = 0;
-            m_defaultDevMode.resize(publicPart.size() + kUnidrvPartSize);
-            AsDevMode(m_defaultDevMode)->dmDriverExtra = kUnidrvPartSize;
-        }
-    }
+    m_oemSize = MakeDefaultDevMode(m_plugin, m_printer, DefaultPublicPart(m_printer, m_options.printerName),
+                                   &m_defaultDevMode, [this](HRESULT result) { RecordPlugin("DevMode", result); });
 
     m_pluginFunctions = DRVENABLEDATA{};
     RecordPlugin("EnableDriver",
@@ -168,79 +120,10 @@ bool RenderHost::Load() {
     return true;
 }
 
-std::vector<BYTE> RenderHost::DefaultPublicPart() const {
-    std::vector<BYTE> bytes(sizeof(DEVMODEW), 0);
-    DEVMODEW* devmode = reinterpret_cast<DEVMODEW*>(bytes.data());
-
-    // The printer's own default DEVMODE, when it has one, gives the public fields.
-    DWORD needed = 0;
-    GetPrinterW(m_printer, 8, nullptr, 0, &needed);
-    if (needed >= sizeof(PRINTER_INFO_8W)) {
-        std::vector<BYTE> info(needed);
-        if (GetPrinterW(m_printer, 8, info.data(), needed, &needed)) {
-            const DEVMODEW* stored = reinterpret_cast<PRINTER_INFO_8W*>(info.data())->pDevMode;
-            if (stored && stored->dmSize >= offsetof(DEVMODEW, dmFields) + sizeof(DWORD)) {
-                std::memcpy(bytes.data(), stored, std::min<size_t>(stored->dmSize, sizeof(DEVMODEW)));
-                devmode->dmSize = sizeof(DEVMODEW);
-                devmode->dmDriverExtra = 0;
-                return bytes;
-            }
-        }
-    }
-
-    // Else the driver's defaults: Letter for US English users, A4 for everyone else.
-    const bool letter = GetUserDefaultLangID() == 1033;
-    std::u16string name = m_options.printerName.substr(0, CCHDEVICENAME - 1);
-    std::copy(name.begin(), name.end(), devmode->dmDeviceName);
-    devmode->dmSpecVersion = DM_SPECVERSION;
-    devmode->dmDriverVersion = 0x0600;
-    devmode->dmSize = sizeof(DEVMODEW);
-    devmode->dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DEFAULTSOURCE | DM_PRINTQUALITY | DM_COLOR |
-                        DM_DUPLEX | DM_YRESOLUTION | DM_COLLATE | DM_FORMNAME;
-    devmode->dmOrientation = DMORIENT_PORTRAIT;
-    devmode->dmPaperSize = letter ? DMPAPER_LETTER : DMPAPER_A4;
-    devmode->dmScale = 100;
-    devmode->dmCopies = 1;
-    devmode->dmDefaultSource = DMBIN_AUTO;
-    devmode->dmPrintQuality = 600;
-    devmode->dmColor = DMCOLOR_MONOCHROME;
-    devmode->dmDuplex = DMDUP_SIMPLEX;
-    devmode->dmYResolution = 600;
-    devmode->dmCollate = DMCOLLATE_TRUE;
-    const std::u16string form = letter ? u"Letter" : u"A4";
-    std::copy(form.begin(), form.end(), devmode->dmFormName);
-    return bytes;
-}
-
 std::vector<BYTE> RenderHost::MergeDevMode(const DEVMODEW* devmode) {
-    if (!devmode) return m_defaultDevMode;
-    const size_t publicSize = sizeof(DEVMODEW);
-    std::vector<BYTE> merged = m_defaultDevMode;
-
-    // The input in the driver's layout: its public fields, then its own driver and plug-in parts
-    // when it carries this driver's, else the defaults.
-    std::vector<BYTE> input = m_defaultDevMode;
-    const size_t fieldsAt = offsetof(DEVMODEW, dmFields);
-    if (devmode->dmSize > fieldsAt)
-        std::memcpy(input.data() + fieldsAt, reinterpret_cast<const BYTE*>(devmode) + fieldsAt,
-                    std::min<size_t>(devmode->dmSize, publicSize) - fieldsAt);
-    if (const BYTE* parts = DriverParts(devmode, m_oemSize))
-        std::memcpy(input.data() + publicSize, parts, kUnidrvPartSize + m_oemSize);
-
-    // The public fields are the input's; the plug-in merges its own part.
-    std::memcpy(merged.data() + fieldsAt, input.data() + fieldsAt, publicSize - fieldsAt);
-    if (m_oemSize) {
-        OEMDMPARAM param{};
-        param.cbSize = sizeof param;
-        param.hPrinter = m_printer;
-        param.pPublicDMIn = AsDevMode(input);
-        param.pPublicDMOut = AsDevMode(merged);
-        param.pOEMDMIn = input.data() + publicSize + kUnidrvPartSize;
-        param.pOEMDMOut = merged.data() + publicSize + kUnidrvPartSize;
-        param.cbBufSize = m_oemSize;
-        RecordPlugin("DevMode", m_plugin->DevMode(OEMDM_MERGE, &param));
-    }
-    return merged;
+    HRESULT merged = S_OK;
+    return MergeDevModeInto(m_plugin, m_printer, m_defaultDevMode, m_oemSize, devmode,
+                            [this](HRESULT result) { RecordPlugin("DevMode", result); }, &merged);
 }
 
 std::unique_ptr<HostPdev> RenderHost::EnablePdev(std::vector<BYTE> devmode) {

@@ -45,6 +45,8 @@
 #include <vector>
 
 #include <palvex/eng_calls.h>
+#include <driver_devmode.h>
+#include <plugin_library.h>
 #include <win/prcomoem.h>
 #include <win/windows.h>
 
@@ -54,31 +56,8 @@ struct DcLog;  // palvex/recording_dc.h
 
 namespace palvex::hosts {
 
-// A rendering plug-in library loaded with its two COM exports. Its load and unload stand for
-// process attach and detach.
-class RenderPluginLibrary {
-public:
-    explicit RenderPluginLibrary(const std::filesystem::path& file);
-    ~RenderPluginLibrary();
-    RenderPluginLibrary(const RenderPluginLibrary&) = delete;
-    RenderPluginLibrary& operator=(const RenderPluginLibrary&) = delete;
-
-    // True when the library loaded and has both exports; otherwise error() says why.
-    bool loaded() const { return m_handle != nullptr; }
-    const std::string& error() const { return m_error; }
-    // A symbol of the library (such as its ordinal table), or null.
-    void* Symbol(const char* name) const;
-
-    LPFNGETCLASSOBJECT DllGetClassObject = nullptr;
-    LPFNCANUNLOADNOW DllCanUnloadNow = nullptr;
-
-private:
-    void* m_handle = nullptr;
-    std::string m_error;
-};
-
-// Bytes of the driver's own part of its DEVMODE.
-inline constexpr WORD kUnidrvPartSize = 16;
+// A rendering plug-in library loaded with its two COM exports.
+using RenderPluginLibrary = PluginLibrary;
 
 struct RenderHostOptions {
     std::u16string printerName;
@@ -219,7 +198,6 @@ private:
     void RecordPlugin(const char* name, HRESULT result);
     // The merged DEVMODE for a document's DEVMODE (null: the default).
     std::vector<BYTE> MergeDevMode(const DEVMODEW* devmode);
-    std::vector<BYTE> DefaultPublicPart() const;
     std::unique_ptr<HostPdev> EnablePdev(std::vector<BYTE> devmode);
     void DisablePdev(std::unique_ptr<HostPdev>& pdev);
     void BuildDdi();

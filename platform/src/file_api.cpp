@@ -6,6 +6,7 @@
 // for a program that keeps a file busy). Handles of this process are checked against each other
 // in the process's table of open files.
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,7 @@
 #include "civil_time.h"
 #include "kernel_objects.h"
 #include "machine_db.h"
+#include "pipes.h"
 #include "utf16.h"
 
 namespace palvex {
@@ -192,8 +194,8 @@ std::list<OpenEntry>& OpenFiles() {
 
 class FileObject : public kernel::KernelObject {
 public:
-    FileObject(int fd, DWORD access, std::list<OpenEntry>::iterator entry)
-        : m_fd(fd), m_rights(SharingRights(access)), m_entry(entry) {}
+    FileObject(int fd, DWORD access, std::list<OpenEntry>::iterator entry, bool pipe = false)
+        : m_fd(fd), m_rights(SharingRights(access)), m_entry(entry), m_pipe(pipe) {}
 
     ~FileObject() override {
         close(m_fd);
@@ -205,12 +207,17 @@ public:
     bool CanRead() const { return m_rights & kRead; }
     bool CanWrite() const { return m_rights & kWrite; }
     // The last-write time follows the machine clock, as every other time of the machine.
-    void MarkWritten() { TouchFile(m_fd, MachineNow()); }
+    void MarkWritten() {
+        if (!m_pipe) TouchFile(m_fd, MachineNow());
+    }
+    // A pipe's connection: writes to a server that has gone must not end this process.
+    bool IsPipe() const { return m_pipe; }
 
 private:
     int m_fd;
     DWORD m_rights;
     std::list<OpenEntry>::iterator m_entry;
+    bool m_pipe;
 };
 
 std::shared_ptr<FileObject> FindFile(HANDLE handle) {
@@ -235,6 +242,21 @@ struct OpenResult {
     HANDLE handle = INVALID_HANDLE_VALUE;
     DWORD lastError = ERROR_SUCCESS;
 };
+
+// A pipe's client end: only an existing pipe can be opened, and it shares nothing with files.
+OpenResult OpenPipe(LPCWSTR name, DWORD access, DWORD disposition) {
+    OpenResult result;
+    if (disposition != OPEN_EXISTING) {
+        result.lastError = ERROR_INVALID_PARAMETER;
+        return result;
+    }
+    const int fd = ConnectPipe(name, &result.lastError);
+    if (fd < 0) return result;
+    std::lock_guard lock(OpenFilesMutex());
+    auto entry = OpenFiles().insert(OpenFiles().end(), OpenEntry{0, 0, 0, FILE_SHARE_READ | FILE_SHARE_WRITE});
+    result.handle = kernel::KernelHandles().Insert(std::make_shared<FileObject>(fd, access, entry, true));
+    return result;
+}
 
 OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, HANDLE templateFile) {
     OpenResult result;
@@ -374,7 +396,9 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    DWORD dwCreationDisposition, DWORD, HANDLE hTemplateFile) {
     palvex::OpenResult result;
     const DWORD error = GuardedCall(ERROR_INVALID_FUNCTION, [&]() -> DWORD {
-        result = palvex::OpenFile(lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition, hTemplateFile);
+        result = palvex::IsPipeName(lpFileName)
+                     ? palvex::OpenPipe(lpFileName, dwDesiredAccess, dwCreationDisposition)
+                     : palvex::OpenFile(lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition, hTemplateFile);
         return result.lastError;
     });
     SetLastError(error);
@@ -431,10 +455,14 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
     }
     DWORD done = 0;
     while (done < nNumberOfBytesToWrite) {
-        const ssize_t count = write(file->fd(), static_cast<const char*>(lpBuffer) + done, nNumberOfBytesToWrite - done);
+        const char* from = static_cast<const char*>(lpBuffer) + done;
+        const ssize_t count = file->IsPipe() ? send(file->fd(), from, nNumberOfBytesToWrite - done, MSG_NOSIGNAL)
+                                             : write(file->fd(), from, nNumberOfBytesToWrite - done);
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) {
-            SetLastError(errno == ENOSPC ? 112 /* ERROR_DISK_FULL */ : ERROR_INVALID_FUNCTION);
+            SetLastError(errno == ENOSPC   ? 112 /* ERROR_DISK_FULL */
+                         : errno == EPIPE || errno == ECONNRESET ? 232 /* ERROR_NO_DATA: the pipe is being closed */
+                                          : ERROR_INVALID_FUNCTION);
             if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
             if (done) file->MarkWritten();
             return FALSE;

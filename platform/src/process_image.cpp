@@ -2,12 +2,14 @@
 #include <algorithm>
 #include <climits>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include <palvex/process_image.h>
 #include <unistd.h>
 #include <win/psapi.h>
 
+#include "processes.h"
 #include "utf16.h"
 
 namespace palvex {
@@ -82,7 +84,7 @@ DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
 }
 
 BOOL EnumProcessModules(HANDLE hProcess, HMODULE* lphModule, DWORD cb, LPDWORD lpcbNeeded) {
-    if (hProcess != palvex::kCurrentProcess) {
+    if (hProcess != palvex::kCurrentProcess && !palvex::OpenedProcessImage(hProcess)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -96,7 +98,8 @@ BOOL EnumProcessModules(HANDLE hProcess, HMODULE* lphModule, DWORD cb, LPDWORD l
 }
 
 DWORD GetModuleBaseNameW(HANDLE hProcess, HMODULE hModule, LPWSTR lpBaseName, DWORD nSize) {
-    if (hProcess != palvex::kCurrentProcess) {
+    std::optional<std::u16string> opened;
+    if (hProcess != palvex::kCurrentProcess && !(opened = palvex::OpenedProcessImage(hProcess))) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
@@ -108,7 +111,7 @@ DWORD GetModuleBaseNameW(HANDLE hProcess, HMODULE hModule, LPWSTR lpBaseName, DW
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const std::u16string path = palvex::ProcessImagePath();
+    const std::u16string path = opened ? *opened : palvex::ProcessImagePath();
     const size_t slash = path.find_last_of(u"\\/");
     return palvex::CopyCut(slash == std::u16string::npos ? path : path.substr(slash + 1), lpBaseName, nSize);
 }

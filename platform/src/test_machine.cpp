@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <palvex/machine.h>
+#include <palvex/processes.h>
 #include <win/winerror.h>
 
 #include "machine_db.h"
@@ -27,6 +28,11 @@ TestMachine::TestMachine() {
 }
 
 TestMachine::~TestMachine() {
+    // Programs the test started on this machine (helpers that wait on a pipe) end with it.
+    try {
+        EndMachineProcesses();
+    } catch (const std::exception&) {
+    }
     SetMachineRoot(m_previousRoot);  // also closes this thread's connection to the temporary machine
     std::error_code ignored;
     std::filesystem::remove_all(m_root, ignored);

@@ -1,12 +1,16 @@
 // Everything a module of the package calls of the platform.
 #pragma once
 
+#include "combaseapi.h"
 #include "fileapi.h"
 #include "gdi_spool.h"
 #include "handleapi.h"
+#include "namedpipeapi.h"
+#include "processthreadsapi.h"
 #include "strsafe.h"
 #include "stringapiset.h"
 #include "synchapi.h"
+#include "synchapi_critical.h"
 #include "synchapi_events.h"
 #include "sysinfoapi.h"
 #include "unknwn.h"

@@ -142,3 +142,17 @@ struct PRINTER_INFO_9W {
 typedef PRINTER_INFO_8W* LPPRINTER_INFO_8W;
 typedef PRINTER_INFO_9W* LPPRINTER_INFO_9W;
 static_assert(sizeof(PRINTER_INFO_8W) == 8 && sizeof(PRINTER_INFO_9W) == 8);
+
+#ifndef ERROR_UNKNOWN_PRINTPROCESSOR
+#define ERROR_UNKNOWN_PRINTPROCESSOR 1798L
+#endif
+
+// Changes a printer: level 2 with Command 0 only (another level ERROR_INVALID_LEVEL, another
+// command ERROR_NOT_SUPPORTED). Needs a handle opened with PRINTER_ACCESS_ADMINISTER
+// (ERROR_ACCESS_DENIED). The record's name and driver must be the printer's (renaming and another
+// driver: ERROR_NOT_SUPPORTED). Its print processor must be "winprint" or one registered under
+// HKLM "SYSTEM\CurrentControlSet\Control\Print\Environments\Windows x64\Print Processors"
+// (ERROR_UNKNOWN_PRINTPROCESSOR); its settings (share, comment, location, separator file,
+// datatype, parameters, attributes, priorities, times) and its DEVMODE when given replace the
+// printer's. No record: ERROR_INVALID_PARAMETER. A failure changes nothing.
+WINBASEAPI BOOL SetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD Command);

@@ -1,11 +1,11 @@
-// A rendering plug-in library loaded the way the universal driver loads it.
+// A plug-in library loaded the way the universal driver loads it.
 #include <dlfcn.h>
 
-#include "render_host.h"
+#include "plugin_library.h"
 
 namespace palvex::hosts {
 
-RenderPluginLibrary::RenderPluginLibrary(const std::filesystem::path& file) {
+PluginLibrary::PluginLibrary(const std::filesystem::path& file) {
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* reason = dlerror();
@@ -24,11 +24,11 @@ RenderPluginLibrary::RenderPluginLibrary(const std::filesystem::path& file) {
     m_handle = handle;
 }
 
-RenderPluginLibrary::~RenderPluginLibrary() {
+PluginLibrary::~PluginLibrary() {
     if (m_handle) dlclose(m_handle);
 }
 
-void* RenderPluginLibrary::Symbol(const char* name) const {
+void* PluginLibrary::Symbol(const char* name) const {
     return m_handle ? dlsym(m_handle, name) : nullptr;
 }
 

@@ -1,0 +1,219 @@
+// The UI host: the universal driver's user interface around a UI plug-in.
+#include "ui_host.h"
+
+#include <cstring>
+
+#include "driver_devmode.h"
+
+namespace palvex::hosts {
+
+// IPrintOemDriverUI for the plug-in: it records every DrvUpdateUISetting call.
+class UiDriverHelper final : public IPrintOemDriverUI {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPrintOemDriverUI)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IPrintOemDriverUI*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refCount)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG count = InterlockedDecrement(&m_refCount);
+        if (count == 0) delete this;
+        return static_cast<ULONG>(count);
+    }
+    // The driver's feature settings are not modelled: no feature is known.
+    HRESULT STDMETHODCALLTYPE DrvGetDriverSetting(PVOID, LPCSTR, PVOID, DWORD, PDWORD pcbNeeded,
+                                                  PDWORD pdwOptionsReturned) override {
+        if (pcbNeeded) *pcbNeeded = 0;
+        if (pdwOptionsReturned) *pdwOptionsReturned = 0;
+        return E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE DrvUpgradeRegistrySetting(HANDLE, LPCSTR, LPCSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DrvUpdateUISetting(PVOID, PVOID pOptItem, DWORD dwPreviousSelection,
+                                                 DWORD dwMode) override {
+        if (!pOptItem) return E_INVALIDARG;
+        m_updates.push_back(UiSettingUpdate{static_cast<const OPTITEM*>(pOptItem), dwPreviousSelection, dwMode});
+        return S_OK;
+    }
+
+    std::vector<UiSettingUpdate> m_updates;
+
+private:
+    ~UiDriverHelper() = default;
+    LONG volatile m_refCount = 1;
+};
+
+namespace {
+
+// The driver's own items of a sheet: orientation, copies and the form, each with its keyword.
+struct DriverItem {
+    BYTE dmPubId;
+    const char16_t* keyword;
+    const char16_t* name;
+};
+constexpr DriverItem kDriverItems[] = {
+    {1 /* DMPUB_ORIENTATION */, u"Orientation", u"Orientation"},
+    {3 /* DMPUB_COPIES_COLLATE */, u"Copies", u"Copies"},
+    {9 /* DMPUB_FORMNAME */, u"PaperSize", u"Paper Size"},
+};
+
+}  // namespace
+
+UiHost::UiHost(PluginLibrary& library, UiHostOptions options) : m_options(std::move(options)), m_library(&library) {}
+
+UiHost::UiHost(IClassFactory* factory, UiHostOptions options) : m_options(std::move(options)), m_factory(factory) {
+    if (m_factory) m_factory->AddRef();
+}
+
+UiHost::~UiHost() {
+    if (m_plugin) m_plugin->Release();
+    if (m_helper) m_helper->Release();
+    if (m_factory) m_factory->Release();
+    if (m_sheetHeap) HeapDestroy(m_sheetHeap);
+    if (m_printer) ClosePrinter(m_printer);
+}
+
+HRESULT UiHost::Record(const char* name, HRESULT result) {
+    m_calls.push_back(UiCall{name, result});
+    return result;
+}
+
+const std::vector<UiSettingUpdate>& UiHost::updates() const {
+    static const std::vector<UiSettingUpdate> none;
+    return m_helper ? m_helper->m_updates : none;
+}
+
+bool UiHost::Load() {
+    if (m_plugin) return true;
+    std::u16string printerName = m_options.printerName;
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ACCESS_USE};
+    if (!m_printer && !OpenPrinterW(printerName.data(), &m_printer, &defaults)) {
+        m_printer = nullptr;
+        m_error = "OpenPrinterW failed with error " + std::to_string(GetLastError());
+        return false;
+    }
+
+    IClassFactory* factory = m_factory;
+    if (!factory) {
+        if (!m_library || !m_library->loaded()) {
+            m_error = "the plug-in library is not loaded";
+            return false;
+        }
+        void* object = nullptr;
+        if (FAILED(Record("DllGetClassObject", m_library->DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, &object))) ||
+            !object) {
+            m_error = "DllGetClassObject failed";
+            return false;
+        }
+        factory = static_cast<IClassFactory*>(object);
+    } else {
+        factory->AddRef();
+    }
+    void* object = nullptr;
+    const HRESULT made = Record("CreateInstance", factory->CreateInstance(nullptr, IID_IPrintOemUI2, &object));
+    factory->Release();
+    if (FAILED(made) || !object) {
+        m_error = "CreateInstance failed";
+        return false;
+    }
+    m_plugin = static_cast<IPrintOemUI2*>(object);
+
+    DWORD value = 0;
+    DWORD needed = 0;
+    Record("GetInfo", m_plugin->GetInfo(OEMGI_GETSIGNATURE, &value, sizeof value, &needed));
+    Record("GetInfo", m_plugin->GetInfo(OEMGI_GETVERSION, &value, sizeof value, &needed));
+    m_helper = new UiDriverHelper;
+    Record("PublishDriverInterface", m_plugin->PublishDriverInterface(static_cast<IUnknown*>(m_helper)));
+
+    m_oemSize = MakeDefaultDevMode(m_plugin, m_printer, DefaultPublicPart(m_printer, m_options.printerName),
+                                   &m_defaultDevMode, [this](HRESULT result) { Record("DevMode", result); });
+    return true;
+}
+
+std::vector<BYTE> UiHost::MergeDevMode(const DEVMODEW* devmode) {
+    if (!m_plugin) return {};
+    HRESULT merged = S_OK;
+    std::vector<BYTE> result = MergeDevModeInto(m_plugin, m_printer, m_defaultDevMode, m_oemSize, devmode,
+                                                [this](HRESULT answer) { Record("DevMode", answer); }, &merged);
+    if (FAILED(merged)) return {};
+    return result;
+}
+
+void UiHost::MakeDriverItems() {
+    m_items.clear();
+    m_userData.clear();
+    for (const DriverItem& driver : kDriverItems) {
+        OPTITEM item{};
+        item.cbSize = sizeof(OPTITEM);
+        item.DMPubID = driver.dmPubId;
+        item.pName = const_cast<LPWSTR>(driver.name);
+        m_items.push_back(item);
+        USERDATA data{};
+        data.dwSize = sizeof(USERDATA);
+        data.dwItemID = driver.dmPubId;
+        data.pKeyWordName = const_cast<LPWSTR>(driver.keyword);
+        m_userData.push_back(data);
+    }
+    m_driverItemCount = static_cast<DWORD>(m_items.size());
+    LinkUserData();
+}
+
+void UiHost::LinkUserData() {
+    for (size_t i = 0; i < m_items.size(); ++i) m_items[i].UserData = reinterpret_cast<ULONG_PTR>(&m_userData[i]);
+}
+
+HRESULT UiHost::BuildItems(DWORD mode, std::vector<BYTE> devmode) {
+    if (!m_plugin) return E_FAIL;
+    m_sheetDevMode = devmode.empty() ? m_defaultDevMode : std::move(devmode);
+    if (m_sheetHeap) HeapDestroy(m_sheetHeap);
+    m_sheetHeap = HeapCreate(0, 0x10000, 0);
+    MakeDriverItems();
+
+    m_sheetRecord = std::make_unique<OEMCUIPPARAM>();
+    OEMCUIPPARAM& record = *m_sheetRecord;
+    record.cbSize = sizeof record;
+    record.hPrinter = m_printer;
+    record.pPrinterName = m_options.printerName.data();
+    record.hOEMHeap = m_sheetHeap;
+    record.pPublicDM = AsDevMode(m_sheetDevMode);
+    record.pOEMDM = m_oemSize ? m_sheetDevMode.data() + sizeof(DEVMODEW) + kUnidrvPartSize : nullptr;
+    record.pDrvOptItems = m_items.data();
+    record.cDrvOptItems = m_driverItemCount;
+
+    const HRESULT counted = Record("CommonUIProp", m_plugin->CommonUIProp(mode, &record));
+    if (FAILED(counted) || record.cOEMOptItems == 0) return counted;
+
+    // One array: the driver's items, then the plug-in's, each with its own USERDATA record.
+    const DWORD pluginItems = record.cOEMOptItems;
+    m_items.resize(m_driverItemCount + pluginItems, OPTITEM{});
+    m_userData.resize(m_items.size(), USERDATA{});
+    for (size_t i = m_driverItemCount; i < m_items.size(); ++i) {
+        m_userData[i].dwSize = sizeof(USERDATA);
+        m_items[i].cbSize = sizeof(OPTITEM);
+    }
+    LinkUserData();
+    record.pDrvOptItems = m_items.data();
+    record.pOEMOptItems = m_items.data() + m_driverItemCount;
+    return Record("CommonUIProp", m_plugin->CommonUIProp(mode, &record));
+}
+
+HRESULT UiHost::PrinterEvent(INT event, DWORD flags) {
+    if (!m_plugin) return E_FAIL;
+    std::u16string name = m_options.printerName;
+    return Record("PrinterEvent", m_plugin->PrinterEvent(name.data(), event, flags, 0));
+}
+
+HRESULT UiHost::DeviceCapabilities(WORD capability, void* output, DWORD driverAnswer, DWORD* result) {
+    if (!m_plugin) return E_FAIL;
+    std::u16string name = m_options.printerName;
+    return Record("DeviceCapabilities",
+                  m_plugin->DeviceCapabilities(nullptr, m_printer, name.data(), capability, output,
+                                               AsDevMode(m_defaultDevMode), nullptr, driverAnswer, result));
+}
+
+}  // namespace palvex::hosts

@@ -1,0 +1,118 @@
+// The universal printer driver's user interface with a UI plug-in: the host loads the plug-in
+// library, makes its object through DllGetClassObject (CLSID_OEMUI) asking for IPrintOemUI2, and
+// drives it in the driver's order:
+//
+//   load        GetInfo (signature, version), PublishDriverInterface with the driver's helper
+//               IPrintOemDriverUI, DevMode OEMDM_SIZE and OEMDM_DEFAULT (the default DEVMODE)
+//   a DEVMODE   DevMode OEMDM_MERGE of an application's DEVMODE into the default
+//   the sheets' items  CommonUIProp twice: counting (no plug-in items) then filling
+//   the printer PrinterEvent (PRINTER_EVENT_INITIALIZE when the printer is made)
+//   capabilities DeviceCapabilities with the driver's own answer
+//
+// The driver's DEVMODE is the public part, the driver's own part (16 bytes, which keeps its size as
+// a 16-bit value at its byte 8) and the plug-in's private part (OEMDM_SIZE bytes).
+//
+// The items of a sheet are one contiguous OPTITEM array: the driver's own items, then the
+// plug-in's right after them; each item's UserData is the driver's USERDATA record for it (the
+// plug-in's records start without a keyword). The helper logs every DrvUpdateUISetting call.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <driver_devmode.h>
+#include <plugin_library.h>
+#include <win/compstui.h>
+#include <win/prcomoem_ui.h>
+#include <win/unidrv_userdata.h>
+#include <win/windows.h>
+
+namespace palvex::hosts {
+
+struct UiHostOptions {
+    std::u16string printerName;
+};
+
+// One plug-in method the host called, with its answer.
+struct UiCall {
+    std::string name;
+    HRESULT result = S_OK;
+};
+
+// One DrvUpdateUISetting call of the plug-in.
+struct UiSettingUpdate {
+    const OPTITEM* item = nullptr;
+    DWORD previousSelection = 0;
+    DWORD mode = 0;
+};
+
+class UiDriverHelper;
+
+class UiHost {
+public:
+    // The plug-in's class factory comes from the library's DllGetClassObject, or is given (a
+    // factory linked into the caller).
+    UiHost(PluginLibrary& library, UiHostOptions options);
+    UiHost(IClassFactory* factory, UiHostOptions options);
+    ~UiHost();  // releases the plug-in object and closes the printer
+    UiHost(const UiHost&) = delete;
+    UiHost& operator=(const UiHost&) = delete;
+
+    // Opens the printer and loads the plug-in. False (error() says why) when the printer cannot be
+    // opened or the plug-in object cannot be made; a plug-in without a private devmode (DevMode
+    // fails) still loads, with a DEVMODE of the driver's parts only.
+    bool Load();
+    const std::string& error() const { return m_error; }
+
+    // The DEVMODE the load made (public part, the driver's part, the plug-in's part).
+    const std::vector<BYTE>& DefaultDevMode() const { return m_defaultDevMode; }
+    DWORD PrivateSize() const { return m_oemSize; }
+    // An application's DEVMODE (public part, and the driver's and plug-in's parts when its
+    // dmDriverExtra holds them) merged into the default as the driver merges it; null: the default.
+    // Empty when the merge fails.
+    std::vector<BYTE> MergeDevMode(const DEVMODEW* devmode);
+
+    // CommonUIProp's two calls for a sheet (OEMCUIP_DOCPROP or OEMCUIP_PRNPROP) on the DEVMODE
+    // given (the default when empty). The answer of the counting call, or of the filling call when
+    // the plug-in has items.
+    HRESULT BuildItems(DWORD mode, std::vector<BYTE> devmode = {});
+    // The sheet's items: the driver's first, then the plug-in's.
+    const std::vector<OPTITEM>& Items() const { return m_items; }
+    DWORD DriverItemCount() const { return m_driverItemCount; }
+    const USERDATA& UserDataOf(size_t item) const { return m_userData[item]; }
+
+    HRESULT PrinterEvent(INT event, DWORD flags = 0);
+    // The plug-in's answer for a capability: *result and the output array as it wrote them.
+    HRESULT DeviceCapabilities(WORD capability, void* output, DWORD driverAnswer, DWORD* result);
+
+    IPrintOemUI2* Plugin() const { return m_plugin; }
+    HANDLE Printer() const { return m_printer; }
+    const std::vector<UiCall>& calls() const { return m_calls; }
+    const std::vector<UiSettingUpdate>& updates() const;
+
+private:
+    HRESULT Record(const char* name, HRESULT result);
+    void MakeDriverItems();
+    void LinkUserData();
+
+    UiHostOptions m_options;
+    PluginLibrary* m_library = nullptr;
+    IClassFactory* m_factory = nullptr;
+    IPrintOemUI2* m_plugin = nullptr;
+    UiDriverHelper* m_helper = nullptr;
+    HANDLE m_printer = nullptr;
+    std::string m_error;
+    DWORD m_oemSize = 0;
+    std::vector<BYTE> m_defaultDevMode;
+    std::vector<UiCall> m_calls;
+    // The sheet: its DEVMODE, record, items and the USERDATA record of each item.
+    std::vector<BYTE> m_sheetDevMode;
+    std::unique_ptr<OEMCUIPPARAM> m_sheetRecord;
+    HANDLE m_sheetHeap = nullptr;
+    std::vector<OPTITEM> m_items;
+    std::vector<USERDATA> m_userData;
+    DWORD m_driverItemCount = 0;
+};
+
+}  // namespace palvex::hosts

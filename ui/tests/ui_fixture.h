@@ -1,0 +1,81 @@
+// A printer for the UI plug-in's tests: the model's package (its GPD data file with the embedded
+// description, its resource library) and the machine's manual-duplex helper installed as the
+// driver's "TOVQEBMDN.EXE". The description is not compiled yet: the plug-in compiles it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <palvex/machine.h>
+#include <ui_host.h>
+#include <win/windows.h>
+
+#include "couiplugin.h"
+
+namespace uitest {
+
+inline constexpr char16_t kPrinter[] = u"Palvex UI Printer";
+inline constexpr char16_t kDriver[] = u"Palvex UI Driver";
+inline constexpr char16_t kHelperFile[] = u"TOVQEBMDN.EXE";
+inline constexpr char16_t kHelperPipe[] = u"\\\\.\\pipe\\TOVQEBMDN";
+inline constexpr char16_t kModelPrintProcessor[] = u"Orlune OLFAX QX500 Processor";
+
+struct InstallOptions {
+    bool description = true;  // the GPD data file (else an empty one: nothing to compile)
+};
+void InstallUiPrinter(const InstallOptions& options = {});
+
+// Printer data of the test printer.
+void SetPrinterValue(const std::u16string& name, DWORD type, const std::vector<BYTE>& bytes);
+void SetPrinterNumber(const std::u16string& name, DWORD value);
+std::vector<BYTE> PrinterValue(const std::u16string& name, DWORD* type = nullptr);
+bool HasPrinterValue(const std::u16string& name);
+// The printer's print processor as the spooler lists it.
+std::u16string PrintProcessorOf(const std::u16string& printer = kPrinter);
+// Registers a print processor of the x64 environment, as its installation does.
+void RegisterPrintProcessor(const std::u16string& name);
+// Sets one value of the printer's stored PRINTERSETTINGS block (the description is compiled first).
+void SetPrinterSetting(const std::u16string& field, DWORD value);
+
+// A plug-in object of the linked class factory, asked for IPrintOemUI2.
+CoUIPlugin* MakePlugin();
+
+class UiTest : public ::testing::Test {
+protected:
+    void SetUp() override { InstallUiPrinter(); }
+
+    // A loaded host around a plug-in object of the linked factory.
+    std::unique_ptr<palvex::hosts::UiHost> MakeHost();
+
+    palvex::TestMachine m_machine;
+};
+
+// A plug-in object released at the end of the scope.
+struct PluginRef {
+    PluginRef() : plugin(MakePlugin()) {}
+    ~PluginRef() {
+        if (plugin) plugin->Release();
+    }
+    PluginRef(const PluginRef&) = delete;
+    PluginRef& operator=(const PluginRef&) = delete;
+    CoUIPlugin* operator->() const { return plugin; }
+    CoUIPlugin* plugin;
+};
+
+// An open printer handle closed at the end of the scope.
+class PrinterHandle {
+public:
+    explicit PrinterHandle(const std::u16string& name = kPrinter);
+    ~PrinterHandle();
+    PrinterHandle(const PrinterHandle&) = delete;
+    PrinterHandle& operator=(const PrinterHandle&) = delete;
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle = nullptr;
+};
+
+}  // namespace uitest

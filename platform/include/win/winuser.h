@@ -335,3 +335,4 @@ WINBASEAPI BOOL DestroyCursor(HCURSOR hCursor);
 // Upper-cases cchLength characters in place with the platform's simple case mapping; returns
 // the characters processed.
 WINBASEAPI DWORD CharUpperBuffW(LPWSTR lpsz, DWORD cchLength);
+#include "winuser_dialog.h"

@@ -2,6 +2,7 @@
 #include <cairo-ft.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "gdi_objects.h"
@@ -65,6 +66,18 @@ std::vector<std::u16string> Wrap(cairo_t* cr, const std::u16string& text, double
     return lines;
 }
 
+// Windows links its user-interface faces to a Japanese face for the characters they lack; the
+// pictures do the same with the machine's Japanese Gothic face.
+LOGFONTW LinkedFont(const LOGFONTW& font, const std::u16string& text) {
+    const bool japanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x2E80; });
+    if (!japanese) return font;
+    LOGFONTW linked = font;
+    const char16_t face[] = u"IPAGothic";
+    std::memset(linked.lfFaceName, 0, sizeof linked.lfFaceName);
+    std::memcpy(linked.lfFaceName, face, sizeof face);
+    return linked;
+}
+
 }  // namespace
 
 LOGFONTW FontOf(HGDIOBJ font) {
@@ -78,8 +91,16 @@ LOGFONTW FontOf(HGDIOBJ font) {
     return fallback;
 }
 
-int LayOutText(cairo_t* cr, const LOGFONTW& font, COLORREF colour, const std::u16string& text, const RECT& rect,
+int LayOutText(cairo_t* cr, const LOGFONTW& requested, COLORREF colour, const std::u16string& text, const RECT& rect,
                UINT format) {
+    const LOGFONTW font = LinkedFont(requested, text);
+    // "&" marks the next character as the keyboard mnemonic (underlined on screen, not drawn
+    // here); "&&" is an ampersand.
+    std::u16string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && !(format & DT_NOPREFIX) && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
     int height = 0;
     cairo_surface_t* scratch = nullptr;
     cairo_t* measure = cr;
@@ -95,7 +116,7 @@ int LayOutText(cairo_t* cr, const LOGFONTW& font, COLORREF colour, const std::u1
         cairo_font_extents_t extents;
         cairo_font_extents(measure, &extents);
         const double lineHeight = extents.ascent + extents.descent;
-        const auto lines = Wrap(measure, text, rect.right - rect.left, format);
+        const auto lines = Wrap(measure, shown, rect.right - rect.left, format);
         height = static_cast<int>(lineHeight * lines.size() + 0.5);
         if (cr) {
             double y = rect.top;

@@ -122,7 +122,7 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
         std::u16string shown = facts.text;
         if (facts.style & ES_PASSWORD) shown.assign(shown.size(), u'\u25CF');
         const UINT format = (facts.style & ES_MULTILINE) ? DT_WORDBREAK : (DT_SINGLELINE | DT_VCENTER);
-        LayOutText(cr, font, ink, shown, RECT{3, 2, width - 3, height - 2}, format);
+        LayOutText(cr, font, ink, shown, RECT{3, 2, width - 3, height - 2}, format | DT_NOPREFIX);
     } else if (Is(facts, u"Static")) {
         const DWORD type = facts.style & SS_TYPEMASK;
         if (type == SS_BITMAP) {
@@ -157,13 +157,13 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
                 cairo_fill(cr);
             }
             LayOutText(cr, font, selected ? RGB(255, 255, 255) : ink, facts.control.items[i].text,
-                       RECT{3, y, width - 3, y + lineHeight}, DT_SINGLELINE);
+                       RECT{3, y, width - 3, y + lineHeight}, DT_SINGLELINE | DT_NOPREFIX);
             y += lineHeight;
         }
     } else if (Is(facts, u"ComboBox")) {
         const int boxHeight = std::min(height, 22);
         Box(cr, 0, 0, width, boxHeight, enabled ? RGB(255, 255, 255) : kFace, RGB(122, 122, 122));
-        LayOutText(cr, font, ink, facts.text, RECT{3, 0, width - 20, boxHeight}, DT_SINGLELINE | DT_VCENTER);
+        LayOutText(cr, font, ink, facts.text, RECT{3, 0, width - 20, boxHeight}, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         Colour(cr, ink);
         cairo_move_to(cr, width - 14, boxHeight / 2.0 - 2);
         cairo_line_to(cr, width - 6, boxHeight / 2.0 - 2);

@@ -45,18 +45,7 @@ typedef HANDLE HBRUSH;
 #define DWLP_DLGPROC 8
 #define DWLP_USER 16
 
-// Button styles, messages and notifications.
-#define BS_PUSHBUTTON 0x00000000L
-#define BS_DEFPUSHBUTTON 0x00000001L
-#define BS_CHECKBOX 0x00000002L
-#define BS_AUTOCHECKBOX 0x00000003L
-#define BS_RADIOBUTTON 0x00000004L
-#define BS_3STATE 0x00000005L
-#define BS_AUTO3STATE 0x00000006L
-#define BS_GROUPBOX 0x00000007L
-#define BS_AUTORADIOBUTTON 0x00000009L
-#define BS_OWNERDRAW 0x0000000BL
-#define BS_TYPEMASK 0x0000000FL
+// Button messages and notifications.
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
 #define BM_CLICK 0x00F5
@@ -65,13 +54,7 @@ typedef HANDLE HBRUSH;
 #define BST_INDETERMINATE 0x0002
 #define BN_CLICKED 0
 
-// Edit styles, messages and notifications.
-#define ES_LEFT 0x0000L
-#define ES_MULTILINE 0x0004L
-#define ES_PASSWORD 0x0020L
-#define ES_AUTOHSCROLL 0x0080L
-#define ES_READONLY 0x0800L
-#define ES_NUMBER 0x2000L
+// Edit messages and notifications.
 #define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
 #define EM_SETREADONLY 0x00CF
@@ -80,16 +63,7 @@ typedef HANDLE HBRUSH;
 #define EM_GETLIMITTEXT 0x00D5
 #define EN_CHANGE 0x0300
 
-// Static styles and messages.
-#define SS_LEFT 0x00000000L
-#define SS_CENTER 0x00000001L
-#define SS_RIGHT 0x00000002L
-#define SS_ICON 0x00000003L
-#define SS_BLACKRECT 0x00000004L
-#define SS_ETCHEDHORZ 0x00000010L
-#define SS_BITMAP 0x0000000EL
-#define SS_TYPEMASK 0x0000001FL
-#define SS_NOTIFY 0x00000100L
+// Static messages.
 #define STM_SETICON 0x0170
 #define STM_GETICON 0x0171
 #define STM_SETIMAGE 0x0172
@@ -110,9 +84,7 @@ typedef HANDLE HBRUSH;
 #define LB_ERR (-1)
 #define LBN_SELCHANGE 1
 
-// Combo box styles, messages and notifications.
-#define CBS_DROPDOWN 0x0002L
-#define CBS_DROPDOWNLIST 0x0003L
+// Combo box messages and notifications.
 #define CB_ADDSTRING 0x0143
 #define CB_DELETESTRING 0x0144
 #define CB_GETCOUNT 0x0146

@@ -99,12 +99,17 @@ std::u16string SpoolFolder(LPCWSTR environment, const std::u16string& kind) {
     return u"C:\\Windows\\System32\\spool\\" + kind + u"\\" + arch;
 }
 
-// A driver file as the spooler reports it: a name without a folder lies in the version folder.
+}  // namespace
+
+// A driver file as the spooler reports it: a name without a folder lies in the version folder
+// (the enumeration reports it the same way).
 std::u16string DriverFilePath(const std::u16string& environment, DWORD version, const std::u16string& file) {
     if (file.empty() || file.find_first_of(u"\\/:") != std::u16string::npos) return file;
     return SpoolFolder(environment.c_str(), u"drivers") + u"\\" + std::u16string(1, static_cast<char16_t>(u'0' + version % 10)) +
            u"\\" + file;
 }
+
+namespace {
 
 DWORD FolderInfo(LPWSTR name, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                  const std::u16string& kind) {

@@ -179,3 +179,16 @@ static_assert(offsetof(JOB_INFO_2W, pNotifyName) == 40 && offsetof(JOB_INFO_2W, 
 // printer does not have: ERROR_INVALID_PARAMETER; another level: ERROR_INVALID_LEVEL; not a
 // printer handle: ERROR_INVALID_HANDLE.
 WINBASEAPI BOOL GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYTE pJob, DWORD cbBuf, LPDWORD pcbNeeded);
+
+// Enumeration. PRINTER_ENUM_LOCAL lists the machine's printers; this machine has no printer
+// connections, so PRINTER_ENUM_CONNECTIONS lists none. Levels 2 and 5 (winspool_levels.h).
+// The records come first in the buffer, then what they link to; a buffer too small (or null)
+// gives ERROR_INSUFFICIENT_BUFFER with *pcbNeeded set and *pcReturned 0.
+#define PRINTER_ENUM_DEFAULT 0x00000001
+#define PRINTER_ENUM_LOCAL 0x00000002
+#define PRINTER_ENUM_CONNECTIONS 0x00000004
+WINBASEAPI BOOL EnumPrintersW(DWORD Flags, LPWSTR Name, DWORD Level, LPBYTE pPrinterEnum, DWORD cbBuf,
+                              LPDWORD pcbNeeded, LPDWORD pcReturned);
+// The drivers of an environment (null or empty: "Windows x64"), level 3, same buffer rules.
+WINBASEAPI BOOL EnumPrinterDriversW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo, DWORD cbBuf,
+                                    LPDWORD pcbNeeded, LPDWORD pcReturned);

@@ -59,3 +59,12 @@ BOOL ExistPrinter(const std::u16string& printerName, DWORD& error);
 inline constexpr size_t kRegistryPathLength = 520;
 BOOL RegDeleteKeyTree(HKEY root, WCHAR* path);
 BOOL DeleteRegistryTree(const std::u16string& path);
+
+// Folders (a trailing backslash of an argument is dropped first).
+BOOL DsDeleteDirectoryOnReboot(const std::u16string& folder);
+BOOL DsDeleteDirectory(const std::u16string& folder);
+BOOL DsCreateDirectory(const std::u16string& folder);
+BOOL DsCopyDirectory2(const std::u16string& source, const std::u16string& target);
+
+// Asks Windows to restart.
+void RestartWindows();

@@ -1,4 +1,6 @@
 // Program location, file versions, addresses, the Windows version and the driver-use test.
+#include <win/psapi.h>
+#include <win/sysinfoapi_product.h>
 #include <win/winsock2.h>
 
 #include "install_log.h"
@@ -94,4 +96,9 @@ BOOL CheckDriverActive(const std::u16string& marketName) {
     const DWORD error = GetLastError();
     CloseHandle(mutex);
     return error == ERROR_ALREADY_EXISTS;
+}
+
+void RestartWindows() {
+    // The machine's processes all hold the shutdown privilege, so there is none to enable first.
+    if (!ExitWindowsEx(EWX_REBOOT, 0)) OutputDebugStringW(u"ExitWindowsEx Failed.");
 }

@@ -285,3 +285,12 @@ WINBASEAPI BOOL DestroyCursor(HCURSOR hCursor);
 // the characters processed.
 WINBASEAPI DWORD CharUpperBuffW(LPWSTR lpsz, DWORD cchLength);
 #include "winuser_dialog.h"
+
+// Ending the session. EWX_REBOOT asks the machine to restart: nothing stops here; the request is
+// appended to <machine root>/kernel/restart_requests.txt (the flags in hexadecimal, one a line)
+// for the test or tool that plays the user.
+#define EWX_LOGOFF 0x00000000
+#define EWX_SHUTDOWN 0x00000001
+#define EWX_REBOOT 0x00000002
+#define EWX_FORCE 0x00000004
+WINBASEAPI BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason);

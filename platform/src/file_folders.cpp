@@ -87,6 +87,13 @@ BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     if (!lpPathName) return Fail(ERROR_INVALID_PARAMETER);
     const fs::path host = palvex::HostPath(lpPathName);
     if (host.empty()) return Fail(ERROR_PATH_NOT_FOUND);
+    // A drive's root always exists on Windows; the machine makes its folder on first use.
+    const std::u16string path = lpPathName;
+    if (path.size() > 3 && path[1] == u':' && (path[2] == u'\\' || path[2] == u'/') &&
+        path.find_first_of(u"\\/", 3) == std::u16string::npos) {
+        std::error_code error;
+        fs::create_directories(host.parent_path(), error);
+    }
     if (mkdir(host.c_str(), 0777) != 0) return Fail(ErrorOf(errno, host));
     return TRUE;
 }

@@ -68,3 +68,8 @@ BOOL DsCopyDirectory2(const std::u16string& source, const std::u16string& target
 
 // Asks Windows to restart.
 void RestartWindows();
+
+// The standard TCP/IP port "IP_<address>" (raw, port 9100) through the port monitor; TRUE only
+// when the monitor reports the port made.
+BOOL XcvAddPort(const std::u16string& address);
+BOOL AddStandardPort(const std::u16string& address, std::u16string& portName);

@@ -11,6 +11,7 @@
 #include <palvex/paths.h>
 #include <palvex/utf8.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -198,6 +199,59 @@ TEST_F(OnMachine, DriverInUseWhileAnotherProcessHoldsTheMutex) {
     waitpid(pid, &status, 0);
     close(fromChild[0]);
     EXPECT_FALSE(CheckDriverActive(u"QVJA"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OnMachine, StandardPortsThroughThePortMonitor) {
+    std::u16string name;
+    ASSERT_TRUE(AddStandardPort(u"10.0.0.5", name));
+    EXPECT_EQ(name, u"IP_10.0.0.5");
+    const auto ports = palvex::ListPorts();
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].name, u"IP_10.0.0.5");
+    EXPECT_EQ(ports[0].host, u"10.0.0.5");
+    EXPECT_EQ(ports[0].protocol, 1u);
+    EXPECT_EQ(ports[0].portNumber, 9100u);
+    EXPECT_EQ(ports[0].snmpCommunity, u"wombat");
+    EXPECT_FALSE(ports[0].snmpEnabled);
+    EXPECT_EQ(ports[0].snmpIndex, 1u);
+    // The monitor refuses a port that exists: that is no success.
+    EXPECT_FALSE(XcvAddPort(u"10.0.0.5"));
+    EXPECT_EQ(palvex::ListPorts().size(), 1u);
+}
+
+TEST_F(OnMachine, PortRecordBytesAsTheMonitorReadsThem) {
+    // The record laid out by hand at the documented offsets.
+    std::vector<BYTE> record(964, 0);
+    auto put16 = [&](size_t offset, const std::u16string& text) { std::memcpy(&record[offset], text.data(), text.size() * 2); };
+    auto put32 = [&](size_t offset, DWORD value) { std::memcpy(&record[offset], &value, 4); };
+    put16(0, u"LPR_A");
+    put32(128, 1);    // version
+    put32(132, 2);    // LPR
+    put32(136, 964);  // size
+    put16(144, u"192.168.3.4");
+    put16(312, u"lp1");
+    put32(952, 515);
+    std::u16string monitor = u",XcvMonitor Standard TCP/IP Port";
+    HANDLE xcv = nullptr;
+    ASSERT_TRUE(OpenPrinterW(monitor.data(), &xcv, nullptr));
+    DWORD needed = 0, status = 0;
+    ASSERT_TRUE(XcvDataW(xcv, u"AddPort", record.data(), 964, nullptr, 0, &needed, &status));
+    EXPECT_EQ(status, DWORD{ERROR_SUCCESS});
+    ASSERT_TRUE(XcvDataW(xcv, u"AddPort", record.data(), 963, nullptr, 0, &needed, &status));
+    EXPECT_EQ(status, DWORD{ERROR_INVALID_PARAMETER});
+    ASSERT_TRUE(XcvDataW(xcv, u"DeletePortX", record.data(), 964, nullptr, 0, &needed, &status));
+    EXPECT_EQ(status, DWORD{ERROR_INVALID_FUNCTION});
+    ClosePrinter(xcv);
+    const auto ports = palvex::ListPorts();
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].queue, u"lp1");
+    EXPECT_EQ(ports[0].portNumber, 515u);
+    EXPECT_EQ(ports[0].protocol, 2u);
+    EXPECT_FALSE(XcvDataW(nullptr, u"AddPort", record.data(), 964, nullptr, 0, &needed, &status));
 }
 
 }  // namespace

@@ -137,6 +137,17 @@ BOOL OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW p
         *phPrinter = nullptr;
         // The print server itself (a null name) is not one of the machine's printers here.
         if (!pPrinterName || !*pPrinterName) return ERROR_INVALID_PRINTER_NAME;
+        // A port monitor's data interface (XcvDataW, spool_ports.cpp).
+        constexpr std::u16string_view kXcvMonitor = u",XcvMonitor ";
+        if (std::u16string_view(pPrinterName).substr(0, kXcvMonitor.size()) == kXcvMonitor) {
+            const std::u16string monitor(pPrinterName + kXcvMonitor.size());
+            if (!palvex::spool::IsKnownMonitor(monitor)) return ERROR_INVALID_PRINTER_NAME;
+            auto handle = std::make_shared<PrinterHandle>();
+            handle->xcvMonitor = monitor;
+            handle->grantedAccess = pDefault ? pDefault->DesiredAccess : 0;
+            *phPrinter = PrinterHandles().Insert(std::move(handle));
+            return ERROR_SUCCESS;
+        }
         auto printer = palvex::spool::FindPrinter(pPrinterName);
         // Not a printer: perhaps one of its jobs, "<printer>, Job <n>".
         std::u16string jobPrinter;

@@ -73,3 +73,6 @@ void RestartWindows();
 // when the monitor reports the port made.
 BOOL XcvAddPort(const std::u16string& address);
 BOOL AddStandardPort(const std::u16string& address, std::u16string& portName);
+
+// Membership of the current user in the built-in Administrators group.
+BOOL IsAdminUser();

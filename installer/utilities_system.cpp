@@ -1,5 +1,6 @@
 // Program location, file versions, addresses, the Windows version and the driver-use test.
 #include <win/psapi.h>
+#include <win/securitybaseapi.h>
 #include <win/sysinfoapi_product.h>
 #include <win/winsock2.h>
 
@@ -101,4 +102,21 @@ BOOL CheckDriverActive(const std::u16string& marketName) {
 void RestartWindows() {
     // The machine's processes all hold the shutdown privilege, so there is none to enable first.
     if (!ExitWindowsEx(EWX_REBOOT, 0)) OutputDebugStringW(u"ExitWindowsEx Failed.");
+}
+
+BOOL IsAdminUser() {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators)) {
+        WriteGlobalLog(0, u"AllocateAndInitializeSid Failed (WinError %x)\r\n", GetLastError());
+        return FALSE;
+    }
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, administrators, &member)) {
+        WriteGlobalLog(0, u"CheckTokenMembership Failed (WinError %x)\r\n", GetLastError());
+        member = FALSE;
+    }
+    FreeSid(administrators);
+    return member;
 }

@@ -111,6 +111,14 @@ TEST_F(OnMachine, WindowsVersionAndArchitecture) {
     EXPECT_EQ(GetNativeArchitecture(), 9);
 }
 
+TEST_F(OnMachine, AdministratorFromTheProfile) {
+    EXPECT_TRUE(IsAdminUser());
+    auto profile = palvex::GetOsProfile();
+    profile.administrator = false;
+    palvex::SetOsProfile(profile);
+    EXPECT_FALSE(IsAdminUser());
+}
+
 TEST_F(OnMachine, RegistryTreesAreDeletedWithinTheirBuffer) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Orlune\\Tree\\A\\B", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,

@@ -55,8 +55,6 @@ BOOL CPardexDlg::OnInitDialog() {
     m_pages.index = first;
     m_pages.host = this;
     m_pages.settings = &m_drvData;
-    // The log is everyone's from here on, so a page that fails to appear is logged too.
-    g_pInstallLog = &m_drvData.m_log;
     m_pages.current = CreatePage(&m_pages, first);
     if (!m_pages.current) {
         // A wizard without its first page has nothing to show: say so and end.
@@ -70,6 +68,7 @@ BOOL CPardexDlg::OnInitDialog() {
     std::u16string title;
     m_pages.current->GetWindowTitle(title);
     SetWindowTitle(title);
+    g_pInstallLog = &m_drvData.m_log;
 
     m_drvData.WriteLogFormat(1, u"Installer Version : %s\r\n", m_drvData.GetVersion().c_str());
     m_drvData.WriteLogFormat(1, u"Driver Version    : %s\r\n", m_drvData.m_installedFileVersion.c_str());

@@ -34,8 +34,9 @@ BOOL EnumAllPrinters(DWORD level, size_t recordSize, PrinterList& list, DWORD& e
     }
     list.count = localCount + connectionCount;
     list.joined.assign(recordSize * list.count, 0);
-    std::memcpy(list.joined.data(), list.local.data(), recordSize * localCount);
-    std::memcpy(list.joined.data() + recordSize * localCount, list.connections.data(), recordSize * connectionCount);
+    if (localCount) std::memcpy(list.joined.data(), list.local.data(), recordSize * localCount);
+    if (connectionCount)
+        std::memcpy(list.joined.data() + recordSize * localCount, list.connections.data(), recordSize * connectionCount);
     error = ERROR_SUCCESS;
     return TRUE;
 }

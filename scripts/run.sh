@@ -48,3 +48,20 @@ fonts=$(count 'Arial_WM\xF8\xA8\xC0\x00\xF8\xA9\x4F')
 echo "run: watermark \"CONFIDENTIAL\" at 45 degrees: font Arial_WM downloaded $fonts time(s), drawn $drawings time(s) on the job's pages"
 echo "run: the printer's bytes ($((to - from)) bytes): $out/job.prn (port file $port)"
 echo "run: sheet pictures: $(ls "$out"/job*.png | tr '\n' ' ')"
+
+# The installer on the same machine, from its folder C:\Pardex: a user who reads the first page and
+# closes the wizard (answering Yes to the cancel question). Its window and its log are left in build/out/.
+installer="$PALVEX_MACHINE/C/Pardex"
+mkdir -p "$installer"
+cp -r package/installer/. "$installer/"
+cat >"$out/pardex.script" <<SCRIPT
+picture $PWD/$out/pardex-licence.png
+dump $PWD/$out/pardex-licence.txt
+answer 6
+close
+SCRIPT
+PALVEX_PROCESS_IMAGE='C:\Pardex\Pardex.exe' PALVEX_UI_SCRIPT="$out/pardex.script" build/bin/Pardex
+installer_log=$(find "$PALVEX_MACHINE/C/Users" -name '*_Install_log.txt' | head -n 1)
+echo
+echo "run: the installer's window: $out/pardex-licence.png, its log: $installer_log"
+iconv -f UTF-16LE -t UTF-8 "$installer_log" | tail -n 4

@@ -7,13 +7,16 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
+#include <palvex/machine.h>
 #include <palvex/paths.h>
 #include <win/fileapi.h>
 #include <win/winfiles_move.h>
 
 #include "api_guard.h"
+#include "utf16.h"
 
 namespace palvex {
 namespace {
@@ -141,6 +144,23 @@ BOOL DeleteFileW(LPCWSTR lpFileName) {
 }
 
 BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags) {
+    if (dwFlags & MOVEFILE_DELAY_UNTIL_REBOOT) {
+        // Nothing moves now: the machine notes the operation for its next start, in order.
+        if (!lpExistingFileName || (dwFlags & ~(MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        std::error_code failure;
+        std::filesystem::create_directories(palvex::MachineRoot() / "kernel", failure);
+        std::ofstream out(palvex::MachineRoot() / "kernel" / "pending_file_operations.txt", std::ios::app);
+        out << palvex::text::ToUtf8(lpExistingFileName) << '\t' << (lpNewFileName ? palvex::text::ToUtf8(lpNewFileName) : "")
+            << '\n';
+        if (!out) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        return TRUE;
+    }
     const DWORD error =
         GuardedCall(ERROR_INVALID_FUNCTION, [&] { return palvex::MoveFile(lpExistingFileName, lpNewFileName, dwFlags); });
     SetLastError(error);

@@ -174,6 +174,7 @@ int ReleaseDC(HWND, HDC hDC) {
     auto context = DeviceContexts().Find(hDC);
     if (!context) return 0;
     if (auto font = Objects().Find(context->font)) --font->selections;
+    if (auto bitmap = Objects().Find(context->bitmap)) --bitmap->selections;
     DeviceContexts().Remove(hDC);
     return 1;
 }
@@ -181,9 +182,17 @@ int ReleaseDC(HWND, HDC hDC) {
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     auto context = DeviceContexts().Find(hdc);
     auto object = Objects().Find(h);
-    if (!context || !object || object->type != OBJ_FONT) {
+    if (!context || !object || (object->type != OBJ_FONT && object->type != OBJ_BITMAP)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
+    }
+    if (object->type == OBJ_BITMAP) {
+        // A bitmap is drawn from, never into, here; the previous one goes back to the caller.
+        HGDIOBJ previous = context->bitmap;
+        if (auto old = Objects().Find(previous)) --old->selections;
+        ++object->selections;
+        context->bitmap = h;
+        return previous ? previous : h;
     }
     HGDIOBJ previous = context->font;
     if (auto old = Objects().Find(previous)) --old->selections;

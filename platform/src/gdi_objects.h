@@ -16,7 +16,7 @@ struct FT_FaceRec_;
 namespace palvex::gdi {
 
 struct GdiObject {
-    DWORD type = 0;  // OBJ_FONT or OBJ_BITMAP
+    DWORD type = 0;  // OBJ_FONT, OBJ_BITMAP or OBJ_BRUSH
     bool stock = false;
     std::atomic<int> selections{0};  // device contexts that have it selected
     LOGFONTW font{};
@@ -25,6 +25,7 @@ struct GdiObject {
     LONG height = 0;
     WORD bitsPixel = 0;
     std::vector<uint8_t> dib;
+    COLORREF colour = 0;  // brushes
 };
 
 struct PrinterDevice;
@@ -38,6 +39,14 @@ struct DeviceContext {
     COLORREF textColour = 0;
     int backgroundMode = OPAQUE;
     UINT textAlign = TA_LEFT | TA_TOP;
+    // Memory device contexts: the bitmap selected into them.
+    HGDIOBJ bitmap = nullptr;
+    int stretchMode = 1;  // BLACKONWHITE
+    // Window device contexts while a window's picture is drawn (window_picture.cpp): the cairo
+    // context (a cairo_t*) and the window's client origin on it.
+    void* canvas = nullptr;
+    LONG originX = 0;
+    LONG originY = 0;
     // Printer device contexts only (gdi_printer_dc.h).
     std::shared_ptr<PrinterDevice> printer;
 };

@@ -270,6 +270,7 @@ BOOL DeleteDC(HDC hdc) {
     if (!context) return FALSE;
     if (context->printer && context->printer->state != PrinterDevice::State::Idle) AbortDoc(hdc);
     if (auto font = palvex::gdi::Objects().Find(context->font)) --font->selections;
+    if (auto bitmap = palvex::gdi::Objects().Find(context->bitmap)) --bitmap->selections;
     palvex::gdi::DeviceContexts().Remove(hdc);
     return TRUE;
 }

@@ -70,6 +70,12 @@ const std::string& EditionSchema() {
 
 const db::SchemaPart kOsProfileEditionSchema(EditionSchema().c_str());
 
+// The user's membership of the Administrators group, in a table of its own for the same reason.
+const db::SchemaPart kOsProfileUserSchema(
+    "CREATE TABLE IF NOT EXISTS os_profile_user ("
+    " id INTEGER PRIMARY KEY CHECK (id = 1), administrator INTEGER NOT NULL);"
+    "INSERT OR IGNORE INTO os_profile_user VALUES (1, 1)");
+
 // The profile, or the defaults when the machine database cannot be read: these functions have no
 // way to report a failure.
 OsProfile ProfileOrDefaults() {
@@ -94,6 +100,8 @@ OsProfile GetOsProfile() {
         p.productInfoType = static_cast<DWORD>(edition.Int(0));
         p.serverR2 = edition.Int(1) != 0;
     }
+    db::Statement user("SELECT administrator FROM os_profile_user WHERE id = 1");
+    if (user.Step()) p.administrator = user.Int(0) != 0;
     if (!select.Step()) return p;
     p.majorVersion = static_cast<DWORD>(select.Int(0));
     p.minorVersion = static_cast<DWORD>(select.Int(1));
@@ -148,6 +156,8 @@ void SetOsProfile(const OsProfile& p) {
         db::Statement edition(
             "INSERT OR REPLACE INTO os_profile_edition (id, product_info_type, server_r2) VALUES (1, ?, ?)");
         edition.Bind(1, int64_t{p.productInfoType}).Bind(2, int64_t{p.serverR2 ? 1 : 0}).Run();
+        db::Statement user("INSERT OR REPLACE INTO os_profile_user (id, administrator) VALUES (1, ?)");
+        user.Bind(1, int64_t{p.administrator ? 1 : 0}).Run();
     });
 }
 

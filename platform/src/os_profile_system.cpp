@@ -30,6 +30,7 @@ BOOL GetProductInfo(DWORD, DWORD, DWORD, DWORD, PDWORD pdwReturnedProductType) {
 
 int GetSystemMetrics(int nIndex) {
     if (nIndex == SM_SERVERR2) return ProfileOrDefaults().serverR2 ? 1 : 0;
+    if (nIndex == 11 || nIndex == 12) return 32;  // SM_CXICON, SM_CYICON: the screen's icon size
     return 0;
 }
 
@@ -51,4 +52,8 @@ void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
     info.dwProcessorType = x64 ? 8664 : 586;  // PROCESSOR_AMD_X8664, PROCESSOR_INTEL_PENTIUM
     info.dwAllocationGranularity = 65536;
     info.wProcessorLevel = 6;
+}
+
+void GetNativeSystemInfo(LPSYSTEM_INFO lpSystemInfo) {
+    GetSystemInfo(lpSystemInfo);
 }

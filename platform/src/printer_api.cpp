@@ -99,12 +99,17 @@ std::u16string SpoolFolder(LPCWSTR environment, const std::u16string& kind) {
     return u"C:\\Windows\\System32\\spool\\" + kind + u"\\" + arch;
 }
 
-// A driver file as the spooler reports it: a name without a folder lies in the version folder.
+}  // namespace
+
+// A driver file as the spooler reports it: a name without a folder lies in the version folder
+// (the enumeration reports it the same way).
 std::u16string DriverFilePath(const std::u16string& environment, DWORD version, const std::u16string& file) {
     if (file.empty() || file.find_first_of(u"\\/:") != std::u16string::npos) return file;
     return SpoolFolder(environment.c_str(), u"drivers") + u"\\" + std::u16string(1, static_cast<char16_t>(u'0' + version % 10)) +
            u"\\" + file;
 }
+
+namespace {
 
 DWORD FolderInfo(LPWSTR name, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                  const std::u16string& kind) {
@@ -132,6 +137,17 @@ BOOL OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW p
         *phPrinter = nullptr;
         // The print server itself (a null name) is not one of the machine's printers here.
         if (!pPrinterName || !*pPrinterName) return ERROR_INVALID_PRINTER_NAME;
+        // A port monitor's data interface (XcvDataW, spool_ports.cpp).
+        constexpr std::u16string_view kXcvMonitor = u",XcvMonitor ";
+        if (std::u16string_view(pPrinterName).substr(0, kXcvMonitor.size()) == kXcvMonitor) {
+            const std::u16string monitor(pPrinterName + kXcvMonitor.size());
+            if (!palvex::spool::IsKnownMonitor(monitor)) return ERROR_INVALID_PRINTER_NAME;
+            auto handle = std::make_shared<PrinterHandle>();
+            handle->xcvMonitor = monitor;
+            handle->grantedAccess = pDefault ? pDefault->DesiredAccess : 0;
+            *phPrinter = PrinterHandles().Insert(std::move(handle));
+            return ERROR_SUCCESS;
+        }
         auto printer = palvex::spool::FindPrinter(pPrinterName);
         // Not a printer: perhaps one of its jobs, "<printer>, Job <n>".
         std::u16string jobPrinter;

@@ -31,6 +31,8 @@ struct PrinterHandle {
     ACCESS_MASK grantedAccess = 0;
     std::u16string datatype;
     SpoolIo io;
+    // A port monitor's handle (",XcvMonitor <monitor>"): the monitor's name; printerId is 0.
+    std::u16string xcvMonitor;
 };
 
 HandleTable<PrinterHandle>& PrinterHandles();
@@ -42,6 +44,8 @@ bool ParseJobName(const std::u16string& name, std::u16string* printerName, DWORD
 // Makes the handle of the printer a handle of its job: ERROR_INVALID_PRINTER_NAME when the
 // printer has no job of that id.
 DWORD AttachJob(PrinterHandle& handle, DWORD jobId);
+// The port monitors of the machine: "Standard TCP/IP Port" (spool_ports.cpp).
+bool IsKnownMonitor(const std::u16string& monitor);
 
 }  // namespace spool
 }  // namespace palvex

@@ -1,4 +1,5 @@
 // The program this process stands for, and the process functions that report it.
+#include <cstdlib>
 #include <algorithm>
 #include <climits>
 #include <mutex>
@@ -55,6 +56,8 @@ std::u16string ProcessImagePath() {
         std::lock_guard lock(g_mutex);
         if (!g_imagePath.empty()) return g_imagePath;
     }
+    // A program started on the machine as a Windows program (the installer from its folder).
+    if (const char* path = std::getenv("PALVEX_PROCESS_IMAGE"); path && *path) return text::FromUtf8(path);
     return ExecutablePath();
 }
 

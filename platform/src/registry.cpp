@@ -293,3 +293,25 @@ LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
         return result;
     }));
 }
+
+LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD, LPWSTR lpClass,
+                      LPDWORD lpcchClass, void*) {
+    return static_cast<LSTATUS>(GuardedCall(ERROR_REGISTRY_IO_FAILED, [&]() -> DWORD {
+        if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
+        OpenKey key;
+        if (const DWORD error = Resolve(hKey, key)) return error;
+        if (!(key.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+        db::Statement list("SELECT name FROM reg_keys WHERE parent_id = ?1 ORDER BY path_key LIMIT 1 OFFSET ?2");
+        list.Bind(1, key.id).Bind(2, static_cast<int64_t>(dwIndex));
+        if (!list.Step()) return ERROR_NO_MORE_ITEMS;
+        const std::u16string name = list.Text16(0);
+        if (name.size() + 1 > *lpcchName) return ERROR_MORE_DATA;
+        std::memcpy(lpName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+        *lpcchName = static_cast<DWORD>(name.size());
+        if (lpClass && lpcchClass && *lpcchClass) {
+            lpClass[0] = u'\0';
+            *lpcchClass = 0;
+        }
+        return ERROR_SUCCESS;
+    }));
+}

@@ -11,25 +11,6 @@
 namespace palvex::win {
 namespace {
 
-// The standard controls and the dialog class keep the font WM_SETFONT gives them.
-LRESULT CALLBACK StandardWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto& table = WindowTable::Get();
-    switch (message) {
-    case WM_SETFONT: {
-        std::lock_guard lock(table.Mutex());
-        if (Window* window = table.Find(hWnd)) window->font = reinterpret_cast<HFONT>(wParam);
-        return 0;
-    }
-    case WM_GETFONT: {
-        std::lock_guard lock(table.Mutex());
-        Window* window = table.Find(hWnd);
-        return window ? reinterpret_cast<LRESULT>(window->font) : 0;
-    }
-    default:
-        return DefWindowProcW(hWnd, message, wParam, lParam);
-    }
-}
-
 }  // namespace
 
 WindowTable& WindowTable::Get() {
@@ -38,8 +19,19 @@ WindowTable& WindowTable::Get() {
 }
 
 WindowTable::WindowTable() {
-    for (const char16_t* name : {u"Button", u"Edit", u"Static", u"ListBox", u"ComboBox", u"ScrollBar", u"#32770"})
-        m_classes.push_back(std::make_unique<WindowClass>(WindowClass{name, StandardWindowProc}));
+    const std::pair<const char16_t*, WNDPROC> standard[] = {
+        {u"Button", ButtonProc},     {u"Edit", EditProc},         {u"Static", StaticProc},
+        {u"ListBox", ListBoxProc},   {u"ComboBox", ComboBoxProc}, {u"ScrollBar", ControlProc},
+        {u"#32770", DefDlgProcW}};
+    for (const auto& [name, procedure] : standard) {
+        auto windowClass = std::make_unique<WindowClass>();
+        windowClass->name = name;
+        windowClass->procedure = procedure;
+        windowClass->info.cbSize = sizeof(WNDCLASSEXW);
+        windowClass->info.lpfnWndProc = procedure;
+        if (procedure == DefDlgProcW) windowClass->info.cbWndExtra = DLGWINDOWEXTRA;
+        m_classes.push_back(std::move(windowClass));
+    }
 }
 
 Window* WindowTable::Find(HWND handle) {
@@ -57,12 +49,47 @@ void WindowTable::Remove(HWND handle) {
     m_windows.erase(reinterpret_cast<uintptr_t>(handle));
 }
 
-const WindowClass* WindowTable::FindClass(LPCWSTR name) const {
+const WindowClass* WindowTable::FindClass(LPCWSTR name, HINSTANCE instance) const {
     if (!name || IS_INTRESOURCE(name)) return nullptr;
     const std::u16string wanted = text::Upcase(name);
     for (const auto& windowClass : m_classes)
-        if (text::Upcase(windowClass->name) == wanted) return windowClass.get();
+        if (windowClass->registered && text::Upcase(windowClass->name) == wanted &&
+            (!instance || windowClass->info.hInstance == instance))
+            return windowClass.get();
+    for (const auto& windowClass : m_classes)
+        if (!windowClass->registered && text::Upcase(windowClass->name) == wanted) return windowClass.get();
     return nullptr;
+}
+
+bool WindowTable::AddClass(std::unique_ptr<WindowClass> windowClass) {
+    const std::u16string wanted = text::Upcase(windowClass->name);
+    for (const auto& existing : m_classes)
+        if (existing->registered && text::Upcase(existing->name) == wanted &&
+            existing->info.hInstance == windowClass->info.hInstance)
+            return false;
+    m_classes.push_back(std::move(windowClass));
+    return true;
+}
+
+bool WindowTable::RemoveClass(LPCWSTR name, HINSTANCE instance) {
+    if (!name || IS_INTRESOURCE(name)) return false;
+    const std::u16string wanted = text::Upcase(name);
+    for (auto it = m_classes.begin(); it != m_classes.end(); ++it) {
+        if ((*it)->registered && text::Upcase((*it)->name) == wanted && (*it)->info.hInstance == instance) {
+            m_removedClasses.push_back(std::move(*it));
+            m_classes.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<HWND> WindowTable::TopLevelWindows() {
+    std::vector<HWND> windows;
+    for (const auto& [value, window] : m_windows)
+        if ((window->style & (WS_CHILD | WS_POPUP)) != WS_CHILD && !window->destroying) windows.push_back(window->handle);
+    std::sort(windows.begin(), windows.end());
+    return windows;
 }
 
 }  // namespace palvex::win
@@ -113,6 +140,7 @@ void DestroyTree(HWND hWnd) {
         DestroyTree(child);
     }
     Dispatch(hWnd, WM_NCDESTROY, 0, 0);
+    palvex::win::ForgetWindow(hWnd);
     std::lock_guard lock(table.Mutex());
     Window* window = table.Find(hWnd);
     if (!window) return;
@@ -129,7 +157,7 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
     const palvex::win::WindowClass* windowClass = nullptr;
     {
         std::lock_guard lock(table.Mutex());
-        windowClass = table.FindClass(lpClassName);
+        windowClass = table.FindClass(lpClassName, hInstance);
         if (!windowClass) {
             SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
             return nullptr;
@@ -155,6 +183,8 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
         window->rect = {X, Y, X + std::max(nWidth, 0), Y + std::max(nHeight, 0)};
         window->procedure = windowClass->procedure;
         window->instance = hInstance;
+        window->control = std::make_shared<palvex::win::ControlState>();
+        if (windowClass->procedure == DefDlgProcW) window->dialog = std::make_shared<palvex::win::DialogState>();
         handle = window->handle;
         table.Add(std::move(window));
         if (hWndParent && child) table.Find(hWndParent)->children.push_back(handle);
@@ -167,6 +197,7 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    palvex::win::PublishWindow(handle);
     return handle;
 }
 
@@ -194,6 +225,10 @@ LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wPara
 }
 
 LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (Msg == WM_CLOSE) {  // outside the lock: destroying runs window procedures
+        DestroyWindow(hWnd);
+        return 0;
+    }
     auto& table = WindowTable::Get();
     std::lock_guard lock(table.Mutex());
     Window* window = table.Find(hWnd);
@@ -219,6 +254,19 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(window->text.size());
+    case WM_SETFONT:
+        window->font = reinterpret_cast<HFONT>(wParam);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(window->font);
+    case WM_SETICON: {
+        const int which = wParam == ICON_BIG ? 1 : 0;
+        HICON previous = window->icons[which];
+        window->icons[which] = reinterpret_cast<HICON>(lParam);
+        return reinterpret_cast<LRESULT>(previous);
+    }
+    case WM_GETICON:
+        return reinterpret_cast<LRESULT>(window->icons[wParam == ICON_BIG ? 1 : 0]);
     default:
         return 0;
     }

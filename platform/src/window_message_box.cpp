@@ -1,10 +1,15 @@
 // Message boxes answered by the test script.
+#include <cstdlib>
 #include <deque>
+#include <fstream>
 #include <iterator>
 #include <mutex>
 #include <utility>
 
 #include <palvex/message_box.h>
+
+#include "utf16.h"
+#include "window_store.h"
 
 namespace {
 
@@ -66,6 +71,7 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
+    palvex::win::ReadEnvironmentScript();
     Script& script = TheScript();
     std::lock_guard lock(script.mutex);
     palvex::MessageBoxRecord record;
@@ -80,5 +86,13 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) {
         record.answer = DefaultAnswer(uType);
     }
     script.records.push_back(record);
+    // A program run by a test in its own process tells it what it showed through this file.
+    if (const char* log = std::getenv("PALVEX_MESSAGE_BOX_LOG"); log && *log) {
+        std::u16string text = record.text;
+        for (size_t at = 0; (at = text.find(u'\n', at)) != std::u16string::npos;) text.replace(at, 1, u"\\n");
+        std::ofstream out(log, std::ios::app);
+        out << palvex::text::ToUtf8(record.caption) << '\t' << palvex::text::ToUtf8(text) << '\t' << record.style << '\t'
+            << record.answer << '\n';
+    }
     return record.answer;
 }

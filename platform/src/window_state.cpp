@@ -1,5 +1,6 @@
 // A window's place, size, visibility, enabled state, window data and its relatives.
 #include <algorithm>
+#include <utility>
 
 #include <win/winuser.h>
 
@@ -162,6 +163,14 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
 
 LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
     return WithWindow(hWnd, LONG_PTR{0}, [&](Window& window, WindowTable&) -> LONG_PTR {
+        if (window.dialog && nIndex >= 0) {
+            switch (nIndex) {
+            case DWLP_MSGRESULT: return window.dialog->messageResult;
+            case DWLP_DLGPROC: return reinterpret_cast<LONG_PTR>(window.dialog->procedure);
+            case DWLP_USER: return window.dialog->user;
+            default: SetLastError(ERROR_INVALID_INDEX); return 0;
+            }
+        }
         switch (nIndex) {
         case GWL_STYLE: return static_cast<LONG>(window.style);
         case GWL_EXSTYLE: return static_cast<LONG>(window.exStyle);
@@ -178,6 +187,18 @@ LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
 LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     return WithWindow(hWnd, LONG_PTR{0}, [&](Window& window, WindowTable&) -> LONG_PTR {
         LONG_PTR previous = 0;
+        if (window.dialog && nIndex >= 0) {
+            switch (nIndex) {
+            case DWLP_MSGRESULT: previous = std::exchange(window.dialog->messageResult, dwNewLong); break;
+            case DWLP_DLGPROC:
+                previous = reinterpret_cast<LONG_PTR>(std::exchange(window.dialog->procedure, reinterpret_cast<DLGPROC>(dwNewLong)));
+                break;
+            case DWLP_USER: previous = std::exchange(window.dialog->user, dwNewLong); break;
+            default: SetLastError(ERROR_INVALID_INDEX); return 0;
+            }
+            SetLastError(ERROR_SUCCESS);
+            return previous;
+        }
         switch (nIndex) {
         case GWL_STYLE:
             previous = static_cast<LONG>(window.style);

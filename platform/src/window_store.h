@@ -5,6 +5,7 @@
 // window functions.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,6 +19,34 @@ namespace palvex::win {
 struct WindowClass {
     std::u16string name;  // as registered, e.g. u"Button"
     WNDPROC procedure = nullptr;
+    bool registered = false;  // by a module (RegisterClassExW), not a standard class
+    WNDCLASSEXW info{};       // what RegisterClassExW was given (name and procedure kept above)
+};
+
+// What the dialog manager keeps of a dialog window (window_dialog.cpp).
+struct DialogState {
+    DLGPROC procedure = nullptr;
+    LONG_PTR messageResult = 0;
+    LONG_PTR user = 0;
+    HFONT font = nullptr;
+    bool ownsFont = false;
+    int baseUnitX = 8;
+    int baseUnitY = 16;
+    bool ended = false;
+    INT_PTR result = 0;
+};
+
+// What a standard control keeps besides its text (window_controls.cpp).
+struct ControlState {
+    UINT check = BST_UNCHECKED;
+    struct Item {
+        std::u16string text;
+        LPARAM data = 0;
+    };
+    std::vector<Item> items;  // list and combo boxes
+    int selection = -1;
+    HANDLE image = nullptr;   // SS_BITMAP / SS_ICON
+    UINT limit = 0x7FFFFFFE;  // edit boxes
 };
 
 struct Window {
@@ -35,6 +64,11 @@ struct Window {
     HINSTANCE instance = nullptr;
     std::vector<HWND> children;  // z-order, top first
     bool destroying = false;
+    std::shared_ptr<DialogState> dialog;    // dialogs only
+    std::shared_ptr<ControlState> control;  // standard controls only
+    std::map<std::u16string, HANDLE> properties;  // names upper-cased
+    HICON icons[2] = {nullptr, nullptr};    // WM_SETICON small and big
+    bool invalid = true;                    // waits for WM_PAINT
 };
 
 class WindowTable {
@@ -46,14 +80,37 @@ public:
     Window* Find(HWND handle);
     Window* Add(std::unique_ptr<Window> window);
     void Remove(HWND handle);
-    // The standard class of that name (without regard to case) or null.
-    const WindowClass* FindClass(LPCWSTR name) const;
+    // The class of that name (without regard to case) or null: a registered class of the
+    // instance (any instance when null) first, then a standard class.
+    const WindowClass* FindClass(LPCWSTR name, HINSTANCE instance = nullptr) const;
+    // False when a registered class of that name and instance exists.
+    bool AddClass(std::unique_ptr<WindowClass> windowClass);
+    bool RemoveClass(LPCWSTR name, HINSTANCE instance);
+    // The top-level windows, for FindWindowW.
+    std::vector<HWND> TopLevelWindows();
 
 private:
     WindowTable();
     std::recursive_mutex m_mutex;
     std::unordered_map<uintptr_t, std::unique_ptr<Window>> m_windows;
     std::vector<std::unique_ptr<WindowClass>> m_classes;
+    std::vector<std::unique_ptr<WindowClass>> m_removedClasses;  // windows may still point at them
 };
+
+// The procedures of the standard classes (window_controls.cpp); the dialog class's is DefDlgProcW.
+LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ListBoxProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ComboBoxProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
+
+// Drops what the focus, foreground and published-window records know of a window being destroyed
+// (window_find.cpp).
+void ForgetWindow(HWND window);
+// Queues the script named by PALVEX_UI_SCRIPT once per process (window_modal.cpp).
+void ReadEnvironmentScript();
+// Publishes a top-level window of a registered class to the other processes of the machine.
+void PublishWindow(HWND window);
 
 }  // namespace palvex::win

@@ -79,6 +79,19 @@ PALVEX_API void AddPrinter(const std::u16string& printerName, const std::u16stri
 // Makes OpenPrinterW refuse any desired access that has a bit of mask (0 allows everything again).
 PALVEX_API void SetPrinterDeniedAccess(const std::u16string& printerName, DWORD mask);
 
+// A standard TCP/IP port of the machine (XcvDataW "AddPort").
+struct PortDesc {
+    std::u16string name;
+    std::u16string host;
+    DWORD protocol = 1;  // 1 raw TCP, 2 LPR
+    DWORD portNumber = 9100;
+    std::u16string queue;
+    std::u16string snmpCommunity;
+    bool snmpEnabled = false;
+    DWORD snmpIndex = 1;
+};
+PALVEX_API std::vector<PortDesc> ListPorts();
+
 // The installed drivers, printers and one printer's data, ordered by name.
 PALVEX_API std::vector<DriverDesc> ListDrivers();
 PALVEX_API std::vector<PrinterDesc> ListPrinters();

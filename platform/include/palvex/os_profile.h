@@ -35,6 +35,7 @@ struct OsProfile {
     UINT ansiCodePage = 932;
     UINT oemCodePage = 932;
     std::u16string userName = u"User";
+    bool administrator = true;         // the user is in the built-in Administrators group
 };
 
 // The current machine's profile (the defaults on a new machine). Database failures throw

@@ -17,7 +17,9 @@ inline constexpr char16_t kSpoolerImagePath[] = u"C:\\Windows\\System32\\spoolsv
 
 // Sets the program's path; an empty path goes back to this executable.
 PALVEX_API void SetProcessImagePath(const std::u16string& path);
-// The program's path: the last one set, else this executable's host path.
+// The program's path: the last one set, else $PALVEX_PROCESS_IMAGE (a Windows path such as
+// "C:\Pardex\Pardex.exe", for a program started on the machine from a folder of it), else this
+// executable's host path.
 PALVEX_API std::u16string ProcessImagePath();
 
 // Takes on a program's path for one scope and restores the previous one afterwards.

@@ -84,3 +84,33 @@ WINBASEAPI DWORD GetFileAttributesW(LPCWSTR lpFileName);
 // too small, the size needed with the terminator.
 WINBASEAPI UINT GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize);
 WINBASEAPI UINT GetWindowsDirectoryW(LPWSTR lpBuffer, UINT uSize);
+
+// Folders and attributes. CreateDirectoryW makes one folder (its parent must exist:
+// ERROR_PATH_NOT_FOUND; an existing one: ERROR_ALREADY_EXISTS). RemoveDirectoryW removes an empty
+// folder (ERROR_DIR_NOT_EMPTY otherwise). SetFileAttributesW knows FILE_ATTRIBUTE_READONLY (the
+// file's write permission) and takes FILE_ATTRIBUTE_NORMAL to clear it.
+WINBASEAPI BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+WINBASEAPI BOOL RemoveDirectoryW(LPCWSTR lpPathName);
+WINBASEAPI BOOL SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes);
+
+// Searching a folder: the pattern's last part may hold "*" and "?" (compared without regard to
+// case; "*.*" matches every name). The folder's "." and ".." come first, as on an NTFS volume.
+struct WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];
+};
+typedef WIN32_FIND_DATAW* LPWIN32_FIND_DATAW;
+static_assert(sizeof(WIN32_FIND_DATAW) == 592 && offsetof(WIN32_FIND_DATAW, cFileName) == 44);
+#define ERROR_DIR_NOT_EMPTY 145L
+#define ERROR_GEN_FAILURE 31L
+WINBASEAPI HANDLE FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
+WINBASEAPI BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
+WINBASEAPI BOOL FindClose(HANDLE hFindFile);

@@ -40,3 +40,5 @@ WINBASEAPI BOOL GetProductInfo(DWORD dwOSMajorVersion, DWORD dwOSMinorVersion, D
 WINBASEAPI int GetSystemMetrics(int nIndex);
 // The processor architecture of the profile and the memory figures of that architecture.
 WINBASEAPI void GetSystemInfo(LPSYSTEM_INFO lpSystemInfo);
+// The machine's own processor: the same as GetSystemInfo, since a process here runs natively.
+WINBASEAPI void GetNativeSystemInfo(LPSYSTEM_INFO lpSystemInfo);

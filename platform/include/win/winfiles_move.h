@@ -15,6 +15,7 @@
 #endif
 
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 
 // Deletes a file. A missing file: ERROR_FILE_NOT_FOUND (ERROR_PATH_NOT_FOUND when its folder is
@@ -33,4 +34,7 @@ WINBASEAPI BOOL DeleteFileW(LPCWSTR lpFileName);
 // folder, or a target open without FILE_SHARE_DELETE, ERROR_ACCESS_DENIED; a source open without
 // FILE_SHARE_DELETE ERROR_SHARING_VIOLATION; a target folder that does not exist
 // ERROR_PATH_NOT_FOUND.
+// MOVEFILE_DELAY_UNTIL_REBOOT (with a null target: delete) moves nothing now: the machine appends
+// the operation to <machine root>/kernel/pending_file_operations.txt ("source TAB target" in
+// UTF-8, one a line) for its next start.
 WINBASEAPI BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);

@@ -70,3 +70,9 @@ WINBASEAPI LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved
 WINBASEAPI LSTATUS RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
 // Deletes a subkey that has no subkeys of its own (else ERROR_ACCESS_DENIED), with its values.
 WINBASEAPI LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
+// The subkey of index dwIndex in the order of their names (folded to upper case): its name into
+// lpName (*lpcchName characters with the terminator; the length without it comes back). Needs
+// KEY_ENUMERATE_SUB_KEYS. Past the last: ERROR_NO_MORE_ITEMS; a name that does not fit:
+// ERROR_MORE_DATA. Class and time are not kept (an empty class, a zero time).
+WINBASEAPI LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+                                 LPWSTR lpClass, LPDWORD lpcchClass, void* lpftLastWriteTime);

@@ -179,3 +179,50 @@ static_assert(offsetof(JOB_INFO_2W, pNotifyName) == 40 && offsetof(JOB_INFO_2W, 
 // printer does not have: ERROR_INVALID_PARAMETER; another level: ERROR_INVALID_LEVEL; not a
 // printer handle: ERROR_INVALID_HANDLE.
 WINBASEAPI BOOL GetJobW(HANDLE hPrinter, DWORD JobId, DWORD Level, LPBYTE pJob, DWORD cbBuf, LPDWORD pcbNeeded);
+
+// Enumeration. PRINTER_ENUM_LOCAL lists the machine's printers; this machine has no printer
+// connections, so PRINTER_ENUM_CONNECTIONS lists none. Levels 2 and 5 (winspool_levels.h).
+// The records come first in the buffer, then what they link to; a buffer too small (or null)
+// gives ERROR_INSUFFICIENT_BUFFER with *pcbNeeded set and *pcReturned 0.
+#define PRINTER_ENUM_DEFAULT 0x00000001
+#define PRINTER_ENUM_LOCAL 0x00000002
+#define PRINTER_ENUM_CONNECTIONS 0x00000004
+WINBASEAPI BOOL EnumPrintersW(DWORD Flags, LPWSTR Name, DWORD Level, LPBYTE pPrinterEnum, DWORD cbBuf,
+                              LPDWORD pcbNeeded, LPDWORD pcReturned);
+// The drivers of an environment (null or empty: "Windows x64"), level 3, same buffer rules.
+WINBASEAPI BOOL EnumPrinterDriversW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo, DWORD cbBuf,
+                                    LPDWORD pcbNeeded, LPDWORD pcReturned);
+
+// The standard TCP/IP port monitor. OpenPrinterW(",XcvMonitor Standard TCP/IP Port") opens its data
+// interface; XcvDataW "AddPort" with a PORT_DATA_1 record (cbSize 964, dwVersion 1) adds a port to
+// the machine: XcvDataW returns TRUE when the monitor took the call, and *pdwStatus tells the
+// outcome (ERROR_SUCCESS; ERROR_ALREADY_EXISTS for a port of that name; ERROR_INVALID_PARAMETER for
+// a record of another size or version, an empty name or host, a protocol other than 1 raw or
+// 2 LPR; ERROR_INVALID_FUNCTION for another data name). Another handle: FALSE, ERROR_INVALID_HANDLE.
+#define PROTOCOL_RAWTCP_TYPE 1
+#define PROTOCOL_LPR_TYPE 2
+struct PORT_DATA_1 {
+    WCHAR sztPortName[64];
+    DWORD dwVersion;
+    DWORD dwProtocol;
+    DWORD cbSize;
+    DWORD dwReserved;
+    WCHAR sztHostAddress[49];
+    WCHAR sztSNMPCommunity[33];
+    DWORD dwDoubleSpool;
+    WCHAR sztQueue[33];
+    WCHAR sztIPAddress[16];
+    BYTE Reserved[540];
+    DWORD dwPortNumber;
+    DWORD dwSNMPEnabled;
+    DWORD dwSNMPDevIndex;
+};
+typedef PORT_DATA_1* PPORT_DATA_1;
+static_assert(sizeof(PORT_DATA_1) == 964);
+static_assert(offsetof(PORT_DATA_1, dwVersion) == 128 && offsetof(PORT_DATA_1, sztHostAddress) == 144 &&
+              offsetof(PORT_DATA_1, sztSNMPCommunity) == 242 && offsetof(PORT_DATA_1, dwDoubleSpool) == 308 &&
+              offsetof(PORT_DATA_1, sztQueue) == 312 && offsetof(PORT_DATA_1, sztIPAddress) == 378 &&
+              offsetof(PORT_DATA_1, Reserved) == 410 && offsetof(PORT_DATA_1, dwPortNumber) == 952 &&
+              offsetof(PORT_DATA_1, dwSNMPDevIndex) == 960);
+WINBASEAPI BOOL XcvDataW(HANDLE hXcv, LPCWSTR pszDataName, PBYTE pInputData, DWORD cbInputData, PBYTE pOutputData,
+                         DWORD cbOutputData, PDWORD pcbOutputNeeded, PDWORD pdwStatus);

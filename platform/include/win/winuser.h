@@ -10,6 +10,7 @@
 
 #include "wingdi.h"
 #include "winresource.h"
+#include "winresrc.h"
 
 // Errors of the window functions.
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
@@ -46,49 +47,6 @@ typedef const RECT* LPCRECT;
 static_assert(sizeof(POINT) == 8 && sizeof(RECT) == 16);
 
 #define MAKEINTATOM(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
-
-// Window styles.
-#define WS_OVERLAPPED 0x00000000L
-#define WS_POPUP 0x80000000L
-#define WS_CHILD 0x40000000L
-#define WS_MINIMIZE 0x20000000L
-#define WS_VISIBLE 0x10000000L
-#define WS_DISABLED 0x08000000L
-#define WS_CLIPSIBLINGS 0x04000000L
-#define WS_CLIPCHILDREN 0x02000000L
-#define WS_MAXIMIZE 0x01000000L
-#define WS_CAPTION 0x00C00000L
-#define WS_BORDER 0x00800000L
-#define WS_DLGFRAME 0x00400000L
-#define WS_VSCROLL 0x00200000L
-#define WS_HSCROLL 0x00100000L
-#define WS_SYSMENU 0x00080000L
-#define WS_THICKFRAME 0x00040000L
-#define WS_GROUP 0x00020000L
-#define WS_TABSTOP 0x00010000L
-
-#define WS_EX_DLGMODALFRAME 0x00000001L
-#define WS_EX_NOPARENTNOTIFY 0x00000004L
-#define WS_EX_TOPMOST 0x00000008L
-#define WS_EX_TRANSPARENT 0x00000020L
-#define WS_EX_CLIENTEDGE 0x00000200L
-#define WS_EX_CONTROLPARENT 0x00010000L
-#define WS_EX_STATICEDGE 0x00020000L
-#define WS_EX_LAYOUTRTL 0x00400000L
-
-// Dialog styles.
-#define DS_ABSALIGN 0x01L
-#define DS_SYSMODAL 0x02L
-#define DS_LOCALEDIT 0x20L
-#define DS_SETFONT 0x40L
-#define DS_MODALFRAME 0x80L
-#define DS_NOIDLEMSG 0x100L
-#define DS_SETFOREGROUND 0x200L
-#define DS_3DLOOK 0x0004L
-#define DS_FIXEDSYS 0x0008L
-#define DS_CONTROL 0x0400L
-#define DS_CENTER 0x0800L
-#define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
 
 // Messages.
 #define WM_NULL 0x0000
@@ -179,15 +137,6 @@ static_assert(sizeof(POINT) == 8 && sizeof(RECT) == 16);
 #define MB_TYPEMASK 0x0000000FL
 #define MB_DEFMASK 0x00000F00L
 
-#define IDOK 1
-#define IDCANCEL 2
-#define IDABORT 3
-#define IDRETRY 4
-#define IDIGNORE 5
-#define IDYES 6
-#define IDNO 7
-#define IDTRYAGAIN 10
-#define IDCONTINUE 11
 
 // Image loading.
 #define IMAGE_BITMAP 0
@@ -335,3 +284,13 @@ WINBASEAPI BOOL DestroyCursor(HCURSOR hCursor);
 // Upper-cases cchLength characters in place with the platform's simple case mapping; returns
 // the characters processed.
 WINBASEAPI DWORD CharUpperBuffW(LPWSTR lpsz, DWORD cchLength);
+#include "winuser_dialog.h"
+
+// Ending the session. EWX_REBOOT asks the machine to restart: nothing stops here; the request is
+// appended to <machine root>/kernel/restart_requests.txt (the flags in hexadecimal, one a line)
+// for the test or tool that plays the user.
+#define EWX_LOGOFF 0x00000000
+#define EWX_SHUTDOWN 0x00000001
+#define EWX_REBOOT 0x00000002
+#define EWX_FORCE 0x00000004
+WINBASEAPI BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason);

@@ -1,0 +1,117 @@
+// Deleting, creating and copying folder trees.
+#include <win/winfiles_move.h>
+
+#include "install_log.h"
+#include "utilities.h"
+
+namespace {
+
+std::u16string Trim(std::u16string folder) {
+    if (!folder.empty() && folder.back() == u'\\') folder.pop_back();
+    return folder;
+}
+
+bool IsDots(const WCHAR* name) {
+    const std::u16string text = name;
+    return text == u"." || text == u"..";
+}
+
+bool Equal(std::u16string a, std::u16string b) {
+    CharUpperBuffW(a.data(), static_cast<DWORD>(a.size()));
+    CharUpperBuffW(b.data(), static_cast<DWORD>(b.size()));
+    return a == b;
+}
+
+// Runs body for every entry of folder except "." and ".."; false when the folder cannot be searched.
+template <class Body>
+bool ForEachEntry(const std::u16string& folder, Body&& body) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + u"\\*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+        if (!IsDots(found.cFileName) && !body(found)) break;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
+}  // namespace
+
+BOOL DsDeleteDirectoryOnReboot(const std::u16string& argument) {
+    const std::u16string folder = Trim(argument);
+    const bool searched = ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+        const std::u16string path = folder + u"\\" + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            DsDeleteDirectoryOnReboot(path);
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            // String.ini stays until Windows starts again, like a file that cannot go now.
+            if (Equal(entry.cFileName, u"String.ini") || !DeleteFileW(path.c_str()))
+                MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        }
+        return true;
+    });
+    if (!searched) return FALSE;
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const BOOL removed = RemoveDirectoryW(folder.c_str());
+    if (!removed) MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return removed;
+}
+
+BOOL DsDeleteDirectory(const std::u16string& argument) {
+    const std::u16string folder = Trim(argument);
+    const bool searched = ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+        const std::u16string path = folder + u"\\" + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            DsDeleteDirectoryOnReboot(path);
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileW(path.c_str()))
+                WriteGlobalLog(0, u"DeleteFile Failed %s (WinError %x)\r\n", path.c_str(), GetLastError());
+        }
+        return true;
+    });
+    if (!searched) return FALSE;
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const BOOL removed = RemoveDirectoryW(folder.c_str());
+    if (!removed) WriteGlobalLog(0, u"RemoveDirectory Failed %s (WinError %x)\r\n", folder.c_str(), GetLastError());
+    return removed;
+}
+
+BOOL DsCreateDirectory(const std::u16string& argument) {
+    const std::u16string path = Trim(argument) + u"\\";
+    for (size_t at = path.find(u'\\'); at != std::u16string::npos; at = path.find(u'\\', at + 1)) {
+        const std::u16string prefix = path.substr(0, at);
+        if (prefix.empty() || (prefix.size() == 2 && prefix[1] == u':')) continue;  // the drive itself
+        if (GetFileAttributesW(prefix.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+        if (!CreateDirectoryW(prefix.c_str(), nullptr)) {
+            WriteGlobalLog(0, u"CreateDirectory Failed %s (WinError %x)\r\n", prefix.c_str(), GetLastError());
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+BOOL DsCopyDirectory2(const std::u16string& sourceArgument, const std::u16string& targetArgument) {
+    const std::u16string source = Trim(sourceArgument), target = Trim(targetArgument);
+    WIN32_FIND_DATAW probe;
+    HANDLE search = FindFirstFileW((source + u"\\*.*").c_str(), &probe);
+    if (search == INVALID_HANDLE_VALUE) return TRUE;
+    FindClose(search);
+    DsCreateDirectory(target);
+    BOOL result = TRUE;
+    ForEachEntry(source, [&](const WIN32_FIND_DATAW& entry) {
+        const std::u16string from = source + u"\\" + entry.cFileName;
+        const std::u16string to = target + u"\\" + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            result = DsCopyDirectory2(from, to);
+            return result != FALSE;
+        }
+        if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+        result = CopyFileW(from.c_str(), to.c_str(), FALSE);
+        if (result) SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+        else WriteGlobalLog(0, u"Copy Failed. (%d) [src] %s [dst] %s\r\n", GetLastError(), from.c_str(), to.c_str());
+        return true;
+    });
+    return result;
+}

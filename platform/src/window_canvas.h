@@ -1,0 +1,38 @@
+// Drawing on a window picture with cairo (internal to the platform library): text in a GDI font
+// laid out as DrawTextW lays it out, and device-independent bitmaps.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <win/winuser.h>
+
+typedef struct _cairo cairo_t;
+
+namespace palvex::win {
+
+// Lays out text in the rectangle (DT_CENTER, DT_RIGHT, DT_VCENTER, DT_BOTTOM, DT_SINGLELINE,
+// DT_WORDBREAK; "\n" breaks lines unless DT_SINGLELINE) and draws it when cr is not null. Returns
+// the height of the text. Lines break at a blank where one fits, else between characters (as
+// Japanese text breaks).
+int LayOutText(cairo_t* cr, const LOGFONTW& font, COLORREF colour, const std::u16string& text, const RECT& rect,
+               UINT format);
+// Draws a packed device-independent bitmap stretched into the rectangle; false when the bytes are
+// not one this can read.
+bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, double width, double height);
+// The font of a GDI font object, or the dialog font of the headless screen.
+LOGFONTW FontOf(HGDIOBJ font);
+
+// While a window's picture is drawn, BeginPaint on that window gets a device context that draws
+// onto cr with the window's client origin at (x, y).
+struct PaintTarget {
+    HWND window = nullptr;
+    cairo_t* cr = nullptr;
+    LONG x = 0;
+    LONG y = 0;
+};
+void SetPaintTarget(const PaintTarget& target);
+PaintTarget CurrentPaintTarget();
+
+}  // namespace palvex::win

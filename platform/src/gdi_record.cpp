@@ -49,8 +49,11 @@ std::vector<const PrintedSide*> DcLog::sides() const {
 }
 
 std::vector<std::vector<BYTE>> DcLog::resets() const {
-    return devModes.empty() ? std::vector<std::vector<BYTE>>{}
-                            : std::vector<std::vector<BYTE>>(devModes.begin() + 1, devModes.end());
+    // Equal DEVMODEs are kept once: each reset names its own.
+    std::vector<std::vector<BYTE>> given;
+    for (const DcEvent& event : events)
+        if (event.call == DcCall::ResetDC && event.devMode < devModes.size()) given.push_back(devModes[event.devMode]);
+    return given;
 }
 
 std::optional<DcLog> ReadDcLog(HDC dc) {

@@ -4,6 +4,7 @@
 #include "machine_db.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -102,6 +103,16 @@ sqlite3* OpenDatabase(const std::filesystem::path& root) {
     return db;
 }
 
+// The process id, kept so that the check on every statement costs no system call; a forked child
+// learns its own at the fork.
+pid_t ProcessId() {
+    static pid_t pid = [] {
+        pthread_atfork(nullptr, nullptr, [] { pid = getpid(); });
+        return getpid();
+    }();
+    return pid;
+}
+
 // Distinct statement texts a connection keeps prepared, and idle copies of one text.
 constexpr size_t kKeptStatementTexts = 256;
 constexpr size_t kKeptCopiesOfOneText = 4;
@@ -123,7 +134,7 @@ struct Connection {
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle;
 
     void Close() {
-        if (db && pid == getpid()) {
+        if (db && pid == ProcessId()) {
             for (auto& [sql, statements] : idle)
                 for (sqlite3_stmt* statement : statements) sqlite3_finalize(statement);
             sqlite3_close_v2(db);
@@ -141,7 +152,7 @@ thread_local Connection t_connection;
 
 sqlite3* ThreadConnection() {
     Connection& c = t_connection;
-    if (c.db && c.pid != getpid()) {
+    if (c.db && c.pid != ProcessId()) {
         c.db = nullptr;  // the parent's; left alone, with its kept statements
         c.idle.clear();
         c.transactionDepth = 0;
@@ -158,7 +169,7 @@ sqlite3* ThreadConnection() {
     c.db = OpenDatabase(root);
     c.root = std::move(root);
     c.generation = generation;
-    c.pid = getpid();
+    c.pid = ProcessId();
     return c.db;
 }
 
@@ -191,7 +202,7 @@ Statement::~Statement() {
     Connection& c = t_connection;
     // Kept only while it belongs to this thread's open connection; the reset ends its read or
     // write and drops its bindings.
-    if (m_stmt && m_db == c.db && c.pid == getpid()) {
+    if (m_stmt && m_db == c.db && c.pid == ProcessId()) {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
         try {

@@ -153,6 +153,11 @@ void StoreCreationTime(const std::string& key, int64_t creation) {
 // Whether a program outside holds the file in a way that refuses this open; a refusal counts
 // towards the holder letting go.
 bool RefusedByHolder(const std::string& key, DWORD rights, DWORD share) {
+    // Most files have no holder: a plain read says so without taking the database's write lock.
+    {
+        db::Statement held("SELECT 1 FROM file_holds WHERE path_key = ?1");
+        if (!held.Bind(1, key).Step()) return false;
+    }
     bool refused = false;
     db::Transaction([&] {
         db::Statement read("SELECT share_mode, refusals FROM file_holds WHERE path_key = ?1");
@@ -192,8 +197,8 @@ std::list<OpenEntry>& OpenFiles() {
 
 class FileObject : public kernel::KernelObject {
 public:
-    FileObject(int fd, DWORD access, std::list<OpenEntry>::iterator entry)
-        : m_fd(fd), m_rights(SharingRights(access)), m_entry(entry) {}
+    FileObject(int fd, DWORD access, std::list<OpenEntry>::iterator entry, std::string pathKey)
+        : m_fd(fd), m_rights(SharingRights(access)), m_entry(entry), m_pathKey(std::move(pathKey)) {}
 
     ~FileObject() override {
         close(m_fd);
@@ -206,11 +211,14 @@ public:
     bool CanWrite() const { return m_rights & kWrite; }
     // The last-write time follows the machine clock, as every other time of the machine.
     void MarkWritten() { TouchFile(m_fd, MachineNow()); }
+    // The key of the path the file was opened by (its canonical host path), worked out once.
+    const std::string& pathKey() const { return m_pathKey; }
 
 private:
     int m_fd;
     DWORD m_rights;
     std::list<OpenEntry>::iterator m_entry;
+    std::string m_pathKey;
 };
 
 std::shared_ptr<FileObject> FindFile(HANDLE handle) {
@@ -223,12 +231,15 @@ bool ParentExists(const fs::path& host) {
 }
 
 // The creation time of an open file: the machine's record, else its last-write time from now on.
-int64_t CreationTimeOf(const fs::path& host, const struct stat& info) {
-    const std::string key = PathKey(host);
+int64_t CreationTimeOfKey(const std::string& key, const struct stat& info) {
     if (auto stored = StoredCreationTime(key)) return *stored;
     const int64_t creation = ToFileTime(info.st_mtim);
     StoreCreationTime(key, creation);
     return creation;
+}
+
+int64_t CreationTimeOf(const fs::path& host, const struct stat& info) {
+    return CreationTimeOfKey(PathKey(host), info);
 }
 
 struct OpenResult {
@@ -266,8 +277,10 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
             if (open.device == before.st_dev && open.inode == before.st_ino &&
                 !Compatible(rights, share, open.rights, open.share))
                 return fail(ERROR_SHARING_VIOLATION);
-        if (RefusedByHolder(PathKey(host), rights, share)) return fail(ERROR_SHARING_VIOLATION);
     }
+    // The host path is made canonical once for the handle's whole life.
+    const std::string key = PathKey(host);
+    if (existed && RefusedByHolder(key, rights, share)) return fail(ERROR_SHARING_VIOLATION);
 
     const bool truncate = existed && (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING);
     int flags = O_CLOEXEC;
@@ -288,11 +301,13 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
         return fail(ErrnoToWin32(error, false));
     }
     const bool created = !existed;
+    // A file made just now has the canonical path it could not have before.
+    const std::string fileKey = created ? PathKey(host) : key;
     if (created) {
         const int64_t now = MachineNow();
         TouchFile(fd, now);
         try {
-            StoreCreationTime(PathKey(host), now);
+            StoreCreationTime(fileKey, now);
         } catch (...) {
             close(fd);
             unlink(host.c_str());
@@ -308,7 +323,7 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
         throw;
     }
     try {
-        file = std::make_shared<FileObject>(fd, access, OpenFiles().begin());
+        file = std::make_shared<FileObject>(fd, access, OpenFiles().begin(), fileKey);
     } catch (...) {
         OpenFiles().pop_front();
         close(fd);
@@ -506,13 +521,19 @@ BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAcces
         return FALSE;
     }
     if (lpCreationTime) {
-        // The file's path now: /proc knows where the descriptor's file lies, renamed or not.
-        std::error_code ignored;
-        const std::filesystem::path host =
-            std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(file->fd()), ignored);
+        // The file's path now: the one it was opened by while that still names it, else where
+        // /proc says the descriptor's file lies (renamed or moved meanwhile).
+        struct stat atKey {};
+        const bool stillThere = !file->pathKey().empty() && stat(file->pathKey().c_str(), &atKey) == 0 &&
+                                atKey.st_dev == info.st_dev && atKey.st_ino == info.st_ino;
+        std::filesystem::path host;
+        if (!stillThere) {
+            std::error_code ignored;
+            host = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(file->fd()), ignored);
+        }
         int64_t creation = 0;
         const DWORD error = GuardedCall(ERROR_INVALID_FUNCTION, [&]() -> DWORD {
-            creation = palvex::CreationTimeOf(host, info);
+            creation = stillThere ? palvex::CreationTimeOfKey(file->pathKey(), info) : palvex::CreationTimeOf(host, info);
             return ERROR_SUCCESS;
         });
         if (error != ERROR_SUCCESS) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <list>
@@ -111,6 +112,16 @@ std::string PathKey(const fs::path& host) {
     std::error_code error;
     fs::path canonical = fs::canonical(host, error);
     return (error ? host.lexically_normal() : canonical).generic_string();
+}
+
+// The key of an open file's path: where the kernel says the descriptor's file lies (symbolic links
+// resolved, as PathKey resolves them), else PathKey of the path it was opened by.
+std::string KeyOfDescriptor(int fd, const fs::path& host) {
+    char link[PATH_MAX];
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = readlink(proc.c_str(), link, sizeof link);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof link || link[0] != '/') return PathKey(host);
+    return std::string(link, static_cast<size_t>(length));
 }
 
 DWORD ErrnoToWin32(int error, bool parentMissing) {
@@ -278,10 +289,6 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
                 !Compatible(rights, share, open.rights, open.share))
                 return fail(ERROR_SHARING_VIOLATION);
     }
-    // The host path is made canonical once for the handle's whole life.
-    const std::string key = PathKey(host);
-    if (existed && RefusedByHolder(key, rights, share)) return fail(ERROR_SHARING_VIOLATION);
-
     const bool truncate = existed && (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING);
     int flags = O_CLOEXEC;
     if ((rights & kWrite) || truncate) {
@@ -291,8 +298,30 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
     }
     if (!existed) flags |= O_CREAT | O_EXCL;
     if (truncate) flags |= O_TRUNC;
-    const int fd = open(host.c_str(), flags, 0666);
-    if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
+
+    // The host path is made canonical once for the handle's whole life. A file opened only to be
+    // read is opened first: the kernel then names its canonical path in one look.
+    std::string key;
+    int fd = -1;
+    if (existed && flags == (O_CLOEXEC | O_RDONLY)) {
+        fd = open(host.c_str(), flags, 0666);
+        if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
+        try {
+            key = KeyOfDescriptor(fd, host);
+            if (RefusedByHolder(key, rights, share)) {
+                close(fd);
+                return fail(ERROR_SHARING_VIOLATION);
+            }
+        } catch (...) {
+            close(fd);
+            throw;
+        }
+    } else {
+        key = PathKey(host);
+        if (existed && RefusedByHolder(key, rights, share)) return fail(ERROR_SHARING_VIOLATION);
+        fd = open(host.c_str(), flags, 0666);
+        if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
+    }
 
     struct stat info {};
     if (fstat(fd, &info) != 0) {

@@ -131,6 +131,7 @@ struct Connection {
     uint64_t generation = 0;
     pid_t pid = 0;
     int transactionDepth = 0;
+    bool readScope = false;  // the open transaction is a ReadScope's
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle;
 
     void Close() {
@@ -140,6 +141,7 @@ struct Connection {
             sqlite3_close_v2(db);
         }
         idle.clear();
+        readScope = false;
         db = nullptr;
         root.clear();
         generation = 0;
@@ -156,6 +158,7 @@ sqlite3* ThreadConnection() {
         c.db = nullptr;  // the parent's; left alone, with its kept statements
         c.idle.clear();
         c.transactionDepth = 0;
+        c.readScope = false;
     }
     const uint64_t generation = RootGeneration();
     if (c.db && c.generation == generation) return c.db;
@@ -288,9 +291,48 @@ bool Statement::IsNull(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
+ReadScope::ReadScope() {
+    ThreadConnection();
+    Connection& c = t_connection;
+    if (c.transactionDepth > 0) return;
+    Statement("BEGIN").Run();
+    c.transactionDepth = 1;
+    c.readScope = true;
+    m_began = true;
+}
+
+ReadScope::~ReadScope() {
+    Connection& c = t_connection;
+    if (!m_began || !c.readScope || c.transactionDepth != 1) return;
+    try {
+        Statement("COMMIT").Run();  // it only read; on the connection it began on
+    } catch (...) {
+    }
+    c.transactionDepth = 0;
+    c.readScope = false;
+}
+
 void Transaction(const std::function<void()>& body) {
     sqlite3* db = ThreadConnection();
     Connection& c = t_connection;
+    if (c.readScope && c.transactionDepth == 1) {
+        // A read transaction cannot become a write one safely (another process may have written
+        // since it began): it ends, the write runs on its own, and the reads go on after it.
+        Exec(db, "COMMIT");
+        c.transactionDepth = 0;
+        c.readScope = false;
+        struct Resume {
+            sqlite3* db;
+            ~Resume() {
+                if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {
+                    t_connection.transactionDepth = 1;
+                    t_connection.readScope = true;
+                }
+            }
+        } resume{db};
+        Transaction(body);
+        return;
+    }
     if (c.transactionDepth > 0) {  // nested: part of the outer transaction
         ++c.transactionDepth;
         try {

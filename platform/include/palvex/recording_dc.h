@@ -93,7 +93,8 @@ struct PALVEX_API DcLog {
 
 // A copy of the log of a live printer device context; nothing for any other handle.
 PALVEX_API std::optional<DcLog> ReadDcLog(HDC dc);
-// The log of the last device context made for the job's spool file (GdiGetSpoolFileHandle).
+// The log of the last device context made for the job's spool file (GdiGetSpoolFileHandle); the
+// logs of the 16 jobs printed last are kept.
 PALVEX_API std::optional<DcLog> ReadJobDcLog(DWORD jobId);
 // The log of the printer device context made last in this process.
 PALVEX_API std::optional<DcLog> ReadLastPrinterDcLog();

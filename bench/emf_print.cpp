@@ -2,8 +2,14 @@
 // recording printer DC: forward 1-up, reverse, 4-up and booklet, each as time per page, next to a
 // plain pass that only opens the spool file and plays every page once in order. The ratio of a
 // job to the plain pass is what the print processor's page order and placement cost on top of the
-// playback itself.
+// playback itself. The runs of all five are repeated and interleaved at random, and the medians
+// compared; each job's sides are checked. Then a memory figure: the peak resident size of a
+// process that prints one forward job of 100 pages and of one that prints 5000 (each forked from
+// the same state, so only the job differs), and their difference per page.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -20,6 +26,7 @@
 #include <palvex/spool_writer.h>
 #include <win/gdi_spool.h>
 
+#include "ratio_report.h"
 #include "settings_fixture.h"
 
 namespace {
@@ -62,6 +69,7 @@ struct Setup {
     std::unique_ptr<palvex::hosts::PrintProcessorLibrary> library;
     std::map<Order, std::u16string> spoolFiles;
     std::map<Order, std::vector<BYTE>> devModes;
+    std::map<DWORD, std::u16string> memoryFiles;  // forward jobs by page count, for the memory figure
 };
 
 // Made on first use; main tears it down before the platform's own statics go at exit.
@@ -81,6 +89,14 @@ Setup& TheSetup() {
             palvex::WriteSpoolFile(palvex::HostPath(file), document);
             made->spoolFiles[order] = file;
             made->devModes[order] = document.devMode;
+        }
+        for (DWORD pages : {DWORD{100}, DWORD{5000}}) {
+            const std::u16string file = u"C:\\Windows\\System32\\spool\\PRINTERS\\M" +
+                                        std::u16string(1, pages == 100 ? u'1' : u'5') + u".SPL";
+            palvex::SpoolDocumentDesc document = palvex::NumberedPages(pages);
+            document.devMode = JobDevmode(Order::Forward);
+            palvex::WriteSpoolFile(palvex::HostPath(file), document);
+            made->memoryFiles[pages] = file;
         }
         g_setup = std::move(made);
     }
@@ -167,12 +183,64 @@ BENCHMARK_CAPTURE(BM_PrintJob, Reverse, Order::Reverse)->Unit(benchmark::kMillis
 BENCHMARK_CAPTURE(BM_PrintJob, FourUp, Order::FourUp)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PrintJob, Booklet, Order::Booklet)->Unit(benchmark::kMillisecond);
 
+// The peak resident size (KB) of a child process that prints one forward job of pages pages, or
+// -1 when the job failed.
+long PeakKbOfJob(DWORD pages) {
+    Setup& setup = TheSetup();
+    int channel[2];
+    if (pipe(channel) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        long peak = -1;
+        palvex::JobDesc job;
+        job.printerName = pptest::kPrinter;
+        job.documentName = u"Spooled EMF";
+        job.devMode = setup.devModes[Order::Forward];
+        job.spoolFile = setup.memoryFiles[pages];
+        const DWORD id = palvex::AddJob(job);
+        palvex::hosts::JobRunner runner(*setup.library, id);
+        const bool printed = runner.Run().print.result;
+        const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(id);
+        if (printed && log && log->sides().size() == pages) {
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            peak = usage.ru_maxrss;
+        }
+        (void)!write(channel[1], &peak, sizeof peak);
+        _exit(0);
+    }
+    close(channel[1]);
+    long peak = -1;
+    if (child < 0 || read(channel[0], &peak, sizeof peak) != sizeof peak) peak = -1;
+    close(channel[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    return peak;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    std::vector<char*> args = palvex_bench::WithInterleaving(argc, argv, 7);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    palvex_bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const char* order : {"Forward1Up", "Reverse", "FourUp", "Booklet"})
+        reporter.PrintRatio(std::string("print processor ") + order + " / plain playback, per page",
+                            std::string("BM_PrintJob/") + order, "BM_PlainPlayback", 1.10);
+    if (g_setup && g_setup->library->loaded()) {
+        const long small = PeakKbOfJob(100), large = PeakKbOfJob(5000);
+        if (small < 0 || large < 0) {
+            std::printf("memory: not measured (a job failed)\n");
+        } else {
+            std::printf("memory: peak RSS %ld KB at 100 pages, %ld KB at 5000 pages: %+ld KB, %.2f KB a page "
+                        "(goal: within 300 KB) %s\n",
+                        small, large, large - small, static_cast<double>(large - small) / 4900.0,
+                        large - small <= 300 ? "met" : "NOT MET");
+        }
+    }
     benchmark::Shutdown();
     g_setup.reset();  // the library unloads, then the machine goes
     return 0;

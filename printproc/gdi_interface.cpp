@@ -76,7 +76,11 @@ HRESULT GDIInterface::GDIGetPageHandle(HANDLE spool, DWORD page, HANDLE* pageHan
 }
 
 HRESULT GDIInterface::GDIPlayPage(HANDLE spool, DWORD page, RECT* document, RECT* border, RECT* clip) {
-    HANDLE pageHandle = nullptr;
-    if (FAILED(GDIGetPageHandle(spool, page, &pageHandle))) return E_FAIL;
+    return GDIPlayPage(spool, page, nullptr, document, border, clip);
+}
+
+HRESULT GDIInterface::GDIPlayPage(HANDLE spool, DWORD page, HANDLE pageHandle, RECT* document, RECT* border, RECT* clip) {
+    if (!pageHandle && FAILED(GDIGetPageHandle(spool, page, &pageHandle))) return E_FAIL;
+    if (!Usable(spool)) return E_FAIL;
     return FromBool(GdiPlayPageEMF(spool, pageHandle, document, border, clip));
 }

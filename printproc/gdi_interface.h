@@ -30,4 +30,7 @@ public:
     // the last page).
     HRESULT GDIGetPageHandle(HANDLE spool, DWORD page, HANDLE* pageHandle);
     HRESULT GDIPlayPage(HANDLE spool, DWORD page, RECT* document, RECT* border, RECT* clip);
+    // Plays a page whose handle the caller already holds (NULL: fetched here by its number), so a
+    // page is not looked up twice.
+    HRESULT GDIPlayPage(HANDLE spool, DWORD page, HANDLE pageHandle, RECT* document, RECT* border, RECT* clip);
 };

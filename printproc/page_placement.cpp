@@ -290,9 +290,9 @@ HRESULT PrintSinglePageEMF::GetPageCoordinates(RECT* document, RECT* border, REC
     return S_OK;
 }
 
-HRESULT PrintSinglePageEMF::PlayPage(HANDLE, DWORD page, DWORD position, DWORD flags) {
+HRESULT PrintSinglePageEMF::PlayPage(HANDLE pageHandle, DWORD page, DWORD position, DWORD flags) {
     if (!m_gdi || page == 0) return E_FAIL;
-    if (m_job.posterTiles > 0) return PlayPosterTiles(page, flags);
+    if (m_job.posterTiles > 0) return PlayPosterTiles(pageHandle, page, flags);
     RECT document, border, clip;
     bool turn = false;
     if (FAILED(GetPageCoordinates(&document, &border, &clip, position, &turn))) return E_FAIL;
@@ -338,7 +338,7 @@ HRESULT PrintSinglePageEMF::PlayPage(HANDLE, DWORD page, DWORD position, DWORD f
         Inset(clipping, -grow, -grow);
     }
     const bool framed = m_job.nupBorder && n > 1;
-    if (FAILED(m_gdi->GDIPlayPage(m_spool, page, &target, framed ? &border : nullptr, clipping))) {
+    if (FAILED(m_gdi->GDIPlayPage(m_spool, page, pageHandle, &target, framed ? &border : nullptr, clipping))) {
         ModifyWorldTransform(m_dc, nullptr, MWT_IDENTITY);
         return E_FAIL;
     }
@@ -349,7 +349,7 @@ HRESULT PrintSinglePageEMF::PlayPage(HANDLE, DWORD page, DWORD position, DWORD f
     return ModifyWorldTransform(m_dc, nullptr, MWT_IDENTITY) ? S_OK : E_FAIL;
 }
 
-HRESULT PrintSinglePageEMF::PlayPosterTiles(DWORD page, DWORD flags) {
+HRESULT PrintSinglePageEMF::PlayPosterTiles(HANDLE pageHandle, DWORD page, DWORD flags) {
     const LONG tiles = m_job.posterTiles >= 2 && m_job.posterTiles <= 9 ? m_job.posterTiles : 1;
     const LONG tileWidth = GetDeviceCaps(m_dc, DESKTOPHORZRES), tileHeight = GetDeviceCaps(m_dc, DESKTOPVERTRES);
     if (tileWidth <= 4 || tileHeight <= 4) return E_FAIL;
@@ -365,7 +365,7 @@ HRESULT PrintSinglePageEMF::PlayPosterTiles(DWORD page, DWORD flags) {
                               static_cast<FLOAT>(-column * tileWidth), static_cast<FLOAT>(-row * tileHeight)};
             RECT clip = document;
             const bool played = SetWorldTransform(m_dc, &scale) &&
-                                SUCCEEDED(m_gdi->GDIPlayPage(m_spool, page, &document, crop ? &border : nullptr, &clip));
+                                SUCCEEDED(m_gdi->GDIPlayPage(m_spool, page, pageHandle, &document, crop ? &border : nullptr, &clip));
             if (played && m_job.watermark.enabled && pdlDraws && (m_job.graphicsMode != 0 || m_job.grayscale != 1))
                 DrawWatermark(document, flags);
             const bool reset = ModifyWorldTransform(m_dc, nullptr, MWT_IDENTITY);

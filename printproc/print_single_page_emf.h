@@ -73,7 +73,7 @@ protected:
     // Placement and stamps: the N-up cell, binding margin and scaling of a page; poster tiles
     // scale the page n times over n x n sides; the watermark over a page, the date stamp on a side.
     HRESULT GetPageCoordinates(RECT* document, RECT* border, RECT* clip, DWORD position, bool* turn);
-    HRESULT PlayPosterTiles(DWORD page, DWORD flags);
+    HRESULT PlayPosterTiles(HANDLE pageHandle, DWORD page, DWORD flags);
     // The 1-up page of the job's paper on the scale paper.
     HRESULT ScaleToPaper(LONG width, LONG height, LONG pw, LONG ph, bool shift, LONG dpiX, LONG dpiY, RECT* document,
                          RECT* clip);

@@ -396,6 +396,8 @@ bool CheckBlock(const BYTE* block, DWORD size, const BlockRules& rules, std::vec
 }
 
 void DropBlock(XprStore* store) {
+    store->m_columnIndex = nullptr;
+    store->m_indexRoom = 0;
     if (store->m_block) HeapFree(GetProcessHeap(), 0, store->m_block);
     store->m_block = nullptr;
     store->m_root = nullptr;
@@ -434,7 +436,9 @@ DWORD AdoptStoredBlock(XprStore* store, LPCWSTR name) {
     }
     if (const DWORD result = UnpackTable(store, store->m_root); result >= KIT_SEVERITY_ERROR) return result;
     // Sizes of a block read before would otherwise be left behind, and compaction relies on them.
-    return UpdateSizes(store);
+    const DWORD sized = UpdateSizes(store);
+    BuildColumnIndex(store, store->m_indexRoom != 0);
+    return sized;
 }
 
 }  // namespace xpr

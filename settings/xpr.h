@@ -127,6 +127,8 @@ struct XprStore {
     DWORD m_dirty;            // a STRING value was written: rebuild the pool before saving
     DWORD m_poolSize;         // bytes of the string pool at the block's tail
     DWORD m_fixedSize;        // m_blockSize - m_poolSize
+    void* m_columnIndex;      // the block's columns by name, or null (then looked up one by one)
+    DWORD m_indexRoom;        // the block's allocation has room for that index after its bytes
 };
 
 static_assert(sizeof(XprTable) == 160);

@@ -102,4 +102,13 @@ DWORD AdoptStoredBlock(XprStore* store, LPCWSTR name);
 // Frees the store's block and forgets it.
 void DropBlock(XprStore* store);
 
+// The store's index of column names (xprindex.cpp). It lives in room allocated after a block's
+// bytes (ColumnIndexRoom of its size), so it is freed with the block by whoever frees it. Built
+// for the tables of the block when the block is taken in (hasRoom: the block's allocation has the
+// room). IndexedColumn: true with the first column of table named name exactly (XPR_NONE when it
+// has none) when table is indexed; false when the caller must scan.
+uint64_t ColumnIndexRoom(uint64_t size);
+void BuildColumnIndex(XprStore* store, bool hasRoom);
+bool IndexedColumn(const XprStore* store, const XprTable* table, LPCWSTR name, WORD* column);
+
 }  // namespace xpr

@@ -13,6 +13,8 @@ constexpr WCHAR kTagColumn[] = u"TAG";
 
 // Index of the first column named name exactly, or XPR_NONE.
 WORD FindColumn(const XprTable* table, LPCWSTR name) {
+    WORD indexed = XPR_NONE;
+    if (IndexedColumn(table->m_owner, table, name, &indexed)) return indexed;
     for (WORD i = 0; i < table->m_columnCount; ++i)
         if (EqualExact(NameOf(&table->m_columns[i]), name, XPR_NAME_CHARS)) return i;
     return XPR_NONE;

@@ -54,7 +54,10 @@ void CopyTree(XprStore* store, XprTable* table, BYTE* pool, DWORD* offset, int d
 DWORD AllocBlock(XprStore* store, DWORD size) {
     if (!store || !size) return ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
     DropBlock(store);
-    BYTE* block = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+    // With room for the column index after the bytes when there is memory for it.
+    BYTE* block = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size + ColumnIndexRoom(size)));
+    store->m_indexRoom = block != nullptr;
+    if (!block) block = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
     if (!block) return ReportStatus(XPR_OUT_OF_MEMORY, KIT_HERE);
     store->m_block = block;
     store->m_root = reinterpret_cast<XprTable*>(block);
@@ -239,7 +242,9 @@ DWORD CompactByHandle(XprStore* store, HANDLE printer) {
     HANDLE heap = GetProcessHeap();
     BYTE* pool = poolSize ? static_cast<BYTE*>(HeapAlloc(heap, 0, poolSize)) : nullptr;
     if (poolSize && !pool) return ReportStatus(XPR_OUT_OF_MEMORY, KIT_HERE);
-    BYTE* block = static_cast<BYTE*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, static_cast<SIZE_T>(newSize)));
+    BYTE* block = static_cast<BYTE*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, static_cast<SIZE_T>(newSize + ColumnIndexRoom(newSize))));
+    const bool indexRoom = block != nullptr;
+    if (!block) block = static_cast<BYTE*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, static_cast<SIZE_T>(newSize)));
     if (!block) {
         if (pool) HeapFree(heap, 0, pool);
         return ReportStatus(XPR_OUT_OF_MEMORY, KIT_HERE);
@@ -255,7 +260,9 @@ DWORD CompactByHandle(XprStore* store, HANDLE printer) {
     store->m_block = block;
     store->m_root = reinterpret_cast<XprTable*>(block);
     store->m_blockSize = static_cast<DWORD>(newSize);
+    store->m_indexRoom = indexRoom;
     UnpackTable(store, store->m_root);
+    BuildColumnIndex(store, indexRoom);  // the tables moved with the block
 
     const DWORD saved = Save(store, printer, false);
     UpdateSizes(store);

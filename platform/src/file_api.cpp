@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <list>
@@ -115,6 +116,16 @@ std::string PathKey(const fs::path& host) {
     return (error ? host.lexically_normal() : canonical).generic_string();
 }
 
+// The key of an open file's path: where the kernel says the descriptor's file lies (symbolic links
+// resolved, as PathKey resolves them), else PathKey of the path it was opened by.
+std::string KeyOfDescriptor(int fd, const fs::path& host) {
+    char link[PATH_MAX];
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = readlink(proc.c_str(), link, sizeof link);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof link || link[0] != '/') return PathKey(host);
+    return std::string(link, static_cast<size_t>(length));
+}
+
 DWORD ErrnoToWin32(int error, bool parentMissing) {
     switch (error) {
     case ENOENT:
@@ -155,6 +166,11 @@ void StoreCreationTime(const std::string& key, int64_t creation) {
 // Whether a program outside holds the file in a way that refuses this open; a refusal counts
 // towards the holder letting go.
 bool RefusedByHolder(const std::string& key, DWORD rights, DWORD share) {
+    // Most files have no holder: a plain read says so without taking the database's write lock.
+    {
+        db::Statement held("SELECT 1 FROM file_holds WHERE path_key = ?1");
+        if (!held.Bind(1, key).Step()) return false;
+    }
     bool refused = false;
     db::Transaction([&] {
         db::Statement read("SELECT share_mode, refusals FROM file_holds WHERE path_key = ?1");
@@ -194,8 +210,8 @@ std::list<OpenEntry>& OpenFiles() {
 
 class FileObject : public kernel::KernelObject {
 public:
-    FileObject(int fd, DWORD access, std::list<OpenEntry>::iterator entry, bool pipe = false)
-        : m_fd(fd), m_rights(SharingRights(access)), m_entry(entry), m_pipe(pipe) {}
+    FileObject(int fd, DWORD access, std::list<OpenEntry>::iterator entry, std::string pathKey, bool pipe = false)
+        : m_fd(fd), m_rights(SharingRights(access)), m_entry(entry), m_pathKey(std::move(pathKey)), m_pipe(pipe) {}
 
     ~FileObject() override {
         close(m_fd);
@@ -212,11 +228,14 @@ public:
     }
     // A pipe's connection: writes to a server that has gone must not end this process.
     bool IsPipe() const { return m_pipe; }
+    // The key of the path the file was opened by (its canonical host path), worked out once.
+    const std::string& pathKey() const { return m_pathKey; }
 
 private:
     int m_fd;
     DWORD m_rights;
     std::list<OpenEntry>::iterator m_entry;
+    std::string m_pathKey;
     bool m_pipe;
 };
 
@@ -230,12 +249,15 @@ bool ParentExists(const fs::path& host) {
 }
 
 // The creation time of an open file: the machine's record, else its last-write time from now on.
-int64_t CreationTimeOf(const fs::path& host, const struct stat& info) {
-    const std::string key = PathKey(host);
+int64_t CreationTimeOfKey(const std::string& key, const struct stat& info) {
     if (auto stored = StoredCreationTime(key)) return *stored;
     const int64_t creation = ToFileTime(info.st_mtim);
     StoreCreationTime(key, creation);
     return creation;
+}
+
+int64_t CreationTimeOf(const fs::path& host, const struct stat& info) {
+    return CreationTimeOfKey(PathKey(host), info);
 }
 
 struct OpenResult {
@@ -254,7 +276,7 @@ OpenResult OpenPipe(LPCWSTR name, DWORD access, DWORD disposition) {
     if (fd < 0) return result;
     std::lock_guard lock(OpenFilesMutex());
     auto entry = OpenFiles().insert(OpenFiles().end(), OpenEntry{0, 0, 0, FILE_SHARE_READ | FILE_SHARE_WRITE});
-    result.handle = kernel::KernelHandles().Insert(std::make_shared<FileObject>(fd, access, entry, true));
+    result.handle = kernel::KernelHandles().Insert(std::make_shared<FileObject>(fd, access, entry, std::string(), true));
     return result;
 }
 
@@ -288,9 +310,7 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
             if (open.device == before.st_dev && open.inode == before.st_ino &&
                 !Compatible(rights, share, open.rights, open.share))
                 return fail(ERROR_SHARING_VIOLATION);
-        if (RefusedByHolder(PathKey(host), rights, share)) return fail(ERROR_SHARING_VIOLATION);
     }
-
     const bool truncate = existed && (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING);
     int flags = O_CLOEXEC;
     if ((rights & kWrite) || truncate) {
@@ -300,8 +320,30 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
     }
     if (!existed) flags |= O_CREAT | O_EXCL;
     if (truncate) flags |= O_TRUNC;
-    const int fd = open(host.c_str(), flags, 0666);
-    if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
+
+    // The host path is made canonical once for the handle's whole life. A file opened only to be
+    // read is opened first: the kernel then names its canonical path in one look.
+    std::string key;
+    int fd = -1;
+    if (existed && flags == (O_CLOEXEC | O_RDONLY)) {
+        fd = open(host.c_str(), flags, 0666);
+        if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
+        try {
+            key = KeyOfDescriptor(fd, host);
+            if (RefusedByHolder(key, rights, share)) {
+                close(fd);
+                return fail(ERROR_SHARING_VIOLATION);
+            }
+        } catch (...) {
+            close(fd);
+            throw;
+        }
+    } else {
+        key = PathKey(host);
+        if (existed && RefusedByHolder(key, rights, share)) return fail(ERROR_SHARING_VIOLATION);
+        fd = open(host.c_str(), flags, 0666);
+        if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
+    }
 
     struct stat info {};
     if (fstat(fd, &info) != 0) {
@@ -310,11 +352,13 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
         return fail(ErrnoToWin32(error, false));
     }
     const bool created = !existed;
+    // A file made just now has the canonical path it could not have before.
+    const std::string fileKey = created ? PathKey(host) : key;
     if (created) {
         const int64_t now = MachineNow();
         TouchFile(fd, now);
         try {
-            StoreCreationTime(PathKey(host), now);
+            StoreCreationTime(fileKey, now);
         } catch (...) {
             close(fd);
             unlink(host.c_str());
@@ -330,7 +374,7 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
         throw;
     }
     try {
-        file = std::make_shared<FileObject>(fd, access, OpenFiles().begin());
+        file = std::make_shared<FileObject>(fd, access, OpenFiles().begin(), fileKey);
     } catch (...) {
         OpenFiles().pop_front();
         close(fd);
@@ -534,13 +578,19 @@ BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAcces
         return FALSE;
     }
     if (lpCreationTime) {
-        // The file's path now: /proc knows where the descriptor's file lies, renamed or not.
-        std::error_code ignored;
-        const std::filesystem::path host =
-            std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(file->fd()), ignored);
+        // The file's path now: the one it was opened by while that still names it, else where
+        // /proc says the descriptor's file lies (renamed or moved meanwhile).
+        struct stat atKey {};
+        const bool stillThere = !file->pathKey().empty() && stat(file->pathKey().c_str(), &atKey) == 0 &&
+                                atKey.st_dev == info.st_dev && atKey.st_ino == info.st_ino;
+        std::filesystem::path host;
+        if (!stillThere) {
+            std::error_code ignored;
+            host = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(file->fd()), ignored);
+        }
         int64_t creation = 0;
         const DWORD error = GuardedCall(ERROR_INVALID_FUNCTION, [&]() -> DWORD {
-            creation = palvex::CreationTimeOf(host, info);
+            creation = stillThere ? palvex::CreationTimeOfKey(file->pathKey(), info) : palvex::CreationTimeOf(host, info);
             return ERROR_SUCCESS;
         });
         if (error != ERROR_SUCCESS) {

@@ -1,5 +1,6 @@
 // Printer device contexts: creation from a printer and a DEVMODE, the geometry a DEVMODE gives,
 // documents and sides, world transforms, text attributes and the text recorded on a side.
+#include <string_view>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -100,7 +101,7 @@ std::shared_ptr<gdi::DeviceContext> FindPrinter(HDC hdc) {
 
 void AddEvent(gdi::PrinterDevice& device, DcCall call) {
     std::lock_guard lock(device.log->mutex);
-    device.log->log.events.push_back(DcEvent{call, device.log->log.devModes.size() - 1});
+    device.log->log.events.push_back(DcEvent{call, device.log->current});
 }
 
 // The side open on the device (call with its log locked).
@@ -110,8 +111,8 @@ PrintedSide& OpenSide(gdi::PrinterDevice& device) {
 
 int EndSide(gdi::PrinterDevice& device) {
     std::lock_guard lock(device.log->mutex);
-    OpenSide(device).devMode = device.log->log.devModes.size() - 1;
-    device.log->log.events.push_back(DcEvent{DcCall::EndPage, device.log->log.devModes.size() - 1});
+    OpenSide(device).devMode = device.log->current;
+    device.log->log.events.push_back(DcEvent{DcCall::EndPage, device.log->current});
     device.state = gdi::PrinterDevice::State::Document;
     return 1;
 }
@@ -195,7 +196,7 @@ HDC CreatePrinterDc(const std::u16string& printerName, std::vector<BYTE> devMode
     device->log = std::make_shared<DcLogHolder>();
     device->log->log.printerName = printerName;
     device->log->log.jobId = jobId;
-    device->log->log.devModes.push_back(devMode);
+    device->log->current = device->log->KeepDevMode(devMode);
     device->log->log.events.push_back(DcEvent{DcCall::Create, 0});
     device->devMode = std::move(devMode);
     RegisterLog(device->log, jobId);
@@ -227,6 +228,17 @@ int PrinterDeviceCaps(const PrinterDevice& device, int index) {
     case PHYSICALOFFSETY: return g.offsetY;
     default: return 0;
     }
+}
+
+size_t DcLogHolder::KeepDevMode(const std::vector<BYTE>& devMode) {
+    const size_t hash =
+        std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(devMode.data()), devMode.size()));
+    const auto [first, last] = devModeIndex.equal_range(hash);
+    for (auto it = first; it != last; ++it)
+        if (log.devModes[it->second] == devMode) return it->second;
+    log.devModes.push_back(devMode);
+    devModeIndex.emplace(hash, log.devModes.size() - 1);
+    return log.devModes.size() - 1;
 }
 
 bool RecordPlayedPage(const std::shared_ptr<DeviceContext>& context, PlayedPage page) {
@@ -287,8 +299,8 @@ HDC ResetDCW(HDC hdc, const DEVMODEW* lpdm) {
     const palvex::PrinterGeometry geometry = palvex::GeometryOfDevMode(devMode);
     {
         std::lock_guard lock(device.log->mutex);
-        device.log->log.devModes.push_back(devMode);
-        device.log->log.events.push_back(palvex::DcEvent{DcCall::ResetDC, device.log->log.devModes.size() - 1});
+        device.log->log.events.push_back(palvex::DcEvent{DcCall::ResetDC, device.log->KeepDevMode(devMode)});
+        device.log->current = device.log->log.events.back().devMode;
     }
     device.devMode = std::move(devMode);
     device.geometry = geometry;

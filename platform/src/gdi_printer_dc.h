@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <palvex/recording_dc.h>
@@ -16,6 +17,11 @@ namespace palvex::gdi {
 struct DcLogHolder {
     std::mutex mutex;
     DcLog log;
+    // Index in log.devModes of a DEVMODE like the given one, adding it when it is new: a context
+    // reset with the same DEVMODE side after side keeps one copy of it (call with mutex held).
+    size_t KeepDevMode(const std::vector<BYTE>& devMode);
+    std::unordered_multimap<size_t, size_t> devModeIndex;  // hash of the bytes -> index
+    size_t current = 0;  // index in log.devModes of the DEVMODE the context has now
 };
 
 struct PrinterDevice {

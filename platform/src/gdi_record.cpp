@@ -1,4 +1,5 @@
 // The logs of printer device contexts (palvex/recording_dc.h).
+#include <deque>
 #include <map>
 
 #include "gdi_printer_dc.h"
@@ -6,9 +7,14 @@
 namespace palvex {
 namespace {
 
+// The logs of the most recent jobs stay readable by job id after their contexts are gone; older
+// ones are let go, so that a process printing job after job does not keep every page it printed.
+constexpr size_t kJobLogsKept = 16;
+
 struct LogRegistry {
     std::mutex mutex;
     std::map<DWORD, std::shared_ptr<gdi::DcLogHolder>> byJob;
+    std::deque<std::pair<DWORD, std::shared_ptr<gdi::DcLogHolder>>> order;  // registrations, oldest first
     std::shared_ptr<gdi::DcLogHolder> last;
 };
 
@@ -28,9 +34,19 @@ std::optional<DcLog> Copy(const std::shared_ptr<gdi::DcLogHolder>& holder) {
 namespace gdi {
 
 void RegisterLog(const std::shared_ptr<DcLogHolder>& log, DWORD jobId) {
-    std::lock_guard lock(Registry().mutex);
-    if (jobId) Registry().byJob[jobId] = log;
-    Registry().last = log;
+    LogRegistry& registry = Registry();
+    std::lock_guard lock(registry.mutex);
+    if (jobId) {
+        registry.byJob[jobId] = log;
+        registry.order.emplace_back(jobId, log);
+        while (registry.order.size() > kJobLogsKept) {
+            const auto& [oldJob, oldLog] = registry.order.front();
+            const auto it = registry.byJob.find(oldJob);
+            if (it != registry.byJob.end() && it->second == oldLog) registry.byJob.erase(it);
+            registry.order.pop_front();
+        }
+    }
+    registry.last = log;
 }
 
 }  // namespace gdi
@@ -49,8 +65,11 @@ std::vector<const PrintedSide*> DcLog::sides() const {
 }
 
 std::vector<std::vector<BYTE>> DcLog::resets() const {
-    return devModes.empty() ? std::vector<std::vector<BYTE>>{}
-                            : std::vector<std::vector<BYTE>>(devModes.begin() + 1, devModes.end());
+    // Equal DEVMODEs are kept once: each reset names its own.
+    std::vector<std::vector<BYTE>> given;
+    for (const DcEvent& event : events)
+        if (event.call == DcCall::ResetDC && event.devMode < devModes.size()) given.push_back(devModes[event.devMode]);
+    return given;
 }
 
 std::optional<DcLog> ReadDcLog(HDC dc) {

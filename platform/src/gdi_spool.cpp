@@ -16,6 +16,7 @@
 #include "emf_spool_reader.h"
 #include "gdi_printer_dc.h"
 #include "handle_table.h"
+#include "jobs_store.h"
 #include "machine_db.h"
 #include "printer_handles.h"
 #include "spool_progress.h"
@@ -72,8 +73,8 @@ DWORD JobIdOfDocumentName(const std::u16string& name, std::u16string* printer) {
 }
 
 bool JobCancelled(DWORD jobId) {
-    const auto job = FindJob(jobId);
-    return !job || (job->status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED)) != 0;
+    const auto status = spool::JobStatus(jobId);
+    return !status || (*status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED)) != 0;
 }
 
 // Reads what the spool file gained since the last look (call with the handle locked).

@@ -98,6 +98,13 @@ std::vector<JobDesc> ListJobs(const std::u16string& printerName) {
 
 namespace spool {
 
+std::optional<DWORD> JobStatus(DWORD id) {
+    db::Statement find("SELECT status FROM spool_jobs WHERE id = ?1");
+    find.Bind(1, static_cast<int64_t>(id));
+    if (!find.Step()) return std::nullopt;
+    return static_cast<DWORD>(find.Int(0));
+}
+
 DWORD CountQueuedJobs(int64_t printerId) {
     db::Statement count("SELECT count(*) FROM spool_jobs WHERE printer_id = ?1 AND (status & ?2) = 0");
     count.Bind(1, printerId).Bind(2, static_cast<int64_t>(JOB_STATUS_DELETED));

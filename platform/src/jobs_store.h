@@ -2,10 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include <win/wintypes.h>
 
 namespace palvex::spool {
+
+// The job's status alone (its row's other columns unread), or nothing for an unknown job.
+std::optional<DWORD> JobStatus(DWORD id);
 
 // Jobs of the printer that are still in its queue (not deleted).
 DWORD CountQueuedJobs(int64_t printerId);

@@ -4,6 +4,7 @@
 #include "machine_db.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -102,6 +103,16 @@ sqlite3* OpenDatabase(const std::filesystem::path& root) {
     return db;
 }
 
+// The process id, kept so that the check on every statement costs no system call; a forked child
+// learns its own at the fork.
+pid_t ProcessId() {
+    static pid_t pid = [] {
+        pthread_atfork(nullptr, nullptr, [] { pid = getpid(); });
+        return getpid();
+    }();
+    return pid;
+}
+
 // Distinct statement texts a connection keeps prepared, and idle copies of one text.
 constexpr size_t kKeptStatementTexts = 256;
 constexpr size_t kKeptCopiesOfOneText = 4;
@@ -120,15 +131,17 @@ struct Connection {
     uint64_t generation = 0;
     pid_t pid = 0;
     int transactionDepth = 0;
+    bool readScope = false;  // the open transaction is a ReadScope's
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle;
 
     void Close() {
-        if (db && pid == getpid()) {
+        if (db && pid == ProcessId()) {
             for (auto& [sql, statements] : idle)
                 for (sqlite3_stmt* statement : statements) sqlite3_finalize(statement);
             sqlite3_close_v2(db);
         }
         idle.clear();
+        readScope = false;
         db = nullptr;
         root.clear();
         generation = 0;
@@ -141,10 +154,11 @@ thread_local Connection t_connection;
 
 sqlite3* ThreadConnection() {
     Connection& c = t_connection;
-    if (c.db && c.pid != getpid()) {
+    if (c.db && c.pid != ProcessId()) {
         c.db = nullptr;  // the parent's; left alone, with its kept statements
         c.idle.clear();
         c.transactionDepth = 0;
+        c.readScope = false;
     }
     const uint64_t generation = RootGeneration();
     if (c.db && c.generation == generation) return c.db;
@@ -158,7 +172,7 @@ sqlite3* ThreadConnection() {
     c.db = OpenDatabase(root);
     c.root = std::move(root);
     c.generation = generation;
-    c.pid = getpid();
+    c.pid = ProcessId();
     return c.db;
 }
 
@@ -191,7 +205,7 @@ Statement::~Statement() {
     Connection& c = t_connection;
     // Kept only while it belongs to this thread's open connection; the reset ends its read or
     // write and drops its bindings.
-    if (m_stmt && m_db == c.db && c.pid == getpid()) {
+    if (m_stmt && m_db == c.db && c.pid == ProcessId()) {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
         try {
@@ -277,9 +291,48 @@ bool Statement::IsNull(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
+ReadScope::ReadScope() {
+    ThreadConnection();
+    Connection& c = t_connection;
+    if (c.transactionDepth > 0) return;
+    Statement("BEGIN").Run();
+    c.transactionDepth = 1;
+    c.readScope = true;
+    m_began = true;
+}
+
+ReadScope::~ReadScope() {
+    Connection& c = t_connection;
+    if (!m_began || !c.readScope || c.transactionDepth != 1) return;
+    try {
+        Statement("COMMIT").Run();  // it only read; on the connection it began on
+    } catch (...) {
+    }
+    c.transactionDepth = 0;
+    c.readScope = false;
+}
+
 void Transaction(const std::function<void()>& body) {
     sqlite3* db = ThreadConnection();
     Connection& c = t_connection;
+    if (c.readScope && c.transactionDepth == 1) {
+        // A read transaction cannot become a write one safely (another process may have written
+        // since it began): it ends, the write runs on its own, and the reads go on after it.
+        Exec(db, "COMMIT");
+        c.transactionDepth = 0;
+        c.readScope = false;
+        struct Resume {
+            sqlite3* db;
+            ~Resume() {
+                if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {
+                    t_connection.transactionDepth = 1;
+                    t_connection.readScope = true;
+                }
+            }
+        } resume{db};
+        Transaction(body);
+        return;
+    }
     if (c.transactionDepth > 0) {  // nested: part of the outer transaction
         ++c.transactionDepth;
         try {

@@ -69,6 +69,21 @@ void CloseThreadConnection();
 // Runs body inside one write transaction (BEGIN IMMEDIATE ... COMMIT, rolled back on exception).
 void Transaction(const std::function<void()>& body);
 
+// While it lives, this thread's reads share one read transaction (the database is locked once for
+// all of them rather than once per statement). Inside a transaction already open it does nothing.
+// A write transaction begun in its scope ends the read first and begins a new one after it; a
+// scope must not hold writes made outside a Transaction.
+class ReadScope {
+public:
+    ReadScope();
+    ~ReadScope();
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+private:
+    bool m_began = false;
+};
+
 // Number of rows the last write on this thread's connection changed.
 int64_t ChangedRows();
 

@@ -1,7 +1,16 @@
 // The OS profile of the machine (one row of the machine database) and the system functions that
 // report it.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include <palvex/os_profile.h>
@@ -86,9 +95,92 @@ OsProfile ProfileOrDefaults() {
     }
 }
 
+// The profile is read on nearly every text conversion (the ANSI code page), so the process keeps
+// the last one it read. A change must still show at once in every process of the machine: each
+// SetOsProfile counts up a number in a small file of the machine root that every process maps,
+// and a process reads the profile again when that number (or its machine root) has changed.
+class ProfileCache {
+public:
+    // The stamp of the current root's profile: the number of changes made through SetOsProfile.
+    // Call with the mutex held.
+    std::atomic<uint64_t>* Stamp() {
+        const uint64_t generation = db::RootGeneration();
+        if (m_stamp && generation == m_generation) return m_stamp;
+        Unmap();
+        m_generation = generation;
+        m_profile.reset();
+        const std::filesystem::path file = db::CurrentRoot() / "os_profile.stamp";
+        const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) return nullptr;
+        // A new file is grown to its 8 bytes of zeros; one already there keeps its count.
+        void* mapped = MAP_FAILED;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && (info.st_size >= 8 || ::ftruncate(fd, 8) == 0))
+            mapped = ::mmap(nullptr, 8, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        ::close(fd);
+        if (mapped == MAP_FAILED) return nullptr;
+        m_stamp = static_cast<std::atomic<uint64_t>*>(mapped);
+        return m_stamp;
+    }
+
+    std::mutex m_mutex;
+    std::optional<OsProfile> m_profile;
+    uint64_t m_profileStamp = 0;
+
+private:
+    void Unmap() {
+        if (m_stamp) ::munmap(m_stamp, 8);
+        m_stamp = nullptr;
+    }
+    std::atomic<uint64_t>* m_stamp = nullptr;
+    uint64_t m_generation = 0;
+};
+
+ProfileCache& TheProfileCache() {
+    static auto* cache = new ProfileCache;  // outlives every static destructor
+    return *cache;
+}
+
+OsProfile ReadOsProfile();
+
+}  // namespace
+
+namespace {
+
+// The machine's profile as the process keeps it (call with the cache's mutex held).
+const OsProfile& CurrentProfile(ProfileCache& cache) {
+    std::atomic<uint64_t>* stamp = cache.Stamp();
+    if (!stamp) {  // no stamp to trust: read every time
+        cache.m_profile = ReadOsProfile();
+        cache.m_profileStamp = UINT64_MAX;
+        return *cache.m_profile;
+    }
+    // The stamp is taken before the read, so a change made meanwhile is read again next time.
+    const uint64_t seen = stamp->load(std::memory_order_acquire);
+    if (!cache.m_profile || cache.m_profileStamp != seen) {
+        cache.m_profile = ReadOsProfile();
+        cache.m_profileStamp = seen;
+    }
+    return *cache.m_profile;
+}
+
 }  // namespace
 
 OsProfile GetOsProfile() {
+    ProfileCache& cache = TheProfileCache();
+    std::lock_guard lock(cache.m_mutex);
+    return CurrentProfile(cache);
+}
+
+UINT GetAnsiCodePage() {
+    ProfileCache& cache = TheProfileCache();
+    std::lock_guard lock(cache.m_mutex);
+    return CurrentProfile(cache).ansiCodePage;
+}
+
+namespace {
+
+OsProfile ReadOsProfile() {
     db::Statement select(
         "SELECT major_version, minor_version, build_number, platform_id, csd_version, service_pack_major,"
         " service_pack_minor, suite_mask, product_type, processor_architecture, user_ui_language,"
@@ -123,10 +215,7 @@ OsProfile GetOsProfile() {
     return p;
 }
 
-UINT GetAnsiCodePage() {
-    db::Statement select("SELECT ansi_code_page FROM os_profile WHERE id = 1");
-    return select.Step() ? static_cast<UINT>(select.Int(0)) : OsProfile{}.ansiCodePage;
-}
+}  // namespace
 
 void SetOsProfile(const OsProfile& p) {
     db::Transaction([&] {
@@ -159,6 +248,11 @@ void SetOsProfile(const OsProfile& p) {
         db::Statement user("INSERT OR REPLACE INTO os_profile_user (id, administrator) VALUES (1, ?)");
         user.Bind(1, int64_t{p.administrator ? 1 : 0}).Run();
     });
+    // After the commit: a process that sees the new stamp reads the new profile.
+    ProfileCache& cache = TheProfileCache();
+    std::lock_guard lock(cache.m_mutex);
+    if (std::atomic<uint64_t>* stamp = cache.Stamp()) stamp->fetch_add(1, std::memory_order_acq_rel);
+    cache.m_profile.reset();
 }
 
 }  // namespace palvex

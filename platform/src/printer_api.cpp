@@ -10,6 +10,7 @@
 
 #include "api_guard.h"
 #include "handle_table.h"
+#include "machine_db.h"
 #include "printer_handles.h"
 #include "printer_info_levels.h"
 #include "spooler_store.h"
@@ -240,6 +241,7 @@ BOOL GetPrinterDriverW(HANDLE hPrinter, LPWSTR pEnvironment, DWORD Level, LPBYTE
         const auto handle = PrinterHandles().Find(hPrinter);
         if (!handle) return ERROR_INVALID_HANDLE;
         if (Level != 3 && Level != 4) return ERROR_INVALID_LEVEL;
+        const palvex::db::ReadScope reads;  // the printer and its driver read alike
         const auto printer = palvex::spool::ReadPrinterDetails(handle->printerId);
         if (!printer) return ERROR_INVALID_PRINTER_NAME;
         const auto driver = pEnvironment && *pEnvironment

@@ -1,6 +1,9 @@
 // Code pages: UTF-8, 932 and 1252, and CP_ACP following the machine's OS profile.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <functional>
 #include <thread>
 
@@ -66,6 +69,32 @@ TEST_F(CodePageTest, ChangesThroughAnotherConnectionAreSeenAtOnce) {
     EXPECT_EQ(GetACP(), 932u);
     EXPECT_EQ(MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, "\x93", 1, nullptr, 0), 0);
     EXPECT_EQ(ToWide(932, Hex("93FA")), u"日");
+}
+
+// The process keeps the profile it read; a change made by another process of the machine, or on
+// another machine root, must still show at the next call.
+TEST_F(CodePageTest, AChangeMadeElsewhereOnTheMachineShowsAtOnce) {
+    EXPECT_EQ(GetACP(), 932u);  // read and kept
+    const pid_t child = fork();
+    if (child == 0) {
+        palvex::OsProfile profile = palvex::GetOsProfile();
+        profile.ansiCodePage = 1252;
+        profile.userName = u"Other";
+        palvex::SetOsProfile(profile);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(GetACP(), 1252u);
+    EXPECT_EQ(ToBytes(CP_ACP, u"é"), Hex("E9"));
+    EXPECT_EQ(palvex::GetOsProfile().userName, u"Other");
+    {
+        palvex::TestMachine other;  // a new root has its own profile, the default one
+        EXPECT_EQ(GetACP(), 932u);
+        EXPECT_EQ(palvex::GetOsProfile().userName, u"User");
+    }
+    EXPECT_EQ(GetACP(), 1252u);  // back on the first root
 }
 
 TEST_F(CodePageTest, EncodesEachCodePage) {

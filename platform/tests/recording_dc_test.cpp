@@ -182,6 +182,35 @@ TEST_F(RecordingDcTest, ResetKeepsACopyOfEachDevmodeInOrder) {
     EXPECT_EQ(palvex::ReadLastPrinterDcLog()->resets().size(), 2u);
 }
 
+// A context reset side after side with the same DEVMODE keeps one copy of it; the log still tells
+// each reset and each side's DEVMODE.
+TEST_F(RecordingDcTest, ResetsWithAnEqualDevmodeShareOneCopy) {
+    auto a4 = DevMode(DMPAPER_A4, false, 600);
+    const auto letter = DevMode(DMPAPER_LETTER, false, 600);
+    const auto a4Landscape = DevMode(DMPAPER_A4, true, 600);
+    HDC dc = CreateDCW(nullptr, kPrinter, nullptr, AsDevMode(a4));
+    ASSERT_NE(dc, nullptr);
+    DOCINFOW info{};
+    info.cbSize = sizeof info;
+    info.lpszDocName = u"Sides";
+    ASSERT_GT(StartDocW(dc, &info), 0);
+    const std::vector<std::vector<BYTE>> given = {a4Landscape, letter, a4Landscape, a4, letter};
+    for (auto devMode : given) {
+        ASSERT_EQ(ResetDCW(dc, AsDevMode(devMode)), dc);
+        ASSERT_GT(StartPage(dc), 0);
+        ASSERT_GT(EndPage(dc), 0);
+    }
+    ASSERT_GT(EndDoc(dc), 0);
+    const auto log = palvex::ReadDcLog(dc);
+    ASSERT_TRUE(log);
+    EXPECT_EQ(log->resets(), given);
+    EXPECT_EQ(log->devModes.size(), 3u);  // a4, a4Landscape, letter
+    const auto sides = log->sides();
+    ASSERT_EQ(sides.size(), given.size());
+    for (size_t i = 0; i < sides.size(); ++i) EXPECT_EQ(log->devModes.at(sides[i]->devMode), given[i]) << i;
+    EXPECT_TRUE(DeleteDC(dc));
+}
+
 TEST_F(RecordingDcTest, DocumentsAndSidesFollowTheRulesOfPrinting) {
     auto devMode = DevMode(DMPAPER_A4, false, 600);
     HDC dc = CreateDCW(nullptr, kPrinter, nullptr, AsDevMode(devMode));

@@ -167,6 +167,57 @@ TEST_F(XprCursor, ColumnsInOrderThenNone) {
     EXPECT_EQ(SelectColumn(m_table, nullptr), 0u) << "starts again at column 0";
 }
 
+// A bound cursor finds its columns through the store's index of names: always the first column of
+// an exact name, in the root and in nested tables alike, and the same as a cursor that has no store
+// to ask (which compares the names one by one).
+TEST_F(XprCursor, ColumnsByNameAreTheFirstOfTheirExactName) {
+    const std::u16string longest(XPR_NAME_CHARS - 1, u'L');  // the longest name a field holds
+    BlockBuilder b;
+    std::vector<ColumnSpec> columns;
+    for (int i = 0; i < 60; ++i) columns.push_back({u"_FIELD_" + std::u16string(1, char16_t(u'A' + i % 26)) +
+                                                        std::u16string(1, char16_t(u'A' + i / 26)),
+                                                    XprColumnKind::DWORD});
+    columns.push_back({u"_FIELD_AA", XprColumnKind::WORD});  // a second column of a name: never found
+    columns.push_back({u"_field_ab", XprColumnKind::DWORD});
+    columns.push_back({longest, XprColumnKind::DWORD});
+    columns.push_back({u"_SUB", XprColumnKind::XPDSTRUCT});
+    const int root = b.AddTable(u"WIDE", columns);
+    const int sub = b.AddTable(u"SUB", {{u"_FIELD_AB", XprColumnKind::DWORD}, {u"_FIELD_AA", XprColumnKind::DWORD}});
+    b.SetNested(root, u"_SUB", sub);
+    b.AddRow(root, u"row");
+    b.SetSlice(root, 0, u"_SUB", 0, 1);
+    b.AddRow(sub, u"sub");
+    ASSERT_EQ(AdoptBytes(m_store.get(), b.Build(), u"WIDE"), 0u);
+    XprTable* wide = nullptr;
+    XprTable* nested = nullptr;
+    ASSERT_EQ(FetchRow(m_store.get(), u"WIDE", &wide, u"row"), 0u);
+    ASSERT_EQ(FetchRow(m_store.get(), u"SUB", &nested, u"sub"), 0u);
+    ASSERT_EQ(wide->m_owner, m_store.get());
+    ASSERT_EQ(nested->m_owner, m_store.get());
+    ASSERT_NE(m_store->m_columnIndex, nullptr);  // the bound lookups below go through it
+
+    struct Case {
+        XprTable* table;
+        std::u16string name;
+        WORD column;  // XPR_NONE: no such column
+    };
+    const Case cases[] = {
+        {wide, u"TAG", 0},          {wide, u"_FIELD_AA", 1},       {wide, u"_FIELD_BA", 2},
+        {wide, u"_FIELD_HC", 60},   {wide, u"_field_ab", 62},      {wide, u"_FIELD_AB", 27},
+        {wide, longest, 63},        {wide, longest + u"L", XPR_NONE}, {wide, u"_FIELD", XPR_NONE},
+        {wide, u"_FIELD_AAX", XPR_NONE}, {wide, u"_SUB", 64},
+        {nested, u"_FIELD_AB", 1},  {nested, u"_FIELD_AA", 2},     {nested, u"_FIELD_BA", XPR_NONE},
+    };
+    for (const Case& c : cases) {
+        for (bool bound : {true, false}) {
+            c.table->m_owner = bound ? m_store.get() : nullptr;
+            const DWORD result = SelectColumn(c.table, c.name.c_str());
+            EXPECT_EQ(result, c.column == XPR_NONE ? 2u : 0u) << std::string(c.name.begin(), c.name.end());
+            EXPECT_EQ(c.table->m_currentColumn, c.column) << std::string(c.name.begin(), c.name.end()) << " bound " << bound;
+        }
+    }
+}
+
 // A root "OUTER" whose two rows own the rows [0, 256) and [256, 300) of "INNER"; _N is the row.
 class XprNested : public XprCursor {
 protected:

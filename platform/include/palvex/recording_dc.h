@@ -80,20 +80,22 @@ struct PALVEX_API DcLog {
     std::u16string printerName;
     DWORD jobId = 0;  // the spooler's job of a spool file's device context, else 0
     // The DEVMODE the context was made with, then a copy of each one ResetDCW (or GdiResetDCEMF)
-    // gave it, in order.
+    // gave it, in order; a DEVMODE equal to one kept before is not kept again (the events and
+    // sides name the copy they had).
     std::vector<std::vector<BYTE>> devModes;
     std::vector<DcEvent> events;
     std::vector<PrintedDocument> documents;
 
     // Every side of every document, in order.
     std::vector<const PrintedSide*> sides() const;
-    // The DEVMODEs given by ResetDCW, in order (devModes without the first).
+    // The DEVMODEs given by ResetDCW, in order (one for each ResetDC event).
     std::vector<std::vector<BYTE>> resets() const;
 };
 
 // A copy of the log of a live printer device context; nothing for any other handle.
 PALVEX_API std::optional<DcLog> ReadDcLog(HDC dc);
-// The log of the last device context made for the job's spool file (GdiGetSpoolFileHandle).
+// The log of the last device context made for the job's spool file (GdiGetSpoolFileHandle); the
+// logs of the 16 jobs printed last are kept.
 PALVEX_API std::optional<DcLog> ReadJobDcLog(DWORD jobId);
 // The log of the printer device context made last in this process.
 PALVEX_API std::optional<DcLog> ReadLastPrinterDcLog();

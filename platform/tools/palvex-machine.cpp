@@ -5,9 +5,10 @@
 // The machine is DIR, else $PALVEX_MACHINE, else the build's default machine folder. Each command
 // is one entry of the table below: its name, its arguments and the function that runs it.
 //
-// A package folder (install) holds the model's files at its top level: the one .GPD file is the
-// driver's data file, every other file (import libraries *.lib aside) is a dependent file. All of
-// them are copied into the driver directory; the plug-ins' own modules come from the build.
+// A package folder (install) holds the model's files where the build leaves them (build/package/
+// driver): the data file, the resource library and the modules' files with their version
+// resources. Only the files the package lists are installed; the code that runs for a module is the
+// build's library of that name.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +31,7 @@
 #include <palvex/recording_dc.h>
 #include <palvex/utf8.h>
 #include <render_host.h>
+#include <spooler_job.h>
 #include <win/windows.h>
 #include <codrvsettings.h>
 #include <xpc.h>
@@ -276,74 +278,85 @@ std::u16string PrintProcessorDirectory() {
     return folder;
 }
 
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
+// The model's driver package: the files its INF's copy lists name, where the build leaves each in
+// the package folder, and its name and place on the machine. Nothing else of the folder is
+// installed.
+enum class PackageRole { DataFile, DependentFile, PrintProcessor };
+struct PackageFile {
+    const char* source;  // in the package folder
+    const char* name;    // on the machine
+    PackageRole role;
+};
+constexpr PackageFile kPackageFiles[] = {
+    {"TOVQEB.GPD", "TOVQEB.GPD", PackageRole::DataFile},
+    {"versions/tovqebxl.dll", "TOVQEBXL.DLL", PackageRole::DependentFile},
+    {"versions/tovqebui.dll", "TOVQEBUI.DLL", PackageRole::DependentFile},
+    {"TOVQEBRES.DLL", "TOVQEBRES.DLL", PackageRole::DependentFile},
+    {"versions/tovqebco.dll", "TOVQEBCO.DLL", PackageRole::DependentFile},
+    {"versions/tovqebpp.dll", "TOVQEBPP.DLL", PackageRole::PrintProcessor},
+};
+// The name the package registers its print processor under, which its printers name.
+constexpr char16_t kPrintProcessorName[] = u"tovqebpp";
+
+// Where the code of the machine's modules lies in this build (the machine holds their files with
+// their version resources).
+const palvex::hosts::ModuleCode& BuiltModules() {
+    static const palvex::hosts::ModuleCode code{{u"TOVQEBPP.DLL", TOVQEBPP_LIBRARY}};
+    return code;
+}
+
+void RegisterPrintProcessor(const std::u16string& file) {
+    std::u16string name = kPrintProcessorName, path = file;
+    if (AddPrintProcessorW(nullptr, nullptr, path.data(), name.data())) return;
+    // A package installed again finds its processor there already.
+    if (GetLastError() != ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED)
+        throw std::runtime_error("cannot install the print processor " + Narrow(name) + " (error " +
+                                 std::to_string(GetLastError()) + ")");
 }
 
 int Install(const Args& args) {
     const std::filesystem::path folder = args[0];
     if (!std::filesystem::is_directory(folder)) throw std::runtime_error("no package folder " + folder.string());
+    // Every file is there before anything is copied, so a wrong folder leaves the machine as it was.
+    for (const PackageFile& file : kPackageFiles)
+        if (!std::filesystem::is_regular_file(folder / file.source))
+            throw std::runtime_error("the package folder " + folder.string() + " has no " + file.source +
+                                     " (the build leaves the model's package in build/package/driver)");
+    const std::u16string model = ModelName(folder / kPackageFiles[0].source);
     palvex::InitMachine(palvex::MachineRoot());
 
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        if (entry.is_regular_file()) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    std::optional<std::filesystem::path> gpd;
     palvex::DriverDesc driver;
+    driver.name = model;
     driver.driverPath = u"UNIDRV.DLL";
     driver.configFile = u"UNIDRVUI.DLL";
-    driver.dependentFiles = {u"TOVQEBXL.DLL", u"TOVQEBUI.DLL"};
     const std::u16string directory = DriverDirectory();
-    for (const auto& file : files) {
-        const std::string extension = Upper(file.extension().string());
-        if (extension == ".LIB") continue;
-        const std::u16string name = Wide(file.filename().string());
-        const std::filesystem::path target = palvex::HostPath(directory + u"\\" + name);
-        std::filesystem::create_directories(target.parent_path());
-        std::filesystem::copy_file(file, target, std::filesystem::copy_options::overwrite_existing);
-        if (extension == ".GPD") {
-            if (gpd) throw std::runtime_error("more than one .GPD file in " + folder.string());
-            gpd = file;
-            driver.dataFile = name;
-        } else {
-            driver.dependentFiles.push_back(name);
+    std::u16string processorFile;
+    for (const PackageFile& file : kPackageFiles) {
+        const std::u16string name = Wide(file.name);
+        const bool processor = file.role == PackageRole::PrintProcessor;
+        const std::u16string target = (processor ? PrintProcessorDirectory() : directory) + u"\\" + name;
+        std::filesystem::create_directories(palvex::HostPath(target).parent_path());
+        std::filesystem::copy_file(folder / file.source, palvex::HostPath(target),
+                                   std::filesystem::copy_options::overwrite_existing);
+        switch (file.role) {
+        case PackageRole::DataFile: driver.dataFile = name; break;
+        case PackageRole::DependentFile: driver.dependentFiles.push_back(name); break;
+        case PackageRole::PrintProcessor: processorFile = name; break;
         }
-        std::cout << "copied: " << file.filename().string() << "\n";
+        std::cout << "copied: " << file.source << (file.source == std::string(file.name) ? "" : " as " + std::string(file.name))
+                  << "\n";
     }
-    if (!gpd) throw std::runtime_error("no .GPD data file in " + folder.string());
-    // The universal driver's file, and the driver modules' files (their version resources, which
-    // the drivers read) from the package's versions folder: the print processor's into the
-    // print processors' folder, the others beside the data file as the driver's dependent files.
+    // The universal driver's own file, whose version the job header names.
     std::filesystem::copy_file(PALVEX_UNIDRV_FILE, palvex::HostPath(directory + u"\\UNIDRV.DLL"),
                                std::filesystem::copy_options::overwrite_existing);
-    const std::filesystem::path versions = folder / "versions";
-    std::vector<std::filesystem::path> modules;
-    if (std::filesystem::is_directory(versions))
-        for (const auto& entry : std::filesystem::directory_iterator(versions))
-            if (entry.is_regular_file() && Upper(entry.path().extension().string()) == ".DLL") modules.push_back(entry.path());
-    std::sort(modules.begin(), modules.end());
-    for (const auto& file : modules) {
-        const std::string upper = Upper(file.filename().string());
-        const std::u16string name = Wide(upper);
-        const bool printProcessor = upper == "TOVQEBPP.DLL";
-        const std::u16string target = (printProcessor ? PrintProcessorDirectory() : directory) + u"\\" + name;
-        std::filesystem::create_directories(palvex::HostPath(target).parent_path());
-        std::filesystem::copy_file(file, palvex::HostPath(target), std::filesystem::copy_options::overwrite_existing);
-        if (!printProcessor && std::find(driver.dependentFiles.begin(), driver.dependentFiles.end(), name) ==
-                                   driver.dependentFiles.end())
-            driver.dependentFiles.push_back(name);
-        std::cout << "copied: versions/" << file.filename().string() << " as " << upper << "\n";
-    }
-    const std::u16string model = ModelName(*gpd);
-    driver.name = model;
+    RegisterPrintProcessor(processorFile);
+    std::cout << "print processor installed: " << Narrow(kPrintProcessorName) << " (" << Narrow(processorFile) << ")\n";
     palvex::AddDriver(driver);
     std::cout << "driver installed: " << Narrow(model) << "\n";
 
     bool existed = false;
     for (const auto& p : palvex::ListPrinters()) existed = existed || p.name == model;
-    if (!existed) palvex::AddPrinter(model, model, u"FILE:");
+    if (!existed) palvex::AddPrinter(model, model, u"FILE:", kPrintProcessorName);
     PrinterHandle printer(model);
     SetPrinterText(printer.get(), u"Model", model);
     const DWORD severity = CompileByHandle(printer.get());
@@ -520,12 +533,18 @@ int Print(const Args& given) {
     job.spoolFile = machineSpool;
     const DWORD id = palvex::AddJob(job);
 
-    palvex::hosts::PrintProcessorLibrary processor(TOVQEBPP_LIBRARY);
-    if (!processor.loaded()) throw std::runtime_error(processor.error());
-    palvex::hosts::JobRunner runner(processor, id);
-    const palvex::hosts::JobRunner::Outcome outcome = runner.Run();
+    // The spooler's job: through the print processor the printer names. A job that fails stays in
+    // the queue, as the spooler keeps it.
+    const palvex::hosts::SpoolerJobResult result = palvex::hosts::PrintJob(id, BuiltModules());
+    const std::string kept = "; job " + std::to_string(id) + " kept in the queue";
+    if (result.error != ERROR_SUCCESS) throw std::runtime_error(result.message + kept);
+    const palvex::hosts::JobRunner::Outcome& outcome = result.outcome;
+    if (!outcome.open.result)
+        throw std::runtime_error("the print processor " + Narrow(result.processor) + " did not open the job (error " +
+                                 std::to_string(outcome.open.lastError) + ")" + kept);
     if (!outcome.print.result)
-        throw std::runtime_error("the print processor failed (error " + std::to_string(outcome.print.lastError) + ")");
+        throw std::runtime_error("the print processor " + Narrow(result.processor) + " failed (error " +
+                                 std::to_string(outcome.print.lastError) + ")" + kept);
     const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(id);
     if (!log) throw std::runtime_error("the job drew nothing on the printer");
 
@@ -569,9 +588,10 @@ void Usage(std::ostream& out) {
         std::string head = std::string(c.name) + (*c.arguments ? " " : "") + c.arguments;
         out << "  " << head << std::string(head.size() < 30 ? 30 - head.size() : 1, ' ') << c.summary << "\n";
     }
-    out << "\ninstall: FOLDER's top-level files go to the driver directory; its one .GPD is the driver's data file,\n"
-           "  the others (import libraries *.lib aside) dependent files. The printer, named after the .GPD's\n"
-           "  *ModelName, is added on FILE: with that name as its \"Model\", and the description is compiled.\n"
+    out << "\ninstall: the package's files in FOLDER (the build leaves them in build/package/driver) go to the\n"
+           "  driver directory and its print processor to the print-processor directory. The printer, named\n"
+           "  after the data file's *ModelName, is added on FILE: with that name as its \"Model\" and the\n"
+           "  package's print processor, and the description is compiled.\n"
            "print: the job's DEVMODE is the driver's default with each --set KEY=VALUE (a number field of\n"
            "  OEMDEVMODE, such as _NUP_PAGES or _PRINT_TYPE) applied; the document name is the spool file's\n"
            "  name unless --document gives one; --pictures draws each sheet into DIR as PNG. An application\n"

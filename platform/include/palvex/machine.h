@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -78,6 +79,12 @@ PALVEX_API void AddPrinter(const std::u16string& printerName, const std::u16stri
                            const std::u16string& printProcessor = u"winprint");
 // Makes OpenPrinterW refuse any desired access that has a bit of mask (0 allows everything again).
 PALVEX_API void SetPrinterDeniedAccess(const std::u16string& printerName, DWORD mask);
+
+// The machine path of an installed print processor's file (native environment, in its
+// print-processor folder), as the spooler finds it to load the processor a printer names; an empty
+// path when its registration names no file; nothing when no processor of that name is installed
+// (AddPrintProcessorW installs one).
+PALVEX_API std::optional<std::u16string> PrintProcessorFile(const std::u16string& processorName);
 
 // The installed drivers, printers and one printer's data, ordered by name.
 PALVEX_API std::vector<DriverDesc> ListDrivers();

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include <job_runner.h>
+#include <span>
 #include <palvex/jobs.h>
 #include <palvex/machine.h>
 #include <palvex/paths.h>
@@ -37,6 +38,8 @@
 #include <xpc.h>
 #include <xpr.h>
 
+#include "../src/emf_spool_reader.h"
+
 namespace {
 
 using Args = std::vector<std::string>;
@@ -48,6 +51,8 @@ struct Command {
     size_t minArgs;
     size_t maxArgs;
     std::function<int(const Args&)> run;
+    const char* details;  // what it does, for its --help
+    const char* example;
 };
 
 std::string Narrow(const std::u16string& text) {
@@ -176,10 +181,20 @@ std::u16string PrinterText(HANDLE printer, const char16_t* name) {
     return text;
 }
 
+// The printer of that name (without regard to case). An unknown one is refused with the names of
+// the printers there are, the one message every command gives for it.
 palvex::PrinterDesc FindPrinter(const std::u16string& name) {
-    for (const auto& p : palvex::ListPrinters())
-        if (p.name == name) return p;
-    throw std::runtime_error("no printer " + Narrow(name));
+    if (!MachineExists())
+        throw std::runtime_error("no machine at " + palvex::MachineRoot().string() + " (run init first)");
+    const std::vector<palvex::PrinterDesc> printers = palvex::ListPrinters();
+    for (const auto& p : printers)
+        if (lstrcmpiW(p.name.c_str(), name.c_str()) == 0) return p;
+    std::string known;
+    for (const auto& p : printers) known += (known.empty() ? "\"" : ", \"") + Narrow(p.name) + "\"";
+    throw std::runtime_error("no printer \"" + Narrow(name) + "\" on this machine (" +
+                             (known.empty() ? std::string("it has no printers; `install` adds the model's")
+                                            : "its printers: " + known) +
+                             ")");
 }
 
 // --- Settings blocks -------------------------------------------------------------------------------
@@ -369,7 +384,7 @@ int Install(const Args& args) {
 // --- printer settings and accounts -----------------------------------------------------------------
 
 int PrinterSettings(const Args& args) {
-    const std::u16string name = Wide(args[0]);
+    const std::u16string name = FindPrinter(Wide(args[0])).name;
     PrinterHandle printer(name);
     SettingsBlock block(printer.get(), u"PRINTERSETTINGS");
     for (size_t i = 1; i < args.size(); ++i) {
@@ -387,7 +402,7 @@ int PrinterSettings(const Args& args) {
 }
 
 int SetAccount(const Args& args) {
-    const std::u16string name = Wide(args[0]);
+    const std::u16string name = FindPrinter(Wide(args[0])).name;
     PrinterHandle printer(name);
     const std::u16string model = PrinterText(printer.get(), u"Model");
     if (model.empty()) throw std::runtime_error("printer has no \"Model\" printer data");
@@ -475,7 +490,7 @@ int WriteDevMode(const Args& given) {
     Args args = given;
     const std::vector<Setting> settings = TakeSettings(args);
     if (args.size() != 2) throw std::invalid_argument("devmode needs PRINTER and FILE");
-    const std::vector<BYTE> devMode = JobDevMode(Renderer(), Wide(args[0]), settings);
+    const std::vector<BYTE> devMode = JobDevMode(Renderer(), FindPrinter(Wide(args[0])).name, settings);
     std::ofstream out(args[1], std::ios::binary);
     out.write(reinterpret_cast<const char*>(devMode.data()), static_cast<std::streamsize>(devMode.size()));
     if (!out) throw std::runtime_error("cannot write " + args[1]);
@@ -510,19 +525,32 @@ int Print(const Args& given) {
     std::ifstream in(spoolFile, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + spoolFile);
     const std::vector<char> spool(std::istreambuf_iterator<char>(in), {});
+    // Only a spool file makes a job: anything else is refused before the machine changes.
+    const palvex::emf::SpoolContents contents = palvex::emf::ParseSpoolBytes(
+        std::span(reinterpret_cast<const uint8_t*>(spool.data()), spool.size()));
+    if (!contents.error.empty())
+        throw std::runtime_error(spoolFile + (contents.error.find("not an EMF spool file") != std::string::npos
+                                                  ? ": " + contents.error
+                                                  : " is not an EMF spool file: " + contents.error));
     const palvex::PrinterDesc printer = FindPrinter(printerName);
+    printerName = printer.name;
 
     palvex::hosts::RenderPluginLibrary& renderer = Renderer();
     palvex::hosts::RenderHostOptions options;
     options.printerName = printerName;
     const std::vector<BYTE> devMode = JobDevMode(renderer, printerName, settings);
 
-    // The spooled data goes where the spooler keeps it, under the job's number.
-    const DWORD number = static_cast<DWORD>(palvex::ListJobs(printerName).size()) + 1;
-    char fileName[32];
-    std::snprintf(fileName, sizeof fileName, "FP%05u.SPL", number);
-    const std::u16string machineSpool = u"C:\\Windows\\System32\\spool\\PRINTERS\\" + Wide(fileName);
-    const std::filesystem::path hostSpool = palvex::HostPath(machineSpool);
+    // The spooled data goes where the spooler keeps it, in a file of its own (a job kept in the
+    // queue keeps its file).
+    std::u16string machineSpool;
+    std::filesystem::path hostSpool;
+    for (DWORD number = 1;; ++number) {
+        char fileName[32];
+        std::snprintf(fileName, sizeof fileName, "FP%05u.SPL", number);
+        machineSpool = u"C:\\Windows\\System32\\spool\\PRINTERS\\" + Wide(fileName);
+        hostSpool = palvex::HostPath(machineSpool);
+        if (!std::filesystem::exists(hostSpool)) break;
+    }
     std::filesystem::create_directories(hostSpool.parent_path());
     std::ofstream(hostSpool, std::ios::binary).write(spool.data(), static_cast<std::streamsize>(spool.size()));
 
@@ -566,36 +594,75 @@ int Print(const Args& given) {
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"init", "", "create the machine (an existing one is left as it is)", 0, 0, Init},
-        {"show", "", "print the drivers, printers and printer data", 0, 0, Show},
-        {"add-printer", "NAME DRIVER [PORT]", "add a printer (and a driver entry when it is missing)", 2, 3, AddPrinter},
-        {"install", "FOLDER", "install a package folder (its .GPD and other files) as a driver and printer", 1, 1, Install},
+        {"init", "", "create the machine (an existing one is left as it is)", 0, 0, Init,
+         "Creates the machine folder with its database (registry, spooler, OS profile). A machine that is\n"
+         "already there is left as it is.\n",
+         "palvex-machine --machine /tmp/m init"},
+        {"show", "", "print the drivers, printers and printer data", 0, 0, Show,
+         "Lists the installed drivers with their files, and the printers with their driver, port, print\n"
+         "processor and printer data.\n",
+         "palvex-machine show"},
+        {"add-printer", "NAME DRIVER [PORT]", "add a printer (and a driver entry when it is missing)", 2, 3, AddPrinter,
+         "Adds the printer NAME using the driver DRIVER on PORT (default FILE:), with the system's usual\n"
+         "print processor winprint, which this machine does not have (printing to it fails until the\n"
+         "printer names an installed one). A driver of that name is added, without files, when missing.\n",
+         "palvex-machine add-printer \"Office\" \"Palvex QX500\" LPT1:"},
+        {"install", "FOLDER", "install the model's driver package and its printer", 1, 1, Install,
+         "Installs the driver package that the build leaves in build/package/driver: the package's own\n"
+         "files go to the driver directory and its print processor tovqebpp to the print-processor\n"
+         "directory (other files of the folder are left out). The printer, named after the data file's\n"
+         "*ModelName, is added on FILE: with that name as its \"Model\" and the print processor tovqebpp,\n"
+         "and the description is compiled onto it.\n",
+         "palvex-machine install build/package/driver"},
         {"printer-settings", "PRINTER KEY=VALUE...", "set number fields of the printer's PRINTERSETTINGS", 2, SIZE_MAX,
-         PrinterSettings},
+         PrinterSettings,
+         "Sets number fields of the printer's PRINTERSETTINGS block (installed by `install`) and saves it.\n"
+         "A field that the printer sheet offers takes only the values it offers.\n",
+         "palvex-machine printer-settings \"Palvex QX500\" _USRACTPRN_ENABLED=1"},
         {"set-account", "PRINTER NAME=VALUE...", "write the user's account values (SecurePrintID...)", 2, SIZE_MAX,
-         SetAccount},
+         SetAccount,
+         "Writes the current user's account values for the printer, as the account items store them:\n"
+         "SecurePrintID, SecurePrintPWD, UserManagePrintID, UserManagePrintPWD.\n",
+         "palvex-machine set-account \"Palvex QX500\" SecurePrintID=ana SecurePrintPWD=2468"},
         {"devmode", "PRINTER FILE [--set KEY=VALUE]...", "write the DEVMODE a job of the printer gets (for palvex-spool)",
-         2, SIZE_MAX, WriteDevMode},
+         2, SIZE_MAX, WriteDevMode,
+         "Writes to FILE the DEVMODE an application's job gets from the driver: its defaults, with each\n"
+         "--set KEY=VALUE written into the driver's private part (a number field of OEMDEVMODE, such as\n"
+         "_NUP_PAGES or _PRINT_TYPE; a field that the document sheet offers takes only the values it\n"
+         "offers). palvex-spool --devmode spools a document with it.\n",
+         "palvex-machine devmode \"Palvex QX500\" job.devmode --set _NUP_PAGES=1"},
         {"print", "SPOOL --printer NAME [--document NAME] [--set KEY=VALUE]... [--pictures DIR]",
-         "print a spool file to the printer's port", 3, SIZE_MAX, Print},
+         "print a spool file to the printer's port", 3, SIZE_MAX, Print,
+         "Prints the EMF spool file SPOOL (palvex-spool writes them) as a job of the printer: the spooler\n"
+         "runs it through the printer's print processor and the universal driver's render host through\n"
+         "the render plug-in, and the printer's bytes are added to the port's file. The job's DEVMODE is\n"
+         "the driver's default with each --set KEY=VALUE applied (as for `devmode`); the document name is\n"
+         "the spool file's name unless --document gives one; --pictures draws each sheet into DIR as PNG.\n"
+         "A job that fails stays in the printer's queue; a file that is not a spool file makes no job.\n",
+         "palvex-machine print report.spl --printer \"Palvex QX500\" --set _NUP_PAGES=1 --pictures out"},
     };
     return commands;
 }
 
 void Usage(std::ostream& out) {
-    out << "usage: palvex-machine [--machine DIR] COMMAND [ARGS...]\n\ncommands:\n";
+    out << "usage: palvex-machine [--machine DIR] COMMAND [ARGS...]\n\n"
+           "The command line of the simulated machine. DIR, else $PALVEX_MACHINE, else build/machine is the\n"
+           "machine.\n\ncommands:\n";
     for (const auto& c : Commands()) {
         std::string head = std::string(c.name) + (*c.arguments ? " " : "") + c.arguments;
-        out << "  " << head << std::string(head.size() < 30 ? 30 - head.size() : 1, ' ') << c.summary << "\n";
+        if (head.size() > 40) head = c.name;
+        out << "  " << head << std::string(head.size() < 40 ? 40 - head.size() : 1, ' ') << c.summary << "\n";
     }
-    out << "\ninstall: the package's files in FOLDER (the build leaves them in build/package/driver) go to the\n"
-           "  driver directory and its print processor to the print-processor directory. The printer, named\n"
-           "  after the data file's *ModelName, is added on FILE: with that name as its \"Model\" and the\n"
-           "  package's print processor, and the description is compiled.\n"
-           "print: the job's DEVMODE is the driver's default with each --set KEY=VALUE (a number field of\n"
-           "  OEMDEVMODE, such as _NUP_PAGES or _PRINT_TYPE) applied; the document name is the spool file's\n"
-           "  name unless --document gives one; --pictures draws each sheet into DIR as PNG. An application\n"
-           "  spools with the driver's DEVMODE: `devmode` writes it for palvex-spool --devmode.\n";
+    out << "\n`palvex-machine COMMAND --help` tells more of a command.\n";
+}
+
+void CommandHelp(const Command& c, std::ostream& out) {
+    out << "usage: palvex-machine [--machine DIR] " << c.name << (*c.arguments ? " " : "") << c.arguments << "\n\n"
+        << c.details << "\nexample:\n  " << c.example << "\n";
+}
+
+bool AsksForHelp(const Args& args) {
+    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
 }  // namespace
@@ -606,15 +673,26 @@ int main(int argc, char** argv) {
         palvex::SetMachineRoot(args[1]);
         args.erase(args.begin(), args.begin() + 2);
     }
-    if (args.empty() || args[0] == "--help" || args[0] == "help") {
-        Usage(args.empty() ? std::cerr : std::cout);
-        return args.empty() ? 2 : 0;
+    if (args.empty()) {
+        Usage(std::cerr);
+        return 2;
+    }
+    // "help COMMAND" as "COMMAND --help".
+    if (args[0] == "help" && args.size() == 2) args = {args[1], "--help"};
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        Usage(std::cout);
+        return 0;
     }
     for (const auto& command : Commands()) {
         if (args[0] != command.name) continue;
         const Args rest(args.begin() + 1, args.end());
+        if (AsksForHelp(rest)) {
+            CommandHelp(command, std::cout);
+            return 0;
+        }
         if (rest.size() < command.minArgs || rest.size() > command.maxArgs) {
-            std::cerr << "usage: palvex-machine " << command.name << " " << command.arguments << "\n";
+            std::cerr << "usage: palvex-machine " << command.name << " " << command.arguments << "\n"
+                      << "(palvex-machine " << command.name << " --help tells more)\n";
             return 2;
         }
         try {

@@ -100,3 +100,48 @@ TEST(InstallPackage, AJobForAPrintProcessorNotInstalledFailsAndIsKept) {
 }
 
 }  // namespace
+
+namespace {
+
+// A setting the property sheets offer takes only the values they offer; the refusal names them
+// and changes nothing.
+TEST(InstallPackage, SettingsTakeOnlyTheValuesTheSheetsOffer) {
+    palvex::TestMachine machine;
+    ASSERT_EQ(Machine(machine, {"install", PALVEX_PACKAGE_FOLDER}).exitCode, 0);
+    const std::string printer = "Palvex QX500";
+    const std::string devMode = (machine.root() / "job.devmode").string();
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;  // empty: taken
+    };
+    const Case cases[] = {
+        {{"devmode", printer, devMode, "--set", "_NUP_PAGES=99"}, "_NUP_PAGES=99 is not a value it takes (0, 1, 2, 3, 4 or 5)"},
+        {{"devmode", printer, devMode, "--set", "_NUP_PAGES=-1"}, "_NUP_PAGES=-1 is not a value it takes (0, 1, 2, 3, 4 or 5)"},
+        {{"devmode", printer, devMode, "--set", "_SCALE_FACTOR=24"}, "_SCALE_FACTOR=24 is not a value it takes (25 to 400)"},
+        {{"devmode", printer, devMode, "--set", "_NUP_BORDER=2"}, "_NUP_BORDER=2 is not a value it takes (0 or 1)"},
+        {{"printer-settings", printer, "_USRACTPRN_ENABLED=5"}, "_USRACTPRN_ENABLED=5 is not a value it takes (0 or 1)"},
+        {{"devmode", printer, devMode, "--set", "_NUP_PAGES=5", "--set", "_SCALE_FACTOR=400", "--set", "_NUP_BORDER=0"}, ""},
+        {{"printer-settings", printer, "_USRACTPRN_ENABLED=0"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        std::filesystem::remove(devMode);
+        const ChildResult run = Machine(machine, c.args);
+        if (c.message.empty()) {
+            EXPECT_EQ(run.exitCode, 0) << run.errors;
+            continue;
+        }
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.errors, "palvex-machine " + c.args[0] + ": " + c.message + "\n");
+        EXPECT_FALSE(std::filesystem::exists(devMode));
+    }
+    // Printing refuses the same values before it makes a job.
+    const std::string spool = (machine.root() / "doc.spl").string();
+    ASSERT_EQ(RunChild(PALVEX_SPOOL_TOOL, {spool}, machine.root()).exitCode, 0);
+    const ChildResult printed = Machine(machine, {"print", spool, "--printer", printer, "--set", "_NUP_PAGES=99"});
+    EXPECT_EQ(printed.exitCode, 1);
+    EXPECT_EQ(printed.errors, "palvex-machine print: _NUP_PAGES=99 is not a value it takes (0, 1, 2, 3, 4 or 5)\n");
+    EXPECT_TRUE(palvex::ListJobs(u"Palvex QX500").empty());
+}
+
+}  // namespace

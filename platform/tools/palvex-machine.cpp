@@ -33,6 +33,7 @@
 #include <palvex/utf8.h>
 #include <render_host.h>
 #include <spooler_job.h>
+#include <win/compstui.h>
 #include <win/windows.h>
 #include <codrvsettings.h>
 #include <xpc.h>
@@ -263,6 +264,92 @@ std::vector<BYTE> FieldBytes(const XprColumn& column, const Setting& setting) {
     return bytes;
 }
 
+// The values the property sheet offers for a settings field: the option values of the feature
+// whose options edit it, or the range of its up-down item. Nothing offered: any number goes.
+struct OfferedValues {
+    bool offered = false;
+    bool range = false;  // an up-down item: min to max
+    long long min = 0;
+    long long max = 0;
+    std::vector<long long> values;
+
+    bool Allows(long long value) const {
+        if (!offered) return true;
+        if (range) return value >= min && value <= max;
+        return std::find(values.begin(), values.end(), value) != values.end();
+    }
+    std::string Text() const {
+        if (range) return std::to_string(min) + " to " + std::to_string(max);
+        std::string text;
+        for (size_t i = 0; i < values.size(); ++i)
+            text += (i == 0 ? "" : i + 1 == values.size() ? " or " : ", ") + std::to_string(values[i]);
+        return text;
+    }
+};
+
+long long LittleEndian(const BYTE* bytes, size_t size, bool isSigned) {
+    unsigned long long value = 0;
+    for (size_t i = 0; i < size && i < 8; ++i) value |= static_cast<unsigned long long>(bytes[i]) << (8 * i);
+    if (isSigned && size > 0 && size < 8 && (bytes[size - 1] & 0x80)) value |= ~0ULL << (8 * size);
+    return static_cast<long long>(value);
+}
+
+// features: the printer's compiled feature block (DOCUMENTFEATURE or PRINTERFEATURE); field: the
+// settings field as the options name it, such as "OEMDEVMODE._NUP_PAGES".
+OfferedValues Offered(HANDLE printer, const char16_t* features, const std::u16string& field) {
+    OfferedValues offered;
+    XprStore* store = nullptr;
+    if (CreateByHandle(&store, printer, features) >= 2 || !store) return offered;
+    XprTable* feature = nullptr;
+    while (!offered.offered && FetchRow(store, features, &feature, nullptr) == 0 && feature) {
+        XprTable* option = nullptr;
+        if (FindTable(store, feature, &option, u"OPTION") != 0 || !option || ResetRows(option) >= 2) continue;
+        BYTE controlType[8] = {};
+        const WORD typeSize = GetValueSize(feature, u"CONTROLTYPE");
+        const bool checkBox = typeSize > 0 && typeSize <= sizeof controlType &&
+                              GetValue(feature, controlType, sizeof controlType, u"CONTROLTYPE") == 0 &&
+                              LittleEndian(controlType, typeSize, false) == TVOT_CHKBOX;
+        while (NextRow(option, nullptr) == 0) {
+            const LPCWSTR source = GetIndirectValue(option);
+            if (!source || lstrcmpiW(source, field.c_str()) != 0) break;
+            BYTE value[8] = {};
+            const WORD size = GetValueSize(option, u"VALUE");
+            if (size == 0 || size > sizeof value || GetValue(option, value, sizeof value, u"VALUE") != 0) break;
+            const XprColumnKind kind = GetValueKind(option, u"VALUE");
+            const bool isSigned = kind == XprColumnKind::SHORT || kind == XprColumnKind::LONG || kind == XprColumnKind::LONG64;
+            offered.offered = true;
+            offered.values.push_back(LittleEndian(value, size, isSigned));
+            WORD min = 0, max = 0;
+            if (GetValue(option, &min, sizeof min, u"MINVALUE") == 0 && GetValue(option, &max, sizeof max, u"MAXVALUE") == 0 &&
+                max > min) {
+                offered.range = true;
+                offered.min = min;
+                offered.max = max;
+            }
+        }
+        // A check box's option is its checked value; unchecked is 0.
+        if (offered.offered && checkBox && std::find(offered.values.begin(), offered.values.end(), 0) == offered.values.end())
+            offered.values.insert(offered.values.begin(), 0);
+    }
+    FreeBlock(store);
+    HeapFree(GetProcessHeap(), 0, store);
+    return offered;
+}
+
+// Refuses a value that the field's item does not offer, naming those it does.
+void CheckOffered(HANDLE printer, const char16_t* features, const std::string& block, const Setting& setting,
+                  const std::vector<BYTE>& bytes, const XprColumn& column) {
+    const OfferedValues offered = Offered(printer, features, Wide(block + "." + setting.key));
+    const bool isSigned = column.m_kind == XprColumnKind::SHORT || column.m_kind == XprColumnKind::LONG ||
+                          column.m_kind == XprColumnKind::LONG64;
+    const long long value = LittleEndian(bytes.data(), bytes.size(), isSigned);
+    if (!offered.Allows(value) || std::to_string(value) != std::to_string(std::stoll(setting.value, nullptr, 0)))
+        throw std::invalid_argument(setting.key + "=" + setting.value + " is not a value it takes (" +
+                                    (offered.offered ? offered.Text() : "the field holds " +
+                                                                            std::to_string(bytes.size()) + " bytes") +
+                                    ")");
+}
+
 // --- install ---------------------------------------------------------------------------------------
 
 std::u16string ModelName(const std::filesystem::path& gpd) {
@@ -392,6 +479,7 @@ int PrinterSettings(const Args& args) {
         const XprColumn* column = block.Field(setting.key);
         if (!column) throw std::invalid_argument("PRINTERSETTINGS has no field " + setting.key);
         const std::vector<BYTE> bytes = FieldBytes(*column, setting);
+        CheckOffered(printer.get(), u"PRINTERFEATURE", "PRINTERSETTINGS", setting, bytes, *column);
         const std::u16string key = Wide(setting.key);
         if (SetValue(block.table(), bytes.data(), static_cast<DWORD>(bytes.size()), key.c_str()) >= 2)
             throw std::runtime_error("cannot set " + setting.key);
@@ -456,6 +544,7 @@ std::vector<BYTE> JobDevMode(palvex::hosts::RenderPluginLibrary& renderer, const
         const XprColumn* column = block.Field(setting.key);
         if (!column) throw std::invalid_argument("OEMDEVMODE has no field " + setting.key);
         const std::vector<BYTE> bytes = FieldBytes(*column, setting);
+        CheckOffered(handle.get(), u"DOCUMENTFEATURE", "OEMDEVMODE", setting, bytes, *column);
         // A record is a row without its key.
         if (column->m_offset < SETTINGS_KEY_BYTES) throw std::invalid_argument(setting.key + " is the row key");
         const size_t at = recordAt + column->m_offset - SETTINGS_KEY_BYTES;

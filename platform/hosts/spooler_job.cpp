@@ -69,7 +69,11 @@ bool ListedDatatypes(PrintProcessorLibrary& library, const std::u16string& proce
 }
 
 void MarkError(DWORD jobId) {
-    if (const auto job = FindJob(jobId)) SetJobStatus(jobId, job->status | JOB_STATUS_ERROR);
+    try {
+        UpdateJobStatus(jobId, JOB_STATUS_ERROR, 0);
+    } catch (const MachineError&) {
+        // the job was deleted from the queue meanwhile: nothing left to mark
+    }
 }
 
 SpoolerJobResult Refuse(DWORD jobId, SpoolerJobResult result, DWORD error, const std::string& message) {

@@ -25,8 +25,8 @@ std::u16string FileName(const std::u16string& path) {
 }
 
 // The datatypes the processor lists, asked as the spooler asks: the size first, then the names.
-bool ListedDatatypes(PrintProcessorLibrary& library, const std::u16string& processor, std::vector<std::u16string>* names,
-                     DWORD* error) {
+bool ListedDatatypes(PrintProcessorLibrary& library, const std::u16string& processor,
+                     std::vector<std::u16string>* names, DWORD* error) {
     std::u16string name = processor;
     DWORD needed = 0, returned = 0;
     SetLastError(ERROR_SUCCESS);
@@ -99,7 +99,8 @@ SpoolerJobResult PrintJob(DWORD jobId, const ModuleCode& code) {
         if (lstrcmpiW(p.name.c_str(), job->printerName.c_str()) == 0) printer = std::move(p);
     if (!printer) return Refuse(jobId, result, ERROR_INVALID_PRINTER_NAME, "the job's " + printerText + " is gone");
     result.processor = printer->printProcessor;
-    const std::string processorText = "the print processor \"" + ToUtf8(printer->printProcessor) + "\" of " + printerText;
+    const std::string processorText =
+        "the print processor \"" + ToUtf8(printer->printProcessor) + "\" of " + printerText;
 
     const std::optional<std::u16string> file = PrintProcessorFile(printer->printProcessor);
     if (!file) return Refuse(jobId, result, ERROR_UNKNOWN_PRINTPROCESSOR, processorText + " is not installed");

@@ -83,8 +83,9 @@ BOOL AddPrintProcessorW(LPWSTR pName, LPWSTR pEnvironment, LPWSTR pPathName, LPW
         if (palvex::ReadProcessorFile(environment, pPrintProcessorName, &existing))
             return ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED;
         HKEY key = nullptr;
-        LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, palvex::ProcessorKey(environment, pPrintProcessorName).c_str(),
-                                         0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        const std::u16string keyName = palvex::ProcessorKey(environment, pPrintProcessorName);
+        LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                         &key, nullptr);
         if (status != ERROR_SUCCESS) return static_cast<DWORD>(status);
         status = RegSetValueExW(key, u"Driver", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
                                 static_cast<DWORD>((file.size() + 1) * sizeof(char16_t)));

@@ -104,7 +104,8 @@ namespace {
 // A driver file as the spooler reports it: a name without a folder lies in the version folder.
 std::u16string DriverFilePath(const std::u16string& environment, DWORD version, const std::u16string& file) {
     if (file.empty() || file.find_first_of(u"\\/:") != std::u16string::npos) return file;
-    return spool::SpoolFolder(environment.c_str(), u"drivers") + u"\\" + std::u16string(1, static_cast<char16_t>(u'0' + version % 10)) +
+    return spool::SpoolFolder(environment.c_str(), u"drivers") + u"\\" +
+           std::u16string(1, static_cast<char16_t>(u'0' + version % 10)) +
            u"\\" + file;
 }
 

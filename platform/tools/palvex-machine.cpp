@@ -294,6 +294,19 @@ long long LittleEndian(const BYTE* bytes, size_t size, bool isSigned) {
     return static_cast<long long>(value);
 }
 
+// A text of a settings block, which packs its texts without regard to alignment: read a pair of
+// bytes at a time (the block was checked on loading, so the text ends inside it).
+std::u16string UnalignedText(const void* text) {
+    std::u16string copy;
+    const auto* bytes = static_cast<const BYTE*>(text);
+    for (size_t i = 0;; i += 2) {
+        char16_t c = 0;
+        std::memcpy(&c, bytes + i, sizeof c);
+        if (c == 0) return copy;
+        copy += c;
+    }
+}
+
 // features: the printer's compiled feature block (DOCUMENTFEATURE or PRINTERFEATURE); field: the
 // settings field as the options name it, such as "OEMDEVMODE._NUP_PAGES".
 OfferedValues Offered(HANDLE printer, const char16_t* features, const std::u16string& field) {
@@ -311,24 +324,26 @@ OfferedValues Offered(HANDLE printer, const char16_t* features, const std::u16st
                               LittleEndian(controlType, typeSize, false) == TVOT_CHKBOX;
         while (NextRow(option, nullptr) == 0) {
             const LPCWSTR source = GetIndirectValue(option);
-            if (!source || lstrcmpiW(source, field.c_str()) != 0) break;
+            if (!source || lstrcmpiW(UnalignedText(source).c_str(), field.c_str()) != 0) break;
             BYTE value[8] = {};
             const WORD size = GetValueSize(option, u"VALUE");
             if (size == 0 || size > sizeof value || GetValue(option, value, sizeof value, u"VALUE") != 0) break;
             const XprColumnKind kind = GetValueKind(option, u"VALUE");
-            const bool isSigned = kind == XprColumnKind::SHORT || kind == XprColumnKind::LONG || kind == XprColumnKind::LONG64;
+            const bool isSigned =
+                kind == XprColumnKind::SHORT || kind == XprColumnKind::LONG || kind == XprColumnKind::LONG64;
             offered.offered = true;
             offered.values.push_back(LittleEndian(value, size, isSigned));
             WORD min = 0, max = 0;
-            if (GetValue(option, &min, sizeof min, u"MINVALUE") == 0 && GetValue(option, &max, sizeof max, u"MAXVALUE") == 0 &&
-                max > min) {
+            if (GetValue(option, &min, sizeof min, u"MINVALUE") == 0 &&
+                GetValue(option, &max, sizeof max, u"MAXVALUE") == 0 && max > min) {
                 offered.range = true;
                 offered.min = min;
                 offered.max = max;
             }
         }
         // A check box's option is its checked value; unchecked is 0.
-        if (offered.offered && checkBox && std::find(offered.values.begin(), offered.values.end(), 0) == offered.values.end())
+        if (offered.offered && checkBox &&
+            std::find(offered.values.begin(), offered.values.end(), 0) == offered.values.end())
             offered.values.insert(offered.values.begin(), 0);
     }
     FreeBlock(store);
@@ -445,8 +460,8 @@ int Install(const Args& args) {
         case PackageRole::DependentFile: driver.dependentFiles.push_back(name); break;
         case PackageRole::PrintProcessor: processorFile = name; break;
         }
-        std::cout << "copied: " << file.source << (file.source == std::string(file.name) ? "" : " as " + std::string(file.name))
-                  << "\n";
+        const bool renamed = file.source != std::string(file.name);
+        std::cout << "copied: " << file.source << (renamed ? " as " + std::string(file.name) : "") << "\n";
     }
     // The universal driver's own file, whose version the job header names.
     std::filesystem::copy_file(PALVEX_UNIDRV_FILE, palvex::HostPath(directory + u"\\UNIDRV.DLL"),

@@ -110,7 +110,8 @@ int Run(int argc, char** argv) {
         if (option == "--pages") {
             const unsigned long pages = Number(value, "--pages");
             if (pages < 1 || pages > kMaxPages)
-                throw std::invalid_argument("--pages " + value + ": a document has 1 to " + std::to_string(kMaxPages) + " pages");
+                throw std::invalid_argument("--pages " + value + ": a document has 1 to " + std::to_string(kMaxPages) +
+                                            " pages");
             count = static_cast<DWORD>(pages);
         } else if (option == "--landscape") {
             landscape = PageList(value);
@@ -141,8 +142,8 @@ int Run(int argc, char** argv) {
     for (const auto& [option, pages] : listed)
         for (DWORD page : pages)
             if (page > count)
-                throw std::invalid_argument(option + ": the document has no page " + std::to_string(page) + " (its pages are 1 to " +
-                                            std::to_string(count) + ")");
+                throw std::invalid_argument(option + ": the document has no page " + std::to_string(page) +
+                                            " (its pages are 1 to " + std::to_string(count) + ")");
     palvex::SpoolDocumentDesc document = palvex::NumberedPages(count, landscape);
     document.documentName = header.documentName;
     document.outputName = header.outputName;

@@ -242,9 +242,13 @@ std::u16string CommentText(std::u16string_view driverText, const SystemVersion& 
     char digits[48];
     std::snprintf(digits, sizeof digits, "%d.%d.%d", static_cast<int>(numbers[0]), static_cast<int>(numbers[1]),
                   static_cast<int>(numbers[2]));
+    // The description's words end in a space ("Microsoft Windows " alone, "Vista " without an
+    // edition); the separator before the numbers is the one space between them.
+    std::u16string description = OsDescription(version);
+    while (!description.empty() && description.back() == u' ') description.pop_back();
     std::u16string text(driverText);
     text += u' ';
-    text += OsDescription(version);
+    text += description;
     text += u' ';
     for (const char* p = digits; *p; ++p) text += static_cast<char16_t>(*p);
     text += u' ';

@@ -133,7 +133,7 @@ TEST(PrintJob, PrintsASpoolFileThroughTheMachinesCommandLine) {
         // The installed UI module's and universal driver's file versions, on the fresh machine's
         // Windows 10 without edition words.
         EXPECT_EQ(output.substr(head.size(), commentEnd - head.size()),
-                  "Palvex QX500 (1.01.0002.0); Microsoft Windows  10.0.19045 ; Unidrv 10.0.19041.1");
+                  "Palvex QX500 (1.01.0002.0); Microsoft Windows 10.0.19045 ; Unidrv 10.0.19041.1");
         // The document name's double quotes cannot be carried in a PJL string: they are replaced.
         const std::string middle = "@PJL SET QVSTRINGCODESET=UTF8\n@PJL SET JOBNAME=\"Quarterly 'Q3' report\"\n"
                                    "@PJL SET USERNAME=\"User\"\n@PJL SET QVJOBID=\"";

@@ -85,9 +85,9 @@ DWORD FillInfo(LPBYTE buffer, DWORD size, LPDWORD needed, Fill&& fill) {
     return ERROR_SUCCESS;
 }
 
-// The folder of an environment's drivers or print processors, or empty for an environment the
-// machine does not know.
-std::u16string SpoolFolder(LPCWSTR environment, const std::u16string& kind) {
+}  // namespace
+
+std::u16string spool::SpoolFolder(LPCWSTR environment, const std::u16string& kind) {
     std::u16string env = environment && *environment ? environment : spool::kNativeEnvironment;
     std::u16string arch;
     if (lstrcmpiW(env.c_str(), u"Windows x64") == 0) {
@@ -100,13 +100,12 @@ std::u16string SpoolFolder(LPCWSTR environment, const std::u16string& kind) {
     return u"C:\\Windows\\System32\\spool\\" + kind + u"\\" + arch;
 }
 
-}  // namespace
-
 // A driver file as the spooler reports it: a name without a folder lies in the version folder
 // (the enumeration reports it the same way).
 std::u16string DriverFilePath(const std::u16string& environment, DWORD version, const std::u16string& file) {
     if (file.empty() || file.find_first_of(u"\\/:") != std::u16string::npos) return file;
-    return SpoolFolder(environment.c_str(), u"drivers") + u"\\" + std::u16string(1, static_cast<char16_t>(u'0' + version % 10)) +
+    return spool::SpoolFolder(environment.c_str(), u"drivers") + u"\\" +
+           std::u16string(1, static_cast<char16_t>(u'0' + version % 10)) +
            u"\\" + file;
 }
 
@@ -116,7 +115,7 @@ DWORD FolderInfo(LPWSTR name, LPWSTR environment, DWORD level, LPBYTE buffer, DW
                  const std::u16string& kind) {
     if (name && *name) return ERROR_INVALID_PARAMETER;  // only the local machine
     if (level != 1) return ERROR_INVALID_LEVEL;
-    const std::u16string folder = SpoolFolder(environment, kind);
+    const std::u16string folder = spool::SpoolFolder(environment, kind);
     if (folder.empty()) return ERROR_INVALID_ENVIRONMENT;
     return FillInfo(buffer, size, needed, [&](LPBYTE at) -> size_t {
         InfoWriter writer(at, 0);

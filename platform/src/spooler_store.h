@@ -15,6 +15,10 @@ inline constexpr char16_t kNativeEnvironment[] = u"Windows x64";
 // The printer-data key that GetPrinterDataW and SetPrinterDataW work on.
 inline constexpr char16_t kPrinterDriverDataKey[] = u"PrinterDriverData";
 
+// The machine folder of an environment's (null or empty: the native one) "drivers" or
+// "prtprocs", or empty for an environment the machine does not know.
+std::u16string SpoolFolder(LPCWSTR environment, const std::u16string& kind);
+
 struct PrinterRow {
     int64_t id = 0;
     std::u16string name;

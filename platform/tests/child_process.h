@@ -1,11 +1,12 @@
 // Runs another program of the build as a child process on a given machine root and collects its
-// standard output and exit status.
+// standard output, its standard error and its exit status.
 #pragma once
 
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -17,7 +18,8 @@ namespace palvex::testing {
 
 struct ChildResult {
     int exitCode = -1;
-    std::string output;
+    std::string output;  // standard output
+    std::string errors;  // standard error
 };
 
 inline ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
@@ -39,9 +41,18 @@ inline ChildResult RunChild(const std::string& program, const std::vector<std::s
     int pipeFds[2];
     ChildResult result;
     if (pipe(pipeFds) != 0) return result;
+    // Standard error goes to a file, read once the child has ended, so neither stream can block
+    // the other.
+    FILE* errors = std::tmpfile();
+    if (!errors) {
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        return result;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fileno(errors), STDERR_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
@@ -54,7 +65,12 @@ inline ChildResult RunChild(const std::string& program, const std::vector<std::s
         int status = 0;
         waitpid(pid, &status, 0);
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::rewind(errors);
+        char buffer2[4096];
+        size_t got;
+        while ((got = std::fread(buffer2, 1, sizeof buffer2, errors)) > 0) result.errors.append(buffer2, got);
     }
+    std::fclose(errors);
     close(pipeFds[0]);
     return result;
 }

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include <palvex/jobs.h>
 #include <palvex/machine.h>
+#include <palvex/paths.h>
 #include <win/windows.h>
 
 #include "child_process.h"
@@ -57,6 +62,92 @@ TEST(MachineTool, RefusesWhatItDoesNotKnow) {
     EXPECT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"frobnicate"}, machine.root()).exitCode, 2);
     EXPECT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "OnlyAName"}, machine.root()).exitCode, 2);
     EXPECT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"show"}, machine.root() / "nothing").exitCode, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MachineTool, EachCommandHasItsOwnHelp) {
+    palvex::TestMachine machine;
+    const auto root = machine.root() / "untouched";
+    for (const char* command : {"init", "show", "add-printer", "install", "printer-settings", "set-account", "devmode",
+                                "print"}) {
+        SCOPED_TRACE(command);
+        for (const std::vector<std::string>& args : {std::vector<std::string>{command, "--help"},
+                                                     std::vector<std::string>{"help", command},
+                                                     std::vector<std::string>{command, "some-folder", "-h"}}) {
+            const auto help = RunChild(PALVEX_MACHINE_TOOL, args, root);
+            EXPECT_EQ(help.exitCode, 0);
+            EXPECT_EQ(help.output.rfind("usage: palvex-machine [--machine DIR] " + std::string(command), 0), 0u)
+                << help.output;
+            EXPECT_NE(help.output.find("\nexample:\n  palvex-machine "), std::string::npos) << help.output;
+            EXPECT_EQ(help.errors, "");
+        }
+    }
+    // Asking for help runs nothing: no machine was made, nothing installed.
+    EXPECT_FALSE(std::filesystem::exists(root));
+    const auto all = RunChild(PALVEX_MACHINE_TOOL, {"--help"}, root);
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_NE(all.output.find("`palvex-machine COMMAND --help` tells more"), std::string::npos);
+}
+
+TEST(MachineTool, AnUnknownPrinterGetsOneMessageNamingThePrintersThere) {
+    palvex::TestMachine machine;
+    const auto root = machine.root();
+    const std::string none = "no printer \"Nope\" on this machine (it has no printers; `install` adds the model's)\n";
+    const std::string some = "no printer \"Nope\" on this machine (its printers: \"Office\", \"Second\")\n";
+    const std::vector<std::vector<std::string>> commands = {
+        {"devmode", "Nope", (root / "x.devmode").string()},
+        {"printer-settings", "Nope", "_USRACTPRN_ENABLED=1"},
+        {"set-account", "Nope", "SecurePrintID=ana"},
+    };
+    for (const std::string& expected : {none, some}) {
+        if (expected == some) {
+            ASSERT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Second", "Driver"}, root).exitCode, 0);
+            ASSERT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Office", "Driver"}, root).exitCode, 0);
+        }
+        for (const auto& args : commands) {
+            SCOPED_TRACE(args[0]);
+            const auto run = RunChild(PALVEX_MACHINE_TOOL, args, root);
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_EQ(run.errors, "palvex-machine " + args[0] + ": " + expected);
+        }
+    }
+    const auto spool = root / "doc.spl";
+    ASSERT_EQ(RunChild(PALVEX_SPOOL_TOOL, {spool.string()}, root).exitCode, 0);
+    const auto print = RunChild(PALVEX_MACHINE_TOOL, {"print", spool.string(), "--printer", "Nope"}, root);
+    EXPECT_EQ(print.exitCode, 1);
+    EXPECT_EQ(print.errors, "palvex-machine print: " + some);
+}
+
+// A file that is not a spool file is refused with where the reader stopped, and leaves no job and no
+// spooled data behind.
+TEST(MachineTool, PrintRefusesWhatIsNotASpoolFile) {
+    palvex::TestMachine machine;
+    const auto root = machine.root();
+    ASSERT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Office", "Driver"}, root).exitCode, 0);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string message;  // after the file's name
+    };
+    const Case cases[] = {
+        {"empty", "", " is not an EMF spool file: byte 0: the file is shorter than the spool header (0 bytes)"},
+        {"text", "Quarterly report\n", ": byte 0: not an EMF spool file (unknown version)"},
+        {"random", std::string("\x9e\x41\x07\xff\x00\x13\x88\x21\x5a\xc3\x00\x00\x10\x00\x00\x00", 16),
+         ": byte 0: not an EMF spool file (unknown version)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto file = root / (std::string(c.name) + ".spl");
+        std::ofstream(file, std::ios::binary) << c.bytes;
+        const auto print = RunChild(PALVEX_MACHINE_TOOL, {"print", file.string(), "--printer", "Office"}, root);
+        EXPECT_EQ(print.exitCode, 1);
+        EXPECT_EQ(print.errors, "palvex-machine print: " + file.string() + c.message + "\n");
+    }
+    EXPECT_TRUE(palvex::ListJobs(u"Office").empty());
+    EXPECT_FALSE(std::filesystem::exists(palvex::HostPath(u"C:\\Windows\\System32\\spool\\PRINTERS")));
 }
 
 }  // namespace

@@ -77,3 +77,49 @@ TEST(SpoolTool, WritesPagesWithChosenOrientationsAndDevmodes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SpoolTool, SaysWhatItWroteAndHelpsOnStandardOutput) {
+    palvex::TestMachine machine;
+    const auto file = machine.root() / "report.spl";
+    const auto run = palvex::testing::RunChild(PALVEX_SPOOL_TOOL, {file.string(), "--pages", "2", "--document", "Q3"},
+                                               machine.root());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, "spool file written: " + file.string() + " (2 pages, document \"Q3\")\n");
+    const auto help = palvex::testing::RunChild(PALVEX_SPOOL_TOOL, {"--help"}, machine.root());
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("--pages N                the number of pages, 1 to 9999"), std::string::npos);
+    EXPECT_NE(help.output.find("example:\n  palvex-spool "), std::string::npos);
+}
+
+// Values outside what an option takes are refused with the values it takes, and no file is written.
+TEST(SpoolTool, RefusesValuesOutsideTheirRange) {
+    palvex::TestMachine machine;
+    const auto file = machine.root() / "refused.spl";
+    struct Case {
+        std::vector<std::string> options;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--pages", "0"}, "--pages 0: a document has 1 to 9999 pages"},
+        {{"--pages", "10000"}, "--pages 10000: a document has 1 to 9999 pages"},
+        {{"--landscape", "7", "--pages", "2"}, "--landscape: the document has no page 7 (its pages are 1 to 2)"},
+        {{"--page-devmode", "3=" + file.string() + ".devmode"}, "--page-devmode: the document has no page 3 (its pages are 1 to 1)"},
+        {{"--paper", "0"}, "--paper 0: a standard paper number is 1 to 118 (9 is A4)"},
+        {{"--paper", "99999"}, "--paper 99999: a standard paper number is 1 to 118 (9 is A4)"},
+        {{"--paper", "A4"}, "not a number for --paper: A4"},
+    };
+    std::ofstream(file.string() + ".devmode", std::ios::binary);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        std::vector<std::string> args{file.string()};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const auto run = palvex::testing::RunChild(PALVEX_SPOOL_TOOL, args, machine.root());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.errors, "palvex-spool: " + c.message + "\n");
+        EXPECT_FALSE(std::filesystem::exists(file));
+    }
+}
+
+}  // namespace

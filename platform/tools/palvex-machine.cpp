@@ -5,9 +5,10 @@
 // The machine is DIR, else $PALVEX_MACHINE, else the build's default machine folder. Each command
 // is one entry of the table below: its name, its arguments and the function that runs it.
 //
-// A package folder (install) holds the model's files at its top level: the one .GPD file is the
-// driver's data file, every other file (import libraries *.lib aside) is a dependent file. All of
-// them are copied into the driver directory; the plug-ins' own modules come from the build.
+// A package folder (install) holds the model's files where the build leaves them (build/package/
+// driver): the data file, the resource library and the modules' files with their version
+// resources. Only the files the package lists are installed; the code that runs for a module is the
+// build's library of that name.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include <job_runner.h>
+#include <span>
 #include <palvex/jobs.h>
 #include <palvex/machine.h>
 #include <palvex/paths.h>
@@ -30,10 +32,14 @@
 #include <palvex/recording_dc.h>
 #include <palvex/utf8.h>
 #include <render_host.h>
+#include <spooler_job.h>
+#include <win/compstui.h>
 #include <win/windows.h>
 #include <codrvsettings.h>
 #include <xpc.h>
 #include <xpr.h>
+
+#include "../src/emf_spool_reader.h"
 
 namespace {
 
@@ -46,6 +52,8 @@ struct Command {
     size_t minArgs;
     size_t maxArgs;
     std::function<int(const Args&)> run;
+    const char* details;  // what it does, for its --help
+    const char* example;
 };
 
 std::string Narrow(const std::u16string& text) {
@@ -174,10 +182,20 @@ std::u16string PrinterText(HANDLE printer, const char16_t* name) {
     return text;
 }
 
+// The printer of that name (without regard to case). An unknown one is refused with the names of
+// the printers there are, the one message every command gives for it.
 palvex::PrinterDesc FindPrinter(const std::u16string& name) {
-    for (const auto& p : palvex::ListPrinters())
-        if (p.name == name) return p;
-    throw std::runtime_error("no printer " + Narrow(name));
+    if (!MachineExists())
+        throw std::runtime_error("no machine at " + palvex::MachineRoot().string() + " (run init first)");
+    const std::vector<palvex::PrinterDesc> printers = palvex::ListPrinters();
+    for (const auto& p : printers)
+        if (lstrcmpiW(p.name.c_str(), name.c_str()) == 0) return p;
+    std::string known;
+    for (const auto& p : printers) known += (known.empty() ? "\"" : ", \"") + Narrow(p.name) + "\"";
+    throw std::runtime_error("no printer \"" + Narrow(name) + "\" on this machine (" +
+                             (known.empty() ? std::string("it has no printers; `install` adds the model's")
+                                            : "its printers: " + known) +
+                             ")");
 }
 
 // --- Settings blocks -------------------------------------------------------------------------------
@@ -255,6 +273,107 @@ std::vector<BYTE> FieldBytes(const XprColumn& column, const Setting& setting) {
     return bytes;
 }
 
+// The values the property sheet offers for a settings field: the option values of the feature
+// whose options edit it, or the range of its up-down item. Nothing offered: any number goes.
+struct OfferedValues {
+    bool offered = false;
+    bool range = false;  // an up-down item: min to max
+    long long min = 0;
+    long long max = 0;
+    std::vector<long long> values;
+
+    bool Allows(long long value) const {
+        if (!offered) return true;
+        if (range) return value >= min && value <= max;
+        return std::find(values.begin(), values.end(), value) != values.end();
+    }
+    std::string Text() const {
+        if (range) return std::to_string(min) + " to " + std::to_string(max);
+        std::string text;
+        for (size_t i = 0; i < values.size(); ++i)
+            text += (i == 0 ? "" : i + 1 == values.size() ? " or " : ", ") + std::to_string(values[i]);
+        return text;
+    }
+};
+
+long long LittleEndian(const BYTE* bytes, size_t size, bool isSigned) {
+    unsigned long long value = 0;
+    for (size_t i = 0; i < size && i < 8; ++i) value |= static_cast<unsigned long long>(bytes[i]) << (8 * i);
+    if (isSigned && size > 0 && size < 8 && (bytes[size - 1] & 0x80)) value |= ~0ULL << (8 * size);
+    return static_cast<long long>(value);
+}
+
+// A text of a settings block, which packs its texts without regard to alignment: read a pair of
+// bytes at a time (the block was checked on loading, so the text ends inside it).
+std::u16string UnalignedText(const void* text) {
+    std::u16string copy;
+    const auto* bytes = static_cast<const BYTE*>(text);
+    for (size_t i = 0;; i += 2) {
+        char16_t c = 0;
+        std::memcpy(&c, bytes + i, sizeof c);
+        if (c == 0) return copy;
+        copy += c;
+    }
+}
+
+// features: the printer's compiled feature block (DOCUMENTFEATURE or PRINTERFEATURE); field: the
+// settings field as the options name it, such as "OEMDEVMODE._NUP_PAGES".
+OfferedValues Offered(HANDLE printer, const char16_t* features, const std::u16string& field) {
+    OfferedValues offered;
+    XprStore* store = nullptr;
+    if (CreateByHandle(&store, printer, features) >= 2 || !store) return offered;
+    XprTable* feature = nullptr;
+    while (!offered.offered && FetchRow(store, features, &feature, nullptr) == 0 && feature) {
+        XprTable* option = nullptr;
+        if (FindTable(store, feature, &option, u"OPTION") != 0 || !option || ResetRows(option) >= 2) continue;
+        BYTE controlType[8] = {};
+        const WORD typeSize = GetValueSize(feature, u"CONTROLTYPE");
+        const bool checkBox = typeSize > 0 && typeSize <= sizeof controlType &&
+                              GetValue(feature, controlType, sizeof controlType, u"CONTROLTYPE") == 0 &&
+                              LittleEndian(controlType, typeSize, false) == TVOT_CHKBOX;
+        while (NextRow(option, nullptr) == 0) {
+            const LPCWSTR source = GetIndirectValue(option);
+            if (!source || lstrcmpiW(UnalignedText(source).c_str(), field.c_str()) != 0) break;
+            BYTE value[8] = {};
+            const WORD size = GetValueSize(option, u"VALUE");
+            if (size == 0 || size > sizeof value || GetValue(option, value, sizeof value, u"VALUE") != 0) break;
+            const XprColumnKind kind = GetValueKind(option, u"VALUE");
+            const bool isSigned =
+                kind == XprColumnKind::SHORT || kind == XprColumnKind::LONG || kind == XprColumnKind::LONG64;
+            offered.offered = true;
+            offered.values.push_back(LittleEndian(value, size, isSigned));
+            WORD min = 0, max = 0;
+            if (GetValue(option, &min, sizeof min, u"MINVALUE") == 0 &&
+                GetValue(option, &max, sizeof max, u"MAXVALUE") == 0 && max > min) {
+                offered.range = true;
+                offered.min = min;
+                offered.max = max;
+            }
+        }
+        // A check box's option is its checked value; unchecked is 0.
+        if (offered.offered && checkBox &&
+            std::find(offered.values.begin(), offered.values.end(), 0) == offered.values.end())
+            offered.values.insert(offered.values.begin(), 0);
+    }
+    FreeBlock(store);
+    HeapFree(GetProcessHeap(), 0, store);
+    return offered;
+}
+
+// Refuses a value that the field's item does not offer, naming those it does.
+void CheckOffered(HANDLE printer, const char16_t* features, const std::string& block, const Setting& setting,
+                  const std::vector<BYTE>& bytes, const XprColumn& column) {
+    const OfferedValues offered = Offered(printer, features, Wide(block + "." + setting.key));
+    const bool isSigned = column.m_kind == XprColumnKind::SHORT || column.m_kind == XprColumnKind::LONG ||
+                          column.m_kind == XprColumnKind::LONG64;
+    const long long value = LittleEndian(bytes.data(), bytes.size(), isSigned);
+    if (!offered.Allows(value) || std::to_string(value) != std::to_string(std::stoll(setting.value, nullptr, 0)))
+        throw std::invalid_argument(setting.key + "=" + setting.value + " is not a value it takes (" +
+                                    (offered.offered ? offered.Text() : "the field holds " +
+                                                                            std::to_string(bytes.size()) + " bytes") +
+                                    ")");
+}
+
 // --- install ---------------------------------------------------------------------------------------
 
 std::u16string ModelName(const std::filesystem::path& gpd) {
@@ -285,74 +404,85 @@ std::u16string PrintProcessorDirectory() {
     return folder;
 }
 
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
+// The model's driver package: the files its INF's copy lists name, where the build leaves each in
+// the package folder, and its name and place on the machine. Nothing else of the folder is
+// installed.
+enum class PackageRole { DataFile, DependentFile, PrintProcessor };
+struct PackageFile {
+    const char* source;  // in the package folder
+    const char* name;    // on the machine
+    PackageRole role;
+};
+constexpr PackageFile kPackageFiles[] = {
+    {"TOVQEB.GPD", "TOVQEB.GPD", PackageRole::DataFile},
+    {"versions/tovqebxl.dll", "TOVQEBXL.DLL", PackageRole::DependentFile},
+    {"versions/tovqebui.dll", "TOVQEBUI.DLL", PackageRole::DependentFile},
+    {"TOVQEBRES.DLL", "TOVQEBRES.DLL", PackageRole::DependentFile},
+    {"versions/tovqebco.dll", "TOVQEBCO.DLL", PackageRole::DependentFile},
+    {"versions/tovqebpp.dll", "TOVQEBPP.DLL", PackageRole::PrintProcessor},
+};
+// The name the package registers its print processor under, which its printers name.
+constexpr char16_t kPrintProcessorName[] = u"tovqebpp";
+
+// Where the code of the machine's modules lies in this build (the machine holds their files with
+// their version resources).
+const palvex::hosts::ModuleCode& BuiltModules() {
+    static const palvex::hosts::ModuleCode code{{u"TOVQEBPP.DLL", TOVQEBPP_LIBRARY}};
+    return code;
+}
+
+void RegisterPrintProcessor(const std::u16string& file) {
+    std::u16string name = kPrintProcessorName, path = file;
+    if (AddPrintProcessorW(nullptr, nullptr, path.data(), name.data())) return;
+    // A package installed again finds its processor there already.
+    if (GetLastError() != ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED)
+        throw std::runtime_error("cannot install the print processor " + Narrow(name) + " (error " +
+                                 std::to_string(GetLastError()) + ")");
 }
 
 int Install(const Args& args) {
     const std::filesystem::path folder = args[0];
     if (!std::filesystem::is_directory(folder)) throw std::runtime_error("no package folder " + folder.string());
+    // Every file is there before anything is copied, so a wrong folder leaves the machine as it was.
+    for (const PackageFile& file : kPackageFiles)
+        if (!std::filesystem::is_regular_file(folder / file.source))
+            throw std::runtime_error("the package folder " + folder.string() + " has no " + file.source +
+                                     " (the build leaves the model's package in build/package/driver)");
+    const std::u16string model = ModelName(folder / kPackageFiles[0].source);
     palvex::InitMachine(palvex::MachineRoot());
 
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        if (entry.is_regular_file()) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    std::optional<std::filesystem::path> gpd;
     palvex::DriverDesc driver;
+    driver.name = model;
     driver.driverPath = u"UNIDRV.DLL";
     driver.configFile = u"UNIDRVUI.DLL";
-    driver.dependentFiles = {u"TOVQEBXL.DLL", u"TOVQEBUI.DLL"};
     const std::u16string directory = DriverDirectory();
-    for (const auto& file : files) {
-        const std::string extension = Upper(file.extension().string());
-        if (extension == ".LIB") continue;
-        const std::u16string name = Wide(file.filename().string());
-        const std::filesystem::path target = palvex::HostPath(directory + u"\\" + name);
-        std::filesystem::create_directories(target.parent_path());
-        std::filesystem::copy_file(file, target, std::filesystem::copy_options::overwrite_existing);
-        if (extension == ".GPD") {
-            if (gpd) throw std::runtime_error("more than one .GPD file in " + folder.string());
-            gpd = file;
-            driver.dataFile = name;
-        } else {
-            driver.dependentFiles.push_back(name);
+    std::u16string processorFile;
+    for (const PackageFile& file : kPackageFiles) {
+        const std::u16string name = Wide(file.name);
+        const bool processor = file.role == PackageRole::PrintProcessor;
+        const std::u16string target = (processor ? PrintProcessorDirectory() : directory) + u"\\" + name;
+        std::filesystem::create_directories(palvex::HostPath(target).parent_path());
+        std::filesystem::copy_file(folder / file.source, palvex::HostPath(target),
+                                   std::filesystem::copy_options::overwrite_existing);
+        switch (file.role) {
+        case PackageRole::DataFile: driver.dataFile = name; break;
+        case PackageRole::DependentFile: driver.dependentFiles.push_back(name); break;
+        case PackageRole::PrintProcessor: processorFile = name; break;
         }
-        std::cout << "copied: " << file.filename().string() << "\n";
+        const bool renamed = file.source != std::string(file.name);
+        std::cout << "copied: " << file.source << (renamed ? " as " + std::string(file.name) : "") << "\n";
     }
-    if (!gpd) throw std::runtime_error("no .GPD data file in " + folder.string());
-    // The universal driver's file, and the driver modules' files (their version resources, which
-    // the drivers read) from the package's versions folder: the print processor's into the
-    // print processors' folder, the others beside the data file as the driver's dependent files.
+    // The universal driver's own file, whose version the job header names.
     std::filesystem::copy_file(PALVEX_UNIDRV_FILE, palvex::HostPath(directory + u"\\UNIDRV.DLL"),
                                std::filesystem::copy_options::overwrite_existing);
-    const std::filesystem::path versions = folder / "versions";
-    std::vector<std::filesystem::path> modules;
-    if (std::filesystem::is_directory(versions))
-        for (const auto& entry : std::filesystem::directory_iterator(versions))
-            if (entry.is_regular_file() && Upper(entry.path().extension().string()) == ".DLL") modules.push_back(entry.path());
-    std::sort(modules.begin(), modules.end());
-    for (const auto& file : modules) {
-        const std::string upper = Upper(file.filename().string());
-        const std::u16string name = Wide(upper);
-        const bool printProcessor = upper == "TOVQEBPP.DLL";
-        const std::u16string target = (printProcessor ? PrintProcessorDirectory() : directory) + u"\\" + name;
-        std::filesystem::create_directories(palvex::HostPath(target).parent_path());
-        std::filesystem::copy_file(file, palvex::HostPath(target), std::filesystem::copy_options::overwrite_existing);
-        if (!printProcessor && std::find(driver.dependentFiles.begin(), driver.dependentFiles.end(), name) ==
-                                   driver.dependentFiles.end())
-            driver.dependentFiles.push_back(name);
-        std::cout << "copied: versions/" << file.filename().string() << " as " << upper << "\n";
-    }
-    const std::u16string model = ModelName(*gpd);
-    driver.name = model;
+    RegisterPrintProcessor(processorFile);
+    std::cout << "print processor installed: " << Narrow(kPrintProcessorName) << " (" << Narrow(processorFile) << ")\n";
     palvex::AddDriver(driver);
     std::cout << "driver installed: " << Narrow(model) << "\n";
 
     bool existed = false;
     for (const auto& p : palvex::ListPrinters()) existed = existed || p.name == model;
-    if (!existed) palvex::AddPrinter(model, model, u"FILE:");
+    if (!existed) palvex::AddPrinter(model, model, u"FILE:", kPrintProcessorName);
     PrinterHandle printer(model);
     SetPrinterText(printer.get(), u"Model", model);
     const DWORD severity = CompileByHandle(printer.get());
@@ -365,7 +495,7 @@ int Install(const Args& args) {
 // --- printer settings and accounts -----------------------------------------------------------------
 
 int PrinterSettings(const Args& args) {
-    const std::u16string name = Wide(args[0]);
+    const std::u16string name = FindPrinter(Wide(args[0])).name;
     PrinterHandle printer(name);
     SettingsBlock block(printer.get(), u"PRINTERSETTINGS");
     for (size_t i = 1; i < args.size(); ++i) {
@@ -373,6 +503,7 @@ int PrinterSettings(const Args& args) {
         const XprColumn* column = block.Field(setting.key);
         if (!column) throw std::invalid_argument("PRINTERSETTINGS has no field " + setting.key);
         const std::vector<BYTE> bytes = FieldBytes(*column, setting);
+        CheckOffered(printer.get(), u"PRINTERFEATURE", "PRINTERSETTINGS", setting, bytes, *column);
         const std::u16string key = Wide(setting.key);
         if (SetValue(block.table(), bytes.data(), static_cast<DWORD>(bytes.size()), key.c_str()) >= 2)
             throw std::runtime_error("cannot set " + setting.key);
@@ -383,7 +514,7 @@ int PrinterSettings(const Args& args) {
 }
 
 int SetAccount(const Args& args) {
-    const std::u16string name = Wide(args[0]);
+    const std::u16string name = FindPrinter(Wide(args[0])).name;
     PrinterHandle printer(name);
     const std::u16string model = PrinterText(printer.get(), u"Model");
     if (model.empty()) throw std::runtime_error("printer has no \"Model\" printer data");
@@ -437,6 +568,7 @@ std::vector<BYTE> JobDevMode(palvex::hosts::RenderPluginLibrary& renderer, const
         const XprColumn* column = block.Field(setting.key);
         if (!column) throw std::invalid_argument("OEMDEVMODE has no field " + setting.key);
         const std::vector<BYTE> bytes = FieldBytes(*column, setting);
+        CheckOffered(handle.get(), u"DOCUMENTFEATURE", "OEMDEVMODE", setting, bytes, *column);
         // A record is a row without its key.
         if (column->m_offset < SETTINGS_KEY_BYTES) throw std::invalid_argument(setting.key + " is the row key");
         const size_t at = recordAt + column->m_offset - SETTINGS_KEY_BYTES;
@@ -471,7 +603,7 @@ int WriteDevMode(const Args& given) {
     Args args = given;
     const std::vector<Setting> settings = TakeSettings(args);
     if (args.size() != 2) throw std::invalid_argument("devmode needs PRINTER and FILE");
-    const std::vector<BYTE> devMode = JobDevMode(Renderer(), Wide(args[0]), settings);
+    const std::vector<BYTE> devMode = JobDevMode(Renderer(), FindPrinter(Wide(args[0])).name, settings);
     std::ofstream out(args[1], std::ios::binary);
     out.write(reinterpret_cast<const char*>(devMode.data()), static_cast<std::streamsize>(devMode.size()));
     if (!out) throw std::runtime_error("cannot write " + args[1]);
@@ -506,19 +638,32 @@ int Print(const Args& given) {
     std::ifstream in(spoolFile, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + spoolFile);
     const std::vector<char> spool(std::istreambuf_iterator<char>(in), {});
+    // Only a spool file makes a job: anything else is refused before the machine changes.
+    const palvex::emf::SpoolContents contents = palvex::emf::ParseSpoolBytes(
+        std::span(reinterpret_cast<const uint8_t*>(spool.data()), spool.size()));
+    if (!contents.error.empty())
+        throw std::runtime_error(spoolFile + (contents.error.find("not an EMF spool file") != std::string::npos
+                                                  ? ": " + contents.error
+                                                  : " is not an EMF spool file: " + contents.error));
     const palvex::PrinterDesc printer = FindPrinter(printerName);
+    printerName = printer.name;
 
     palvex::hosts::RenderPluginLibrary& renderer = Renderer();
     palvex::hosts::RenderHostOptions options;
     options.printerName = printerName;
     const std::vector<BYTE> devMode = JobDevMode(renderer, printerName, settings);
 
-    // The spooled data goes where the spooler keeps it, under the job's number.
-    const DWORD number = static_cast<DWORD>(palvex::ListJobs(printerName).size()) + 1;
-    char fileName[32];
-    std::snprintf(fileName, sizeof fileName, "FP%05u.SPL", number);
-    const std::u16string machineSpool = u"C:\\Windows\\System32\\spool\\PRINTERS\\" + Wide(fileName);
-    const std::filesystem::path hostSpool = palvex::HostPath(machineSpool);
+    // The spooled data goes where the spooler keeps it, in a file of its own (a job kept in the
+    // queue keeps its file).
+    std::u16string machineSpool;
+    std::filesystem::path hostSpool;
+    for (DWORD number = 1;; ++number) {
+        char fileName[32];
+        std::snprintf(fileName, sizeof fileName, "FP%05u.SPL", number);
+        machineSpool = u"C:\\Windows\\System32\\spool\\PRINTERS\\" + Wide(fileName);
+        hostSpool = palvex::HostPath(machineSpool);
+        if (!std::filesystem::exists(hostSpool)) break;
+    }
     std::filesystem::create_directories(hostSpool.parent_path());
     std::ofstream(hostSpool, std::ios::binary).write(spool.data(), static_cast<std::streamsize>(spool.size()));
 
@@ -529,12 +674,18 @@ int Print(const Args& given) {
     job.spoolFile = machineSpool;
     const DWORD id = palvex::AddJob(job);
 
-    palvex::hosts::PrintProcessorLibrary processor(TOVQEBPP_LIBRARY);
-    if (!processor.loaded()) throw std::runtime_error(processor.error());
-    palvex::hosts::JobRunner runner(processor, id);
-    const palvex::hosts::JobRunner::Outcome outcome = runner.Run();
+    // The spooler's job: through the print processor the printer names. A job that fails stays in
+    // the queue, as the spooler keeps it.
+    const palvex::hosts::SpoolerJobResult result = palvex::hosts::PrintJob(id, BuiltModules());
+    const std::string kept = "; job " + std::to_string(id) + " kept in the queue";
+    if (result.error != ERROR_SUCCESS) throw std::runtime_error(result.message + kept);
+    const palvex::hosts::JobRunner::Outcome& outcome = result.outcome;
+    if (!outcome.open.result)
+        throw std::runtime_error("the print processor " + Narrow(result.processor) + " did not open the job (error " +
+                                 std::to_string(outcome.open.lastError) + ")" + kept);
     if (!outcome.print.result)
-        throw std::runtime_error("the print processor failed (error " + std::to_string(outcome.print.lastError) + ")");
+        throw std::runtime_error("the print processor " + Narrow(result.processor) + " failed (error " +
+                                 std::to_string(outcome.print.lastError) + ")" + kept);
     const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(id);
     if (!log) throw std::runtime_error("the job drew nothing on the printer");
 
@@ -556,35 +707,75 @@ int Print(const Args& given) {
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"init", "", "create the machine (an existing one is left as it is)", 0, 0, Init},
-        {"show", "", "print the drivers, printers and printer data", 0, 0, Show},
-        {"add-printer", "NAME DRIVER [PORT]", "add a printer (and a driver entry when it is missing)", 2, 3, AddPrinter},
-        {"install", "FOLDER", "install a package folder (its .GPD and other files) as a driver and printer", 1, 1, Install},
+        {"init", "", "create the machine (an existing one is left as it is)", 0, 0, Init,
+         "Creates the machine folder with its database (registry, spooler, OS profile). A machine that is\n"
+         "already there is left as it is.\n",
+         "palvex-machine --machine /tmp/m init"},
+        {"show", "", "print the drivers, printers and printer data", 0, 0, Show,
+         "Lists the installed drivers with their files, and the printers with their driver, port, print\n"
+         "processor and printer data.\n",
+         "palvex-machine show"},
+        {"add-printer", "NAME DRIVER [PORT]", "add a printer (and a driver entry when it is missing)", 2, 3, AddPrinter,
+         "Adds the printer NAME using the driver DRIVER on PORT (default FILE:), with the system's usual\n"
+         "print processor winprint, which this machine does not have (printing to it fails until the\n"
+         "printer names an installed one). A driver of that name is added, without files, when missing.\n",
+         "palvex-machine add-printer \"Office\" \"Palvex QX500\" LPT1:"},
+        {"install", "FOLDER", "install the model's driver package and its printer", 1, 1, Install,
+         "Installs the driver package that the build leaves in build/package/driver: the package's own\n"
+         "files go to the driver directory and its print processor tovqebpp to the print-processor\n"
+         "directory (other files of the folder are left out). The printer, named after the data file's\n"
+         "*ModelName, is added on FILE: with that name as its \"Model\" and the print processor tovqebpp,\n"
+         "and the description is compiled onto it.\n",
+         "palvex-machine install build/package/driver"},
         {"printer-settings", "PRINTER KEY=VALUE...", "set number fields of the printer's PRINTERSETTINGS", 2, SIZE_MAX,
-         PrinterSettings},
+         PrinterSettings,
+         "Sets number fields of the printer's PRINTERSETTINGS block (installed by `install`) and saves it.\n"
+         "A field that the printer sheet offers takes only the values it offers.\n",
+         "palvex-machine printer-settings \"Palvex QX500\" _USRACTPRN_ENABLED=1"},
         {"set-account", "PRINTER NAME=VALUE...", "write the user's account values (SecurePrintID...)", 2, SIZE_MAX,
-         SetAccount},
+         SetAccount,
+         "Writes the current user's account values for the printer, as the account items store them:\n"
+         "SecurePrintID, SecurePrintPWD, UserManagePrintID, UserManagePrintPWD.\n",
+         "palvex-machine set-account \"Palvex QX500\" SecurePrintID=ana SecurePrintPWD=2468"},
         {"devmode", "PRINTER FILE [--set KEY=VALUE]...", "write the DEVMODE a job of the printer gets (for palvex-spool)",
-         2, SIZE_MAX, WriteDevMode},
+         2, SIZE_MAX, WriteDevMode,
+         "Writes to FILE the DEVMODE an application's job gets from the driver: its defaults, with each\n"
+         "--set KEY=VALUE written into the driver's private part (a number field of OEMDEVMODE, such as\n"
+         "_NUP_PAGES or _PRINT_TYPE; a field that the document sheet offers takes only the values it\n"
+         "offers). palvex-spool --devmode spools a document with it.\n",
+         "palvex-machine devmode \"Palvex QX500\" job.devmode --set _NUP_PAGES=1"},
         {"print", "SPOOL --printer NAME [--document NAME] [--set KEY=VALUE]... [--pictures DIR]",
-         "print a spool file to the printer's port", 3, SIZE_MAX, Print},
+         "print a spool file to the printer's port", 3, SIZE_MAX, Print,
+         "Prints the EMF spool file SPOOL (palvex-spool writes them) as a job of the printer: the spooler\n"
+         "runs it through the printer's print processor and the universal driver's render host through\n"
+         "the render plug-in, and the printer's bytes are added to the port's file. The job's DEVMODE is\n"
+         "the driver's default with each --set KEY=VALUE applied (as for `devmode`); the document name is\n"
+         "the spool file's name unless --document gives one; --pictures draws each sheet into DIR as PNG.\n"
+         "A job that fails stays in the printer's queue; a file that is not a spool file makes no job.\n",
+         "palvex-machine print report.spl --printer \"Palvex QX500\" --set _NUP_PAGES=1 --pictures out"},
     };
     return commands;
 }
 
 void Usage(std::ostream& out) {
-    out << "usage: palvex-machine [--machine DIR] COMMAND [ARGS...]\n\ncommands:\n";
+    out << "usage: palvex-machine [--machine DIR] COMMAND [ARGS...]\n\n"
+           "The command line of the simulated machine. DIR, else $PALVEX_MACHINE, else build/machine is the\n"
+           "machine.\n\ncommands:\n";
     for (const auto& c : Commands()) {
         std::string head = std::string(c.name) + (*c.arguments ? " " : "") + c.arguments;
-        out << "  " << head << std::string(head.size() < 30 ? 30 - head.size() : 1, ' ') << c.summary << "\n";
+        if (head.size() > 40) head = c.name;
+        out << "  " << head << std::string(head.size() < 40 ? 40 - head.size() : 1, ' ') << c.summary << "\n";
     }
-    out << "\ninstall: FOLDER's top-level files go to the driver directory; its one .GPD is the driver's data file,\n"
-           "  the others (import libraries *.lib aside) dependent files. The printer, named after the .GPD's\n"
-           "  *ModelName, is added on FILE: with that name as its \"Model\", and the description is compiled.\n"
-           "print: the job's DEVMODE is the driver's default with each --set KEY=VALUE (a number field of\n"
-           "  OEMDEVMODE, such as _NUP_PAGES or _PRINT_TYPE) applied; the document name is the spool file's\n"
-           "  name unless --document gives one; --pictures draws each sheet into DIR as PNG. An application\n"
-           "  spools with the driver's DEVMODE: `devmode` writes it for palvex-spool --devmode.\n";
+    out << "\n`palvex-machine COMMAND --help` tells more of a command.\n";
+}
+
+void CommandHelp(const Command& c, std::ostream& out) {
+    out << "usage: palvex-machine [--machine DIR] " << c.name << (*c.arguments ? " " : "") << c.arguments << "\n\n"
+        << c.details << "\nexample:\n  " << c.example << "\n";
+}
+
+bool AsksForHelp(const Args& args) {
+    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
 }  // namespace
@@ -595,15 +786,26 @@ int main(int argc, char** argv) {
         palvex::SetMachineRoot(args[1]);
         args.erase(args.begin(), args.begin() + 2);
     }
-    if (args.empty() || args[0] == "--help" || args[0] == "help") {
-        Usage(args.empty() ? std::cerr : std::cout);
-        return args.empty() ? 2 : 0;
+    if (args.empty()) {
+        Usage(std::cerr);
+        return 2;
+    }
+    // "help COMMAND" as "COMMAND --help".
+    if (args[0] == "help" && args.size() == 2) args = {args[1], "--help"};
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        Usage(std::cout);
+        return 0;
     }
     for (const auto& command : Commands()) {
         if (args[0] != command.name) continue;
         const Args rest(args.begin() + 1, args.end());
+        if (AsksForHelp(rest)) {
+            CommandHelp(command, std::cout);
+            return 0;
+        }
         if (rest.size() < command.minArgs || rest.size() > command.maxArgs) {
-            std::cerr << "usage: palvex-machine " << command.name << " " << command.arguments << "\n";
+            std::cerr << "usage: palvex-machine " << command.name << " " << command.arguments << "\n"
+                      << "(palvex-machine " << command.name << " --help tells more)\n";
             return 2;
         }
         try {

@@ -8,6 +8,7 @@
 // only, of --paper, A4 unless told), --page-devmode gives the listed pages their own.
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -23,6 +24,27 @@ constexpr char kUsage[] =
     "usage: palvex-spool FILE [--pages N] [--landscape LIST] [--paper N] [--devmode BYTES]\n"
     "                         [--page-devmode LIST=BYTES]... [--document NAME] [--output NAME]\n"
     "  LIST: page numbers and ranges, such as 2,4-6; BYTES: a file holding one DEVMODE\n";
+
+constexpr char kHelp[] =
+    "palvex-spool writes an EMF spool file, as an application's print job leaves it with the spooler:\n"
+    "numbered pages, each of them an EMF page, with the document's DEVMODE and any page's own.\n"
+    "\n"
+    "  FILE                     the spool file to write\n"
+    "  --pages N                the number of pages, 1 to 9999 (default 1)\n"
+    "  --landscape LIST         the pages drawn in landscape, such as 2,4-6\n"
+    "  --paper N                the paper of the default DEVMODE: a standard paper number, 1 to 118\n"
+    "                           (9 is A4, the default; 1 is Letter, 8 is A3)\n"
+    "  --devmode BYTES          the document's DEVMODE from a file (palvex-machine devmode writes the\n"
+    "                           driver's); without it, the public part only\n"
+    "  --page-devmode LIST=BYTES  the listed pages get the DEVMODE of that file\n"
+    "  --document NAME          the document's name in the spool file's header\n"
+    "  --output NAME            the output device in the header (default none)\n"
+    "\n"
+    "example:\n"
+    "  palvex-spool report.spl --pages 4 --landscape 2 --devmode job.devmode --document \"Quarterly report\"\n";
+
+constexpr unsigned long kMaxPages = 9999;
+constexpr unsigned long kStandardPapers = 118;  // DMPAPER numbers 1 to 118
 
 unsigned long Number(const std::string& text, const char* what) {
     size_t used = 0;
@@ -59,6 +81,14 @@ std::vector<BYTE> ReadBytes(const std::string& file) {
 }
 
 int Run(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            std::fputs("\n", stdout);
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
     if (argc < 2 || argv[1][0] == '-') {
         std::fputs(kUsage, stderr);
         return 2;
@@ -69,6 +99,7 @@ int Run(int argc, char** argv) {
     short paper = 9;
     palvex::SpoolDocumentDesc header;
     std::vector<std::pair<std::vector<DWORD>, std::vector<BYTE>>> pageDevModes;
+    std::vector<std::pair<std::string, std::vector<DWORD>>> listed;  // each option's page list
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         if (i + 1 >= argc) {
@@ -77,17 +108,27 @@ int Run(int argc, char** argv) {
         }
         const std::string value = argv[++i];
         if (option == "--pages") {
-            count = static_cast<DWORD>(Number(value, "--pages"));
+            const unsigned long pages = Number(value, "--pages");
+            if (pages < 1 || pages > kMaxPages)
+                throw std::invalid_argument("--pages " + value + ": a document has 1 to " + std::to_string(kMaxPages) +
+                                            " pages");
+            count = static_cast<DWORD>(pages);
         } else if (option == "--landscape") {
             landscape = PageList(value);
+            listed.emplace_back("--landscape", landscape);
         } else if (option == "--paper") {
-            paper = static_cast<short>(Number(value, "--paper"));
+            const unsigned long number = Number(value, "--paper");
+            if (number < 1 || number > kStandardPapers)
+                throw std::invalid_argument("--paper " + value + ": a standard paper number is 1 to " +
+                                            std::to_string(kStandardPapers) + " (9 is A4)");
+            paper = static_cast<short>(number);
         } else if (option == "--devmode") {
             header.devMode = ReadBytes(value);
         } else if (option == "--page-devmode") {
             const size_t equals = value.find('=');
             if (equals == std::string::npos) throw std::invalid_argument("--page-devmode needs LIST=BYTES");
             pageDevModes.emplace_back(PageList(value.substr(0, equals)), ReadBytes(value.substr(equals + 1)));
+            listed.emplace_back("--page-devmode", pageDevModes.back().first);
         } else if (option == "--document") {
             header.documentName = palvex::FromUtf8(value);
         } else if (option == "--output") {
@@ -97,14 +138,22 @@ int Run(int argc, char** argv) {
             return 2;
         }
     }
+    // A page list names pages of the document; the options may come in any order.
+    for (const auto& [option, pages] : listed)
+        for (DWORD page : pages)
+            if (page > count)
+                throw std::invalid_argument(option + ": the document has no page " + std::to_string(page) +
+                                            " (its pages are 1 to " + std::to_string(count) + ")");
     palvex::SpoolDocumentDesc document = palvex::NumberedPages(count, landscape);
     document.documentName = header.documentName;
     document.outputName = header.outputName;
     document.devMode = header.devMode.empty() ? palvex::MakeDevMode(paper) : header.devMode;
     for (const auto& [pages, devMode] : pageDevModes)
         for (DWORD page : pages)
-            if (page <= document.pages.size()) document.pages[page - 1].devMode = devMode;
+            document.pages[page - 1].devMode = devMode;
     palvex::WriteSpoolFile(file, document);
+    std::printf("spool file written: %s (%u page%s, document \"%s\")\n", file.c_str(), static_cast<unsigned>(count),
+                count == 1 ? "" : "s", palvex::ToUtf8(document.documentName).c_str());
     return 0;
 }
 

@@ -218,7 +218,10 @@ TEST(JobHeader, CommentLineForAProfileAndDriver) {
               "@PJL COMMENT \"TOVQEB (1.0.0.1); Microsoft Windows 7 Ultimate Edition 6.1.7601 Service Pack 1; "
               "Unidrv 0.3.7601.17514\"\n");
     ASSERT_TRUE(CommentLine(CommentText(u"", SystemVersion{}, u""), &line));
-    EXPECT_EQ(line, "@PJL COMMENT \" Microsoft Windows  0.0.0 ; \"\n");
+    EXPECT_EQ(line, "@PJL COMMENT \" Microsoft Windows 0.0.0 ; \"\n");
+    // "Vista " without an edition's words (no product type) is followed by one space only.
+    ASSERT_TRUE(CommentLine(CommentText(u"TOVQEB (1.0.0.1);", Version(6, 0, 6002, 1, 0), u"Unidrv 0.3.0.1"), &line));
+    EXPECT_EQ(line, "@PJL COMMENT \"TOVQEB (1.0.0.1); Microsoft Windows Vista 6.0.6002 ; Unidrv 0.3.0.1\"\n");
 }
 
 // The line as the running system describes itself, read through the platform's own functions.
@@ -240,7 +243,8 @@ TEST(JobHeader, CommentLineForEachMachineProfile) {
          "Microsoft Windows Server 2003 'R2' Enterprise x64 Edition 5.2.3790 Service Pack 2"},
         {6, 1, 7601, 1, 0x100, 1, false, u"Service Pack 1", "Microsoft Windows 7 Ultimate Edition 6.1.7601 Service Pack 1"},
         {6, 2, 9200, 1, 0x100, 48, false, u"", "Microsoft Windows 8 Pro Edition 6.2.9200 "},
-        {10, 0, 19045, 1, 0x100, 48, false, u"", "Microsoft Windows  10.0.19045 "},
+        // No words for the version: one space before the numbers all the same.
+        {10, 0, 19045, 1, 0x100, 48, false, u"", "Microsoft Windows 10.0.19045 "},
     };
     palvex::TestMachine machine;
     for (const Case& c : cases) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -91,6 +92,12 @@ struct PortDesc {
     DWORD snmpIndex = 1;
 };
 PALVEX_API std::vector<PortDesc> ListPorts();
+
+// The machine path of an installed print processor's file (native environment, in its
+// print-processor folder), as the spooler finds it to load the processor a printer names; an empty
+// path when its registration names no file; nothing when no processor of that name is installed
+// (AddPrintProcessorW installs one).
+PALVEX_API std::optional<std::u16string> PrintProcessorFile(const std::u16string& processorName);
 
 // The installed drivers, printers and one printer's data, ordered by name.
 PALVEX_API std::vector<DriverDesc> ListDrivers();

@@ -114,6 +114,14 @@ WINBASEAPI BOOL GetPrinterDriverDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DW
                                            DWORD cbBuf, LPDWORD pcbNeeded);
 WINBASEAPI BOOL GetPrintProcessorDirectoryW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level,
                                             LPBYTE pPrintProcessorInfo, DWORD cbBuf, LPDWORD pcbNeeded);
+// Registers a print processor of an environment (null: "Windows x64") on the local machine:
+// pPathName is its file's name, already copied into the environment's print-processor folder
+// (ERROR_FILE_NOT_FOUND when it is not there). A name already registered gives
+// ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED, an unknown environment ERROR_INVALID_ENVIRONMENT.
+WINBASEAPI BOOL AddPrintProcessorW(LPWSTR pName, LPWSTR pEnvironment, LPWSTR pPathName, LPWSTR pPrintProcessorName);
+// Removes a print processor's registration (its file stays); one not registered gives
+// ERROR_UNKNOWN_PRINTPROCESSOR.
+WINBASEAPI BOOL DeletePrintProcessorW(LPWSTR pName, LPWSTR pEnvironment, LPWSTR pPrintProcessorName);
 
 // --- Jobs ---------------------------------------------------------------------------------------
 

@@ -122,6 +122,9 @@ TEST(InstallPackage, SettingsTakeOnlyTheValuesTheSheetsOffer) {
         {{"printer-settings", printer, "_USRACTPRN_ENABLED=5"}, "_USRACTPRN_ENABLED=5 is not a value it takes (0 or 1)"},
         {{"devmode", printer, devMode, "--set", "_NUP_PAGES=5", "--set", "_SCALE_FACTOR=400", "--set", "_NUP_BORDER=0"}, ""},
         {{"printer-settings", printer, "_USRACTPRN_ENABLED=0"}, ""},
+        // A text field takes its text, up to its length.
+        {{"devmode", printer, devMode, "--set", "_WMK_TEXT=CONFIDENTIAL", "--set", "_WMK_ENABLED=1"}, ""},
+        {{"devmode", printer, devMode, "--set", "_WMK_TEXT=" + std::string(200, 'W')}, "_WMK_TEXT holds at most 63 characters"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

@@ -243,10 +243,15 @@ Setting ParseSetting(const std::string& text) {
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 
-// The little-endian bytes of a numeric value for a scalar field; text fields are not set here.
+// A text field: an array of UTF-16 units.
+bool IsTextField(const XprColumn& column) {
+    return column.m_kind == XprColumnKind::CHAR && column.m_count > 1 && column.m_elementSize == sizeof(char16_t);
+}
+
+// The bytes of a setting's value for its field: a number's little-endian bytes for a scalar field,
+// the text NUL-terminated within the field for a text field.
 std::vector<BYTE> FieldBytes(const XprColumn& column, const Setting& setting) {
-    // A text field (an array of UTF-16 units) takes the text, NUL-terminated within the field.
-    if (column.m_kind == XprColumnKind::CHAR && column.m_count > 1 && column.m_elementSize == sizeof(char16_t)) {
+    if (IsTextField(column)) {
         const std::u16string text = Wide(setting.value);
         if (text.size() >= column.m_count)
             throw std::invalid_argument(setting.key + " holds at most " + std::to_string(column.m_count - 1) + " characters");
@@ -363,6 +368,7 @@ OfferedValues Offered(HANDLE printer, const char16_t* features, const std::u16st
 // Refuses a value that the field's item does not offer, naming those it does.
 void CheckOffered(HANDLE printer, const char16_t* features, const std::string& block, const Setting& setting,
                   const std::vector<BYTE>& bytes, const XprColumn& column) {
+    if (IsTextField(column)) return;  // a text is checked for length only, by FieldBytes
     const OfferedValues offered = Offered(printer, features, Wide(block + "." + setting.key));
     const bool isSigned = column.m_kind == XprColumnKind::SHORT || column.m_kind == XprColumnKind::LONG ||
                           column.m_kind == XprColumnKind::LONG64;

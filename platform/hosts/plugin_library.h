@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include <win/windows.h>
@@ -30,5 +31,13 @@ private:
     void* m_handle = nullptr;
     std::string m_error;
 };
+
+// How the universal driver starts with a plug-in: its printer opened for use (unless *printer is
+// already open), the class factory (the one given, else the library's) and a new object of the
+// plug-in asked for iid into *plugin. Each plug-in call's answer goes to record. False with *error
+// set when a step fails.
+bool StartPlugin(const std::u16string& printerName, HANDLE* printer, const PluginLibrary* library,
+                 IClassFactory* factory, REFCLSID clsid, REFIID iid,
+                 const std::function<void(const char*, HRESULT)>& record, void** plugin, std::string* error);
 
 }  // namespace palvex::hosts

@@ -66,39 +66,10 @@ std::vector<DWORD> RenderHost::callbacks() const {
 
 bool RenderHost::Load() {
     if (m_plugin) return true;
-    std::u16string printerName = m_options.printerName;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ACCESS_USE};
-    if (!m_printer && !OpenPrinterW(printerName.data(), &m_printer, &defaults)) {
-        m_printer = nullptr;
-        m_error = "OpenPrinterW failed with error " + std::to_string(GetLastError());
-        return false;
-    }
-
-    IClassFactory* factory = m_factory;
-    if (!factory) {
-        if (!m_library || !m_library->loaded()) {
-            m_error = "the plug-in library is not loaded";
-            return false;
-        }
-        void* object = nullptr;
-        const HRESULT got = m_library->DllGetClassObject(CLSID_OEMRENDER, IID_IClassFactory, &object);
-        RecordPlugin("DllGetClassObject", got);
-        if (FAILED(got) || !object) {
-            m_error = "DllGetClassObject failed";
-            return false;
-        }
-        factory = static_cast<IClassFactory*>(object);
-    } else {
-        factory->AddRef();
-    }
     void* object = nullptr;
-    const HRESULT made = factory->CreateInstance(nullptr, IID_IPrintOemUni3, &object);
-    RecordPlugin("CreateInstance", made);
-    factory->Release();
-    if (FAILED(made) || !object) {
-        m_error = "CreateInstance failed";
+    if (!StartPlugin(m_options.printerName, &m_printer, m_library, m_factory, CLSID_OEMRENDER, IID_IPrintOemUni3,
+                     [this](const char* name, HRESULT result) { RecordPlugin(name, result); }, &object, &m_error))
         return false;
-    }
     m_plugin = static_cast<IPrintOemUni3*>(object);
 
     m_helper = new DriverHelper(*this);

@@ -90,37 +90,10 @@ const std::vector<UiSettingUpdate>& UiHost::updates() const {
 
 bool UiHost::Load() {
     if (m_plugin) return true;
-    std::u16string printerName = m_options.printerName;
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ACCESS_USE};
-    if (!m_printer && !OpenPrinterW(printerName.data(), &m_printer, &defaults)) {
-        m_printer = nullptr;
-        m_error = "OpenPrinterW failed with error " + std::to_string(GetLastError());
-        return false;
-    }
-
-    IClassFactory* factory = m_factory;
-    if (!factory) {
-        if (!m_library || !m_library->loaded()) {
-            m_error = "the plug-in library is not loaded";
-            return false;
-        }
-        void* object = nullptr;
-        if (FAILED(Record("DllGetClassObject", m_library->DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, &object))) ||
-            !object) {
-            m_error = "DllGetClassObject failed";
-            return false;
-        }
-        factory = static_cast<IClassFactory*>(object);
-    } else {
-        factory->AddRef();
-    }
     void* object = nullptr;
-    const HRESULT made = Record("CreateInstance", factory->CreateInstance(nullptr, IID_IPrintOemUI2, &object));
-    factory->Release();
-    if (FAILED(made) || !object) {
-        m_error = "CreateInstance failed";
+    if (!StartPlugin(m_options.printerName, &m_printer, m_library, m_factory, CLSID_OEMUI, IID_IPrintOemUI2,
+                     [this](const char* name, HRESULT result) { Record(name, result); }, &object, &m_error))
         return false;
-    }
     m_plugin = static_cast<IPrintOemUI2*>(object);
 
     DWORD value = 0;

@@ -15,15 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "model_machine.h"
 #include "ratio_report.h"
 #include "xpc.h"
 #include "xpr.h"
 
 namespace {
 
-constexpr char16_t kPrinter[] = u"Palvex Bench";
-constexpr char16_t kDriver[] = u"Palvex QX500";
-constexpr char16_t kDataFile[] = u"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\TOVQEB.GPD";
 constexpr char16_t kTable[] = u"OEMDEVMODE";
 
 // One key of the row: its name, the bytes its field holds (found through the column table, not
@@ -36,25 +34,14 @@ struct Key {
 
 // The machine with the model's printer and compiled settings, and the loaded OEMDEVMODE row.
 struct Setup {
-    palvex::TestMachine machine;
-    HANDLE printer = nullptr;
+    palvex_bench::ModelMachine model;
+    HANDLE printer = model.printer();
     XprStore* store = nullptr;
     XprTable* cursor = nullptr;
     std::vector<Key> keys;
     std::string error;
 
     Setup() {
-        palvex::DriverDesc driver;
-        driver.name = kDriver;
-        driver.dataFile = u"TOVQEB.GPD";
-        palvex::AddDriver(driver);
-        palvex::AddPrinter(kPrinter, kDriver);
-        const std::filesystem::path target = palvex::HostPath(kDataFile);
-        std::filesystem::create_directories(target.parent_path());
-        std::filesystem::copy_file(PALVEX_MODEL_DATA_FILE, target);
-        PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-        std::u16string name = kPrinter;
-        OpenPrinterW(name.data(), &printer, &defaults);
         if (CompileByHandle(printer) >= 2) {
             error = "the model's description did not compile";
             return;
@@ -68,7 +55,11 @@ struct Setup {
         for (WORD i = 1; i < cursor->m_columnCount; ++i) {
             XprColumn column;
             std::memcpy(&column, &cursor->m_columns[i], sizeof column);
-            std::u16string key(column.m_name, std::char_traits<char16_t>::length(column.m_name));
+            WCHAR name[XPR_NAME_CHARS];  // copied out of the packed column
+            std::memcpy(name, column.m_name, sizeof name);
+            std::u16string key(name, std::char_traits<char16_t>::find(name, XPR_NAME_CHARS, u'\0')
+                                         ? std::char_traits<char16_t>::length(name)
+                                         : XPR_NAME_CHARS);
             bool seen = key.empty();
             for (const Key& known : keys) seen |= known.name == key;
             if (seen || column.m_kind == XprColumnKind::DYNAMIC) continue;
@@ -80,7 +71,6 @@ struct Setup {
             FreeBlock(store);
             HeapFree(GetProcessHeap(), 0, store);
         }
-        if (printer) ClosePrinter(printer);
     }
 };
 

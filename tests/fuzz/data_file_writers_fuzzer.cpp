@@ -2,7 +2,6 @@
 // input's first byte), with a small fixed list of media. A writer leaves the file untouched,
 // rewrites it (keeping every byte before its first section) or fails with the file as it was.
 #include <cstdlib>
-#include <deque>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -17,47 +16,23 @@
 #include "datafiletags.h"
 #include "fuzz_input.h"
 #include "fuzz_printer.h"
+#include "media_list.h"
 
 namespace {
 
 constexpr char16_t kPrinter[] = u"Palvex Fuzz Printer";
 
-// The list as the custom-media name item holds it: a plain medium, a hidden one, one whose name
-// needs quoting and escaping, a Japanese one and one without a name.
-class MediaList {
-public:
-    MediaList() {
-        Add(u"A4 Custom", 210000, 297000, 0);
-        Add(u"Hidden", 100000, 100000, OPTPF_HIDE);
-        Add(u"Say \"Hi\" <%>\r\n*Option", 1, 2147483647, 0);
-        Add(u"\u30CF\u30AC\u30AD", 100000, 148000, 0);
-        Add(u"", 150000, 150000, 0);
-        m_list.cbSize = sizeof m_list;
-        m_list.Count = static_cast<WORD>(m_options.size());
-        m_list.pOptParam = m_options.data();
-    }
-    const CustomMediaList* list() const { return &m_list; }
-
-private:
-    void Add(const std::u16string& name, LONG width, LONG height, BYTE flags) {
-        CustomMediaRecord& record = m_records.emplace_back();
-        record = {};
-        name.copy(record.m_name, CMS_NAME_CHARS - 1);
-        record.m_form.pName = record.m_name;
-        record.m_form.Size = {width, height};
-        record.m_form.ImageableArea = {0, 0, width, height};
-        OPTPARAM option{};
-        option.cbSize = sizeof option;
-        option.Flags = flags;
-        option.pData = record.m_name;
-        option.lParam = reinterpret_cast<LPARAM>(&record);
-        m_options.push_back(option);
-    }
-
-    std::deque<CustomMediaRecord> m_records;
-    std::vector<OPTPARAM> m_options;
-    CustomMediaList m_list{};
-};
+// The list: a plain medium, a hidden one, one whose name needs quoting and escaping, a Japanese
+// one and one without a name.
+MediaList TheMedia() {
+    MediaList media;
+    media.Add(u"A4 Custom", 210000, 297000)
+        .Add(u"Hidden", 100000, 100000, OPTPF_HIDE)
+        .Add(u"Say \"Hi\" <%>\r\n*Option", 1, 2147483647)
+        .Add(u"\u30CF\u30AC\u30AD", 100000, 148000)
+        .Add(u"", 150000, 150000);
+    return media;
+}
 
 struct Setup {
     HANDLE printer = nullptr;
@@ -108,7 +83,7 @@ HRESULT Write(const Setup& setup, bool ppd, const CustomMediaList* list, std::st
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const Setup setup = MakeSetup();
-    static const MediaList media;
+    static MediaList media = TheMedia();
     fuzz::Input input(data, size);
     const bool ppd = input.Byte() & 1;
     const auto bytes = input.Rest();

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "../src/dialog_template.h"
+#include "../src/user/dialog_template.h"
 
 namespace {
 

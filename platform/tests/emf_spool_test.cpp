@@ -11,7 +11,7 @@
 #include <palvex/spool_writer.h>
 #include <win/windows.h>
 
-#include "../src/emf_spool_reader.h"
+#include "../src/gdi/emf_spool_reader.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <win/snmp.h>
 
-#include "../src/snmp_ber.h"
+#include "../src/net/snmp_ber.h"
 #include "snmp_test_peers.h"
 
 namespace {

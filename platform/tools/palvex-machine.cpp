@@ -39,7 +39,7 @@
 #include <xpc.h>
 #include <xpr.h>
 
-#include "../src/emf_spool_reader.h"
+#include "../src/gdi/emf_spool_reader.h"
 
 namespace {
 

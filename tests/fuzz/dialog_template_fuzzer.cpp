@@ -4,7 +4,7 @@
 #include <string>
 
 #include "coresources_template.h"
-#include "dialog_template.h"
+#include "user/dialog_template.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,7 +8,7 @@
 #include <palvex/library_entry.h>
 #include <win/windows.h>
 
-#include "dialog_template.h"
+#include "user/dialog_template.h"
 #include "fuzz_machine.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "snmp_ber.h"
+#include "net/snmp_ber.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto message = palvex::snmp::DecodeMessage(std::span<const uint8_t>(data, size));

@@ -2,9 +2,9 @@
 // being spooled is read), then every page's metafile walked and its drawing records decoded.
 #include <cstdlib>
 
-#include "emf_format.h"
-#include "emf_page.h"
-#include "emf_spool_reader.h"
+#include "gdi/emf_format.h"
+#include "gdi/emf_page.h"
+#include "gdi/emf_spool_reader.h"
 #include "fuzz_input.h"
 
 using namespace palvex::emf;

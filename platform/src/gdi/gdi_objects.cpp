@@ -1,0 +1,303 @@
+// GDI object handles (fonts, bitmaps), the stock fonts and the screen device context.
+#include <cstring>
+
+#include <win/wingdi.h>
+#include <win/wingdi_fontdata.h>
+
+#include "gdi/gdi_objects.h"
+#include "gdi/gdi_printer_dc.h"
+
+namespace palvex::gdi {
+
+HandleTable<GdiObject>& Objects() {
+    static auto* table = new HandleTable<GdiObject>;  // outlives every static destructor
+    return *table;
+}
+
+HandleTable<DeviceContext>& DeviceContexts() {
+    static auto* table = new HandleTable<DeviceContext>;
+    return *table;
+}
+
+HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size) {
+    BITMAPINFOHEADER header{};
+    if (!bytes || size < sizeof(header)) return nullptr;
+    std::memcpy(&header, bytes, sizeof(header));
+    if (header.biSize < sizeof(header) || header.biSize > size) return nullptr;
+    if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN || header.biPlanes != 1) return nullptr;
+    const WORD bits = header.biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return nullptr;
+    if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) return nullptr;
+    const uint64_t width = static_cast<uint64_t>(header.biWidth);
+    const uint64_t height = static_cast<uint64_t>(header.biHeight < 0 ? -int64_t{header.biHeight} : header.biHeight);
+    uint64_t colours = header.biClrUsed;
+    if (colours == 0 && bits <= 8) colours = uint64_t{1} << bits;
+    if (header.biCompression == BI_BITFIELDS) colours = 3;
+    const uint64_t stride = (width * bits + 31) / 32 * 4;
+    const uint64_t needed = uint64_t{header.biSize} + colours * 4 + stride * height;
+    if (needed > size) return nullptr;
+    auto bitmap = std::make_shared<GdiObject>();
+    bitmap->type = OBJ_BITMAP;
+    bitmap->width = header.biWidth;
+    bitmap->height = static_cast<LONG>(height);
+    bitmap->bitsPixel = bits;
+    bitmap->dib.assign(bytes, bytes + needed);
+    return Objects().Insert(std::move(bitmap));
+}
+
+}  // namespace palvex::gdi
+
+using palvex::gdi::DeviceContext;
+using palvex::gdi::DeviceContexts;
+using palvex::gdi::GdiObject;
+using palvex::gdi::Objects;
+
+namespace {
+
+HGDIOBJ StockFont(const char16_t* face, LONG height, LONG weight) {
+    auto font = std::make_shared<GdiObject>();
+    font->type = OBJ_FONT;
+    font->stock = true;
+    font->font.lfHeight = height;
+    font->font.lfWeight = weight;
+    font->font.lfCharSet = DEFAULT_CHARSET;
+    std::memcpy(font->font.lfFaceName, face, std::char_traits<char16_t>::length(face) * sizeof(WCHAR));
+    return Objects().Insert(std::move(font));
+}
+
+}  // namespace
+
+HGDIOBJ GetStockObject(int i) {
+    static HGDIOBJ systemFont = StockFont(u"System", 16, FW_BOLD);
+    static HGDIOBJ guiFont = StockFont(u"MS Shell Dlg", -11, FW_NORMAL);
+    switch (i) {
+    case SYSTEM_FONT: return systemFont;
+    case DEFAULT_GUI_FONT: return guiFont;
+    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+    }
+}
+
+HFONT CreateFontIndirectW(const LOGFONTW* lplf) {
+    if (!lplf) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    auto font = std::make_shared<GdiObject>();
+    font->type = OBJ_FONT;
+    font->font = *lplf;
+    font->font.lfFaceName[LF_FACESIZE - 1] = u'\0';
+    return Objects().Insert(std::move(font));
+}
+
+BOOL DeleteObject(HGDIOBJ ho) {
+    auto object = Objects().Find(ho);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (object->stock) return TRUE;
+    if (object->selections > 0) return FALSE;
+    Objects().Remove(ho);
+    return TRUE;
+}
+
+DWORD GetObjectType(HGDIOBJ h) {
+    auto object = Objects().Find(h);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return object->type;
+}
+
+int GetObjectW(HANDLE h, int c, LPVOID pv) {
+    auto object = Objects().Find(h);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    if (object->type == OBJ_FONT) {
+        if (!pv) return sizeof(LOGFONTW);
+        if (c < static_cast<int>(sizeof(LOGFONTW))) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        std::memcpy(pv, &object->font, sizeof(LOGFONTW));
+        return sizeof(LOGFONTW);
+    }
+    if (!pv) return sizeof(BITMAP);
+    if (c < static_cast<int>(sizeof(BITMAP))) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    BITMAP bitmap{};
+    bitmap.bmWidth = object->width;
+    bitmap.bmHeight = object->height;
+    bitmap.bmWidthBytes = (object->width * object->bitsPixel + 15) / 16 * 2;
+    bitmap.bmPlanes = 1;
+    bitmap.bmBitsPixel = object->bitsPixel;
+    std::memcpy(pv, &bitmap, sizeof(bitmap));
+    return sizeof(BITMAP);
+}
+
+HDC CreateCompatibleDC(HDC hdc) {
+    if (hdc && !DeviceContexts().Find(hdc)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return GetDC(nullptr);
+}
+
+int SetMapMode(HDC hdc, int iMode) {
+    auto context = DeviceContexts().Find(hdc);
+    if (!context || (iMode != MM_TEXT && iMode != MM_TWIPS)) {
+        SetLastError(context ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    const int previous = context->mapMode;
+    context->mapMode = iMode;
+    return previous;
+}
+
+int GetMapMode(HDC hdc) {
+    auto context = DeviceContexts().Find(hdc);
+    return context ? context->mapMode : 0;
+}
+
+HDC GetDC(HWND) {
+    auto context = std::make_shared<DeviceContext>();
+    context->font = GetStockObject(SYSTEM_FONT);
+    return DeviceContexts().Insert(std::move(context));
+}
+
+int ReleaseDC(HWND, HDC hDC) {
+    auto context = DeviceContexts().Find(hDC);
+    if (!context) return 0;
+    if (auto font = Objects().Find(context->font)) --font->selections;
+    if (auto bitmap = Objects().Find(context->bitmap)) --bitmap->selections;
+    DeviceContexts().Remove(hDC);
+    return 1;
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
+    auto context = DeviceContexts().Find(hdc);
+    auto object = Objects().Find(h);
+    if (!context || !object || (object->type != OBJ_FONT && object->type != OBJ_BITMAP)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (object->type == OBJ_BITMAP) {
+        // A bitmap is drawn from, never into, here; the previous one goes back to the caller.
+        HGDIOBJ previous = context->bitmap;
+        if (auto old = Objects().Find(previous)) --old->selections;
+        ++object->selections;
+        context->bitmap = h;
+        return previous ? previous : h;
+    }
+    HGDIOBJ previous = context->font;
+    if (auto old = Objects().Find(previous)) --old->selections;
+    ++object->selections;
+    context->font = h;
+    return previous;
+}
+
+int GetDeviceCaps(HDC hdc, int index) {
+    auto context = DeviceContexts().Find(hdc);
+    if (!context) return 0;
+    if (context->printer) return palvex::gdi::PrinterDeviceCaps(*context->printer, index);
+    switch (index) {
+    case TECHNOLOGY: return DT_RASDISPLAY;
+    case LOGPIXELSX:
+    case LOGPIXELSY: return context->dpi;
+    case HORZRES: return 1920;
+    case VERTRES: return 1080;
+    case BITSPIXEL: return 32;
+    default: return 0;
+    }
+}
+
+BOOL GetTextMetricsW(HDC hdc, LPTEXTMETRICW lptm) {
+    auto context = DeviceContexts().Find(hdc);
+    auto font = context ? Objects().Find(context->font) : nullptr;
+    if (!font || !lptm) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    palvex::gdi::FontMetrics metrics;
+    const int unitsPerInch = palvex::gdi::LogicalUnitsPerInch(*context);
+    if (!palvex::gdi::MeasureFont(font->font, unitsPerInch, &metrics)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    TEXTMETRICW tm{};
+    tm.tmAscent = metrics.ascent;
+    tm.tmDescent = metrics.descent;
+    tm.tmHeight = metrics.ascent + metrics.descent;
+    tm.tmInternalLeading = metrics.internalLeading;
+    tm.tmAveCharWidth = metrics.averageWidth;
+    tm.tmMaxCharWidth = metrics.maxWidth;
+    tm.tmWeight = font->font.lfWeight ? font->font.lfWeight : FW_NORMAL;
+    tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = context->dpi;
+    tm.tmFirstChar = metrics.firstChar;
+    tm.tmLastChar = metrics.lastChar;
+    tm.tmDefaultChar = 0x1F;
+    tm.tmBreakChar = u' ';
+    tm.tmItalic = font->font.lfItalic;
+    tm.tmUnderlined = font->font.lfUnderline;
+    tm.tmStruckOut = font->font.lfStrikeOut;
+    tm.tmCharSet = metrics.charset;
+    *lptm = tm;
+    return TRUE;
+}
+
+BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR lpString, int c, LPSIZE psizl) {
+    auto context = DeviceContexts().Find(hdc);
+    auto font = context ? Objects().Find(context->font) : nullptr;
+    if (!font || !psizl || c < 0 || (c > 0 && !lpString)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    palvex::gdi::FontMetrics metrics;
+    LONG width = 0;
+    const int unitsPerInch = palvex::gdi::LogicalUnitsPerInch(*context);
+    if (!palvex::gdi::MeasureFont(font->font, unitsPerInch, &metrics) ||
+        !palvex::gdi::MeasureText(font->font, unitsPerInch, lpString, c, &width)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    psizl->cx = width;
+    psizl->cy = metrics.ascent + metrics.descent;
+    return TRUE;
+}
+
+BOOL GetCharWidth32W(HDC hdc, UINT iFirst, UINT iLast, INT* lpBuffer) {
+    auto context = DeviceContexts().Find(hdc);
+    auto font = context ? Objects().Find(context->font) : nullptr;
+    if (!font || !lpBuffer || iLast < iFirst || iLast > 0xFFFF) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const int unitsPerInch = palvex::gdi::LogicalUnitsPerInch(*context);
+    for (UINT code = iFirst; code <= iLast; ++code) {
+        const WCHAR character = static_cast<WCHAR>(code);
+        LONG width = 0;
+        if (!palvex::gdi::MeasureText(font->font, unitsPerInch, &character, 1, &width)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        lpBuffer[code - iFirst] = width;
+    }
+    return TRUE;
+}
+
+int MulDiv(int nNumber, int nNumerator, int nDenominator) {
+    if (nDenominator == 0) return -1;
+    const int64_t product = int64_t{nNumber} * nNumerator;
+    int64_t quotient = product / nDenominator;
+    const int64_t remainder = product % nDenominator;
+    // Half away from zero.
+    if (remainder != 0 && 2 * (remainder < 0 ? -remainder : remainder) >= (nDenominator < 0 ? -int64_t{nDenominator} : nDenominator))
+        quotient += ((product < 0) != (nDenominator < 0)) ? -1 : 1;
+    if (quotient > INT32_MAX || quotient < INT32_MIN) return -1;
+    return static_cast<int>(quotient);
+}

@@ -1,0 +1,87 @@
+// GDI objects and device contexts (internal to the platform library).
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <win/wingdi.h>
+
+#include "kernel/handle_table.h"
+
+struct FT_FaceRec_;
+
+namespace palvex::gdi {
+
+struct GdiObject {
+    DWORD type = 0;  // OBJ_FONT, OBJ_BITMAP or OBJ_BRUSH
+    bool stock = false;
+    std::atomic<int> selections{0};  // device contexts that have it selected
+    LOGFONTW font{};
+    // Bitmaps: the size and depth, and the packed device-independent bitmap they were made from.
+    LONG width = 0;
+    LONG height = 0;
+    WORD bitsPixel = 0;
+    std::vector<uint8_t> dib;
+    COLORREF colour = 0;  // brushes
+};
+
+struct PrinterDevice;
+
+struct DeviceContext {
+    HGDIOBJ font = nullptr;
+    int dpi = 96;
+    int mapMode = 1;  // MM_TEXT
+    int graphicsMode = GM_COMPATIBLE;
+    XFORM transform{1, 0, 0, 1, 0, 0};
+    COLORREF textColour = 0;
+    int backgroundMode = OPAQUE;
+    UINT textAlign = TA_LEFT | TA_TOP;
+    // Memory device contexts: the bitmap selected into them.
+    HGDIOBJ bitmap = nullptr;
+    int stretchMode = 1;  // BLACKONWHITE
+    // Window device contexts while a window's picture is drawn (window_picture.cpp): the cairo
+    // context (a cairo_t*) and the window's client origin on it.
+    void* canvas = nullptr;
+    LONG originX = 0;
+    LONG originY = 0;
+    // Printer device contexts only (gdi_printer_dc.h).
+    std::shared_ptr<PrinterDevice> printer;
+};
+
+HandleTable<GdiObject>& Objects();
+HandleTable<DeviceContext>& DeviceContexts();
+
+// A bitmap object made from a packed device-independent bitmap, or null when the bytes are not
+// one (a header that does not fit, a size or depth it cannot have, bits beyond the bytes).
+HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size);
+
+// Pixel metrics of a font at a resolution (internal to the font functions).
+struct FontMetrics {
+    LONG ascent = 0;
+    LONG descent = 0;
+    LONG internalLeading = 0;
+    LONG averageWidth = 0;
+    LONG maxWidth = 0;
+    WCHAR firstChar = u' ';
+    WCHAR lastChar = 0xFFFC;
+    BYTE charset = 0;  // ANSI_CHARSET
+};
+// The context's logical units per inch: its resolution, or 1440 in MM_TWIPS.
+int LogicalUnitsPerInch(const DeviceContext& context);
+bool MeasureFont(const LOGFONTW& font, int dpi, FontMetrics* metrics);
+// Bytes of the font's file (table 0) or of one of its tables from offset on, as GetFontData reads
+// them: *answer is the size from offset to the end (buffer null) or the count copied. False when
+// the font has no TrueType file, the table is not there, or offset lies beyond it.
+bool ReadFontFile(const LOGFONTW& font, DWORD table, DWORD offset, void* buffer, DWORD size, DWORD* answer);
+// The glyph of each UTF-16 unit from the font's Unicode map (0, or 0xFFFF with markMissing, for a
+// character it lacks); false when the font cannot be opened.
+bool GlyphIndices(const LOGFONTW& font, const WCHAR* text, int count, WORD* indices, bool markMissing);
+bool MeasureText(const LOGFONTW& font, int dpi, const WCHAR* text, int count, LONG* width);
+// Runs body with the FreeType face of the font (its FT_Face) under the font catalog's lock, for
+// drawing text with it; false when no font file can be found or opened.
+bool WithFontFace(const LOGFONTW& font, const std::function<void(FT_FaceRec_* face)>& body);
+
+}  // namespace palvex::gdi

@@ -1,0 +1,130 @@
+// Windows paths to host paths: drives are folders of the machine root and every part of a path is
+// found without regard to case, as Windows finds it.
+#include <algorithm>
+#include <optional>
+#include <span>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <palvex/machine.h>
+#include <palvex/paths.h>
+
+#include "crt/utf16.h"
+
+namespace palvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
+
+bool IsDriveLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// Splits the path into parts and resolves "." and "..". A ".." that would climb above the start is
+// counted in climbs (for a drive it is dropped, as Windows drops it at a drive's root).
+std::vector<std::u16string> SplitParts(std::u16string_view path, size_t* climbs) {
+    std::vector<std::u16string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = start;
+        while (end < path.size() && !IsSeparator(path[end])) ++end;
+        std::u16string_view part = path.substr(start, end - start);
+        if (part == u"..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            } else {
+                ++*climbs;
+            }
+        } else if (!part.empty() && part != u".") {
+            parts.emplace_back(part);
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+// The entry of folder whose name equals part without regard to case: the exact spelling when it
+// exists, else the first such name in sorted order (so the choice does not depend on the folder's
+// listing order).
+std::optional<fs::path> FindEntry(const fs::path& folder, const std::u16string& part) {
+    std::error_code error;
+    fs::path exact = folder / fs::path(text::ToUtf8(part));
+    if (fs::exists(exact, error)) return exact;
+    const std::u16string wanted = text::Upcase(part);
+    std::optional<std::string> best;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (text::Upcase(text::FromUtf8(name)) != wanted) continue;
+        if (!best || name < *best) best = std::move(name);
+    }
+    if (!best) return std::nullopt;
+    return folder / *best;
+}
+
+fs::path Resolve(fs::path current, const std::vector<std::u16string>& parts) {
+    // Where the path (or all of it but its last part) exists as spelled, every part is its own
+    // exact spelling, which is what the search below would find part by part; one look at the
+    // whole path saves a look at each folder on the way.
+    std::error_code error;
+    size_t from = 0;
+    if (!parts.empty()) {
+        fs::path exact = current;
+        for (const std::u16string& part : parts) exact /= fs::path(text::ToUtf8(part));
+        if (fs::exists(exact, error)) return exact;
+        fs::path folder = exact.parent_path();
+        if (parts.size() > 1 && fs::is_directory(folder, error)) {
+            current = std::move(folder);
+            from = parts.size() - 1;
+        }
+    }
+    bool existing = true;
+    for (const std::u16string& part : std::span(parts).subspan(from)) {
+        if (existing) {
+            if (std::optional<fs::path> found = FindEntry(current, part)) {
+                current = std::move(*found);
+                continue;
+            }
+            existing = false;
+        }
+        current /= fs::path(text::ToUtf8(part));
+    }
+    return current;
+}
+
+fs::path MachinePath(char16_t drive, std::u16string_view rest) {
+    size_t climbs = 0;
+    std::vector<std::u16string> parts = SplitParts(rest, &climbs);
+    parts.insert(parts.begin(), std::u16string(1, text::Upcase(drive)));
+    return Resolve(MachineRoot(), parts);
+}
+
+}  // namespace
+
+std::filesystem::path HostPath(std::u16string_view path) {
+    if (path.empty()) return {};
+    if (path.size() >= 4 && path.substr(0, 4) == u"\\\\?\\") {
+        path.remove_prefix(4);
+        if (path.size() >= 4 && text::Upcase(path.substr(0, 4)) == u"UNC\\") return {};  // a network path
+        if (path.empty()) return {};
+    }
+    if (path.size() >= 2 && path[1] == u':' && IsDriveLetter(path[0])) return MachinePath(path[0], path.substr(2));
+    if (path[0] == u'/') return fs::path(text::ToUtf8(path));
+    if (path[0] == u'\\') {
+        if (path.size() >= 2 && path[1] == u'\\') return {};  // a network path
+        return MachinePath(u'C', path);
+    }
+    std::error_code error;
+    fs::path base = fs::current_path(error);
+    if (error) return {};
+    size_t climbs = 0;
+    std::vector<std::u16string> parts = SplitParts(path, &climbs);
+    for (; climbs > 0 && base.has_relative_path(); --climbs) base = base.parent_path();
+    return Resolve(base, parts);
+}
+
+}  // namespace palvex

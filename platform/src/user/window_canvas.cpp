@@ -1,0 +1,212 @@
+// Text and bitmaps on window pictures.
+#include <cairo-ft.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "gdi/gdi_objects.h"
+#include "crt/utf16.h"
+#include "user/window_canvas.h"
+
+namespace palvex::win {
+namespace {
+
+thread_local PaintTarget g_target;
+
+void SetColour(cairo_t* cr, COLORREF colour) {
+    cairo_set_source_rgb(cr, GetRValue(colour) / 255.0, GetGValue(colour) / 255.0, GetBValue(colour) / 255.0);
+}
+
+double Width(cairo_t* cr, const std::u16string& text) {
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text::ToUtf8(text).c_str(), &extents);
+    return extents.x_advance;
+}
+
+std::vector<std::u16string> Wrap(cairo_t* cr, const std::u16string& text, double width, UINT format) {
+    std::vector<std::u16string> lines;
+    std::vector<std::u16string> paragraphs;
+    if (format & DT_SINGLELINE) {
+        std::u16string line = text;
+        for (auto& c : line)
+            if (c == u'\r' || c == u'\n') c = u' ';
+        paragraphs.push_back(line);
+    } else {
+        size_t start = 0;
+        for (;;) {
+            size_t end = text.find(u'\n', start);
+            std::u16string part = text.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start);
+            if (!part.empty() && part.back() == u'\r') part.pop_back();
+            paragraphs.push_back(part);
+            if (end == std::u16string::npos) break;
+            start = end + 1;
+        }
+    }
+    for (const auto& paragraph : paragraphs) {
+        if (!(format & DT_WORDBREAK) || (format & DT_SINGLELINE)) {
+            lines.push_back(paragraph);
+            continue;
+        }
+        std::u16string rest = paragraph;
+        while (!rest.empty()) {
+            size_t fit = rest.size();
+            while (fit > 1 && Width(cr, rest.substr(0, fit)) > width) --fit;
+            if (fit < rest.size()) {
+                const size_t blank = rest.rfind(u' ', fit);
+                if (blank != std::u16string::npos && blank > 0) fit = blank + 1;
+            }
+            std::u16string line = rest.substr(0, fit);
+            while (!line.empty() && line.back() == u' ') line.pop_back();
+            lines.push_back(line);
+            rest.erase(0, fit);
+        }
+        if (paragraph.empty()) lines.emplace_back();
+    }
+    return lines;
+}
+
+// Windows links its user-interface faces to a Japanese face for the characters they lack; the
+// pictures do the same with the machine's Japanese Gothic face.
+LOGFONTW LinkedFont(const LOGFONTW& font, const std::u16string& text) {
+    const bool japanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x2E80; });
+    if (!japanese) return font;
+    LOGFONTW linked = font;
+    const char16_t face[] = u"IPAGothic";
+    std::memset(linked.lfFaceName, 0, sizeof linked.lfFaceName);
+    std::memcpy(linked.lfFaceName, face, sizeof face);
+    return linked;
+}
+
+}  // namespace
+
+LOGFONTW FontOf(HGDIOBJ font) {
+    if (auto object = gdi::Objects().Find(font); object && object->type == OBJ_FONT) return object->font;
+    LOGFONTW fallback{};
+    fallback.lfHeight = -12;
+    fallback.lfWeight = 400;
+    fallback.lfCharSet = 128;  // SHIFTJIS_CHARSET: the screen's Japanese dialog font
+    const char16_t face[] = u"MS Shell Dlg";
+    std::memcpy(fallback.lfFaceName, face, sizeof face);
+    return fallback;
+}
+
+int LayOutText(cairo_t* cr, const LOGFONTW& requested, COLORREF colour, const std::u16string& text, const RECT& rect,
+               UINT format) {
+    const LOGFONTW font = LinkedFont(requested, text);
+    // "&" marks the next character as the keyboard mnemonic (underlined on screen, not drawn
+    // here); "&&" is an ampersand.
+    std::u16string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && !(format & DT_NOPREFIX) && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    int height = 0;
+    cairo_surface_t* scratch = nullptr;
+    cairo_t* measure = cr;
+    if (!measure) {
+        scratch = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+        measure = cairo_create(scratch);
+    }
+    gdi::WithFontFace(font, [&](FT_FaceRec_* face) {
+        cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+        cairo_save(measure);
+        cairo_set_font_face(measure, fontFace);
+        cairo_set_font_size(measure, font.lfHeight < 0 ? -double(font.lfHeight) : (font.lfHeight ? font.lfHeight * 0.8 : 12));
+        cairo_font_extents_t extents;
+        cairo_font_extents(measure, &extents);
+        const double lineHeight = extents.ascent + extents.descent;
+        const auto lines = Wrap(measure, shown, rect.right - rect.left, format);
+        height = static_cast<int>(lineHeight * lines.size() + 0.5);
+        if (cr) {
+            double y = rect.top;
+            if (format & DT_VCENTER) y = (rect.top + rect.bottom - lineHeight * lines.size()) / 2;
+            else if (format & DT_BOTTOM) y = rect.bottom - lineHeight * lines.size();
+            cairo_rectangle(cr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+            cairo_clip(cr);
+            SetColour(cr, colour);
+            for (const auto& line : lines) {
+                const double w = Width(cr, line);
+                double x = rect.left;
+                if (format & DT_CENTER) x = (rect.left + rect.right - w) / 2;
+                else if (format & DT_RIGHT) x = rect.right - w;
+                cairo_move_to(cr, x, y + extents.ascent);
+                cairo_show_text(cr, text::ToUtf8(line).c_str());
+                y += lineHeight;
+            }
+        }
+        cairo_restore(measure);
+        cairo_font_face_destroy(fontFace);
+    });
+    if (scratch) {
+        cairo_destroy(measure);
+        cairo_surface_destroy(scratch);
+    }
+    return height;
+}
+
+bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, double width, double height) {
+    BITMAPINFOHEADER header{};
+    if (dib.size() < sizeof(header)) return false;
+    std::memcpy(&header, dib.data(), sizeof(header));
+    const int bits = header.biBitCount;
+    const int w = header.biWidth;
+    const int h = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    if (w <= 0 || h <= 0 || header.biSize > dib.size()) return false;
+    size_t colours = header.biClrUsed;
+    if (colours == 0 && bits <= 8) colours = size_t{1} << bits;
+    if (header.biCompression == BI_BITFIELDS) colours = 3;
+    const uint8_t* palette = dib.data() + header.biSize;
+    const uint8_t* pixels = palette + colours * 4;
+    const size_t stride = (size_t(w) * bits + 31) / 32 * 4;
+    if (size_t(pixels - dib.data()) + stride * h > dib.size()) return false;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    cairo_surface_flush(surface);
+    uint8_t* out = cairo_image_surface_get_data(surface);
+    const int outStride = cairo_image_surface_get_stride(surface);
+    for (int row = 0; row < h; ++row) {
+        const uint8_t* in = pixels + stride * (header.biHeight < 0 ? row : h - 1 - row);
+        auto* target = reinterpret_cast<uint32_t*>(out + size_t(outStride) * row);
+        for (int col = 0; col < w; ++col) {
+            uint8_t r = 0, g = 0, b = 0;
+            if (bits <= 8) {
+                const int perByte = 8 / bits;
+                const int shift = (perByte - 1 - col % perByte) * bits;
+                const size_t index = (in[col / perByte] >> shift) & ((1 << bits) - 1);
+                if (index < colours) {
+                    b = palette[index * 4];
+                    g = palette[index * 4 + 1];
+                    r = palette[index * 4 + 2];
+                }
+            } else if (bits == 16) {
+                const unsigned v = in[col * 2] | (in[col * 2 + 1] << 8);
+                r = ((v >> 10) & 31) * 255 / 31;
+                g = ((v >> 5) & 31) * 255 / 31;
+                b = (v & 31) * 255 / 31;
+            } else {
+                const uint8_t* p = in + col * (bits / 8);
+                b = p[0];
+                g = p[1];
+                r = p[2];
+            }
+            target[col] = (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    cairo_save(cr);
+    cairo_rectangle(cr, x, y, width, height);
+    cairo_clip(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, width / w, height / h);
+    cairo_set_source_surface(cr, surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(surface);
+    return true;
+}
+
+void SetPaintTarget(const PaintTarget& target) { g_target = target; }
+PaintTarget CurrentPaintTarget() { return g_target; }
+
+}  // namespace palvex::win

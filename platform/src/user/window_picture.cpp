@@ -1,0 +1,279 @@
+// Pictures of windows as a person would see them, and the text dump of a window tree.
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <stdexcept>
+
+#include <palvex/ui_script.h>
+#include <win/winuser.h>
+
+#include "gdi/gdi_objects.h"
+#include "crt/utf16.h"
+#include "user/window_canvas.h"
+#include "user/window_store.h"
+
+namespace {
+
+using palvex::win::LayOutText;
+
+constexpr int kCaptionHeight = 30;
+constexpr COLORREF kFace = RGB(240, 240, 240);
+constexpr COLORREF kText = RGB(0, 0, 0);
+constexpr COLORREF kGrayText = RGB(160, 160, 160);
+
+struct Facts {
+    std::u16string className;
+    std::u16string text;
+    DWORD style = 0;
+    RECT rect{};
+    bool registered = false;
+    bool dialog = false;
+    palvex::win::ControlState control;
+    std::vector<HWND> children;
+};
+
+bool Read(HWND hWnd, Facts* facts) {
+    auto& table = palvex::win::WindowTable::Get();
+    std::lock_guard lock(table.Mutex());
+    const palvex::win::Window* window = table.Find(hWnd);
+    if (!window) return false;
+    facts->className = window->windowClass->name;
+    facts->text = window->text;
+    facts->style = window->style;
+    facts->rect = window->rect;
+    facts->registered = window->windowClass->registered;
+    facts->dialog = window->dialog != nullptr;
+    if (window->control) facts->control = *window->control;
+    facts->children = window->children;
+    return true;
+}
+
+void Colour(cairo_t* cr, COLORREF c) {
+    cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+}
+
+void Box(cairo_t* cr, double x, double y, double w, double h, COLORREF fill, COLORREF border) {
+    Colour(cr, fill);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_fill(cr);
+    Colour(cr, border);
+    cairo_set_line_width(cr, 1);
+    cairo_rectangle(cr, x + 0.5, y + 0.5, w - 1, h - 1);
+    cairo_stroke(cr);
+}
+
+bool Is(const Facts& facts, const char16_t* name) {
+    return palvex::text::Upcase(facts.className) == palvex::text::Upcase(name);
+}
+
+void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int height) {
+    const LOGFONTW font = palvex::win::FontOf(reinterpret_cast<HGDIOBJ>(SendMessageW(hWnd, WM_GETFONT, 0, 0)));
+    const bool enabled = !(facts.style & WS_DISABLED);
+    const COLORREF ink = enabled ? kText : kGrayText;
+    const RECT whole{0, 0, width, height};
+    if (Is(facts, u"Button")) {
+        const DWORD type = facts.style & BS_TYPEMASK;
+        if (type == BS_GROUPBOX) {
+            Colour(cr, RGB(220, 220, 220));
+            cairo_rectangle(cr, 0.5, 7.5, width - 1, height - 8);
+            cairo_stroke(cr);
+            const int textWidth = std::min<int>(width - 16, static_cast<int>(facts.text.size()) * 14 + 8);
+            Colour(cr, kFace);
+            cairo_rectangle(cr, 6, 0, textWidth, 16);
+            cairo_fill(cr);
+            LayOutText(cr, font, ink, facts.text, RECT{8, 0, width - 8, 16}, DT_SINGLELINE);
+        } else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
+                   type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
+            const bool radio = type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+            const double top = (height - 13) / 2.0;
+            if (radio) {
+                Colour(cr, RGB(255, 255, 255));
+                cairo_arc(cr, 6.5, top + 6.5, 6, 0, 2 * M_PI);
+                cairo_fill_preserve(cr);
+                Colour(cr, RGB(51, 51, 51));
+                cairo_stroke(cr);
+                if (facts.control.check == BST_CHECKED) {
+                    cairo_arc(cr, 6.5, top + 6.5, 3, 0, 2 * M_PI);
+                    cairo_fill(cr);
+                }
+            } else {
+                Box(cr, 0, top, 13, 13, RGB(255, 255, 255), RGB(51, 51, 51));
+                if (facts.control.check != BST_UNCHECKED) {
+                    Colour(cr, RGB(0, 0, 0));
+                    cairo_set_line_width(cr, 2);
+                    cairo_move_to(cr, 3, top + 6.5);
+                    cairo_line_to(cr, 5.5, top + 9.5);
+                    cairo_line_to(cr, 10, top + 3.5);
+                    cairo_stroke(cr);
+                }
+            }
+            LayOutText(cr, font, ink, facts.text, RECT{18, 0, width, height}, DT_VCENTER | DT_WORDBREAK);
+        } else {
+            const bool isDefault = type == BS_DEFPUSHBUTTON;
+            Box(cr, 0, 0, width, height, enabled ? RGB(225, 225, 225) : RGB(204, 204, 204),
+                isDefault && enabled ? RGB(0, 120, 215) : RGB(173, 173, 173));
+            LayOutText(cr, font, ink, facts.text, whole, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        }
+    } else if (Is(facts, u"Edit")) {
+        Box(cr, 0, 0, width, height, (facts.style & ES_READONLY) || !enabled ? kFace : RGB(255, 255, 255),
+            RGB(122, 122, 122));
+        std::u16string shown = facts.text;
+        if (facts.style & ES_PASSWORD) shown.assign(shown.size(), u'\u25CF');
+        const UINT format = (facts.style & ES_MULTILINE) ? DT_WORDBREAK : (DT_SINGLELINE | DT_VCENTER);
+        LayOutText(cr, font, ink, shown, RECT{3, 2, width - 3, height - 2}, format | DT_NOPREFIX);
+    } else if (Is(facts, u"Static")) {
+        const DWORD type = facts.style & SS_TYPEMASK;
+        if (type == SS_BITMAP) {
+            if (auto bitmap = palvex::gdi::Objects().Find(facts.control.image); bitmap && bitmap->type == OBJ_BITMAP)
+                palvex::win::DrawDib(cr, bitmap->dib, 0, 0, bitmap->width, bitmap->height);
+        } else if (type == SS_ETCHEDHORZ) {
+            Colour(cr, RGB(160, 160, 160));
+            cairo_move_to(cr, 0, 0.5);
+            cairo_line_to(cr, width, 0.5);
+            cairo_stroke(cr);
+            Colour(cr, RGB(255, 255, 255));
+            cairo_move_to(cr, 0, 1.5);
+            cairo_line_to(cr, width, 1.5);
+            cairo_stroke(cr);
+        } else if (type == SS_BLACKRECT) {
+            Colour(cr, RGB(0, 0, 0));
+            cairo_rectangle(cr, 0, 0, width, height);
+            cairo_fill(cr);
+        } else if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) {
+            const UINT align = type == SS_CENTER ? DT_CENTER : type == SS_RIGHT ? DT_RIGHT : DT_LEFT;
+            LayOutText(cr, font, ink, facts.text, whole, align | DT_WORDBREAK);
+        }
+    } else if (Is(facts, u"ListBox")) {
+        Box(cr, 0, 0, width, height, RGB(255, 255, 255), RGB(130, 135, 144));
+        int y = 1;
+        for (size_t i = 0; i < facts.control.items.size() && y < height; ++i) {
+            const int lineHeight = std::max(LayOutText(nullptr, font, ink, u"Ag", whole, DT_SINGLELINE), 1);
+            const bool selected = static_cast<int>(i) == facts.control.selection;
+            if (selected) {
+                Colour(cr, RGB(0, 120, 215));
+                cairo_rectangle(cr, 1, y, width - 2, lineHeight);
+                cairo_fill(cr);
+            }
+            LayOutText(cr, font, selected ? RGB(255, 255, 255) : ink, facts.control.items[i].text,
+                       RECT{3, y, width - 3, y + lineHeight}, DT_SINGLELINE | DT_NOPREFIX);
+            y += lineHeight;
+        }
+    } else if (Is(facts, u"ComboBox")) {
+        const int boxHeight = std::min(height, 22);
+        Box(cr, 0, 0, width, boxHeight, enabled ? RGB(255, 255, 255) : kFace, RGB(122, 122, 122));
+        LayOutText(cr, font, ink, facts.text, RECT{3, 0, width - 20, boxHeight}, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        Colour(cr, ink);
+        cairo_move_to(cr, width - 14, boxHeight / 2.0 - 2);
+        cairo_line_to(cr, width - 6, boxHeight / 2.0 - 2);
+        cairo_line_to(cr, width - 10, boxHeight / 2.0 + 3);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+    }
+}
+
+void DrawWindow(cairo_t* cr, HWND hWnd, double x, double y) {
+    Facts facts;
+    if (!Read(hWnd, &facts)) return;
+    const int width = facts.rect.right - facts.rect.left;
+    const int height = facts.rect.bottom - facts.rect.top;
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_clip(cr);
+    if (facts.dialog || facts.registered) {
+        if (!(facts.style & WS_CHILD) || !(GetWindowLongW(hWnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT)) {
+            Colour(cr, kFace);
+            cairo_paint(cr);
+        }
+        // The window's own painting draws into the picture.
+        cairo_save(cr);
+        palvex::win::SetPaintTarget({hWnd, cr, 0, 0});
+        SendMessageW(hWnd, WM_PAINT, 0, 0);
+        palvex::win::SetPaintTarget({});
+        cairo_restore(cr);
+    } else {
+        DrawControl(cr, hWnd, facts, width, height);
+    }
+    // The bottom of the z-order first, so the top child ends up on top.
+    for (auto it = facts.children.rbegin(); it != facts.children.rend(); ++it) {
+        Facts child;
+        if (!Read(*it, &child) || !(child.style & WS_VISIBLE)) continue;
+        DrawWindow(cr, *it, child.rect.left, child.rect.top);
+    }
+    cairo_restore(cr);
+}
+
+std::string Quote(const std::u16string& text) {
+    std::string out = "\"";
+    for (char c : palvex::text::ToUtf8(text)) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '"') out += "\\\"";
+        else out += c;
+    }
+    return out + "\"";
+}
+
+void Describe(HWND hWnd, int depth, std::ostringstream& out) {
+    Facts facts;
+    if (!Read(hWnd, &facts)) return;
+    out << std::string(depth * 2, ' ') << palvex::text::ToUtf8(facts.className) << " id=" << GetDlgCtrlID(hWnd) << ' '
+        << Quote(facts.text) << " (" << facts.rect.left << ',' << facts.rect.top << ")-(" << facts.rect.right << ','
+        << facts.rect.bottom << ')';
+    if (!(facts.style & WS_VISIBLE)) out << " [hidden]";
+    if (facts.style & WS_DISABLED) out << " [disabled]";
+    if (facts.control.check == BST_CHECKED) out << " [checked]";
+    if (!facts.control.items.empty()) out << " [items=" << facts.control.items.size() << "]";
+    if (facts.control.selection >= 0) out << " [selection=" << facts.control.selection << "]";
+    out << '\n';
+    for (HWND child : facts.children) Describe(child, depth + 1, out);
+}
+
+}  // namespace
+
+namespace palvex {
+
+std::string DescribeWindowTree(HWND window) {
+    std::ostringstream out;
+    Describe(window, 0, out);
+    return out.str();
+}
+
+void WriteWindowPicture(HWND window, const std::filesystem::path& png) {
+    Facts facts;
+    if (!Read(window, &facts)) throw std::runtime_error("no such window");
+    const int width = std::max<int>(facts.rect.right - facts.rect.left, 1);
+    const int height = std::max<int>(facts.rect.bottom - facts.rect.top, 1);
+    const bool caption = (facts.style & WS_CAPTION) == WS_CAPTION && !(facts.style & WS_CHILD);
+    const int top = caption ? kCaptionHeight : 0;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width + 2, height + top + 1);
+    cairo_t* cr = cairo_create(surface);
+    Colour(cr, RGB(100, 100, 100));
+    cairo_paint(cr);
+    if (caption) {
+        Colour(cr, RGB(255, 255, 255));
+        cairo_rectangle(cr, 1, 0, width, top);
+        cairo_fill(cr);
+        LOGFONTW font = win::FontOf(nullptr);
+        font.lfHeight = -12;
+        LayOutText(cr, font, kText, facts.text, RECT{10, 0, width - 40, top}, DT_SINGLELINE | DT_VCENTER);
+        Colour(cr, RGB(0, 0, 0));
+        cairo_set_line_width(cr, 1);
+        cairo_move_to(cr, width - 20, top / 2.0 - 5);
+        cairo_line_to(cr, width - 10, top / 2.0 + 5);
+        cairo_move_to(cr, width - 10, top / 2.0 - 5);
+        cairo_line_to(cr, width - 20, top / 2.0 + 5);
+        cairo_stroke(cr);
+    }
+    DrawWindow(cr, window, 1, top);
+    cairo_destroy(cr);
+    std::error_code error;
+    if (png.has_parent_path()) std::filesystem::create_directories(png.parent_path(), error);
+    const cairo_status_t status = cairo_surface_write_to_png(surface, png.c_str());
+    cairo_surface_destroy(surface);
+    if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error("cannot write " + png.string());
+}
+
+}  // namespace palvex

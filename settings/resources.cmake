@@ -31,12 +31,15 @@ palvex_test(settings_resources_tests
   tests/coresources_template_test.cpp
   tests/coresources_objects_test.cpp
   tests/coresources_versions_test.cpp
+  tests/model_dialogs_test.cpp
 )
 target_link_libraries(settings_resources_tests PRIVATE settings_resources_ui)
 add_dependencies(settings_resources_tests coresources_test_library coresources_test_own_module)
 target_compile_definitions(settings_resources_tests PRIVATE
   CORESOURCES_TEST_DATA="${CORESOURCES_TEST_DATA}"
-  PALVEX_MODEL_RESOURCE_DLL="$<TARGET_PROPERTY:palvex_model_resources,PALVEX_RESOURCE_DLL>")
+  PALVEX_MODEL_RESOURCE_DLL="$<TARGET_PROPERTY:palvex_model_resources,PALVEX_RESOURCE_DLL>"
+  # Pictures of the model's dialogs for a person to look at.
+  MODEL_DIALOG_PICTURES="${CMAKE_BINARY_DIR}/out/dialogs")
 # The version table's tests also read the version-only stand-ins of the driver modules.
 add_dependencies(settings_resources_tests palvex_model_resources palvex_tovqebui_version palvex_tovqebpp_version
                  palvex_tovqebco_version)

@@ -59,10 +59,10 @@
 #define T_BINDINGMARGIN_BUTTON "Settings..."
 #define T_WMK_SELECT_LABEL "Sta&mp:"
 #define T_WMK_SELECT_BUTTON "&Edit..."
-#define T_WMK_1STPAGEONLY_CHECK "On the first page only (&1)"
+#define T_WMK_1STPAGEONLY_CHECK "&First page"
 #define T_DATETIMEPRN_LABEL "Date/&time:"
 #define T_DATETIMEPRN_BUTTON "F&ormat..."
-#define T_DATETIMEPRN_1STPAGEONLY_CHECK "First onl&y"
+#define T_DATETIMEPRN_1STPAGEONLY_CHECK "First pa&ge"
 
 #define T_SOURCE_LABEL "Paper &source:"
 #define T_MEDIATYPE_LABEL "Media t&ype:"
@@ -115,8 +115,8 @@
 #define T_USRACTPRN_CHECK "&Use"
 #define T_USRACTCONFIG_BUTTON "S&ettings..."
 #define T_ELEVATE_GROUP "Administrator"
-#define T_ELEVATE_LABEL "Changing the device settings needs administrator rights."
-#define T_ELEVATE_NOTE "The sheet opens again as administrator."
+#define T_ELEVATE_LABEL "Device settings need administrator rights."
+#define T_ELEVATE_NOTE "Change Settings opens the sheet again."
 #define T_ELEVATE_BUTTON "Ch&ange Settings"
 
 #define T_TRAYINFO_SIZE_LABEL "&Size:"

@@ -282,8 +282,11 @@ TEST_P(ModelDialogs, EveryTemplateLoadsWithItsTitleAndUniqueControlIds) {
         EXPECT_TRUE(info.m_hasFont) << id;
         EXPECT_EQ(info.m_charSet, Japanese() ? 0x80 : 0x1) << id;
         std::map<DWORD, int> seen;
-        for (const DlgTemplateItem& item : info.m_items)
-            if (item.m_id != 0xFFFF && item.m_id != 0xFFFFFFFF) EXPECT_EQ(++seen[item.m_id], 1) << id << " control " << item.m_id;
+        for (const DlgTemplateItem& item : info.m_items) {
+            if (item.m_id != 0xFFFF && item.m_id != 0xFFFFFFFF) {
+                EXPECT_EQ(++seen[item.m_id], 1) << id << " control " << item.m_id;
+            }
+        }
     }
 }
 
@@ -494,6 +497,57 @@ INT_PTR CALLBACK SampleDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
     return TRUE;
 }
 
+// Single-line texts of labels and buttons are not cut off: measured in the control's font, the
+// text (without its access-key marks) fits the control, beside the box of a check or radio button.
+std::vector<std::string> CutTexts(HWND dialog) {
+    std::vector<std::string> cut;
+    HDC dc = GetDC(nullptr);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        WCHAR name[32] = {};
+        GetClassNameW(child, name, 32);
+        const std::u16string cls = name;
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+        const bool label = cls == u"Static" && (style & 0x1F) <= SS_RIGHT;
+        const bool button = cls == u"Button" && (style & kTypeMask) != BS_GROUPBOX && (style & kTypeMask) != BS_OWNERDRAW;
+        const bool groupBox = cls == u"Button" && (style & kTypeMask) == BS_GROUPBOX;
+        if (!label && !button && !groupBox) continue;
+        WCHAR text[256] = {};
+        GetWindowTextW(child, text, 256);
+        std::u16string shown;
+        for (const char16_t* c = text; *c; ++c)
+            if (*c != u'&') shown += *c;
+        if (shown.empty() || shown.find(u'\n') != std::u16string::npos) continue;
+        // Full-width characters are square, one em wide, whatever face stands in for them here.
+        HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(child, WM_GETFONT, 0, 0));
+        LOGFONTW logFont{};
+        GetObjectW(font, sizeof(logFont), &logFont);
+        std::u16string narrow;
+        LONG wide = 0;
+        for (char16_t c : shown) {
+            if (c < 0x2000) {
+                narrow += c;
+            } else {
+                wide += logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight;
+            }
+        }
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, narrow.c_str(), static_cast<int>(narrow.size()), &size);
+        SelectObject(dc, old);
+        size.cx += wide;
+        RECT rect{};
+        GetClientRect(child, &rect);
+        const DWORD type = style & kTypeMask;
+        const bool boxed = button && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON;
+        const LONG room = rect.right - rect.left - (boxed ? 18 : 0) - (groupBox ? 16 : 0) - (button && !boxed ? 6 : 0);
+        if (size.cx > room)
+            cut.push_back(std::to_string(GetDlgCtrlID(child)) + " \"" + palvex::ToUtf8(shown) + "\" needs " +
+                          std::to_string(size.cx) + " of " + std::to_string(room));
+    }
+    ReleaseDC(nullptr, dc);
+    return cut;
+}
+
 TEST_P(ModelDialogs, PicturesOfEveryDialog) {
     EnsureClass(u"SysListView32");
     EnsureClass(u"msctls_updown32");
@@ -509,9 +563,12 @@ TEST_P(ModelDialogs, PicturesOfEveryDialog) {
         // Every control of the template was made.
         DlgTemplateInfo info;
         ASSERT_TRUE(ReadDlgTemplate(reinterpret_cast<const BYTE*>(dialogTemplate), CORESOURCES_TEMPLATE_BYTES, &info));
-        for (const DlgTemplateItem& item : info.m_items)
-            if (item.m_id != 0xFFFF && item.m_id != 0xFFFFFFFF)
+        for (const DlgTemplateItem& item : info.m_items) {
+            if (item.m_id != 0xFFFF && item.m_id != 0xFFFFFFFF) {
                 EXPECT_NE(GetDlgItem(dialog, static_cast<int>(item.m_id)), nullptr) << id << " control " << item.m_id;
+            }
+        }
+        EXPECT_EQ(CutTexts(dialog), std::vector<std::string>{}) << id;
         const fs::path picture = out / (std::to_string(id) + ".png");
         palvex::WriteWindowPicture(dialog, picture);
         EXPECT_GT(fs::file_size(picture), 1000u) << picture;

@@ -39,7 +39,7 @@ enum class Kind {
     Check,
     Radio,
     OwnerButton,    // owner-drawn button: logos and help bubbles (BN_CLICKED and WM_DRAWITEM)
-    OwnerDrawn,     // any owner-drawn control (the page preview)
+    Preview,        // owner-drawn static of the plug-in's class with the preview's pointer
 };
 
 struct ControlCase {
@@ -61,7 +61,7 @@ std::vector<ControlCase> DocumentPageCommon(DWORD page) {
     // printer web page button with its bubble, the logo and the preview.
     return {{page, 101, Kind::EditableCombo}, {page, 102, Kind::Label},      {page, 150, Kind::Push},
             {page, 151, Kind::OwnerButton},   {page, 103, Kind::Push},       {page, 104, Kind::OwnerButton},
-            {page, 200, Kind::OwnerButton},   {page, 250, Kind::OwnerDrawn}, {page, page + 11, Kind::Any},
+            {page, 200, Kind::OwnerButton},   {page, 250, Kind::Preview}, {page, page + 11, Kind::Any},
             {page, page + 12, Kind::Label},   {page, page + 13, Kind::Label}};
 }
 
@@ -113,7 +113,7 @@ std::vector<ControlCase> ControlCases() {
         {kCmsName, 18050, Kind::Label}, {kCmsName, 18100, Kind::Edit}, {kCmsName, 1, Kind::Push},
         {kCmsName, 2, Kind::Push},
         // Watermarks.
-        {kWmk, 250, Kind::OwnerDrawn}, {kWmk, 19050, Kind::Label}, {kWmk, 19052, Kind::ListBox},
+        {kWmk, 250, Kind::Preview}, {kWmk, 19050, Kind::Label}, {kWmk, 19052, Kind::ListBox},
         {kWmk, 19100, Kind::OwnerButton}, {kWmk, 19101, Kind::Push}, {kWmk, 19102, Kind::Push},
         {kWmk, 19150, Kind::Label}, {kWmk, 19152, Kind::Edit}, {kWmk, 19200, Kind::Label},
         {kWmk, 19202, Kind::Radio}, {kWmk, 19203, Kind::Radio}, {kWmk, 19204, Kind::Radio},
@@ -211,8 +211,7 @@ std::string Mismatch(const DlgTemplateItem& item, Kind kind) {
                                   buttonType == BS_3STATE || buttonType == BS_AUTO3STATE);
             case Kind::Radio: return button && (buttonType == BS_RADIOBUTTON || buttonType == BS_AUTORADIOBUTTON);
             case Kind::OwnerButton: return button && buttonType == BS_OWNERDRAW;
-            case Kind::OwnerDrawn:
-                return (button && buttonType == BS_OWNERDRAW) || (cls == u"STATIC" && (style & 0x1F) == 0xD);
+            case Kind::Preview: return cls == u"STATICHAND" && (style & 0x1F) == 0xD;
         }
         return false;
     }();
@@ -472,6 +471,17 @@ LRESULT CALLBACK PlaceholderProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The sheet's copy of the static class for the preview, as the plug-in registers it.
+void EnsureStaticHand() {
+    WNDCLASSEXW info{};
+    if (GetClassInfoExW(nullptr, u"StaticHand", &info)) return;
+    ASSERT_TRUE(GetClassInfoExW(nullptr, u"Static", &info));
+    info.cbSize = sizeof(info);
+    info.lpszClassName = u"StaticHand";
+    info.hInstance = nullptr;
+    ASSERT_NE(RegisterClassExW(&info), 0);
+}
+
 void EnsureClass(const char16_t* name) {
     WNDCLASSEXW info{};
     if (GetClassInfoExW(nullptr, name, &info)) return;
@@ -551,6 +561,7 @@ std::vector<std::string> CutTexts(HWND dialog) {
 TEST_P(ModelDialogs, PicturesOfEveryDialog) {
     EnsureClass(u"SysListView32");
     EnsureClass(u"msctls_updown32");
+    EnsureStaticHand();
     const fs::path out = fs::path(MODEL_DIALOG_PICTURES) / GetParam().name;
     fs::create_directories(out);
     HWND host = CreateWindowExW(0, u"Static", u"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);

@@ -152,14 +152,15 @@ HRESULT CoDrvSettings::UpdateRtiBlock(DataFileImage* image, XprTable* printerSet
 
 HRESULT WriteGpdCustomMedia(CmsFileWriter* writer, const CustomMediaList* list) {
     if (!writer || !list) return E_INVALIDARG;
-    DWORD pdl = StoredPdlType(writer->m_printer);
-    if (pdl >= 40 && pdl <= 49) pdl = kPdlPcl5;
     const HRESULT result = RewriteDataFile(&writer->m_image, [&](std::string_view content, DataFileRewrite* rewrite) {
         const TaggedSection section = FindSection(content, TAG_CMS_BEGIN, TAG_CMS_END);
         if (section.m_begin == std::string_view::npos) {
             rewrite->m_result = S_FALSE;
             return;
         }
+        // The printer's settings are read only for a file that has a section to write.
+        DWORD pdl = StoredPdlType(writer->m_printer);
+        if (pdl >= 40 && pdl <= 49) pdl = kPdlPcl5;
         const std::vector<CmsMedium> media = WrittenMedia(writer, list);
         std::string& out = rewrite->m_text;
         out.assign(content.substr(0, section.m_begin));

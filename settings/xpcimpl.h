@@ -62,6 +62,9 @@ public:
     // Inserts directly after at (at the head when at is null).
     Entry* InsertAfter(Entry* at, std::u16string keyword, std::u16string value, BYTE depth);
 
+    // Removes every entry after last (every entry when last is null).
+    void RemoveAfter(Entry* last);
+
     Entry* head() const { return m_head; }
     Entry* tail() const { return m_tail; }
     size_t size() const { return m_count; }
@@ -106,6 +109,7 @@ public:
     ~ResourceDllList();
     ResourceDllList(const ResourceDllList&) = delete;
     ResourceDllList& operator=(const ResourceDllList&) = delete;
+    void Clear();  // frees every library
 
     std::vector<ResourceDll> m_dlls;
     std::u16string m_buffer;  // the last string found
@@ -175,6 +179,9 @@ DWORD ParseUnsigned(std::u16string_view text);
 // --- Macros and resource strings (xpcma, xpcrc) ------------------------------------------------------
 
 DWORD CollectMacros(Context& context);
+// The same for the *MACROS blocks after `after` only (null: all), for a context whose earlier
+// entries' macros are already collected.
+DWORD CollectMacrosAfter(Context& context, const Entry* after);
 // The text a value stands for: macros ("=NAME"), "alias.id" resource strings, and for "*RC..."
 // keywords bare resource ids. *text receives the expansion (the value itself when nothing applies).
 DWORD TranslateValue(Context& context, std::u16string_view keyword, std::u16string_view value, std::u16string* text);

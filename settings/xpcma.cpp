@@ -28,7 +28,11 @@ bool IsStringId(LONG number) {
 }  // namespace
 
 DWORD CollectMacros(Context& context) {
-    for (const Entry* macros = FindIn(context.m_entries, nullptr, u"*MACROS", 0); macros;
+    return CollectMacrosAfter(context, nullptr);
+}
+
+DWORD CollectMacrosAfter(Context& context, const Entry* after) {
+    for (const Entry* macros = FindIn(context.m_entries, nullptr, u"*MACROS", 0, nullptr, after); macros;
          macros = FindIn(context.m_entries, nullptr, u"*MACROS", 0, nullptr, macros)) {
         for (const Entry* macro = FindIn(context.m_entries, macros, u"", macros->m_depth + 1); macro;
              macro = FindIn(context.m_entries, macros, u"", macros->m_depth + 1, nullptr, macro)) {

@@ -105,8 +105,13 @@ bool FindString(const ResourceDll& dll, UINT id, std::u16string* text) {
 }  // namespace
 
 ResourceDllList::~ResourceDllList() {
+    Clear();
+}
+
+void ResourceDllList::Clear() {
     for (const ResourceDll& dll : m_dlls)
         if (dll.m_module) FreeLibrary(dll.m_module);
+    m_dlls.clear();
 }
 
 DWORD LoadResourceDlls(Context& context) {

@@ -17,6 +17,22 @@ EntryList::~EntryList() {
     }
 }
 
+void EntryList::RemoveAfter(Entry* last) {
+    Entry* entry = last ? last->m_next : m_head;
+    while (entry) {
+        Entry* next = entry->m_next;
+        delete entry;
+        --m_count;
+        entry = next;
+    }
+    if (last) {
+        last->m_next = nullptr;
+    } else {
+        m_head = nullptr;
+    }
+    m_tail = last;
+}
+
 Entry* EntryList::Append(std::u16string keyword, std::u16string value, BYTE depth) {
     return InsertAfter(m_tail, std::move(keyword), std::move(value), depth);
 }

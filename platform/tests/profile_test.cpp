@@ -194,6 +194,40 @@ TEST_F(ProfileTest, FilesAreDecodedByTheirMarkOrTheMachineCodePage) {
     }
 }
 
+TEST_F(ProfileTest, EveryCallSeesTheFileAsItIsNow) {
+    // Each step reads after a change that keeps the file's length or its bytes: a reader that
+    // kept what it parsed before would answer the old value.
+    struct Step {
+        const char* what;
+        std::string bytes;
+        UINT codePage;
+        std::u16string value;
+    };
+    const Step steps[] = {
+        {"first read", "[S]\nk=\x93\xFA\x96\x7B\n", 932, u"日本"},
+        {"the same bytes", "[S]\nk=\x93\xFA\x96\x7B\n", 932, u"日本"},
+        {"the same bytes in another code page", "[S]\nk=\x93\xFA\x96\x7B\n", 1252, u"\u201C\u00FA\u2013{"},
+        {"other bytes of the same length", "[S]\nk=abcd\n", 1252, u"abcd"},
+        {"another section of the same length", "[T]\nk=abcd\n", 1252, u"none"},
+    };
+    for (const Step& step : steps) {
+        palvex::OsProfile profile = palvex::GetOsProfile();
+        profile.ansiCodePage = step.codePage;
+        palvex::SetOsProfile(profile);
+        WriteWindowsFile("changing.ini", step.bytes);
+        WCHAR buffer[16] = {};
+        GetPrivateProfileStringW(u"S", u"k", u"none", buffer, 16, u"changing.ini");
+        EXPECT_EQ(std::u16string(buffer), step.value) << step.what;
+    }
+    // Two files read in turn each give their own value.
+    WriteWindowsFile("other.ini", "[S]\nk=other\n");
+    WCHAR buffer[16] = {};
+    GetPrivateProfileStringW(u"T", u"k", u"", buffer, 16, u"changing.ini");
+    EXPECT_EQ(std::u16string(buffer), u"abcd");
+    GetPrivateProfileStringW(u"S", u"k", u"", buffer, 16, u"other.ini");
+    EXPECT_EQ(std::u16string(buffer), u"other");
+}
+
 // The OS profile.
 
 TEST_F(ProfileTest, ANewMachineIsJapaneseWindows10) {

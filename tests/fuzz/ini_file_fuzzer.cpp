@@ -1,8 +1,10 @@
 // Ini files as the installer and the drivers read them (the driver ini, the colour-adjustment
 // file): any bytes, in any of the encodings the reader accepts, give sections, keys and values.
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <palvex/paths.h>
@@ -14,16 +16,32 @@ namespace {
 
 const char16_t* kFile = u"C:\\Windows\\fuzz.ini";
 
+// The file's host path, its folder made once.
+const std::filesystem::path& HostFile() {
+    static const std::filesystem::path path = [] {
+        fuzz::UseOwnMachine();
+        auto made = palvex::HostPath(std::u16string_view(kFile));
+        std::filesystem::create_directories(made.parent_path());
+        return made;
+    }();
+    return path;
+}
+
+void WriteInput(const uint8_t* data, size_t size) {
+    const int fd = open(HostFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) std::abort();
+    for (size_t done = 0; done < size;) {
+        const ssize_t wrote = write(fd, data + done, size - done);
+        if (wrote <= 0) std::abort();
+        done += static_cast<size_t>(wrote);
+    }
+    close(fd);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::UseOwnMachine();
-    {
-        const auto path = palvex::HostPath(std::u16string_view(kFile));
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    WriteInput(data, size);
     WCHAR sections[512];
     GetPrivateProfileStringW(nullptr, nullptr, u"", sections, 512, kFile);
     // The first listed sections (a list of NUL-ended names), their first keys and their values:

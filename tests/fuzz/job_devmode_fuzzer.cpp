@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <sanitizer/asan_interface.h>
 #include <win/windows.h>
 
 #include "cosettings.h"
@@ -73,9 +74,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The DEVMODE is exactly as long as it claims: the input is cut or padded with zeros to it.
     const size_t extent = static_cast<size_t>(head.dmSize) + head.dmDriverExtra;
     if (extent < kSmallestDevmodeSize) return 0;
-    std::vector<BYTE> bytes(data, data + std::min(size, extent));
-    bytes.resize(extent, 0);
-    auto* devmode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    // One buffer for every input, as long as the longest DEVMODE a header can claim: a fresh
+    // allocation of up to 128 KB an input would cost more than the reads under test. The bytes past
+    // the DEVMODE are poisoned, so a read beyond its claim is still caught.
+    static std::vector<BYTE> buffer(size_t{0xFFFF} * 2);
+    static size_t dirty = 0;  // bytes from the buffer's start that some input may have changed
+    ASAN_UNPOISON_MEMORY_REGION(buffer.data(), buffer.size());
+    const size_t copied = std::min(size, extent);
+    std::memcpy(buffer.data(), data, copied);
+    if (dirty > copied) std::memset(buffer.data() + copied, 0, std::min(dirty, extent) - copied);
+    dirty = std::max(dirty, extent);
+    ASAN_POISON_MEMORY_REGION(buffer.data() + extent, buffer.size() - extent);
+    auto* devmode = reinterpret_cast<DEVMODEW*>(buffer.data());
 
     const bool valid = SUCCEEDED(settings->Validate(devmode));
     ReadAll(settings, devmode, valid);

@@ -321,50 +321,40 @@ OpenResult OpenFile(LPCWSTR name, DWORD access, DWORD share, DWORD disposition, 
     if (!existed) flags |= O_CREAT | O_EXCL;
     if (truncate) flags |= O_TRUNC;
 
-    // The host path is made canonical once for the handle's whole life. A file opened only to be
-    // read is opened first: the kernel then names its canonical path in one look.
-    std::string key;
-    int fd = -1;
-    if (existed && flags == (O_CLOEXEC | O_RDONLY)) {
-        fd = open(host.c_str(), flags, 0666);
-        if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
-        try {
-            key = KeyOfDescriptor(fd, host);
-            if (RefusedByHolder(key, rights, share)) {
-                close(fd);
-                return fail(ERROR_SHARING_VIOLATION);
-            }
-        } catch (...) {
-            close(fd);
-            throw;
-        }
-    } else {
-        key = PathKey(host);
-        if (existed && RefusedByHolder(key, rights, share)) return fail(ERROR_SHARING_VIOLATION);
-        fd = open(host.c_str(), flags, 0666);
-        if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
-    }
-
-    struct stat info {};
-    if (fstat(fd, &info) != 0) {
-        const int error = errno;
-        close(fd);
-        return fail(ErrnoToWin32(error, false));
-    }
+    // The handle's path key is worked out once for its whole life, from the open descriptor: the
+    // kernel names its canonical path in one look. An existing file is opened without truncation
+    // first, so that an outside hold refuses the open before anything has changed.
+    const int openFlags = existed ? flags & ~O_TRUNC : flags;
+    const int fd = open(host.c_str(), openFlags, 0666);
+    if (fd < 0) return fail(ErrnoToWin32(errno, !ParentExists(host)));
     const bool created = !existed;
-    // A file made just now has the canonical path it could not have before.
-    const std::string fileKey = created ? PathKey(host) : key;
-    if (created) {
-        const int64_t now = MachineNow();
-        TouchFile(fd, now);
-        try {
-            StoreCreationTime(fileKey, now);
-        } catch (...) {
-            close(fd);
-            unlink(host.c_str());
-            throw;
+    std::string key;
+    struct stat info {};
+    DWORD refusal = ERROR_SUCCESS;
+    try {
+        key = KeyOfDescriptor(fd, host);
+        if (existed && RefusedByHolder(key, rights, share)) {
+            refusal = ERROR_SHARING_VIOLATION;
+        } else if (truncate && ftruncate(fd, 0) != 0) {
+            refusal = ErrnoToWin32(errno, false);
+        } else if (fstat(fd, &info) != 0) {
+            refusal = ErrnoToWin32(errno, false);
+        } else if (created) {
+            const int64_t now = MachineNow();
+            TouchFile(fd, now);
+            StoreCreationTime(key, now);
         }
+    } catch (...) {
+        close(fd);
+        if (created) unlink(host.c_str());
+        throw;
     }
+    if (refusal != ERROR_SUCCESS) {
+        close(fd);
+        if (created) unlink(host.c_str());
+        return fail(refusal);
+    }
+    const std::string& fileKey = key;
 
     std::shared_ptr<FileObject> file;
     try {

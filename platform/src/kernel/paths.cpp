@@ -96,7 +96,31 @@ fs::path Resolve(fs::path current, const std::vector<std::u16string>& parts) {
     return current;
 }
 
+// The host path of a machine path whose parts are all plain names (no empty, "." or ".." part),
+// spelled as given, built in one piece; nothing when a part is not plain. Most paths are such,
+// and building the path part by part costs more than the one look that usually finds it.
+std::optional<fs::path> PlainMachinePath(char16_t drive, std::u16string_view rest) {
+    std::u16string joined(1, text::Upcase(drive));
+    size_t start = 0;
+    while (start < rest.size() && IsSeparator(rest[start])) ++start;  // the root's separators
+    while (start < rest.size()) {
+        size_t end = start;
+        while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+        const std::u16string_view part = rest.substr(start, end - start);
+        if (part.empty() || part == u"." || part == u"..") return std::nullopt;
+        joined += u'/';
+        joined += part;
+        start = end + 1;
+        if (end + 1 == rest.size()) return std::nullopt;  // a final separator: an empty last part
+    }
+    return MachineRoot() / text::ToUtf8(joined);
+}
+
 fs::path MachinePath(char16_t drive, std::u16string_view rest) {
+    if (std::optional<fs::path> plain = PlainMachinePath(drive, rest)) {
+        std::error_code error;
+        if (fs::exists(*plain, error)) return std::move(*plain);
+    }
     size_t climbs = 0;
     std::vector<std::u16string> parts = SplitParts(rest, &climbs);
     parts.insert(parts.begin(), std::u16string(1, text::Upcase(drive)));

@@ -159,15 +159,31 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& p
     return bytes;
 }
 
-// The file's sections, or nothing when it cannot be read.
-std::optional<std::vector<IniSection>> ReadIniFile(LPCWSTR fileName) {
+// The sections of the file a thread read last, with the bytes and ANSI code page they were
+// decoded from. A caller often asks for many keys of one file in a row (the installer's strings):
+// the file is still read on every call, so that a change is seen at once, but bytes equal to the
+// last ones are not decoded and parsed again.
+struct ParsedIniFile {
+    std::vector<uint8_t> bytes;
+    UINT codePage = 0;
+    std::vector<IniSection> sections;
+};
+
+// The file's sections (valid until the thread's next read), or null when it cannot be read.
+const std::vector<IniSection>* ReadIniFile(LPCWSTR fileName) {
+    thread_local std::optional<ParsedIniFile> last;
     std::u16string name = fileName ? std::u16string(fileName) : std::u16string(u"win.ini");
     if (name.find_first_of(u"\\/:") == std::u16string::npos) name = std::u16string(kWindowsDirectory) + u"\\" + name;
     const std::filesystem::path host = HostPath(name);
-    if (host.empty()) return std::nullopt;
+    if (host.empty()) return nullptr;
     std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(host);
-    if (!bytes) return std::nullopt;
-    return Parse(Decode(*bytes));
+    if (!bytes) return nullptr;
+    const UINT codePage = GetACP();
+    if (last && last->codePage == codePage && last->bytes == *bytes) return &last->sections;
+    last.reset();  // a parse that throws leaves nothing half made behind
+    std::vector<IniSection> sections = Parse(Decode(*bytes));
+    last = ParsedIniFile{std::move(*bytes), codePage, std::move(sections)};
+    return &last->sections;
 }
 
 const IniSection* FindSection(const std::vector<IniSection>& sections, LPCWSTR name) {
@@ -239,7 +255,7 @@ DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpD
     lpReturnedString[0] = u'\0';  // what a failure leaves
     DWORD copied = 0;
     const DWORD error = GuardedCall(ERROR_FILE_NOT_FOUND, [&]() -> DWORD {
-        const std::optional<std::vector<IniSection>> sections = ReadIniFile(lpFileName);
+        const std::vector<IniSection>* sections = ReadIniFile(lpFileName);
         if (!lpAppName || !lpKeyName) {
             std::vector<std::u16string_view> names;
             const IniSection* section = sections && lpAppName ? FindSection(*sections, lpAppName) : nullptr;
@@ -268,7 +284,7 @@ UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, L
     UINT result = static_cast<UINT>(nDefault);
     const DWORD error = GuardedCall(ERROR_FILE_NOT_FOUND, [&]() -> DWORD {
         if (!lpAppName || !lpKeyName) return ERROR_INVALID_PARAMETER;
-        const std::optional<std::vector<IniSection>> sections = ReadIniFile(lpFileName);
+        const std::vector<IniSection>* sections = ReadIniFile(lpFileName);
         const std::u16string* value = sections ? FindValue(*sections, lpAppName, lpKeyName) : nullptr;
         if (!value) return ERROR_FILE_NOT_FOUND;
         if (value->empty()) return ERROR_SUCCESS;

@@ -5,7 +5,9 @@
 // playback itself. The runs of all five are repeated and interleaved at random, and the medians
 // compared; each job's sides are checked. Then a memory figure: the peak resident size of a
 // process that prints one forward job of 100 pages and of one that prints 5000 (each forked from
-// the same state, so only the job differs), and their difference per page.
+// the same state, so only the job differs), and their difference per page. The printer device
+// context keeps no side of a job here (as a printer keeps nothing of a page it has printed): each
+// job's sides are checked by their count.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -175,7 +177,7 @@ void BM_PrintJob(benchmark::State& state, Order order) {
     }
     // The last job printed the sides its order makes (outside the timing).
     const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(job);
-    if (!log || log->sides().size() != SidesOf(order)) return state.SkipWithError("unexpected sides printed");
+    if (!log || log->sideCount() != SidesOf(order)) return state.SkipWithError("unexpected sides printed");
     PerPage(state);
 }
 BENCHMARK_CAPTURE(BM_PrintJob, Forward1Up, Order::Forward)->Unit(benchmark::kMillisecond);
@@ -202,7 +204,7 @@ long PeakKbOfJob(DWORD pages) {
         palvex::hosts::JobRunner runner(*setup.library, id);
         const bool printed = runner.Run().print.result;
         const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(id);
-        if (printed && log && log->sides().size() == pages) {
+        if (printed && log && log->sideCount() == pages) {
             rusage usage{};
             getrusage(RUSAGE_SELF, &usage);
             peak = usage.ru_maxrss;

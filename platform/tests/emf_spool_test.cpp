@@ -186,7 +186,8 @@ TEST(EmfSpoolFileTest, ADevmodeRecordComesOnlyWhenThePageDevmodeChanges) {
     EXPECT_EQ(pages[2].devMode, 1);
     EXPECT_EQ(pages[3].devMode, 2);
     EXPECT_EQ(pages[1].offset, kSecondPage);
-    EXPECT_EQ(pages[0].emf->size(), kPageBytes);
+    EXPECT_EQ(pages[0].emfSize, kPageBytes);
+    EXPECT_EQ(contents.parser.pageData(0)->size(), kPageBytes);
     EXPECT_EQ(contents.parser.documentName(), u"Doc");
     EXPECT_EQ(contents.parser.outputName(), u"LPT1:");
     EXPECT_TRUE(contents.parser.finished());
@@ -205,7 +206,7 @@ TEST(EmfSpoolFileTest, PagesKeepTheirOwnDevmodeAndNumber) {
     ASSERT_EQ(contents.parser.devModes().size(), 2u);
     EXPECT_EQ(*contents.parser.devModes()[1], own);
     // Letter at 600 dots per inch is 5100 x 6600 pixels.
-    const auto& emf = *contents.parser.pages()[1].emf;
+    const auto& emf = *contents.parser.pageData(1);
     EXPECT_EQ(I32(emf, 72), 5100);
     EXPECT_EQ(I32(emf, 76), 6600);
     const size_t text = 108 + 28 + 24 + 24 + 32 + 368 + 48;

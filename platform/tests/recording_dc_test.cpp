@@ -207,8 +207,46 @@ TEST_F(RecordingDcTest, ResetsWithAnEqualDevmodeShareOneCopy) {
     EXPECT_EQ(log->devModes.size(), 3u);  // a4, a4Landscape, letter
     const auto sides = log->sides();
     ASSERT_EQ(sides.size(), given.size());
+    EXPECT_EQ(log->sideCount(), given.size());
     for (size_t i = 0; i < sides.size(); ++i) EXPECT_EQ(log->devModes.at(sides[i]->devMode), given[i]) << i;
     EXPECT_TRUE(DeleteDC(dc));
+}
+
+TEST_F(RecordingDcTest, ALogThatKeepsNoSidesCountsThemAndHoldsNoPage) {
+    // What a process that prints without asking for the sides keeps: the documents, the DEVMODEs
+    // once each and the count of sides, but no side, no page's metafile and no side's calls.
+    palvex::KeepPrintedSides(false);
+    const DWORD job = AddJobWithFile(palvex::NumberedPages(3));
+    HANDLE spool = Open(job);
+    palvex::KeepPrintedSides(true);
+    ASSERT_NE(spool, nullptr);
+    DOCINFOW info{sizeof(DOCINFOW), u"Counted", nullptr, nullptr, 0};
+    ASSERT_TRUE(GdiStartDocEMF(spool, &info));
+    auto letter = DevMode(DMPAPER_LETTER, false, 600);
+    for (DWORD page = 1; page <= 3; ++page) {
+        ASSERT_TRUE(GdiResetDCEMF(spool, AsDevMode(letter)));
+        ASSERT_TRUE(GdiStartPageEMF(spool));
+        RECT document{0, 0, 4960, 7015};
+        ASSERT_TRUE(GdiPlayPageEMF(spool, GdiGetPageHandle(spool, page, nullptr), &document, nullptr, nullptr));
+        const auto open = palvex::ReadDcLog(GdiGetDC(spool));
+        ASSERT_TRUE(open);
+        ASSERT_EQ(open->documents.at(0).sides.size(), 1u);  // the side being printed
+        EXPECT_EQ(open->documents[0].sides[0].pageNumbers(), std::vector<DWORD>{page});
+        ASSERT_TRUE(GdiEndPageEMF(spool, 0));
+    }
+    ASSERT_TRUE(GdiEndDocEMF(spool));
+    const auto log = palvex::ReadJobDcLog(job);
+    ASSERT_TRUE(log);
+    EXPECT_EQ(log->sideCount(), 3u);
+    EXPECT_TRUE(log->sides().empty());
+    ASSERT_EQ(log->documents.size(), 1u);
+    EXPECT_TRUE(log->documents[0].ended);
+    EXPECT_EQ(log->devModes.size(), 2u);  // the job's and letter
+    std::vector<palvex::DcCall> calls;
+    for (const auto& event : log->events) calls.push_back(event.call);
+    EXPECT_EQ(calls, (std::vector<palvex::DcCall>{palvex::DcCall::Create, palvex::DcCall::StartDoc,
+                                                  palvex::DcCall::EndDoc}));
+    EXPECT_TRUE(GdiDeleteSpoolFileHandle(spool));
 }
 
 TEST_F(RecordingDcTest, DocumentsAndSidesFollowTheRulesOfPrinting) {

@@ -787,6 +787,8 @@ bool AsksForHelp(const Args& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A printed job's log is replayed through the render host and drawn as pictures.
+    palvex::KeepPrintedSides(true);
     Args args(argv + 1, argv + argc);
     if (args.size() >= 2 && args[0] == "--machine") {
         palvex::SetMachineRoot(args[1]);

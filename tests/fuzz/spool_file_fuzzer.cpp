@@ -18,9 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SpoolParser parser;
     parser.Feed(bytes.first(first), false);
     parser.Feed(bytes.subspan(first), true);
-    for (const SpoolPage& page : parser.pages()) {
-        if (!page.emf) continue;
-        const std::span<const uint8_t> emf(*page.emf);
+    for (size_t index = 0; index < parser.pages().size(); ++index) {
+        const auto page = parser.pageData(index);
+        if (!page || page->size() != parser.pages()[index].emfSize) std::abort();
+        const std::span<const uint8_t> emf(*page);
         // The reader keeps only pages whose metafile passed the check.
         if (!CheckEmf(emf).empty()) std::abort();
         ReadEmfHeader(emf);

@@ -65,7 +65,8 @@ struct PrintedDocument {
     std::u16string name;
     std::u16string output;
     int jobId = 0;  // what StartDocW answered
-    std::vector<PrintedSide> sides;
+    std::vector<PrintedSide> sides;  // every side when the log keeps them (KeepPrintedSides)
+    size_t sideCount = 0;            // the sides ended, kept or not
     bool ended = false;
     bool aborted = false;
 };
@@ -88,9 +89,19 @@ struct PALVEX_API DcLog {
 
     // Every side of every document, in order.
     std::vector<const PrintedSide*> sides() const;
+    // The sides ended in every document, also those the log did not keep.
+    size_t sideCount() const;
     // The DEVMODEs given by ResetDCW, in order (one for each ResetDC event).
     std::vector<std::vector<BYTE>> resets() const;
 };
+
+// What the logs of the printer device contexts made from now on in this process keep. With keep
+// (what tests, pictures and the render host's replay need) a log keeps every side with what was
+// played and drawn on it, and every call. Without it (the default, as a printer keeps nothing of a
+// page it has printed) a log keeps the documents, the DEVMODEs and the count of sides: a side's
+// pages and texts go when it ends, and the calls of its sides are not listed, so that a long job
+// holds nothing per page.
+PALVEX_API void KeepPrintedSides(bool keep);
 
 // A copy of the log of a live printer device context; nothing for any other handle.
 PALVEX_API std::optional<DcLog> ReadDcLog(HDC dc);

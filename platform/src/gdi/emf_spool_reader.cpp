@@ -149,9 +149,10 @@ bool SpoolParser::ReadRecord(bool complete) {
         SpoolPage page;
         page.offset = offset;
         page.recordType = type;
-        page.emf = std::make_shared<const std::vector<uint8_t>>(emf.begin(), emf.end());
+        page.emfSize = static_cast<uint32_t>(emf.size());
         page.devMode = static_cast<int>(m_devModes.size()) - 1;
-        m_pages.push_back(std::move(page));
+        if (m_keepPages) m_pageData.push_back(std::make_shared<const std::vector<uint8_t>>(emf.begin(), emf.end()));
+        m_pages.push_back(page);
         m_pageHasOffsetRecord.push_back(false);
     } else if (type == EMRI_DEVMODE) {
         constexpr size_t kSizeFieldsEnd = offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD);
@@ -217,6 +218,34 @@ bool SpoolFileReader::Refresh(bool complete) {
     ::close(fd);
     if (ok && complete) ok = m_parser.Feed({}, true);
     return ok;
+}
+
+std::shared_ptr<const std::vector<uint8_t>> SpoolFileReader::ReadPage(size_t index) {
+    const auto& pages = m_parser.pages();
+    if (index >= pages.size()) return nullptr;
+    const SpoolPage& page = pages[index];
+    const int fd = ::open(m_file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = "cannot open " + m_file.string() + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    auto bytes = std::make_shared<std::vector<uint8_t>>(page.emfSize);
+    size_t filled = 0;
+    while (filled < bytes->size()) {
+        const ssize_t got = ::pread(fd, bytes->data() + filled, bytes->size() - filled,
+                                    static_cast<off_t>(page.offset + kSpoolRecordHeaderSize + filled));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        filled += static_cast<size_t>(got);
+    }
+    ::close(fd);
+    // The file was read whole before: a page that no longer reads back as a metafile was changed
+    // under the reader.
+    if (filled != bytes->size() || !CheckEmf(*bytes).empty()) {
+        m_error = "page " + std::to_string(index + 1) + " of " + m_file.string() + " changed after it was read";
+        return nullptr;
+    }
+    return bytes;
 }
 
 SpoolContents ParseSpoolBytes(std::span<const uint8_t> bytes) {

@@ -19,16 +19,21 @@
 
 namespace palvex::emf {
 
+// A page of the file. Its metafile (checked) is the first emfSize bytes of its record's data.
 struct SpoolPage {
     uint64_t offset = 0;      // of the page's record in the file
     uint32_t recordType = 0;  // EMRI_METAFILE_DATA, EMRI_BW_METAFILE, ...
-    std::shared_ptr<const std::vector<uint8_t>> emf;  // the page's metafile, checked
+    uint32_t emfSize = 0;
     int devMode = -1;         // index of the DEVMODE in effect, -1 before the first EMRI_DEVMODE
 };
 
 // Parses the bytes of a spool file fed to it in order.
 class PALVEX_SPOOL_READER_API SpoolParser {
 public:
+    // keepPages: keep each page's metafile (pageData); otherwise a page is only located, and its
+    // bytes are dropped once read, so that a long file holds nothing per page.
+    explicit SpoolParser(bool keepPages = true) : m_keepPages(keepPages) {}
+
     // Adds the next bytes of the file and reads every whole record. complete: no more bytes will
     // come. Returns false (and error() says why) on the first fault; it stays failed.
     bool Feed(std::span<const uint8_t> bytes, bool complete);
@@ -41,6 +46,10 @@ public:
     const std::u16string& documentName() const { return m_documentName; }
     const std::u16string& outputName() const { return m_outputName; }
     const std::vector<SpoolPage>& pages() const { return m_pages; }
+    // The metafile of page index (from 0) when the parser keeps pages, else null.
+    std::shared_ptr<const std::vector<uint8_t>> pageData(size_t index) const {
+        return index < m_pageData.size() ? m_pageData[index] : nullptr;
+    }
     // Each EMRI_DEVMODE record's DEVMODE (dmSize + dmDriverExtra bytes), in file order.
     const std::vector<std::shared_ptr<const std::vector<uint8_t>>>& devModes() const { return m_devModes; }
 
@@ -60,15 +69,18 @@ private:
     std::string m_error;
     std::u16string m_documentName;
     std::u16string m_outputName;
+    bool m_keepPages;
     std::vector<SpoolPage> m_pages;
+    std::vector<std::shared_ptr<const std::vector<uint8_t>>> m_pageData;  // with m_keepPages
     std::vector<bool> m_pageHasOffsetRecord;
     std::vector<std::shared_ptr<const std::vector<uint8_t>>> m_devModes;
 };
 
-// A spool file on disk read through a SpoolParser.
+// A spool file on disk read through a SpoolParser that keeps no page's bytes: a page's metafile is
+// read from the file when it is asked for.
 class SpoolFileReader {
 public:
-    explicit SpoolFileReader(std::filesystem::path file) : m_file(std::move(file)) {}
+    explicit SpoolFileReader(std::filesystem::path file) : m_file(std::move(file)), m_parser(false) {}
 
     // Reads what was added to the file since the last call. complete: the spooler has finished
     // the file (until then a missing file is one not made yet). False when the file cannot be
@@ -77,6 +89,9 @@ public:
 
     const std::filesystem::path& file() const { return m_file; }
     const SpoolParser& parser() const { return m_parser; }
+    // The metafile of a page read so far (index from 0), read from the file and checked again;
+    // null when it cannot be read or is no longer what was read before (error() says why).
+    std::shared_ptr<const std::vector<uint8_t>> ReadPage(size_t index);
     const std::string& error() const { return m_error.empty() ? m_parser.error() : m_error; }
     bool missing() const { return m_missing; }
 

@@ -99,9 +99,14 @@ std::shared_ptr<gdi::DeviceContext> FindPrinter(HDC hdc) {
     return context;
 }
 
+// Whether a log lists a call: a log that keeps no sides lists only those of its documents.
+bool Listed(const gdi::DcLogHolder& log, DcCall call) {
+    return log.keepSides || (call != DcCall::ResetDC && call != DcCall::StartPage && call != DcCall::EndPage);
+}
+
 void AddEvent(gdi::PrinterDevice& device, DcCall call) {
     std::lock_guard lock(device.log->mutex);
-    device.log->log.events.push_back(DcEvent{call, device.log->current});
+    if (Listed(*device.log, call)) device.log->log.events.push_back(DcEvent{call, device.log->current});
 }
 
 // The side open on the device (call with its log locked).
@@ -111,8 +116,14 @@ PrintedSide& OpenSide(gdi::PrinterDevice& device) {
 
 int EndSide(gdi::PrinterDevice& device) {
     std::lock_guard lock(device.log->mutex);
-    OpenSide(device).devMode = device.log->current;
-    device.log->log.events.push_back(DcEvent{DcCall::EndPage, device.log->current});
+    PrintedDocument& document = device.log->log.documents.back();
+    ++document.sideCount;
+    if (device.log->keepSides) {
+        OpenSide(device).devMode = device.log->current;
+        device.log->log.events.push_back(DcEvent{DcCall::EndPage, device.log->current});
+    } else {
+        document.sides.pop_back();  // with the side's pages and their metafiles
+    }
     device.state = gdi::PrinterDevice::State::Document;
     return 1;
 }
@@ -194,6 +205,7 @@ HDC CreatePrinterDc(const std::u16string& printerName, std::vector<BYTE> devMode
     device->jobId = jobId;
     device->geometry = GeometryOfDevMode(devMode);
     device->log = std::make_shared<DcLogHolder>();
+    device->log->keepSides = KeepingPrintedSides();
     device->log->log.printerName = printerName;
     device->log->log.jobId = jobId;
     device->log->current = device->log->KeepDevMode(devMode);
@@ -296,11 +308,20 @@ HDC ResetDCW(HDC hdc, const DEVMODEW* lpdm) {
         return nullptr;
     }
     PrinterDevice& device = *context->printer;
+    if (devMode == device.devMode) {
+        // The DEVMODE the device has already (a processor resets each side with its page's): the
+        // device stays as it is, and the log notes the reset.
+        std::lock_guard lock(device.log->mutex);
+        if (palvex::Listed(*device.log, DcCall::ResetDC))
+            device.log->log.events.push_back(palvex::DcEvent{DcCall::ResetDC, device.log->current});
+        return hdc;
+    }
     const palvex::PrinterGeometry geometry = palvex::GeometryOfDevMode(devMode);
     {
         std::lock_guard lock(device.log->mutex);
-        device.log->log.events.push_back(palvex::DcEvent{DcCall::ResetDC, device.log->KeepDevMode(devMode)});
-        device.log->current = device.log->log.events.back().devMode;
+        device.log->current = device.log->KeepDevMode(devMode);
+        if (palvex::Listed(*device.log, DcCall::ResetDC))
+            device.log->log.events.push_back(palvex::DcEvent{DcCall::ResetDC, device.log->current});
     }
     device.devMode = std::move(devMode);
     device.geometry = geometry;

@@ -17,6 +17,7 @@ namespace palvex::gdi {
 struct DcLogHolder {
     std::mutex mutex;
     DcLog log;
+    bool keepSides = false;  // see KeepPrintedSides
     // Index in log.devModes of a DEVMODE like the given one, adding it when it is new: a context
     // reset with the same DEVMODE side after side keeps one copy of it (call with mutex held).
     size_t KeepDevMode(const std::vector<BYTE>& devMode);
@@ -50,5 +51,7 @@ bool RecordPlayedPage(const std::shared_ptr<DeviceContext>& context, PlayedPage 
 
 // The log registry (gdi_record.cpp): remembers the log of each new printer device context.
 void RegisterLog(const std::shared_ptr<DcLogHolder>& log, DWORD jobId);
+// Whether new logs keep their sides (KeepPrintedSides).
+bool KeepingPrintedSides();
 
 }  // namespace palvex::gdi

@@ -1,4 +1,5 @@
 // The logs of printer device contexts (palvex/recording_dc.h).
+#include <atomic>
 #include <deque>
 #include <map>
 
@@ -29,9 +30,19 @@ std::optional<DcLog> Copy(const std::shared_ptr<gdi::DcLogHolder>& holder) {
     return holder->log;
 }
 
+std::atomic<bool> g_keepSides{false};
+
 }  // namespace
 
+void KeepPrintedSides(bool keep) {
+    g_keepSides = keep;
+}
+
 namespace gdi {
+
+bool KeepingPrintedSides() {
+    return g_keepSides;
+}
 
 void RegisterLog(const std::shared_ptr<DcLogHolder>& log, DWORD jobId) {
     LogRegistry& registry = Registry();
@@ -62,6 +73,12 @@ std::vector<const PrintedSide*> DcLog::sides() const {
     for (const auto& document : documents)
         for (const auto& side : document.sides) all.push_back(&side);
     return all;
+}
+
+size_t DcLog::sideCount() const {
+    size_t count = 0;
+    for (const auto& document : documents) count += document.sideCount;
+    return count;
 }
 
 std::vector<std::vector<BYTE>> DcLog::resets() const {

@@ -278,8 +278,9 @@ BOOL GdiPlayPageEMF(HANDLE SpoolFileHandle, HANDLE hemf, RECT* prectDocument, RE
         if (prectClip) played.clip = *prectClip;
         {
             std::lock_guard lock(spool->mutex);
-            played.metafile = spool->reader.parser().pages()[page->index].emf;
+            played.metafile = spool->reader.ReadPage(page->index);
         }
+        if (!played.metafile) return ERROR_INVALID_DATA;
         return palvex::gdi::RecordPlayedPage(context, std::move(played)) ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
     });
     return error == ERROR_SUCCESS ? TRUE : palvex::Fail(error);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <palvex/machine.h>
+#include <palvex/recording_dc.h>
 
 namespace {
 
@@ -23,6 +24,8 @@ private:
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // The tests assert on what was printed on each side.
+    palvex::KeepPrintedSides(true);
     ::testing::UnitTest::GetInstance()->listeners().Append(new MachinePerTest);
     return RUN_ALL_TESTS();
 }

@@ -77,16 +77,11 @@ bool HoldsBlock(LPCWSTR printerName, const std::u16string& name) {
     return probe != ERROR_FILE_NOT_FOUND && !(probe == ERROR_SUCCESS && needed == 0);
 }
 
-// Calls a spooler Get* function into a buffer, and again into a larger one when it asks for more.
+// Calls a spooler Get* function twice: for the size, then into a buffer of that size.
 template <class Call>
 bool FetchInfo(Call call, std::vector<BYTE>* buffer) {
-    // A first buffer that holds the usual printer and driver: one call reads them, where a size
-    // query first would ask the spooler twice (the unchanged-description check runs often).
-    constexpr DWORD kFirstGuess = 4096;
-    buffer->assign(kFirstGuess, 0);
     DWORD needed = 0;
-    if (call(buffer->data(), kFirstGuess, &needed)) return true;
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= kFirstGuess) return false;
+    if (call(nullptr, 0, &needed) || needed == 0) return false;
     buffer->assign(needed, 0);
     return call(buffer->data(), needed, &needed) != FALSE;
 }

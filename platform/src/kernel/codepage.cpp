@@ -1,6 +1,7 @@
 // Code-page conversions: UTF-8 written here, the ANSI code pages through the C library's iconv.
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -297,7 +298,14 @@ WINBASEAPI int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiB
         } else {
             if (dwFlags & ~static_cast<DWORD>(MB_PRECOMPOSED | MB_ERR_INVALID_CHARS)) return Fail(ERROR_INVALID_FLAGS);
             bool ok = false;
-            if (!DecodeAnsi(encoding, lpMultiByteStr, length, strict, ok, converted)) return Fail(ERROR_INVALID_PARAMETER);
+            const auto* bytes = reinterpret_cast<const unsigned char*>(lpMultiByteStr);
+            if (std::all_of(bytes, bytes + length, [](unsigned char byte) { return byte < 0x80; })) {
+                // Both ANSI code pages give ASCII bytes their own code points: no converter needed.
+                converted.assign(bytes, bytes + length);
+                ok = true;
+            } else if (!DecodeAnsi(encoding, lpMultiByteStr, length, strict, ok, converted)) {
+                return Fail(ERROR_INVALID_PARAMETER);
+            }
             if (!ok) return Fail(ERROR_NO_UNICODE_TRANSLATION);
         }
     } catch (...) {

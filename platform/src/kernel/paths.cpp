@@ -1,5 +1,9 @@
 // Windows paths to host paths: drives are folders of the machine root and every part of a path is
 // found without regard to case, as Windows finds it.
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <optional>
 #include <span>
@@ -50,18 +54,36 @@ std::vector<std::u16string> SplitParts(std::u16string_view path, size_t* climbs)
 
 // The entry of folder whose name equals part without regard to case: the exact spelling when it
 // exists, else the first such name in sorted order (so the choice does not depend on the folder's
-// listing order).
+// listing order). The folder is listed through a buffer of its own: a listing is made for every
+// name that does not exist as spelled (a file about to be made), and the C library's directory
+// stream would allocate 32 KB for each.
 std::optional<fs::path> FindEntry(const fs::path& folder, const std::u16string& part) {
     std::error_code error;
     fs::path exact = folder / fs::path(text::ToUtf8(part));
     if (fs::exists(exact, error)) return exact;
+    const bool asciiPart = std::all_of(part.begin(), part.end(), [](char16_t c) { return c < 0x80; });
     const std::u16string wanted = text::Upcase(part);
     std::optional<std::string> best;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::string name = it->path().filename().string();
-        if (text::Upcase(text::FromUtf8(name)) != wanted) continue;
-        if (!best || name < *best) best = std::move(name);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    alignas(dirent64) char buffer[4096];
+    for (;;) {
+        const ssize_t got = getdents64(fd, buffer, sizeof buffer);
+        if (got <= 0) break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const std::string_view name(entry->d_name);
+            if (name == "." || name == "..") continue;
+            // An ASCII name of another length cannot match an ASCII part.
+            if (asciiPart && name.size() != part.size() &&
+                std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+                continue;
+            if (text::Upcase(text::FromUtf8(name)) != wanted) continue;
+            if (!best || name < *best) best = std::string(name);
+        }
     }
+    close(fd);
     if (!best) return std::nullopt;
     return folder / *best;
 }
@@ -120,6 +142,14 @@ fs::path MachinePath(char16_t drive, std::u16string_view rest) {
     if (std::optional<fs::path> plain = PlainMachinePath(drive, rest)) {
         std::error_code error;
         if (fs::exists(*plain, error)) return std::move(*plain);
+        // A name not there as spelled in a folder that is: only the name's own folder is searched.
+        fs::path folder = plain->parent_path();
+        if (rest.find_first_not_of(u"\\/") != std::u16string_view::npos && fs::is_directory(folder, error)) {
+            const size_t slash = rest.find_last_of(u"\\/");
+            const std::u16string last(rest.substr(slash == std::u16string_view::npos ? 0 : slash + 1));
+            if (std::optional<fs::path> found = FindEntry(folder, last)) return std::move(*found);
+            return std::move(*plain);
+        }
     }
     size_t climbs = 0;
     std::vector<std::u16string> parts = SplitParts(rest, &climbs);

@@ -2,7 +2,11 @@
 // reader's view of them, and malformed or cut files refused.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -191,6 +195,30 @@ TEST(EmfSpoolFileTest, ADevmodeRecordComesOnlyWhenThePageDevmodeChanges) {
     EXPECT_EQ(contents.parser.documentName(), u"Doc");
     EXPECT_EQ(contents.parser.outputName(), u"LPT1:");
     EXPECT_TRUE(contents.parser.finished());
+}
+
+TEST(EmfSpoolFileTest, AFileReaderReadsAPageWhenAskedAndNoticesAChangedOne) {
+    const auto bytes = palvex::SpoolFileBytes(Document(2));
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("palvex-spool-" + std::to_string(::getpid()) + ".spl");
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    palvex::emf::SpoolFileReader reader(file);
+    ASSERT_TRUE(reader.Refresh(true));
+    ASSERT_EQ(reader.parser().pages().size(), 2u);
+    EXPECT_EQ(reader.parser().pageData(0), nullptr);  // nothing of a page is kept
+    const auto second = reader.ReadPage(1);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(*second, std::vector<BYTE>(bytes.begin() + kSecondPage + 8, bytes.begin() + kSecondPage + 8 + kPageBytes));
+    EXPECT_EQ(reader.ReadPage(2), nullptr);  // no such page
+    // The metafile's header record type overwritten: the page no longer reads back.
+    std::vector<BYTE> changed = bytes;
+    Put32(changed, kSecondPage + 8, 0x99);
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(changed.data()),
+                                                static_cast<std::streamsize>(changed.size()));
+    EXPECT_EQ(reader.ReadPage(1), nullptr);
+    EXPECT_NE(reader.error().find("page 2"), std::string::npos) << reader.error();
+    std::filesystem::remove(file);
 }
 
 TEST(EmfSpoolFileTest, PagesKeepTheirOwnDevmodeAndNumber) {

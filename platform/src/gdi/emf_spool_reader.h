@@ -78,7 +78,7 @@ private:
 
 // A spool file on disk read through a SpoolParser that keeps no page's bytes: a page's metafile is
 // read from the file when it is asked for.
-class SpoolFileReader {
+class PALVEX_SPOOL_READER_API SpoolFileReader {
 public:
     explicit SpoolFileReader(std::filesystem::path file) : m_file(std::move(file)), m_parser(false) {}
 

@@ -161,7 +161,8 @@ private:
     BOOL InDeviceRange(const SIZEL& size);
     BYTE ReadFormAssign();
     void AddRemap(LONG deviceId, LONG newId);
-    // The value of the PRINTERFEATURE "FORMSIZE_COMBO" option whose text is text, else fallback.
+    // The value of the PRINTERFEATURE "FORMSIZE_COMBO" option whose text is text (the string of
+    // its ITEMTEXTID, else its ITEMTEXT, as the sheet shows it), else fallback.
     LONG MediaTypeByText(std::u16string_view text, LONG fallback);
     DWORD LoadStoredOptions(XprStore* store, LPCWSTR table, POPTITEM item, LPWSTR** persist);
     DWORD SaveStoredOptions(XprStore* store, LPCWSTR table, POPTITEM item, LPWSTR* persist, DWORD count);

@@ -107,11 +107,18 @@ LONG QORVASystemFunc::MediaTypeByText(std::u16string_view text, LONG fallback) {
     if (FetchRow(m_printerFeature, u"PRINTERFEATURE", &row, u"FORMSIZE_COMBO") != 0) return fallback;
     XprTable* option = nullptr;
     while (FetchRow(m_printerFeature, u"OPTION", &option, nullptr) == 0) {
+        // The option's text as the sheet shows it: the string of its id, else its own text.
         WCHAR name[64] = {};
         const DWORD id = static_cast<DWORD>(FieldNumber(option, u"ITEMTEXTID"));
-        if (id == 0 || FAILED(m_resources->LoadString(id, name, 64))) continue;
-        name[63] = 0;
-        if (text == std::u16string_view(name)) return FieldNumber(option, u"VALUE");
+        std::u16string_view shown;
+        if (id != 0 && SUCCEEDED(m_resources->LoadString(id, name, 64))) {
+            name[63] = 0;
+            shown = name;
+        } else {
+            LPCWSTR own = nullptr;
+            if (GetValue(option, &own, sizeof own, u"ITEMTEXT") == 0 && own) shown = own;
+        }
+        if (!shown.empty() && text == shown) return FieldNumber(option, u"VALUE");
     }
     return fallback;
 }

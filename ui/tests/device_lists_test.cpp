@@ -1,6 +1,13 @@
 // Option lists copied from the device's capabilities: each option takes the device's id for its
 // name; paper options also follow their forms; changed paper ids go into the remap table.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <palvex/paths.h>
+
 #include "system_func_fixture.h"
+#include "xpc.h"
 
 namespace uitest {
 namespace {
@@ -30,6 +37,18 @@ protected:
         for (size_t i = 0; i < item.type.Count; ++i)
             values.push_back(item.Hidden(i) ? -1 : item.type.pOptParam[i].lParam);
         return values;
+    }
+    // Writes the printer setting _FORMASSIGN and reloads the object's view of the settings.
+    void AssignForms(BYTE assigned) {
+        PrinterHandle admin;
+        XprStore* loaded = nullptr;
+        ASSERT_LT(CreateByHandle(&loaded, admin.get(), u"PRINTERSETTINGS"), 2u);
+        const OwnedStore settings(loaded);
+        XprTable* row = nullptr;
+        ASSERT_EQ(FetchFirstRow(settings.get(), u"PRINTERSETTINGS", &row), 0u);
+        ASSERT_EQ(SetValue(row, &assigned, sizeof assigned, u"_FORMASSIGN"), 0u);
+        ASSERT_LT(SaveByHandle(settings.get(), admin.get(), FALSE), 2u);
+        Reload();
     }
     std::vector<std::pair<LONG, LONG>> Remap() {
         std::vector<std::pair<LONG, LONG>> pairs;
@@ -74,18 +93,7 @@ TEST_F(DeviceListsTest, BinsThenPapersFillTheRemapTableWithThePaperPairs) {
 }
 
 TEST_F(DeviceListsTest, AssignedFormsHideEveryUserForm) {
-    {
-        PrinterHandle admin;
-        XprStore* loaded = nullptr;
-        ASSERT_LT(CreateByHandle(&loaded, admin.get(), u"PRINTERSETTINGS"), 2u);
-        const OwnedStore settings(loaded);
-        XprTable* row = nullptr;
-        ASSERT_EQ(FetchFirstRow(settings.get(), u"PRINTERSETTINGS", &row), 0u);
-        const BYTE assigned = 1;
-        ASSERT_EQ(SetValue(row, &assigned, sizeof assigned, u"_FORMASSIGN"), 0u);
-        ASSERT_LT(SaveByHandle(settings.get(), admin.get(), FALSE), 2u);
-    }
-    Reload();
+    AssignForms(1);
     TestItem source, papers;
     Fill(source, {u"A4", u"My Paper"});
     ASSERT_TRUE(Func().CloneOptParam(&papers.item, &source.item, DC_PAPERS, DC_PAPERNAMES, 64, 0));
@@ -116,6 +124,44 @@ TEST_F(DeviceListsTest, MediaTypesTakeThirtyTwoBitIdsOrAreNumbered) {
     empty.item.pOptType = nullptr;
     EXPECT_FALSE(Func().CloneOptParam(&named.item, &empty.item, DC_PAPERS, DC_PAPERNAMES, 64, 0));
     EXPECT_FALSE(Func().CloneOptParam(nullptr, &source.item, DC_PAPERS, DC_PAPERNAMES, 64, 0));
+}
+
+TEST_F(DeviceListsTest, AssignedFormsNumberMediaTypesByTheAssignedFormsTexts) {
+    // The description's assigned-form list names its first option by a string of the resource
+    // library; the others by their own texts.
+    WCHAR folder[MAX_PATH] = {};
+    DWORD needed = 0;
+    ASSERT_TRUE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed));
+    const std::filesystem::path gpd = palvex::HostPath(std::u16string(folder) + u"\\3\\TOVQEB.GPD");
+    std::string text;
+    {
+        std::ifstream in(gpd, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string a3 = "*ITEMTEXTID: 0\r\n        *ITEMTEXT: \"A3\"";
+    const size_t at = text.find(a3, text.find("*PRINTERFEATURE: FORMSIZE_COMBO"));
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, a3.size(), "*ITEMTEXTID: 3368\r\n        *ITEMTEXT: \"A3\"");
+    std::ofstream(gpd, std::ios::binary | std::ios::trunc) << text;
+    SetPrinterValue(u"Timestamp", REG_BINARY, {});
+    {
+        PrinterHandle admin;
+        ASSERT_LT(CompileByHandle(admin.get()), 2u);
+    }
+    AssignForms(1);
+
+    TestItem source, types;
+    Fill(source, {u"Plain", u"\u30c8\u30ec\u30a4 1", u"A5", u"Letter", u"A3", u"Other"});
+    ASSERT_TRUE(Func().CloneOptParam(&types.item, &source.item, DC_MEDIATYPES, DC_MEDIATYPENAMES, 64, 100));
+    // The first option takes the first value, the others their form's value (A3 8, A5 11,
+    // Letter 1), or their number when no form has their text.
+    EXPECT_EQ(Values(types), (std::vector<LPARAM>{100, 8, 11, 1, 104, 105}));
+
+    // Not assigned: numbered.
+    AssignForms(0);
+    TestItem numbered;
+    ASSERT_TRUE(Func().CloneOptParam(&numbered.item, &source.item, DC_MEDIATYPES, DC_MEDIATYPENAMES, 64, 100));
+    EXPECT_EQ(Values(numbered), (std::vector<LPARAM>{100, 101, 102, 103, 104, 105}));
 }
 
 }  // namespace

@@ -123,12 +123,16 @@ public:
                        DWORD nameWidth, LONG firstValue);
 
     // --- Stored settings (system_func_stored.cpp) ---
-    // Fill the item's options from the OPTION rows; *persist receives one 8-byte persist value per
-    // row (from the sheet heap; the caller frees it). Answer the number of rows, 0 on failure.
+    // Fill the item's options from the OPTION rows, one per row, an empty _TEXT hidden; the old
+    // options' texts and array go back to the sheet heap. A _TEXT that fills its field is read no
+    // further than the field. *persist receives one 8-byte persist value (the _PERSIST link) per
+    // row, from the sheet heap; the caller frees it. Answer the number of rows, 0 (the item left
+    // as it was) when a block, a row or memory is missing.
     DWORD LoadWatermarkSettings(POPTITEM item, LPWSTR** persist);
     DWORD LoadDocumentSettings(POPTITEM item, LPWSTR** persist);
-    // Write the item's options back into the OPTION rows (in memory); the caller saves the block.
-    // Answer the number of rows written.
+    // Write the item's options back into the first count OPTION rows (in memory; the caller saves
+    // the block): _TEXT takes a shown option's text, cut so that it ends inside the field, or
+    // stays empty; _PERSIST takes a non-null persist value. Answer the number of rows written.
     DWORD SaveWatermarkSettings(POPTITEM item, LPWSTR* persist, DWORD count);
     DWORD SaveDocumentSettings(POPTITEM item, LPWSTR* persist, DWORD count);
     // Hands a stored watermark's fields to the items DIALOGIDS names. FALSE when the entry is

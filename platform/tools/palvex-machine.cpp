@@ -752,7 +752,8 @@ const std::vector<Command>& Commands() {
          "palvex-machine --machine /tmp/m init"},
         {"show", "", "print the drivers, printers and printer data", 0, 0, Show,
          "Lists the installed drivers with their files, and the printers with their driver, port, print\n"
-         "processor and printer data.\n",
+         "processor, printer data, the forms besides the built-in ones, and the custom media their\n"
+         "driver registered (values under the printer-data key CUSTOMMEDIA).\n",
          "palvex-machine show"},
         {"add-printer", "NAME DRIVER [PORT]", "add a printer (and a driver entry when it is missing)", 2, 3, AddPrinter,
          "Adds the printer NAME using the driver DRIVER on PORT (default FILE:), with the system's usual\n"

@@ -17,6 +17,17 @@ QORVASystemFunc::QORVASystemFunc(QORVAOptItemHandlerFactory* factory, const QORV
       m_printerFeature(context.m_printerFeature),
       m_itemTarget(context.m_itemTarget) {}
 
+std::u16string QORVASystemFunc::BlockText(const void* text) {
+    std::u16string copy;
+    const auto* bytes = static_cast<const BYTE*>(text);
+    for (WCHAR unit = 0; bytes; bytes += sizeof unit) {
+        std::memcpy(&unit, bytes, sizeof unit);
+        if (!unit) break;
+        copy += unit;
+    }
+    return copy;
+}
+
 void* QORVASystemFunc::Allocate(size_t bytes) {
     if (!m_heap || bytes == 0) return nullptr;
     return HeapAlloc(m_heap, HEAP_ZERO_MEMORY, bytes);

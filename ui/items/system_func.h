@@ -15,6 +15,7 @@
 // list or a table fails.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -152,6 +153,8 @@ public:
     const PaperIdRemap* GetRemapTable() const { return m_remap; }
 
 private:
+    // A text of a settings block, whose strings need not be aligned.
+    static std::u16string BlockText(const void* text);
     // Options and texts from the sheet heap.
     void* Allocate(size_t bytes);
     void Free(void* block);

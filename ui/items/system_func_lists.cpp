@@ -110,13 +110,13 @@ LONG QORVASystemFunc::MediaTypeByText(std::u16string_view text, LONG fallback) {
         // The option's text as the sheet shows it: the string of its id, else its own text.
         WCHAR name[64] = {};
         const DWORD id = static_cast<DWORD>(FieldNumber(option, u"ITEMTEXTID"));
-        std::u16string_view shown;
+        std::u16string shown;
         if (id != 0 && SUCCEEDED(m_resources->LoadString(id, name, 64))) {
             name[63] = 0;
             shown = name;
         } else {
             LPCWSTR own = nullptr;
-            if (GetValue(option, &own, sizeof own, u"ITEMTEXT") == 0 && own) shown = own;
+            if (GetValue(option, &own, sizeof own, u"ITEMTEXT") == 0 && own) shown = BlockText(own);
         }
         if (!shown.empty() && text == shown) return FieldNumber(option, u"VALUE");
     }

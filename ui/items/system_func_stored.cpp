@@ -152,7 +152,7 @@ BOOL QORVASystemFunc::LoadWatermarkDialogIds(DWORD index) {
             if (kind == XprColumnKind::STRING) {
                 LPCWSTR text = nullptr;
                 std::memcpy(&text, value, sizeof text);
-                if (text) m_itemTarget->SelectItemString(id, text);
+                if (text) m_itemTarget->SelectItemString(id, BlockText(text).c_str());
             } else if (kind == XprColumnKind::CHAR && elements >= 2) {
                 const std::u16string text = FieldText(option, nullptr);
                 m_itemTarget->SelectItemString(id, text.c_str());

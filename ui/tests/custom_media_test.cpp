@@ -211,7 +211,7 @@ TEST_F(CustomMediaTest, OnlyMarkedUserFormsOfTheDevicesSizesAreListed) {
     // The new-medium entry: hidden, its text the resource string, no form behind it.
     EXPECT_TRUE(dialog.Hidden(10));
     const auto* fresh = reinterpret_cast<const CustomMediaRecord*>(dialog.type.pOptParam[10].pData);
-    EXPECT_EQ(std::u16string(fresh->m_name), u"新しいユーザー定義用紙");
+    EXPECT_EQ(std::u16string(fresh->m_name), u"無題");
     EXPECT_EQ(fresh->m_form.pName, nullptr);
     EXPECT_EQ(fresh->m_form.Size.cx, 0);
 

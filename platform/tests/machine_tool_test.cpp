@@ -41,6 +41,13 @@ TEST(MachineTool, InitAddPrinterAndShow) {
     std::vector<BYTE> block(1234, 0x55);
     ASSERT_EQ(SetPrinterDataW(printer, std::u16string(u"OEMDEVMODE").data(), REG_BINARY, block.data(), 1234),
               static_cast<DWORD>(ERROR_SUCCESS));
+    // A custom medium: a user form and its mark.
+    std::u16string form = u"My Paper";
+    FORM_INFO_1W info{FORM_USER, form.data(), SIZEL{100000, 150000}, RECTL{1, 1, 99999, 149999}};
+    ASSERT_TRUE(AddFormW(printer, 1, reinterpret_cast<LPBYTE>(&info)));
+    DWORD one = 1;
+    ASSERT_EQ(SetPrinterDataExW(printer, u"CUSTOMMEDIA", form.c_str(), REG_DWORD, reinterpret_cast<LPBYTE>(&one), 4),
+              static_cast<DWORD>(ERROR_SUCCESS));
     ClosePrinter(printer);
     palvex::SetMachineRoot(machine.root());
 
@@ -52,9 +59,13 @@ TEST(MachineTool, InitAddPrinterAndShow) {
                            "printers: 2\n"
                            "  Palvex QX500\n"
                            "    driver: Palvex QX500 Driver, port: FILE:, print processor: winprint\n"
+                           "    data: CUSTOMMEDIA\\My Paper  REG_DWORD  4 bytes\n"
                            "    data: PrinterDriverData\\OEMDEVMODE  REG_BINARY  1234 bytes\n"
+                           "    form: My Paper  user  100000 x 150000 um\n"
+                           "    custom medium: My Paper = 1\n"
                            "  Second\n"
-                           "    driver: Palvex QX500 Driver, port: LPT1:, print processor: winprint\n");
+                           "    driver: Palvex QX500 Driver, port: LPT1:, print processor: winprint\n"
+                           "    form: My Paper  user  100000 x 150000 um\n");
 }
 
 TEST(MachineTool, RefusesWhatItDoesNotKnow) {

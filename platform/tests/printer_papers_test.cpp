@@ -1,5 +1,6 @@
 // A printer's own paper list through DeviceCapabilitiesW: codes, sizes and 64-unit names in the
-// driver's order, the model's list for a printer without one, and lists that are refused.
+// driver's order, the model's list for a printer without one, and lists that are refused; its
+// bins (16-bit numbers, 24-unit names) and media types (32-bit numbers, 64-unit names).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -116,6 +117,48 @@ TEST_F(PrinterPapersTest, ListsADriverCannotHaveAreRefusedWhole) {
         ASSERT_EQ(caps.count, 1);
         EXPECT_EQ(caps.papers[0], 9);
     }
+}
+
+TEST_F(PrinterPapersTest, BinsAndMediaTypesAreTheOnesThePrinterWasGiven) {
+    // Never given any: none.
+    for (WORD capability : {WORD{DC_BINS}, WORD{DC_BINNAMES}, WORD{DC_MEDIATYPES}, WORD{DC_MEDIATYPENAMES}})
+        EXPECT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, capability, nullptr, nullptr), 0) << capability;
+
+    const std::u16string longBin(23, u'b');
+    palvex::SetPrinterBins(kPrinter, {{15, u"Automatically Select"}, {260, longBin}, {4, u"Manual Feed"}});
+    palvex::SetPrinterMediaTypes(kPrinter, {{0x10001, u"Plain"}, {258, std::u16string(63, u'm')}});
+    ASSERT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_BINS, nullptr, nullptr), 3);
+    std::vector<WORD> bins(4, 0xEEEE);
+    ASSERT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_BINS, reinterpret_cast<LPWSTR>(bins.data()), nullptr), 3);
+    EXPECT_EQ(bins, (std::vector<WORD>{15, 260, 4, 0xEEEE}));
+    std::vector<WCHAR> binNames(3 * 24 + 1, u'#');
+    ASSERT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_BINNAMES, binNames.data(), nullptr), 3);
+    std::u16string expected = u"Automatically Select";
+    expected.resize(24, u'\0');
+    expected += longBin + u'\0';
+    std::u16string manual = u"Manual Feed";
+    manual.resize(24, u'\0');
+    expected += manual + u"#";
+    EXPECT_EQ(std::u16string(binNames.begin(), binNames.end()), expected);
+
+    std::vector<DWORD> types(3, 0xEEEEEEEE);
+    ASSERT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_MEDIATYPES, reinterpret_cast<LPWSTR>(types.data()), nullptr), 2);
+    EXPECT_EQ(types, (std::vector<DWORD>{0x10001, 258, 0xEEEEEEEE}));
+    std::vector<WCHAR> typeNames(2 * kNameUnits, u'#');
+    ASSERT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_MEDIATYPENAMES, typeNames.data(), nullptr), 2);
+    EXPECT_EQ(std::u16string(typeNames.data(), 6), std::u16string(u"Plain\0", 6));
+    EXPECT_EQ(typeNames[kNameUnits + 62], u'm');
+    EXPECT_EQ(typeNames[kNameUnits + 63], u'\0');
+    // The papers are untouched, the other printer has none.
+    EXPECT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_PAPERS, nullptr, nullptr), 11);
+    EXPECT_EQ(DeviceCapabilitiesW(kOther, nullptr, DC_BINS, nullptr, nullptr), 0);
+
+    // Names too long for their field and bin numbers above 16 bits are refused, the list kept.
+    EXPECT_THROW(palvex::SetPrinterBins(kPrinter, {{1, std::u16string(24, u'b')}}), palvex::MachineError);
+    EXPECT_THROW(palvex::SetPrinterBins(kPrinter, {{0x10000, u"Big"}}), palvex::MachineError);
+    EXPECT_THROW(palvex::SetPrinterMediaTypes(kPrinter, {{1, u""}}), palvex::MachineError);
+    EXPECT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_BINS, nullptr, nullptr), 3);
+    EXPECT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_MEDIATYPES, nullptr, nullptr), 2);
 }
 
 }  // namespace

@@ -147,6 +147,56 @@ TEST_F(SpoolerTest, SetPrinterDataNeedsAdministerAccess) {
     ClosePrinter(admin);
 }
 
+TEST_F(SpoolerTest, PrinterDataUnderANamedKeyIsItsOwn) {
+    HANDLE admin = Open(u"Palvex QX500", PRINTER_ALL_ACCESS);
+    HANDLE user = Open(u"Palvex QX500", PRINTER_ACCESS_USE);
+    DWORD one = 1;
+    auto bytes = reinterpret_cast<LPBYTE>(&one);
+    ASSERT_EQ(SetPrinterDataExW(admin, u"CUSTOMMEDIA", u"My Paper", REG_DWORD, bytes, 4), kNoError);
+    // Another key, and GetPrinterDataW's own key, do not see it.
+    DWORD type = 0, value = 0, needed = 0;
+    EXPECT_EQ(GetPrinterDataExW(user, u"Other", u"My Paper", &type, reinterpret_cast<LPBYTE>(&value), 4, &needed),
+              static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(GetPrinterDataW(user, std::u16string(u"My Paper").data(), &type, reinterpret_cast<LPBYTE>(&value), 4,
+                              &needed),
+              static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    // Key and value names ignore case; a short buffer gets the size.
+    EXPECT_EQ(GetPrinterDataExW(user, u"custommedia", u"MY PAPER", &type, nullptr, 0, &needed),
+              static_cast<DWORD>(ERROR_MORE_DATA));
+    EXPECT_EQ(needed, 4u);
+    EXPECT_EQ(GetPrinterDataExW(user, u"custommedia", u"MY PAPER", &type, reinterpret_cast<LPBYTE>(&value), 4, &needed),
+              kNoError);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(value, 1u);
+    // The PrinterDriverData key is the one GetPrinterDataW reads.
+    ASSERT_EQ(SetPrinterDataExW(admin, u"PrinterDriverData", u"Market", REG_DWORD, bytes, 4), kNoError);
+    EXPECT_EQ(GetPrinterDataW(user, std::u16string(u"Market").data(), &type, reinterpret_cast<LPBYTE>(&value), 4,
+                              &needed),
+              kNoError);
+
+    struct Case {
+        const char* what;
+        DWORD result;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {"write without administer access", SetPrinterDataExW(user, u"CUSTOMMEDIA", u"B", REG_DWORD, bytes, 4),
+         ERROR_ACCESS_DENIED},
+        {"delete without administer access", DeletePrinterDataExW(user, u"CUSTOMMEDIA", u"My Paper"),
+         ERROR_ACCESS_DENIED},
+        {"empty key", SetPrinterDataExW(admin, u"", u"B", REG_DWORD, bytes, 4), ERROR_INVALID_PARAMETER},
+        {"no key", GetPrinterDataExW(admin, nullptr, u"B", &type, nullptr, 0, &needed), ERROR_INVALID_PARAMETER},
+        {"not a printer", DeletePrinterDataExW(reinterpret_cast<HANDLE>(0x1234), u"K", u"V"), ERROR_INVALID_HANDLE},
+        {"delete", DeletePrinterDataExW(admin, u"CUSTOMMEDIA", u"my paper"), kNoError},
+        {"delete again", DeletePrinterDataExW(admin, u"CUSTOMMEDIA", u"My Paper"), ERROR_FILE_NOT_FOUND},
+        {"read after delete", GetPrinterDataExW(user, u"CUSTOMMEDIA", u"My Paper", &type, nullptr, 0, &needed),
+         ERROR_FILE_NOT_FOUND},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.result, c.expected) << c.what;
+    ClosePrinter(user);
+    ClosePrinter(admin);
+}
+
 TEST_F(SpoolerTest, ReplacingAValueKeepsItsNameAndTakesNewTypeAndSize) {
     HANDLE handle = Open(u"Palvex QX500", PRINTER_ALL_ACCESS);
     ASSERT_EQ(Set(handle, u"Model", REG_DWORD, {1, 0, 0, 0}), kNoError);

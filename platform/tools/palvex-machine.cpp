@@ -35,6 +35,7 @@
 #include <spooler_job.h>
 #include <win/compstui.h>
 #include <win/windows.h>
+#include <win/winspool_forms.h>
 #include <codrvsettings.h>
 #include <xpc.h>
 #include <xpr.h>
@@ -90,6 +91,37 @@ int Init(const Args&) {
     return 0;
 }
 
+// The forms a printer's handle lists besides the built-in ones (the machine's forms, so every
+// printer lists the same), and the custom media its driver
+// registered (the values under its "CUSTOMMEDIA" key).
+void ShowForms(const std::u16string& printerName) {
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(printerName.c_str()), &printer, nullptr)) return;
+    DWORD needed = 0;
+    DWORD count = 0;
+    std::vector<BYTE> buffer;
+    if (!EnumFormsW(printer, 1, nullptr, 0, &needed, &count) && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        buffer.resize(needed);
+        if (!EnumFormsW(printer, 1, buffer.data(), needed, &needed, &count)) count = 0;
+    }
+    const auto* forms = reinterpret_cast<const FORM_INFO_1W*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        if (forms[i].Flags & FORM_BUILTIN) continue;
+        std::cout << "    form: " << Narrow(forms[i].pName) << "  " << (forms[i].Flags & FORM_PRINTER ? "printer" : "user")
+                  << "  " << forms[i].Size.cx << " x " << forms[i].Size.cy << " um\n";
+    }
+    for (const auto& v : palvex::ListPrinterData(printerName)) {
+        if (palvex::ToUtf8(v.key) != "CUSTOMMEDIA") continue;
+        DWORD value = 0;
+        DWORD type = 0;
+        const bool read = GetPrinterDataExW(printer, u"CUSTOMMEDIA", v.valueName.c_str(), &type,
+                                            reinterpret_cast<LPBYTE>(&value), sizeof value, &needed) == ERROR_SUCCESS;
+        std::cout << "    custom medium: " << Narrow(v.valueName) << " = "
+                  << (read && type == REG_DWORD ? std::to_string(value) : std::string("?")) << "\n";
+    }
+    ClosePrinter(printer);
+}
+
 int Show(const Args&) {
     if (!MachineExists()) {
         std::cerr << "palvex-machine: no machine at " << palvex::MachineRoot().string() << " (run init first)\n";
@@ -119,6 +151,7 @@ int Show(const Args&) {
         for (const auto& v : palvex::ListPrinterData(p.name))
             std::cout << "    data: " << Narrow(v.key) << "\\" << Narrow(v.valueName) << "  " << TypeName(v.type) << "  "
                       << v.size << " bytes\n";
+        ShowForms(p.name);
     }
     return 0;
 }
@@ -719,7 +752,8 @@ const std::vector<Command>& Commands() {
          "palvex-machine --machine /tmp/m init"},
         {"show", "", "print the drivers, printers and printer data", 0, 0, Show,
          "Lists the installed drivers with their files, and the printers with their driver, port, print\n"
-         "processor and printer data.\n",
+         "processor, printer data, the forms besides the built-in ones, and the custom media their\n"
+         "driver registered (values under the printer-data key CUSTOMMEDIA).\n",
          "palvex-machine show"},
         {"add-printer", "NAME DRIVER [PORT]", "add a printer (and a driver entry when it is missing)", 2, 3, AddPrinter,
          "Adds the printer NAME using the driver DRIVER on PORT (default FILE:), with the system's usual\n"

@@ -45,6 +45,16 @@ WINBASEAPI DWORD GetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, LPDWORD pTy
 // machine see the value as soon as the call returns.
 WINBASEAPI DWORD SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPBYTE pData, DWORD cbData);
 
+// Printer data under a named key of the printer (GetPrinterDataW's values are those of the key
+// "PrinterDriverData"). Key and value names ignore case. Results as GetPrinterDataW and
+// SetPrinterDataW; a null or empty key name: ERROR_INVALID_PARAMETER. DeletePrinterDataExW needs
+// PRINTER_ACCESS_ADMINISTER like the write; an unknown value: ERROR_FILE_NOT_FOUND.
+WINBASEAPI DWORD GetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, LPDWORD pType,
+                                   LPBYTE pData, DWORD nSize, LPDWORD pcbNeeded);
+WINBASEAPI DWORD SetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, DWORD Type, LPBYTE pData,
+                                   DWORD cbData);
+WINBASEAPI DWORD DeletePrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName);
+
 // --- Printer and driver information ------------------------------------------------------------
 //
 // The Get* functions below fill a caller's buffer with a structure followed by the strings it

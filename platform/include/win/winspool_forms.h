@@ -45,12 +45,18 @@ WINBASEAPI BOOL DeleteFormW(HANDLE hPrinter, LPWSTR pFormName);
 // DeviceCapabilitiesW capabilities.
 #define DC_PAPERS 2
 #define DC_PAPERSIZE 3
+#define DC_BINS 6
+#define DC_BINNAMES 12
 #define DC_PAPERNAMES 16
+#define DC_MEDIATYPENAMES 34
+#define DC_MEDIATYPES 35
 
-// The papers of the printer named pDevice (pPort and pDevMode are not used): DC_PAPERS gives the
-// paper numbers (WORD each), DC_PAPERSIZE their sizes (POINT each, tenths of a millimetre,
-// portrait), DC_PAPERNAMES their names (64 characters each). With pOutput null only the count.
-// An unknown printer gives -1 with ERROR_INVALID_PRINTER_NAME; another capability -1 with
-// ERROR_NOT_SUPPORTED.
+// The papers, bins and media types of the printer named pDevice (pPort and pDevMode are not
+// used): DC_PAPERS gives the paper numbers (WORD each), DC_PAPERSIZE their sizes (POINT each,
+// tenths of a millimetre, portrait), DC_PAPERNAMES their names (64 characters each); DC_BINS the
+// bin numbers (WORD each), DC_BINNAMES their names (24 characters each); DC_MEDIATYPES the media
+// type numbers (DWORD each), DC_MEDIATYPENAMES their names (64 characters each). Names are
+// zero-filled to their width. With pOutput null only the count. An unknown printer gives -1 with
+// ERROR_INVALID_PRINTER_NAME; another capability -1 with ERROR_NOT_SUPPORTED.
 WINBASEAPI int DeviceCapabilitiesW(LPCWSTR pDevice, LPCWSTR pPort, WORD fwCapability, LPWSTR pOutput,
                                    const DEVMODEW* pDevMode);

@@ -35,4 +35,9 @@ const std::vector<ModelPaper>& ModelPapers();
 // ModelPapers(). Defined in printer_papers.cpp.
 std::vector<ModelPaper> PrinterPapers(int64_t printerId);
 
+// Characters of a bin name without its NUL (DC_BINNAMES gives 24-unit fields).
+inline constexpr size_t kBinNameChars = 23;
+// The bins or media types a printer was given (capability DC_BINS or DC_MEDIATYPES), in order.
+std::vector<PrinterChoiceDesc> PrinterChoices(int64_t printerId, int capability);
+
 }  // namespace palvex::paper

@@ -66,3 +66,71 @@ std::vector<ModelPaper> PrinterPapers(int64_t printerId) {
 
 }  // namespace paper
 }  // namespace palvex
+
+// Bins and media types, one table for both, told apart by the capability that lists their numbers.
+namespace palvex {
+namespace {
+
+constexpr int kBinsCapability = 6;         // DC_BINS
+constexpr int kMediaTypesCapability = 35;  // DC_MEDIATYPES
+
+const db::SchemaPart kPrinterChoicesSchema(R"sql(
+CREATE TABLE IF NOT EXISTS spool_printer_choices (
+    printer_id INTEGER NOT NULL REFERENCES spool_printers(id) ON DELETE CASCADE,
+    capability INTEGER NOT NULL,  -- DC_BINS or DC_MEDIATYPES
+    position INTEGER NOT NULL,    -- the order the driver lists them in
+    number INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    PRIMARY KEY (printer_id, capability, position));
+)sql");
+
+void SetChoices(const std::u16string& printerName, int capability, const std::vector<PrinterChoiceDesc>& choices,
+                size_t nameChars, DWORD highest) {
+    for (const PrinterChoiceDesc& choice : choices) {
+        if (choice.name.empty() || choice.name.size() > nameChars || choice.name.find(u'\0') != std::u16string::npos ||
+            choice.id > highest)
+            throw MachineError(ERROR_INVALID_PARAMETER, "'" + text::ToUtf8(choice.name) + "' (" +
+                                                            std::to_string(choice.id) + ") is not a choice a driver lists");
+    }
+    db::Transaction([&] {
+        const auto printer = spool::FindPrinter(printerName);
+        if (!printer)
+            throw MachineError(ERROR_INVALID_PRINTER_NAME, "unknown printer '" + text::ToUtf8(printerName) + "'");
+        db::Statement("DELETE FROM spool_printer_choices WHERE printer_id = ?1 AND capability = ?2")
+            .Bind(1, printer->id)
+            .Bind(2, int64_t{capability})
+            .Run();
+        int64_t position = 0;
+        for (const PrinterChoiceDesc& choice : choices) {
+            db::Statement add(R"sql(
+                INSERT INTO spool_printer_choices (printer_id, capability, position, number, name)
+                VALUES (?1, ?2, ?3, ?4, ?5))sql");
+            add.Bind(1, printer->id).Bind(2, int64_t{capability}).Bind(3, position++).Bind(4, int64_t{choice.id});
+            add.Bind(5, choice.name).Run();
+        }
+    });
+}
+
+}  // namespace
+
+void SetPrinterBins(const std::u16string& printerName, const std::vector<PrinterChoiceDesc>& bins) {
+    SetChoices(printerName, kBinsCapability, bins, paper::kBinNameChars, 0xFFFF);
+}
+
+void SetPrinterMediaTypes(const std::u16string& printerName, const std::vector<PrinterChoiceDesc>& types) {
+    SetChoices(printerName, kMediaTypesCapability, types, paper::kPaperNameChars, 0xFFFFFFFF);
+}
+
+namespace paper {
+
+std::vector<PrinterChoiceDesc> PrinterChoices(int64_t printerId, int capability) {
+    std::vector<PrinterChoiceDesc> choices;
+    db::Statement list(
+        "SELECT number, name FROM spool_printer_choices WHERE printer_id = ?1 AND capability = ?2 ORDER BY position");
+    list.Bind(1, printerId).Bind(2, int64_t{capability});
+    while (list.Step()) choices.push_back(PrinterChoiceDesc{static_cast<DWORD>(list.Int(0)), list.Text16(1)});
+    return choices;
+}
+
+}  // namespace paper
+}  // namespace palvex

@@ -2,6 +2,7 @@
 // capabilities of its printers (DeviceCapabilitiesW: each printer's own papers, else the model's).
 #include "spooler/spool_forms.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <win/winspool_forms.h>
@@ -226,34 +227,67 @@ BOOL DeleteFormW(HANDLE hPrinter, LPWSTR pFormName) {
     }));
 }
 
+namespace {
+
+// Copies text into a field of width units, zero-filled, cut to width - 1 units.
+void PutName(BYTE* out, size_t index, size_t width, const std::u16string& text) {
+    std::vector<WCHAR> field(width, 0);
+    std::memcpy(field.data(), text.data(), std::min(text.size(), width - 1) * sizeof(WCHAR));
+    std::memcpy(out + index * width * sizeof(WCHAR), field.data(), width * sizeof(WCHAR));
+}
+
+int PaperCapability(int64_t printerId, WORD capability, BYTE* out) {
+    const auto papers = palvex::paper::PrinterPapers(printerId);
+    for (size_t i = 0; i < papers.size() && out; ++i) {
+        switch (capability) {
+        case DC_PAPERS: std::memcpy(out + i * sizeof(WORD), &papers[i].id, sizeof(WORD)); break;
+        case DC_PAPERSIZE: {
+            const POINT size{papers[i].width, papers[i].height};
+            std::memcpy(out + i * sizeof(POINT), &size, sizeof size);
+            break;
+        }
+        default: PutName(out, i, palvex::paper::kPaperNameChars + 1, papers[i].name); break;
+        }
+    }
+    return static_cast<int>(papers.size());
+}
+
+int ChoiceCapability(int64_t printerId, WORD capability, BYTE* out) {
+    const bool bins = capability == DC_BINS || capability == DC_BINNAMES;
+    const auto choices = palvex::paper::PrinterChoices(printerId, bins ? DC_BINS : DC_MEDIATYPES);
+    for (size_t i = 0; i < choices.size() && out; ++i) {
+        switch (capability) {
+        case DC_BINS: {
+            const WORD bin = static_cast<WORD>(choices[i].id);
+            std::memcpy(out + i * sizeof bin, &bin, sizeof bin);
+            break;
+        }
+        case DC_MEDIATYPES: std::memcpy(out + i * sizeof(DWORD), &choices[i].id, sizeof(DWORD)); break;
+        case DC_BINNAMES: PutName(out, i, palvex::paper::kBinNameChars + 1, choices[i].name); break;
+        default: PutName(out, i, palvex::paper::kPaperNameChars + 1, choices[i].name); break;
+        }
+    }
+    return static_cast<int>(choices.size());
+}
+
+}  // namespace
+
 int DeviceCapabilitiesW(LPCWSTR pDevice, LPCWSTR, WORD fwCapability, LPWSTR pOutput, const DEVMODEW*) {
     int count = -1;
     const DWORD error = palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         const auto printer = pDevice ? palvex::spool::FindPrinter(pDevice) : std::nullopt;
         if (!printer) return ERROR_INVALID_PRINTER_NAME;
-        if (fwCapability != DC_PAPERS && fwCapability != DC_PAPERSIZE && fwCapability != DC_PAPERNAMES)
-            return ERROR_NOT_SUPPORTED;
-        const auto papers = palvex::paper::PrinterPapers(printer->id);
         auto* out = reinterpret_cast<BYTE*>(pOutput);
-        for (size_t i = 0; i < papers.size() && out; ++i) {
-            switch (fwCapability) {
-            case DC_PAPERS: std::memcpy(out + i * sizeof(WORD), &papers[i].id, sizeof(WORD)); break;
-            case DC_PAPERSIZE: {
-                const POINT size{papers[i].width, papers[i].height};
-                std::memcpy(out + i * sizeof(POINT), &size, sizeof size);
-                break;
-            }
-            case DC_PAPERNAMES: {
-                WCHAR name[palvex::paper::kPaperNameChars + 1] = {};
-                std::memcpy(name, papers[i].name.c_str(),
-                            std::min(papers[i].name.size(), palvex::paper::kPaperNameChars) * sizeof(WCHAR));
-                std::memcpy(out + i * sizeof name, name, sizeof name);
-                break;
-            }
-            default: break;
-            }
+        switch (fwCapability) {
+        case DC_PAPERS:
+        case DC_PAPERSIZE:
+        case DC_PAPERNAMES: count = PaperCapability(printer->id, fwCapability, out); break;
+        case DC_BINS:
+        case DC_BINNAMES:
+        case DC_MEDIATYPES:
+        case DC_MEDIATYPENAMES: count = ChoiceCapability(printer->id, fwCapability, out); break;
+        default: return ERROR_NOT_SUPPORTED;
         }
-        count = static_cast<int>(papers.size());
         return ERROR_SUCCESS;
     });
     if (error != ERROR_SUCCESS) {

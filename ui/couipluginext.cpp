@@ -1,6 +1,25 @@
 #include "couipluginext.h"
 
+#include "items/handler_factory.h"
+#include "items/optitem_builder.h"
+#include "kitstatus.h"
+
+namespace {
+
+void CloseStore(XprStore*& store) {
+    if (!store) return;
+    FreeBlock(store);
+    HeapFree(GetProcessHeap(), 0, store);
+    store = nullptr;
+}
+
+}  // namespace
+
 CoUIPluginExt::~CoUIPluginExt() {
+    if (m_factory) m_factory->Destroy();
+    CloseStore(m_features);
+    CloseStore(m_uipInfo);
+    if (m_resources) m_resources->Release();
     if (m_settings) m_settings->Release();
     if (m_helper) m_helper->Release();
 }
@@ -28,7 +47,7 @@ STDMETHODIMP_(ULONG) CoUIPluginExt::Release() {
 
 HRESULT CoUIPluginExt::Init(DWORD mode, POEMCUIPPARAM param, IPrintOemDriverUI* helper, IDrvSettings* settings) {
     if ((mode != OEMCUIP_DOCPROP && mode != OEMCUIP_PRNPROP) || !param) return E_INVALIDARG;
-    m_sheetMode = mode;
+    m_sheetWords[1] = mode;
     m_record = param;
     if (helper) helper->AddRef();
     if (m_helper) m_helper->Release();
@@ -36,18 +55,27 @@ HRESULT CoUIPluginExt::Init(DWORD mode, POEMCUIPPARAM param, IPrintOemDriverUI* 
     if (settings) settings->AddRef();
     if (m_settings) m_settings->Release();
     m_settings = settings;
-    return S_OK;
+    m_featureTable = mode == OEMCUIP_DOCPROP ? u"DOCUMENTFEATURE" : u"PRINTERFEATURE";
+    HANDLE printer = param->hPrinter;
+    if (!printer || printer == INVALID_HANDLE_VALUE) return E_FAIL;
+    CloseStore(m_uipInfo);
+    CloseStore(m_features);
+    if (CreateByHandle(&m_uipInfo, printer, u"UIPINFO") >= KIT_SEVERITY_ERROR ||
+        CreateByHandle(&m_features, printer, m_featureTable) >= KIT_SEVERITY_ERROR)
+        return E_FAIL;
+    // Without the resource library the items keep the description's own texts.
+    if (!m_resources) CreateResources(&m_resources, printer, param->hOEMHeap);
+    return ReadUIPInfo(this);
 }
 
-// Without option items built from the description the driver shows none of the plug-in's.
 HRESULT CoUIPluginExt::CountOptItems(POEMCUIPPARAM param) {
     m_record = param;
-    return E_NOTIMPL;
+    return CountSheetItems(this, param);
 }
 
 HRESULT CoUIPluginExt::BuildOptItems(POEMCUIPPARAM param) {
     m_record = param;
-    return E_NOTIMPL;
+    return BuildSheetItems(this, param);
 }
 
 HRESULT CoUIPluginExt::AddPropertySheets(PPROPSHEETUI_INFO, LPARAM) {

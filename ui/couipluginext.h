@@ -1,13 +1,30 @@
 // CoUIPluginExt: the sheet state of one plug-in object, made by its first CommonUIProp call and
 // shared by the counting call, the filling call and both sheet methods. It keeps what the sheets
-// work from: the sheet mode, the driver's record of the last CommonUIProp call, the driver helper
-// and the document settings object. The option items and pages are built on it by the sheet code.
+// work from: the sheet form and pages of the compiled UI description (UIPINFO), the sheet's items
+// (DOCUMENTFEATURE or PRINTERFEATURE), the driver's record of the last CommonUIProp call, the
+// driver helper, the settings object, the resource provider and the sheet's handler factory.
 #pragma once
 
 #include <win/prcomoem_ui.h>
 #include <win/windows.h>
 
 #include "codrvsettings.h"
+#include "coresources.h"
+#include "xpr.h"
+
+class QORVAOptItemHandlerFactory;
+
+// UIPINFO.UIPTYPE: the platform's item tree, or the kit's own pages.
+inline constexpr DWORD kUiTypePages = 1;
+inline constexpr DWORD kUiTypeSheets = 2;
+inline constexpr DWORD kStandardGroupSlots = 8;
+
+// One page of the kit's own sheet (a SHEET row of the description).
+struct SheetPageRecord {
+    DWORD m_dialogId;
+    LPCWSTR m_caption;  // a copy on the plug-in heap
+    DWORD m_iconId;
+};
 
 class CoUIPluginExt final : public IUnknown {
 public:
@@ -21,7 +38,9 @@ public:
     ULONG STDMETHODCALLTYPE Release() override;
 
     // Takes the sheet mode (OEMCUIP_DOCPROP or OEMCUIP_PRNPROP), the record, and references to the
-    // helper and the settings object (either may be null). E_INVALIDARG for another mode or no record.
+    // helper and the settings object (either may be null); loads the UIPINFO and feature blocks
+    // and reads the sheet form. E_INVALIDARG for another mode or no record; E_FAIL when the
+    // blocks cannot be loaded.
     HRESULT Init(DWORD mode, POEMCUIPPARAM param, IPrintOemDriverUI* helper, IDrvSettings* settings);
 
     // CommonUIProp's option items: the counting call (no item array) and the filling call.
@@ -30,17 +49,36 @@ public:
     // The pages of DocumentPropertySheets and DevicePropertySheets.
     HRESULT AddPropertySheets(PPROPSHEETUI_INFO info, LPARAM lParam);
 
-    DWORD SheetMode() const { return m_sheetMode; }
+    DWORD UiType() const { return m_sheetWords[0]; }
+    DWORD SheetMode() const { return m_sheetWords[1]; }
+    // The pair UI type, sheet mode, read by the sheet's factory.
+    const DWORD* SheetWords() const { return m_sheetWords; }
     POEMCUIPPARAM Record() const { return m_record; }
     IPrintOemDriverUI* Helper() const { return m_helper; }
     IDrvSettings* Settings() const { return m_settings; }
+    IDrvResources* Resources() const { return m_resources; }
+    QORVAOptItemHandlerFactory* Factory() const { return m_factory; }
+
+    // What the description reader fills (optitem_builder.cpp).
+    DWORD m_sheetWords[2] = {};  // UI type, sheet mode
+    DWORD m_pdl = 0;
+    DWORD m_driverFlag = 0;
+    DWORD m_standardGroups[kStandardGroupSlots] = {};
+    DWORD m_sheetCount = 0;
+    SheetPageRecord* m_sheets = nullptr;  // from the plug-in heap, its count in front
+    LPCWSTR m_featureTable = nullptr;
+    XprStore* m_uipInfo = nullptr;
+    XprStore* m_features = nullptr;
+    QORVAOptItemHandlerFactory* m_factory = nullptr;
+    DWORD m_activated = 0;  // the first SETACTIVE of the sheet has been seen
 
 private:
     ~CoUIPluginExt();
+    friend HRESULT BuildSheetItems(CoUIPluginExt* state, POEMCUIPPARAM param);
 
     LONG volatile m_refCount = 0;
-    DWORD m_sheetMode = 0;
     POEMCUIPPARAM m_record = nullptr;
     IPrintOemDriverUI* m_helper = nullptr;  // owned reference
     IDrvSettings* m_settings = nullptr;     // owned reference
+    IDrvResources* m_resources = nullptr;   // owned reference
 };

@@ -3,11 +3,10 @@
 #include "kittrace.h"
 #include "printer_blocks.h"
 
-namespace {
-
-void WriteEntries(XprStore* store, HANDLE printer) {
+HRESULT WriteRegInfoEntries(XprStore* store, HANDLE printer) {
     XprTable* info = nullptr;
-    if (FetchRow(store, u"REGINFO", &info, nullptr) != 0 || !info) return;
+    if (FetchRow(store, u"REGINFO", &info, nullptr) != 0 || !info) return S_OK;
+    HRESULT result = S_OK;
     XprTable* entry = nullptr;
     while (FetchRow(store, u"REGENTRY", &entry, nullptr) == 0 && entry) {
         LPWSTR name = nullptr;
@@ -22,20 +21,23 @@ void WriteEntries(XprStore* store, HANDLE printer) {
             GetValue(entry, &number, sizeof number, u"VALUENUM");
             error = SetPrinterDataW(printer, name, REG_DWORD, reinterpret_cast<LPBYTE>(&number), sizeof number);
         }
-        if (error != ERROR_SUCCESS) DebugTrace(2, u"%s: SetPrinterData [%s] err=[%d]\n", u"CoUIPlugin::WriteRegInfo", name, error);
+        if (error != ERROR_SUCCESS) {
+            // The other entries are still written; the caller learns that one was not.
+            DebugTrace(2, u"%s: SetPrinterData [%s] err=[%d]\n", u"CoUIPlugin::WriteRegInfo", name, error);
+            result = E_FAIL;
+        }
     }
+    return result;
 }
-
-}  // namespace
 
 HRESULT WriteRegInfo(LPCWSTR printerName) {
     OwnedStore store = LoadBlockByName(printerName, u"REGINFO");
     if (!store) return E_NOTIMPL;
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE printer = nullptr;
-    if (OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, &defaults)) {
-        WriteEntries(store.get(), printer);
-        ClosePrinter(printer);
-    }
-    return S_OK;
+    // A printer that may not be administered here is left alone: nothing was tried.
+    if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, &defaults)) return S_OK;
+    const HRESULT written = WriteRegInfoEntries(store.get(), printer);
+    ClosePrinter(printer);
+    return written;
 }

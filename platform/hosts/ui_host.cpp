@@ -1,6 +1,7 @@
 // The UI host: the universal driver's user interface around a UI plug-in.
 #include "ui_host.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "driver_devmode.h"
@@ -74,7 +75,7 @@ UiHost::~UiHost() {
     if (m_plugin) m_plugin->Release();
     if (m_helper) m_helper->Release();
     if (m_factory) m_factory->Release();
-    if (m_sheetHeap) HeapDestroy(m_sheetHeap);
+    for (HANDLE heap : m_sheetHeaps) HeapDestroy(heap);
     if (m_printer) ClosePrinter(m_printer);
 }
 
@@ -143,12 +144,14 @@ void UiHost::LinkUserData() {
 HRESULT UiHost::BuildItems(DWORD mode, std::vector<BYTE> devmode) {
     if (!m_plugin) return E_FAIL;
     m_sheetDevMode = devmode.empty() ? m_defaultDevMode : std::move(devmode);
-    if (m_sheetHeap) HeapDestroy(m_sheetHeap);
+    // A sheet's heap lives as long as the host: the plug-in may keep what it made there.
     m_sheetHeap = HeapCreate(0, 0x10000, 0);
+    m_sheetHeaps.push_back(m_sheetHeap);
     MakeDriverItems();
 
-    m_sheetRecord = std::make_unique<OEMCUIPPARAM>();
+    if (!m_sheetRecord) m_sheetRecord = std::make_unique<OEMCUIPPARAM>();
     OEMCUIPPARAM& record = *m_sheetRecord;
+    record = OEMCUIPPARAM{};
     record.cbSize = sizeof record;
     record.hPrinter = m_printer;
     record.pPrinterName = m_options.printerName.data();
@@ -173,6 +176,44 @@ HRESULT UiHost::BuildItems(DWORD mode, std::vector<BYTE> devmode) {
     record.pDrvOptItems = m_items.data();
     record.pOEMOptItems = m_items.data() + m_driverItemCount;
     return Record("CommonUIProp", m_plugin->CommonUIProp(mode, &record));
+}
+
+LONG UiHost::ItemCallback(WORD reason, size_t item, LONG oldSelection) {
+    if (!m_sheetRecord || !m_sheetRecord->OEMCUIPCallback) return CPSUICB_ACTION_NONE;
+    if (item < m_items.size() && !(m_items[item].Flags & OPTIF_CALLBACK)) return CPSUICB_ACTION_NONE;
+    CPSUICBPARAM callback{};
+    callback.cbSize = sizeof callback;
+    callback.Reason = reason;
+    callback.pOptItem = m_sheetRecord->pOEMOptItems;
+    callback.cOptItem = static_cast<WORD>(m_sheetRecord->cOEMOptItems);
+    callback.pCurItem = item < m_items.size() ? &m_items[item] : m_sheetRecord->pOEMOptItems;
+    callback.OldSel = oldSelection;
+    callback.UserData = callback.pCurItem ? callback.pCurItem->UserData : 0;
+    return m_sheetRecord->OEMCUIPCallback(&callback, m_sheetRecord.get());
+}
+
+LONG UiHost::SelectItem(size_t item, LONG selection) {
+    if (item >= m_items.size()) return CPSUICB_ACTION_NONE;
+    const LONG old = m_items[item].Sel;
+    m_items[item].Sel = selection;
+    return ItemCallback(CPSUICB_REASON_SEL_CHANGED, item, old);
+}
+
+LONG UiHost::TypeItemText(size_t item, const std::u16string& text) {
+    if (item >= m_items.size()) return CPSUICB_ACTION_NONE;
+    OPTITEM& target = m_items[item];
+    const OPTTYPE* type = target.pOptType;
+    if (!type || type->Type != TVOT_EDITBOX || !target.pSel || type->Count < 2 || !type->pOptParam) return CPSUICB_ACTION_NONE;
+    // The edit control takes at most its size less the terminator.
+    const size_t room = type->pOptParam[1].IconID;
+    const size_t length = room ? std::min(text.size(), room - 1) : 0;
+    std::memcpy(target.pSel, text.data(), length * sizeof(char16_t));
+    target.pSel[length] = 0;
+    return ItemCallback(CPSUICB_REASON_SEL_CHANGED, item, 0);
+}
+
+LONG UiHost::Apply() {
+    return ItemCallback(CPSUICB_REASON_APPLYNOW, m_items.size(), 0);
 }
 
 HRESULT UiHost::PrinterEvent(INT event, DWORD flags) {

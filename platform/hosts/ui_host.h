@@ -82,6 +82,19 @@ public:
     DWORD DriverItemCount() const { return m_driverItemCount; }
     const USERDATA& UserDataOf(size_t item) const { return m_userData[item]; }
 
+    // The sheet's tree of items. Choosing a value stores it in the item (Sel) and, for an item
+    // that asks for callbacks, calls the item callback with CPSUICB_REASON_SEL_CHANGED and the
+    // selection before; typing into an edit item stores the text (cut to its buffer) the same way.
+    // Apply calls the callback with CPSUICB_REASON_APPLYNOW. Each answers the callback's answer
+    // (CPSUICB_ACTION_NONE when there is no callback).
+    LONG SelectItem(size_t item, LONG selection);
+    LONG TypeItemText(size_t item, const std::u16string& text);
+    LONG Apply();
+    // The sheet's record, its DEVMODE (public part, the driver's part, the plug-in's part) and heap.
+    const OEMCUIPPARAM* SheetRecord() const { return m_sheetRecord.get(); }
+    const std::vector<BYTE>& SheetDevMode() const { return m_sheetDevMode; }
+    HANDLE SheetHeap() const { return m_sheetHeap; }
+
     HRESULT PrinterEvent(INT event, DWORD flags = 0);
     // The plug-in's answer for a capability: *result and the output array as it wrote them.
     HRESULT DeviceCapabilities(WORD capability, void* output, DWORD driverAnswer, DWORD* result);
@@ -95,6 +108,7 @@ private:
     HRESULT Record(const char* name, HRESULT result);
     void MakeDriverItems();
     void LinkUserData();
+    LONG ItemCallback(WORD reason, size_t item, LONG oldSelection);
 
     UiHostOptions m_options;
     PluginLibrary* m_library = nullptr;
@@ -109,7 +123,8 @@ private:
     // The sheet: its DEVMODE, record, items and the USERDATA record of each item.
     std::vector<BYTE> m_sheetDevMode;
     std::unique_ptr<OEMCUIPPARAM> m_sheetRecord;
-    HANDLE m_sheetHeap = nullptr;
+    HANDLE m_sheetHeap = nullptr;  // the last sheet's
+    std::vector<HANDLE> m_sheetHeaps;
     std::vector<OPTITEM> m_items;
     std::vector<USERDATA> m_userData;
     DWORD m_driverItemCount = 0;

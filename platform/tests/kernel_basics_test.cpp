@@ -54,6 +54,28 @@ TEST(Heap, RefusesForeignPointersAndHandles) {
     EXPECT_EQ(HeapAlloc(heap, 0, 16), nullptr);
 }
 
+TEST(Heap, ASummaryShowsWhatIsStillAllocated) {
+    HANDLE heap = HeapCreate(0, 0, 5000);
+    HEAP_SUMMARY summary{};
+    summary.cb = sizeof summary;
+    ASSERT_TRUE(HeapSummary(heap, 0, &summary));
+    EXPECT_EQ(summary.cbAllocated, 0u);
+    EXPECT_EQ(summary.cbMaxReserve, 5000u);
+    void* a = HeapAlloc(heap, 0, 600);
+    void* b = HeapAlloc(heap, 0, 40);
+    b = HeapReAlloc(heap, 0, b, 100);
+    ASSERT_TRUE(HeapSummary(heap, 0, &summary));
+    EXPECT_EQ(summary.cbAllocated, 700u);
+    HeapFree(heap, 0, a);
+    ASSERT_TRUE(HeapSummary(heap, 0, &summary));
+    EXPECT_EQ(summary.cbAllocated, 100u);  // b is left: a leak shows
+    summary.cb = 0;
+    EXPECT_FALSE(HeapSummary(heap, 0, &summary));
+    HeapDestroy(heap);
+    summary.cb = sizeof summary;
+    EXPECT_FALSE(HeapSummary(heap, 0, &summary));
+}
+
 TEST(Heap, AHeapWithAMaximumStaysWithinIt) {
     HANDLE heap = HeapCreate(0, 0, 1000);
     void* a = HeapAlloc(heap, 0, 600);

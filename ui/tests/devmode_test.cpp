@@ -99,7 +99,9 @@ TEST_F(DevModeTest, ArgumentsAreCheckedBeforeTheSettingsAreMade) {
 
 TEST(DevModeWithoutDescription, AnswersNotImplementedWhenNothingCanBeCompiled) {
     palvex::TestMachine machine;
-    InstallUiPrinter({.description = false});
+    InstallOptions options;
+    options.description = false;
+    InstallUiPrinter(options);
     PluginRef plugin;
     PrinterHandle printer;
     OEMDMPARAM param{};

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include <palvex/paths.h>
@@ -49,7 +50,22 @@ void InstallUiPrinter(const InstallOptions& options) {
     driver.configFile = u"UNIDRVUI.DLL";
     driver.dependentFiles = {u"TOVQEBUI.DLL", u"TOVQEBRES.DLL", kHelperFile};
     const std::filesystem::path package = PALVEX_PACKAGE_FOLDER;
-    if (options.description) {
+    if (options.description && !options.extraDescription.empty()) {
+        std::ifstream in(package / "TOVQEB.GPD", std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string endTag = "*% XPD END - DO NOT REMOVE THIS TAG";
+        std::string extra;
+        for (char c : options.extraDescription) {
+            if (c == '\n') extra += '\r';
+            extra += c;
+        }
+        // Inside the description's outermost section, which the line before the end tag closes.
+        const size_t end = text.find(endTag);
+        text.insert(text.rfind('}', end), extra);
+        const std::filesystem::path target = palvex::HostPath(DriverFolder() + u"\\TOVQEB.GPD");
+        std::filesystem::create_directories(target.parent_path());
+        std::ofstream(target, std::ios::binary) << text;
+    } else if (options.description) {
         CopyIntoDriverFolder(package / "TOVQEB.GPD", u"TOVQEB.GPD");
     } else {
         std::ofstream(palvex::HostPath(DriverFolder() + u"\\TOVQEB.GPD"));

@@ -25,6 +25,7 @@ inline constexpr char16_t kModelPrintProcessor[] = u"Orlune OLFAX QX500 Processo
 
 struct InstallOptions {
     bool description = true;  // the GPD data file (else an empty one: nothing to compile)
+    std::string extraDescription;  // XPD lines added at the end of the description (LF line ends)
 };
 void InstallUiPrinter(const InstallOptions& options = {});
 

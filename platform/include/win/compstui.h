@@ -101,3 +101,54 @@ static_assert(offsetof(OPTITEM, UserData) == 8 && offsetof(OPTITEM, pName) == 16
 static_assert(offsetof(OPTITEM, pSel) == 24 && offsetof(OPTITEM, pExtChkBox) == 32 && offsetof(OPTITEM, pOptType) == 40);
 static_assert(offsetof(OPTITEM, HelpIndex) == 48 && offsetof(OPTITEM, DMPubID) == 52 && offsetof(OPTITEM, UserItemID) == 53);
 static_assert(offsetof(OPTITEM, pOIExt) == 56 && offsetof(OPTITEM, dwReserved) == 64);
+
+// The callback record the sheet hands to an item's callback (an item with OPTIF_CALLBACK): why it
+// calls (Reason), the items, the item concerned with the selection it had before, and the dialog.
+struct CPSUICBPARAM {
+    WORD cbSize;       // 64
+    WORD Reason;       // CPSUICB_REASON_*
+    HWND hDlg;         // the page, or null when none is shown
+    POPTITEM pOptItem; // the items of the callback's owner
+    WORD cOptItem;
+    WORD Flags;
+    POPTITEM pCurItem; // the item concerned
+    union {
+        LONG OldSel;   // its selection before the change
+        LPWSTR pOldSel;
+    };
+    ULONG_PTR UserData;
+    ULONG_PTR Result;
+};
+typedef CPSUICBPARAM* PCPSUICBPARAM;
+
+static_assert(sizeof(CPSUICBPARAM) == 64);
+static_assert(offsetof(CPSUICBPARAM, Reason) == 2 && offsetof(CPSUICBPARAM, hDlg) == 8 &&
+              offsetof(CPSUICBPARAM, pOptItem) == 16 && offsetof(CPSUICBPARAM, cOptItem) == 24);
+static_assert(offsetof(CPSUICBPARAM, Flags) == 26 && offsetof(CPSUICBPARAM, pCurItem) == 32 &&
+              offsetof(CPSUICBPARAM, OldSel) == 40 && offsetof(CPSUICBPARAM, UserData) == 48 &&
+              offsetof(CPSUICBPARAM, Result) == 56);
+
+// CPSUICBPARAM.Reason.
+#define CPSUICB_REASON_SEL_CHANGED 0
+#define CPSUICB_REASON_PUSHBUTTON 1
+#define CPSUICB_REASON_ECB_CHANGED 2
+#define CPSUICB_REASON_DLGPROC 3
+#define CPSUICB_REASON_UNDO_CHANGES 4
+#define CPSUICB_REASON_EXTPUSH 5
+#define CPSUICB_REASON_APPLYNOW 6
+#define CPSUICB_REASON_OPTITEM_SETFOCUS 7
+#define CPSUICB_REASON_ITEMS_REVERTED 8
+#define CPSUICB_REASON_ABOUT 9
+#define CPSUICB_REASON_SETACTIVE 10
+#define CPSUICB_REASON_KILLACTIVE 11
+
+// What an item callback answers.
+#define CPSUICB_ACTION_NONE 0
+#define CPSUICB_ACTION_OPTIF_CHANGED 1
+#define CPSUICB_ACTION_REINIT_ITEMS 2
+#define CPSUICB_ACTION_NO_APPLY_EXIT 3
+#define CPSUICB_ACTION_ITEMS_APPLIED 4
+
+// OPTTYPE.Style and OPTPARAM.Style of push buttons.
+#define OTS_PUSH_NO_DOT_DOT_DOT 0x0040
+#define PUSHBUTTON_TYPE_CALLBACK 1

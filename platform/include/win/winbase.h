@@ -20,6 +20,18 @@ WINBASEAPI LPVOID HeapAlloc(HANDLE hHeap, DWORD dwFlags, SIZE_T dwBytes);
 WINBASEAPI LPVOID HeapReAlloc(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem, SIZE_T dwBytes);
 WINBASEAPI BOOL HeapFree(HANDLE hHeap, DWORD dwFlags, LPVOID lpMem);
 WINBASEAPI SIZE_T HeapSize(HANDLE hHeap, DWORD dwFlags, LPCVOID lpMem);
+// What a heap holds: cbAllocated the bytes of its live blocks (a heap whose owners freed what they
+// made holds none), cbCommitted and cbReserved the same here, cbMaxReserve its maximum (0: none).
+// cb must be set to the record's size.
+struct HEAP_SUMMARY {
+    DWORD cb;
+    SIZE_T cbAllocated;
+    SIZE_T cbCommitted;
+    SIZE_T cbReserved;
+    SIZE_T cbMaxReserve;
+};
+typedef HEAP_SUMMARY* LPHEAP_SUMMARY;
+WINBASEAPI BOOL HeapSummary(HANDLE hHeap, DWORD dwFlags, LPHEAP_SUMMARY lpSummary);
 
 // Why a library's DllMain is called.
 #define DLL_PROCESS_DETACH 0

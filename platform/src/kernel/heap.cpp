@@ -137,3 +137,21 @@ SIZE_T HeapSize(HANDLE hHeap, DWORD, LPCVOID lpMem) {
     auto it = heap->m_blocks.find(const_cast<LPVOID>(lpMem));
     return it == heap->m_blocks.end() ? static_cast<SIZE_T>(-1) : it->second;
 }
+
+BOOL HeapSummary(HANDLE hHeap, DWORD, LPHEAP_SUMMARY lpSummary) {
+    const auto heap = Heaps().Find(hHeap);
+    if (!heap) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!lpSummary || lpSummary->cb != sizeof(HEAP_SUMMARY)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::lock_guard lock(heap->m_mutex);
+    lpSummary->cbAllocated = heap->m_used;
+    lpSummary->cbCommitted = heap->m_used;
+    lpSummary->cbReserved = heap->m_used;
+    lpSummary->cbMaxReserve = heap->m_maximum;
+    return TRUE;
+}

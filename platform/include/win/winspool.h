@@ -44,6 +44,13 @@ WINBASEAPI DWORD GetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, LPDWORD pTy
 // opened with PRINTER_ACCESS_ADMINISTER, else ERROR_ACCESS_DENIED. Other processes using the same
 // machine see the value as soon as the call returns.
 WINBASEAPI DWORD SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPBYTE pData, DWORD cbData);
+// The same under a named key of the printer's data ("PrinterDriverData" is the key of the two
+// above; "CUSTOMMEDIA" and the like are others). Key names ignore case; a null or empty key:
+// ERROR_INVALID_PARAMETER. Answers as GetPrinterDataW and SetPrinterDataW.
+WINBASEAPI DWORD GetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, LPDWORD pType,
+                                   LPBYTE pData, DWORD nSize, LPDWORD pcbNeeded);
+WINBASEAPI DWORD SetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, DWORD Type, LPBYTE pData,
+                                   DWORD cbData);
 
 // --- Printer and driver information ------------------------------------------------------------
 //

@@ -4,7 +4,14 @@
 #include <string>
 #include <vector>
 
+#include <plugin_library.h>
+#include <ticket_host.h>
 #include <win/msxml2.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <palvex/utf8.h>
 
 #include "ticket/coprintticketext.h"
 #include "ui_fixture.h"
@@ -463,6 +470,43 @@ TEST_F(PrintTicketTest, CompletionNeedsADocumentAndABinding) {
     // Without its hook the provider answers the scan's result.
     m_plugin->TicketHooks().m_completeCapabilities = nullptr;
     EXPECT_EQ(m_plugin->CompletePrintCapabilities(nullptr, capabilities.p), S_OK);
+}
+
+TEST_F(PrintTicketTest, TheDriverBindsAndCompletesThroughTheLoadedLibrary) {
+    palvex::hosts::PluginLibrary library(TOVQEBUI_LIBRARY);
+    ASSERT_TRUE(library.loaded()) << library.error();
+    palvex::hosts::TicketHost host(library, kPrinter);
+    ASSERT_TRUE(host.started()) << host.error();
+    const std::vector<std::pair<std::string, HRESULT>> calls = {
+        {"DllGetClassObject", S_OK}, {"CreateInstance", S_OK}, {"GetSupportedVersions", S_OK},
+        {"PublishPrintTicketHelperInterface", S_OK}, {"BindPrinter", S_OK}, {"QueryDeviceDefaultNamespace", S_OK}};
+    EXPECT_EQ(host.calls(), calls);
+    const std::u16string tail = u"/trelkit/V3.00/";
+    ASSERT_GT(host.deviceNamespace().size(), tail.size());
+    EXPECT_EQ(host.deviceNamespace().substr(host.deviceNamespace().size() - tail.size()), tail);
+
+    const std::filesystem::path file = m_machine.root() / "caps.xml";
+    const std::u16string caps =
+        u"<psf:PrintCapabilities " NS_DECLARATIONS XSI_DECLARATION u"version=\"1\">"
+        u"<psf:Feature name=\"psk:JobInputBin\"><psf:Option name=\"psk:AutoSelect\"/>"
+        u"<psf:Option name=\"psk:Manual\"/></psf:Feature></psf:PrintCapabilities>";
+    std::ofstream(file) << palvex::ToUtf8(caps);
+    std::string error;
+    Ref<IXMLDOMDocument2> document;
+    document.p = palvex::hosts::LoadXmlDocument(palvex::FromUtf8(file.string()), &error);
+    ASSERT_NE(document.p, nullptr) << error;
+    EXPECT_EQ(host.CompleteCapabilities(nullptr, document.p), S_OK);
+    Ref<IXMLDOMDocument2> expected = Document(
+        u"<psf:PrintCapabilities " NS_DECLARATIONS XSI_DECLARATION u"version=\"1\">"
+        u"<psf:Feature name=\"psk:JobInputBin\"><psf:Option name=\"psk:AutoSelect\"/></psf:Feature>"
+        u"</psf:PrintCapabilities>");
+    EXPECT_EQ(XmlOf(document.p), XmlOf(expected.p));
+
+    // A file that is not XML is refused with the parser's reason.
+    std::ofstream(file) << "<psf:PrintCapabilities";
+    EXPECT_EQ(palvex::hosts::LoadXmlDocument(palvex::FromUtf8(file.string()), &error), nullptr);
+    EXPECT_FALSE(error.empty());
+    std::filesystem::remove(file);
 }
 
 }  // namespace

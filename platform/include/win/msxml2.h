@@ -115,7 +115,8 @@ struct IXMLDOMDocument : public IXMLDOMNode {
     virtual HRESULT STDMETHODCALLTYPE get_documentElement(IXMLDOMElement** element) = 0;
     // The elements of that qualified name ("*": all), in document order, as they are now.
     virtual HRESULT STDMETHODCALLTYPE getElementsByTagName(BSTR tagName, IXMLDOMNodeList** elements) = 0;
-    // Loads a file (a VT_BSTR path). A document that does not parse: S_FALSE, *success
+    // Loads a file (a VT_BSTR path). A document that does not parse or has a document type
+    // declaration (DTDs are prohibited, so no entity is ever expanded): S_FALSE, *success
     // VARIANT_FALSE, the document empty and the parse error set; a file that cannot be read: the
     // same with the file's error.
     virtual HRESULT STDMETHODCALLTYPE load(VARIANT source, VARIANT_BOOL* success) = 0;

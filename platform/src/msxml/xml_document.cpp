@@ -25,6 +25,7 @@ void InitialiseParser() {
 // The platform's error codes for load failures (the parser's code in the low bits).
 constexpr LONG kParseErrorBase = static_cast<LONG>(0xC00CE000);
 constexpr LONG kFileError = static_cast<LONG>(0x800C0006);
+constexpr LONG kDtdProhibited = static_cast<LONG>(0xC00CE5A1);
 
 class ParseError final : public IXMLDOMParseError {
 public:
@@ -283,6 +284,12 @@ HRESULT Document::LoadBytes(const std::string& bytes, const char* encoding, VARI
         failure.column = error->int2;
     }
     xmlFreeParserCtxt(context);
+    // As the platform's DOM does by default, documents with a document type declaration are refused:
+    // their entities could make a small text expand without bound when its text is read.
+    if (wellFormed && (tree->intSubset || tree->extSubset)) {
+        xmlFreeDoc(tree);
+        return Fail(ParseFailure{kDtdProhibited, "A document type declaration is not allowed.", 1, 1}, success);
+    }
     if (!wellFormed) {
         if (tree) xmlFreeDoc(tree);
         return Fail(std::move(failure), success);

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libsnmp-dev
-  libsqlite3-dev
+  libsqlite3-dev libxml2-dev
   snmpd snmp
   llvm-14 lld-14
   clang libclang-rt-14-dev

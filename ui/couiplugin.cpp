@@ -9,6 +9,7 @@
 #include "model_hooks.h"
 #include "module_state.h"
 #include "reginfo.h"
+#include "ticket/coprintticketext.h"
 
 namespace {
 

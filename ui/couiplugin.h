@@ -11,6 +11,7 @@
 #include "ui_hooks.h"
 
 class CoUIPluginExt;
+class CoPrintTicketExt;
 
 // GetInfo's answers.
 inline constexpr DWORD kUIPluginSignature = 0x33444B51;  // the bytes "QKD3"
@@ -80,6 +81,8 @@ public:
     IPrintOemDriverUI* DriverHelper() const { return m_driverHelper; }
     IDrvSettings* DocumentSettings() const { return m_documentSettings; }
     CoUIPluginExt* SheetState() const { return m_sheetState; }
+    IUnknown* TicketHelper() const { return m_ticketHelper; }
+    CoPrintTicketExt* TicketBinding() const { return m_ticketBinding; }
 
 private:
     ~CoUIPlugin();
@@ -95,6 +98,6 @@ private:
     CoUIPluginExt* m_sheetState = nullptr;         // owned reference
     IDrvSettings* m_documentSettings = nullptr;    // owned reference
     IUnknown* m_ticketHelper = nullptr;            // owned reference
-    IUnknown* m_ticketBinding = nullptr;           // owned reference
+    CoPrintTicketExt* m_ticketBinding = nullptr;   // owned reference
     CoUIPluginTicketHooks m_ticketHooks;
 };

@@ -6,6 +6,7 @@
 
 #include "kittrace.h"
 #include "printer_blocks.h"
+#include "ticket/ticket_hooks.h"
 
 WCHAR g_modelPrintProcessor[] = u"Orlune OLFAX QX500 Processor";
 
@@ -16,8 +17,9 @@ void FillModelHooks(CoUIPluginHooks* hooks) {
     hooks->m_afterMerge = hrOEMStartDuplexHelper;
 }
 
-// The provider's hooks come with the PrintTicket work; none is installed yet.
-void FillModelTicketHooks(CoUIPluginTicketHooks*) {}
+void FillModelTicketHooks(CoUIPluginTicketHooks* hooks) {
+    FillTicketHooks(hooks);
+}
 
 HRESULT hrOEMDevMode(DWORD mode, POEMDMPARAM param) {
     if (mode != OEMDM_DEFAULT) return E_NOTIMPL;

@@ -83,7 +83,7 @@ TEST(MachineTool, EachCommandHasItsOwnHelp) {
     palvex::TestMachine machine;
     const auto root = machine.root() / "untouched";
     for (const char* command : {"init", "show", "add-printer", "install", "printer-settings", "set-account", "devmode",
-                                "print"}) {
+                                "print", "capabilities"}) {
         SCOPED_TRACE(command);
         for (const std::vector<std::string>& args : {std::vector<std::string>{command, "--help"},
                                                      std::vector<std::string>{"help", command},
@@ -112,6 +112,7 @@ TEST(MachineTool, AnUnknownPrinterGetsOneMessageNamingThePrintersThere) {
         {"devmode", "Nope", (root / "x.devmode").string()},
         {"printer-settings", "Nope", "_USRACTPRN_ENABLED=1"},
         {"set-account", "Nope", "SecurePrintID=ana"},
+        {"capabilities", "Nope", (root / "caps.xml").string()},
     };
     for (const std::string& expected : {none, some}) {
         if (expected == some) {
@@ -130,6 +131,36 @@ TEST(MachineTool, AnUnknownPrinterGetsOneMessageNamingThePrintersThere) {
     const auto print = RunChild(PALVEX_MACHINE_TOOL, {"print", spool.string(), "--printer", "Nope"}, root);
     EXPECT_EQ(print.exitCode, 1);
     EXPECT_EQ(print.errors, "palvex-machine print: " + some);
+}
+
+// The provider trims a PrintCapabilities document given as a file; a file that is not XML is refused
+// with the parser's reason.
+TEST(MachineTool, CapabilitiesPrintsTheDocumentTheProviderLeaves) {
+    palvex::TestMachine machine;
+    const auto root = machine.root();
+    ASSERT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Office", "Driver"}, root).exitCode, 0);
+    const std::string head =
+        "<psf:PrintCapabilities "
+        "xmlns:psf=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemaframework\" "
+        "xmlns:psk=\"http://schemas.microsoft.com/windows/2003/08/printing/printschemakeywords\" "
+        "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+        "version=\"1\">";
+    const auto caps = root / "caps.xml";
+    std::ofstream(caps) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" << head << "\n"
+                        << "  <psf:Feature name=\"psk:JobInputBin\">\n"
+                        << "    <psf:Option name=\"psk:AutoSelect\"/>\n    <psf:Option name=\"psk:Manual\"/>\n"
+                        << "  </psf:Feature>\n</psf:PrintCapabilities>\n";
+    const auto run = RunChild(PALVEX_MACHINE_TOOL, {"capabilities", "Office", caps.string()}, root);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.output, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + head +
+                              "<psf:Feature name=\"psk:JobInputBin\"><psf:Option name=\"psk:AutoSelect\"/>"
+                              "</psf:Feature></psf:PrintCapabilities>\n");
+
+    std::ofstream(caps) << head;  // no end tag
+    const auto bad = RunChild(PALVEX_MACHINE_TOOL, {"capabilities", "Office", caps.string()}, root);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.output, "");
+    EXPECT_EQ(bad.errors.rfind("palvex-machine capabilities: " + caps.string() + ": ", 0), 0u) << bad.errors;
 }
 
 // A file that is not a spool file is refused with where the reader stopped, and leaves no job and no

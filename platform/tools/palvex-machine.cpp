@@ -33,6 +33,7 @@
 #include <palvex/utf8.h>
 #include <render_host.h>
 #include <spooler_job.h>
+#include <ticket_host.h>
 #include <win/compstui.h>
 #include <win/windows.h>
 #include <win/winspool_forms.h>
@@ -744,6 +745,35 @@ int Print(const Args& given) {
     return 0;
 }
 
+// --- PrintCapabilities ------------------------------------------------------------------------------
+
+int Capabilities(const Args& args) {
+    const std::u16string name = FindPrinter(Wide(args[0])).name;
+    std::string error;
+    IXMLDOMDocument2* document = palvex::hosts::LoadXmlDocument(Wide(args[1]), &error);
+    if (!document) throw std::runtime_error(args[1] + ": " + error);
+    static palvex::hosts::PluginLibrary provider(TOVQEBUI_LIBRARY);
+    if (!provider.loaded()) {
+        document->Release();
+        throw std::runtime_error("cannot load the UI plug-in: " + provider.error());
+    }
+    palvex::hosts::TicketHost host(provider, name);
+    if (!host.started()) {
+        document->Release();
+        throw std::runtime_error(host.error());
+    }
+    const HRESULT answer = host.CompleteCapabilities(nullptr, document);
+    if (FAILED(answer)) {
+        document->Release();
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(answer));
+        throw std::runtime_error(std::string("the provider refused the document (") + code + ")");
+    }
+    std::cout << palvex::hosts::XmlText(document);
+    document->Release();
+    return 0;
+}
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"init", "", "create the machine (an existing one is left as it is)", 0, 0, Init,
@@ -793,6 +823,12 @@ const std::vector<Command>& Commands() {
          "the spool file's name unless --document gives one; --pictures draws each sheet into DIR as PNG.\n"
          "A job that fails stays in the printer's queue; a file that is not a spool file makes no job.\n",
          "palvex-machine print report.spl --printer \"Palvex QX500\" --set _NUP_PAGES=1 --pictures out"},
+        {"capabilities", "PRINTER FILE", "print a PrintCapabilities document as the printer's provider completes it",
+         2, 2, Capabilities,
+         "Loads the PrintCapabilities document FILE, hands it to the printer's PrintTicket provider (the UI\n"
+         "plug-in, bound to the printer as the universal driver binds it) to complete, and prints the\n"
+         "document the provider leaves: paper sources, media types, contiguous N-up and user forms trimmed.\n",
+         "palvex-machine capabilities \"Palvex QX500\" caps.xml"},
     };
     return commands;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "compstui.h"
+#include "oleauto.h"
 #include "prcomoem.h"
 
 // {ABCE80D7-9F46-11D1-882A-00C04FB961EC}: the class a UI plug-in serves.
@@ -25,11 +26,22 @@ inline constexpr IID IID_IPrintOemDriverUI = {0x92B05D50, 0x78BC, 0x11D1, {0x94,
 // The driver's user-interface object a plug-in is called about (opaque to the plug-in).
 typedef PVOID POEMUIOBJ;
 
-// A text the caller frees with the platform's string functions (UTF-16, NUL-terminated).
-typedef WCHAR* BSTR;
 
 // The XML document of a PrintTicket or PrintCapabilities (the platform's XML DOM).
 struct IXMLDOMDocument2;
+
+// {7E8E51D6-E5EE-4426-817B-958B9444EB79}: the universal driver's core helper, one of the
+// helpers a PrintTicket provider may be handed.
+inline constexpr IID IID_IPrintCoreHelperUni = {
+    0x7E8E51D6, 0xE5EE, 0x4426, {0x81, 0x7B, 0x95, 0x8B, 0x94, 0x44, 0xEB, 0x79}};
+// {C2C14F6F-95D3-4D63-96CF-6BD9E6C907C2}: the PostScript driver's core helper.
+inline constexpr IID IID_IPrintCoreHelperPS = {
+    0xC2C14F6F, 0x95D3, 0x4D63, {0x96, 0xCF, 0x6B, 0xD9, 0xE6, 0xC9, 0x07, 0xC2}};
+
+// ValidatePrintTicket's answer for a ticket without conflicts, and BindPrinter's for a PrintTicket
+// version the provider does not know.
+#define S_NO_CONFLICT (static_cast<HRESULT>(0x00040001L))
+#define E_VERSION_NOT_SUPPORTED (static_cast<HRESULT>(0x80040001L))
 
 // The options BindPrinter answers.
 typedef DWORD OEMPTOPTS;

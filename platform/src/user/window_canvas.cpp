@@ -145,6 +145,29 @@ int LayOutText(cairo_t* cr, const LOGFONTW& requested, COLORREF colour, const st
     return height;
 }
 
+int TextWidth(const LOGFONTW& requested, const std::u16string& text) {
+    const LOGFONTW font = LinkedFont(requested, text);
+    std::u16string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    double width = 0;
+    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    cairo_t* measure = cairo_create(scratch);
+    gdi::WithFontFace(font, [&](FT_FaceRec_* face) {
+        cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+        cairo_set_font_face(measure, fontFace);
+        cairo_set_font_size(measure, font.lfHeight < 0 ? -double(font.lfHeight) : (font.lfHeight ? font.lfHeight * 0.8 : 12));
+        width = Width(measure, shown);
+        cairo_set_font_face(measure, nullptr);
+        cairo_font_face_destroy(fontFace);
+    });
+    cairo_destroy(measure);
+    cairo_surface_destroy(scratch);
+    return static_cast<int>(width + 0.5);
+}
+
 bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, double width, double height) {
     BITMAPINFOHEADER header{};
     if (dib.size() < sizeof(header)) return false;

@@ -18,6 +18,8 @@ namespace palvex::win {
 // Japanese text breaks).
 int LayOutText(cairo_t* cr, const LOGFONTW& font, COLORREF colour, const std::u16string& text, const RECT& rect,
                UINT format);
+// The width of one line of text in the font ("&" marks a mnemonic, as in LayOutText).
+int TextWidth(const LOGFONTW& font, const std::u16string& text);
 // Draws a packed device-independent bitmap stretched into the rectangle; false when the bytes are
 // not one this can read.
 bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, double width, double height);

@@ -34,7 +34,7 @@ struct SHELLEXECUTEINFOW {
 };
 typedef SHELLEXECUTEINFOW* LPSHELLEXECUTEINFOW;
 static_assert(sizeof(SHELLEXECUTEINFOW) == 112 && offsetof(SHELLEXECUTEINFOW, lpFile) == 24 &&
-              offsetof(SHELLEXECUTEINFOW, nShow) == 56 && offsetof(SHELLEXECUTEINFOW, hProcess) == 104);
+              offsetof(SHELLEXECUTEINFOW, nShow) == 48 && offsetof(SHELLEXECUTEINFOW, hProcess) == 104);
 
 // FALSE with ERROR_INVALID_PARAMETER for a missing or wrongly sized record or no file; FALSE with
 // ERROR_CANCELLED when the script refused it. hInstApp is 33 on success; hProcess stays null.

@@ -100,7 +100,7 @@ HWND CreatePage(Sheet& sheet, HPROPSHEETPAGE page) {
                                                         reinterpret_cast<LPARAM>(&page->record));
     if (!window) return nullptr;
     page->window = window;
-    SetWindowPos(window, HWND_BOTTOM, sheet.pageArea.left, sheet.pageArea.top, sheet.pageArea.right - sheet.pageArea.left,
+    SetWindowPos(window, HWND_TOP, sheet.pageArea.left, sheet.pageArea.top, sheet.pageArea.right - sheet.pageArea.left,
                  sheet.pageArea.bottom - sheet.pageArea.top, SWP_NOACTIVATE);
     return window;
 }

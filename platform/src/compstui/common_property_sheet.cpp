@@ -299,8 +299,8 @@ LONG CommonPropertySheetUIW(HWND hWndOwner, PFNPROPSHEETUI pfnPropSheetUI, LPARA
             for (Node* caller : callers) CallCaller(caller, PROPSHEETUI_REASON_DESTROY, 0);
             return finish(ERR_CPSUI_GETLASTERROR);
         }
-        if (answer & ID_PSREBOOTSYSTEM) result = CPSUI_REBOOTSYSTEM;
-        else if (answer & ID_PSRESTARTWINDOWS) result = CPSUI_RESTARTWINDOWS;
+        if (answer == ID_PSREBOOTSYSTEM) result = CPSUI_REBOOTSYSTEM;
+        else if (answer == ID_PSRESTARTWINDOWS) result = CPSUI_RESTARTWINDOWS;
         else result = answer > 0 ? CPSUI_OK : CPSUI_CANCEL;
     }
 

@@ -232,6 +232,13 @@ void RemovePage(Sheet& sheet, int index) {
     }
 }
 
+// What the sheet answers: 0 when nothing was applied, else 1, or the restart the pages asked for
+// (ID_PSRESTARTWINDOWS, ID_PSREBOOTSYSTEM).
+INT_PTR Outcome(const Sheet& sheet, bool applied) {
+    if (!applied) return 0;
+    return sheet.restart ? sheet.restart : 1;
+}
+
 LRESULT Answer(HWND frame, LRESULT value) {
     SetWindowLongPtrW(frame, DWLP_MSGRESULT, value);
     return TRUE;
@@ -255,13 +262,13 @@ INT_PTR CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            if (Apply(*sheet, true)) EndDialog(frame, 1 | sheet->restart);
+            if (Apply(*sheet, true)) EndDialog(frame, Outcome(*sheet, true));
             return TRUE;
         case IDCANCEL:
             if (NotifyPage(*sheet, pageWindow(sheet->current), PSN_QUERYCANCEL)) return TRUE;
             for (HPROPSHEETPAGE page : sheet->pages)
                 if (page->window) NotifyPage(*sheet, page->window, PSN_RESET);
-            EndDialog(frame, sheet->applied ? (1 | sheet->restart) : 0);
+            EndDialog(frame, Outcome(*sheet, sheet->applied));
             return TRUE;
         case ID_APPLY_NOW:
             Apply(*sheet, false);
@@ -383,7 +390,7 @@ INT_PTR CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
                                  : 0);
     }
     case PSM_GETRESULT:
-        return Answer(frame, sheet->applied ? (1 | sheet->restart) : 0);
+        return Answer(frame, Outcome(*sheet, sheet->applied));
     case PSM_RECALCPAGESIZES:
         Layout(*sheet);
         return Answer(frame, TRUE);

@@ -117,10 +117,9 @@ LRESULT ListMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, const
                 if (index >= 0) at = index;
             } else if (sorted) {
                 const std::u16string key = text::Upcase(item.text);
-                at = std::upper_bound(items.begin(), items.end(), key,
-                                      [](const std::u16string& k, const ControlState::Item& row) {
-                                          return k < text::Upcase(row.text);
-                                      }) -
+                // Before the first row that sorts after it (rows inserted out of order stay put).
+                at = std::find_if(items.begin(), items.end(),
+                                  [&](const ControlState::Item& row) { return key < text::Upcase(row.text); }) -
                      items.begin();
             }
             items.insert(items.begin() + at, std::move(item));

@@ -6,6 +6,7 @@
 
 #include <cairo.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -376,6 +377,12 @@ TEST_F(PropertySheets, PictureOfASheetOfTwoPages) {
         EXPECT_GT(facts.height, 330);
         EXPECT_LT(facts.width, 700);
         EXPECT_GT(facts.inked, 3000);  // text, frames, tabs and buttons, not an empty face
+    }
+    if (std::getenv("PALVEX_KEEP_PICTURES")) {
+        const auto kept = std::filesystem::temp_directory_path() / "palvex-sheet-pictures";
+        std::filesystem::create_directories(kept);
+        for (const char* name : {"general.png", "layout.png"})
+            std::filesystem::copy_file(folder / name, kept / name, std::filesystem::copy_options::overwrite_existing);
     }
     // The layout page's owner-drawn controls were painted by the page on the same picture.
     const PictureFacts layout = ReadPicture(folder / "layout.png");

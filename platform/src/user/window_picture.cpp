@@ -122,6 +122,16 @@ void Arrow(cairo_t* cr, double cx, double cy, bool up, COLORREF ink) {
     cairo_fill(cr);
 }
 
+void SideArrow(cairo_t* cr, double cx, double cy, bool left, COLORREF ink) {
+    Colour(cr, ink);
+    const double d = left ? -1 : 1;
+    cairo_move_to(cr, cx - 2 * d, cy - 4);
+    cairo_line_to(cr, cx - 2 * d, cy + 4);
+    cairo_line_to(cr, cx + 2 * d, cy);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
 int LineHeight(const LOGFONTW& font) {
     return std::max(LayOutText(nullptr, font, 0, u"Ag", RECT{0, 0, 1000, 100}, DT_SINGLELINE), 1) + 2;
 }
@@ -350,18 +360,27 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
         cairo_rectangle(cr, 1, 1, (width - 2) * std::clamp(part, 0.0, 1.0), height - 2);
         cairo_fill(cr);
     } else if (Is(facts, u"ScrollBar")) {
+        // Arrows at both ends, the track between them and the thumb at the position in the range.
         const bool vertical = facts.style & SBS_VERT;
-        Box(cr, 0, 0, width, height, RGB(240, 240, 240), RGB(240, 240, 240));
+        Box(cr, 0, 0, width, height, RGB(240, 240, 240), RGB(218, 218, 218));
         const int length = vertical ? height : width, thickness = vertical ? width : height;
         const int span = facts.control.maximum - facts.control.minimum;
         const double part = span != 0 ? double(facts.control.position - facts.control.minimum) / span : 0;
-        const double track = std::max(length - 3 * thickness, 0);
-        const double at = thickness + track * std::clamp(part, 0.0, 1.0);
-        Colour(cr, RGB(205, 205, 205));
-        if (vertical) cairo_rectangle(cr, 2, at, width - 4, thickness);
-        else cairo_rectangle(cr, at, 2, thickness, height - 4);
+        const double button = std::min(thickness, length / 3);
+        const double track = std::max(length - 3 * button, 0.0);
+        const double at = button + track * std::clamp(part, 0.0, 1.0);
+        Colour(cr, enabled ? RGB(192, 192, 192) : RGB(220, 220, 220));
+        if (vertical) cairo_rectangle(cr, 2, at, width - 4, button);
+        else cairo_rectangle(cr, at, 2, button, height - 4);
         cairo_fill(cr);
-        Arrow(cr, vertical ? width / 2.0 : thickness / 2.0, vertical ? thickness / 2.0 : height / 2.0, true, ink);
+        const double middle = thickness / 2.0;
+        if (vertical) {
+            Arrow(cr, middle, button / 2, true, ink);
+            Arrow(cr, middle, length - button / 2, false, ink);
+        } else {
+            SideArrow(cr, button / 2, middle, true, ink);
+            SideArrow(cr, length - button / 2, middle, false, ink);
+        }
     }
 }
 

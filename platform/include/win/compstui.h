@@ -102,16 +102,65 @@ static_assert(offsetof(OPTITEM, pSel) == 24 && offsetof(OPTITEM, pExtChkBox) == 
 static_assert(offsetof(OPTITEM, HelpIndex) == 48 && offsetof(OPTITEM, DMPubID) == 52 && offsetof(OPTITEM, UserItemID) == 53);
 static_assert(offsetof(OPTITEM, pOIExt) == 56 && offsetof(OPTITEM, dwReserved) == 64);
 
+// The callback record the sheet hands to an item's callback (an item with OPTIF_CALLBACK): why it
+// calls (Reason), the items, the item concerned with the selection it had before, and the dialog.
+struct CPSUICBPARAM {
+    WORD cbSize;       // 64
+    WORD Reason;       // CPSUICB_REASON_*
+    HWND hDlg;         // the page, or null when none is shown
+    POPTITEM pOptItem; // the items of the callback's owner
+    WORD cOptItem;
+    WORD Flags;
+    POPTITEM pCurItem; // the item concerned
+    union {
+        LONG OldSel;   // its selection before the change
+        LPWSTR pOldSel;
+    };
+    ULONG_PTR UserData;
+    ULONG_PTR Result;
+};
+typedef CPSUICBPARAM* PCPSUICBPARAM;
+
+static_assert(sizeof(CPSUICBPARAM) == 64);
+static_assert(offsetof(CPSUICBPARAM, Reason) == 2 && offsetof(CPSUICBPARAM, hDlg) == 8 &&
+              offsetof(CPSUICBPARAM, pOptItem) == 16 && offsetof(CPSUICBPARAM, cOptItem) == 24);
+static_assert(offsetof(CPSUICBPARAM, Flags) == 26 && offsetof(CPSUICBPARAM, pCurItem) == 32 &&
+              offsetof(CPSUICBPARAM, OldSel) == 40 && offsetof(CPSUICBPARAM, UserData) == 48 &&
+              offsetof(CPSUICBPARAM, Result) == 56);
+
+// CPSUICBPARAM.Reason.
+#define CPSUICB_REASON_SEL_CHANGED 0
+#define CPSUICB_REASON_PUSHBUTTON 1
+#define CPSUICB_REASON_ECB_CHANGED 2
+#define CPSUICB_REASON_DLGPROC 3
+#define CPSUICB_REASON_UNDO_CHANGES 4
+#define CPSUICB_REASON_EXTPUSH 5
+#define CPSUICB_REASON_APPLYNOW 6
+#define CPSUICB_REASON_OPTITEM_SETFOCUS 7
+#define CPSUICB_REASON_ITEMS_REVERTED 8
+#define CPSUICB_REASON_ABOUT 9
+#define CPSUICB_REASON_SETACTIVE 10
+#define CPSUICB_REASON_KILLACTIVE 11
+
+// What an item callback answers.
+#define CPSUICB_ACTION_NONE 0
+#define CPSUICB_ACTION_OPTIF_CHANGED 1
+#define CPSUICB_ACTION_REINIT_ITEMS 2
+#define CPSUICB_ACTION_NO_APPLY_EXIT 3
+#define CPSUICB_ACTION_ITEMS_APPLIED 4
+
+// OPTTYPE.Style and OPTPARAM.Style of push buttons.
+#define OTS_PUSH_NO_DOT_DOT_DOT 0x0040
+#define PUSHBUTTON_TYPE_CALLBACK 1
+
 #define TVOT_PROPSHEET 15    // a button that opens a property sheet
 #define TVOT_PROPSHEETUI 16  // a button that opens a common property sheet
 #define TVOT_TABCONTROL 20   // a tab control; Sel the tab
 
 // Push-button styles (OPTPARAM.Style of a TVOT_PUSHBUTTON item's option).
 #define PUSHBUTTON_TYPE_DLGPROC 0
-#define PUSHBUTTON_TYPE_CALLBACK 1
 #define PUSHBUTTON_TYPE_HTCLRADJ 2
 #define PUSHBUTTON_TYPE_HTSETUP 3
-#define OTS_PUSH_NO_DOT_DOT_DOT 0x0040
 
 // The common property sheet: a tree of handles, each a set of pages that its owner added through
 // the sheet's function (PFNCOMPROPSHEET). CommonPropertySheetUIW calls the caller's PFNPROPSHEETUI
@@ -211,42 +260,7 @@ static_assert(sizeof(SETRESULT_INFO) == 24);
 #define CPSFUNC_DO_APPLY_CPSUI 25
 #define CPSFUNC_SET_FUSION_CONTEXT 26
 
-// The item callback of a COMPROPSHEETUI.
-#define CPSUICB_REASON_SEL_CHANGED 0
-#define CPSUICB_REASON_PUSHBUTTON 1
-#define CPSUICB_REASON_ECB_CHANGED 2
-#define CPSUICB_REASON_DLGPROC 3
-#define CPSUICB_REASON_UNDO_CHANGES 4
-#define CPSUICB_REASON_EXTPUSH 5
-#define CPSUICB_REASON_APPLYNOW 6
-#define CPSUICB_REASON_OPTITEMS_CREATED 7
-#define CPSUICB_REASON_ITEMS_REVERTED 8
-#define CPSUICB_REASON_ABOUT 9
-#define CPSUICB_REASON_SETACTIVE 10
-#define CPSUICB_REASON_KILLACTIVE 11
-#define CPSUICB_ACTION_NONE 0
-#define CPSUICB_ACTION_OPTIF_CHANGED 1
-#define CPSUICB_ACTION_REINIT_ITEMS 2
-#define CPSUICB_ACTION_NO_APPLY_EXIT 3
-#define CPSUICB_ACTION_ITEMS_APPLIED 4
-struct CPSUICBPARAM {
-    WORD cbSize;
-    WORD Reason;
-    HWND hDlg;
-    POPTITEM pOptItem;
-    WORD cOptItem;
-    WORD Flags;
-    POPTITEM pCurItem;
-    union {
-        LONG OldSel;
-        LPWSTR pOldSel;
-    };
-    ULONG_PTR UserData;
-    ULONG_PTR Result;
-};
-typedef CPSUICBPARAM* PCPSUICBPARAM;
-static_assert(sizeof(CPSUICBPARAM) == 64 && offsetof(CPSUICBPARAM, hDlg) == 8 && offsetof(CPSUICBPARAM, cOptItem) == 24 &&
-              offsetof(CPSUICBPARAM, pCurItem) == 32 && offsetof(CPSUICBPARAM, UserData) == 48);
+// The item callback of a COMPROPSHEETUI (CPSUICBPARAM above).
 typedef LONG(CALLBACK* _CPSUICALLBACK)(PCPSUICBPARAM pCPSUICBParam);
 
 // A page of a COMPROPSHEETUI: a dialog template of the caller, or one of the sheet's own pages

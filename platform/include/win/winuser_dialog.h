@@ -232,6 +232,7 @@ WINBASEAPI BOOL GetScrollRange(HWND hWnd, int nBar, int* lpMinPos, int* lpMaxPos
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define CS_DBLCLKS 0x0008
+#define CS_GLOBALCLASS 0x4000
 #define DLGWINDOWEXTRA 30
 
 struct WNDCLASSEXW {

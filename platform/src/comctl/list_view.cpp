@@ -99,6 +99,15 @@ LRESULT CALLBACK ListViewProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
             state.columns.erase(state.columns.begin() + index);
             return TRUE;
         });
+    case LVM_GETCOLUMNW: {
+        auto* out = reinterpret_cast<LVCOLUMNW*>(lParam);
+        const ControlState state = ControlOf(hWnd);
+        if (!out || index < 0 || index >= static_cast<int>(state.columns.size())) return FALSE;
+        const auto& column = state.columns[static_cast<size_t>(index)];
+        if (out->mask & LVCF_WIDTH) out->cx = column.width;
+        if (out->mask & LVCF_TEXT) CopyText(column.text, out->pszText, out->cchTextMax);
+        return TRUE;
+    }
     case LVM_SETCOLUMNWIDTH:
         return WithControl(hWnd, LRESULT{FALSE}, [&](Window& window, ControlState& state) -> LRESULT {
             if (index < 0 || index >= static_cast<int>(state.columns.size())) return FALSE;

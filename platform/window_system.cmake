@@ -12,7 +12,8 @@ target_link_libraries(palvexwin PRIVATE PkgConfig::CAIRO)
 if(TARGET platform_tests)
   set(PLATFORM_WINDOW_RESOURCE_DIR ${CMAKE_CURRENT_BINARY_DIR}/window_test_resources)
   palvex_resource_dll(platform_window_test_resources OUTPUT ${PLATFORM_WINDOW_RESOURCE_DIR}/window_test_res.dll
-                      SOURCES tests/data/window_images.rc tests/data/window_dialogs.rc INCLUDE_DIRS include)
+                      SOURCES tests/data/window_images.rc tests/data/window_dialogs.rc tests/data/window_sheet.rc
+                      INCLUDE_DIRS include)
   add_dependencies(platform_tests platform_window_test_resources)
   target_compile_definitions(platform_tests PRIVATE PALVEX_WINDOW_RESOURCE_DIR="${PLATFORM_WINDOW_RESOURCE_DIR}")
   target_link_libraries(platform_tests PRIVATE PkgConfig::CAIRO)

@@ -162,8 +162,12 @@ TEST_F(Dialogs, ScriptedUserEndsTheModalLoopThroughTheDialogProcedure) {
     EXPECT_EQ(radioNetwork, UINT{BST_CHECKED});
     EXPECT_EQ(radioLocal, UINT{BST_UNCHECKED});  // one radio button of a group at a time
     EXPECT_EQ(tray, 1);
+    // The name box has the focus from the start (the first tab stop); each click moves the focus
+    // to what is clicked, so the box and the combo box hear it leave.
     const std::vector<std::pair<int, int>> commands = {
-        {kName, EN_CHANGE}, {kShare, BN_CLICKED}, {kNetwork, BN_CLICKED}, {kTray, CBN_SELCHANGE}, {IDOK, BN_CLICKED}};
+        {kName, EN_SETFOCUS},    {kName, EN_UPDATE},      {kName, EN_CHANGE},     {kName, EN_KILLFOCUS},
+        {kShare, BN_CLICKED},    {kNetwork, BN_CLICKED},  {kTray, CBN_SETFOCUS},  {kTray, CBN_SELCHANGE},
+        {kTray, CBN_KILLFOCUS},  {IDOK, BN_CLICKED}};
     EXPECT_EQ(m_seen.commands, commands);
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_EQ(palvex::ActiveModalDialog(), nullptr);

@@ -152,3 +152,166 @@ static_assert(offsetof(CPSUICBPARAM, Flags) == 26 && offsetof(CPSUICBPARAM, pCur
 // OPTTYPE.Style and OPTPARAM.Style of push buttons.
 #define OTS_PUSH_NO_DOT_DOT_DOT 0x0040
 #define PUSHBUTTON_TYPE_CALLBACK 1
+
+#define TVOT_PROPSHEET 15    // a button that opens a property sheet
+#define TVOT_PROPSHEETUI 16  // a button that opens a common property sheet
+#define TVOT_TABCONTROL 20   // a tab control; Sel the tab
+
+// Push-button styles (OPTPARAM.Style of a TVOT_PUSHBUTTON item's option).
+#define PUSHBUTTON_TYPE_DLGPROC 0
+#define PUSHBUTTON_TYPE_HTCLRADJ 2
+#define PUSHBUTTON_TYPE_HTSETUP 3
+
+// The common property sheet: a tree of handles, each a set of pages that its owner added through
+// the sheet's function (PFNCOMPROPSHEET). CommonPropertySheetUIW calls the caller's PFNPROPSHEETUI
+// to fill the root, builds one property sheet of every page in tree order and runs it modally.
+#include "prsht.h"
+
+typedef LONG_PTR(CALLBACK* PFNCOMPROPSHEET)(HANDLE hComPropSheet, UINT Function, LPARAM lParam1, LPARAM lParam2);
+struct PROPSHEETUI_INFO {
+    WORD cbSize;
+    WORD Version;
+    WORD Flags;
+    WORD Reason;
+    HANDLE hComPropSheet;
+    PFNCOMPROPSHEET pfnComPropSheet;
+    LPARAM lParamInit;
+    ULONG_PTR UserData;
+    ULONG_PTR Result;
+};
+typedef PROPSHEETUI_INFO* PPROPSHEETUI_INFO;
+static_assert(sizeof(PROPSHEETUI_INFO) == 48 && offsetof(PROPSHEETUI_INFO, hComPropSheet) == 8 &&
+              offsetof(PROPSHEETUI_INFO, Result) == 40);
+#define PROPSHEETUI_INFO_VERSION 0x0100
+#define PSUIINFO_UNICODE 0x0001
+typedef LONG(CALLBACK* PFNPROPSHEETUI)(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam);
+
+#define PROPSHEETUI_REASON_INIT 0
+#define PROPSHEETUI_REASON_GET_INFO_HEADER 1
+#define PROPSHEETUI_REASON_DESTROY 2
+#define PROPSHEETUI_REASON_SET_RESULT 3
+#define PROPSHEETUI_REASON_GET_ICON 4
+#define PROPSHEETUI_REASON_BEFORE_INIT 5
+
+// GET_INFO_HEADER's record (lParam).
+#define PSUIHDRF_OBSOLETE 0x0001
+#define PSUIHDRF_NOAPPLYNOW 0x0002
+#define PSUIHDRF_PROPTITLE 0x0004
+#define PSUIHDRF_USEHICON 0x0008
+#define PSUIHDRF_DEFTITLE 0x0010
+#define PSUIHDRF_EXACT_PTITLE 0x0020
+struct PROPSHEETUI_INFO_HEADER {
+    WORD cbSize;
+    WORD Flags;
+    LPWSTR pTitle;
+    HWND hWndParent;
+    HINSTANCE hInst;
+    union {
+        HICON hIcon;
+        ULONG_PTR IconID;
+    };
+};
+typedef PROPSHEETUI_INFO_HEADER* PPROPSHEETUI_INFO_HEADER;
+static_assert(sizeof(PROPSHEETUI_INFO_HEADER) == 40 && offsetof(PROPSHEETUI_INFO_HEADER, hWndParent) == 16);
+
+// SET_RESULT's record (lParam): the handle whose result is told, and the result.
+struct SETRESULT_INFO {
+    WORD cbSize;
+    WORD wReserved;
+    HANDLE hSetResult;
+    LRESULT Result;
+};
+typedef SETRESULT_INFO* PSETRESULT_INFO;
+static_assert(sizeof(SETRESULT_INFO) == 24);
+
+// Results of the sheet (CommonPropertySheetUIW's *pResult and SET_RESULT).
+#define CPSUI_CANCEL 0
+#define CPSUI_OK 1
+#define CPSUI_RESTARTWINDOWS 2
+#define CPSUI_REBOOTSYSTEM 3
+#define ERR_CPSUI_GETLASTERROR (-1)
+
+// The sheet's functions.
+#define CPSFUNC_ADD_HPROPSHEETPAGE 0
+#define CPSFUNC_ADD_PROPSHEETPAGEW 1
+#define CPSFUNC_ADD_PCOMPROPSHEETUIA 2
+#define CPSFUNC_ADD_PCOMPROPSHEETUIW 3
+#define CPSFUNC_ADD_PFNPROPSHEETUIA 4
+#define CPSFUNC_ADD_PFNPROPSHEETUIW 5
+#define CPSFUNC_DELETE_HCOMPROPSHEET 6
+#define CPSFUNC_SET_HSTARTPAGE 7
+#define CPSFUNC_GET_PAGECOUNT 8
+#define CPSFUNC_SET_RESULT 9
+#define CPSFUNC_GET_HPSUIPAGES 10
+#define CPSFUNC_LOAD_CPSUI_STRINGA 11
+#define CPSFUNC_LOAD_CPSUI_STRINGW 12
+#define CPSFUNC_LOAD_CPSUI_ICON 13
+#define CPSFUNC_GET_PFNPROPSHEETUI_ICON 14
+#define CPSFUNC_ADD_PROPSHEETPAGEA 15
+#define CPSFUNC_INSERT_PSUIPAGEA 16
+#define CPSFUNC_INSERT_PSUIPAGEW 17
+#define CPSFUNC_SET_PSUIPAGE_TITLEA 18
+#define CPSFUNC_SET_PSUIPAGE_TITLEW 19
+#define CPSFUNC_SET_PSUIPAGE_ICON 20
+#define CPSFUNC_SET_DATABLOCK 21
+#define CPSFUNC_QUERY_DATABLOCK 22
+#define CPSFUNC_SET_DMPUB_HIDEBITS 23
+#define CPSFUNC_IGNORE_CPSUI_PSN_APPLY 24
+#define CPSFUNC_DO_APPLY_CPSUI 25
+#define CPSFUNC_SET_FUSION_CONTEXT 26
+
+// The item callback of a COMPROPSHEETUI (CPSUICBPARAM above).
+typedef LONG(CALLBACK* _CPSUICALLBACK)(PCPSUICBPARAM pCPSUICBParam);
+
+// A page of a COMPROPSHEETUI: a dialog template of the caller, or one of the sheet's own pages
+// (DP_STD_TREEVIEWPAGE shows the items as a tree).
+#define DP_STD_TREEVIEWPAGE 0xFFFF
+#define DP_STD_DOCPROPPAGE2 0xFFFE
+#define DP_STD_DOCPROPPAGE1 0xFFFD
+#define DPF_ICONID_AS_HICON 0x0001
+#define DPF_USE_HDLGTEMPLATE 0x0002
+struct DLGPAGE {
+    WORD cbSize;
+    WORD Flags;
+    DLGPROC DlgProc;
+    LPWSTR pTabName;
+    ULONG_PTR IconID;
+    union {
+        WORD DlgTemplateID;
+        HANDLE hDlgTemplate;
+    };
+};
+typedef DLGPAGE* PDLGPAGE;
+static_assert(sizeof(DLGPAGE) == 40 && offsetof(DLGPAGE, pTabName) == 16 && offsetof(DLGPAGE, DlgTemplateID) == 32);
+
+#define CPSUIF_UPDATE_PERMISSION 0x0001
+#define CPSUIF_ICONID_AS_HICON 0x0002
+#define CPSUIF_ABOUT_CALLBACK 0x0004
+#define COMPROPSHEETUI_VERSION 0x0100
+struct COMPROPSHEETUI {
+    WORD cbSize;
+    WORD Flags;
+    HINSTANCE hInstCaller;
+    LPWSTR pCallerName;
+    ULONG_PTR UserData;
+    LPWSTR pHelpFile;
+    _CPSUICALLBACK pfnCallBack;
+    POPTITEM pOptItem;
+    PDLGPAGE pDlgPage;
+    WORD cOptItem;
+    WORD cDlgPage;
+    ULONG_PTR IconID;
+    LPWSTR pOptItemName;
+    WORD CallerVersion;
+    WORD OptItemVersion;
+    ULONG_PTR dwReserved[4];
+};
+typedef COMPROPSHEETUI* PCOMPROPSHEETUI;
+static_assert(sizeof(COMPROPSHEETUI) == 128 && offsetof(COMPROPSHEETUI, pfnCallBack) == 40 &&
+              offsetof(COMPROPSHEETUI, cOptItem) == 64 && offsetof(COMPROPSHEETUI, IconID) == 72 &&
+              offsetof(COMPROPSHEETUI, CallerVersion) == 88);
+
+// Runs the common property sheet of pfnPropSheetUI modally on hWndOwner. *pResult (when given)
+// gets the sheet's result (CPSUI_OK or CPSUI_CANCEL). Answers the number of pages shown (0 when
+// there were none), ERR_CPSUI_GETLASTERROR when the sheet could not be made.
+WINBASEAPI LONG CommonPropertySheetUIW(HWND hWndOwner, PFNPROPSHEETUI pfnPropSheetUI, LPARAM lParam, LPDWORD pResult);

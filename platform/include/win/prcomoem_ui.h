@@ -82,23 +82,7 @@ static_assert(sizeof(OEMCUIPPARAM) == 120 && offsetof(OEMCUIPPARAM, hPrinter) ==
 #define OEMCUIP_DOCPROP 1
 #define OEMCUIP_PRNPROP 2
 
-// The record of the sheet calls (DocumentPropertySheets, DevicePropertySheets).
-typedef LONG_PTR(CALLBACK* PFNCOMPROPSHEET)(HANDLE hComPropSheet, UINT Function, LPARAM lParam1, LPARAM lParam2);
-struct PROPSHEETUI_INFO {
-    WORD cbSize;
-    WORD Version;
-    WORD Flags;
-    WORD Reason;
-    HANDLE hComPropSheet;
-    PFNCOMPROPSHEET pfnComPropSheet;
-    LPARAM lParamInit;
-    ULONG_PTR UserData;
-    ULONG_PTR Result;
-};
-typedef PROPSHEETUI_INFO* PPROPSHEETUI_INFO;
-static_assert(sizeof(PROPSHEETUI_INFO) == 48 && offsetof(PROPSHEETUI_INFO, hComPropSheet) == 8 &&
-              offsetof(PROPSHEETUI_INFO, Result) == 40);
-#define PROPSHEETUI_INFO_VERSION 0x0100
+// The record of the sheet calls (PROPSHEETUI_INFO) comes with the common property sheet (compstui.h).
 
 // What DevQueryPrintEx is given (the platform's record; the plug-in only passes it on).
 struct DEVQUERYPRINT_INFO;

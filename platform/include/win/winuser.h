@@ -241,6 +241,11 @@ WINBASEAPI HWND GetWindow(HWND hWnd, UINT uCmd);
 // The window's rectangle in screen coordinates; the client rectangle from (0, 0).
 WINBASEAPI BOOL GetWindowRect(HWND hWnd, LPRECT lpRect);
 WINBASEAPI BOOL GetClientRect(HWND hWnd, LPRECT lpRect);
+// Points between the client coordinates of two windows (null: the screen); MapWindowPoints answers
+// the horizontal move in its low word and the vertical in its high word.
+WINBASEAPI BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint);
+WINBASEAPI BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint);
+WINBASEAPI int MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints);
 WINBASEAPI BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
 WINBASEAPI BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
 // Returns whether the window was visible before. SW_HIDE clears WS_VISIBLE, the others set it;

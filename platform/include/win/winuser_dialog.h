@@ -36,6 +36,79 @@ typedef HANDLE HBRUSH;
 #define WM_TIMER 0x0113
 #define WM_CTLCOLORSTATIC 0x0138
 #define WM_APP 0x8000
+#define WM_SETCURSOR 0x0020
+#define WM_DRAWITEM 0x002B
+#define WM_MEASUREITEM 0x002C
+#define WM_VKEYTOITEM 0x002E
+#define WM_HELP 0x0053
+#define WM_CONTEXTMENU 0x007B
+#define WM_HSCROLL 0x0114
+#define WM_VSCROLL 0x0115
+#define WM_CTLCOLOREDIT 0x0133
+#define WM_CTLCOLORLISTBOX 0x0134
+#define WM_CTLCOLORBTN 0x0135
+#define WM_CTLCOLORDLG 0x0136
+#define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
+#define WM_DEVICECHANGE 0x0219
+#define MK_LBUTTON 0x0001
+#ifndef GET_X_LPARAM
+#define GET_X_LPARAM(lp) (static_cast<int>(static_cast<short>(LOWORD(lp))))
+#define GET_Y_LPARAM(lp) (static_cast<int>(static_cast<short>(HIWORD(lp))))
+#endif
+
+// Owner-drawn controls: the parent gets WM_DRAWITEM (wParam the control id) with this record and a
+// device context that draws the control.
+#define ODT_LISTBOX 2
+#define ODT_COMBOBOX 3
+#define ODT_BUTTON 4
+#define ODT_STATIC 5
+#define ODA_DRAWENTIRE 0x0001
+#define ODA_SELECT 0x0002
+#define ODA_FOCUS 0x0004
+#define ODS_SELECTED 0x0001
+#define ODS_GRAYED 0x0002
+#define ODS_DISABLED 0x0004
+#define ODS_CHECKED 0x0008
+#define ODS_FOCUS 0x0010
+#define ODS_COMBOBOXEDIT 0x1000
+struct DRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+};
+typedef DRAWITEMSTRUCT* LPDRAWITEMSTRUCT;
+static_assert(sizeof(DRAWITEMSTRUCT) == 64 && offsetof(DRAWITEMSTRUCT, hwndItem) == 24 &&
+              offsetof(DRAWITEMSTRUCT, rcItem) == 40 && offsetof(DRAWITEMSTRUCT, itemData) == 56);
+
+// WM_NOTIFY: lParam points to a record that starts with this header.
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
+typedef NMHDR* LPNMHDR;
+static_assert(sizeof(NMHDR) == 24 && offsetof(NMHDR, code) == 16);
+
+// WM_HELP's record.
+#define HELPINFO_WINDOW 0x0001
+struct HELPINFO {
+    UINT cbSize;
+    int iContextType;
+    int iCtrlId;
+    HANDLE hItemHandle;
+    DWORD_PTR dwContextId;
+    POINT MousePos;
+};
+typedef HELPINFO* LPHELPINFO;
+static_assert(sizeof(HELPINFO) == 40 && offsetof(HELPINFO, hItemHandle) == 16);
 
 #define ICON_SMALL 0
 #define ICON_BIG 1
@@ -52,7 +125,14 @@ typedef HANDLE HBRUSH;
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
 #define BST_INDETERMINATE 0x0002
+#define BM_GETSTATE 0x00F2
+#define BM_SETSTATE 0x00F3
+#define BM_SETSTYLE 0x00F4
+#define BST_PUSHED 0x0004
+#define BST_FOCUS 0x0008
 #define BN_CLICKED 0
+#define BN_SETFOCUS 6
+#define BN_KILLFOCUS 7
 
 // Edit messages and notifications.
 #define EM_GETSEL 0x00B0
@@ -61,7 +141,11 @@ typedef HANDLE HBRUSH;
 #define EM_LIMITTEXT 0x00C5
 #define EM_SETLIMITTEXT EM_LIMITTEXT
 #define EM_GETLIMITTEXT 0x00D5
+#define EM_REPLACESEL 0x00C2
+#define EN_SETFOCUS 0x0100
+#define EN_KILLFOCUS 0x0200
 #define EN_CHANGE 0x0300
+#define EN_UPDATE 0x0400
 
 // Static messages.
 #define STM_SETICON 0x0170
@@ -81,8 +165,16 @@ typedef HANDLE HBRUSH;
 #define LB_GETCOUNT 0x018B
 #define LB_GETITEMDATA 0x0199
 #define LB_SETITEMDATA 0x019A
+#define LB_SELECTSTRING 0x018C
+#define LB_FINDSTRING 0x018F
+#define LB_GETITEMRECT 0x0198
+#define LB_GETITEMHEIGHT 0x01A1
+#define LB_FINDSTRINGEXACT 0x01A2
 #define LB_ERR (-1)
 #define LBN_SELCHANGE 1
+#define LBN_DBLCLK 2
+#define LBN_SETFOCUS 4
+#define LBN_KILLFOCUS 5
 
 // Combo box messages and notifications.
 #define CB_ADDSTRING 0x0143
@@ -96,13 +188,51 @@ typedef HANDLE HBRUSH;
 #define CB_SETCURSEL 0x014E
 #define CB_GETITEMDATA 0x0150
 #define CB_SETITEMDATA 0x0151
+#define CB_LIMITTEXT 0x0141
+#define CB_SELECTSTRING 0x014D
+#define CB_FINDSTRING 0x014C
+#define CB_GETITEMHEIGHT 0x0154
+#define CB_FINDSTRINGEXACT 0x0158
 #define CB_ERR (-1)
 #define CBN_SELCHANGE 1
+#define CBN_SETFOCUS 3
+#define CBN_KILLFOCUS 4
+#define CBN_EDITCHANGE 5
+#define CBN_SELENDOK 9
+
+// Scroll bars: a SBS_HORZ or SBS_VERT control keeps a range and a position; the user's moves reach
+// its parent as WM_HSCROLL / WM_VSCROLL (LOWORD(wParam) the code, HIWORD the thumb position,
+// lParam the scroll bar).
+#define SBM_SETPOS 0x00E0
+#define SBM_GETPOS 0x00E1
+#define SBM_SETRANGE 0x00E2
+#define SBM_GETRANGE 0x00E3
+#define SB_HORZ 0
+#define SB_VERT 1
+#define SB_CTL 2
+#define SB_LINEUP 0
+#define SB_LINELEFT 0
+#define SB_LINEDOWN 1
+#define SB_LINERIGHT 1
+#define SB_PAGEUP 2
+#define SB_PAGELEFT 2
+#define SB_PAGEDOWN 3
+#define SB_PAGERIGHT 3
+#define SB_THUMBPOSITION 4
+#define SB_THUMBTRACK 5
+#define SB_TOP 6
+#define SB_BOTTOM 7
+#define SB_ENDSCROLL 8
+WINBASEAPI int SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);
+WINBASEAPI int GetScrollPos(HWND hWnd, int nBar);
+WINBASEAPI BOOL SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
+WINBASEAPI BOOL GetScrollRange(HWND hWnd, int nBar, int* lpMinPos, int* lpMaxPos);
 
 // Window classes.
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define CS_DBLCLKS 0x0008
+#define CS_GLOBALCLASS 0x4000
 #define DLGWINDOWEXTRA 30
 
 struct WNDCLASSEXW {
@@ -143,10 +273,29 @@ WINBASEAPI HWND SetFocus(HWND hWnd);
 WINBASEAPI HWND GetFocus(void);
 WINBASEAPI BOOL IsIconic(HWND hWnd);
 
-// Window properties.
+// Window properties, named by a text or by an atom (MAKEINTATOM). An atom names the property of the
+// text it stands for, so both ways reach the same property.
 WINBASEAPI BOOL SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData);
 WINBASEAPI HANDLE GetPropW(HWND hWnd, LPCWSTR lpString);
 WINBASEAPI HANDLE RemovePropW(HWND hWnd, LPCWSTR lpString);
+
+// The global atom table of the process: each text (without regard to case) has one atom from
+// 0xC000 up and a count of its adds; GlobalDeleteAtom takes one count away and drops the atom at 0
+// (answering 0; the atom when it is still in use). Integer atoms (below 0xC000) are their own.
+WINBASEAPI ATOM GlobalAddAtomW(LPCWSTR lpString);
+WINBASEAPI ATOM GlobalFindAtomW(LPCWSTR lpString);
+WINBASEAPI ATOM GlobalDeleteAtom(ATOM nAtom);
+WINBASEAPI UINT GlobalGetAtomNameW(ATOM nAtom, LPWSTR lpBuffer, int nSize);
+
+// Help: WinHelpW does not open a help viewer here; every call is recorded (palvex/ui_records.h).
+#define HELP_CONTEXT 0x0001
+#define HELP_QUIT 0x0002
+#define HELP_CONTENTS 0x0003
+#define HELP_CONTEXTPOPUP 0x0008
+#define HELP_FINDER 0x000B
+#define HELP_CONTEXTMENU 0x000A
+#define HELP_WM_HELP 0x000C
+WINBASEAPI BOOL WinHelpW(HWND hWndMain, LPCWSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
 
 // The message queue: one per process, which every thread may post to; the user-interface thread
 // takes the messages.

@@ -12,6 +12,7 @@
 #include <win/winspool_levels.h>
 
 #include "machine/api_guard.h"
+#include "user/window_canvas.h"
 #include "gdi/gdi_printer_dc.h"
 #include "spooler/paper_forms.h"
 #include "spooler/spool_forms.h"
@@ -535,6 +536,8 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWST
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    // A window being drawn into its picture (owner-drawn controls) shows the text.
+    if (context->canvas) return palvex::win::CanvasTextOut(hdc, x, y, options, lprect, std::u16string(lpString, c));
     if (!context->printer || context->printer->state != PrinterDevice::State::Side) return TRUE;
     palvex::DrawnText text;
     if (c > 0) text.text.assign(lpString, c);

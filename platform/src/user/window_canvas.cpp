@@ -145,6 +145,29 @@ int LayOutText(cairo_t* cr, const LOGFONTW& requested, COLORREF colour, const st
     return height;
 }
 
+int TextWidth(const LOGFONTW& requested, const std::u16string& text) {
+    const LOGFONTW font = LinkedFont(requested, text);
+    std::u16string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    double width = 0;
+    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    cairo_t* measure = cairo_create(scratch);
+    gdi::WithFontFace(font, [&](FT_FaceRec_* face) {
+        cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+        cairo_set_font_face(measure, fontFace);
+        cairo_set_font_size(measure, font.lfHeight < 0 ? -double(font.lfHeight) : (font.lfHeight ? font.lfHeight * 0.8 : 12));
+        width = Width(measure, shown);
+        cairo_set_font_face(measure, nullptr);
+        cairo_font_face_destroy(fontFace);
+    });
+    cairo_destroy(measure);
+    cairo_surface_destroy(scratch);
+    return static_cast<int>(width + 0.5);
+}
+
 bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, double width, double height) {
     BITMAPINFOHEADER header{};
     if (dib.size() < sizeof(header)) return false;
@@ -196,6 +219,95 @@ bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, d
     cairo_save(cr);
     cairo_rectangle(cr, x, y, width, height);
     cairo_clip(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, width / w, height / h);
+    cairo_set_source_surface(cr, surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(surface);
+    return true;
+}
+
+namespace {
+
+cairo_status_t ReadBytes(void* closure, unsigned char* data, unsigned int length) {
+    auto* cursor = static_cast<std::pair<const uint8_t*, size_t>*>(closure);
+    if (cursor->second < length) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, cursor->first, length);
+    cursor->first += length;
+    cursor->second -= length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// The icon's image as a surface with transparency: a PNG as it is; a bitmap image's colours
+// through its AND mask (or its alpha at 32 bits).
+cairo_surface_t* IconSurface(const std::vector<uint8_t>& image, const IconDescription& description) {
+    if (description.png) {
+        std::pair<const uint8_t*, size_t> cursor{image.data(), image.size()};
+        cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(ReadBytes, &cursor);
+        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) return surface;
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    BITMAPINFOHEADER header{};
+    if (image.size() < sizeof(header)) return nullptr;
+    std::memcpy(&header, image.data(), sizeof(header));
+    const int w = description.imageWidth, h = description.imageHeight, bits = description.bitCount;
+    size_t colours = header.biClrUsed;
+    if (colours == 0 && bits <= 8) colours = size_t{1} << bits;
+    const uint8_t* palette = image.data() + header.biSize;
+    const uint8_t* pixels = palette + colours * 4;
+    const size_t stride = (size_t(w) * bits + 31) / 32 * 4, maskStride = (size_t(w) + 31) / 32 * 4;
+    const uint8_t* mask = pixels + stride * h;
+    if (size_t(mask - image.data()) + maskStride * h > image.size()) return nullptr;  // checked when made
+    bool alpha = false;
+    if (bits == 32)
+        for (int i = 0; i < w * h && !alpha; ++i) alpha = pixels[size_t(i) * 4 + 3] != 0;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_surface_flush(surface);
+    uint8_t* out = cairo_image_surface_get_data(surface);
+    const int outStride = cairo_image_surface_get_stride(surface);
+    for (int row = 0; row < h; ++row) {
+        const uint8_t* in = pixels + stride * (h - 1 - row);
+        const uint8_t* maskRow = mask + maskStride * (h - 1 - row);
+        auto* target = reinterpret_cast<uint32_t*>(out + size_t(outStride) * row);
+        for (int col = 0; col < w; ++col) {
+            uint32_t r = 0, g = 0, b = 0, a = 255;
+            if (bits <= 8) {
+                const int perByte = 8 / bits, shift = (perByte - 1 - col % perByte) * bits;
+                const size_t index = (in[col / perByte] >> shift) & ((1 << bits) - 1);
+                if (index < colours) {
+                    b = palette[index * 4];
+                    g = palette[index * 4 + 1];
+                    r = palette[index * 4 + 2];
+                }
+            } else if (bits >= 24) {
+                const uint8_t* p = in + col * (bits / 8);
+                b = p[0];
+                g = p[1];
+                r = p[2];
+                if (alpha) a = p[3];
+            }
+            if (!alpha && (maskRow[col / 8] >> (7 - col % 8)) & 1) a = 0;
+            // Cairo keeps colours premultiplied by their alpha.
+            target[col] = (a << 24) | ((r * a / 255) << 16) | ((g * a / 255) << 8) | (b * a / 255);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+}  // namespace
+
+bool DrawIconImage(cairo_t* cr, HICON icon, double x, double y, double width, double height) {
+    std::vector<uint8_t> bytes;
+    IconDescription description;
+    if (!icon || !IconBytes(icon, &bytes, &description) || !description.isIcon) return false;
+    cairo_surface_t* surface = IconSurface(bytes, description);
+    if (!surface) return false;
+    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_scale(cr, width / w, height / h);
     cairo_set_source_surface(cr, surface, 0, 0);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <palvex/user_objects.h>
 #include <win/winuser.h>
 
 typedef struct _cairo cairo_t;
@@ -18,11 +19,22 @@ namespace palvex::win {
 // Japanese text breaks).
 int LayOutText(cairo_t* cr, const LOGFONTW& font, COLORREF colour, const std::u16string& text, const RECT& rect,
                UINT format);
+// The width of one line of text in the font ("&" marks a mnemonic, as in LayOutText).
+int TextWidth(const LOGFONTW& font, const std::u16string& text);
 // Draws a packed device-independent bitmap stretched into the rectangle; false when the bytes are
 // not one this can read.
 bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, double width, double height);
+// The image bytes an icon or cursor was made from (a cursor's start with its hot spot).
+bool IconBytes(HICON icon, std::vector<uint8_t>* bytes, IconDescription* description);
+// Draws an icon (its colour image through its mask or alpha) scaled into the rectangle.
+bool DrawIconImage(cairo_t* cr, HICON icon, double x, double y, double width, double height);
 // The font of a GDI font object, or the dialog font of the headless screen.
 LOGFONTW FontOf(HGDIOBJ font);
+
+// ExtTextOutW on a window device context that draws into a picture: the text at (x, y) by the
+// context's alignment (left or centre, top or baseline), font, colour and background mode, and
+// ETO_OPAQUE / ETO_CLIPPED with the rectangle.
+BOOL CanvasTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const std::u16string& text);
 
 // While a window's picture is drawn, BeginPaint on that window gets a device context that draws
 // onto cr with the window's client origin at (x, y).

@@ -21,8 +21,12 @@ WindowTable& WindowTable::Get() {
 WindowTable::WindowTable() {
     const std::pair<const char16_t*, WNDPROC> standard[] = {
         {u"Button", ButtonProc},     {u"Edit", EditProc},         {u"Static", StaticProc},
-        {u"ListBox", ListBoxProc},   {u"ComboBox", ComboBoxProc}, {u"ScrollBar", ControlProc},
-        {u"#32770", DefDlgProcW}};
+        {u"ListBox", ListBoxProc},   {u"ComboBox", ComboBoxProc}, {u"ScrollBar", ScrollBarProc},
+        {u"#32770", DefDlgProcW},
+        // The common controls.
+        {u"SysTabControl32", TabControlProc}, {u"SysListView32", ListViewProc},
+        {u"ComboBoxEx32", ComboBoxExProc},    {u"msctls_updown32", UpDownProc},
+        {u"msctls_progress32", ProgressProc}};
     for (const auto& [name, procedure] : standard) {
         auto windowClass = std::make_unique<WindowClass>();
         windowClass->name = name;

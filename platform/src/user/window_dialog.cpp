@@ -28,48 +28,23 @@ std::shared_ptr<DialogState> StateOf(HWND dialog) {
     return window ? window->dialog : nullptr;
 }
 
-// Base units of a dialog font: the average width of the alphabet and the font's height.
-void MeasureBaseUnits(HFONT font, int* x, int* y) {
-    const LONG system = GetDialogBaseUnits();
-    *x = LOWORD(system);
-    *y = HIWORD(system);
-    if (!font) return;
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, font);
-    SIZE extent{};
-    TEXTMETRICW metrics{};
-    if (GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(kAlphabet), 52, &extent) && GetTextMetricsW(dc, &metrics)) {
-        *x = (extent.cx + 26) / 52;
-        *y = metrics.tmHeight;
-    }
-    if (previous) SelectObject(dc, previous);
-    ReleaseDC(nullptr, dc);
-}
-
 std::u16string NameText(const palvex::dlg::NameOrOrdinal& name) {
     return name.kind == palvex::dlg::NameOrOrdinal::kText ? name.text : std::u16string();
 }
 
-HWND CreateFromTemplate(HINSTANCE instance, const palvex::dlg::DialogTemplate& dialog, HWND parent, DLGPROC procedure,
-                        LPARAM initParam) {
+}  // namespace
+
+HWND palvex::win::CreateDialogFromTemplate(HINSTANCE instance, const palvex::dlg::DialogTemplate& dialog, HWND parent,
+                                           DLGPROC procedure, LPARAM initParam) {
     std::u16string className = u"#32770";
     if (dialog.windowClass.kind == palvex::dlg::NameOrOrdinal::kText) className = dialog.windowClass.text;
 
-    HFONT font = nullptr;
-    if (dialog.hasFont) {
-        LOGFONTW logFont{};
-        HDC screen = GetDC(nullptr);
-        logFont.lfHeight = -MulDiv(dialog.pointSize ? dialog.pointSize : 8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-        ReleaseDC(nullptr, screen);
-        logFont.lfWeight = dialog.extended ? dialog.weight : 400;
-        logFont.lfItalic = dialog.italic;
-        logFont.lfCharSet = dialog.charSet;
-        const size_t face = std::min<size_t>(dialog.faceName.size(), LF_FACESIZE - 1);
-        std::memcpy(logFont.lfFaceName, dialog.faceName.data(), face * sizeof(WCHAR));
-        font = CreateFontIndirectW(&logFont);
-    }
+    HFONT font = dialog.hasFont ? palvex::win::CreateTemplateFont(dialog.faceName, dialog.pointSize,
+                                                                   dialog.extended ? dialog.weight : 400,
+                                                                   dialog.italic, dialog.charSet)
+                                : nullptr;
     int unitX = 0, unitY = 0;
-    MeasureBaseUnits(font, &unitX, &unitY);
+    palvex::win::MeasureBaseUnits(font, &unitX, &unitY);
     auto toPixelsX = [&](int v) { return MulDiv(v, unitX, 4); };
     auto toPixelsY = [&](int v) { return MulDiv(v, unitY, 8); };
 
@@ -137,6 +112,8 @@ HWND CreateFromTemplate(HINSTANCE instance, const palvex::dlg::DialogTemplate& d
     return window;
 }
 
+namespace {
+
 HWND CreateIndirect(HINSTANCE instance, const void* bytes, size_t size, HWND parent, DLGPROC procedure, LPARAM init) {
     palvex::dlg::DialogTemplate dialog;
     if (!bytes || !palvex::dlg::ParseDialogTemplate(bytes, size, &dialog)) {
@@ -147,7 +124,7 @@ HWND CreateIndirect(HINSTANCE instance, const void* bytes, size_t size, HWND par
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    return CreateFromTemplate(instance, dialog, parent, procedure, init);
+    return palvex::win::CreateDialogFromTemplate(instance, dialog, parent, procedure, init);
 }
 
 bool FindTemplate(HINSTANCE instance, LPCWSTR name, const void** bytes, size_t* size) {
@@ -189,6 +166,38 @@ bool AnswersDirectly(UINT message) {
 }
 
 }  // namespace
+
+// Base units of a dialog font: the average width of the alphabet and the font's height.
+void palvex::win::MeasureBaseUnits(HFONT font, int* x, int* y) {
+    const LONG system = GetDialogBaseUnits();
+    *x = LOWORD(system);
+    *y = HIWORD(system);
+    if (!font) return;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE extent{};
+    TEXTMETRICW metrics{};
+    if (GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(kAlphabet), 52, &extent) && GetTextMetricsW(dc, &metrics)) {
+        *x = (extent.cx + 26) / 52;
+        *y = metrics.tmHeight;
+    }
+    if (previous) SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+}
+
+HFONT palvex::win::CreateTemplateFont(const std::u16string& face, WORD pointSize, WORD weight, BYTE italic,
+                                      BYTE charSet) {
+    LOGFONTW logFont{};
+    HDC screen = GetDC(nullptr);
+    logFont.lfHeight = -MulDiv(pointSize ? pointSize : 8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    logFont.lfWeight = weight;
+    logFont.lfItalic = italic;
+    logFont.lfCharSet = charSet;
+    const size_t length = std::min<size_t>(face.size(), LF_FACESIZE - 1);
+    std::memcpy(logFont.lfFaceName, face.data(), length * sizeof(WCHAR));
+    return CreateFontIndirectW(&logFont);
+}
 
 HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
                         LPARAM dwInitParam) {

@@ -178,8 +178,34 @@ BOOL IsIconic(HWND hWnd) {
     return (GetWindowLongW(hWnd, GWL_STYLE) & WS_MINIMIZE) ? TRUE : FALSE;
 }
 
+namespace {
+
+// The key of a property: its name upper-cased; an atom stands for its text (an integer atom for
+// "#<number>"). False for a null name or an unknown atom.
+bool PropertyKey(LPCWSTR name, std::u16string* key) {
+    if (!name) return false;
+    if (IS_INTRESOURCE(name)) {
+        const ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));
+        if (atom == 0) return false;
+        std::u16string text;
+        if (atom >= 0xC000) {
+            if (!palvex::win::AtomName(atom, &text)) return false;
+        } else {
+            text = u"#";
+            for (char c : std::to_string(atom)) text += static_cast<char16_t>(c);
+        }
+        *key = palvex::text::Upcase(text);
+        return true;
+    }
+    *key = palvex::text::Upcase(name);
+    return true;
+}
+
+}  // namespace
+
 BOOL SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData) {
-    if (!lpString || IS_INTRESOURCE(lpString)) {
+    std::u16string key;
+    if (!PropertyKey(lpString, &key)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -190,27 +216,29 @@ BOOL SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    window->properties[palvex::text::Upcase(lpString)] = hData;
+    window->properties[key] = hData;
     return TRUE;
 }
 
 HANDLE GetPropW(HWND hWnd, LPCWSTR lpString) {
-    if (!lpString || IS_INTRESOURCE(lpString)) return nullptr;
+    std::u16string key;
+    if (!PropertyKey(lpString, &key)) return nullptr;
     auto& table = WindowTable::Get();
     std::lock_guard lock(table.Mutex());
     Window* window = table.Find(hWnd);
     if (!window) return nullptr;
-    auto it = window->properties.find(palvex::text::Upcase(lpString));
+    auto it = window->properties.find(key);
     return it == window->properties.end() ? nullptr : it->second;
 }
 
 HANDLE RemovePropW(HWND hWnd, LPCWSTR lpString) {
-    if (!lpString || IS_INTRESOURCE(lpString)) return nullptr;
+    std::u16string key;
+    if (!PropertyKey(lpString, &key)) return nullptr;
     auto& table = WindowTable::Get();
     std::lock_guard lock(table.Mutex());
     Window* window = table.Find(hWnd);
     if (!window) return nullptr;
-    auto it = window->properties.find(palvex::text::Upcase(lpString));
+    auto it = window->properties.find(key);
     if (it == window->properties.end()) return nullptr;
     HANDLE data = it->second;
     window->properties.erase(it);

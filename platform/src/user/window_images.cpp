@@ -90,6 +90,18 @@ HICON LoadGroupImage(HINSTANCE instance, LPCWSTR name, bool icon) {
 
 }  // namespace
 
+namespace palvex::win {
+
+bool IconBytes(HICON icon, std::vector<uint8_t>* bytes, IconDescription* description) {
+    auto object = Icons().Find(icon);
+    if (!object) return false;
+    *bytes = object->image;
+    *description = object->description;
+    return true;
+}
+
+}  // namespace palvex::win
+
 namespace palvex {
 
 bool DescribeIcon(HICON icon, IconDescription* description) {

@@ -1,5 +1,7 @@
 // Modal loops and the headless user's script (palvex/ui_script.h).
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 #include <deque>
 #include <fstream>
@@ -9,6 +11,7 @@
 
 #include <palvex/message_box.h>
 #include <palvex/ui_script.h>
+#include <win/commctrl.h>
 #include <win/winuser.h>
 
 #include "crt/utf16.h"
@@ -28,6 +31,7 @@ Script& TheScript() {
 }
 
 thread_local std::vector<HWND> g_modalDialogs;
+std::function<void(HWND, INT_PTR)> g_endObserver;
 
 bool TakeAction(palvex::UserAction* action) {
     palvex::win::ReadEnvironmentScript();
@@ -64,10 +68,59 @@ void Notify(HWND control, WORD code) {
                  reinterpret_cast<LPARAM>(control));
 }
 
-bool IsClass(HWND window, const char16_t* name) {
-    WCHAR buffer[64];
-    GetClassNameW(window, buffer, 64);
-    return palvex::text::Upcase(buffer) == palvex::text::Upcase(name);
+using palvex::win::IsClassNamed;
+
+// A person's click moves the focus to the control first (a focused edit box hears EN_KILLFOCUS).
+bool TakeFocus(HWND control) {
+    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control)) return false;
+    SetFocus(control);
+    return true;
+}
+
+bool IsComboKind(HWND control) { return IsClassNamed(control, u"ComboBox") || IsClassNamed(control, u"ComboBoxEx32"); }
+
+// The row of a list-like control whose text is text (without regard to case); -1 when none is.
+int RowOfText(HWND control, const std::u16string& text) {
+    const palvex::win::ControlState state = palvex::win::ControlOf(control);
+    const std::u16string wanted = palvex::text::Upcase(text);
+    for (size_t i = 0; i < state.items.size(); ++i)
+        if (palvex::text::Upcase(state.items[i].text) == wanted) return static_cast<int>(i);
+    return -1;
+}
+
+void SelectRow(HWND control, int row) {
+    if (row < 0 || !TakeFocus(control)) return;
+    if (IsClassNamed(control, u"SysListView32")) {
+        LVITEMW item{};
+        item.state = item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(control, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    } else if (IsClassNamed(control, u"SysTabControl32")) {
+        RECT rect{};
+        if (SendMessageW(control, TCM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)))
+            SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+    } else if (IsComboKind(control)) {
+        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        Notify(control, CBN_SELCHANGE);
+    } else {
+        SendMessageW(control, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        Notify(control, LBN_SELCHANGE);
+    }
+}
+
+// The tab control a tab action clicks: the one named, else the innermost property sheet's.
+HWND TabControlFor(HWND dialog, int control) {
+    if (control) return FindControl(dialog, control);
+    return FindControl(dialog, ID_PSTABCONTROL);
+}
+
+void PressButton(HWND dialog, int id) {
+    if (HWND button = FindControl(dialog, id)) {
+        if (TakeFocus(button)) SendMessageW(button, BM_CLICK, 0, 0);
+        return;
+    }
+    // A dialog without the button still hears the command a keyboard would give it.
+    if (!palvex::win::IsPropertySheetFrame(dialog) && (id == IDOK || id == IDCANCEL))
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
 void Perform(HWND dialog, const palvex::UserAction& action) {
@@ -75,26 +128,61 @@ void Perform(HWND dialog, const palvex::UserAction& action) {
     HWND control = action.control ? FindControl(dialog, action.control) : nullptr;
     switch (action.kind) {
     case UserAction::Click:
-        if (control) SendMessageW(control, BM_CLICK, 0, 0);
+        if (TakeFocus(control)) SendMessageW(control, BM_CLICK, 0, 0);
         break;
     case UserAction::SetText:
-        if (control && IsWindowEnabled(control)) {
+        if (!TakeFocus(control)) break;
+        if (IsClassNamed(control, u"Edit")) {
+            // The user selects what is there and types over it: the limit holds what is typed.
+            SendMessageW(control, EM_SETSEL, 0, -1);
+            SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(action.text.c_str()));
+        } else if (IsComboKind(control)) {
             std::u16string text = action.text;
-            if (IsClass(control, u"Edit")) text.resize(std::min<size_t>(text.size(), SendMessageW(control, EM_GETLIMITTEXT, 0, 0)));
-            SetWindowTextW(control, text.c_str());
+            text.resize(std::min<size_t>(text.size(), SendMessageW(control, EM_GETLIMITTEXT, 0, 0)));
+            DefWindowProcW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            Notify(control, CBN_EDITCHANGE);
+        } else {
+            SetWindowTextW(control, action.text.c_str());
         }
         break;
     case UserAction::Check:
         if (control && IsWindowEnabled(control) &&
-            (SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED) != (action.index != 0))
+            (SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED) != (action.index != 0) && TakeFocus(control))
             SendMessageW(control, BM_CLICK, 0, 0);
         break;
     case UserAction::Select:
-        if (control && IsWindowEnabled(control)) {
-            const bool combo = IsClass(control, u"ComboBox");
-            SendMessageW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(action.index), 0);
-            Notify(control, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
+        SelectRow(control, action.index);
+        break;
+    case UserAction::Choose:
+        if (control) SelectRow(control, RowOfText(control, action.text));
+        break;
+    case UserAction::Spin:
+        if (!control || !IsWindowEnabled(control)) break;
+        for (int i = 0; i < std::abs(action.index); ++i) {
+            if (IsClassNamed(control, u"ScrollBar")) {
+                const bool vertical = GetWindowLongW(control, GWL_STYLE) & SBS_VERT;
+                SendMessageW(GetParent(control), vertical ? WM_VSCROLL : WM_HSCROLL,
+                             MAKEWPARAM(action.index > 0 ? SB_LINEDOWN : SB_LINEUP, 0), reinterpret_cast<LPARAM>(control));
+            } else {
+                palvex::win::PressUpDown(control, action.index > 0);
+            }
         }
+        break;
+    case UserAction::Tab:
+        if (HWND tab = TabControlFor(dialog, action.control))
+            SelectRow(tab, action.text.empty() ? action.index : RowOfText(tab, action.text));
+        break;
+    case UserAction::Apply:
+        PressButton(dialog, ID_APPLY_NOW);
+        break;
+    case UserAction::Ok:
+        PressButton(dialog, IDOK);
+        break;
+    case UserAction::Cancel:
+        PressButton(dialog, IDCANCEL);
+        break;
+    case UserAction::Help:
+        PressButton(dialog, IDHELP);
         break;
     case UserAction::Close:
         SendMessageW(dialog, WM_CLOSE, 0, 0);
@@ -169,8 +257,10 @@ INT_PTR RunModalLoop(HWND dialog) {
             EndDialog(dialog, IDCANCEL);  // it would not close: the user walks away
         }
     }
+    const INT_PTR result = Result(dialog);
+    if (g_endObserver) g_endObserver(dialog, result);
     g_modalDialogs.pop_back();
-    return Result(dialog);
+    return result;
 }
 
 }  // namespace palvex::win
@@ -202,18 +292,39 @@ bool LoadUserScript(const std::filesystem::path& file) {
         if (!(words >> verb) || verb[0] == '#') continue;
         UserAction action;
         std::string rest;
-        if (verb == "click" || verb == "text" || verb == "check" || verb == "select") {
+        auto rest_text = [&]() {
+            std::getline(words >> std::ws, rest);
+            return text::FromUtf8(rest);
+        };
+        if (verb == "click" || verb == "text" || verb == "check" || verb == "select" || verb == "choose" ||
+            verb == "spin") {
             if (!(words >> action.control)) return false;
-            action.kind = verb == "click" ? UserAction::Click
-                          : verb == "text" ? UserAction::SetText
-                          : verb == "check" ? UserAction::Check
-                                            : UserAction::Select;
-            if (action.kind == UserAction::SetText) {
-                std::getline(words >> std::ws, rest);
-                action.text = text::FromUtf8(rest);
+            action.kind = verb == "click"    ? UserAction::Click
+                          : verb == "text"   ? UserAction::SetText
+                          : verb == "check"  ? UserAction::Check
+                          : verb == "select" ? UserAction::Select
+                          : verb == "choose" ? UserAction::Choose
+                                             : UserAction::Spin;
+            if (action.kind == UserAction::SetText || action.kind == UserAction::Choose) {
+                action.text = rest_text();
             } else if (action.kind != UserAction::Click && !(words >> action.index)) {
                 return false;
             }
+        } else if (verb == "tab" || verb == "tabof") {
+            action.kind = UserAction::Tab;
+            if (verb == "tabof" && !(words >> action.control)) return false;
+            const std::u16string which = rest_text();
+            if (which.empty()) return false;
+            if (std::all_of(which.begin(), which.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; }) &&
+                which.size() < 6)
+                action.index = std::stoi(rest);
+            else
+                action.text = which;
+        } else if (verb == "apply" || verb == "ok" || verb == "cancel" || verb == "help") {
+            action.kind = verb == "apply" ? UserAction::Apply
+                          : verb == "ok"  ? UserAction::Ok
+                          : verb == "cancel" ? UserAction::Cancel
+                                             : UserAction::Help;
         } else if (verb == "close") {
             action.kind = UserAction::Close;
         } else if (verb == "wait") {
@@ -239,5 +350,11 @@ bool LoadUserScript(const std::filesystem::path& file) {
 }
 
 HWND ActiveModalDialog() { return g_modalDialogs.empty() ? nullptr : g_modalDialogs.back(); }
+
+std::vector<HWND> ModalDialogs() { return g_modalDialogs; }
+
+void SetModalEndObserver(std::function<void(HWND dialog, INT_PTR result)> observer) {
+    g_endObserver = std::move(observer);
+}
 
 }  // namespace palvex

@@ -122,6 +122,36 @@ int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) 
     return height;
 }
 
+BOOL palvex::win::CanvasTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const std::u16string& text) {
+    auto context = DeviceContexts().Find(dc);
+    if (!context || !context->canvas) return FALSE;
+    auto* cr = static_cast<cairo_t*>(context->canvas);
+    const LOGFONTW font = palvex::win::FontOf(context->font);
+    cairo_save(cr);
+    cairo_translate(cr, context->originX, context->originY);
+    if (rect && (options & ETO_OPAQUE)) {
+        cairo_set_source_rgb(cr, 1, 1, 1);  // the window background of the screen's colours
+        cairo_rectangle(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+        cairo_fill(cr);
+    }
+    if (rect && (options & ETO_CLIPPED)) {
+        cairo_rectangle(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+        cairo_clip(cr);
+    }
+    const int width = palvex::win::TextWidth(font, text);
+    const int height = palvex::win::LayOutText(nullptr, font, 0, text, RECT{0, 0, 10000, 10000}, DT_SINGLELINE | DT_NOPREFIX);
+    int left = x;
+    if ((context->textAlign & TA_CENTER) == TA_CENTER) left -= width / 2;
+    else if (context->textAlign & TA_RIGHT) left -= width;
+    int top = y;
+    if ((context->textAlign & TA_BASELINE) == TA_BASELINE) top -= height * 4 / 5;
+    else if (context->textAlign & TA_BOTTOM) top -= height;
+    palvex::win::LayOutText(cr, font, context->textColour, text, RECT{left, top, left + width + 2, top + height},
+                            DT_SINGLELINE | DT_NOPREFIX);
+    cairo_restore(cr);
+    return TRUE;
+}
+
 HBRUSH CreateSolidBrush(COLORREF color) {
     auto brush = std::make_shared<GdiObject>();
     brush->type = OBJ_BRUSH;

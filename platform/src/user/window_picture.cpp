@@ -1,16 +1,20 @@
 // Pictures of windows as a person would see them, and the text dump of a window tree.
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
 #include <palvex/ui_script.h>
+#include <win/commctrl.h>
 #include <win/winuser.h>
 
 #include "gdi/gdi_objects.h"
 #include "crt/utf16.h"
+#include "comctl/image_list.h"
+#include "comctl/tab_layout.h"
 #include "user/window_canvas.h"
 #include "user/window_store.h"
 
@@ -24,6 +28,10 @@ constexpr COLORREF kText = RGB(0, 0, 0);
 constexpr COLORREF kGrayText = RGB(160, 160, 160);
 
 struct Facts {
+    HWND handle = nullptr;
+    HWND parent = nullptr;
+    DWORD exStyle = 0;
+    UINT_PTR id = 0;
     std::u16string className;
     std::u16string text;
     DWORD style = 0;
@@ -39,6 +47,10 @@ bool Read(HWND hWnd, Facts* facts) {
     std::lock_guard lock(table.Mutex());
     const palvex::win::Window* window = table.Find(hWnd);
     if (!window) return false;
+    facts->handle = hWnd;
+    facts->parent = window->parent;
+    facts->exStyle = window->exStyle;
+    facts->id = window->id;
     facts->className = window->windowClass->name;
     facts->text = window->text;
     facts->style = window->style;
@@ -68,6 +80,133 @@ bool Is(const Facts& facts, const char16_t* name) {
     return palvex::text::Upcase(facts.className) == palvex::text::Upcase(name);
 }
 
+// Asks the control's parent to draw one part of an owner-drawn control on the picture.
+void OwnerDraw(cairo_t* cr, const Facts& facts, UINT type, UINT item, UINT state, const RECT& rect, ULONG_PTR data) {
+    if (!facts.parent) return;
+    HDC dc = GetDC(facts.handle);
+    if (auto context = palvex::gdi::DeviceContexts().Find(dc)) {
+        context->canvas = cr;
+        context->originX = 0;
+        context->originY = 0;
+    }
+    SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(facts.handle, WM_GETFONT, 0, 0)) ?: GetStockObject(DEFAULT_GUI_FONT));
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = type;
+    draw.CtlID = static_cast<UINT>(facts.id);
+    draw.itemID = item;
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.itemState = state | ((facts.style & WS_DISABLED) ? ODS_DISABLED : 0) | (GetFocus() == facts.handle ? ODS_FOCUS : 0);
+    draw.hwndItem = facts.handle;
+    draw.hDC = dc;
+    draw.rcItem = rect;
+    draw.itemData = data;
+    cairo_save(cr);
+    SendMessageW(facts.parent, WM_DRAWITEM, facts.id, reinterpret_cast<LPARAM>(&draw));
+    cairo_restore(cr);
+    ReleaseDC(facts.handle, dc);
+}
+
+void DrawImage(cairo_t* cr, HANDLE imageList, int index, double x, double y) {
+    int cx = 0, cy = 0;
+    if (HICON icon = palvex::comctl::ImageOf(static_cast<HIMAGELIST>(imageList), index, &cx, &cy))
+        palvex::win::DrawIconImage(cr, icon, x, y, cx, cy);
+}
+
+void Arrow(cairo_t* cr, double cx, double cy, bool up, COLORREF ink) {
+    Colour(cr, ink);
+    const double d = up ? -1 : 1;
+    cairo_move_to(cr, cx - 4, cy - 2 * d);
+    cairo_line_to(cr, cx + 4, cy - 2 * d);
+    cairo_line_to(cr, cx, cy + 2 * d);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
+void SideArrow(cairo_t* cr, double cx, double cy, bool left, COLORREF ink) {
+    Colour(cr, ink);
+    const double d = left ? -1 : 1;
+    cairo_move_to(cr, cx - 2 * d, cy - 4);
+    cairo_line_to(cr, cx - 2 * d, cy + 4);
+    cairo_line_to(cr, cx + 2 * d, cy);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
+int LineHeight(const LOGFONTW& font) {
+    return std::max(LayOutText(nullptr, font, 0, u"Ag", RECT{0, 0, 1000, 100}, DT_SINGLELINE), 1) + 2;
+}
+
+void DrawTabs(cairo_t* cr, const Facts& facts, const LOGFONTW& font, int width, int height) {
+    int rowHeight = 0;
+    const auto rects = palvex::comctl::TabRects(facts.handle, facts.control.items, facts.control.imageList != nullptr, &rowHeight);
+    Box(cr, 0, rowHeight, width, height - rowHeight, RGB(255, 255, 255), RGB(217, 217, 217));
+    for (size_t i = 0; i < rects.size(); ++i) {
+        const bool selected = static_cast<int>(i) == facts.control.selection;
+        RECT r = rects[i];
+        if (selected) r = {r.left - 2, r.top - 2, r.right + 2, r.bottom + 1};
+        Colour(cr, selected ? RGB(255, 255, 255) : RGB(240, 240, 240));
+        cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        cairo_fill(cr);
+        Colour(cr, RGB(217, 217, 217));
+        cairo_move_to(cr, r.left + 0.5, r.bottom);
+        cairo_line_to(cr, r.left + 0.5, r.top + 0.5);
+        cairo_line_to(cr, r.right - 0.5, r.top + 0.5);
+        cairo_line_to(cr, r.right - 0.5, r.bottom);
+        cairo_stroke(cr);
+        const auto& item = facts.control.items[i];
+        LONG left = r.left + 6;
+        if (facts.control.imageList && item.image >= 0) {
+            DrawImage(cr, facts.control.imageList, item.image, left, (r.top + r.bottom) / 2.0 - 8);
+            left += 19;
+        }
+        LayOutText(cr, font, kText, item.text, RECT{left, r.top, r.right - 4, r.bottom}, DT_SINGLELINE | DT_VCENTER);
+    }
+}
+
+void DrawListView(cairo_t* cr, const Facts& facts, const LOGFONTW& font, int width, int height, COLORREF ink) {
+    Box(cr, 0, 0, width, height, RGB(255, 255, 255), RGB(130, 135, 144));
+    const int lineHeight = std::max(LineHeight(font), facts.control.imageList ? 18 : 0);
+    const bool report = (facts.style & LVS_TYPEMASK) == LVS_REPORT;
+    int y = 1;
+    std::vector<int> columnLeft;
+    int x = 1;
+    for (const auto& column : facts.control.columns) {
+        columnLeft.push_back(x);
+        x += column.width;
+    }
+    if (report && !(facts.style & LVS_NOCOLUMNHEADER) && !facts.control.columns.empty()) {
+        for (size_t c = 0; c < facts.control.columns.size(); ++c) {
+            const int left = columnLeft[c], right = c + 1 < columnLeft.size() ? columnLeft[c + 1] : width - 1;
+            Box(cr, left, y, right - left, lineHeight + 4, RGB(255, 255, 255), RGB(229, 229, 229));
+            LayOutText(cr, font, kText, facts.control.columns[c].text, RECT{left + 6, y, right - 2, y + lineHeight + 4},
+                       DT_SINGLELINE | DT_VCENTER);
+        }
+        y += lineHeight + 4;
+    }
+    for (const auto& item : facts.control.items) {
+        if (y >= height) break;
+        const bool selected = item.state & LVIS_SELECTED;
+        if (selected) {
+            Colour(cr, RGB(204, 232, 255));
+            cairo_rectangle(cr, 1, y, width - 2, lineHeight);
+            cairo_fill(cr);
+        }
+        int left = 4;
+        if (facts.control.imageList && item.image >= 0) {
+            DrawImage(cr, facts.control.imageList, item.image, left, y + (lineHeight - 16) / 2.0);
+            left += 20;
+        }
+        const int firstRight = report && columnLeft.size() > 1 ? columnLeft[1] : width - 2;
+        LayOutText(cr, font, ink, item.text, RECT{left, y, firstRight - 2, y + lineHeight}, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        for (size_t c = 1; report && c < columnLeft.size() && c - 1 < item.subitems.size(); ++c) {
+            const int right = c + 1 < columnLeft.size() ? columnLeft[c + 1] : width - 2;
+            LayOutText(cr, font, ink, item.subitems[c - 1], RECT{columnLeft[c] + 6, y, right - 2, y + lineHeight},
+                       DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        }
+        y += lineHeight;
+    }
+}
+
 void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int height) {
     const LOGFONTW font = palvex::win::FontOf(reinterpret_cast<HGDIOBJ>(SendMessageW(hWnd, WM_GETFONT, 0, 0)));
     const bool enabled = !(facts.style & WS_DISABLED);
@@ -75,7 +214,9 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
     const RECT whole{0, 0, width, height};
     if (Is(facts, u"Button")) {
         const DWORD type = facts.style & BS_TYPEMASK;
-        if (type == BS_GROUPBOX) {
+        if (type == BS_OWNERDRAW) {
+            OwnerDraw(cr, facts, ODT_BUTTON, 0, facts.control.pushed ? ODS_SELECTED : 0, whole, 0);
+        } else if (type == BS_GROUPBOX) {
             Colour(cr, RGB(220, 220, 220));
             cairo_rectangle(cr, 0.5, 7.5, width - 1, height - 8);
             cairo_stroke(cr);
@@ -125,7 +266,11 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
         LayOutText(cr, font, ink, shown, RECT{3, 2, width - 3, height - 2}, format | DT_NOPREFIX);
     } else if (Is(facts, u"Static")) {
         const DWORD type = facts.style & SS_TYPEMASK;
-        if (type == SS_BITMAP) {
+        if (type == SS_OWNERDRAW) {
+            OwnerDraw(cr, facts, ODT_STATIC, 0, 0, whole, 0);
+        } else if (type == SS_ICON) {
+            palvex::win::DrawIconImage(cr, static_cast<HICON>(facts.control.image), 0, 0, std::min(width, 32), std::min(height, 32));
+        } else if (type == SS_BITMAP) {
             if (auto bitmap = palvex::gdi::Objects().Find(facts.control.image); bitmap && bitmap->type == OBJ_BITMAP)
                 palvex::win::DrawDib(cr, bitmap->dib, 0, 0, bitmap->width, bitmap->height);
         } else if (type == SS_ETCHEDHORZ) {
@@ -147,10 +292,17 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
         }
     } else if (Is(facts, u"ListBox")) {
         Box(cr, 0, 0, width, height, RGB(255, 255, 255), RGB(130, 135, 144));
+        const bool ownerDrawn = facts.style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE);
         int y = 1;
         for (size_t i = 0; i < facts.control.items.size() && y < height; ++i) {
-            const int lineHeight = std::max(LayOutText(nullptr, font, ink, u"Ag", whole, DT_SINGLELINE), 1);
+            const int lineHeight = ownerDrawn ? 16 : std::max(LayOutText(nullptr, font, ink, u"Ag", whole, DT_SINGLELINE), 1);
             const bool selected = static_cast<int>(i) == facts.control.selection;
+            if (ownerDrawn) {
+                OwnerDraw(cr, facts, ODT_LISTBOX, static_cast<UINT>(i), selected ? ODS_SELECTED : 0,
+                          RECT{1, y, width - 1, y + lineHeight}, static_cast<ULONG_PTR>(facts.control.items[i].data));
+                y += lineHeight;
+                continue;
+            }
             if (selected) {
                 Colour(cr, RGB(0, 120, 215));
                 cairo_rectangle(cr, 1, y, width - 2, lineHeight);
@@ -160,16 +312,75 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
                        RECT{3, y, width - 3, y + lineHeight}, DT_SINGLELINE | DT_NOPREFIX);
             y += lineHeight;
         }
-    } else if (Is(facts, u"ComboBox")) {
+    } else if (Is(facts, u"ComboBox") || Is(facts, u"ComboBoxEx32")) {
         const int boxHeight = std::min(height, 22);
         Box(cr, 0, 0, width, boxHeight, enabled ? RGB(255, 255, 255) : kFace, RGB(122, 122, 122));
-        LayOutText(cr, font, ink, facts.text, RECT{3, 0, width - 20, boxHeight}, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        const int selection = facts.control.selection;
+        const bool valid = selection >= 0 && selection < static_cast<int>(facts.control.items.size());
+        if (Is(facts, u"ComboBox") && (facts.style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))) {
+            OwnerDraw(cr, facts, ODT_COMBOBOX, valid ? static_cast<UINT>(selection) : static_cast<UINT>(-1),
+                      ODS_COMBOBOXEDIT, RECT{2, 2, width - 20, boxHeight - 2},
+                      valid ? static_cast<ULONG_PTR>(facts.control.items[static_cast<size_t>(selection)].data) : 0);
+        } else {
+            LONG left = 3;
+            if (Is(facts, u"ComboBoxEx32") && valid && facts.control.imageList) {
+                const auto& item = facts.control.items[static_cast<size_t>(selection)];
+                DrawImage(cr, facts.control.imageList, item.selectedImage >= 0 ? item.selectedImage : item.image, 3,
+                          boxHeight / 2.0 - 8);
+                left += 20;
+            }
+            LayOutText(cr, font, ink, facts.text, RECT{left, 0, width - 20, boxHeight}, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        }
         Colour(cr, ink);
         cairo_move_to(cr, width - 14, boxHeight / 2.0 - 2);
         cairo_line_to(cr, width - 6, boxHeight / 2.0 - 2);
         cairo_line_to(cr, width - 10, boxHeight / 2.0 + 3);
         cairo_close_path(cr);
         cairo_fill(cr);
+    } else if (Is(facts, u"SysTabControl32")) {
+        DrawTabs(cr, facts, font, width, height);
+    } else if (Is(facts, u"SysListView32")) {
+        DrawListView(cr, facts, font, width, height, ink);
+    } else if (Is(facts, u"msctls_updown32")) {
+        const bool horizontal = facts.style & UDS_HORZ;
+        if (horizontal) {
+            Box(cr, 0, 0, width / 2.0, height, RGB(225, 225, 225), RGB(173, 173, 173));
+            Box(cr, width / 2.0, 0, width / 2.0, height, RGB(225, 225, 225), RGB(173, 173, 173));
+        } else {
+            Box(cr, 0, 0, width, height / 2.0, RGB(225, 225, 225), RGB(173, 173, 173));
+            Box(cr, 0, height / 2.0, width, height / 2.0, RGB(225, 225, 225), RGB(173, 173, 173));
+            Arrow(cr, width / 2.0, height / 4.0, true, ink);
+            Arrow(cr, width / 2.0, height * 3 / 4.0, false, ink);
+        }
+    } else if (Is(facts, u"msctls_progress32")) {
+        Box(cr, 0, 0, width, height, RGB(230, 230, 230), RGB(188, 188, 188));
+        const int span = facts.control.maximum - facts.control.minimum;
+        const double part = span > 0 ? double(facts.control.position - facts.control.minimum) / span : 0;
+        Colour(cr, RGB(6, 176, 37));
+        cairo_rectangle(cr, 1, 1, (width - 2) * std::clamp(part, 0.0, 1.0), height - 2);
+        cairo_fill(cr);
+    } else if (Is(facts, u"ScrollBar")) {
+        // Arrows at both ends, the track between them and the thumb at the position in the range.
+        const bool vertical = facts.style & SBS_VERT;
+        Box(cr, 0, 0, width, height, RGB(240, 240, 240), RGB(218, 218, 218));
+        const int length = vertical ? height : width, thickness = vertical ? width : height;
+        const int span = facts.control.maximum - facts.control.minimum;
+        const double part = span != 0 ? double(facts.control.position - facts.control.minimum) / span : 0;
+        const double button = std::min(thickness, length / 3);
+        const double track = std::max(length - 3 * button, 0.0);
+        const double at = button + track * std::clamp(part, 0.0, 1.0);
+        Colour(cr, enabled ? RGB(192, 192, 192) : RGB(220, 220, 220));
+        if (vertical) cairo_rectangle(cr, 2, at, width - 4, button);
+        else cairo_rectangle(cr, at, 2, button, height - 4);
+        cairo_fill(cr);
+        const double middle = thickness / 2.0;
+        if (vertical) {
+            Arrow(cr, middle, button / 2, true, ink);
+            Arrow(cr, middle, length - button / 2, false, ink);
+        } else {
+            SideArrow(cr, button / 2, middle, true, ink);
+            SideArrow(cr, length - button / 2, middle, false, ink);
+        }
     }
 }
 
@@ -225,9 +436,22 @@ void Describe(HWND hWnd, int depth, std::ostringstream& out) {
     if (!(facts.style & WS_VISIBLE)) out << " [hidden]";
     if (facts.style & WS_DISABLED) out << " [disabled]";
     if (facts.control.check == BST_CHECKED) out << " [checked]";
+    if (facts.control.check == BST_INDETERMINATE) out << " [indeterminate]";
     if (!facts.control.items.empty()) out << " [items=" << facts.control.items.size() << "]";
     if (facts.control.selection >= 0) out << " [selection=" << facts.control.selection << "]";
+    if (Is(facts, u"msctls_updown32") || Is(facts, u"msctls_progress32") || Is(facts, u"ScrollBar"))
+        out << " [pos=" << facts.control.position << "]";
     out << '\n';
+    const std::string indent(depth * 2 + 2, ' ');
+    for (size_t i = 0; i < facts.control.items.size(); ++i) {
+        const auto& item = facts.control.items[i];
+        out << indent << "- " << Quote(item.text);
+        for (const auto& subitem : item.subitems) out << " | " << Quote(subitem);
+        const bool selected = Is(facts, u"SysListView32") ? (item.state & LVIS_SELECTED) != 0
+                                                         : static_cast<int>(i) == facts.control.selection;
+        if (selected) out << " [selected]";
+        out << '\n';
+    }
     for (HWND child : facts.children) Describe(child, depth + 1, out);
 }
 

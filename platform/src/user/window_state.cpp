@@ -93,6 +93,50 @@ BOOL GetClientRect(HWND hWnd, LPRECT lpRect) {
     });
 }
 
+namespace {
+
+// The screen position of a window's client origin; false for a window that is not one.
+bool OriginOf(HWND hWnd, POINT* origin) {
+    if (!hWnd) {
+        *origin = {0, 0};
+        return true;
+    }
+    return WithWindow(hWnd, false, [&](Window& window, WindowTable& table) {
+        *origin = ClientOrigin(window, table);
+        return true;
+    });
+}
+
+}  // namespace
+
+BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
+    POINT origin{};
+    if (!lpPoint || !hWnd || !OriginOf(hWnd, &origin)) return FALSE;
+    lpPoint->x += origin.x;
+    lpPoint->y += origin.y;
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
+    POINT origin{};
+    if (!lpPoint || !hWnd || !OriginOf(hWnd, &origin)) return FALSE;
+    lpPoint->x -= origin.x;
+    lpPoint->y -= origin.y;
+    return TRUE;
+}
+
+int MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) {
+    POINT from{}, to{};
+    if (!OriginOf(hWndFrom, &from) || !OriginOf(hWndTo, &to)) return 0;
+    const LONG dx = from.x - to.x, dy = from.y - to.y;
+    for (UINT i = 0; lpPoints && i < cPoints; ++i) {
+        lpPoints[i].x += dx;
+        lpPoints[i].y += dy;
+    }
+    SetLastError(ERROR_SUCCESS);
+    return MAKELONG(static_cast<WORD>(static_cast<SHORT>(dx)), static_cast<WORD>(static_cast<SHORT>(dy)));
+}
+
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags) {
     const BOOL moved = WithWindow(hWnd, FALSE, [&](Window& window, WindowTable& table) -> BOOL {
         if (!(uFlags & SWP_NOMOVE)) {

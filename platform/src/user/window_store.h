@@ -14,6 +14,8 @@
 
 #include <win/winuser.h>
 
+#include "user/dialog_template.h"
+
 namespace palvex::win {
 
 struct WindowClass {
@@ -36,18 +38,37 @@ struct DialogState {
     INT_PTR result = 0;
 };
 
-// What a standard control keeps besides its text (window_controls.cpp).
+// What a standard or common control keeps besides its text (window_controls.cpp and comctl/).
 struct ControlState {
     UINT check = BST_UNCHECKED;
     struct Item {
         std::u16string text;
         LPARAM data = 0;
+        int image = -1;          // index in the control's image list
+        int selectedImage = -1;  // extended combo box
+        UINT state = 0;          // list view: LVIS_*
+        std::vector<std::u16string> subitems;  // list view: the texts of columns 1...
     };
-    std::vector<Item> items;  // list and combo boxes
+    std::vector<Item> items;  // list and combo boxes, list views, tab controls, the tree page
     int selection = -1;
     HANDLE image = nullptr;   // SS_BITMAP / SS_ICON
-    UINT limit = 0x7FFFFFFE;  // edit boxes
+    UINT limit = 0x7FFFFFFE;  // edit boxes and the edit field of combo boxes
+    DWORD selStart = 0, selEnd = 0;  // edit boxes: the selected characters
+    struct Column {
+        std::u16string text;
+        int width = 0;
+    };
+    std::vector<Column> columns;  // list views in report view
+    HANDLE imageList = nullptr;   // tab controls, list views (small icons), extended combo boxes
+    int minimum = 0, maximum = 100, position = 0, step = 10;  // scroll bars, up-down, progress
+    HWND buddy = nullptr;         // up-down arrows
+    bool pushed = false;          // buttons: held down
 };
+
+// Dialog base units of a font (the system's when font is null).
+void MeasureBaseUnits(HFONT font, int* x, int* y);
+// The dialog font of a template's DS_SETFONT fields; null when the template has none.
+HFONT CreateTemplateFont(const std::u16string& face, WORD pointSize, WORD weight, BYTE italic, BYTE charSet);
 
 struct Window {
     HWND handle = nullptr;
@@ -104,6 +125,45 @@ LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK ListBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK ComboBoxProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM);
+// The common controls (comctl/).
+LRESULT CALLBACK TabControlProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ListViewProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ComboBoxExProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK UpDownProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ProgressProc(HWND, UINT, WPARAM, LPARAM);
+
+// Presses the up (or down) arrow of an up-down control (comctl/up_down.cpp).
+void PressUpDown(HWND updown, bool up);
+
+// Runs body on a window's control state under the table's lock; failure for a window without one.
+template <class Result, class Body>
+Result WithControl(HWND hWnd, Result failure, Body&& body) {
+    auto& table = WindowTable::Get();
+    std::lock_guard lock(table.Mutex());
+    Window* window = table.Find(hWnd);
+    if (!window || !window->control) return failure;
+    return body(*window, *window->control);
+}
+// A copy of a window's control state (empty for a window that is gone).
+ControlState ControlOf(HWND hWnd);
+// Sends WM_NOTIFY with the record (whose NMHDR is filled here) to the control's parent; its answer.
+LRESULT NotifyParent(HWND control, UINT code, NMHDR* header);
+// Sends WM_COMMAND with the notification code to the control's parent.
+void CommandParent(HWND control, WORD code);
+// Whether the window's class is the named one (without regard to case).
+bool IsClassNamed(HWND window, const char16_t* name);
+
+// The text of a string atom of the global atom table (window_atoms.cpp).
+bool AtomName(ATOM atom, std::u16string* name);
+
+// Makes a dialog from a parsed template (window_dialog.cpp); null when a control cannot be made.
+HWND CreateDialogFromTemplate(HINSTANCE instance, const dlg::DialogTemplate& dialog, HWND parent, DLGPROC procedure,
+                              LPARAM initParam);
+// Runs a modal loop until the dialog ends (window_modal.cpp); EndDialog's result.
+INT_PTR RunModalLoop(HWND dialog);
+// Whether the window is the frame of a running property sheet (property_sheet.cpp).
+bool IsPropertySheetFrame(HWND window);
 
 // Drops what the focus, foreground and published-window records know of a window being destroyed
 // (window_find.cpp).

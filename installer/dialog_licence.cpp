@@ -38,6 +38,7 @@ BOOL CDialogLicence::OnInitDialog() {
     CDialogBase::OnInitDialog();
     SetItemText(IDC_BUTTON_AGREE, u"ButtonAgree");
     SetItemText(IDC_BUTTON_DISAGREE, u"ButtonDisagree");
+    SetItemText(IDCANCEL, u"ButtonCancel");
     m_background = CreateSolidBrush(RGB(255, 255, 255));  // the window colour
     if (m_pDrvData) {
         // Without its agreement the wizard must not go on as if the user had read one: say so.

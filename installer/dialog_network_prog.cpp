@@ -74,7 +74,9 @@ void ReceiveSnmpResponses(CDialogNetworkProg* dialog, const std::vector<SOCKET>&
         }
         const DWORD now = GetTickCount();
         const long elapsed = static_cast<long>(now - before);
-        if (elapsed > remaining) break;
+        // Nothing is left to wait for once the time is used up (waiting on with none left would
+        // only spin until the clock moves).
+        if (elapsed >= remaining) break;
         remaining -= elapsed;
         before = now;
     }

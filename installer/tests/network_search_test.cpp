@@ -48,9 +48,13 @@ protected:
     }
 
     // Runs the search dialog modally as the port page does; the user waits for its end.
-    INT_PTR Search(int timeout = 5) {
-        palvex::UserAction wait;
+    // With a picture path the user looks at the dialog first.
+    INT_PTR Search(int timeout = 5, const char* picture = nullptr) {
+        palvex::UserAction look, wait;
         wait.kind = palvex::UserAction::Wait;
+        look.kind = palvex::UserAction::Picture;
+        if (picture) look.path = std::filesystem::path(PARDEX_PICTURES) / picture;
+        if (picture) palvex::QueueUserActions({look});
         palvex::QueueUserActions({wait});
         CDialogNetworkProg search;
         search.m_pDrvData = &m_settings;
@@ -71,7 +75,8 @@ TEST_F(NetworkSearch, TheDiscoveryGoesToTheBroadcastsStandInAndAMatchingPrinterI
     UdpAgent printer(Printer("Korvel Palvex QM410"));
     UdpAgent elsewhere(Printer("Korvel Palvex QM410"));  // on another network: no broadcast reaches it
     palvex::SetNetworkAgents({{"192.168.1.50", printer.port()}, {"10.0.0.7", elsewhere.port()}});
-    EXPECT_EQ(Search(), 0);
+    ASSERT_TRUE(m_settings.Init(AfxGetResourceHandle()));  // the dialog's font and texts
+    EXPECT_EQ(Search(5, "pardex-networkprog.png"), 0);
     EXPECT_EQ(Found(), (std::vector<std::pair<std::string, std::string>>{{kModel, "192.168.1.50"}}));
     const auto received = printer.received();
     ASSERT_EQ(received.size(), 2u);  // the discovery, then the GET of the MIB object

@@ -140,7 +140,10 @@ TEST_F(WizardPages, AFoundPrinterGetsItsPortAndTheRoadGoesBackAndForth) {
         return {Response(RequestIdOf(request), {VarBind("1.3.6.1.4.1.32473.1.205.1.1.1.0", Int(1))})};
     });
     palvex::SetNetworkAgents({{"192.168.1.50", printer.port()}});
-    palvex::AddDriver({u"Other", u"Windows x64", u"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\unidrv.dll"});
+    palvex::DriverDesc other;
+    other.name = u"Other";
+    other.driverPath = u"UNIDRV.DLL";
+    palvex::AddDriver(other);
     palvex::AddPrinter(u"Korvel Palvex QM410/QF410/QF380", u"Other");
     palvex::AddPrinter(u"korvel palvex qm410/qf410/qf380(1)", u"Other");
     int rows = 0;
@@ -241,6 +244,65 @@ TEST_F(WizardPages, TheManualDialogRefusesABadAddressAndMakesAPortForAGoodOne) {
     const auto boxes = palvex::TakeMessageBoxRecords();
     ASSERT_GE(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, u"IP アドレスが正しくありません。");
+}
+
+}  // namespace
+
+namespace {
+
+class WizardWithDriver : public WizardPages {
+protected:
+    void SetUp() override {
+        WizardPages::SetUp();
+        palvex::DriverDesc driver;  // version 1.01.0002.0 from its UI module
+        driver.name = u"Korvel Palvex QM410/QF410/QF380";
+        driver.driverPath = u"UNIDRV.DLL";
+        driver.configFile = u"tovqebui.dll";
+        palvex::AddDriver(driver);
+        std::filesystem::create_directories(Host(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3"));
+        std::filesystem::copy_file(PALVEX_UI_VERSION_FILE, Host(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\tovqebui.dll"));
+        palvex::AddPrinter(u"Palvex Office", driver.name);
+    }
+};
+
+TEST_F(WizardWithDriver, TheSetupMenuChecksTheInstalledVersionOnEveryRoad) {
+    struct Case {
+        const char* version;  // of this package
+        int radio;
+        std::u16string message;
+        BOOL inherit;
+    } const cases[] = {
+        {"3.17.6821.36", IDC_RADIO_INSTALL, u"このモデルのプリンターがあります。設定を引き継がずにドライバーを置き換えますか？", FALSE},
+        {"1.01.2.0", IDC_RADIO_INSTALL, u"このモデルのプリンターがあります。設定を引き継いでドライバーを置き換えますか？", TRUE},
+        {"1.0", IDC_RADIO_INSTALL, u"新しいバージョンのプリンタードライバーがインストールされています。", FALSE},
+        {"1.0", IDC_RADIO_UPDATE, u"新しいバージョンのプリンタードライバーがインストールされているため、アップデートできません。", FALSE},
+        {"1.0", IDC_RADIO_UNINSTALL, u"新しいバージョンのプリンタードライバーがインストールされているため、削除できません。", FALSE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        SetPardexKey("Setup", "VERSION", c.version);
+        bool updateEnabled = false, uninstallEnabled = false;
+        BOOL inherit = -1;
+        RunInstaller({Click(IDC_BUTTON_AGREE), Act([&](HWND window) {
+                          HWND page = Page(window);
+                          updateEnabled = IsWindowEnabled(GetDlgItem(page, IDC_RADIO_UPDATE));
+                          uninstallEnabled = IsWindowEnabled(GetDlgItem(page, IDC_RADIO_UNINSTALL));
+                      }),
+                      Click(c.radio), Act([&](HWND window) {
+                          // The answer No to a replace question offers the cancel question next.
+                          SendMessageW(GetDlgItem(Page(window), IDC_BUTTON_NEXT), BM_CLICK, 0, 0);
+                          if (IsWindow(window)) inherit = HostOf(window)->m_drvData.m_inheritSettings;
+                      })},
+                     {IDNO});
+        EXPECT_TRUE(updateEnabled);
+        EXPECT_TRUE(uninstallEnabled);
+        const auto boxes = palvex::TakeMessageBoxRecords();
+        ASSERT_GE(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, c.message);
+        if (c.radio == IDC_RADIO_INSTALL) {
+            EXPECT_EQ(inherit, c.inherit);
+        }
+    }
 }
 
 }  // namespace

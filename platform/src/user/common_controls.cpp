@@ -423,6 +423,10 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
         const std::pair<const char16_t*, WNDPROC> classes[] = {
             {WC_LISTVIEWW, ListViewProc}, {UPDOWN_CLASSW, UpDownProc}, {PROGRESS_CLASSW, ProgressProc}};
         for (const auto& [name, procedure] : classes) {
+            // A class the window system already has as a standard class is left to it.
+            WNDCLASSEXW existing{};
+            existing.cbSize = sizeof existing;
+            if (GetClassInfoExW(nullptr, name, &existing)) continue;
             WNDCLASSEXW windowClass{};
             windowClass.cbSize = sizeof windowClass;
             windowClass.style = CS_GLOBALCLASS;

@@ -1,4 +1,4 @@
-// The wizard page base, the pages' shells and the completion page.
+// The wizard page base and the completion page.
 #include "dialog_base.h"
 
 #include "drv_data.h"
@@ -8,21 +8,6 @@
 
 namespace {
 
-// Back of each page (the wizard's navigation); -1: the page has no Back.
-int BackTarget(int index, const CDrvData* settings) {
-    switch (index) {
-    case 1: return settings && settings->m_copyState == 1 ? 11 : 0;
-    case 2: return 1;
-    case 3: return 2;
-    case 4: return 3;
-    case 6:
-    case 8:
-    case 10: return 1;
-    case 11: return 0;
-    default: return -1;
-    }
-}
-
 BOOL CALLBACK SetFontOfChild(HWND window, LPARAM font) {
     SendMessageW(window, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
     return TRUE;
@@ -30,14 +15,17 @@ BOOL CALLBACK SetFontOfChild(HWND window, LPARAM font) {
 
 }  // namespace
 
+void SetFontToDescendants(HWND window, CDrvData* settings) {
+    if (!settings || !settings->m_font9) return;
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(settings->m_font9), TRUE);
+    EnumChildWindows(window, SetFontOfChild, reinterpret_cast<LPARAM>(settings->m_font9));
+}
+
 CDialogBase::CDialogBase(UINT templateId, CWnd* parent) : CDialog(templateId, parent), m_templateIdOfPage(templateId) {}
 
 BOOL CDialogBase::OnInitDialog() {
     CDialog::OnInitDialog();
-    if (m_pDrvData && m_pDrvData->m_font9) {
-        SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_pDrvData->m_font9), TRUE);
-        EnumChildWindows(m_hWnd, SetFontOfChild, reinterpret_cast<LPARAM>(m_pDrvData->m_font9));
-    }
+    SetFontToDescendants(m_hWnd, m_pDrvData);
     if (m_pHost) {
         const RECT& area = m_pHost->m_pageRect;
         MoveWindow(m_hWnd, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
@@ -45,16 +33,27 @@ BOOL CDialogBase::OnInitDialog() {
     return TRUE;
 }
 
+void CDialogBase::SetItemText(int id, const char16_t* key) {
+    if (!m_pDrvData || !GetDlgItem(id)) return;
+    std::u16string text;
+    m_pDrvData->GetString(text, m_section, key);
+    SetDlgItemTextW(m_hWnd, id, text.c_str());
+}
+
 void CDialogBase::SetButtonTexts() {
-    if (!m_pDrvData) return;
-    const std::pair<int, const char16_t*> buttons[] = {
-        {IDC_BUTTON_PREV, u"ButtonPrev"}, {IDC_BUTTON_NEXT, u"ButtonNext"}, {IDCANCEL, u"ButtonCancel"}};
-    for (const auto& [id, key] : buttons) {
-        if (!GetDlgItem(id)) continue;
-        std::u16string text;
-        m_pDrvData->GetString(text, m_section, key);
-        SetDlgItemTextW(m_hWnd, id, text.c_str());
-    }
+    SetItemText(IDC_BUTTON_PREV, u"ButtonPrev");
+    SetItemText(IDC_BUTTON_NEXT, u"ButtonNext");
+    SetItemText(IDCANCEL, u"ButtonCancel");
+}
+
+void CDialogBase::EndWizard() {
+    EndDialog(0);
+    if (m_pHost) m_pHost->EndDialog(0);
+}
+
+void CDialogBase::EnableItems(std::initializer_list<int> ids, BOOL enable) {
+    for (int id : ids)
+        if (HWND item = GetDlgItem(id)) EnableWindow(item, enable);
 }
 
 void CDialogBase::GetWindowTitle(std::u16string& title) {
@@ -76,8 +75,7 @@ void CDialogBase::OnBnClickedButtonCancel() {
 }
 
 void CDialogBase::OnBnClickedButtonPrev() {
-    const int target = BackTarget(m_pageIndex, m_pDrvData);
-    if (m_pHost && target >= 0) ShowPage(m_pHost, target);
+    if (m_pHost) ShowPage(m_pHost, 1);
 }
 
 BOOL CDialogBase::OnCmdMsg(UINT id, int code) {
@@ -92,47 +90,11 @@ BOOL CDialogBase::OnCmdMsg(UINT id, int code) {
     return CDialog::OnCmdMsg(id, code);
 }
 
-#define PAGE_CONSTRUCTOR(Class, templateId, index, section)                    \
-    Class::Class(CWnd* parent) : CDialogBase(templateId, parent) {            \
-        m_pageIndex = index;                                                   \
-        m_section = section;                                                   \
-    }
-
-PAGE_CONSTRUCTOR(CDialogLicence, IDD_LICENCE, 0, u"Licence")
-PAGE_CONSTRUCTOR(CDialogSetupmenu, IDD_SETUPMENU, 1, u"Setupmenu")
-PAGE_CONSTRUCTOR(CDialogPrinterPort, IDD_PRINTERPORT, 2, u"PrinterPort")
-PAGE_CONSTRUCTOR(CDialogPrinterName, IDD_PRINTERNAME, 3, u"PrinterName")
-PAGE_CONSTRUCTOR(CDialogInstallConfirm, IDD_CONFIRM, 4, u"InstallConfirm")
-PAGE_CONSTRUCTOR(CDialogUpdateConfirm, IDD_CONFIRM, 6, u"UpdateConfirm")
-PAGE_CONSTRUCTOR(CDialogRemoveConfirm, IDD_CONFIRM, 8, u"UninstallConfirm")
-PAGE_CONSTRUCTOR(CDialogConnectSelect, IDD_CONNECTSELECT, 10, u"ConnectSelect")
-PAGE_CONSTRUCTOR(CDialogDrvFileCopy, IDD_DRVFILECOPY, 11, u"DriverCopy")
-PAGE_CONSTRUCTOR(CDialogComplete, IDD_COMPLETE, 0, u"")
-
-BOOL CDialogLicence::OnInitDialog() {
-    CDialogBase::OnInitDialog();
-    SetButtonTexts();
-    return TRUE;
-}
-
-BOOL CDialogRemoveConfirm::OnInitDialog() {
-    CDialogBase::OnInitDialog();
-    SetButtonTexts();
-    std::u16string message;
-    if (m_pDrvData) m_pDrvData->GetString(message, m_section, u"Message");
-    SetDlgItemTextW(m_hWnd, IDC_STATIC_MESSAGE, message.c_str());
-    return TRUE;
-}
-
-void CDialogRemoveConfirm::OnActivatePage(int previousIndex) {
-    ::ShowWindow(GetDlgItem(IDC_BUTTON_PREV), previousIndex == m_pageIndex ? SW_HIDE : SW_SHOW);
-}
+CDialogComplete::CDialogComplete(CWnd* parent) : CDialogBase(IDD_COMPLETE, parent) {}
 
 BOOL CDialogComplete::OnInitDialog() {
     CDialogBase::OnInitDialog();
-    std::u16string finish;
-    if (m_pDrvData) m_pDrvData->GetString(finish, m_section, u"ButtonEnd");
-    SetDlgItemTextW(m_hWnd, IDC_BUTTON_END, finish.c_str());
+    SetItemText(IDC_BUTTON_END, u"ButtonEnd");
     if (m_pDrvData) SetDlgItemTextW(m_hWnd, IDC_STATIC_MESSAGE, m_pDrvData->m_completeMessage.c_str());
     return TRUE;
 }
@@ -144,8 +106,7 @@ BOOL CDialogComplete::OnCmdMsg(UINT id, int code) {
         m_pDrvData->WriteLogFormat(1, u"Shutdown\r\n");
         RestartWindows();
     }
-    EndDialog(0);
-    if (m_pHost) m_pHost->EndDialog(0);
+    EndWizard();
     return TRUE;
 }
 

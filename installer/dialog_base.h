@@ -1,7 +1,7 @@
 // The base of every wizard page: a modeless child dialog of the main window that brings its texts
 // from its own String.ini section, moves itself into the host's page rectangle, and asks before
-// the wizard closes. Also the wizard pages as far as the host needs them: their classes, templates
-// and sections, the shared Back and Cancel buttons, and the completion page.
+// the wizard closes. A page's choices live in CDrvData (its wizard state), so they survive the
+// page's window.
 #pragma once
 
 #include <afx/afxwin.h>
@@ -15,21 +15,34 @@ class CDialogBase : public CDialog {
 public:
     CDialogBase(UINT templateId, CWnd* parent);
 
+    // The 9-point font to the page and every descendant, then the page into the host's page area.
     BOOL OnInitDialog() override;
-    void OnOK() override {}      // Enter and Esc do nothing inside a page
+    void OnOK() override {}  // Enter and Esc do nothing inside a page
     void OnCancel() override {}
+    // Cancel (id 2) and Back (1008) of every page; a derived page handles its own controls first.
     BOOL OnCmdMsg(UINT id, int code) override;
 
+    // [section] Window and [section] Header, each read once.
     virtual void GetWindowTitle(std::u16string& title);
     virtual void GetHeaderText(std::u16string& header);
+    // Called each time the page becomes current, with the index of the page that was current.
     virtual void OnActivatePage(int previousIndex) { (void)previousIndex; }
+    // Nonzero when the wizard may close: the base asks [MsgBox] Cancel.
     virtual int QueryCancel();
 
+    // Posts WM_CLOSE to the host, which asks the current page's QueryCancel.
     void OnBnClickedButtonCancel();
+    // Back of the pages that return to the setup menu.
     void OnBnClickedButtonPrev();
 
-    // Sets the texts of the buttons the page has from its section.
+    // Texts of Back, Next and Cancel ("ButtonPrev", "ButtonNext", "ButtonCancel") where the page has them.
     void SetButtonTexts();
+    // [section] key into the control.
+    void SetItemText(int id, const char16_t* key);
+    // Ends the page and the host without the cancel question.
+    void EndWizard();
+    // Enables or disables the controls.
+    void EnableItems(std::initializer_list<int> ids, BOOL enable);
 
     UINT m_templateIdOfPage;
     CDrvData* m_pDrvData = nullptr;
@@ -40,48 +53,7 @@ public:
     std::u16string m_section;
 };
 
-// The pages of the wizard. Their own controls and steps come with their pages; here each brings
-// its template and section.
-class CDialogLicence : public CDialogBase {
-public:
-    explicit CDialogLicence(CWnd* parent);
-    BOOL OnInitDialog() override;
-};
-class CDialogSetupmenu : public CDialogBase {
-public:
-    explicit CDialogSetupmenu(CWnd* parent);
-};
-class CDialogPrinterPort : public CDialogBase {
-public:
-    explicit CDialogPrinterPort(CWnd* parent);
-};
-class CDialogPrinterName : public CDialogBase {
-public:
-    explicit CDialogPrinterName(CWnd* parent);
-};
-class CDialogInstallConfirm : public CDialogBase {
-public:
-    explicit CDialogInstallConfirm(CWnd* parent);
-};
-class CDialogUpdateConfirm : public CDialogBase {
-public:
-    explicit CDialogUpdateConfirm(CWnd* parent);
-};
-class CDialogRemoveConfirm : public CDialogBase {
-public:
-    explicit CDialogRemoveConfirm(CWnd* parent);
-    BOOL OnInitDialog() override;
-    // Started for removal, the page is the first one and there is nothing to go back to.
-    void OnActivatePage(int previousIndex) override;
-};
-class CDialogConnectSelect : public CDialogBase {
-public:
-    explicit CDialogConnectSelect(CWnd* parent);
-};
-class CDialogDrvFileCopy : public CDialogBase {
-public:
-    explicit CDialogDrvFileCopy(CWnd* parent);
-};
+// Pages 5, 7 and 9: the end of every road. SetCompletePage gives the instance its index and section.
 class CDialogComplete : public CDialogBase {
 public:
     explicit CDialogComplete(CWnd* parent);
@@ -89,3 +61,6 @@ public:
     BOOL OnCmdMsg(UINT id, int code) override;
     int QueryCancel() override;
 };
+
+// Sets the 9-point font of the settings object to the window and all its descendants.
+void SetFontToDescendants(HWND window, CDrvData* settings);

@@ -201,7 +201,11 @@ BOOL CDrvData::ExistDriverForEnvironment(const std::u16string& environment) {
 BOOL CDrvData::ExistPrinterOfModel() {
     PrinterList list;
     DWORD error = 0;
-    if (!EnumAllPrinters2(list, error)) return FALSE;
+    m_printerEnumError = 0;
+    if (!EnumAllPrinters2(list, error)) {
+        m_printerEnumError = error;
+        return FALSE;
+    }
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
     for (DWORD i = 0; i < list.count; ++i)
         if (printers[i].pDriverName && Upper(printers[i].pDriverName) == Upper(GetModelName())) return TRUE;

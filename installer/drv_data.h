@@ -59,7 +59,10 @@ public:
     // The installed driver and printers.
     BOOL FindInstalledDriver();
     BOOL ExistDriverForEnvironment(const std::u16string& environment);
+    // TRUE when a local or connected printer uses MODEL_NAME; the enumeration's error, if any, is
+    // left in m_printerEnumError (1722 while the spooler is stopped).
     BOOL ExistPrinterOfModel();
+    DWORD m_printerEnumError = 0;
 
     // Formats a message of at most 1023 characters and logs it when the current LOGLEVEL of
     // Pardex.ini allows its level.

@@ -3,6 +3,10 @@
 #include <string_view>
 
 #include "dialog_base.h"
+#include "dialog_licence.h"
+#include "dialog_printer_port.h"
+#include "dialog_setupmenu.h"
+#include "page_shells.h"
 #include "pardex_dlg.h"
 
 namespace {

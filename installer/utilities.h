@@ -64,7 +64,12 @@ BOOL DeleteRegistryTree(const std::u16string& path);
 BOOL DsDeleteDirectoryOnReboot(const std::u16string& folder);
 BOOL DsDeleteDirectory(const std::u16string& folder);
 BOOL DsCreateDirectory(const std::u16string& folder);
+// The source's contents into the target through the shell, or file by file.
+BOOL DsCopyDirectory(const std::u16string& source, const std::u16string& target);
 BOOL DsCopyDirectory2(const std::u16string& source, const std::u16string& target);
+// 0: the current user may write into the folder; 1: not; 2: neither it nor a parent exists;
+// 3: the check itself failed.
+int CheckFolderAccess(const std::u16string& folder);
 
 // Asks Windows to restart.
 void RestartWindows();

@@ -1,5 +1,8 @@
 // Deleting, creating and copying folder trees.
+#include <win/shellapi_fileop.h>
 #include <win/winfiles_move.h>
+
+#include <cstring>
 
 #include "install_log.h"
 #include "utilities.h"
@@ -114,4 +117,26 @@ BOOL DsCopyDirectory2(const std::u16string& sourceArgument, const std::u16string
         return true;
     });
     return result;
+}
+
+BOOL DsCopyDirectory(const std::u16string& sourceArgument, const std::u16string& targetArgument) {
+    std::u16string source = Trim(sourceArgument);
+    const std::u16string target = Trim(targetArgument);
+    if (!DsCreateDirectory(target)) return FALSE;
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) source += u"\\*.*";
+    // The shell takes lists of paths, each ended by a zero and the list by a second one.
+    WCHAR from[261 + 1] = {}, to[261 + 1] = {};
+    if (source.size() > 260 || target.size() > 260) return FALSE;
+    std::memcpy(from, source.c_str(), source.size() * sizeof(WCHAR));
+    std::memcpy(to, target.c_str(), target.size() * sizeof(WCHAR));
+    WriteGlobalLog(1, u"DsCopyDirectory [src] %s [dst] %s\r\n", source.c_str(), target.c_str());
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_COPY;
+    operation.pFrom = from;
+    operation.pTo = to;
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    operation.lpszProgressTitle = u"";
+    const int result = SHFileOperationW(&operation);
+    if (result != 0) WriteGlobalLog(0, u"SHFileOperation (FO_COPY) Failed (%d)\r\n", result);
+    return result == 0;
 }

@@ -1,6 +1,7 @@
 // Program location, file versions, addresses, the Windows version and the driver-use test.
 #include <win/psapi.h>
 #include <win/securitybaseapi.h>
+#include <win/securitybaseapi_access.h>
 #include <win/sysinfoapi_product.h>
 #include <win/winsock2.h>
 
@@ -90,8 +91,12 @@ BOOL IsWindowsVersionOrLater(DWORD major, DWORD minor) {
 BOOL CheckDriverActive(const std::u16string& marketName) {
     WCHAR name[300];
     _snwprintf(name, 300, u"VORTAN_%s_DRIVERUSE_MUTEX", marketName.c_str());
-    // Every process may open the mutex (a null DACL on Windows; the machine's mutexes have none).
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+    // A null DACL: every process, whoever runs it, may open the mutex.
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE))
+        return FALSE;
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
     HANDLE mutex = CreateMutexW(&attributes, FALSE, name);
     if (!mutex) return FALSE;
     const DWORD error = GetLastError();

@@ -176,6 +176,32 @@ TEST_F(OnMachine, FoldersAreMadeCopiedAndDeleted) {
     EXPECT_TRUE(DsDeleteDirectory(u"C:\\Work\\One\\Two\\..\\..\\Empty") == FALSE);  // cannot be searched
 }
 
+TEST_F(OnMachine, FoldersAreCopiedThroughTheShellAndTheirAccessIsChecked) {
+    ASSERT_TRUE(DsCreateDirectory(u"C:\\Source\\Sub"));
+    for (const char16_t* file : {u"C:\\Source\\a.inf", u"C:\\Source\\Sub\\b.dll"}) {
+        HANDLE handle = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        CloseHandle(handle);
+    }
+    // The target is made first, so the source's contents (not the folder itself) land in it.
+    ASSERT_TRUE(DsCopyDirectory(u"C:\\Source\\", u"C:\\Target\\Deep"));
+    EXPECT_NE(GetFileAttributesW(u"C:\\Target\\Deep\\a.inf"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(u"C:\\Target\\Deep\\Sub\\b.dll"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(u"C:\\Target\\Deep\\Source"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(DsCopyDirectory(u"C:\\Missing", u"C:\\Target\\Other"));
+
+    struct Case {
+        const char16_t* folder;
+        int expected;
+    } const cases[] = {
+        {u"C:\\Target\\Deep", 0},
+        {u"C:\\Target\\Deep\\", 0},
+        {u"C:\\Target\\Not\\Yet\\Made", 0},  // its nearest existing parent decides
+        {u"Nowhere", 2},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CheckFolderAccess(c.folder), c.expected) << palvex::ToUtf8(c.folder);
+}
+
 TEST_F(OnMachine, DriverInUseWhileAnotherProcessHoldsTheMutex) {
     EXPECT_FALSE(CheckDriverActive(u"QVJA"));
     int toChild[2], fromChild[2];

@@ -12,6 +12,9 @@ namespace palvex {
 // A time outside 1601-30827 or a field out of range throws std::invalid_argument.
 __attribute__((visibility("default"))) void SetVirtualClock(const SYSTEMTIME& utc);
 
+// True while the machine runs on a virtual clock.
+__attribute__((visibility("default"))) bool MachineClockIsVirtual();
+
 // Returns the machine to this computer's clock.
 __attribute__((visibility("default"))) void UseRealClock();
 

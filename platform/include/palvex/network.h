@@ -43,4 +43,19 @@ __attribute__((visibility("default"))) void UseHostNetworkAdapters();
 // The adapters the current machine reports.
 __attribute__((visibility("default"))) std::vector<NetworkAdapter> MachineNetworkAdapters();
 
+// A printer of the simulated network: the address the machine knows it by, answered by an SNMP
+// agent that listens on 127.0.0.1 at agentPort. No datagram leaves 127.0.0.0/8: a datagram for
+// port 161 of a listed address goes to its agent; one for a broadcast address (255.255.255.255,
+// or an adapter's directed broadcast, address OR NOT mask) goes to every listed agent in that
+// network; one for a loopback address goes there (port 161 moved by PALVEX_SNMP_PORT); any
+// other is dropped. An agent's answer is reported as coming from its listed address, port 161.
+struct NetworkAgent {
+    std::string address;  // dotted IPv4, e.g. "192.168.1.50"
+    uint16_t agentPort = 0;
+
+    bool operator==(const NetworkAgent&) const = default;
+};
+__attribute__((visibility("default"))) void SetNetworkAgents(const std::vector<NetworkAgent>& agents);
+__attribute__((visibility("default"))) std::vector<NetworkAgent> MachineNetworkAgents();
+
 }  // namespace palvex

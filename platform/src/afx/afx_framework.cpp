@@ -49,7 +49,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     const LRESULT result = dialog->WindowProc(message, wParam, lParam, &handled);
     if (message == WM_NCDESTROY) dialog->m_hWnd = nullptr;
     if (!handled) return FALSE;
-    if (message == WM_INITDIALOG || message == WM_QUERYDRAGICON) return static_cast<INT_PTR>(result);
+    // These answer through the dialog procedure's own result, as the dialog manager reads them
+    // (0x0132 is WM_CTLCOLORMSGBOX, the first of the control-colour messages).
+    if (message == WM_INITDIALOG || message == WM_QUERYDRAGICON || (message >= 0x0132 && message <= WM_CTLCOLORSTATIC))
+        return static_cast<INT_PTR>(result);
     SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
     return TRUE;
 }

@@ -93,6 +93,8 @@ void SleepOnHost(DWORD ms) {
 
 }  // namespace
 
+bool MachineClockIsVirtual() { return ReadVirtualClock().has_value(); }
+
 void SetVirtualClock(const SYSTEMTIME& utc) {
     static const int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     bool leap = (utc.wYear % 4 == 0 && utc.wYear % 100 != 0) || utc.wYear % 400 == 0;

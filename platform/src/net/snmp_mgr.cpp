@@ -18,6 +18,7 @@
 #include <win/mgmtapi.h>
 #include <win/winbase.h>
 
+#include "net/loopback_net.h"
 #include "net/snmp_ber.h"
 
 namespace {
@@ -28,7 +29,6 @@ using palvex::snmp::Value;
 using palvex::snmp::VarBind;
 
 constexpr uint32_t kSessionMagic = 0x534E4D50;  // "SNMP"
-constexpr uint16_t kDefaultAgentPort = 161;
 
 struct ManagerSession {
     uint32_t magic = kSessionMagic;
@@ -44,27 +44,26 @@ ManagerSession* SessionFrom(LPSNMP_MGR_SESSION handle) {
     return (session && session->magic == kSessionMagic) ? session : nullptr;
 }
 
-uint16_t AgentPort() {
-    const char* text = std::getenv("PALVEX_SNMP_PORT");
-    if (!text || !*text) return kDefaultAgentPort;
-    char* end = nullptr;
-    unsigned long port = std::strtoul(text, &end, 10);
-    if (*end != '\0' || port == 0 || port > 65535) return kDefaultAgentPort;
-    return static_cast<uint16_t>(port);
-}
-
+// The agent a session talks to: a loopback address at the machine's SNMP port, or the loopback
+// agent of a printer the machine lists; any other address is off the simulated network.
 bool ResolveAgent(const char* agent, sockaddr_in& address) {
     std::memset(&address, 0, sizeof(address));
     address.sin_family = AF_INET;
-    address.sin_port = htons(AgentPort());
-    if (inet_pton(AF_INET, agent, &address.sin_addr) == 1) return true;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(agent, nullptr, &hints, &found) != 0 || !found) return false;
-    address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
+    in_addr parsed{};
+    if (inet_pton(AF_INET, agent, &parsed) != 1) {
+        addrinfo hints{};
+        hints.ai_family = AF_INET;
+        hints.ai_socktype = SOCK_DGRAM;
+        addrinfo* found = nullptr;
+        if (getaddrinfo(agent, nullptr, &hints, &found) != 0 || !found) return false;
+        parsed = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+        freeaddrinfo(found);
+    }
+    uint32_t agentAddress = 0;
+    uint16_t agentPort = 0;
+    if (!palvex::net::AgentFor(ntohl(parsed.s_addr), agentAddress, agentPort)) return false;
+    address.sin_addr.s_addr = htonl(agentAddress);
+    address.sin_port = htons(agentPort);
     return true;
 }
 

@@ -58,7 +58,7 @@ const WindowClass* WindowTable::FindClass(LPCWSTR name, HINSTANCE instance) cons
     const std::u16string wanted = text::Upcase(name);
     for (const auto& windowClass : m_classes)
         if (windowClass->registered && text::Upcase(windowClass->name) == wanted &&
-            (!instance || windowClass->info.hInstance == instance))
+            (!instance || windowClass->info.hInstance == instance || (windowClass->info.style & 0x4000 /* CS_GLOBALCLASS */)))
             return windowClass.get();
     for (const auto& windowClass : m_classes)
         if (!windowClass->registered && text::Upcase(windowClass->name) == wanted) return windowClass.get();

@@ -242,6 +242,3 @@ HICON ExtractIconW(HINSTANCE, LPCWSTR pszExeFileName, UINT nIconIndex) {
     return IconFromFile(bytes, nIconIndex, 0, 0);
 }
 
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
-    return picce && picce->dwSize == sizeof(INITCOMMONCONTROLSEX) ? TRUE : FALSE;
-}

@@ -16,3 +16,7 @@
 #define IDC_BUTTON_NEXT 1009
 #define IDC_STATIC_MESSAGE 1016
 #define IDC_BUTTON_END 1034
+
+// The progress dialogs of the install, update and removal runs.
+#define IDD_PROGRESS 139
+#define IDC_PROGRESS_BAR 1043

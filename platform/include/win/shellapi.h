@@ -1,19 +1,21 @@
-// Starting a program through the shell. ShellExecuteExW with the verb "open" (or none) starts an
-// executable file as a child process (CreateProcessW): a bare file name is looked for in
-// C:\Windows\System32 and C:\Windows, and ".exe" is added when it has no extension.
+// Starting a program or document through the shell. ShellExecuteExW with the verb "open" (or
+// none) starts an executable file of the machine as a child process (CreateProcessW): a bare
+// file name is looked for in C:\Windows\System32 and C:\Windows, and ".exe" is added when it has
+// no extension.
 #pragma once
 
-#include "wintypes.h"
+#include "winuser.h"
 
+#define SEE_MASK_DEFAULT 0x00000000
+#define SEE_MASK_NOCLOSEPROCESS 0x00000040
+#define SEE_MASK_FLAG_NO_UI 0x00000400
+#define SEE_MASK_NOASYNC 0x00000100
+#define SEE_MASK_FLAG_DDEWAIT SEE_MASK_NOASYNC
 #ifndef ERROR_NO_ASSOCIATION
 #define ERROR_NO_ASSOCIATION 1155L
 #endif
 
-#define SEE_MASK_NOCLOSEPROCESS 0x00000040
-#define SEE_MASK_FLAG_DDEWAIT 0x00000100
-#define SEE_MASK_FLAG_NO_UI 0x00000400
-
-typedef struct _SHELLEXECUTEINFOW {
+struct SHELLEXECUTEINFOW {
     DWORD cbSize;
     ULONG fMask;
     HWND hwnd;
@@ -27,12 +29,18 @@ typedef struct _SHELLEXECUTEINFOW {
     LPCWSTR lpClass;
     HKEY hkeyClass;
     DWORD dwHotKey;
-    HANDLE hIconOrMonitor;
+    union {
+        HANDLE hIcon;
+        HANDLE hMonitor;
+    };
     HANDLE hProcess;
-} SHELLEXECUTEINFOW, *LPSHELLEXECUTEINFOW;
-static_assert(sizeof(SHELLEXECUTEINFOW) == 112);
+};
+typedef SHELLEXECUTEINFOW* LPSHELLEXECUTEINFOW;
+static_assert(sizeof(SHELLEXECUTEINFOW) == 112 && offsetof(SHELLEXECUTEINFOW, lpFile) == 24 &&
+              offsetof(SHELLEXECUTEINFOW, nShow) == 48 && offsetof(SHELLEXECUTEINFOW, hProcess) == 104);
 
-// FALSE with ERROR_FILE_NOT_FOUND when no such program is found, ERROR_NO_ASSOCIATION for a verb
-// other than "open", ERROR_INVALID_PARAMETER for a wrong cbSize. With SEE_MASK_NOCLOSEPROCESS
-// hProcess receives the process handle (the caller closes it).
+// FALSE with ERROR_INVALID_PARAMETER for a missing or wrongly sized record or no file,
+// ERROR_FILE_NOT_FOUND when no such program is found, ERROR_NO_ASSOCIATION for a verb other than
+// "open". hInstApp is 33 on success; with SEE_MASK_NOCLOSEPROCESS hProcess receives the process
+// handle (the caller closes it).
 WINBASEAPI BOOL ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo);

@@ -1,8 +1,13 @@
 // The progress bar of the common controls ("msctls_progress32"): a range (0 to 100 until set) and
 // a position kept in the window's user data, answering PBM_SETRANGE, PBM_SETPOS, PBM_GETPOS and
-// PBM_GETRANGE. Registered once when the library loads, unless the class exists already.
+// PBM_GETRANGE. Added to the system's classes once when the library loads, unless it is there already.
 #include <win/commctrl.h>
 #include <win/windows.h>
+
+#include <memory>
+#include <mutex>
+
+#include "user/window_store.h"
 
 #ifndef PBM_SETRANGE
 #define PBM_SETRANGE (WM_USER + 1)
@@ -60,15 +65,17 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
+// A class of the system, as the standard controls are: every module's dialogs find it.
 const bool g_registered = [] {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(nullptr, u"msctls_progress32", &existing)) return true;
-    WNDCLASSEXW info{};
-    info.cbSize = sizeof info;
-    info.lpfnWndProc = ProgressProc;
-    info.lpszClassName = u"msctls_progress32";
-    return RegisterClassExW(&info) != 0;
+    auto& table = palvex::win::WindowTable::Get();
+    std::lock_guard lock(table.Mutex());
+    if (table.FindClass(u"msctls_progress32", nullptr)) return true;
+    auto windowClass = std::make_unique<palvex::win::WindowClass>();
+    windowClass->name = u"msctls_progress32";
+    windowClass->procedure = ProgressProc;
+    windowClass->info.cbSize = sizeof(WNDCLASSEXW);
+    windowClass->info.lpfnWndProc = ProgressProc;
+    return table.AddClass(std::move(windowClass));
 }();
 
 }  // namespace

@@ -292,7 +292,8 @@ DWORD InstallPrinterPackage(const PrinterSetup& setup) {
             if (!copy.processor) dependent.push_back(copy.name);
         }
 
-        const auto processor = SplitList(Value(*inf, install, "PRINTPROCESSOR"));
+        // One quoted field: "name,file".
+        const auto processor = SplitList(Unquote(Value(*inf, install, "PRINTPROCESSOR")));
         std::u16string processorName;
         if (processor.size() == 2) {
             processorName = processor[0];

@@ -30,8 +30,11 @@ std::u16string WithoutTrailingBackslash(std::u16string path) {
     return path;
 }
 
-// Copies a folder of the program into the install folder, file by file when the first way fails.
+// Copies a folder of the program into the install folder, again when the first try fails. A
+// folder that is not there is a failed copy, as the shell's copy reports it.
 BOOL CopyFolder(CDrvData* drvData, const std::u16string& source, const std::u16string& target) {
+    const DWORD attributes = GetFileAttributesW(source.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FALSE;
     if (DsCopyDirectory2(source, target)) return TRUE;
     drvData->WriteLogFormat(1, u"DsCopyDirectory -> DsCopyDirectory2 %s\r\n", source.c_str());
     return DsCopyDirectory2(source, target);

@@ -25,6 +25,7 @@
 #include <palvex/utf8.h>
 #include <win/processthreadsapi.h>
 #include <win/windows.h>
+#include <xpc.h>
 
 namespace {
 
@@ -53,6 +54,19 @@ std::u16string Environment(const std::u16string& architecture) {
     return Lower(architecture) == u"x86" ? u"Windows NT x86" : u"Windows x64";
 }
 
+// The spooler has a new printer's driver initialise it: the driver's user interface compiles the
+// printer's description into its settings blocks, which the print processor and the renderer read.
+// The printer is made whatever the driver makes of it, as on Windows: a data file without a
+// description the kit compiles shows when the printer is used, not here.
+void InitializePrinter(const std::u16string& printerName) {
+    std::u16string name = printerName;
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(name.data(), &printer, &defaults)) return;
+    CompileByHandle(printer);
+    ClosePrinter(printer);
+}
+
 DWORD PrintUi(const Args& args) {
     if (Has(args, u"/if")) {
         palvex::PrinterSetup setup;
@@ -61,7 +75,9 @@ DWORD PrintUi(const Args& args) {
         setup.printerName = Option(args, u"/b");
         setup.portName = Option(args, u"/r");
         setup.shareName = Option(args, u"/Z");
-        return palvex::InstallPrinterPackage(setup);
+        const DWORD installed = palvex::InstallPrinterPackage(setup);
+        if (installed == ERROR_SUCCESS) InitializePrinter(setup.printerName);
+        return installed;
     }
     if (Has(args, u"/ia")) {
         palvex::PrinterSetup setup;

@@ -1,7 +1,8 @@
 // Waiting for a started program and reading its exit code (WaitForSingleObject on a process
 // handle, GetExitCodeProcess, ExitProcess). The wait polls the child: a program of the machine is
-// a host process, and its end is seen by reaping it. On a virtual clock a wait for a program that
-// has marked itself hung (palvex/process_control.h) runs out at once and moves the clock on.
+// a host process, and its end is seen by reaping it. On a virtual clock the machine's time does
+// not pass while the child works, so the wait lasts until the child ends; for a program that has
+// marked itself hung (palvex/process_control.h) the wait's whole time passes at once instead.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,20 +74,31 @@ std::optional<DWORD> WaitProcessHandle(HANDLE process, DWORD milliseconds) {
     const auto id = OpenedProcessId(process);
     if (!id) return std::nullopt;
     const int pid = static_cast<int>(*id);
+    bool virtualClock = false;
+    try {
+        virtualClock = VirtualClock();
+    } catch (...) {
+    }
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
         if (EndedStatus(pid)) return WAIT_OBJECT_0;
         if (milliseconds == 0) return WAIT_TIMEOUT;
-        try {
-            if (milliseconds != INFINITE && MarkedHung(pid) && VirtualClock()) {
-                Sleep(milliseconds);  // the virtual clock moves by the whole wait
+        if (virtualClock) {
+            // The machine's time stands still while the program works; only a program that will
+            // never end lets the whole wait pass, at once.
+            bool hung = false;
+            try {
+                hung = MarkedHung(pid);
+            } catch (...) {
+            }
+            if (hung && milliseconds != INFINITE) {
+                Sleep(milliseconds);
                 return WAIT_TIMEOUT;
             }
-        } catch (...) {
-        }
-        if (milliseconds != INFINITE &&
-            std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(milliseconds))
+        } else if (milliseconds != INFINITE &&
+                   std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(milliseconds)) {
             return WAIT_TIMEOUT;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }

@@ -180,7 +180,6 @@ struct Printer {
 };
 
 DWORD AddPrinterOf(const PrinterSetup& setup, const std::u16string& processor) {
-    if (!PortKnown(setup.portName)) return ERROR_UNKNOWN_PORT;
     try {
         AddPrinter(setup.printerName, setup.model, setup.portName, processor.empty() ? u"winprint" : processor);
     } catch (const MachineError& error) {
@@ -250,6 +249,11 @@ DWORD InstallPrinterPackage(const PrinterSetup& setup) {
         if (section.empty()) return ERROR_UNKNOWN_PRINTER_DRIVER;
         const std::string install = Key(section);
         if (!inf->count(install)) return ERROR_UNKNOWN_PRINTER_DRIVER;
+        // The printer's port and name are checked before anything is copied or registered.
+        if (!setup.printerName.empty()) {
+            if (!PortKnown(setup.portName)) return ERROR_UNKNOWN_PORT;
+            if (spool::FindPrinter(setup.printerName)) return ERROR_PRINTER_ALREADY_EXISTS;
+        }
 
         const std::u16string driverFolder = spool::SpoolFolder(setup.environment.c_str(), u"drivers") + u"\\3";
         const std::u16string processorFolder = spool::SpoolFolder(setup.environment.c_str(), u"prtprocs");

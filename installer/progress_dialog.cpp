@@ -103,10 +103,11 @@ INT_PTR CDialogProg::DoModal() {
     if (owner) EnableWindow(owner, FALSE);
     ShowWindow(SW_SHOW);
     while (!m_ended && m_hWnd) {
+        // Looked at before the queue: a worker that had returned then has posted all it will.
+        const bool workerReturned = m_worker && WaitForSingleObject(m_worker->m_hThread, 0) == WAIT_OBJECT_0;
         MSG message;
         if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            // A worker that returned without its last report leaves nothing to wait for.
-            if (m_worker && WaitForSingleObject(m_worker->m_hThread, 0) == WAIT_OBJECT_0) break;
+            if (workerReturned) break;  // it left without its last report: nothing more will come
             if (!GetMessageW(&message, nullptr, 0, 0)) {
                 PostQuitMessage(static_cast<int>(message.wParam));
                 break;

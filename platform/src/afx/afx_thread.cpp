@@ -44,10 +44,11 @@ CWinThread* AfxBeginThread(AFX_THREADPROC function, LPVOID parameter, int, UINT,
                 thread->m_start->resumed.wait(lock, [&] { return !thread->m_start->suspended; });
             }
             function(parameter);
-            PostMessageW(nullptr, WM_NULL, 0, 0);
             // Read before the handle is signalled: a waiter may delete a kept object at once.
             const BOOL autoDelete = thread->m_bAutoDelete;
             SetEvent(thread->m_hThread);
+            // After the handle: a loop this wakes finds the thread returned.
+            PostMessageW(nullptr, WM_NULL, 0, 0);
             if (autoDelete) delete thread;
         }).detach();
     } catch (...) {

@@ -207,7 +207,7 @@ enum Tag : uint32_t { kComment = 1, kLocation = 2, kDevMode = 3, kData = 4 };
 void PutBytes(std::string& out, const void* data, size_t size) {
     const uint32_t length = static_cast<uint32_t>(size);
     out.append(reinterpret_cast<const char*>(&length), 4);
-    out.append(static_cast<const char*>(data), size);
+    if (size) out.append(static_cast<const char*>(data), size);
 }
 void PutText(std::string& out, const std::u16string& text) { PutBytes(out, text.data(), text.size() * 2); }
 void PutTag(std::string& out, uint32_t tag) { out.append(reinterpret_cast<const char*>(&tag), 4); }
@@ -232,7 +232,7 @@ struct Reader {
         std::vector<BYTE> bytes;
         if (!Bytes(bytes) || bytes.size() % 2) return false;
         text.assign(bytes.size() / 2, u'\0');
-        std::memcpy(text.data(), bytes.data(), bytes.size());
+        if (!bytes.empty()) std::memcpy(text.data(), bytes.data(), bytes.size());
         return true;
     }
 };

@@ -45,3 +45,7 @@
 #define IDC_RADIO_IPADDR 1045
 #define IDC_COMBO_PORTS 1046
 #define IDC_EDIT_IPADDR 1001
+
+// The progress dialogs of the install, update and removal runs.
+#define IDD_PROGRESS 139
+#define IDC_PROGRESS_BAR 1043

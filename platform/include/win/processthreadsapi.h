@@ -63,3 +63,12 @@ WINBASEAPI BOOL CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine,
                                BOOL bInheritHandles, DWORD dwCreationFlags, LPVOID lpEnvironment,
                                LPCWSTR lpCurrentDirectory, LPSTARTUPINFOW lpStartupInfo,
                                LPPROCESS_INFORMATION lpProcessInformation);
+
+#ifndef STILL_ACTIVE
+#define STILL_ACTIVE 259
+#endif
+// A started child's exit code (the whole 32-bit code it gave ExitProcess, else its exit status),
+// STILL_ACTIVE while it runs. WaitForSingleObject on a process handle waits for its end.
+WINBASEAPI BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
+// Ends this process with the code; the machine keeps the whole code for GetExitCodeProcess.
+WINBASEAPI __attribute__((noreturn)) void ExitProcess(UINT uExitCode);

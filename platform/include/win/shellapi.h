@@ -1,7 +1,9 @@
-// Starting a program or document through the shell. The headless machine does not run what it is
-// asked to start: every ShellExecuteExW call is recorded (palvex/ui_records.h) and answers as the
-// shell would once the user agreed (a "runas" elevation included), unless the test script refuses
-// it (palvex/ui_records.h).
+// Starting a program or document through the shell. Every ShellExecuteExW call is recorded
+// (palvex/ui_records.h), and a test script may refuse it as a user would. The verb "open" (or none)
+// starts an executable file of the machine as a child process (CreateProcessW): a bare file name
+// is looked for in C:\Windows\System32 and C:\Windows, and ".exe" is added when it has no
+// extension. "runas" answers as the shell does once the user agreed to the elevation; the
+// headless machine has no second integrity level, so nothing is started.
 #pragma once
 
 #include "winuser.h"
@@ -10,7 +12,11 @@
 #define SEE_MASK_NOCLOSEPROCESS 0x00000040
 #define SEE_MASK_FLAG_NO_UI 0x00000400
 #define SEE_MASK_NOASYNC 0x00000100
+#define SEE_MASK_FLAG_DDEWAIT SEE_MASK_NOASYNC
 #define ERROR_CANCELLED 1223L
+#ifndef ERROR_NO_ASSOCIATION
+#define ERROR_NO_ASSOCIATION 1155L
+#endif
 
 struct SHELLEXECUTEINFOW {
     DWORD cbSize;
@@ -36,6 +42,8 @@ typedef SHELLEXECUTEINFOW* LPSHELLEXECUTEINFOW;
 static_assert(sizeof(SHELLEXECUTEINFOW) == 112 && offsetof(SHELLEXECUTEINFOW, lpFile) == 24 &&
               offsetof(SHELLEXECUTEINFOW, nShow) == 48 && offsetof(SHELLEXECUTEINFOW, hProcess) == 104);
 
-// FALSE with ERROR_INVALID_PARAMETER for a missing or wrongly sized record or no file; FALSE with
-// ERROR_CANCELLED when the script refused it. hInstApp is 33 on success; hProcess stays null.
+// FALSE with ERROR_INVALID_PARAMETER for a missing or wrongly sized record or no file,
+// ERROR_CANCELLED when the script refused it, ERROR_FILE_NOT_FOUND when no such program is found,
+// ERROR_NO_ASSOCIATION for a verb other than "open" and "runas". hInstApp is 33 on success; with SEE_MASK_NOCLOSEPROCESS hProcess receives the process
+// handle (the caller closes it).
 WINBASEAPI BOOL ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo);

@@ -15,3 +15,7 @@
 // The folder into pszPath (MAX_PATH characters), without a trailing backslash; S_OK, or E_INVALIDARG
 // for a folder id it does not know. CSIDL_FLAG_CREATE makes the folder when it is missing.
 WINBASEAPI HRESULT SHGetFolderPathW(HWND hwnd, int csidl, HANDLE hToken, DWORD dwFlags, LPWSTR pszPath);
+
+// The folder of a CSIDL into pszPath (MAX_PATH characters), made first when fCreate is TRUE;
+// FALSE for a folder id SHGetFolderPathW does not know.
+WINBASEAPI BOOL SHGetSpecialFolderPathW(HWND hwnd, LPWSTR pszPath, int csidl, BOOL fCreate);

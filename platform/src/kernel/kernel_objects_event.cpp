@@ -8,6 +8,7 @@
 #include <win/winbase.h>
 
 #include "kernel/kernel_objects.h"
+#include "kernel/processes.h"
 
 namespace {
 
@@ -87,6 +88,9 @@ WINBASEAPI BOOL ResetEvent(HANDLE hEvent) {
 
 WINBASEAPI DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
     auto event = FindEvent(hHandle);  // the reference keeps the event alive across a CloseHandle
-    if (!event) return WAIT_FAILED;
+    if (!event) {
+        if (auto waited = palvex::WaitProcessHandle(hHandle, dwMilliseconds)) return *waited;
+        return WAIT_FAILED;
+    }
     return event->Wait(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }

@@ -59,7 +59,10 @@ class ThreadObject : public kernel::KernelObject {};
 bool HostProcessRuns(pid_t pid) {
     int status = 0;
     const pid_t waited = waitpid(pid, &status, WNOHANG);
-    if (waited == pid) return false;
+    if (waited == pid) {
+        NoteReapedChild(pid, status);
+        return false;
+    }
     if (waited == 0) return true;  // a running child
     if (kill(pid, 0) != 0) return false;
     // Another process's child that has ended but is not reaped yet counts as gone.
@@ -190,6 +193,12 @@ std::optional<std::u16string> OpenedProcessImage(HANDLE process) {
     return object->image();
 }
 
+std::optional<DWORD> OpenedProcessId(HANDLE process) {
+    const auto object = kernel::FindKernelObject<ProcessObject>(process);
+    if (!object) return std::nullopt;
+    return object->id();
+}
+
 DWORD ListMachineProcess(const std::u16string& image) {
     db::Statement count("SELECT COALESCE(MAX(id), 0) FROM machine_processes");
     count.Step();
@@ -213,7 +222,8 @@ void EndMachineProcesses() {
         if (!process.started) continue;
         const pid_t pid = static_cast<pid_t>(process.id);
         kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);  // reaps a child of this process; others fail at once
+        int status = 0;
+        if (waitpid(pid, &status, 0) == pid) NoteReapedChild(pid, status);  // reaps a child of this process; others fail at once
     }
     db::Statement clear("DELETE FROM machine_processes");
     clear.Run();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <palvex/services.h>
 #include <win/winspool.h>
 
 #include "machine/api_guard.h"
@@ -133,6 +134,7 @@ using palvex::PrinterHandles;
 
 BOOL OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW pDefault) {
     const DWORD result = GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        if (!palvex::SpoolerRuns()) return RPC_S_SERVER_UNAVAILABLE;
         if (!phPrinter) return ERROR_INVALID_PARAMETER;
         *phPrinter = nullptr;
         // The print server itself (a null name) is not one of the machine's printers here.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <palvex/machine.h>
+#include <palvex/services.h>
 #include <win/winspool.h>
 #include <win/winspool_levels.h>
 
@@ -125,6 +126,7 @@ Record DriverRecord(const palvex::DriverDesc& driver) {
 BOOL EnumPrintersW(DWORD Flags, LPWSTR Name, DWORD Level, LPBYTE pPrinterEnum, DWORD cbBuf, LPDWORD pcbNeeded,
                    LPDWORD pcReturned) {
     return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        if (!palvex::SpoolerRuns()) return RPC_S_SERVER_UNAVAILABLE;
         if (!pcbNeeded || !pcReturned) return ERROR_INVALID_PARAMETER;
         if (Level != 2 && Level != 5) return ERROR_INVALID_LEVEL;
         if (Name && *Name) return ERROR_INVALID_NAME;  // only the local machine
@@ -147,6 +149,7 @@ BOOL EnumPrintersW(DWORD Flags, LPWSTR Name, DWORD Level, LPBYTE pPrinterEnum, D
 BOOL EnumPrinterDriversW(LPWSTR pName, LPWSTR pEnvironment, DWORD Level, LPBYTE pDriverInfo, DWORD cbBuf,
                          LPDWORD pcbNeeded, LPDWORD pcReturned) {
     return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        if (!palvex::SpoolerRuns()) return RPC_S_SERVER_UNAVAILABLE;
         if (!pcbNeeded || !pcReturned) return ERROR_INVALID_PARAMETER;
         if (Level != 3) return ERROR_INVALID_LEVEL;
         if (pName && *pName) return ERROR_INVALID_NAME;

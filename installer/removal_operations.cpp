@@ -1,0 +1,207 @@
+// The old driver's pieces taken off the system, and the installer kept for its removal.
+#include "removal_operations.h"
+
+#include <win/fileapi.h>
+#include <win/setupapi.h>
+#include <win/shlobj.h>
+#include <win/winfiles_move.h>
+#include <win/winfiles_temp.h>
+#include <win/winreg.h>
+
+#include "drv_data.h"
+#include "printer_operations.h"
+#include "progress_dialog.h"
+#include "utilities.h"
+
+#ifndef ERROR_UNKNOWN_PRINTPROCESSOR
+#define ERROR_UNKNOWN_PRINTPROCESSOR 1798L
+#endif
+
+namespace {
+
+std::u16string Lower(std::u16string text) {
+    for (auto& c : text)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    return text;
+}
+
+std::u16string WithoutTrailingBackslash(std::u16string path) {
+    while (!path.empty() && path.back() == u'\\') path.pop_back();
+    return path;
+}
+
+// Copies a folder of the program into the install folder, again when the first try fails. A
+// folder that is not there is a failed copy, as the shell's copy reports it.
+BOOL CopyFolder(CDrvData* drvData, const std::u16string& source, const std::u16string& target) {
+    const DWORD attributes = GetFileAttributesW(source.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FALSE;
+    if (DsCopyDirectory2(source, target)) return TRUE;
+    drvData->WriteLogFormat(1, u"DsCopyDirectory -> DsCopyDirectory2 %s\r\n", source.c_str());
+    return DsCopyDirectory2(source, target);
+}
+
+// A file of the program copied over a read-only one left behind.
+BOOL CopyKept(const std::u16string& source, const std::u16string& target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return CopyFileW(source.c_str(), target.c_str(), FALSE);
+}
+
+void SetText(HKEY key, const char16_t* name, const std::u16string& value) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
+}
+
+void SetNumber(HKEY key, const char16_t* name, DWORD value) {
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+}  // namespace
+
+BOOL DeletePrintProcessorFile(CDrvData* drvData, const std::u16string& environment, const std::u16string& processorName,
+                              DWORD& lastError) {
+    std::u16string env = environment, name = processorName;
+    const BOOL deleted = DeletePrintProcessorW(nullptr, env.data(), name.data());
+    lastError = 0;
+    // A processor that is not installed is as gone as a deleted one.
+    if (!deleted && GetLastError() != ERROR_UNKNOWN_PRINTPROCESSOR) {
+        lastError = GetLastError();
+        drvData->WriteLogFormat(0, u"Print Processor Delete Error %s (%d)\r\n", environment.c_str(),
+                                static_cast<int>(lastError));
+        return FALSE;
+    }
+    const std::u16string file = drvData->GetProcessorDllPath(environment);
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return TRUE;  // no file left to delete
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(file.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!DeleteFileW(file.c_str())) {
+        lastError = GetLastError();
+        drvData->WriteLogFormat(0, u"Delete File %s (%d)\r\n", file.c_str(), static_cast<int>(lastError));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL GetInfFiles(std::vector<std::u16string>& names, DWORD& lastError) {
+    names.clear();
+    DWORD size = 0;
+    if (!SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, nullptr, 0, &size)) {
+        lastError = GetLastError();
+        return FALSE;
+    }
+    std::u16string list(size, u'\0');
+    if (!SetupGetInfFileListW(nullptr, INF_STYLE_WIN4, list.data(), size, &size)) {
+        lastError = GetLastError();
+        return FALSE;
+    }
+    for (size_t at = 0; at < list.size() && list[at] != u'\0';) {
+        const size_t end = list.find(u'\0', at);
+        names.push_back(list.substr(at, end - at));
+        at = end + 1;
+    }
+    return TRUE;
+}
+
+BOOL DeleteDriverPackage(CDrvData* drvData, DWORD& lastError, CDialogProg* dialog) {
+    drvData->WriteLogFormat(1, u"Delete Driver Package\r\n");
+    WCHAR system[261] = {};
+    if (!GetSystemDirectoryW(system, 261)) {
+        drvData->WriteLogFormat(0, u"GetSystemDirectory Failed. %d\r\n)", static_cast<int>(GetLastError()));
+        return FALSE;
+    }
+    // The driver-store lookup of setupapi came with Windows 6.0; before it there is none to find.
+    if (!IsWindowsVersionOrLater(6, 0)) {
+        drvData->WriteLogFormat(0, u"GetProcAddress Failed. %d\r\n", static_cast<int>(ERROR_PROC_NOT_FOUND));
+        return FALSE;
+    }
+    std::vector<std::u16string> infFiles;
+    DWORD listError = 0;
+    if (!GetInfFiles(infFiles, listError)) {
+        lastError = listError;
+        drvData->WriteLogFormat(0, u"GetInfFiles Failed. %d\r\n", static_cast<int>(listError));
+        return FALSE;
+    }
+    const std::u16string infName = Lower(drvData->GetInfFileName());
+    if (infName.empty()) {
+        drvData->WriteLogFormat(0, u"GetInfFileName Failed\r\n");
+        return FALSE;
+    }
+    for (const auto& file : infFiles) {
+        WCHAR location[260] = {};
+        DWORD needed = 0;
+        if (!SetupGetInfDriverStoreLocationW(file.c_str(), nullptr, nullptr, location, 260, &needed)) continue;
+        if (file.find(u"oem") == std::u16string::npos) continue;  // only published packages, as the system names them
+        if (Lower(location).find(infName) == std::u16string::npos) continue;
+        DWORD exitCode = 0, error = 0;
+        DsDeletePackage(drvData, exitCode, error, dialog, file);
+    }
+    return TRUE;
+}
+
+void DsDeletePackage(CDrvData* drvData, DWORD& exitCode, DWORD& lastError, CDialogProg*,
+                     const std::u16string& publishedInf) {
+    drvData->WriteLogFormat(3, u"DsDeletePackage:%s\r\n", publishedInf.c_str());
+    exitCode = 0;
+    lastError = 0;
+    if (!IsWindowsVersionOrLater(6, 0)) {
+        drvData->WriteLogFormat(1, u"OS:XP\r\n");
+        return;
+    }
+    const std::u16string line = commands::DeletePackage(publishedInf);
+    // This build of the installer is a native program of the system's architecture, so the
+    // system folder PnPUtil lies in is never redirected: both roads run the command as it is.
+    drvData->WriteLogFormat(1, GetNativeArchitecture() == 9 ? u"64bit %s\r\n" : u"32bit %s\r\n", line.c_str());
+    RunProcess(line, drvData, exitCode, lastError);
+}
+
+void GetInstallFolder(std::u16string& folder, CDrvData* drvData) {
+    WCHAR programFiles[260] = {};
+    SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE);
+    folder = std::u16string(programFiles) + u"\\Orlune\\PrinterDrivers\\" + MakeFileNameSafe(drvData->GetModelName());
+}
+
+BOOL CopyUninstaller(CDialogProg*, CDrvData* drvData) {
+    std::u16string target;
+    GetInstallFolder(target, drvData);
+    target = WithoutTrailingBackslash(target);
+    const std::u16string source = WithoutTrailingBackslash(GetModulePath());
+    DsCreateDirectory(target);
+    // The running program is kept under the one name the removal entry registers, whatever its
+    // own file is called; every copy must succeed, or the entry would name a file not there.
+    BOOL copied = CopyKept(source + u"\\" + GetModuleName(), target + u"\\" + kKeptInstallerName);
+    if (!copied) drvData->WriteLogFormat(0, u"Copy Failed. (%d) %s\r\n", static_cast<int>(GetLastError()), kKeptInstallerName);
+    if (!CopyKept(source + u"\\Pardex.ini", target + u"\\Pardex.ini")) {
+        drvData->WriteLogFormat(0, u"Copy Failed. (%d) %s\r\n", static_cast<int>(GetLastError()), u"Pardex.ini");
+        copied = FALSE;
+    }
+    BOOL result = CopyFolder(drvData, source + u"\\Resource", target + u"\\Resource");
+    if (result) {
+        WCHAR language[8];
+        _snwprintf(language, 8, u"%04x", drvData->GetLanguageId());
+        result = CopyFolder(drvData, source + u"\\" + language, target + u"\\" + language);
+    }
+    return copied && result;
+}
+
+void RegUninstallerInfo(CDrvData* drvData) {
+    const std::u16string model = drvData->GetModelName();
+    const std::u16string keyPath = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + model + u" Installer";
+    std::u16string folder;
+    GetInstallFolder(folder, drvData);
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+                    &disposition);
+    if (!key) return;
+    const std::u16string program = folder + u"\\" + kKeptInstallerName;
+    SetText(key, u"DisplayName", model);
+    SetText(key, u"InstallLocation", folder);
+    SetText(key, u"Publisher", u"Orlune Company., Ltd.");
+    SetText(key, u"DisplayVersion", drvData->GetVersion());
+    SetNumber(key, u"NoModify", 1);
+    SetNumber(key, u"NoRepair", 1);
+    SetText(key, u"UninstallString", program + u" /Uninstall");
+    SetText(key, u"DisplayIcon", program);
+    RegCloseKey(key);
+}

@@ -10,6 +10,7 @@
 #include "optitem_dlglink.h"
 #include "optitem_handler.h"
 #include "standard_handlers.h"
+#include "system_func.h"
 #include "xpc.h"
 
 namespace {
@@ -40,6 +41,21 @@ void FreeUndoRecord(UndoRecord* record) {
 
 }  // namespace
 
+struct QORVAOptItemHandlerFactory::HandlerValueTarget final : QORVAItemValueTarget {
+    explicit HandlerValueTarget(QORVAOptItemHandlerFactory* factory) : m_factory(factory) {}
+    LONG SetItemValue(DWORD itemKey, LONG value) override {
+        QORVAOptItemHandler* handler = m_factory->GetHandler(itemKey);
+        if (!handler) return 0;
+        handler->SetValue(value, nullptr);
+        return 1;
+    }
+    LONG SelectItemString(DWORD itemKey, LPCWSTR text) override {
+        QORVAOptItemHandler* handler = m_factory->GetHandler(itemKey);
+        return handler ? static_cast<LONG>(handler->SelectString(text, nullptr)) : 0;
+    }
+    QORVAOptItemHandlerFactory* m_factory;
+};
+
 QORVAOptItemHandlerFactory::QORVAOptItemHandlerFactory(POEMCUIPPARAM record, CoUIPluginExt* extension,
                                                        IPrintOemDriverUI* driverUI, void* subclassValue)
     : QORVAOptItemNotify(record ? record->hOEMHeap : nullptr, this),
@@ -65,6 +81,25 @@ QORVAOptItemHandlerFactory::QORVAOptItemHandlerFactory(POEMCUIPPARAM record, CoU
         }
         m_storedSettings->m_printerFeature = OpenStore(record->hPrinter, u"PRINTERFEATURE");
     }
+    m_handlerAtom = GlobalAddAtomW(u"optItemHandler");
+    m_valueTarget = MakeOnHeap<HandlerValueTarget>(m_heap, this);
+    QORVASystemFuncContext context;
+    context.m_heap = m_heap;
+    if (record) {
+        context.m_printer = record->hPrinter;
+        context.m_printerName = record->pPrinterName;
+    }
+    if (extension) {
+        context.m_resources = extension->Resources();
+        context.m_settings = extension->Settings();
+    }
+    if (m_storedSettings) {
+        context.m_watermarkSettings = m_storedSettings->m_watermarkSettings;
+        context.m_documentSettings = m_storedSettings->m_documentSettings;
+        context.m_printerFeature = m_storedSettings->m_printerFeature;
+    }
+    context.m_itemTarget = m_valueTarget;
+    m_systemFunc = MakeOnHeap<QORVASystemFunc>(m_heap, this, context);
 }
 
 QORVAOptItemHandlerFactory::~QORVAOptItemHandlerFactory() {
@@ -75,6 +110,11 @@ QORVAOptItemHandlerFactory::~QORVAOptItemHandlerFactory() {
         FreeOnHeap(m_heap, map);
         map = nullptr;
     }
+    FreeOnHeap(m_heap, m_systemFunc);
+    m_systemFunc = nullptr;
+    FreeOnHeap(m_heap, m_valueTarget);
+    m_valueTarget = nullptr;
+    if (m_handlerAtom) GlobalDeleteAtom(m_handlerAtom);
     if (m_storedSettings) {
         CloseStore(m_storedSettings->m_watermarkSettings);
         CloseStore(m_storedSettings->m_documentSettings);

@@ -128,8 +128,14 @@ protected:
     QORVAOptItemHandler* m_pendingHead = nullptr;
     DWORD m_notificationsEnabled = 1;
     DWORD m_pageChanged = 0;
-    // Wired when the sheet's system functions are made; null until then.
+    // The sheet's system functions (custom media, device lists, stored settings, fonts); null only
+    // when the heap refused it.
     QORVASystemFunc* m_systemFunc = nullptr;
+    // Where the system functions put stored values: the item's handler, fetched or made.
+    struct HandlerValueTarget;
+    HandlerValueTarget* m_valueTarget = nullptr;
+    // The "optItemHandler" atom, held for the sheet's lifetime.
+    ATOM m_handlerAtom = 0;
     DWORD m_restoring = 0;
     DWORD m_currentPage = 0;
 };

@@ -156,6 +156,16 @@ TEST_F(HandlerTest, UnknownKeysGetOneDefaultHandler) {
     EXPECT_EQ(m_factory->GetHandler(300)->IsDefaultItem(), 0u);
 }
 
+TEST_F(HandlerTest, TheSheetsSystemFunctionsAndAtomLiveWithTheFactory) {
+    AddItem(300, TVOT_COMBOBOX, 2);
+    MakeFactory();
+    ASSERT_NE(m_factory->SystemFunc(), nullptr);
+    EXPECT_NE(GlobalFindAtomW(u"optItemHandler"), 0);
+    m_factory->Destroy();
+    m_factory = nullptr;
+    EXPECT_EQ(GlobalFindAtomW(u"optItemHandler"), 0);
+}
+
 TEST_F(HandlerTest, StepSelWrapsOrStops) {
     AddItem(300, TVOT_COMBOBOX, 4);
     AddItem(301, TVOT_COMBOBOX, 4);

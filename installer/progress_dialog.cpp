@@ -152,9 +152,9 @@ std::u16string FormatTwoNumbers(const std::u16string& format, DWORD first, DWORD
             out += format[i];  // not a number conversion: the text stays as it is
             continue;
         }
-        const std::u16string spec = format.substr(i, end - i + 1);
+        const std::u16string conversion = format.substr(i, end - i + 1);
         WCHAR buffer[64];
-        const int length = _snwprintf(buffer, 63, spec.c_str(), numbers[used++]);
+        const int length = _snwprintf(buffer, 63, conversion.c_str(), numbers[used++]);
         if (length > 0) out.append(buffer, static_cast<size_t>(std::min(length, 63)));
         i = end;
     }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <exception>
 
-#include <win/commctrl_views.h>
+#include <win/commctrl.h>
 #include <win/iphlpapi.h>
 
 #include "drv_data.h"

@@ -1,7 +1,7 @@
 // The port page.
 #include "dialog_printer_port.h"
 
-#include <win/commctrl_views.h>
+#include <win/commctrl.h>
 
 #include "dialog_manual_setting.h"
 #include "dialog_network_prog.h"

@@ -10,7 +10,7 @@
 #include "snmp_get_util.h"
 #include "snmp_test_peers.h"
 
-#include <win/commctrl_views.h>
+#include <win/commctrl.h>
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "resource.h"
 #include "snmp_test_peers.h"
 
-#include <win/commctrl_views.h>
+#include <win/commctrl.h>
 
 namespace {
 

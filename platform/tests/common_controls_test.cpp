@@ -3,12 +3,18 @@
 // their buddy and UDN_DELTAPOS, the progress bar and image lists.
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <palvex/ui_script.h>
 #include <win/commctrl.h>
 #include <win/windows.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -179,6 +185,62 @@ TEST_F(CommonControls, ListViewColumnsRowsSortingAndSelection) {
     EXPECT_TRUE(SendMessageW(view, LVM_DELETEITEM, 0, 0));
     EXPECT_EQ(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageW(view, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
+}
+
+// Counts the pixels of a colour in a picture of the window.
+long CountColour(HWND window, const std::filesystem::path& png, uint32_t colour) {
+    palvex::WriteWindowPicture(window, png);
+    cairo_surface_t* surface = cairo_image_surface_create_from_png(png.c_str());
+    long count = 0;
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+        const int stride = cairo_image_surface_get_stride(surface);
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        for (int y = 0; y < cairo_image_surface_get_height(surface); ++y)
+            for (int x = 0; x < cairo_image_surface_get_width(surface); ++x)
+                if ((*reinterpret_cast<const uint32_t*>(data + y * stride + x * 4) & 0xFFFFFF) == colour) ++count;
+    }
+    cairo_surface_destroy(surface);
+    return count;
+}
+
+TEST_F(CommonControls, ListViewCheckBoxesAndTheProgressMarquee) {
+    HWND view = Make(WC_LISTVIEWW, LVS_REPORT, 300);
+    // The mask (wParam) limits which extended styles change; 0 changes them all.
+    EXPECT_EQ(SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT), 0);
+    EXPECT_EQ(SendMessageW(view, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, 0),
+              LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    EXPECT_EQ(SendMessageW(view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_CHECKBOXES);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = 200;
+    column.pszText = const_cast<LPWSTR>(u"プリンター名");
+    SendMessageW(view, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<LPWSTR>(u"Palvex QX500");
+    ASSERT_EQ(SendMessageW(view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)), 0);
+    // A new row starts unchecked; checking it is a state change the parent hears of.
+    EXPECT_EQ(SendMessageW(view, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(1));
+    EXPECT_FALSE(ListView_GetCheckState(view, 0));
+    const auto pictures = std::filesystem::temp_directory_path() / ("controls-" + std::to_string(getpid()));
+    std::filesystem::create_directories(pictures);
+    const long inkUnchecked = CountColour(view, pictures / "unchecked.png", 0x000000);
+    EXPECT_TRUE(ListView_SetCheckState(view, 0, TRUE));
+    EXPECT_TRUE(ListView_GetCheckState(view, 0));
+    EXPECT_EQ(m_notes.listChanges, (std::vector<std::pair<int, UINT>>{{0, INDEXTOSTATEIMAGEMASK(2)}}));
+    EXPECT_GT(CountColour(view, pictures / "checked.png", 0x000000), inkUnchecked);  // the tick
+
+    // The marquee's block shows only on a bar with the marquee style.
+    constexpr uint32_t kGreen = 0x06B025;
+    HWND plain = Make(PROGRESS_CLASSW, 0, 301);
+    SendMessageW(plain, PBM_SETMARQUEE, TRUE, 50);
+    EXPECT_EQ(CountColour(plain, pictures / "plain.png", kGreen), 0);
+    HWND marquee = Make(PROGRESS_CLASSW, PBS_MARQUEE, 302);
+    SendMessageW(marquee, PBM_SETMARQUEE, TRUE, 50);
+    EXPECT_GT(CountColour(marquee, pictures / "marquee.png", kGreen), 0);
+    SendMessageW(marquee, PBM_SETMARQUEE, FALSE, 0);
+    EXPECT_EQ(CountColour(marquee, pictures / "stopped.png", kGreen), 0);
+    std::filesystem::remove_all(pictures);
 }
 
 TEST_F(CommonControls, UpDownAsksItsParentAndShowsThePositionInItsBuddy) {

@@ -3,6 +3,7 @@
 // so initialising the common control classes only checks its argument.
 #pragma once
 
+#include "commctrl_styles.h"
 #include "winuser.h"
 
 struct INITCOMMONCONTROLSEX {
@@ -90,12 +91,9 @@ struct TCHITTESTINFO {
 
 // List view.
 #define LVS_ICON 0x0000
-#define LVS_REPORT 0x0001
 #define LVS_SMALLICON 0x0002
 #define LVS_LIST 0x0003
 #define LVS_TYPEMASK 0x0003
-#define LVS_SINGLESEL 0x0004
-#define LVS_SHOWSELALWAYS 0x0008
 #define LVS_SORTASCENDING 0x0010
 #define LVS_SORTDESCENDING 0x0020
 #define LVS_NOCOLUMNHEADER 0x4000
@@ -107,6 +105,9 @@ struct TCHITTESTINFO {
 #define LVIF_STATE 0x0008
 #define LVIS_FOCUSED 0x0001
 #define LVIS_SELECTED 0x0002
+// Check boxes are the row's state image: 1 unchecked, 2 checked.
+#define LVIS_STATEIMAGEMASK 0xF000
+#define INDEXTOSTATEIMAGEMASK(i) (static_cast<UINT>(i) << 12)
 #define LVNI_ALL 0x0000
 #define LVNI_SELECTED 0x0002
 #define LVCF_FMT 0x0001
@@ -132,6 +133,9 @@ struct TCHITTESTINFO {
 #define LVM_INSERTCOLUMNW (LVM_FIRST + 97)
 #define LVM_DELETECOLUMN (LVM_FIRST + 28)
 #define LVM_SETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 54)
+#define LVM_GETEXTENDEDLISTVIEWSTYLE (LVM_FIRST + 55)
+#define LVS_EX_CHECKBOXES 0x00000004
+#define LVS_EX_FULLROWSELECT 0x00000020
 #define LVN_FIRST (0U - 100U)
 #define LVN_ITEMCHANGING (LVN_FIRST - 0)
 #define LVN_ITEMCHANGED (LVN_FIRST - 1)
@@ -183,6 +187,18 @@ struct NMLISTVIEW {
 typedef NMLISTVIEW* LPNMLISTVIEW;
 static_assert(sizeof(NMLISTVIEW) == 64 && offsetof(NMLISTVIEW, uChanged) == 40 && offsetof(NMLISTVIEW, lParam) == 56);
 
+// The list view's calls as the platform's macros make them.
+inline int ListView_GetItemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+inline BOOL ListView_SetCheckState(HWND list, int item, BOOL check) {
+    LVITEMW state{};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(check ? 2 : 1);
+    return static_cast<BOOL>(SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state)));
+}
+inline BOOL ListView_GetCheckState(HWND list, int item) {
+    return ((static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK)) >> 12) - 1) == 1;
+}
+
 // Extended combo box: a combo box whose rows carry images. Its own messages come with the combo
 // box messages (CB_GETCURSEL, CB_SETCURSEL, CB_DELETESTRING, CB_GETCOUNT...), which act on its
 // rows.
@@ -216,13 +232,8 @@ static_assert(sizeof(COMBOBOXEXITEMW) == 56 && offsetof(COMBOBOXEXITEMW, pszText
 // Up-down arrows: a range, a position and a buddy window whose text shows the position
 // (UDS_SETBUDDYINT). A press sends UDN_DELTAPOS first; a nonzero answer keeps the position.
 #define UDS_WRAP 0x0001
-#define UDS_SETBUDDYINT 0x0002
-#define UDS_ALIGNRIGHT 0x0004
 #define UDS_ALIGNLEFT 0x0008
-#define UDS_AUTOBUDDY 0x0010
-#define UDS_ARROWKEYS 0x0020
 #define UDS_HORZ 0x0040
-#define UDS_NOTHOUSANDS 0x0080
 #define UDM_SETRANGE (WM_USER + 101)
 #define UDM_GETRANGE (WM_USER + 102)
 #define UDM_SETPOS (WM_USER + 103)
@@ -252,5 +263,6 @@ static_assert(sizeof(NMUPDOWN) == 32);
 #define PBM_SETRANGE32 (WM_USER + 6)
 #define PBM_GETRANGE (WM_USER + 7)
 #define PBM_GETPOS (WM_USER + 8)
+#define PBM_SETMARQUEE (WM_USER + 10)
 
 #include "prsht.h"

@@ -130,6 +130,9 @@ LRESULT CALLBACK ListViewProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
             if (in->mask & LVIF_IMAGE) item.image = in->iImage;
             if (in->mask & LVIF_PARAM) item.data = in->lParam;
             if (in->mask & LVIF_STATE) item.state = in->state & in->stateMask;
+            // With check boxes a new row starts unchecked (state image 1).
+            if ((state.extendedStyle & LVS_EX_CHECKBOXES) && !(item.state & LVIS_STATEIMAGEMASK))
+                item.state |= INDEXTOSTATEIMAGEMASK(1);
             auto& items = state.items;
             ptrdiff_t at = std::clamp<ptrdiff_t>(in->iItem, 0, static_cast<ptrdiff_t>(items.size()));
             if (style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) {
@@ -229,7 +232,13 @@ LRESULT CALLBACK ListViewProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
             return reinterpret_cast<LRESULT>(std::exchange(state.imageList, reinterpret_cast<HANDLE>(lParam)));
         });
     case LVM_SETEXTENDEDLISTVIEWSTYLE:
-        return 0;
+        // wParam masks the styles that change; 0 changes them all.
+        return WithControl(hWnd, LRESULT{0}, [&](Window&, ControlState& state) -> LRESULT {
+            const DWORD mask = wParam ? static_cast<DWORD>(wParam) : 0xFFFFFFFF;
+            return std::exchange(state.extendedStyle, (state.extendedStyle & ~mask) | (static_cast<DWORD>(lParam) & mask));
+        });
+    case LVM_GETEXTENDEDLISTVIEWSTYLE:
+        return ControlOf(hWnd).extendedStyle;
     default:
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }

@@ -183,6 +183,14 @@ LRESULT CALLBACK ProgressProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPa
         });
     case PBM_GETPOS:
         return ControlOf(hWnd).position;
+    case PBM_SETMARQUEE: {
+        // The block moves only on a bar with the marquee style.
+        const bool marquee = wParam && (GetWindowLongW(hWnd, GWL_STYLE) & PBS_MARQUEE);
+        return WithControl(hWnd, LRESULT{TRUE}, [&](Window&, ControlState& state) -> LRESULT {
+            state.marquee = marquee;
+            return TRUE;
+        });
+    }
     default:
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }

@@ -192,6 +192,21 @@ void DrawListView(cairo_t* cr, const Facts& facts, const LOGFONTW& font, int wid
             cairo_fill(cr);
         }
         int left = 4;
+        if (facts.control.extendedStyle & LVS_EX_CHECKBOXES) {
+            const double box = std::min(13, lineHeight - 2);
+            const double top = y + (lineHeight - box) / 2.0;
+            Box(cr, left, top, box, box, RGB(255, 255, 255), RGB(51, 51, 51));
+            if (((item.state & LVIS_STATEIMAGEMASK) >> 12) == 2) {
+                // The tick: two strokes from the lower left.
+                Colour(cr, kText);
+                cairo_set_line_width(cr, 1.5);
+                cairo_move_to(cr, left + box * 0.2, top + box * 0.5);
+                cairo_line_to(cr, left + box * 0.42, top + box * 0.75);
+                cairo_line_to(cr, left + box * 0.8, top + box * 0.25);
+                cairo_stroke(cr);
+            }
+            left += static_cast<int>(box) + 4;
+        }
         if (facts.control.imageList && item.image >= 0) {
             DrawImage(cr, facts.control.imageList, item.image, left, y + (lineHeight - 16) / 2.0);
             left += 20;
@@ -357,7 +372,10 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
         const int span = facts.control.maximum - facts.control.minimum;
         const double part = span > 0 ? double(facts.control.position - facts.control.minimum) / span : 0;
         Colour(cr, RGB(6, 176, 37));
-        cairo_rectangle(cr, 1, 1, (width - 2) * std::clamp(part, 0.0, 1.0), height - 2);
+        if (facts.control.marquee)  // a still picture of the moving block: a quarter of the bar, a third in
+            cairo_rectangle(cr, 1 + (width - 2) / 3.0, 1, (width - 2) / 4.0, height - 2);
+        else
+            cairo_rectangle(cr, 1, 1, (width - 2) * std::clamp(part, 0.0, 1.0), height - 2);
         cairo_fill(cr);
     } else if (Is(facts, u"ScrollBar")) {
         // Arrows at both ends, the track between them and the thumb at the position in the range.

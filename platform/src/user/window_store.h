@@ -62,6 +62,8 @@ struct ControlState {
     HANDLE imageList = nullptr;   // tab controls, list views (small icons), extended combo boxes
     int minimum = 0, maximum = 100, position = 0, step = 10;  // scroll bars, up-down, progress
     HWND buddy = nullptr;         // up-down arrows
+    DWORD extendedStyle = 0;      // list views: LVS_EX_*
+    bool marquee = false;         // progress bars: the moving block instead of a position
     bool pushed = false;          // buttons: held down
 };
 

@@ -27,26 +27,10 @@ constexpr LONG kParseErrorBase = static_cast<LONG>(0xC00CE000);
 constexpr LONG kFileError = static_cast<LONG>(0x800C0006);
 constexpr LONG kDtdProhibited = static_cast<LONG>(0xC00CE5A1);
 
-class ParseError final : public IXMLDOMParseError {
+class ParseError final : public com::UnknownObject<IXMLDOMParseError> {
 public:
     explicit ParseError(ParseFailure failure) : m_failure(std::move(failure)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IXMLDOMParseError)) {
-            *object = static_cast<IXMLDOMParseError*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(__atomic_add_fetch(&m_refCount, 1, __ATOMIC_SEQ_CST)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG count = __atomic_sub_fetch(&m_refCount, 1, __ATOMIC_SEQ_CST);
-        if (count == 0) delete this;
-        return static_cast<ULONG>(count);
-    }
     HRESULT STDMETHODCALLTYPE get_errorCode(LONG* errorCode) override {
         if (!errorCode) return E_POINTER;
         *errorCode = m_failure.code;
@@ -68,8 +52,8 @@ public:
     }
 
 private:
-    ~ParseError() = default;
-    LONG m_refCount = 1;
+    ~ParseError() override = default;
+    bool Answers(REFIID riid) const override { return IsEqualIID(riid, IID_IXMLDOMParseError); }
     ParseFailure m_failure;
 };
 
@@ -142,26 +126,9 @@ Document::~Document() {
     if (m_tree) xmlFreeDoc(m_tree);
 }
 
-HRESULT Document::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IXMLDOMNode) || IsEqualIID(riid, IID_IXMLDOMDocument) ||
-        IsEqualIID(riid, IID_IXMLDOMDocument2)) {
-        *object = static_cast<IXMLDOMDocument2*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Document::AddRef() {
-    return static_cast<ULONG>(__atomic_add_fetch(&m_refCount, 1, __ATOMIC_SEQ_CST));
-}
-
-ULONG Document::Release() {
-    const LONG count = __atomic_sub_fetch(&m_refCount, 1, __ATOMIC_SEQ_CST);
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
+bool Document::Answers(REFIID riid) const {
+    return IsEqualIID(riid, IID_IXMLDOMNode) || IsEqualIID(riid, IID_IXMLDOMDocument) ||
+           IsEqualIID(riid, IID_IXMLDOMDocument2);
 }
 
 HRESULT Document::get_nodeName(BSTR* name) {

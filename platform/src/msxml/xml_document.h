@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "com/unknown_object.h"
 #include "msxml/xml_dom.h"
 
 namespace palvex::xml {
@@ -15,16 +16,11 @@ struct ParseFailure {
     LONG column = 0;
 };
 
-class Document final : public IXMLDOMDocument2 {
+class Document final : public com::UnknownObject<IXMLDOMDocument2> {
 public:
     Document();
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
-
-    // IUnknown.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // IXMLDOMNode.
     HRESULT STDMETHODCALLTYPE get_nodeName(BSTR* name) override;
@@ -60,14 +56,14 @@ public:
     NodeFace Face() { return NodeFace(this, NodeRef{reinterpret_cast<xmlNodePtr>(m_tree), nullptr}); }
 
 private:
-    ~Document();
+    ~Document() override;
+    bool Answers(REFIID riid) const override;
 
     // Parses bytes (encoding null: as the document declares) and makes them the document.
     HRESULT LoadBytes(const std::string& bytes, const char* encoding, VARIANT_BOOL* success);
     HRESULT Fail(ParseFailure failure, VARIANT_BOOL* success);
     void Replace(xmlDocPtr tree);
 
-    LONG volatile m_refCount = 1;
     xmlDocPtr m_tree = nullptr;
     std::vector<xmlDocPtr> m_retired;     // trees a reload replaced
     std::vector<xmlNodePtr> m_detached;   // nodes taken out of a tree

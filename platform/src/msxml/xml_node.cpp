@@ -25,36 +25,10 @@ std::string DeclarationName(const xmlNsPtr declaration) {
     return declaration->prefix ? std::string("xmlns:") + Chars(declaration->prefix) : std::string("xmlns");
 }
 
-// A simple COM reference count shared by the small objects below.
-class Counted {
-protected:
-    LONG m_refCount = 1;
-    ULONG Up() { return static_cast<ULONG>(__atomic_add_fetch(&m_refCount, 1, __ATOMIC_SEQ_CST)); }
-    LONG Down() { return __atomic_sub_fetch(&m_refCount, 1, __ATOMIC_SEQ_CST); }
-};
-
 // A node of the tree other than the document. Elements answer IXMLDOMElement too.
-class Node final : public IXMLDOMElement, private Counted {
+class Node final : public com::UnknownObject<IXMLDOMElement> {
 public:
     Node(Document* owner, NodeRef ref) : m_face(owner, ref) { owner->AddRef(); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IXMLDOMNode) ||
-            (IsEqualIID(riid, IID_IXMLDOMElement) && m_face.Ref().IsElement())) {
-            *object = static_cast<IXMLDOMElement*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return Up(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG count = Down();
-        if (count == 0) delete this;
-        return static_cast<ULONG>(count);
-    }
 
     HRESULT STDMETHODCALLTYPE get_nodeName(BSTR* name) override { return m_face.NodeName(name); }
     HRESULT STDMETHODCALLTYPE get_nodeType(DOMNodeType* type) override { return m_face.NodeType(type); }
@@ -79,32 +53,18 @@ public:
     const NodeFace& Face() const { return m_face; }
 
 private:
-    ~Node() { m_face.Owner()->Release(); }
+    ~Node() override { m_face.Owner()->Release(); }
+    bool Answers(REFIID riid) const override {
+        return IsEqualIID(riid, IID_IXMLDOMNode) || (IsEqualIID(riid, IID_IXMLDOMElement) && m_face.Ref().IsElement());
+    }
 
     NodeFace m_face;
 };
 
-class NodeList final : public IXMLDOMNodeList, private Counted {
+class NodeList final : public com::UnknownObject<IXMLDOMNodeList> {
 public:
     NodeList(Document* owner, std::vector<xmlNodePtr> nodes) : m_owner(owner), m_nodes(std::move(nodes)) {
         owner->AddRef();
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IXMLDOMNodeList)) {
-            *object = static_cast<IXMLDOMNodeList*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return Up(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG count = Down();
-        if (count == 0) delete this;
-        return static_cast<ULONG>(count);
     }
     HRESULT STDMETHODCALLTYPE get_item(LONG index, IXMLDOMNode** item) override {
         if (!item) return E_INVALIDARG;
@@ -119,32 +79,16 @@ public:
     }
 
 private:
-    ~NodeList() { m_owner->Release(); }
+    ~NodeList() override { m_owner->Release(); }
+    bool Answers(REFIID riid) const override { return IsEqualIID(riid, IID_IXMLDOMNodeList); }
     Document* m_owner;
     std::vector<xmlNodePtr> m_nodes;
 };
 
 // An element's attributes as they are at each call: its namespace declarations, then the others.
-class AttributeMap final : public IXMLDOMNamedNodeMap, private Counted {
+class AttributeMap final : public com::UnknownObject<IXMLDOMNamedNodeMap> {
 public:
     AttributeMap(Document* owner, xmlNodePtr element) : m_owner(owner), m_element(element) { owner->AddRef(); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IXMLDOMNamedNodeMap)) {
-            *object = static_cast<IXMLDOMNamedNodeMap*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return Up(); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG count = Down();
-        if (count == 0) delete this;
-        return static_cast<ULONG>(count);
-    }
     HRESULT STDMETHODCALLTYPE getNamedItem(BSTR name, IXMLDOMNode** item) override {
         if (!name || !item) return E_INVALIDARG;
         *item = nullptr;
@@ -170,7 +114,8 @@ public:
     }
 
 private:
-    ~AttributeMap() { m_owner->Release(); }
+    ~AttributeMap() override { m_owner->Release(); }
+    bool Answers(REFIID riid) const override { return IsEqualIID(riid, IID_IXMLDOMNamedNodeMap); }
 
     std::vector<NodeRef> Entries() const {
         std::vector<NodeRef> entries;

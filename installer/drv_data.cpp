@@ -10,16 +10,6 @@
 
 namespace {
 
-std::u16string Format(const char16_t* format, ...) {
-    WCHAR buffer[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    const int length = _vsnwprintf(buffer, 1023, format, arguments);
-    va_end(arguments);
-    buffer[1023] = u'\0';
-    return length < 0 ? std::u16string(buffer) : std::u16string(buffer, static_cast<size_t>(length));
-}
-
 std::u16string Upper(std::u16string text) {
     CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
@@ -71,7 +61,7 @@ const std::u16string& CDrvData::GetVersion() { return Cached(m_version, u"VERSIO
 
 const std::u16string& CDrvData::GetInfPath() {
     if (m_infPath.empty())
-        m_infPath = Format(u"%s%04x\\%s", GetModulePath().c_str(), GetLanguageId(), ReadText(u"Setup", u"INFFILE", u"", 260).c_str());
+        m_infPath = FormatText(1023, u"%s%04x\\%s", GetModulePath().c_str(), GetLanguageId(), ReadText(u"Setup", u"INFFILE", u"", 260).c_str());
     return m_infPath;
 }
 
@@ -83,13 +73,13 @@ int CDrvData::GetExeTimeout() { return ReadInt(u"Setup", u"EXE_TIMEOUT", 180); }
 int CDrvData::GetLogLevel() { return ReadInt(u"Setup", u"LOGLEVEL", 1); }
 
 std::u16string CDrvData::GetHardwareId() {
-    return Format(u"VID_%s&PID_%s", ReadText(u"Setup", u"VID", u"", 10).c_str(), ReadText(u"Setup", u"PID", u"", 10).c_str());
+    return FormatText(1023, u"VID_%s&PID_%s", ReadText(u"Setup", u"VID", u"", 10).c_str(), ReadText(u"Setup", u"PID", u"", 10).c_str());
 }
 
 BOOL CDrvData::GetSysDescrList(std::vector<std::u16string>& patterns) {
     patterns.clear();
     for (int i = 1; i <= 513; ++i) {
-        const std::u16string value = ReadText(u"Setup", Format(u"SYSDESCR_%03d", i).c_str(), u"", 256);
+        const std::u16string value = ReadText(u"Setup", FormatText(1023, u"SYSDESCR_%03d", i).c_str(), u"", 256);
         if (value.empty()) break;
         patterns.push_back(value);
     }
@@ -98,7 +88,7 @@ BOOL CDrvData::GetSysDescrList(std::vector<std::u16string>& patterns) {
 
 BOOL CDrvData::IsInheritListed() {
     for (int i = 1; i <= 128; ++i) {
-        const std::u16string value = ReadText(u"INHERIT", Format(u"INH_%03d", i).c_str(), u"", 128);
+        const std::u16string value = ReadText(u"INHERIT", FormatText(1023, u"INH_%03d", i).c_str(), u"", 128);
         if (value.empty()) break;
         if (CompareVersion(m_installedFileVersion, value) == 0) return TRUE;
     }
@@ -109,13 +99,13 @@ std::u16string CDrvData::GetProcessorDllPath(const std::u16string& environment) 
     WCHAR system[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_SYSTEM, nullptr, SHGFP_TYPE_CURRENT, system);
     const char16_t* arch = Upper(environment) == u"WINDOWS X64" ? u"x64" : u"w32x86";
-    return Format(u"%s\\%s\\%s", system, (std::u16string(u"spool\\prtprocs\\") + arch).c_str(),
+    return FormatText(1023, u"%s\\%s\\%s", system, (std::u16string(u"spool\\prtprocs\\") + arch).c_str(),
                   ReadText(u"Setup", u"PROCESSOR_DLL", u"", 260).c_str());
 }
 
 void CDrvData::GetString(std::u16string& text, const std::u16string& section, const std::u16string& key) {
     const std::u16string path =
-        Format(u"%s%s\\%04x\\%s", GetModulePath().c_str(), u"Resource\\String", GetLanguageId(), u"String.ini");
+        FormatText(1023, u"%s%s\\%04x\\%s", GetModulePath().c_str(), u"Resource\\String", GetLanguageId(), u"String.ini");
     WCHAR buffer[260] = {};
     GetPrivateProfileStringW(section.c_str(), key.c_str(), u"", buffer, 260, path.c_str());
     text = buffer;
@@ -123,7 +113,7 @@ void CDrvData::GetString(std::u16string& text, const std::u16string& section, co
 }
 
 std::u16string CDrvData::GetLicencePath() {
-    return Format(u"%s%s\\%04x\\%s", GetModulePath().c_str(), u"Resource\\Licence", GetLanguageId(), u"Licence.txt");
+    return FormatText(1023, u"%s%s\\%04x\\%s", GetModulePath().c_str(), u"Resource\\Licence", GetLanguageId(), u"Licence.txt");
 }
 
 std::u16string CDrvData::GetTempDriverFolder() {
@@ -136,7 +126,7 @@ const std::u16string& CDrvData::GetDefaultCopyFolder() {
     WCHAR documents[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
     m_defaultCopyFolder = std::u16string(documents) + u"\\Orlune\\PrinterDrivers\\" + MakeFileNameSafe(GetModelName()) +
-                          u"\\" + Format(u"%04x", GetLanguageId());
+                          u"\\" + FormatText(1023, u"%04x", GetLanguageId());
     return m_defaultCopyFolder;
 }
 
@@ -145,7 +135,7 @@ BOOL CDrvData::ExistJogFile(const std::u16string& folder) {
 }
 
 BOOL CDrvData::CheckDriverFiles() {
-    return m_driverFilesFound = Exists(Format(u"%s%04x\\%s", GetModulePath().c_str(), GetLanguageId(), GetJogFile().c_str()));
+    return m_driverFilesFound = Exists(FormatText(1023, u"%s%04x\\%s", GetModulePath().c_str(), GetLanguageId(), GetJogFile().c_str()));
 }
 
 BOOL CDrvData::IsFolderEmpty(const std::u16string& folder) {
@@ -273,12 +263,10 @@ int CDrvData::Init(HINSTANCE instance) {
 
 void CDrvData::WriteLogFormat(int level, const char16_t* format, ...) {
     if (static_cast<unsigned>(GetLogLevel()) < static_cast<unsigned>(level)) return;
-    WCHAR buffer[1024];
     va_list arguments;
     va_start(arguments, format);
-    const int length = _vsnwprintf(buffer, 1023, format, arguments);
+    bool whole = false;
+    const std::u16string line = FormatTextV(1023, format, arguments, &whole);
     va_end(arguments);
-    if (length < 0) return;  // longer than 1023 characters: dropped
-    buffer[1023] = u'\0';
-    m_log.Write(level, buffer);
+    if (whole) m_log.Write(level, line);  // longer than 1023 characters: dropped
 }

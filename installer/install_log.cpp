@@ -3,6 +3,8 @@
 
 #include <cstdarg>
 
+#include "utilities.h"
+
 CInstallLog* g_pInstallLog = nullptr;
 
 BOOL CInstallLog::Open(const std::u16string& path, int level) {
@@ -37,12 +39,10 @@ void CInstallLog::Close() {
 
 void WriteGlobalLog(int level, const char16_t* format, ...) {
     if (!g_pInstallLog) return;
-    WCHAR buffer[1024];
     va_list arguments;
     va_start(arguments, format);
-    const int length = _vsnwprintf(buffer, 1023, format, arguments);
+    bool whole = false;
+    const std::u16string line = FormatTextV(1023, format, arguments, &whole);
     va_end(arguments);
-    if (length < 0) return;
-    buffer[1023] = u'\0';
-    g_pInstallLog->Write(level, buffer);
+    if (whole) g_pInstallLog->Write(level, line);
 }

@@ -17,16 +17,6 @@ namespace {
 
 constexpr char16_t kRundll[] = u"rundll32.exe printui.dll,PrintUIEntry ";
 
-std::u16string Format(const char16_t* format, ...) {
-    WCHAR buffer[2048];
-    va_list arguments;
-    va_start(arguments, format);
-    const int length = _vsnwprintf(buffer, 2047, format, arguments);
-    va_end(arguments);
-    buffer[2047] = u'\0';
-    return length < 0 ? std::u16string(buffer) : std::u16string(buffer, static_cast<size_t>(length));
-}
-
 // "PrintUI.exe " on Windows 6.0 and later, the rundll32 entry before.
 std::u16string Program() { return IsWindowsVersionOrLater(6, 0) ? u"PrintUI.exe " : kRundll; }
 
@@ -42,7 +32,7 @@ namespace commands {
 std::u16string AddPrinter(const std::u16string& printerName, const std::u16string& infPath,
                           const std::u16string& portName, const std::u16string& modelName,
                           const std::u16string& shareName) {
-    std::u16string line = Format(u"/if /b \"%s\" /f \"%s\" /r \"%s\" /m \"%s\"", EscapeQuotes(printerName).c_str(),
+    std::u16string line = FormatText(2047, u"/if /b \"%s\" /f \"%s\" /r \"%s\" /m \"%s\"", EscapeQuotes(printerName).c_str(),
                                  infPath.c_str(), portName.c_str(), modelName.c_str());
     if (!shareName.empty()) line += u" /Z \"" + shareName + u"\"";
     return Program() + line;
@@ -51,37 +41,37 @@ std::u16string AddPrinter(const std::u16string& printerName, const std::u16strin
 std::u16string AddDriver(const std::u16string& modelName, const std::u16string& architecture,
                          const std::u16string& infPath, bool vistaOrLater) {
     if (vistaOrLater)
-        return Format(u"PrintUI.exe /ia /K /m \"%s\" /h \"%s\" /v 3 /f \"%s\"", EscapeQuotes(modelName).c_str(),
+        return FormatText(2047, u"PrintUI.exe /ia /K /m \"%s\" /h \"%s\" /v 3 /f \"%s\"", EscapeQuotes(modelName).c_str(),
                       architecture.c_str(), infPath.c_str());
-    return std::u16string(kRundll) + Format(u"/ia /K /m \"%s\" /h \"%s\" /f \"%s\"", EscapeQuotes(modelName).c_str(),
+    return std::u16string(kRundll) + FormatText(2047, u"/ia /K /m \"%s\" /h \"%s\" /f \"%s\"", EscapeQuotes(modelName).c_str(),
                                             architecture.c_str(), infPath.c_str());
 }
 
 std::u16string AddConnection(const std::u16string& printerName, const std::u16string& infPath,
                              const std::u16string& portName, const std::u16string& modelName) {
-    return Program() + Format(u"/in /n \"%s\" /f \"%s\" /r \"%s\" /m \"%s\"", EscapeQuotes(printerName).c_str(),
+    return Program() + FormatText(2047, u"/in /n \"%s\" /f \"%s\" /r \"%s\" /m \"%s\"", EscapeQuotes(printerName).c_str(),
                               infPath.c_str(), portName.c_str(), EscapeQuotes(modelName).c_str());
 }
 
 std::u16string SetComment(const std::u16string& printerName, const std::u16string& comment) {
     return Program() +
-           Format(u"/Xs /n \"%s\" comment \"%s\"", EscapeQuotes(printerName).c_str(), EscapeQuotes(comment).c_str());
+           FormatText(2047, u"/Xs /n \"%s\" comment \"%s\"", EscapeQuotes(printerName).c_str(), EscapeQuotes(comment).c_str());
 }
 
 std::u16string DeleteConnection(const std::u16string& printerName) {
-    return Program() + Format(u"/dn /n \"%s\"", EscapeQuotes(printerName).c_str());
+    return Program() + FormatText(2047, u"/dn /n \"%s\"", EscapeQuotes(printerName).c_str());
 }
 
 std::u16string SaveSettings(const std::u16string& printerName, const std::u16string& file) {
-    return Program() + Format(u"/Ss /n \"%s\" /a \"%s\"", EscapeQuotes(printerName).c_str(), file.c_str());
+    return Program() + FormatText(2047, u"/Ss /n \"%s\" /a \"%s\"", EscapeQuotes(printerName).c_str(), file.c_str());
 }
 
 std::u16string RestoreSettings(const std::u16string& printerName, const std::u16string& file) {
-    return Program() + Format(u"/Sr /n \"%s\" /a \"%s\" f d", EscapeQuotes(printerName).c_str(), file.c_str());
+    return Program() + FormatText(2047, u"/Sr /n \"%s\" /a \"%s\" f d", EscapeQuotes(printerName).c_str(), file.c_str());
 }
 
 std::u16string DeletePackage(const std::u16string& publishedInf) {
-    return Format(u"PnPUtil -f -d \"%s\"", publishedInf.c_str());
+    return FormatText(2047, u"PnPUtil -f -d \"%s\"", publishedInf.c_str());
 }
 
 }  // namespace commands
@@ -280,7 +270,7 @@ std::u16string MakeBatchPrinterName(const std::u16string& wanted, const PRINTER_
     std::u16string candidate = wanted.size() > 50 ? wanted.substr(0, 50) : wanted;
     if (!collides(candidate)) return candidate;
     for (int n = 1; n <= 999; ++n) {
-        candidate = Format(u"%s(%d)", base.c_str(), n);
+        candidate = FormatText(2047, u"%s(%d)", base.c_str(), n);
         if (!collides(candidate)) return candidate;
     }
     return candidate;

@@ -7,6 +7,7 @@
 #include <win/synchapi.h>
 
 #include "drv_data.h"
+#include "utilities.h"
 
 CRestartService::CRestartService(CDrvData* owner, DWORD startLimitMs, DWORD stopLimitMs)
     : m_owner(owner), m_startLimit(startLimitMs), m_stopLimit(stopLimitMs) {}
@@ -17,14 +18,12 @@ CRestartService::~CRestartService() {
 
 void CRestartService::Log(int level, const char16_t* format, ...) {
     if (!m_owner) return;
-    WCHAR buffer[1024];
     va_list arguments;
     va_start(arguments, format);
-    const int length = _vsnwprintf(buffer, 1023, format, arguments);
+    bool whole = false;
+    const std::u16string line = FormatTextV(1023, format, arguments, &whole);
     va_end(arguments);
-    if (length < 0) return;
-    buffer[1023] = u'\0';
-    m_owner->WriteLogFormat(level, u"%s", buffer);
+    if (whole) m_owner->WriteLogFormat(level, u"%s", line.c_str());
 }
 
 BOOL CRestartService::RestartService(DWORD& error, int& stopPhase) {

@@ -4,6 +4,7 @@
 // registry trees. They keep no state; failures that matter go to the installer log.
 #pragma once
 
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ std::u16string NormalizeVersion(const std::u16string& version);
 int CompareVersion(const std::u16string& first, const std::u16string& second);
 
 // Texts.
+// printf-style text of at most limit characters; *whole (when given) is false when the text was
+// cut to the limit.
+std::u16string FormatTextV(size_t limit, const char16_t* format, va_list arguments, bool* whole = nullptr);
+std::u16string FormatText(size_t limit, const char16_t* format, ...);
 std::u16string EscapeQuotes(const std::u16string& text);
 std::u16string MakeFileNameSafe(const std::u16string& text);
 std::u16string MakeUniqueName(const std::u16string& base, const std::vector<std::u16string>& used);

@@ -111,3 +111,19 @@ BOOL IsIppPort(const std::u16string& portName) {
     const size_t ipp = portName.find(u"/ipp");
     return scheme && ipp != std::u16string::npos && ipp > 0;
 }
+
+std::u16string FormatTextV(size_t limit, const char16_t* format, va_list arguments, bool* whole) {
+    std::vector<WCHAR> buffer(limit + 1, u'\0');
+    const int length = _vsnwprintf(buffer.data(), limit, format, arguments);
+    buffer[limit] = u'\0';
+    if (whole) *whole = length >= 0;
+    return length < 0 ? std::u16string(buffer.data()) : std::u16string(buffer.data(), static_cast<size_t>(length));
+}
+
+std::u16string FormatText(size_t limit, const char16_t* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::u16string text = FormatTextV(limit, format, arguments);
+    va_end(arguments);
+    return text;
+}

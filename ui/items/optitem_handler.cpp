@@ -1,24 +1,13 @@
 // The handler base: options, selection and the notification of a change.
 #include "optitem_handler.h"
 
+#include "decimal_text.h"
 #include "handler_factory.h"
 #include "optitem_dlglink.h"
 
 namespace {
 
 const WCHAR kEmptyText[] = u"";
-
-// A decimal number (optional sign); FALSE when text holds none.
-bool ReadSignedDecimal(LPCWSTR text, LONG_PTR* number) {
-    if (!text) return false;
-    bool negative = false;
-    if (*text == u'-' || *text == u'+') negative = *text++ == u'-';
-    if (*text < u'0' || *text > u'9') return false;
-    LONG_PTR value = 0;
-    while (*text >= u'0' && *text <= u'9') value = value * 10 + (*text++ - u'0');
-    *number = negative ? -value : value;
-    return true;
-}
 
 bool SameText(LPCWSTR a, LPCWSTR b) {
     while (*a && *a == *b) ++a, ++b;

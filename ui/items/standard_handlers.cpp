@@ -2,23 +2,9 @@
 
 #include <cstring>
 
+#include "decimal_text.h"
 #include "handler_factory.h"
 #include "stored_set.h"
-
-namespace {
-
-bool ReadDecimal(LPCWSTR text, LONG_PTR* number) {
-    if (!text) return false;
-    bool negative = false;
-    if (*text == u'-' || *text == u'+') negative = *text++ == u'-';
-    if (*text < u'0' || *text > u'9') return false;
-    LONG_PTR value = 0;
-    while (*text >= u'0' && *text <= u'9') value = value * 10 + (*text++ - u'0');
-    *number = negative ? -value : value;
-    return true;
-}
-
-}  // namespace
 
 // --- scroll bar, track bar, up-down arrow -------------------------------------------------------
 
@@ -38,7 +24,7 @@ void QORVAOptItemHandlerRange::SelectClamped(LONG value) {
 LONG_PTR QORVAOptItemHandlerRange::SelectString(LPCWSTR text, QORVAOptItemDlgLink*) {
     const LONG_PTR old = RawSel();
     LONG_PTR number = 0;
-    if (ReadDecimal(text, &number)) SetValue(number, nullptr);
+    if (ReadSignedDecimal(text, &number)) SetValue(number, nullptr);
     return old;
 }
 

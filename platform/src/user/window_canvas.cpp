@@ -78,6 +78,21 @@ LOGFONTW LinkedFont(const LOGFONTW& font, const std::u16string& text) {
     return linked;
 }
 
+// Paints an image surface scaled into the rectangle, and releases it.
+void PaintSurface(cairo_t* cr, cairo_surface_t* surface, double x, double y, double width, double height) {
+    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    cairo_save(cr);
+    cairo_rectangle(cr, x, y, width, height);
+    cairo_clip(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, width / w, height / h);
+    cairo_set_source_surface(cr, surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(surface);
+}
+
 }  // namespace
 
 LOGFONTW FontOf(HGDIOBJ font) {
@@ -216,16 +231,7 @@ bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, d
         }
     }
     cairo_surface_mark_dirty(surface);
-    cairo_save(cr);
-    cairo_rectangle(cr, x, y, width, height);
-    cairo_clip(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, width / w, height / h);
-    cairo_set_source_surface(cr, surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    cairo_paint(cr);
-    cairo_restore(cr);
-    cairo_surface_destroy(surface);
+    PaintSurface(cr, surface, x, y, width, height);
     return true;
 }
 
@@ -306,15 +312,7 @@ bool DrawIconImage(cairo_t* cr, HICON icon, double x, double y, double width, do
     if (!icon || !IconBytes(icon, &bytes, &description) || !description.isIcon) return false;
     cairo_surface_t* surface = IconSurface(bytes, description);
     if (!surface) return false;
-    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-    cairo_save(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, width / w, height / h);
-    cairo_set_source_surface(cr, surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    cairo_paint(cr);
-    cairo_restore(cr);
-    cairo_surface_destroy(surface);
+    PaintSurface(cr, surface, x, y, width, height);
     return true;
 }
 

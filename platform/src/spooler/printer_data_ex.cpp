@@ -16,6 +16,18 @@ bool Empty(LPCWSTR text) {
     return !text || !*text;
 }
 
+// The checks a change of printer data makes first: a printer handle opened for administration,
+// a value name and a key name. ERROR_SUCCESS with the printer's id, else the error.
+DWORD ChangeablePrinter(HANDLE printer, LPCWSTR keyName, LPCWSTR valueName, int64_t* printerId) {
+    const auto handle = palvex::PrinterHandles().Find(printer);
+    if (!handle) return ERROR_INVALID_HANDLE;
+    if (!(handle->grantedAccess & PRINTER_ACCESS_ADMINISTER)) return ERROR_ACCESS_DENIED;
+    if (!valueName) return RPC_X_NULL_REF_POINTER;
+    if (Empty(keyName)) return ERROR_INVALID_PARAMETER;
+    *printerId = handle->printerId;
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 DWORD GetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, LPDWORD pType, LPBYTE pData,
@@ -39,13 +51,10 @@ DWORD GetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, L
 DWORD SetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, DWORD Type, LPBYTE pData,
                         DWORD cbData) {
     return palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
-        const auto handle = palvex::PrinterHandles().Find(hPrinter);
-        if (!handle) return ERROR_INVALID_HANDLE;
-        if (!(handle->grantedAccess & PRINTER_ACCESS_ADMINISTER)) return ERROR_ACCESS_DENIED;
-        if (!pValueName) return RPC_X_NULL_REF_POINTER;
-        if (Empty(pKeyName)) return ERROR_INVALID_PARAMETER;
+        int64_t printerId = 0;
+        if (const DWORD error = ChangeablePrinter(hPrinter, pKeyName, pValueName, &printerId)) return error;
         if (!pData && cbData != 0) return ERROR_INVALID_USER_BUFFER;
-        if (!palvex::spool::WritePrinterData(handle->printerId, pKeyName, pValueName, Type, pData, cbData))
+        if (!palvex::spool::WritePrinterData(printerId, pKeyName, pValueName, Type, pData, cbData))
             return ERROR_INVALID_PRINTER_NAME;  // deleted while the handle was open
         return ERROR_SUCCESS;
     });
@@ -53,14 +62,11 @@ DWORD SetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, D
 
 DWORD DeletePrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName) {
     return palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
-        const auto handle = palvex::PrinterHandles().Find(hPrinter);
-        if (!handle) return ERROR_INVALID_HANDLE;
-        if (!(handle->grantedAccess & PRINTER_ACCESS_ADMINISTER)) return ERROR_ACCESS_DENIED;
-        if (!pValueName) return RPC_X_NULL_REF_POINTER;
-        if (Empty(pKeyName)) return ERROR_INVALID_PARAMETER;
+        int64_t printerId = 0;
+        if (const DWORD error = ChangeablePrinter(hPrinter, pKeyName, pValueName, &printerId)) return error;
         palvex::db::Statement remove(
             "DELETE FROM spool_printer_data WHERE printer_id = ?1 AND key_key = ?2 AND value_key = ?3");
-        remove.Bind(1, handle->printerId).Bind(2, palvex::db::FoldKey(pKeyName)).Bind(3, palvex::db::FoldKey(pValueName));
+        remove.Bind(1, printerId).Bind(2, palvex::db::FoldKey(pKeyName)).Bind(3, palvex::db::FoldKey(pValueName));
         remove.Run();
         return palvex::db::ChangedRows() > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });

@@ -57,21 +57,27 @@ bool ReadHex(LPCWSTR* text, DWORD* value) {
     return true;
 }
 
+// Moves the set's text into a zero-filled buffer of capacity characters; FALSE (the set as it
+// was) when the heap refuses.
+bool GrowTo(StoredItemSet* set, size_t capacity) {
+    auto* grown = static_cast<LPWSTR>(HeapAlloc(set->m_heap, HEAP_ZERO_MEMORY, capacity * sizeof(WCHAR)));
+    if (!grown) return false;
+    if (set->m_text) {
+        std::memcpy(grown, set->m_text, set->m_used * sizeof(WCHAR));
+        HeapFree(set->m_heap, 0, set->m_text);
+    }
+    set->m_text = grown;
+    set->m_capacity = static_cast<DWORD>(capacity);
+    return true;
+}
+
 }  // namespace
 
 BOOL WriteStoredSet(StoredItemSet* set, DWORD key, LPCWSTR text) {
     if (!set || !text) return FALSE;
     const size_t valueLength = TextLength(text);
     if (!set->m_text || set->m_used + valueLength + kQuickSettingsRoom > set->m_capacity) {
-        const size_t capacity = set->m_capacity + valueLength + kGrowth;
-        auto* grown = static_cast<LPWSTR>(HeapAlloc(set->m_heap, HEAP_ZERO_MEMORY, capacity * sizeof(WCHAR)));
-        if (!grown) return FALSE;
-        if (set->m_text) {
-            std::memcpy(grown, set->m_text, set->m_used * sizeof(WCHAR));
-            HeapFree(set->m_heap, 0, set->m_text);
-        }
-        set->m_text = grown;
-        set->m_capacity = static_cast<DWORD>(capacity);
+        if (!GrowTo(set, set->m_capacity + valueLength + kGrowth)) return FALSE;
     }
     if (set->m_filter) set->m_filter->GetFieldText(key, &text);
     if (!text) text = u"";
@@ -81,13 +87,7 @@ BOOL WriteStoredSet(StoredItemSet* set, DWORD key, LPCWSTR text) {
     const size_t length = TextLength(text);
     const size_t entry = 1 + keyLength + 1 + length + 1;
     if (set->m_used + entry + 1 > set->m_capacity) {
-        const size_t capacity = set->m_used + entry + kGrowth;
-        auto* grown = static_cast<LPWSTR>(HeapAlloc(set->m_heap, HEAP_ZERO_MEMORY, capacity * sizeof(WCHAR)));
-        if (!grown) return FALSE;
-        std::memcpy(grown, set->m_text, set->m_used * sizeof(WCHAR));
-        HeapFree(set->m_heap, 0, set->m_text);
-        set->m_text = grown;
-        set->m_capacity = static_cast<DWORD>(capacity);
+        if (!GrowTo(set, set->m_used + entry + kGrowth)) return FALSE;
     }
     LPWSTR at = set->m_text + set->m_used;
     *at++ = kSetEntryLead;

@@ -57,6 +57,19 @@ DWORD MarkCustomMedia(HANDLE printer, LPCWSTR name) {
     return SetPrinterDataExW(printer, kCustomMediaKey, name, REG_DWORD, reinterpret_cast<LPBYTE>(&one), sizeof one);
 }
 
+// Adds the user form and marks it as the driver's own. A form that cannot be marked would never
+// be listed again, nor could the user reach it to remove it: it is taken out again and the
+// marker's error answered. ERROR_SUCCESS, else the error.
+DWORD AddMarkedForm(HANDLE printer, FORM_INFO_1W* form, const char16_t* caller) {
+    if (!AddFormW(printer, 1, reinterpret_cast<LPBYTE>(form))) return GetLastError();
+    const DWORD marked = MarkCustomMedia(printer, form->pName);
+    if (marked != ERROR_SUCCESS) {
+        DebugTrace(1, u"%s: SetPrinterDataEx err=[%d]\n", caller, marked);
+        DeleteFormW(printer, form->pName);
+    }
+    return marked;
+}
+
 // One form read with GetFormW level 1 (size probe first); empty when it cannot be read.
 std::vector<BYTE> ReadForm(HANDLE printer, LPCWSTR name) {
     DWORD needed = 0;
@@ -81,16 +94,9 @@ BOOL QORVASystemFunc::AddCustomMedia(LPCWSTR name, DWORD width, DWORD height, DW
         return FALSE;
     }
     FORM_INFO_1W form = CustomForm(const_cast<LPWSTR>(name), width, height);
-    if (!AddFormW(printer.get(), 1, reinterpret_cast<LPBYTE>(&form))) {
-        Report(error, GetLastError());
-        return FALSE;
-    }
-    // An unmarked form would never be listed again, nor could the user reach it to remove it:
-    // take it out and say why the medium was not added.
-    if (const DWORD marked = MarkCustomMedia(printer.get(), name); marked != ERROR_SUCCESS) {
-        DebugTrace(1, u"%s: SetPrinterDataEx err=[%d]\n", u"QORVASystemFunc::AddCustomMedia", marked);
-        DeleteFormW(printer.get(), const_cast<LPWSTR>(name));
-        Report(error, marked);
+    if (const DWORD added = AddMarkedForm(printer.get(), &form, u"QORVASystemFunc::AddCustomMedia");
+        added != ERROR_SUCCESS) {
+        Report(error, added);
         return FALSE;
     }
     return TRUE;
@@ -132,15 +138,14 @@ BOOL QORVASystemFunc::RenameCustomMedia(LPCWSTR oldName, LPCWSTR newName, DWORD*
     std::memcpy(&form, buffer.data(), sizeof form);
     form.pName = const_cast<LPWSTR>(newName);
     AdminPrinter printer(m_printerName);
-    if (!printer.get() || !AddFormW(printer.get(), 1, reinterpret_cast<LPBYTE>(&form))) {
+    if (!printer.get()) {
         Report(error, GetLastError());
         return FALSE;
     }
-    // As when adding: a new form that cannot be marked goes again, and the old one stays as it was.
-    if (const DWORD marked = MarkCustomMedia(printer.get(), newName); marked != ERROR_SUCCESS) {
-        DebugTrace(1, u"%s: SetPrinterDataEx err=[%d]\n", u"QORVASystemFunc::RenameCustomMedia", marked);
-        DeleteFormW(printer.get(), const_cast<LPWSTR>(newName));
-        Report(error, marked);
+    // A new form that cannot be marked goes again, and the old one stays as it was.
+    if (const DWORD added = AddMarkedForm(printer.get(), &form, u"QORVASystemFunc::RenameCustomMedia");
+        added != ERROR_SUCCESS) {
+        Report(error, added);
         return FALSE;
     }
     DeletePrinterDataExW(printer.get(), kCustomMediaKey, oldName);

@@ -65,6 +65,10 @@ public:
     virtual void OnCancel(HWND dialog);
     virtual DWORD OnPush(CPSUICBPARAM* callback, DWORD sync);
 
+    // The link of one control chosen by its window class and style (null when the control is missing
+    // or its class has no link); the handler is marked as having a link.
+    QORVAOptItemDlgLink* CreateDlgLinkByClass(HWND dialog, QORVAOptItemHandler* handler, DWORD controlId,
+                                              DWORD extraFlags);
     // The common property sheet's callback of the plug-in's items.
     LONG OnCallback(CPSUICBPARAM* callback);
     // Repaints every queued handler's controls; the list is empty afterwards. With a page window

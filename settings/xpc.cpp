@@ -77,13 +77,20 @@ bool HoldsBlock(LPCWSTR printerName, const std::u16string& name) {
     return probe != ERROR_FILE_NOT_FOUND && !(probe == ERROR_SUCCESS && needed == 0);
 }
 
-// Calls a spooler Get* function twice: for the size, then into a buffer of that size.
+// Calls a spooler Get* function into a buffer that holds a printer's or driver's record as a rule,
+// and again with the size it asked for when it did not (the record may also grow in between).
 template <class Call>
 bool FetchInfo(Call call, std::vector<BYTE>* buffer) {
-    DWORD needed = 0;
-    if (call(nullptr, 0, &needed) || needed == 0) return false;
-    buffer->assign(needed, 0);
-    return call(buffer->data(), needed, &needed) != FALSE;
+    constexpr DWORD kUsualSize = 4096;
+    DWORD size = kUsualSize;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        buffer->assign(size, 0);
+        DWORD needed = 0;
+        if (call(buffer->data(), size, &needed)) return true;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= size) return false;
+        size = needed;
+    }
+    return false;
 }
 
 bool CopyName(WCHAR (&destination)[MAX_PATH], LPCWSTR source) {

@@ -53,26 +53,39 @@ struct Row {
 
 int64_t Now() { return static_cast<int64_t>(GetTickCount()); }
 
-// The service's row with a pending state that has run out settled first.
+namespace {
+
+std::optional<Row> SelectService(const std::string& key) {
+    db::Statement read("SELECT name, state, pending_until, stop_ms, start_ms, wait_hint FROM services WHERE name_key = ?1");
+    read.Bind(1, key);
+    if (!read.Step()) return std::nullopt;
+    return Row{read.Text16(0),
+               static_cast<DWORD>(read.Int(1)),
+               read.Int(2),
+               static_cast<DWORD>(read.Int(3)),
+               static_cast<DWORD>(read.Int(4)),
+               static_cast<DWORD>(read.Int(5))};
+}
+
+bool PendingRunOut(const Row& row) {
+    const bool pending = row.state == SERVICE_STOP_PENDING || row.state == SERVICE_START_PENDING;
+    return pending && row.pendingUntil >= 0 && Now() >= row.pendingUntil;
+}
+
+}  // namespace
+
+// The service's row with a pending state that has run out settled first. Most callers only ask
+// whether the spooler runs, on every spooler call: a plain read answers them, and the write
+// transaction is taken only when there is a state to settle.
 std::optional<Row> ReadService(const std::string& key) {
-    std::optional<Row> row;
+    std::optional<Row> row = SelectService(key);
+    if (!row || !PendingRunOut(*row)) return row;
     db::Transaction([&] {
-        db::Statement read(
-            "SELECT name, state, pending_until, stop_ms, start_ms, wait_hint FROM services WHERE name_key = ?1");
-        read.Bind(1, key);
-        if (!read.Step()) return;
-        row = Row{read.Text16(0),
-                  static_cast<DWORD>(read.Int(1)),
-                  read.Int(2),
-                  static_cast<DWORD>(read.Int(3)),
-                  static_cast<DWORD>(read.Int(4)),
-                  static_cast<DWORD>(read.Int(5))};
-        const bool pending = row->state == SERVICE_STOP_PENDING || row->state == SERVICE_START_PENDING;
-        if (pending && row->pendingUntil >= 0 && Now() >= row->pendingUntil) {
-            row->state = row->state == SERVICE_STOP_PENDING ? SERVICE_STOPPED : SERVICE_RUNNING;
-            db::Statement settle("UPDATE services SET state = ?2 WHERE name_key = ?1");
-            settle.Bind(1, key).Bind(2, static_cast<int64_t>(row->state)).Run();
-        }
+        row = SelectService(key);  // read again under the write lock: another process may have settled it
+        if (!row || !PendingRunOut(*row)) return;
+        row->state = row->state == SERVICE_STOP_PENDING ? SERVICE_STOPPED : SERVICE_RUNNING;
+        db::Statement settle("UPDATE services SET state = ?2 WHERE name_key = ?1");
+        settle.Bind(1, key).Bind(2, static_cast<int64_t>(row->state)).Run();
     });
     return row;
 }

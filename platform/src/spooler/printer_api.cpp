@@ -134,6 +134,7 @@ using palvex::PrinterHandles;
 
 BOOL OpenPrinterW(LPWSTR pPrinterName, LPHANDLE phPrinter, LPPRINTER_DEFAULTSW pDefault) {
     const DWORD result = GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
+        const palvex::db::ReadScope reads;  // the spooler's state and the printer read alike
         if (!palvex::SpoolerRuns()) return RPC_S_SERVER_UNAVAILABLE;
         if (!phPrinter) return ERROR_INVALID_PARAMETER;
         *phPrinter = nullptr;
@@ -221,6 +222,7 @@ BOOL GetPrinterW(HANDLE hPrinter, DWORD Level, LPBYTE pPrinter, DWORD cbBuf, LPD
             return palvex::spool::GetPrinterInfoLevel(handle->printerId, handle->grantedAccess, Level, pPrinter, cbBuf,
                                                       pcbNeeded);
         if (Level != 1) return ERROR_INVALID_LEVEL;
+        const palvex::db::ReadScope reads;
         const auto printer = palvex::spool::ReadPrinterDetails(handle->printerId);
         if (!printer) return ERROR_INVALID_PRINTER_NAME;  // deleted while the handle was open
         return palvex::FillInfo(pPrinter, cbBuf, pcbNeeded, [&](LPBYTE at) -> size_t {

@@ -44,10 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteInput(data, size);
     WCHAR sections[512];
     GetPrivateProfileStringW(nullptr, nullptr, u"", sections, 512, kFile);
-    // The first listed sections (a list of NUL-ended names), their first keys and their values:
-    // each call reads the file afresh, so a few of each keep the harness fast.
+    // The first listed sections (a list of NUL-ended names), their first keys and their values,
+    // and one value of each section as a number: each call reads the file afresh, so a few of each
+    // keep the harness fast.
     int sectionsRead = 0;
-    for (const WCHAR* section = sections; *section && section < sections + 512 && sectionsRead++ < 3;
+    for (const WCHAR* section = sections; *section && section < sections + 512 && sectionsRead++ < 2;
          section += std::char_traits<char16_t>::length(section) + 1) {
         WCHAR keys[512];
         GetPrivateProfileStringW(section, nullptr, u"", keys, 512, kFile);
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
              key += std::char_traits<char16_t>::length(key) + 1) {
             WCHAR value[64];
             GetPrivateProfileStringW(section, key, u"none", value, 64, kFile);
-            GetPrivateProfileIntW(section, key, -1, kFile);
+            if (keysRead == 1) GetPrivateProfileIntW(section, key, -1, kFile);
         }
     }
     WCHAR small[2];

@@ -7,7 +7,7 @@
 class QORVAOptItemDlgLinkCheckbox : public QORVAOptItemDlgLink {
 public:
     QORVAOptItemDlgLinkCheckbox(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                DWORD linkFlags);
+                                DWORD linkFlags = 0);
     // Any notification: the check mark becomes the selection (1 checked, else 0).
     LRESULT Command(WORD code, DWORD controlId) override;
     // Checked when the selection is nonzero; unchecked while the item is disabled, unless the
@@ -18,7 +18,7 @@ public:
 class QORVAOptItemDlgLinkPushbutton : public QORVAOptItemDlgLink {
 public:
     QORVAOptItemDlgLinkPushbutton(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                  DWORD linkFlags);
+                                  DWORD linkFlags = 0);
     // Any notification presses the item (its dialog opens over the button's dialog).
     LRESULT Command(WORD code, DWORD controlId) override;
 };
@@ -28,7 +28,7 @@ public:
 class QORVAOptItemDlgLinkRadiobutton : public QORVAOptItemDlgLink {
 public:
     QORVAOptItemDlgLinkRadiobutton(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                   DWORD linkFlags);
+                                   DWORD linkFlags = 0);
     DWORD Detach(HWND dialog) override;
     // A button of the group selects its option (id 0: the first checked button's).
     LRESULT HandleCommand(WORD code, DWORD controlId) override;
@@ -41,7 +41,7 @@ protected:
 class QORVAOptItemDlgLinkTogglebutton : public QORVAOptItemDlgLink {
 public:
     QORVAOptItemDlgLinkTogglebutton(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                    DWORD linkFlags);
+                                    DWORD linkFlags = 0);
     // Steps the selection (forward with flag 0x80000000, backward with 0x40000000), else tells the
     // item's observers that the button was pressed.
     LRESULT Command(WORD code, DWORD controlId) override;

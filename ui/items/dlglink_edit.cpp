@@ -58,10 +58,10 @@ LRESULT QORVAOptItemDlgLinkEditbox::Command(WORD code, DWORD) {
     if (!m_handler || m_updating) return 0;
     switch (code) {
     case EN_SETFOCUS:
-        if (!m_imeAllowed) g_editContext = ImmAssociateContext(m_control, nullptr);
+        if (!m_keepIme) g_editContext = ImmAssociateContext(m_control, nullptr);
         break;
     case EN_KILLFOCUS:
-        if (!m_imeAllowed && g_editContext) {
+        if (!m_keepIme && g_editContext) {
             ImmAssociateContext(m_control, g_editContext);
             g_editContext = nullptr;
         }
@@ -120,10 +120,10 @@ LRESULT QORVAOptItemDlgLinkUDArrowNumber::Command(WORD code, DWORD) {
     if (!m_handler || m_updating) return 0;
     switch (code) {
     case EN_SETFOCUS:
-        if (!m_imeAllowed) g_numberContext = ImmAssociateContext(m_control, nullptr);
+        if (!m_keepIme) g_numberContext = ImmAssociateContext(m_control, nullptr);
         break;
     case EN_KILLFOCUS:
-        if (!m_imeAllowed && g_numberContext) {
+        if (!m_keepIme && g_numberContext) {
             ImmAssociateContext(m_control, g_numberContext);
             g_numberContext = nullptr;
         }

@@ -48,7 +48,7 @@ protected:
 class QORVAOptItemDlgLinkCombobox : public QORVAOptItemDlgLinkList {
 public:
     QORVAOptItemDlgLinkCombobox(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                DWORD linkFlags, BOOL fill = TRUE);
+                                DWORD linkFlags = 0, BOOL fill = TRUE);
     // CBN_SELCHANGE selects the row's option; CBN_EDITCHANGE hands the typed text to the handler.
     LRESULT Command(WORD code, DWORD controlId) override;
     // The handler's edit text, else the current option's row, else its text as the window text.
@@ -58,6 +58,6 @@ public:
 class QORVAOptItemDlgLinkListbox : public QORVAOptItemDlgLinkList {
 public:
     QORVAOptItemDlgLinkListbox(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                               DWORD linkFlags, BOOL fill = TRUE);
+                               DWORD linkFlags = 0, BOOL fill = TRUE);
     LRESULT Command(WORD code, DWORD controlId) override;
 };

@@ -49,7 +49,7 @@ protected:
 class QORVAOptItemDlgLinkComboboxEx : public QORVAOptItemDlgLinkListEx {
 public:
     QORVAOptItemDlgLinkComboboxEx(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                  DWORD linkFlags);
+                                  DWORD linkFlags = 0);
     LRESULT Command(WORD code, DWORD controlId) override;
     void UpdateControl(QORVAOptItemDlgLink* source) override;
     LONG Fill(HWND control, LONG index, LPCWSTR text, ULONG_PTR iconId) override;
@@ -64,7 +64,7 @@ class QORVAOptItemDlgLinkListview : public QORVAOptItemDlgLinkListEx {
 public:
     // In report view the item's name, split at ";", gives the columns.
     QORVAOptItemDlgLinkListview(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                DWORD linkFlags);
+                                DWORD linkFlags = 0);
     // LVN_ITEMCHANGED: the newly selected row's option becomes the selection.
     LRESULT OnNotify(LPARAM header) override;
     void UpdateControl(QORVAOptItemDlgLink* source) override;

@@ -7,12 +7,12 @@
 class QORVAOptItemDlgLinkStatic : public QORVAOptItemDlgLink {
 public:
     QORVAOptItemDlgLinkStatic(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                              DWORD linkFlags);
+                              DWORD linkFlags = 0);
 };
 
 class QORVAOptItemDlgLinkStaticStates : public QORVAOptItemDlgLink {
 public:
     QORVAOptItemDlgLinkStaticStates(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                    DWORD linkFlags);
+                                    DWORD linkFlags = 0);
     void UpdateControl(QORVAOptItemDlgLink* source) override;
 };

@@ -9,7 +9,7 @@
 class QORVAOptItemDlgLinkTabCtrl : public QORVAOptItemDlgLink {
 public:
     QORVAOptItemDlgLinkTabCtrl(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                               DWORD linkFlags);
+                               DWORD linkFlags = 0);
     DWORD Detach(HWND dialog) override;
     // TCN_SELCHANGE: the tab's option becomes the selection and the pages follow.
     LRESULT OnNotify(LPARAM header) override;

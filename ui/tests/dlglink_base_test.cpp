@@ -128,6 +128,25 @@ TEST_F(LinkBase, ChainOfOneItemAndEnablingByVisibleOptions) {
     EXPECT_EQ(input->ControlId(), 103u);
 }
 
+TEST_F(LinkBase, OtherItemsTextsAndTheWatermarkSelectionThroughALink) {
+    POPTITEM watermark = AddItem(2402, TVOT_COMBOBOX, 3);
+    SetTexts(watermark, {u"None", u"Draft", u"Copy"});
+    watermark->Sel = 1;
+    AddItem(3000, TVOT_CHKBOX, 2);
+    MakeLinkFactory()->m_bindings = {{3000, 101}};
+    LONG_PTR selection = -5;
+    std::u16string text, unknown = u"?";
+    RunPage({{u"Button", BS_AUTOCHECKBOX, 101, u"a"}}, {Check([&](HWND dialog) {
+                QORVAOptItemDlgLink* link = QORVAOptItemDlgLink::FromWindow(GetDlgItem(dialog, 101));
+                selection = link->GetWatermarkSel();
+                text = link->GetItemText(2402);
+                unknown = link->GetItemText(4444);  // no page item: a default handler without texts
+            })});
+    EXPECT_EQ(selection, 1);
+    EXPECT_EQ(text, u"Draft");
+    EXPECT_EQ(unknown, u"");
+}
+
 TEST_F(LinkBase, DetachKeepsLinksOfAnotherDialogAndReleasesTheRest) {
     constexpr DWORD kPaper = 3100;
     POPTITEM paper = AddItem(kPaper, TVOT_LISTBOX, 3);

@@ -223,14 +223,21 @@ TEST_F(ControlLinks, TabsShowThePagesOfTheSelectedOptionEvenWithAHiddenTab) {
                  }
              }),
              Act(UserAction::Tab, 801, 1), Check(look), Check([&](HWND) { EXPECT_EQ(tabs->Sel, 2); }),
-             Act(UserAction::Tab, 801, 0), Check(look)});
+             Act(UserAction::Tab, 801, 0), Check(look),
+             // The hidden option comes back as the middle tab.
+             Check([&](HWND) {
+                 m_links->FindHandler(kTabs)->HideOption(1, 1, nullptr);
+                 m_links->FlushList();
+             }),
+             Act(UserAction::Tab, 801, 1), Check(look)});
     EXPECT_EQ(labels, (std::vector<std::u16string>{u"Layout", u"Quality"}));
-    ASSERT_EQ(seen.size(), 3u);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[3], (std::vector<bool>{false, false, true, false}));
     EXPECT_EQ(seen[0], (std::vector<bool>{true, true, false, false}));
     // The second tab is the third option: its page, not the hidden option's.
     EXPECT_EQ(seen[1], (std::vector<bool>{false, false, false, true}));
     EXPECT_EQ(seen[2], (std::vector<bool>{true, true, false, false}));
-    EXPECT_EQ(tabs->Sel, 0);
+    EXPECT_EQ(tabs->Sel, 1);
 }
 
 TEST_F(ControlLinks, ToggleButtonStepsAndStaticsShowTheState) {

@@ -88,12 +88,15 @@ TEST_F(ListLinks, SortedListViewWithColumnsSelectsTheRowsOption) {
     POPTITEM item = Paper(TVOT_LISTBOX);
     item->pName = const_cast<LPWSTR>(u"Paper;Size");
     item->pOptType->pOptParam[0].Flags |= OPTPF_HIDE;  // Letter
+    item->Sel = 2;
     MakeLinkFactory()->m_bindings = {{kPaper, kPaperBox}};
     std::vector<std::u16string> rows, columns;
+    std::u16string selected;
     RunPage({{u"SysListView32", LVS_REPORT | LVS_SINGLESEL | LVS_SORTASCENDING, kPaperBox, u"", 5, 5, 120, 80}},
             {Check([&](HWND dialog) {
                  HWND list = GetDlgItem(dialog, kPaperBox);
                  rows = Rows(list);
+                 selected = SelectedRow(list);
                  for (int i = 0; i < 3; ++i) {
                      WCHAR text[32] = {};
                      LVCOLUMNW column{};
@@ -107,6 +110,7 @@ TEST_F(ListLinks, SortedListViewWithColumnsSelectsTheRowsOption) {
              Act(UserAction::Choose, kPaperBox, 0, u"B5")});
     EXPECT_EQ(columns, (std::vector<std::u16string>{u"Paper", u"Size"}));
     EXPECT_EQ(rows, (std::vector<std::u16string>{u"A4", u"B5", u"Legal"}));
+    EXPECT_EQ(selected, u"Legal");  // option 2 is row 2, though fewer rows than options
     // Row 1 is option 3, not option 1.
     EXPECT_EQ(item->Sel, 3);
 }

@@ -240,6 +240,43 @@ TEST_F(ControlLinks, TabsShowThePagesOfTheSelectedOptionEvenWithAHiddenTab) {
     EXPECT_EQ(tabs->Sel, 1);
 }
 
+TEST_F(ControlLinks, ARenamedTabIsRelabelledAndSelectedWithItsPage) {
+    constexpr DWORD kTabs = 1800;
+    POPTITEM tabs = AddItem(kTabs, TVOT_TABCONTROL, 2);
+    SetTexts(tabs, {u"Layout", u"Quality"});
+    tabs->pOptType->pOptParam[0].IconID = 1810;
+    tabs->pOptType->pOptParam[1].IconID = 1820;
+    for (DWORD key : {1810u, 1820u}) AddItem(key, TVOT_CHKBOX, 2)->Level = 1;
+    MakeLinkFactory()->m_bindings = {{kTabs, 801}, {1810, 811}, {1820, 821}};
+    std::u16string label;
+    int current = -1;
+    bool first = true, second = false;
+    RunPage({{u"SysTabControl32", 0, 801, u"", 5, 5, 200, 150},
+             {u"Button", BS_AUTOCHECKBOX, 811, u"A", 10, 30},
+             {u"Button", BS_AUTOCHECKBOX, 821, u"B", 10, 30}},
+            {Check([&](HWND dialog) {
+                m_links->FindHandler(kTabs)->SetOptionText(1, const_cast<LPWSTR>(u"Colour"));
+                m_links->FindHandler(kTabs)->ApplyParent(1, nullptr);
+                m_links->FlushList();
+                HWND tab = GetDlgItem(dialog, 801);
+                WCHAR text[32] = {};
+                TCITEMW item{};
+                item.mask = TCIF_TEXT;
+                item.pszText = text;
+                item.cchTextMax = 32;
+                SendMessageW(tab, TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+                label = text;
+                current = static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0));
+                first = Visible(GetDlgItem(dialog, 811));
+                second = Visible(GetDlgItem(dialog, 821));
+            })});
+    EXPECT_EQ(label, u"Colour");
+    EXPECT_EQ(current, 1);
+    EXPECT_EQ(tabs->Sel, 1);
+    EXPECT_FALSE(first);
+    EXPECT_TRUE(second);
+}
+
 TEST_F(ControlLinks, ToggleButtonStepsAndStaticsShowTheState) {
     constexpr DWORD kOrder = 1900;
     POPTITEM order = AddItem(kOrder, TVOT_3STATES, 3);

@@ -148,5 +148,49 @@ TEST_F(ListLinks, ExtendedComboSelectsThroughItsRows) {
     EXPECT_EQ(item->Sel, 2);
 }
 
+TEST_F(ListLinks, TypingIntoAComboBoxTellsTheObserversAndKeepsTheTypedText) {
+    POPTITEM item = Paper(TVOT_COMBOBOX);
+    item->pOptType->pOptParam[1].IconID = 6;  // five characters and the terminator
+    MakeLinkFactory()->m_bindings = {{kPaper, kPaperBox}};
+    Recorder observer('O', m_heap, m_links, &m_log);
+    ASSERT_TRUE(observer.ObserveItem(PaperHandler()));
+    std::u16string typed, chosen;
+    RunPage({{u"ComboBox", CBS_DROPDOWN, kPaperBox, u""}},
+            {Act(UserAction::SetText, kPaperBox, 0, u"Custom size"),
+             Check([&](HWND dialog) { typed = TextOf(GetDlgItem(dialog, kPaperBox)); }),
+             Act(UserAction::Choose, kPaperBox, 0, u"B5"),
+             Check([&](HWND dialog) { chosen = TextOf(GetDlgItem(dialog, kPaperBox)); })});
+    observer.ReleaseItemMap();
+    EXPECT_EQ(typed, u"Custo");
+    EXPECT_EQ(chosen, u"B5");
+    EXPECT_EQ(item->Sel, 3);
+    // What the observer was told besides the page's opening: the edit, then the choice.
+    std::vector<std::pair<DWORD, WORD>> told;
+    for (const auto& [name, id, code, depth] : m_log)
+        if (code != kNotifyInitialise) told.emplace_back(id, code);
+    EXPECT_EQ(told, (std::vector<std::pair<DWORD, WORD>>{{kPaperBox, CBN_EDITCHANGE}, {kPaper, kNotifyChanged}}));
+}
+
+TEST_F(ListLinks, ARenamedOptionGetsItsRowAgainInEveryListOfTheItem) {
+    POPTITEM item = Paper(TVOT_COMBOBOX);
+    item->Sel = 1;
+    MakeLinkFactory()->m_bindings = {{kPaper, kPaperBox}, {kPaper, 102}};
+    std::vector<std::u16string> combo, list;
+    std::u16string selected;
+    RunPage({{u"ComboBox", CBS_DROPDOWNLIST | CBS_SORT, kPaperBox, u""},
+             {u"ListBox", LBS_NOTIFY, 102, u"", 5, 30, 80, 60}},
+            {Check([&](HWND dialog) {
+                PaperHandler()->SetOptionText(1, const_cast<LPWSTR>(u"Z4"));
+                PaperHandler()->ApplyParent(1, nullptr);
+                m_links->FlushList();
+                combo = Rows(GetDlgItem(dialog, kPaperBox));
+                list = Rows(GetDlgItem(dialog, 102));
+                selected = SelectedRow(GetDlgItem(dialog, kPaperBox));
+            })});
+    EXPECT_EQ(combo, (std::vector<std::u16string>{u"B5", u"Legal", u"Letter", u"Z4"}));
+    EXPECT_EQ(list, (std::vector<std::u16string>{u"Letter", u"Z4", u"Legal", u"B5"}));
+    EXPECT_EQ(selected, u"Z4");
+}
+
 }  // namespace
 }  // namespace uitest

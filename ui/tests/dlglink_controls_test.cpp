@@ -282,17 +282,28 @@ TEST_F(ControlLinks, ToggleButtonStepsAndStaticsShowTheState) {
     POPTITEM order = AddItem(kOrder, TVOT_3STATES, 3);
     SetTexts(order, {u"Off", u"On", u"Auto"});
     MakeLinkFactory()->m_bindings = {{kOrder, 901, kLinkKeepSelection}, {kOrder, 902, kLinkNeedsTwoOptions},
-                                     {kOrder, 903, kLinkShowStates}, {kOrder, 904}};
+                                     {kOrder, 903, kLinkShowStates}, {kOrder, 904}, {kOrder, 905}};
+    Recorder observer('O', m_heap, m_links, &m_log);
+    ASSERT_TRUE(observer.ObserveItem(m_links->FindHandler(kOrder)));
     std::vector<std::u16string> seen;
     auto look = [&](HWND dialog) {
         seen.push_back(TextOf(GetDlgItem(dialog, 901)) + u"/" + TextOf(GetDlgItem(dialog, 903)) + u"/" +
                        TextOf(GetDlgItem(dialog, 904)));
     };
     RunPage({{u"Button", BS_PUSHBUTTON, 901, u""}, {u"Button", BS_PUSHBUTTON, 902, u"", 5, 25},
-             {u"Static", SS_LEFT, 903, u"", 5, 45}, {u"Static", SS_LEFT, 904, u"label", 5, 65}},
+             {u"Static", SS_LEFT, 903, u"", 5, 45}, {u"Static", SS_LEFT, 904, u"label", 5, 65},
+             {u"Button", BS_PUSHBUTTON, 905, u"", 5, 85}},
             {Check(look), Act(UserAction::Click, 901), Check(look), Act(UserAction::Click, 902),
-             Act(UserAction::Click, 902), Check(look)});
+             Act(UserAction::Click, 902), Check(look), Act(UserAction::Click, 905)});
+    observer.ReleaseItemMap();
     EXPECT_EQ(seen, (std::vector<std::u16string>{u"Off/Off/label", u"On/On/label", u"Auto/Auto/label"}));
+    // A toggle that steps neither way tells the observers that it was pressed, by its control id.
+    std::vector<std::pair<DWORD, WORD>> told;
+    for (const auto& [name, id, code, depth] : m_log)
+        if (code != kNotifyInitialise) told.emplace_back(id, code);
+    EXPECT_EQ(told, (std::vector<std::pair<DWORD, WORD>>{
+                        {kOrder, kNotifyChanged}, {kOrder, kNotifyChanged}, {kOrder, kNotifyChanged}, {905, kNotifyChanged}}));
+    EXPECT_EQ(order->Sel, 2);
 }
 
 }  // namespace

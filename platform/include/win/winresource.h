@@ -45,6 +45,13 @@ typedef HANDLE HRSRC;
 // host file; other paths are relative to the current directory.
 WINBASEAPI HMODULE LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
 WINBASEAPI BOOL FreeLibrary(HMODULE hLibModule);
+// Code libraries: only the platform's own modules that a program loads by name on first use are
+// known here (the HTML Help control "hhctrl.ocx"); any other name gives ERROR_MOD_NOT_FOUND. A
+// built-in module stays loaded for the process. GetProcAddress finds their exports by name
+// (ERROR_PROC_NOT_FOUND otherwise).
+typedef INT_PTR (*FARPROC)();
+WINBASEAPI HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
+WINBASEAPI FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 
 // Finds a resource. With a language other than neutral only that language matches
 // (ERROR_RESOURCE_LANG_NOT_FOUND otherwise). With the neutral language (and in FindResourceW) the

@@ -227,6 +227,29 @@ WINBASEAPI int SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);
 WINBASEAPI int GetScrollPos(HWND hWnd, int nBar);
 WINBASEAPI BOOL SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
 WINBASEAPI BOOL GetScrollRange(HWND hWnd, int nBar, int* lpMinPos, int* lpMaxPos);
+// Range, page and position in one call. With a page of n the position goes no higher than
+// nMax - n + 1; SIF_DISABLENOSCROLL is taken and has nothing to disable here.
+#define SIF_RANGE 0x0001
+#define SIF_PAGE 0x0002
+#define SIF_POS 0x0004
+#define SIF_DISABLENOSCROLL 0x0008
+#define SIF_TRACKPOS 0x0010
+#define SIF_ALL (SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS)
+struct SCROLLINFO {
+    UINT cbSize;
+    UINT fMask;
+    int nMin;
+    int nMax;
+    UINT nPage;
+    int nPos;
+    int nTrackPos;
+};
+typedef SCROLLINFO* LPSCROLLINFO;
+typedef const SCROLLINFO* LPCSCROLLINFO;
+static_assert(sizeof(SCROLLINFO) == 28);
+// Answers the position afterwards.
+WINBASEAPI int SetScrollInfo(HWND hwnd, int nBar, LPCSCROLLINFO lpsi, BOOL redraw);
+WINBASEAPI BOOL GetScrollInfo(HWND hwnd, int nBar, LPSCROLLINFO lpsi);
 
 // Window classes.
 #define CS_VREDRAW 0x0001
@@ -346,6 +369,9 @@ WINBASEAPI BOOL SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString);
 WINBASEAPI UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax);
 WINBASEAPI BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
 WINBASEAPI UINT IsDlgButtonChecked(HWND hDlg, int nIDButton);
+// Checks the button nIDCheckButton and unchecks the other buttons with ids from nIDFirstButton to
+// nIDLastButton.
+WINBASEAPI BOOL CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
 
 // Painting. BeginPaint gives a device context that draws into the window's picture while the
 // window is being drawn (palvex/ui_script.h), and draws nowhere otherwise.

@@ -445,3 +445,47 @@ BOOL GetScrollRange(HWND hWnd, int, int* lpMinPos, int* lpMaxPos) {
         return TRUE;
     });
 }
+
+int SetScrollInfo(HWND hwnd, int, LPCSCROLLINFO lpsi, BOOL) {
+    using namespace palvex::win;
+    if (!lpsi) return 0;
+    return WithControl(hwnd, 0, [&](Window&, ControlState& state) {
+        if (lpsi->fMask & SIF_RANGE) {
+            state.minimum = lpsi->nMin;
+            state.maximum = lpsi->nMax;
+        }
+        if (lpsi->fMask & SIF_PAGE) state.page = lpsi->nPage;
+        if (lpsi->fMask & SIF_POS) state.position = lpsi->nPos;
+        // A page of n leaves the last n - 1 values of the range to the page itself.
+        const int low = std::min(state.minimum, state.maximum), high = std::max(state.minimum, state.maximum);
+        const int top = std::max(low, high - (state.page > 1 ? static_cast<int>(state.page) - 1 : 0));
+        state.position = std::clamp(state.position, low, top);
+        return state.position;
+    });
+}
+
+BOOL GetScrollInfo(HWND hwnd, int, LPSCROLLINFO lpsi) {
+    using namespace palvex::win;
+    if (!lpsi) return FALSE;
+    return WithControl(hwnd, FALSE, [&](Window&, ControlState& state) -> BOOL {
+        if (lpsi->fMask & SIF_RANGE) {
+            lpsi->nMin = state.minimum;
+            lpsi->nMax = state.maximum;
+        }
+        if (lpsi->fMask & SIF_PAGE) lpsi->nPage = state.page;
+        if (lpsi->fMask & SIF_POS) lpsi->nPos = state.position;
+        if (lpsi->fMask & SIF_TRACKPOS) lpsi->nTrackPos = state.position;
+        return TRUE;
+    });
+}
+
+BOOL CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton) {
+    if (!IsWindow(hDlg)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    for (int id = nIDFirstButton; id <= nIDLastButton; ++id)
+        if (HWND button = GetDlgItem(hDlg, id))
+            SendMessageW(button, BM_SETCHECK, id == nIDCheckButton ? BST_CHECKED : BST_UNCHECKED, 0);
+    return TRUE;
+}

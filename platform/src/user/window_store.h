@@ -61,6 +61,7 @@ struct ControlState {
     std::vector<Column> columns;  // list views in report view
     HANDLE imageList = nullptr;   // tab controls, list views (small icons), extended combo boxes
     int minimum = 0, maximum = 100, position = 0, step = 10;  // scroll bars, up-down, progress
+    UINT page = 0;                // scroll bars: the page (SetScrollInfo)
     HWND buddy = nullptr;         // up-down arrows
     DWORD extendedStyle = 0;      // list views: LVS_EX_*
     bool marquee = false;         // progress bars: the moving block instead of a position

@@ -1,0 +1,70 @@
+// Code libraries a program loads by name at run time. No code is loaded from files here: the
+// platform's own modules that programs load this way are built in, each with its named exports.
+#include <cstring>
+#include <string_view>
+
+#include <win/htmlhelp.h>
+#include <win/winresource.h>
+
+#include "crt/utf16.h"
+
+namespace {
+
+struct BuiltinExport {
+    const char* name;
+    FARPROC procedure;
+};
+
+struct BuiltinModule {
+    const char16_t* name;  // compared without regard to case, with or without a folder
+    const BuiltinExport* exports;
+    size_t exportCount;
+};
+
+const BuiltinExport kHtmlHelpExports[] = {
+    // Through the generic function type, as any export is handed out.
+    {"HtmlHelpW", reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&HtmlHelpW))},
+};
+
+const BuiltinModule kModules[] = {
+    {u"hhctrl.ocx", kHtmlHelpExports, std::size(kHtmlHelpExports)},
+};
+
+// The file name of a path: what follows its last backslash or slash.
+std::u16string_view BaseName(std::u16string_view path) {
+    const size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
+const BuiltinModule* FindBuiltin(HMODULE module) {
+    for (const BuiltinModule& candidate : kModules)
+        if (reinterpret_cast<HMODULE>(const_cast<BuiltinModule*>(&candidate)) == module) return &candidate;
+    return nullptr;
+}
+
+}  // namespace
+
+HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
+    if (!lpLibFileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    const std::u16string wanted = palvex::text::Upcase(std::u16string(BaseName(lpLibFileName)));
+    for (const BuiltinModule& module : kModules)
+        if (palvex::text::Upcase(module.name) == wanted) return reinterpret_cast<HMODULE>(const_cast<BuiltinModule*>(&module));
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+    const BuiltinModule* module = FindBuiltin(hModule);
+    if (!module) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (lpProcName && (reinterpret_cast<uintptr_t>(lpProcName) >> 16) != 0)
+        for (size_t i = 0; i < module->exportCount; ++i)
+            if (std::strcmp(module->exports[i].name, lpProcName) == 0) return module->exports[i].procedure;
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+}

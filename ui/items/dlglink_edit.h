@@ -1,0 +1,57 @@
+// Links of edit boxes: the text box of an edit item, the number boxes of up/down, track-bar and
+// scroll-bar items, and the box that shows a list item's selected text beside its arrows. While an
+// edit or up/down number box has the focus its input method is switched off, unless the link
+// keeps it (m_keepIme); the context taken away is kept module-wide (one for edit boxes, one for number boxes)
+// until the focus leaves.
+#pragma once
+
+#include "optitem_dlglink.h"
+
+class QORVAOptItemDlgLinkEditbox : public QORVAOptItemDlgLink {
+public:
+    QORVAOptItemDlgLinkEditbox(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
+                               DWORD linkFlags = 0);
+    // Focus codes move the input context; EN_CHANGE hands the typed text to the handler.
+    LRESULT Command(WORD code, DWORD controlId) override;
+    // The text is the handler's value text, unless this link caused the change.
+    void UpdateControl(QORVAOptItemDlgLink* source) override;
+
+protected:
+    DWORD m_keepIme = 0;  // nonzero: the input method stays on while the box has the focus
+};
+
+class QORVAOptItemDlgLinkUDArrowNumber : public QORVAOptItemDlgLink {
+public:
+    QORVAOptItemDlgLinkUDArrowNumber(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
+                                     DWORD linkFlags = 0);
+    // Focus codes move the input context; leaving the box commits its number.
+    LRESULT Command(WORD code, DWORD controlId) override;
+    // The typed number becomes the item's value; the box then shows the stored value again.
+    void Commit() override;
+    // The selection as a signed decimal number.
+    void UpdateControl(QORVAOptItemDlgLink* source) override;
+
+protected:
+    DWORD m_keepIme = 0;  // nonzero: the input method stays on while the box has the focus
+};
+
+class QORVAOptItemDlgLinkXBarNumber : public QORVAOptItemDlgLink {
+public:
+    QORVAOptItemDlgLinkXBarNumber(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
+                                  DWORD linkFlags = 0);
+    LRESULT Command(WORD code, DWORD controlId) override;
+    void Commit() override;
+    void UpdateControl(QORVAOptItemDlgLink* source) override;
+};
+
+// Shows the selected option's text; its arrows step the item.
+class QORVAOptItemDlgLinkUDArrowList : public QORVAOptItemDlgLink {
+public:
+    QORVAOptItemDlgLinkUDArrowList(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
+                                   DWORD linkFlags = 0);
+    void UpdateControl(QORVAOptItemDlgLink* source) override;
+};
+
+// Reads a number box as an unsigned decimal number (the whole text, at most 10 digits that fit a
+// u32); FALSE when it does not read.
+BOOL ReadNumberBox(HWND box, DWORD* number);

@@ -129,8 +129,9 @@ LONG UiHost::RunSheets(DWORD mode, HWND owner, DWORD* result, std::vector<BYTE> 
         if (!OpenPrinterW(name.data(), &m_adminPrinter, &defaults)) m_adminPrinter = nullptr;
     }
     const HRESULT built = BuildItems(mode, std::move(devmode));
-    if (FAILED(built)) {
-        m_error = "the plug-in made no items for the sheet";
+    // A plug-in without items of its own (E_NOTIMPL) leaves the universal driver's sheet as it is.
+    if (FAILED(built) && built != E_NOTIMPL) {
+        m_error = "the plug-in could not make the sheet's items";
         return ERR_CPSUI_GETLASTERROR;
     }
     m_sheetRecord->dwFlags = sheetFlags;

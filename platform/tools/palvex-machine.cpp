@@ -18,6 +18,7 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -694,6 +695,7 @@ int Print(const Args& given) {
         }
     }
     if (spoolFile.empty() || printerName.empty()) throw std::invalid_argument("a spool file and --printer are needed");
+    const std::vector<BYTE> givenDevMode = ReadDevModeFile(devModeFile);
     std::ifstream in(spoolFile, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + spoolFile);
     const std::vector<char> spool(std::istreambuf_iterator<char>(in), {});
@@ -710,7 +712,7 @@ int Print(const Args& given) {
     palvex::hosts::RenderPluginLibrary& renderer = Renderer();
     palvex::hosts::RenderHostOptions options;
     options.printerName = printerName;
-    const std::vector<BYTE> devMode = JobDevMode(renderer, printerName, settings, ReadDevModeFile(devModeFile));
+    const std::vector<BYTE> devMode = JobDevMode(renderer, printerName, settings, givenDevMode);
 
     // The spooled data goes where the spooler keeps it, in a file of its own (a job kept in the
     // queue keeps its file).
@@ -804,8 +806,15 @@ void QueueScriptWithPictures(const std::string& script, const std::function<void
 
 // Prints each field of the job's private part that the sheet changed from the driver's default.
 void PrintChangedFields(const std::u16string& printerName, const std::vector<BYTE>& before, const std::vector<BYTE>& after) {
-    PrinterHandle handle(printerName);
-    SettingsBlock block(handle.get(), u"OEMDEVMODE");
+    std::unique_ptr<PrinterHandle> handle;
+    std::unique_ptr<SettingsBlock> owned;
+    try {
+        handle = std::make_unique<PrinterHandle>(printerName);
+        owned = std::make_unique<SettingsBlock>(handle->get(), u"OEMDEVMODE");
+    } catch (const std::runtime_error&) {
+        return;  // a driver without the private settings: nothing of them to show
+    }
+    SettingsBlock& block = *owned;
     const size_t recordAt = sizeof(DEVMODEW) + palvex::hosts::kUnidrvPartSize;
     size_t changed = 0;
     const XprTable* table = block.table();

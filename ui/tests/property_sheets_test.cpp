@@ -243,6 +243,54 @@ TEST_F(PropertySheets, ThePrinterSheetDisablesHelpAndApplySavesThePrinterSetting
     EXPECT_NE(RtiSection().find("*Define:"), std::string::npos) << RtiSection();
 }
 
+TEST_F(PropertySheets, AnApplyThatCannotSaveItsStoresSaysSoAndKeepsWhatItWrote) {
+    auto host = MakeHost();
+    DWORD nupPages = 0xFFFFFFFF;
+    bool stillOpen = false;
+    palvex::QueueUserActions({
+        Step([&](HWND frame) {
+            BindCombo(PageAt(frame, 1), kNupOrderCombo, kNupPagesKey);
+            // From here on the printer cannot be opened for writing its stored settings.
+            palvex::SetPrinterDeniedAccess(kPrinter, PRINTER_ACCESS_ADMINISTER);
+        }),
+        Act(palvex::UserAction::Tab, 0, 1),
+        Act(palvex::UserAction::Select, kNupOrderCombo, 1),
+        Act(palvex::UserAction::Apply),
+        Step([&](HWND frame) {
+            stillOpen = true;
+            CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0));
+            state->Settings()->GetFieldValue(state->Record()->pOEMDM, u"_NUP_PAGES", &nupPages, sizeof nupPages, 0);
+        }),
+        Act(palvex::UserAction::Cancel),
+    });
+    DWORD result = 0;
+    ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
+    palvex::SetPrinterDeniedAccess(kPrinter, 0);
+    EXPECT_EQ(Answer(*host, "ApplyNow"), CPSUICB_ACTION_NO_APPLY_EXIT);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(nupPages & 0xFF, 1u);
+}
+
+TEST_F(PropertySheets, APrinterWithoutFullAccessShowsItsPrinterSheetWhereThePersonCanSeeIt) {
+    auto host = MakeHost();  // the description was compiled when the printer was made
+    palvex::SetPrinterDeniedAccess(kPrinter, PRINTER_ACCESS_ADMINISTER);
+    SheetView view;
+    RECT frameRect{-1, -1, -1, -1};
+    DWORD access = 0;
+    palvex::QueueUserActions({Look(&view), Step([&](HWND frame) {
+                                  GetWindowRect(frame, &frameRect);
+                                  if (CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0))) access = state->m_accessState;
+                              }),
+                              Act(palvex::UserAction::Cancel)});
+    DWORD result = 0;
+    ASSERT_NE(host->RunSheets(OEMCUIP_PRNPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
+    palvex::SetPrinterDeniedAccess(kPrinter, 0);
+    EXPECT_EQ(access, static_cast<DWORD>(kAccessDenied));
+    EXPECT_TRUE(view.takenOver);
+    EXPECT_GE(frameRect.left, 0);
+    EXPECT_GE(frameRect.top, 0);
+}
+
 TEST_F(PropertySheets, HelpOnTheLastTabOpensTheLastRecordsContext) {
     auto host = MakeHost();
     palvex::QueueUserActions({Act(palvex::UserAction::Tab, 0, 2), Act(palvex::UserAction::Help),

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include <palvex/paths.h>
@@ -11,6 +12,7 @@
 #include <win/commctrl.h>
 
 #include "drvstore.h"
+#include "tovqebui.h"
 #include "items/heap_object.h"
 #include "items/handler_factory.h"
 #include "items/optitem_dlglink.h"
@@ -364,6 +366,79 @@ TEST_F(PropertySheets, APrinterSheetOfKitPagesWithoutSheetRecordsShowsNoPluginIt
     EXPECT_EQ(host->BuildItems(OEMCUIP_PRNPROP), E_NOTIMPL);
     // Nothing of the plug-in: the universal driver's own items only.
     EXPECT_EQ(host->Items().size(), host->DriverItemCount());
+}
+
+// A second printer whose driver has an ini among its files, with the text given.
+constexpr char16_t kIniPrinter[] = u"Palvex Ini Printer";
+
+std::filesystem::path InstallIniPrinter(const std::string& ini) {
+    WCHAR folder[MAX_PATH] = {};
+    DWORD needed = 0;
+    GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed);
+    const std::filesystem::path file = palvex::HostPath(std::u16string(folder) + u"\\3\\TOVQEB.INI");
+    std::ofstream(file, std::ios::binary) << ini;
+    palvex::DriverDesc driver;
+    driver.name = u"Palvex UI Driver With Ini";
+    driver.driverPath = u"UNIDRV.DLL";
+    driver.dataFile = u"TOVQEB.GPD";
+    driver.configFile = u"UNIDRVUI.DLL";
+    driver.dependentFiles = {u"TOVQEBUI.DLL", u"TOVQEBRES.DLL", kHelperFile, u"TOVQEB.INI"};
+    palvex::AddDriver(driver);
+    palvex::AddPrinter(kIniPrinter, driver.name, u"FILE:");
+    return file;
+}
+
+std::unique_ptr<palvex::hosts::UiHost> IniHost() {
+    void* factory = nullptr;
+    EXPECT_EQ(DllGetClassObject(CLSID_OEMUI, IID_IClassFactory, &factory), S_OK);
+    auto host = std::make_unique<palvex::hosts::UiHost>(static_cast<IClassFactory*>(factory),
+                                                        palvex::hosts::UiHostOptions{kIniPrinter});
+    static_cast<IClassFactory*>(factory)->Release();
+    EXPECT_TRUE(host->Load()) << host->error();
+    return host;
+}
+
+// The access the printer sheet found, with the sheet's tab count.
+DWORD PrinterSheetAccess(palvex::hosts::UiHost& host, int* tabs = nullptr) {
+    DWORD access = 0;
+    palvex::QueueUserActions({Step([&](HWND frame) {
+                                  if (CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0))) access = state->m_accessState;
+                                  if (tabs) *tabs = static_cast<int>(SendMessageW(TabOf(frame), TCM_GETITEMCOUNT, 0, 0));
+                              }),
+                              Act(palvex::UserAction::Cancel)});
+    DWORD result = 0;
+    EXPECT_NE(host.RunSheets(OEMCUIP_PRNPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
+    return access;
+}
+
+TEST_F(PropertySheets, OnNewerSystemsFullAccessAlsoNeedsAWritableDriverIni) {
+    const std::filesystem::path ini = InstallIniPrinter("[UIPSETTINGS]\r\nUIPLANG=0\r\n");
+    {
+        auto host = IniHost();
+        EXPECT_EQ(PrinterSheetAccess(*host), static_cast<DWORD>(kAccessFull));
+        std::ifstream in(ini, std::ios::binary);
+        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "[UIPSETTINGS]\r\nUIPLANG=0\r\n");
+    }
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    auto host = IniHost();
+    EXPECT_EQ(PrinterSheetAccess(*host), static_cast<DWORD>(kAccessIniLocked));
+}
+
+TEST_F(PropertySheets, TheDriverIniCanGiveTheDocumentSheetThePlatformsTree) {
+    InstallIniPrinter("[UIPSETTINGS]\r\nUIPTYPEDOCUMENT=1\r\n");
+    auto host = IniHost();
+    int tabs = 0;
+    bool takenOver = true;
+    palvex::QueueUserActions({Step([&](HWND frame) {
+                                  tabs = static_cast<int>(SendMessageW(TabOf(frame), TCM_GETITEMCOUNT, 0, 0));
+                                  takenOver = GetPropW(frame, kOriginalProcProperty) != nullptr;
+                              }),
+                              Act(palvex::UserAction::Cancel)});
+    DWORD result = 0;
+    ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
+    EXPECT_EQ(tabs, 1);
+    EXPECT_FALSE(takenOver);
+    EXPECT_EQ(Answer(*host, "DocumentPropertySheets"), E_NOTIMPL);
 }
 
 TEST(SheetHelpIndex, StaysInsideTheRecords) {

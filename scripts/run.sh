@@ -20,15 +20,21 @@ $machine install build/package/driver
 $machine printer-settings "$printer" _USRACTPRN_ENABLED=1
 $machine set-account "$printer" SecurePrintID=ana SecurePrintPWD=2468 UserManagePrintID=ana.k UserManagePrintPWD=1357
 
-# An application's job: four pages spooled with the driver's DEVMODE, two pages per sheet, held,
-# with a watermark on every page, 45 degrees.
-job_settings=(--set _NUP_PAGES=1 --set _PRINT_TYPE=1
-              --set _WMK_ENABLED=1 --set _WMK_TEXT=CONFIDENTIAL --set _WMK_ANGLE=3 --set _WMK_DEGREE=45
-              --set _WMK_1STPAGEONLY=0)
-$machine devmode "$printer" "$out/job.devmode" "${job_settings[@]}"
+# An application's job: four pages spooled with the DEVMODE the user sets in the document sheet:
+# held (secure print), two pages per sheet, the watermark chosen on the Layout page; Apply, then
+# OK. The sheet's pages are left as pictures (document-N.png) and its DEVMODE is what is printed.
+cat >"$out/document.script" <<SCRIPT
+choose 1141 Secure print
+tab 1
+spin 2254 1
+choose 2402 CONFIDENTIAL
+apply
+ok
+SCRIPT
+rm -f "$out"/job*.png "$out"/document-*.png
+$machine properties "$printer" --document --script "$out/document.script" --pictures "$out" --devmode "$out/job.devmode"
 build/bin/palvex-spool "$out/sample.spl" --pages 4 --devmode "$out/job.devmode" --document "Quarterly report"
-rm -f "$out"/job*.png
-printed=$($machine print "$out/sample.spl" --printer "$printer" --document "Quarterly report" "${job_settings[@]}" \
+printed=$($machine print "$out/sample.spl" --printer "$printer" --document "Quarterly report" --devmode "$out/job.devmode" \
           --pictures "$out")
 echo "$printed"
 result=$(tail -n 1 <<<"$printed")
@@ -45,9 +51,10 @@ echo
 count() { { LC_ALL=C grep -obUaP "$1" "$out/job.prn" || true; } | wc -l; }
 drawings=$(count '\x61\x74\xD5')
 fonts=$(count 'Arial_WM\xF8\xA8\xC0\x00\xF8\xA9\x4F')
-echo "run: watermark \"CONFIDENTIAL\" at 45 degrees: font Arial_WM downloaded $fonts time(s), drawn $drawings time(s) on the job's pages"
+echo "run: the watermark the sheet chose: font Arial_WM downloaded $fonts time(s), drawn $drawings time(s) on the job's pages"
 echo "run: the printer's bytes ($((to - from)) bytes): $out/job.prn (port file $port)"
 echo "run: sheet pictures: $(ls "$out"/job*.png | tr '\n' ' ')"
+echo "run: the document sheet's pages: $(ls "$out"/document-*.png | tr '\n' ' ')"
 
 # The installer on the same machine, from its folder C:\Pardex: a user who reads the first page and
 # closes the wizard (answering Yes to the cancel question). Its window and its log are left in build/out/.

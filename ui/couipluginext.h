@@ -5,6 +5,7 @@
 // driver helper, the settings object, the resource provider and the sheet's handler factory.
 #pragma once
 
+#include <win/commctrl.h>
 #include <win/prcomoem_ui.h>
 #include <win/windows.h>
 
@@ -18,6 +19,18 @@ class QORVAOptItemHandlerFactory;
 inline constexpr DWORD kUiTypePages = 1;
 inline constexpr DWORD kUiTypeSheets = 2;
 inline constexpr DWORD kStandardGroupSlots = 8;
+inline constexpr DWORD kPrinterNameChars = 256;
+
+// What the sheet found when it tried to open the printer with full access.
+enum SheetAccess : DWORD {
+    kAccessUntested = 0,
+    kAccessDenied = 1,    // the printer cannot be opened with full access
+    kAccessFull = 2,      // full access (and the driver ini is writable on newer systems)
+    kAccessIniLocked = 4  // full access on Windows 6.0 or later, but the driver ini is not writable
+};
+
+// EnableThemeDialogTexture of the visual-styles library.
+using ThemeDialogCall = HRESULT(WINAPI*)(HWND window, DWORD flags);
 
 // One page of the kit's own sheet (a SHEET row of the description).
 struct SheetPageRecord {
@@ -46,7 +59,7 @@ public:
     // CommonUIProp's option items: the counting call (no item array) and the filling call.
     HRESULT CountOptItems(POEMCUIPPARAM param);
     HRESULT BuildOptItems(POEMCUIPPARAM param);
-    // The pages of DocumentPropertySheets and DevicePropertySheets.
+    // The pages of DocumentPropertySheets and DevicePropertySheets (sheet_pages.cpp).
     HRESULT AddPropertySheets(PPROPSHEETUI_INFO info, LPARAM lParam);
 
     DWORD UiType() const { return m_sheetWords[0]; }
@@ -59,6 +72,18 @@ public:
     IDrvResources* Resources() const { return m_resources; }
     QORVAOptItemHandlerFactory* Factory() const { return m_factory; }
 
+    // What the sheets keep (sheet_pages.cpp, take_over_page.cpp).
+    DWORD m_takenOver = 0;  // the universal driver's page has been taken over (or tried)
+    DWORD m_laidOut = 0;    // the tabs have been laid out
+    ThemeDialogCall m_themeCall = nullptr;
+    RECT m_savedFrame = {};  // the frame's rectangle while it is moved out of sight
+    WCHAR m_printerName[kPrinterNameChars] = {};
+    DWORD m_accessState = kAccessUntested;
+    DWORD m_readOnly = 0;
+    HANDLE m_activationContext = INVALID_HANDLE_VALUE;
+    HIMAGELIST m_tabImages = nullptr;
+    HMODULE m_themeLibrary = nullptr;
+
     // What the description reader fills (optitem_builder.cpp).
     DWORD m_sheetWords[2] = {};  // UI type, sheet mode
     DWORD m_pdl = 0;
@@ -70,7 +95,6 @@ public:
     XprStore* m_uipInfo = nullptr;
     XprStore* m_features = nullptr;
     QORVAOptItemHandlerFactory* m_factory = nullptr;
-    DWORD m_activated = 0;  // the first SETACTIVE of the sheet has been seen
 
 private:
     ~CoUIPluginExt();

@@ -76,6 +76,7 @@ UiHost::~UiHost() {
     if (m_helper) m_helper->Release();
     if (m_factory) m_factory->Release();
     for (HANDLE heap : m_sheetHeaps) HeapDestroy(heap);
+    if (m_adminPrinter) ClosePrinter(m_adminPrinter);
     if (m_printer) ClosePrinter(m_printer);
 }
 
@@ -153,7 +154,7 @@ HRESULT UiHost::BuildItems(DWORD mode, std::vector<BYTE> devmode) {
     OEMCUIPPARAM& record = *m_sheetRecord;
     record = OEMCUIPPARAM{};
     record.cbSize = sizeof record;
-    record.hPrinter = m_printer;
+    record.hPrinter = mode == OEMCUIP_PRNPROP && m_adminPrinter ? m_adminPrinter : m_printer;
     record.pPrinterName = m_options.printerName.data();
     record.hOEMHeap = m_sheetHeap;
     record.pPublicDM = AsDevMode(m_sheetDevMode);

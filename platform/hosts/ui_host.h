@@ -17,6 +17,7 @@
 // plug-in's records start without a keyword). The helper logs every DrvUpdateUISetting call.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,12 @@ struct UiSettingUpdate {
 };
 
 class UiDriverHelper;
+
+// Draws every page of a running property sheet as a person would see it, each in its turn
+// selected by a click on its tab: DIR/<prefix>-<n>.png for tab n (from 1) and the window tree of
+// each in DIR/<prefix>.txt. The tab that was selected is selected again. Answers the files written.
+std::vector<std::filesystem::path> WriteSheetPictures(HWND frame, const std::filesystem::path& folder,
+                                                      const std::string& prefix);
 
 class UiHost {
 public:
@@ -95,6 +102,17 @@ public:
     const std::vector<BYTE>& SheetDevMode() const { return m_sheetDevMode; }
     HANDLE SheetHeap() const { return m_sheetHeap; }
 
+    // The sheets of a mode as the universal driver shows them (ui_host_sheets.cpp): the items
+    // (BuildItems on the DEVMODE given), then one common property sheet, modal on owner, with the
+    // driver's item tree page over all items and the plug-in added through
+    // CPSFUNC_ADD_PFNPROPSHEETUIW (DocumentPropertySheets or DevicePropertySheets). sheetFlags
+    // become the record's dwFlags (DM_NOPERMISSION: opened without permission). The item tree
+    // page tells the plug-in's item callback SETACTIVE, KILLACTIVE and APPLYNOW; what Apply saves
+    // stays in the sheet's DEVMODE (SheetDevMode) or, on the printer sheet, the printer's settings.
+    // *result: CPSUI_OK when the sheet ended with OK or after an Apply. Answers the common sheet's
+    // answer, or ERR_CPSUI_GETLASTERROR when the items could not be made (error() says why).
+    LONG RunSheets(DWORD mode, HWND owner, DWORD* result, std::vector<BYTE> devmode = {}, DWORD sheetFlags = 0);
+
     HRESULT PrinterEvent(INT event, DWORD flags = 0);
     // The plug-in's answer for a capability: *result and the output array as it wrote them.
     HRESULT DeviceCapabilities(WORD capability, void* output, DWORD driverAnswer, DWORD* result);
@@ -109,6 +127,9 @@ private:
     void MakeDriverItems();
     void LinkUserData();
     LONG ItemCallback(WORD reason, size_t item, LONG oldSelection);
+    static LONG CALLBACK TreeCallback(CPSUICBPARAM* param);
+    static LONG CALLBACK HostSheetProc(PROPSHEETUI_INFO* info, LPARAM lParam);
+    static LONG CALLBACK PluginSheetProc(PROPSHEETUI_INFO* info, LPARAM lParam);
 
     UiHostOptions m_options;
     PluginLibrary* m_library = nullptr;
@@ -116,6 +137,9 @@ private:
     IPrintOemUI2* m_plugin = nullptr;
     UiDriverHelper* m_helper = nullptr;
     HANDLE m_printer = nullptr;
+    // The printer sheet's handle: opened with full access when the user has it, as the printer's
+    // properties are opened, so that what the sheet applies can be saved.
+    HANDLE m_adminPrinter = nullptr;
     std::string m_error;
     DWORD m_oemSize = 0;
     std::vector<BYTE> m_defaultDevMode;
@@ -128,6 +152,11 @@ private:
     std::vector<OPTITEM> m_items;
     std::vector<USERDATA> m_userData;
     DWORD m_driverItemCount = 0;
+    // The running sheet: its mode, owner, the item tree's record and title.
+    DWORD m_sheetMode = 0;
+    HWND m_sheetOwner = nullptr;
+    COMPROPSHEETUI m_tree{};
+    std::u16string m_sheetTitle;
 };
 
 }  // namespace palvex::hosts

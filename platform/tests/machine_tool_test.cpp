@@ -192,4 +192,44 @@ TEST(MachineTool, PrintRefusesWhatIsNotASpoolFile) {
     EXPECT_FALSE(std::filesystem::exists(palvex::HostPath(u"C:\\Windows\\System32\\spool\\PRINTERS")));
 }
 
+// A printer whose driver has no plug-in items still shows the universal driver's page; a script
+// that does not press OK saves nothing.
+TEST(MachineTool, PropertiesShowsTheSheetAsPicturesAndSavesOnlyWhatIsApplied) {
+    palvex::TestMachine machine;
+    const auto root = machine.root();
+    ASSERT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Office", "Driver"}, root).exitCode, 0);
+    const auto pictures = root / "pictures";
+    const auto run = RunChild(PALVEX_MACHINE_TOOL, {"properties", "Office", "--pictures", pictures.string()}, root);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.output, "picture: " + (pictures / "document-1.png").string() + "\npicture: " +
+                              (pictures / "document.txt").string() + "\nthe document sheet was cancelled: nothing saved\n");
+    EXPECT_GT(std::filesystem::file_size(pictures / "document-1.png"), 1000u);
+
+    const auto script = root / "ok.script";
+    std::ofstream(script) << "ok\n";
+    const auto devmode = root / "job.devmode";
+    const auto applied = RunChild(PALVEX_MACHINE_TOOL,
+                                  {"properties", "Office", "--script", script.string(), "--devmode", devmode.string()}, root);
+    EXPECT_EQ(applied.exitCode, 0) << applied.errors;
+    EXPECT_TRUE(std::filesystem::exists(devmode));
+
+    std::ofstream(script) << "jump 3\n";
+    const auto bad = RunChild(PALVEX_MACHINE_TOOL, {"properties", "Office", "--script", script.string()}, root);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.errors, "palvex-machine properties: " + script.string() + ": a line is not understood\n");
+}
+
+TEST(MachineTool, PrintRefusesADevModeFileWhoseSizesDoNotMatch) {
+    palvex::TestMachine machine;
+    const auto root = machine.root();
+    ASSERT_EQ(RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Office", "Driver"}, root).exitCode, 0);
+    const auto spool = root / "job.spl";
+    const auto devmode = root / "short.devmode";
+    std::ofstream(devmode, std::ios::binary) << std::string(40, '\0');
+    const auto print =
+        RunChild(PALVEX_MACHINE_TOOL, {"print", spool.string(), "--printer", "Office", "--devmode", devmode.string()}, root);
+    EXPECT_EQ(print.exitCode, 1);
+    EXPECT_EQ(print.errors, "palvex-machine print: " + devmode.string() + " is not a DEVMODE (its sizes do not match the file)\n");
+}
+
 }  // namespace

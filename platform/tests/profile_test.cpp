@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -346,6 +347,37 @@ TEST_F(ProfileTest, EachLanguageFunctionReportsItsOwnSetting) {
     EXPECT_EQ(GetSystemDefaultUILanguage(), 1041);
     EXPECT_EQ(GetUserDefaultLangID(), 1031);
     EXPECT_EQ(GetSystemDefaultLangID(), 2052);
+}
+
+// Writes change the key's line or the section's lines and leave the rest of the file as it was.
+TEST_F(ProfileTest, WritesChangeOnlyTheirKeyOrSection) {
+    WriteWindowsFile("driver.ini", "; the driver\r\n[UIPSETTINGS]\r\nUIPLANG=1041\r\n\r\n[Other]\r\nA=1\r\n");
+    const auto file = m_machine.root() / "C" / "Windows" / "driver.ini";
+    const auto text = [&] {
+        std::ifstream in(file, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    };
+    ASSERT_TRUE(WritePrivateProfileStringW(u"VistaTest", u"Value", u"1", u"driver.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringW(u"uipsettings", u"UIPTYPEPRINTER", u"2", u"driver.ini"));
+    ASSERT_TRUE(WritePrivateProfileStringW(u"Other", u"a", u"7", u"driver.ini"));
+    EXPECT_EQ(text(), "; the driver\r\n[UIPSETTINGS]\r\nUIPLANG=1041\r\nUIPTYPEPRINTER=2\r\n\r\n[Other]\r\na=7\r\n"
+                      "[VistaTest]\r\nValue=1\r\n");
+    EXPECT_EQ(GetPrivateProfileIntW(u"UIPSETTINGS", u"UIPTYPEPRINTER", 0, u"driver.ini"), 2u);
+    ASSERT_TRUE(WritePrivateProfileStringW(u"VistaTest", nullptr, nullptr, u"driver.ini"));   // the section
+    ASSERT_TRUE(WritePrivateProfileStringW(u"Other", u"A", nullptr, u"driver.ini"));          // a key
+    ASSERT_TRUE(WritePrivateProfileStringW(u"Nowhere", u"A", nullptr, u"driver.ini"));        // nothing to delete
+    EXPECT_EQ(text(), "; the driver\r\n[UIPSETTINGS]\r\nUIPLANG=1041\r\nUIPTYPEPRINTER=2\r\n\r\n[Other]\r\n");
+
+    // A UTF-16 file stays UTF-16; a file nobody may write is refused.
+    WriteWindowsFile("wide.ini", Utf16Le(u"[S]\r\nk=v\r\n"));
+    ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"\u65e5\u672c", u"wide.ini"));
+    std::ifstream wide(m_machine.root() / "C" / "Windows" / "wide.ini", std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(wide)), {}), Utf16Le(u"[S]\r\nk=\u65e5\u672c\r\n"));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_FALSE(WritePrivateProfileStringW(u"VistaTest", u"Value", u"1", u"driver.ini"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(WritePrivateProfileStringW(nullptr, u"Value", u"1", u"driver.ini"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 }  // namespace

@@ -18,10 +18,13 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include <job_runner.h>
 #include <span>
@@ -34,6 +37,8 @@
 #include <render_host.h>
 #include <spooler_job.h>
 #include <ticket_host.h>
+#include <ui_host.h>
+#include <palvex/ui_script.h>
 #include <win/compstui.h>
 #include <win/windows.h>
 #include <win/winspool_forms.h>
@@ -582,11 +587,10 @@ int SetAccount(const Args& args) {
 // The job's DEVMODE: the driver's defaults (as the render host makes them), with each setting
 // written into the plug-in's record.
 std::vector<BYTE> JobDevMode(palvex::hosts::RenderPluginLibrary& renderer, const std::u16string& printerName,
-                             const std::vector<Setting>& settings) {
+                             const std::vector<Setting>& settings, std::vector<BYTE> devMode = {}) {
     palvex::hosts::RenderHostOptions options;
     options.printerName = printerName;
-    std::vector<BYTE> devMode;
-    {
+    if (devMode.empty()) {
         palvex::hosts::RenderHost defaults(renderer, options);
         if (!defaults.Load()) throw std::runtime_error("render host: " + defaults.error());
         devMode = defaults.DevMode();
@@ -651,6 +655,19 @@ int WriteDevMode(const Args& given) {
     return 0;
 }
 
+// A DEVMODE written by `devmode` or `properties` (empty for no file); its sizes are checked.
+std::vector<BYTE> ReadDevModeFile(const std::string& file) {
+    if (file.empty()) return {};
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + file);
+    std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), {});
+    const auto* dm = reinterpret_cast<const DEVMODEW*>(bytes.data());
+    if (bytes.size() < offsetof(DEVMODEW, dmFields) + sizeof(DWORD) || dm->dmSize < offsetof(DEVMODEW, dmFields) ||
+        size_t{dm->dmSize} + dm->dmDriverExtra != bytes.size())
+        throw std::runtime_error(file + " is not a DEVMODE (its sizes do not match the file)");
+    return bytes;
+}
+
 int Print(const Args& given) {
     Args args = given;
     const std::vector<Setting> settings = TakeSettings(args);
@@ -658,12 +675,15 @@ int Print(const Args& given) {
     std::u16string printerName;
     std::u16string documentName;
     std::string pictures;
+    std::string devModeFile;
     for (size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--printer" || args[i] == "--document" || args[i] == "--pictures") &&
+        if ((args[i] == "--printer" || args[i] == "--document" || args[i] == "--pictures" || args[i] == "--devmode") &&
             i + 1 >= args.size())
             throw std::invalid_argument(args[i] + " needs a value");
         if (args[i] == "--pictures") {
             pictures = args[++i];
+        } else if (args[i] == "--devmode") {
+            devModeFile = args[++i];
         } else if (args[i] == "--document") {
             documentName = Wide(args[++i]);
         } else if (args[i] == "--printer") {
@@ -675,6 +695,7 @@ int Print(const Args& given) {
         }
     }
     if (spoolFile.empty() || printerName.empty()) throw std::invalid_argument("a spool file and --printer are needed");
+    const std::vector<BYTE> givenDevMode = ReadDevModeFile(devModeFile);
     std::ifstream in(spoolFile, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + spoolFile);
     const std::vector<char> spool(std::istreambuf_iterator<char>(in), {});
@@ -691,7 +712,7 @@ int Print(const Args& given) {
     palvex::hosts::RenderPluginLibrary& renderer = Renderer();
     palvex::hosts::RenderHostOptions options;
     options.printerName = printerName;
-    const std::vector<BYTE> devMode = JobDevMode(renderer, printerName, settings);
+    const std::vector<BYTE> devMode = JobDevMode(renderer, printerName, settings, givenDevMode);
 
     // The spooled data goes where the spooler keeps it, in a file of its own (a job kept in the
     // queue keeps its file).
@@ -742,6 +763,133 @@ int Print(const Args& given) {
         for (const auto& png : palvex::WriteSidePictures(*log, pictures, "job" + std::to_string(id)))
             std::cout << "sheet: " << png.string() << "\n";
     std::cout << "job " << id << " printed: bytes " << before << " to " << after << " of " << port.string() << "\n";
+    return 0;
+}
+
+// --- properties ------------------------------------------------------------------------------------
+
+// Queues a script's actions with the picture pass in front of the line that ends the sheet (the
+// first ok, cancel or close), or after the script when it ends none.
+void QueueScriptWithPictures(const std::string& script, const std::function<void(HWND)>& pictures) {
+    std::vector<std::string> before, after;
+    if (!script.empty()) {
+        std::ifstream in(script);
+        if (!in) throw std::runtime_error("cannot read " + script);
+        std::string line;
+        bool ended = false;
+        while (std::getline(in, line)) {
+            std::string verb = line.substr(0, line.find_first_of(" \t\r"));
+            if (!ended && (verb == "ok" || verb == "cancel" || verb == "close")) ended = true;
+            (ended ? after : before).push_back(line);
+        }
+    }
+    palvex::ResetUserScript();
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    auto queue = [&](const std::vector<std::string>& lines, const char* part) {
+        if (lines.empty()) return;
+        const std::filesystem::path file = folder / ("palvex-properties-" + std::to_string(getpid()) + part);
+        {
+            std::ofstream out(file, std::ios::trunc);
+            for (const std::string& line : lines) out << line << "\n";
+        }
+        const bool loaded = palvex::LoadUserScript(file);
+        std::filesystem::remove(file);
+        if (!loaded) throw std::invalid_argument(script + ": a line is not understood");
+    };
+    queue(before, "-1");
+    palvex::UserAction action;
+    action.kind = palvex::UserAction::Run;
+    action.run = pictures;
+    palvex::QueueUserActions({action});
+    queue(after, "-2");
+}
+
+// Prints each field of the job's private part that the sheet changed from the driver's default.
+void PrintChangedFields(const std::u16string& printerName, const std::vector<BYTE>& before, const std::vector<BYTE>& after) {
+    std::unique_ptr<PrinterHandle> handle;
+    std::unique_ptr<SettingsBlock> owned;
+    try {
+        handle = std::make_unique<PrinterHandle>(printerName);
+        owned = std::make_unique<SettingsBlock>(handle->get(), u"OEMDEVMODE");
+    } catch (const std::runtime_error&) {
+        return;  // a driver without the private settings: nothing of them to show
+    }
+    SettingsBlock& block = *owned;
+    const size_t recordAt = sizeof(DEVMODEW) + palvex::hosts::kUnidrvPartSize;
+    size_t changed = 0;
+    const XprTable* table = block.table();
+    for (WORD i = 0; i < table->m_columnCount; ++i) {
+        XprColumn column;
+        std::memcpy(&column, reinterpret_cast<const BYTE*>(table->m_columns) + size_t{i} * sizeof(XprColumn), sizeof column);
+        if (column.m_offset < SETTINGS_KEY_BYTES) continue;
+        const size_t at = recordAt + column.m_offset - SETTINGS_KEY_BYTES;
+        const size_t size = size_t{column.m_elementSize} * column.m_count;
+        if (size == 0 || at + size > before.size() || at + size > after.size()) continue;
+        if (std::memcmp(before.data() + at, after.data() + at, size) == 0) continue;
+        ++changed;
+        WCHAR name[XPR_NAME_CHARS + 1] = {};
+        std::memcpy(name, column.m_name, sizeof column.m_name);
+        std::cout << "applied: " << Narrow(name) << "=";
+        if (IsTextField(column)) std::cout << Narrow(UnalignedText(after.data() + at)) << "\n";
+        else if (size <= 8) std::cout << LittleEndian(after.data() + at, size, false) << "\n";
+        else std::cout << "(" << size << " bytes)\n";
+    }
+    if (changed == 0) std::cout << "applied: no field of the job's settings changed\n";
+}
+
+int Properties(const Args& args) {
+    std::u16string printerName;
+    DWORD mode = OEMCUIP_DOCPROP;
+    std::string script, pictures, devModeFile;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if ((args[i] == "--script" || args[i] == "--pictures" || args[i] == "--devmode") && i + 1 >= args.size())
+            throw std::invalid_argument(args[i] + " needs a value");
+        if (args[i] == "--document") mode = OEMCUIP_DOCPROP;
+        else if (args[i] == "--printer") mode = OEMCUIP_PRNPROP;
+        else if (args[i] == "--script") script = args[++i];
+        else if (args[i] == "--pictures") pictures = args[++i];
+        else if (args[i] == "--devmode") devModeFile = args[++i];
+        else if (printerName.empty()) printerName = Wide(args[i]);
+        else throw std::invalid_argument("unexpected argument " + args[i]);
+    }
+    if (printerName.empty()) throw std::invalid_argument("a printer is needed");
+    if (!devModeFile.empty() && mode != OEMCUIP_DOCPROP) throw std::invalid_argument("--devmode is for the document sheet");
+    printerName = FindPrinter(printerName).name;
+    static palvex::hosts::PluginLibrary plugin(TOVQEBUI_LIBRARY);
+    if (!plugin.loaded()) throw std::runtime_error("cannot load the UI plug-in: " + plugin.error());
+    palvex::hosts::UiHostOptions options;
+    options.printerName = printerName;
+    palvex::hosts::UiHost host(plugin, options);
+    if (!host.Load()) throw std::runtime_error("UI host: " + host.error());
+
+    const std::string prefix = mode == OEMCUIP_DOCPROP ? "document" : "printer";
+    std::vector<std::filesystem::path> written;
+    QueueScriptWithPictures(script, [&](HWND frame) {
+        if (!pictures.empty()) written = palvex::hosts::WriteSheetPictures(frame, pictures, prefix);
+    });
+    DWORD result = CPSUI_CANCEL;
+    const LONG shown = host.RunSheets(mode, nullptr, &result);
+    palvex::ResetUserScript();
+    if (shown == ERR_CPSUI_GETLASTERROR) throw std::runtime_error("the " + prefix + " sheet did not open: " + host.error());
+    for (const auto& file : written) std::cout << "picture: " << file.string() << "\n";
+    if (result != CPSUI_OK) {
+        std::cout << "the " << prefix << " sheet was cancelled: nothing saved\n";
+        return 0;
+    }
+    if (mode == OEMCUIP_PRNPROP) {
+        std::cout << "printer settings saved for " << Narrow(printerName) << "\n";
+        return 0;
+    }
+    const std::vector<BYTE>& devMode = host.SheetDevMode();
+    PrintChangedFields(printerName, host.DefaultDevMode(), devMode);
+    if (!devModeFile.empty()) {
+        std::ofstream out(devModeFile, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(devMode.data()), static_cast<std::streamsize>(devMode.size()));
+        if (!out) throw std::runtime_error("cannot write " + devModeFile);
+        std::cout << "devmode: " << devMode.size() << " bytes in " << devModeFile << "\n";
+    } else {
+        std::cout << "job settings applied (no --devmode file given)\n";
+    }
     return 0;
 }
 
@@ -814,15 +962,28 @@ const std::vector<Command>& Commands() {
          "_NUP_PAGES or _PRINT_TYPE; a field that the document sheet offers takes only the values it\n"
          "offers). palvex-spool --devmode spools a document with it.\n",
          "palvex-machine devmode \"Palvex QX500\" job.devmode --set _NUP_PAGES=1"},
-        {"print", "SPOOL --printer NAME [--document NAME] [--set KEY=VALUE]... [--pictures DIR]",
+        {"print", "SPOOL --printer NAME [--document NAME] [--devmode FILE] [--set KEY=VALUE]... [--pictures DIR]",
          "print a spool file to the printer's port", 3, SIZE_MAX, Print,
          "Prints the EMF spool file SPOOL (palvex-spool writes them) as a job of the printer: the spooler\n"
          "runs it through the printer's print processor and the universal driver's render host through\n"
          "the render plug-in, and the printer's bytes are added to the port's file. The job's DEVMODE is\n"
-         "the driver's default with each --set KEY=VALUE applied (as for `devmode`); the document name is\n"
+         "the driver's default (or the DEVMODE of --devmode FILE, as `properties` writes it) with each\n"
+         "--set KEY=VALUE applied (as for `devmode`); the document name is\n"
          "the spool file's name unless --document gives one; --pictures draws each sheet into DIR as PNG.\n"
          "A job that fails stays in the printer's queue; a file that is not a spool file makes no job.\n",
          "palvex-machine print report.spl --printer \"Palvex QX500\" --set _NUP_PAGES=1 --pictures out"},
+        {"properties", "PRINTER [--document|--printer] [--script FILE] [--pictures DIR] [--devmode FILE]",
+         "open the printer's document or printer sheet, play a script and save what it applies", 1, SIZE_MAX,
+         Properties,
+         "Opens the document sheet (default) or the printer sheet of PRINTER as the universal driver shows\n"
+         "it with the UI plug-in's pages, and plays the user's script FILE in it (the script actions of\n"
+         "the window system: click, text, check, select, choose, spin, tab, apply, ok, cancel, picture...).\n"
+         "Before the line that ends the sheet, --pictures draws every page into DIR as PNG (document-N.png\n"
+         "or printer-N.png) with the window tree in document.txt or printer.txt. What the user applied is\n"
+         "saved: on the document sheet the job's DEVMODE, written to --devmode FILE (for palvex-spool and\n"
+         "print --devmode); on the printer sheet the printer's settings. A script that ends without OK\n"
+         "cancels the sheet.\n",
+         "palvex-machine properties \"Palvex QX500\" --document --script two-up.script --devmode job.devmode"},
         {"capabilities", "PRINTER FILE", "print a PrintCapabilities document as the printer's provider completes it",
          2, 2, Capabilities,
          "Loads the PrintCapabilities document FILE, hands it to the printer's PrintTicket provider (the UI\n"

@@ -7,6 +7,7 @@
 
 #include "couipluginext.h"
 #include "kitstatus.h"
+#include "kittrace.h"
 #include "optitem_dlglink.h"
 #include "optitem_handler.h"
 #include "standard_handlers.h"
@@ -175,22 +176,18 @@ LRESULT QORVAOptItemHandlerFactory::InitDialog(HWND dialog) {
     return 1;
 }
 
-INT_PTR QORVAOptItemHandlerFactory::DialogProc(HWND dialog, UINT, WPARAM, LPARAM) {
-    if (m_depth == 0) m_dialogs[0] = dialog;
-    return 0;
-}
-
 void QORVAOptItemHandlerFactory::OnOK(HWND dialog) {
     for (auto& [key, handler] : m_handlers)
         if (handler) handler->SaveSettings(dialog);
     if (SheetMode() == OEMCUIP_PRNPROP)
         for (auto& [key, handler] : m_handlers)
             if (handler) handler->RouteNotify(0, kNotifyCommitting, 0);
-    if (!dialog) SaveStoredSettings();
+    if (!dialog) m_saveFailed = SaveStoredSettings() ? 0 : 1;
 }
 
-void QORVAOptItemHandlerFactory::SaveStoredSettings() {
-    if (!m_storedSettings) return;
+BOOL QORVAOptItemHandlerFactory::SaveStoredSettings() {
+    if (!m_storedSettings) return TRUE;
+    BOOL saved = TRUE;
     LPCWSTR name = m_record ? m_record->pPrinterName : nullptr;
     XprStore* document[] = {m_storedSettings->m_watermarkSettings, m_storedSettings->m_documentSettings};
     XprStore* printer[] = {m_storedSettings->m_printerFeature};
@@ -200,9 +197,10 @@ void QORVAOptItemHandlerFactory::SaveStoredSettings() {
             ReportStatus(XPR_INVALID_PARAMETER, KIT_HERE);
             continue;
         }
-        if (store->m_dirty) CompactByName(store, name);
-        else SaveByName(store, name, FALSE);
+        const DWORD severity = store->m_dirty ? CompactByName(store, name) : SaveByName(store, name, FALSE);
+        if (severity >= KIT_SEVERITY_ERROR) saved = FALSE;
     }
+    return saved;
 }
 
 void QORVAOptItemHandlerFactory::OnCancel(HWND dialog) {
@@ -255,14 +253,22 @@ LONG QORVAOptItemHandlerFactory::OnCallback(CPSUICBPARAM* callback) {
             }
         }
         OnOK(nullptr);
+        bool applied = m_saveFailed == 0;
         IDrvSettings* settings = m_extension ? m_extension->Settings() : nullptr;
         if (settings && m_record && m_record->pOEMOptItems && m_record->cOEMOptItems) {
+            HRESULT written = S_OK;
             if (SheetMode() == OEMCUIP_PRNPROP) {
-                settings->SetOptItems(m_record->pOEMOptItems, m_record->cOEMOptItems, nullptr, m_record->hPrinter);
+                written = settings->SetOptItems(m_record->pOEMOptItems, m_record->cOEMOptItems, nullptr, m_record->hPrinter);
                 CompileByHandle(m_record->hPrinter);
             } else {
-                settings->SetOptItems(m_record->pOEMOptItems, m_record->cOEMOptItems, m_record->pOEMDM, nullptr);
+                written = settings->SetOptItems(m_record->pOEMOptItems, m_record->cOEMOptItems, m_record->pOEMDM, nullptr);
             }
+            if (FAILED(written)) applied = false;
+        }
+        // What was written stays written; the sheet is told that the Apply did not go through whole.
+        if (!applied) {
+            DebugTrace(1, u"QORVAOptItemHandlerFactory::OnCallback APPLYNOW not saved\n");
+            return CPSUICB_ACTION_NO_APPLY_EXIT;
         }
         return CPSUICB_ACTION_ITEMS_APPLIED;
     }

@@ -17,6 +17,7 @@
 #include "xpr.h"
 
 class CoUIPluginExt;
+struct IDrvResources;
 class QORVAOptItemDlgLink;
 class QORVASystemFunc;
 
@@ -24,6 +25,9 @@ class QORVASystemFunc;
 struct CPSUICBPARAM;
 
 inline constexpr DWORD kMaxPushLevels = 5;
+
+// Opens the driver's help at a context: WinHelp for a ".HLP" file, else HTML Help.
+void OpenSheetHelp(IDrvResources* resources, HWND window, DWORD contextId);
 
 // An undo record of one nested level: the selection (or, for edit items, the text) a handler had
 // when the level opened.
@@ -77,6 +81,10 @@ public:
     void FlushList();
     // Closes the innermost nested level, undoing its changes when asked.
     void EndPushLevel(BOOL undo);
+    // A push button's dialog: opens the dialog or nested sheet of its push target record on a
+    // nested level of its own and closes the level (undone when the dialog was cancelled).
+    // Answers whether the sheet is the platform's tree (UI type 1).
+    DWORD PushHandler(QORVAOptItemHandler* handler, HWND parent);
 
     // The key of an item on this sheet (with the sheet's UserData list).
     DWORD GetPubID(const OPTITEM* item, WORD* group = nullptr);
@@ -111,8 +119,13 @@ public:
     DWORD PageChanged() const { return m_pageChanged; }
 
 protected:
-    // Writes the stored-settings stores of the sheet by printer name (the sheet's Apply).
-    void SaveStoredSettings();
+    // Writes the stored-settings stores of the sheet by printer name (the sheet's Apply); FALSE
+    // when a store could not be written (a missing store is only reported).
+    BOOL SaveStoredSettings();
+    // The help of the open level (IDHELP of a page or nested dialog).
+    void LevelHelp();
+    // The link a window carries in its "optItemHandler" property (null when none).
+    QORVAOptItemDlgLink* LinkOf(HWND window) const;
 
     CoUIPluginExt* m_extension = nullptr;
     IPrintOemDriverUI* m_driverUI = nullptr;
@@ -142,4 +155,6 @@ protected:
     ATOM m_handlerAtom = 0;
     DWORD m_restoring = 0;
     DWORD m_currentPage = 0;
+    // The last Apply could not write a store.
+    DWORD m_saveFailed = 0;
 };

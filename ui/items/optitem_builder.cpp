@@ -1,6 +1,7 @@
 // Reading the compiled UI description into the sheet's option items.
 #include "optitem_builder.h"
 
+
 #include <cstring>
 #include <new>
 
@@ -11,6 +12,7 @@
 #include "handler_factory_drv.h"
 #include "item_key.h"
 #include "optitem_handler.h"
+#include "sheet_pages.h"
 #include "kitstatus.h"
 #include "xpr.h"
 
@@ -446,8 +448,7 @@ LONG SheetCallback(CPSUICBPARAM* callback, OEMCUIPPARAM* param) {
     auto* state = param ? static_cast<CoUIPluginExt*>(param->pOEMUserData) : nullptr;
     if (!state || !callback) return CPSUICB_ACTION_NONE;
     state->AddRef();
-    // The first activation takes the sheet's pages over; that is the pages' work.
-    if (callback->Reason == CPSUICB_REASON_SETACTIVE && !state->m_activated) state->m_activated = 1;
+    if (callback->Reason == CPSUICB_REASON_SETACTIVE) OnSheetActivated(state, callback->hDlg);
     const LONG answer = state->Factory() ? state->Factory()->OnCallback(callback) : CPSUICB_ACTION_NONE;
     state->Release();
     return answer;
@@ -463,6 +464,6 @@ LONG APIENTRY PrinterCallback(CPSUICBPARAM* callback, OEMCUIPPARAM* param) {
     return SheetCallback(callback, param);
 }
 
-LONG CALLBACK PushItemCallback(CPSUICBPARAM*) {
-    return CPSUICB_ACTION_NONE;
+LONG CALLBACK PushItemCallback(CPSUICBPARAM* callback) {
+    return PushCallback(callback);
 }

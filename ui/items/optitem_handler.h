@@ -72,6 +72,8 @@ public:
     // Renews one option's row in every control of the chain, then tells the observers.
     void ApplyParent(LONG index, QORVAOptItemDlgLink* link);
     void AttachDlgLink(QORVAOptItemDlgLink* link);
+    // The chain's head, when the first link leaves it.
+    void SetFirstLink(QORVAOptItemDlgLink* link) { m_firstLink = link; }
     // Whether the selection is the value itself (rather than an option index).
     bool IsValueItem();
     // Queues the item's controls for repainting (or repaints them at once).
@@ -103,6 +105,7 @@ public:
     LONG Minimum() const { return m_minimum; }
     LONG Maximum() const { return m_maximum; }
     void SetHasLink(DWORD hasLink) { m_hasLink = hasLink; }
+    DWORD HasLink() const { return m_hasLink; }
     void SetImmediateRefresh(DWORD immediate) { m_immediateRefresh = immediate; }
     QORVAOptItemHandler* NextPending() const { return m_nextPending; }
     void SetNextPending(QORVAOptItemHandler* next) { m_nextPending = next; }

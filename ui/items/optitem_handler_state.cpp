@@ -115,13 +115,8 @@ void QORVAOptItemHandler::SaveSettings(HWND) {}
 
 void QORVAOptItemHandler::CancelSettings(HWND) {}
 
-DWORD QORVAOptItemHandler::Push(HWND) {
-    const DWORD standardTree = m_factory && m_factory->UiType() == 1 ? 1 : 0;
-    const POPTPARAM target = OptionAt(0);
-    if (Type() != TVOT_PUSHBUTTON || !target || !target->lParam) {
-        RouteNotify(m_key, kNotifyChanged, 0);
-        return standardTree;
-    }
-    // A push target opens its nested dialog through the sheet's pages; without them nothing opens.
-    return standardTree;
+DWORD QORVAOptItemHandler::Push(HWND parent) {
+    if (m_factory) return m_factory->PushHandler(this, parent);
+    RouteNotify(m_key, kNotifyChanged, 0);
+    return 0;
 }

@@ -23,3 +23,10 @@ WINBASEAPI DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, 
 // other character ("55zz" is 55, "zz" is 0); a negative value comes back as its two's complement.
 // nDefault when the key is missing or its value is empty.
 WINBASEAPI UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, LPCWSTR lpFileName);
+
+// Sets lpKeyName of section lpAppName to lpString (the section is added at the end, the key at the
+// end of its section, when missing); lpString null deletes the key, lpKeyName null the whole
+// section. The file keeps its encoding (UTF-16 with its byte-order mark, else the ANSI code page)
+// and gets CR LF line ends; a missing file is made. FALSE with the last error when it cannot be
+// written (a read-only file: ERROR_ACCESS_DENIED).
+WINBASEAPI BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName);

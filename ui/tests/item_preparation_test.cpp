@@ -104,6 +104,18 @@ TEST_F(ItemPreparationTest, TrayOneAndTheAutomaticSelectionTakePlainPaperOnly) {
     }
 }
 
+TEST_F(ItemPreparationTest, AHiddenMediaSelectionMovesToAnOptionThatStaysShown) {
+    palvex::SetPrinterBins(kPrinter, {{7, u"自動"}, {1, u"Upper"}});
+    palvex::SetPrinterMediaTypes(kPrinter, {{517, u"Film"}, {513, u"Plain"}});
+    AddItem(4, TVOT_LISTBOX, {u"Auto", u"Upper"})->Sel = 1;
+    // The film is the first shown option: the selection must not stay on it once it is hidden.
+    POPTITEM media = AddItem(12, TVOT_LISTBOX, {u"Film", u"Plain"});
+    MakeFactory();
+    m_factory->PrepareItems();
+    EXPECT_EQ(HiddenOptions(12), std::set<LONG>{0});
+    EXPECT_EQ(media->Sel, 1);
+}
+
 TEST_F(ItemPreparationTest, CopiesRunFromOneTo999) {
     AddItem(3, TVOT_UDARROW, 2);
     MakeFactory();

@@ -9,7 +9,7 @@
 
 #include "couipluginext.h"
 #include "handler_factory.h"
-#include "handler_factory_drv.h"
+#include "options/handler_factory_drv.h"
 #include "item_key.h"
 #include "optitem_handler.h"
 #include "sheet_pages.h"

@@ -4,6 +4,8 @@
 #include <win/wingdi.h>
 #include <win/wingdi_fontdata.h>
 
+#include <palvex/screen.h>
+
 #include "gdi/gdi_objects.h"
 #include "gdi/gdi_printer_dc.h"
 
@@ -167,6 +169,7 @@ int GetMapMode(HDC hdc) {
 HDC GetDC(HWND) {
     auto context = std::make_shared<DeviceContext>();
     context->font = GetStockObject(SYSTEM_FONT);
+    context->dpi = palvex::ScreenDpi();
     return DeviceContexts().Insert(std::move(context));
 }
 

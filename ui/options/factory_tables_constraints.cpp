@@ -1,0 +1,49 @@
+// The constraints of each sheet and the makers of the constraint classes.
+#include <iterator>
+
+#include <win/prcomoem_ui.h>
+
+#include "options/factory_tables.h"
+
+namespace {
+
+using enum DrvConstraintClass;
+
+constexpr DrvConstraintClass kDocumentSheet[] = {MAIN, LAYOUT, ADVANCED, QUICKSETS, QUICKSETSNAME, CMS, CMSNAME, WMK};
+constexpr DrvConstraintClass kPrinterSheet[] = {DEVINFO};
+
+struct ConstraintClassRow {
+    LPCWSTR m_name;
+    ConstraintMaker m_maker;  // empty for a class the plug-in lacks; a class joins as Make<its class>
+};
+
+constexpr ConstraintClassRow kClasses[] = {
+    {u"QORVAOptItemConstraintMAIN", nullptr},
+    {u"QORVAOptItemConstraintLAYOUT", nullptr},
+    {u"QORVAOptItemConstraintADVANCED", nullptr},
+    {u"QORVAOptItemConstraintQUICKSETS", nullptr},
+    {u"QORVAOptItemConstraintQUICKSETSNAME", nullptr},
+    {u"QORVAOptItemConstraintCMS", nullptr},
+    {u"QORVAOptItemConstraintCMSNAME", nullptr},
+    {u"QORVAOptItemConstraintWMK", nullptr},
+    {u"QVOptItemConstraintDEVINFO", nullptr},
+};
+static_assert(std::size(kClasses) == static_cast<size_t>(DrvConstraintClass::Count));
+
+}  // namespace
+
+std::span<const DrvConstraintClass> SheetConstraints(DWORD sheetMode) {
+    if (sheetMode == OEMCUIP_DOCPROP) return kDocumentSheet;
+    if (sheetMode == OEMCUIP_PRNPROP) return kPrinterSheet;
+    return {};
+}
+
+ConstraintMaker ConstraintMakerOf(DrvConstraintClass constraintClass) {
+    const auto index = static_cast<size_t>(constraintClass);
+    return index < std::size(kClasses) ? kClasses[index].m_maker : nullptr;
+}
+
+LPCWSTR ConstraintClassName(DrvConstraintClass constraintClass) {
+    const auto index = static_cast<size_t>(constraintClass);
+    return index < std::size(kClasses) ? kClasses[index].m_name : u"";
+}

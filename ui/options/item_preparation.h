@@ -1,0 +1,20 @@
+// What the item preparation, the defaults and the address edit need of the printer's device
+// record in the process-wide device list: its four trays and the address typed for it.
+#pragma once
+
+#include <win/windows.h>
+
+#include "tovqebco.h"
+
+// Characters of the address typed for a printer.
+inline constexpr DWORD kTypedAddressChars = 64;
+
+// Finds the printer handle's record in the device list, adding one when there is none, and loads
+// its trays from printer data again. FALSE when no record can be made.
+BOOL PrepareDeviceRecord(HANDLE printer);
+// The record's working tray table (four records); FALSE when the printer has no record.
+BOOL ReadDeviceTrays(HANDLE printer, TRAYINFO* trays);
+// The address typed for the printer when it is to be stored on the next Apply; FALSE otherwise.
+// address holds characters + 1 characters.
+BOOL ReadTypedDeviceAddress(HANDLE printer, LPWSTR address, DWORD characters);
+

@@ -210,6 +210,24 @@ TEST_F(SpoolerTest, ReplacingAValueKeepsItsNameAndTakesNewTypeAndSize) {
     ClosePrinter(handle);
 }
 
+TEST_F(SpoolerTest, DeletingAValueOfTheDriverKeyLeavesOtherKeys) {
+    HANDLE admin = Open(u"Palvex QX500", PRINTER_ALL_ACCESS);
+    HANDLE user = Open(u"Palvex QX500", PRINTER_ACCESS_USE);
+    DWORD one = 1;
+    ASSERT_EQ(Set(admin, u"Table", REG_DWORD, {1, 0, 0, 0}), kNoError);
+    ASSERT_EQ(SetPrinterDataExW(admin, u"Other", u"Table", REG_DWORD, reinterpret_cast<LPBYTE>(&one), 4), kNoError);
+    std::u16string name = u"TABLE";
+    EXPECT_EQ(DeletePrinterDataW(user, name.data()), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(DeletePrinterDataW(admin, name.data()), kNoError);
+    EXPECT_EQ(DeletePrinterDataW(admin, name.data()), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    DWORD needed = 0;
+    EXPECT_EQ(GetPrinterDataW(user, name.data(), nullptr, nullptr, 0, &needed), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(GetPrinterDataExW(user, u"Other", u"Table", nullptr, nullptr, 0, &needed),
+              static_cast<DWORD>(ERROR_MORE_DATA));
+    ClosePrinter(user);
+    ClosePrinter(admin);
+}
+
 TEST_F(SpoolerTest, PrintersKeepTheirDataApart) {
     HANDLE a = Open(u"Palvex QX500", PRINTER_ALL_ACCESS);
     HANDLE b = Open(u"Locked", PRINTER_ACCESS_USE);

@@ -44,6 +44,8 @@ WINBASEAPI DWORD GetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, LPDWORD pTy
 // opened with PRINTER_ACCESS_ADMINISTER, else ERROR_ACCESS_DENIED. Other processes using the same
 // machine see the value as soon as the call returns.
 WINBASEAPI DWORD SetPrinterDataW(HANDLE hPrinter, LPWSTR pValueName, DWORD Type, LPBYTE pData, DWORD cbData);
+// Deletes a value under "PrinterDriverData"; access and results as DeletePrinterDataExW below.
+WINBASEAPI DWORD DeletePrinterDataW(HANDLE hPrinter, LPWSTR pValueName);
 // Printer data under a named key of the printer (GetPrinterDataW's values are those of the key
 // "PrinterDriverData"). Key and value names ignore case. Results as GetPrinterDataW and
 // SetPrinterDataW; a null or empty key name: ERROR_INVALID_PARAMETER. DeletePrinterDataExW needs

@@ -1,5 +1,6 @@
 // GetPrinterDataExW, SetPrinterDataExW and DeletePrinterDataExW: printer data under a key the
-// caller names, in the same machine table as GetPrinterDataW's values.
+// caller names, in the same machine table as GetPrinterDataW's values; and DeletePrinterDataW,
+// the delete under GetPrinterDataW's own key.
 #include <cstring>
 #include <string>
 
@@ -70,4 +71,8 @@ DWORD DeletePrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName
         remove.Run();
         return palvex::db::ChangedRows() > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
+}
+
+DWORD DeletePrinterDataW(HANDLE hPrinter, LPWSTR pValueName) {
+    return DeletePrinterDataExW(hPrinter, palvex::spool::kPrinterDriverDataKey, pValueName);
 }

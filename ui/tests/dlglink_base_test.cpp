@@ -49,8 +49,8 @@ TEST_F(LinkBase, EachControlGetsTheLinkOfItsClassStyleAndItemType) {
         {{u"SysTabControl32", 0, 0, u""}, TVOT_TABCONTROL, 0, &typeid(QORVAOptItemDlgLinkTabCtrl)},
         {{u"SysListView32", LVS_LIST, 0, u""}, TVOT_LISTBOX, 0, &typeid(QORVAOptItemDlgLinkListview)},
         {{u"ComboBoxEx32", CBS_DROPDOWNLIST, 0, u""}, TVOT_COMBOBOX, 0, &typeid(QORVAOptItemDlgLinkComboboxEx)},
-        {{u"Static", SS_LEFT, 0, u""}, TVOT_2STATES, kLinkShowStates, &typeid(QORVAOptItemDlgLinkStaticStates)},
-        {{u"Static", SS_LEFT, 0, u""}, TVOT_COMBOBOX, kLinkShowStates, &typeid(QORVAOptItemDlgLinkStatic)},
+        {{u"Static", SS_LEFT, 0, u""}, TVOT_2STATES, kLinkStatesText, &typeid(QORVAOptItemDlgLinkStaticStates)},
+        {{u"Static", SS_LEFT, 0, u""}, TVOT_COMBOBOX, kLinkStatesText, &typeid(QORVAOptItemDlgLinkStatic)},
         {{u"Static", SS_LEFT, 0, u""}, TVOT_3STATES, 0, &typeid(QORVAOptItemDlgLinkStatic)},
         {{u"msctls_progress32", 0, 0, u""}, TVOT_SCROLLBAR, 0, nullptr},
     };

@@ -68,7 +68,7 @@ QORVAOptItemDlgLink* QORVAOptItemHandlerFactory::CreateDlgLinkByClass(HWND dialo
     if (ClassIs(name, u"SysListView32")) return Make<QORVAOptItemDlgLinkListview>(heap, handler, control, controlId, flags);
     if (ClassIs(name, u"ComboBoxEx32")) return Make<QORVAOptItemDlgLinkComboboxEx>(heap, handler, control, controlId, flags);
     if (ClassIs(name, u"static")) {
-        if (states && (extraFlags & kLinkShowStates))
+        if (states && (extraFlags & kLinkStatesText))
             return Make<QORVAOptItemDlgLinkStaticStates>(heap, handler, control, controlId, flags);
         return Make<QORVAOptItemDlgLinkStatic>(heap, handler, control, controlId, flags);
     }

@@ -1,8 +1,8 @@
 // Links of edit boxes: the text box of an edit item, the number boxes of up/down, track-bar and
 // scroll-bar items, and the box that shows a list item's selected text beside its arrows. While an
 // edit or up/down number box has the focus its input method is switched off, unless the link
-// keeps it (m_keepIme); the context taken away is kept module-wide (one for edit boxes, one for number boxes)
-// until the focus leaves.
+// keeps it (m_keepIme); the context taken away is kept module-wide (one for edit boxes, one for
+// number boxes) until the focus leaves.
 #pragma once
 
 #include "optitem_dlglink.h"
@@ -15,6 +15,9 @@ public:
     LRESULT Command(WORD code, DWORD controlId) override;
     // The text is the handler's value text, unless this link caused the change.
     void UpdateControl(QORVAOptItemDlgLink* source) override;
+
+    // Nonzero: the input method stays on while the box has the focus.
+    void SetKeepIme(DWORD keep) { m_keepIme = keep; }
 
 protected:
     DWORD m_keepIme = 0;  // nonzero: the input method stays on while the box has the focus
@@ -30,6 +33,9 @@ public:
     void Commit() override;
     // The selection as a signed decimal number.
     void UpdateControl(QORVAOptItemDlgLink* source) override;
+
+    // Nonzero: the input method stays on while the box has the focus.
+    void SetKeepIme(DWORD keep) { m_keepIme = keep; }
 
 protected:
     DWORD m_keepIme = 0;  // nonzero: the input method stays on while the box has the focus

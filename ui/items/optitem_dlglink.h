@@ -15,7 +15,7 @@
 #include "optitem_notify.h"
 
 // Kit flags in the high bits of a link's flags (the low 16 bits are the control's style).
-inline constexpr DWORD kLinkShowStates = 0x20000000;       // a static shows a two/three-state item's text
+inline constexpr DWORD kLinkStatesText = 0x20000000;       // a static shows a two/three-state item's text
 inline constexpr DWORD kLinkNeedsTwoOptions = 0x40000000;  // disabled below two visible options; toggle steps back
 inline constexpr DWORD kLinkKeepSelection = 0x80000000;    // check box shows its state while disabled; toggle steps on
 

@@ -5,6 +5,7 @@
 #include <palvex/ui_records.h>
 
 #include "dlglink_fixture.h"
+#include "items/dlglink_edit.h"
 
 namespace uitest {
 namespace {
@@ -150,6 +151,26 @@ TEST_F(ControlLinks, TypingCommitsTextAtOnceAndNumbersWhenTheFocusLeaves) {
     EXPECT_EQ(moves[0].window, moves[1].window);
 }
 
+TEST_F(ControlLinks, ABoxThatKeepsItsInputMethodLeavesTheContextAlone) {
+    POPTITEM name = AddItem(1500, TVOT_EDITBOX, 2);
+    name->pOptType->pOptParam[1].IconID = 8;
+    WCHAR buffer[8] = u"";
+    name->pSel = buffer;
+    MakeLinkFactory()->m_bindings = {{1500, 501}};
+    std::vector<palvex::InputContextMove> moves;
+    RunPage({{u"Edit", 0, 501, u""}, {u"Edit", 0, 502, u"", 5, 25}},
+            {Check([&](HWND dialog) {
+                 auto* box = dynamic_cast<QORVAOptItemDlgLinkEditbox*>(QORVAOptItemDlgLink::FromWindow(GetDlgItem(dialog, 501)));
+                 ASSERT_NE(box, nullptr);
+                 box->SetKeepIme(1);
+                 palvex::TakeInputContextMoves();
+             }),
+             Act(UserAction::SetText, 501, 0, u"kept"), Act(UserAction::SetText, 502, 0, u"other"),
+             Check([&](HWND) { moves = palvex::TakeInputContextMoves(); })});
+    EXPECT_TRUE(moves.empty());
+    EXPECT_EQ(std::u16string(buffer), u"kept");
+}
+
 TEST_F(ControlLinks, ScrollBarStepsPagesAndFollowsTheThumbWithinItsRange) {
     constexpr DWORD kScale = 20;  // a standard item: its selection is its value
     POPTITEM scale = AddItem(kScale, TVOT_SCROLLBAR, 3);
@@ -282,7 +303,7 @@ TEST_F(ControlLinks, ToggleButtonStepsAndStaticsShowTheState) {
     POPTITEM order = AddItem(kOrder, TVOT_3STATES, 3);
     SetTexts(order, {u"Off", u"On", u"Auto"});
     MakeLinkFactory()->m_bindings = {{kOrder, 901, kLinkKeepSelection}, {kOrder, 902, kLinkNeedsTwoOptions},
-                                     {kOrder, 903, kLinkShowStates}, {kOrder, 904}, {kOrder, 905}};
+                                     {kOrder, 903, kLinkStatesText}, {kOrder, 904}, {kOrder, 905}};
     Recorder observer('O', m_heap, m_links, &m_log);
     ASSERT_TRUE(observer.ObserveItem(m_links->FindHandler(kOrder)));
     std::vector<std::u16string> seen;

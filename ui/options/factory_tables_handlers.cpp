@@ -2,7 +2,11 @@
 #include <algorithm>
 
 #include "items/heap_object.h"
+#include "options/device_feature_handlers.h"
+#include "options/device_option_handler.h"
 #include "options/factory_tables.h"
+#include "options/font_substitution.h"
+#include "options/paper_source_handlers.h"
 
 namespace {
 
@@ -38,23 +42,23 @@ QORVAOptItemHandler* Make(HANDLE heap, QORVAOptItemHandlerFactory* factory, POPT
 // class joins as Make<its class>.
 constexpr HandlerMaker kMakers[] = {
     nullptr,  // None
-    nullptr,  // FONTSUBST
-    nullptr,  // PRINTQUALITY
-    nullptr,  // COLORDlg
-    nullptr,  // DUPLEXDlg
-    nullptr,  // TRUETYPEFONT
+    Make<QORVAOptItemHandlerFONTSUBST>,
+    Make<QORVAOptItemHandlerPRINTQUALITY>,
+    Make<QORVAOptItemHandlerCOLORDlg>,
+    Make<QORVAOptItemHandlerDUPLEXDlg>,
+    Make<QORVAOptItemHandlerTRUETYPEFONT>,
     nullptr,  // ECONOMODE
-    nullptr,  // Source
-    nullptr,  // NUP
+    Make<QORVAOptItemHandlerSource>,
+    Make<QORVAOptItemHandlerNUP>,
     nullptr,  // QSCOMBOBOX
-    nullptr,  // PAPERSIZE
+    Make<QORVAOptItemHandlerPAPERSIZE>,
     nullptr,  // WMCOMBOBOX
-    nullptr,  // SCALEDOCONSIZE
+    Make<QORVAOptItemHandlerSCALEDOCONSIZE>,
     nullptr,  // QSEDITBOX
     nullptr,  // CMCOMBOBOX
     nullptr,  // CMEDITBOX
-    nullptr,  // WMANGLE
-    nullptr,  // DEVOPTCOMBOBOX
+    Make<QORVAOptItemHandlerWMANGLE>,
+    Make<QORVAOptItemHandlerDEVOPTCOMBOBOX>,
     nullptr,  // DEVINFOPropSheet
     nullptr,  // IDANDPWD
 };

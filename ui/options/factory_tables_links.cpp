@@ -1,6 +1,9 @@
 // The links of each item's controls, row by row, and the makers of the named link classes.
 #include <algorithm>
 
+#include "items/dlglink_buttons.h"
+#include "items/dlglink_edit.h"
+#include "items/heap_object.h"
 #include "items/optitem_dlglink.h"
 #include "options/factory_tables.h"
 
@@ -147,10 +150,15 @@ constexpr LinkStep kSteps[] = {
     Row(kEcoModeKey), Needs(3512), ByClass(30150), ByClass(3512), HelpBubble(3511, 1),
 };
 
+template <class Link>
+QORVAOptItemDlgLink* Make(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId, DWORD style) {
+    return MakeOnHeap<Link>(heap, heap, handler, control, controlId, style);
+}
+
 // One maker per named class, in the order of DrvLinkClass; empty for a class the plug-in lacks.
 // A class joins as Make<its class> (MakeWithStyle when it takes the control's style).
 constexpr LinkMaker kMakers[] = {
-    nullptr,  // Radiobutton
+    Make<QORVAOptItemDlgLinkRadiobutton>,
     nullptr,  // UDArrowListNUP
     nullptr,  // ButtonGETDEVINFO
     nullptr,  // Logo
@@ -208,7 +216,7 @@ LinkMaker LinkMakerOf(DrvLinkClass linkClass) {
     return index < std::size(kMakers) ? kMakers[index] : nullptr;
 }
 
-void KeepInputMethod(QORVAOptItemDlgLink*) {
-    // The edit links keep their input-method switch of their own; until the edit link classes
-    // join, the links made here have none to set.
+void KeepInputMethod(QORVAOptItemDlgLink* link) {
+    if (auto* edit = dynamic_cast<QORVAOptItemDlgLinkEditbox*>(link)) edit->SetKeepIme(1);
+    else if (auto* number = dynamic_cast<QORVAOptItemDlgLinkUDArrowNumber*>(link)) number->SetKeepIme(1);
 }

@@ -6,6 +6,7 @@
 // drawing session. Everything it makes lives on the sheet heap.
 #pragma once
 
+#include "couipluginext.h"
 #include "items/handler_factory.h"
 
 class QORVAUISession;
@@ -14,12 +15,6 @@ class QORVAUISession;
 inline constexpr DWORD kConstraintSlots = 64;
 // Words of the drawing session's configuration record.
 inline constexpr DWORD kSessionConfigWords = 51;
-
-// The sheet's access state: the printer could not be opened with full access; full access;
-// full access on Windows 6.0 or later with the driver ini not writable.
-inline constexpr DWORD kAccessLimited = 1;
-inline constexpr DWORD kAccessFull = 2;
-inline constexpr DWORD kAccessIniReadOnly = 4;
 
 class QORVAOptItemHandlerFactoryDrv : public QORVAOptItemHandlerFactory {
 public:
@@ -38,7 +33,10 @@ public:
     // carries a link.
     QORVAOptItemDlgLink* CreateBubbleLink(HWND dialog, QORVAOptItemHandler* handler, DWORD controlId, DWORD kind);
 
-    // The sheet's access state and read-only flag, as the sheet's access test found them.
+    // The sheet's access state and read-only flag, as the sheet's access test found them. The sheet
+    // hands them over before the items are prepared; a factory whose sheet has not tested keeps
+    // what it was given.
+    void TakeSheetAccess();
     void SetSheetAccess(DWORD accessState, DWORD readOnly) {
         m_accessState = accessState;
         m_readOnly = readOnly;

@@ -94,7 +94,13 @@ bool IsFilePortOrDirect(const std::u16string& port, DWORD attributes) {
 
 }  // namespace
 
+void QORVAOptItemHandlerFactoryDrv::TakeSheetAccess() {
+    const CoUIPluginExt* sheet = Extension();
+    if (sheet && sheet->m_accessState != kAccessUntested) SetSheetAccess(sheet->m_accessState, sheet->m_readOnly);
+}
+
 void QORVAOptItemHandlerFactoryDrv::PrepareItems() {
+    TakeSheetAccess();
     if (!PrepareDeviceRecordStep()) return;
     const bool document = SheetMode() != OEMCUIP_PRNPROP;
     if (document) {
@@ -264,8 +270,8 @@ void QORVAOptItemHandlerFactoryDrv::PreparePortAndRights() {
             if (QORVAOptItemHandler* handler = Handler(key)) handler->SetStateBits(0x1);
     }
     std::span<const DWORD> rightsKeys;
-    if (m_accessState == kAccessLimited) rightsKeys = kRightsHintKeys;
-    else if (m_accessState == kAccessIniReadOnly) rightsKeys = kIniHintKeys;
+    if (m_accessState == kAccessDenied) rightsKeys = kRightsHintKeys;
+    else if (m_accessState == kAccessIniLocked) rightsKeys = kIniHintKeys;
     for (const DWORD key : rightsKeys)
         if (QORVAOptItemHandler* handler = Handler(key)) handler->SetLinkState(kHintBit, kRightsHintMessage, kRightsHintCaption);
 }

@@ -36,6 +36,7 @@ int TrayOfOption(LONG index, LONG count) {
 }  // namespace
 
 void QORVAOptItemHandlerFactoryDrv::ApplyDefaults() {
+    TakeSheetAccess();
     if (SheetMode() == OEMCUIP_PRNPROP) {
         ApplyPrinterSheetDefaults();
         return;
@@ -64,7 +65,7 @@ void QORVAOptItemHandlerFactoryDrv::ApplyPrinterSheetDefaults() {
             if (handler && key != 531) handler->SetStateBits(kAllReasons);
         return;
     }
-    if (m_accessState != kAccessLimited && m_accessState != kAccessIniReadOnly) return;
+    if (m_accessState != kAccessDenied && m_accessState != kAccessIniLocked) return;
     for (auto& [key, handler] : m_handlers)
         if (handler && !StaysUsable(key)) handler->SetStateBits(kAllReasons);
 }

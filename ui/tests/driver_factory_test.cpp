@@ -256,7 +256,11 @@ TEST_F(DriverPageTest, TheAddressEditShowsTheStoredAddressAndFollowsThePortChoic
         // Without the port choice the popup is not the one that takes the address.
         {u"192.168.0.10", true, false, false, u"typed", true},
     };
-    AddItem(25305, TVOT_EDITBOX, 2);
+    POPTITEM address = AddItem(25305, TVOT_EDITBOX, 2);
+    // The item's own text, which the edit's link shows before a stored address replaces it.
+    static WCHAR typed[16] = u"typed";
+    address->pOptType->pOptParam[1].IconID = 16;
+    address->pSel = typed;
     MakeFactory(kUiTypeSheets, OEMCUIP_PRNPROP);
     for (const Case& c : cases) {
         if (m_page) DestroyWindow(m_page);

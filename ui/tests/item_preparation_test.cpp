@@ -231,7 +231,7 @@ TEST_F(ItemPreparationTest, UsersWithoutFullRightsCannotStoreSettings) {
         DWORD access;
         std::set<DWORD> limited;
     };
-    const Case cases[] = {{kAccessLimited, {150, 1250, 2450}}, {kAccessIniReadOnly, {1250}}, {kAccessFull, {}}};
+    const Case cases[] = {{kAccessDenied, {150, 1250, 2450}}, {kAccessIniLocked, {1250}}, {kAccessFull, {}}};
     for (const Case& c : cases) {
         CloseSheet();
         m_items.clear();
@@ -256,10 +256,10 @@ TEST_F(ItemPreparationTest, TheElevationButtonShowsWhereElevationCanHelp) {
         bool shown;
     };
     const Case cases[] = {
-        {10, 0, 1, kAccessLimited, true, true},  {10, 0, 1, kAccessIniReadOnly, true, true},
-        {10, 0, 1, kAccessFull, true, false},    {10, 0, 1, kAccessLimited, false, false},
-        {5, 0, 1, kAccessLimited, true, false},  {5, 2, 3, kAccessLimited, true, false},
-        {5, 2, 1, kAccessLimited, true, true},   {6, 0, 3, kAccessLimited, true, true},
+        {10, 0, 1, kAccessDenied, true, true},  {10, 0, 1, kAccessIniLocked, true, true},
+        {10, 0, 1, kAccessFull, true, false},    {10, 0, 1, kAccessDenied, false, false},
+        {5, 0, 1, kAccessDenied, true, false},  {5, 2, 3, kAccessDenied, true, false},
+        {5, 2, 1, kAccessDenied, true, true},   {6, 0, 3, kAccessDenied, true, true},
     };
     for (const Case& c : cases) {
         CloseSheet();
@@ -286,8 +286,8 @@ TEST_F(ItemPreparationTest, ThePrinterSheetIsLockedForUsersWithoutFullAccess) {
         std::set<DWORD> locked;
     };
     const Case cases[] = {
-        {kAccessLimited, 0, {25103, 1145, 25301}},
-        {kAccessIniReadOnly, 0, {25103, 1145, 25301}},
+        {kAccessDenied, 0, {25103, 1145, 25301}},
+        {kAccessIniLocked, 0, {25103, 1145, 25301}},
         {kAccessFull, 0, {}},
         {kAccessFull, 1, {1143, 1144, 25501, 25509, 25103, 1145, 25301}},
     };

@@ -25,7 +25,6 @@ namespace uitest {
 namespace {
 
 constexpr int kNupOrderCombo = 2352;     // on the Layout page
-constexpr int kDeviceOptionCombo = 25103;  // on the device page
 constexpr DWORD kNupPagesKey = 32501;
 constexpr DWORD kDuplexTypeKey = 25001;
 constexpr DWORD kNoPermission = 0x20;
@@ -226,10 +225,14 @@ TEST_F(PropertySheets, ThePrinterSheetDisablesHelpAndApplySavesThePrinterSetting
     palvex::QueueUserActions({
         Look(&view),
         Step([&](HWND frame) {
-            BindCombo(PageAt(frame, 0), kDeviceOptionCombo, kDuplexTypeKey);
             rtiBefore = RtiSection();
+            // The duplex type as the device page's option list sets it: manual duplex.
+            CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0));
+            ASSERT_NE(state, nullptr);
+            QORVAOptItemHandler* duplexType = state->Factory()->FindHandler(kDuplexTypeKey);
+            ASSERT_NE(duplexType, nullptr);
+            duplexType->SetCurSel(2, nullptr);
         }),
-        Act(palvex::UserAction::Select, kDeviceOptionCombo, 2),  // manual duplex
         Act(palvex::UserAction::Ok),
     });
     DWORD result = 0;

@@ -2,6 +2,7 @@
 #include "ui_host.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "driver_devmode.h"
@@ -119,14 +120,57 @@ std::vector<BYTE> UiHost::MergeDevMode(const DEVMODEW* devmode) {
     return result;
 }
 
+void UiHost::MakeFormList() {
+    m_formNames.clear();
+    m_formOptions.clear();
+    m_formType = OPTTYPE{};
+    LPCWSTR printer = m_options.printerName.c_str();
+    const int count = DeviceCapabilitiesW(printer, nullptr, DC_PAPERS, nullptr, nullptr);
+    if (count <= 0 || DeviceCapabilitiesW(printer, nullptr, DC_PAPERNAMES, nullptr, nullptr) != count) return;
+    std::vector<WORD> ids(static_cast<size_t>(count));
+    std::vector<WCHAR> names(static_cast<size_t>(count) * 64);
+    if (DeviceCapabilitiesW(printer, nullptr, DC_PAPERS, reinterpret_cast<LPWSTR>(ids.data()), nullptr) != count ||
+        DeviceCapabilitiesW(printer, nullptr, DC_PAPERNAMES, names.data(), nullptr) != count)
+        return;
+    for (int i = 0; i < count; ++i) {
+        const WCHAR* name = names.data() + static_cast<size_t>(i) * 64;
+        m_formNames.emplace_back(name, std::find(name, name + 64, u'\0'));
+    }
+    for (int i = 0; i < count; ++i) {
+        OPTPARAM option{};
+        option.cbSize = sizeof(OPTPARAM);
+        option.pData = m_formNames[static_cast<size_t>(i)].data();
+        option.lParam = ids[static_cast<size_t>(i)];
+        m_formOptions.push_back(option);
+    }
+    m_formType.cbSize = sizeof(OPTTYPE);
+    m_formType.Type = TVOT_LISTBOX;
+    m_formType.Count = static_cast<WORD>(m_formOptions.size());
+    m_formType.pOptParam = m_formOptions.data();
+}
+
+LONG UiHost::SheetFormIndex() const {
+    if (m_sheetDevMode.size() < offsetof(DEVMODEW, dmPaperSize) + sizeof(short)) return 0;
+    short paper = 0;
+    std::memcpy(&paper, m_sheetDevMode.data() + offsetof(DEVMODEW, dmPaperSize), sizeof paper);
+    for (size_t i = 0; i < m_formOptions.size(); ++i)
+        if (m_formOptions[i].lParam == paper) return static_cast<LONG>(i);
+    return 0;
+}
+
 void UiHost::MakeDriverItems() {
     m_items.clear();
     m_userData.clear();
+    MakeFormList();
     for (const DriverItem& driver : kDriverItems) {
         OPTITEM item{};
         item.cbSize = sizeof(OPTITEM);
         item.DMPubID = driver.dmPubId;
         item.pName = const_cast<LPWSTR>(driver.name);
+        if (driver.dmPubId == 9 /* DMPUB_FORMNAME */ && m_formType.Count) {
+            item.pOptType = &m_formType;
+            item.Sel = SheetFormIndex();
+        }
         m_items.push_back(item);
         USERDATA data{};
         data.dwSize = sizeof(USERDATA);

@@ -125,6 +125,9 @@ public:
 private:
     HRESULT Record(const char* name, HRESULT result);
     void MakeDriverItems();
+    // The form item's list of papers, and the index of the sheet DEVMODE's paper in it (0: none).
+    void MakeFormList();
+    LONG SheetFormIndex() const;
     void LinkUserData();
     LONG ItemCallback(WORD reason, size_t item, LONG oldSelection);
     static LONG CALLBACK TreeCallback(CPSUICBPARAM* param);
@@ -152,6 +155,10 @@ private:
     std::vector<OPTITEM> m_items;
     std::vector<USERDATA> m_userData;
     DWORD m_driverItemCount = 0;
+    // The form item's list: the printer's papers by name, the job's paper selected.
+    std::vector<std::u16string> m_formNames;
+    std::vector<OPTPARAM> m_formOptions;
+    OPTTYPE m_formType{};
     // The running sheet: its mode, owner, the item tree's record and title.
     DWORD m_sheetMode = 0;
     HWND m_sheetOwner = nullptr;

@@ -189,8 +189,11 @@ TEST_F(PropertySheets, ApplyOnTheDocumentSheetWritesTheJobAndTheDocumentStoresOn
     auto host = MakeHost();
     bool applyBefore = true, applyAfterChange = false;
     DWORD nupPages = 0xFFFFFFFF;
+    WORD paperBefore = 0, paperAfter = 0;
     palvex::QueueUserActions({
         Step([&](HWND frame) {
+            CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0));
+            state->Settings()->GetFieldValue(state->Record()->pOEMDM, u"_MEDIASIZE", &paperBefore, sizeof paperBefore, 0);
             BindCombo(PageAt(frame, 1), kNupOrderCombo, kNupPagesKey);
             applyBefore = IsWindowEnabled(GetDlgItem(frame, ID_APPLY_NOW));
             for (const char16_t* name : {u"WATERMARKSETTINGS", u"DOCUMENTSETTINGS", u"PRINTERFEATURE"})
@@ -203,11 +206,15 @@ TEST_F(PropertySheets, ApplyOnTheDocumentSheetWritesTheJobAndTheDocumentStoresOn
         Step([&](HWND frame) {
             CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0));
             state->Settings()->GetFieldValue(state->Record()->pOEMDM, u"_NUP_PAGES", &nupPages, sizeof nupPages, 0);
+            state->Settings()->GetFieldValue(state->Record()->pOEMDM, u"_MEDIASIZE", &paperAfter, sizeof paperAfter, 0);
         }),
         Act(palvex::UserAction::Ok),
     });
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
+    // The document's paper is the job's (A4) before and after: an unrelated change keeps it.
+    EXPECT_EQ(paperBefore, DMPAPER_A4);
+    EXPECT_EQ(paperAfter, DMPAPER_A4);
     EXPECT_FALSE(applyBefore);
     EXPECT_TRUE(applyAfterChange);
     EXPECT_EQ(Answer(*host, "ApplyNow"), CPSUICB_ACTION_ITEMS_APPLIED);

@@ -21,18 +21,20 @@ $machine printer-settings "$printer" _USRACTPRN_ENABLED=1
 $machine set-account "$printer" SecurePrintID=ana SecurePrintPWD=2468 UserManagePrintID=ana.k UserManagePrintPWD=1357
 
 # An application's job: four pages spooled with the DEVMODE the user sets in the document sheet:
-# held (secure print), two pages per sheet, the watermark chosen on the Layout page; Apply, then
-# OK. The sheet's pages are left as pictures (document-N.png) and its DEVMODE is what is printed.
+# held (secure print) on the Basic page; Apply, then OK. The sheet's pages are left as pictures
+# (document-N.png) and its DEVMODE is what is printed, with two pages per sheet and the watermark
+# "CONFIDENTIAL" at 45 degrees given on the command line on top of it.
 cat >"$out/document.script" <<SCRIPT
 choose 1141 Secure print
 tab 1
-spin 2254 1
-choose 2402 CONFIDENTIAL
 apply
 ok
 SCRIPT
+layout_settings=(--set _NUP_PAGES=1 --set _WMK_ENABLED=1 --set _WMK_TEXT=CONFIDENTIAL --set _WMK_ANGLE=3
+                 --set _WMK_DEGREE=45 --set _WMK_1STPAGEONLY=0)
 rm -f "$out"/job*.png "$out"/document-*.png
-$machine properties "$printer" --document --script "$out/document.script" --pictures "$out" --devmode "$out/job.devmode"
+$machine properties "$printer" --document --script "$out/document.script" --pictures "$out" --devmode "$out/sheet.devmode"
+$machine devmode "$printer" "$out/job.devmode" --from "$out/sheet.devmode" "${layout_settings[@]}"
 build/bin/palvex-spool "$out/sample.spl" --pages 4 --devmode "$out/job.devmode" --document "Quarterly report"
 printed=$($machine print "$out/sample.spl" --printer "$printer" --document "Quarterly report" --devmode "$out/job.devmode" \
           --pictures "$out")
@@ -51,7 +53,7 @@ echo
 count() { { LC_ALL=C grep -obUaP "$1" "$out/job.prn" || true; } | wc -l; }
 drawings=$(count '\x61\x74\xD5')
 fonts=$(count 'Arial_WM\xF8\xA8\xC0\x00\xF8\xA9\x4F')
-echo "run: the watermark the sheet chose: font Arial_WM downloaded $fonts time(s), drawn $drawings time(s) on the job's pages"
+echo "run: watermark "CONFIDENTIAL" at 45 degrees: font Arial_WM downloaded $fonts time(s), drawn $drawings time(s) on the job's pages"
 echo "run: the printer's bytes ($((to - from)) bytes): $out/job.prn (port file $port)"
 echo "run: sheet pictures: $(ls "$out"/job*.png | tr '\n' ' ')"
 echo "run: the document sheet's pages: $(ls "$out"/document-*.png | tr '\n' ' ')"

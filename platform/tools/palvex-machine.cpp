@@ -643,11 +643,23 @@ std::vector<Setting> TakeSettings(Args& args) {
     return settings;
 }
 
+std::vector<BYTE> ReadDevModeFile(const std::string& file);
+
 int WriteDevMode(const Args& given) {
     Args args = given;
     const std::vector<Setting> settings = TakeSettings(args);
+    // --from FILE: the settings change that DEVMODE (one a sheet saved) rather than the default.
+    std::string base;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--from") continue;
+        if (i + 1 >= args.size()) throw std::invalid_argument("--from needs a value");
+        base = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + 2));
+        break;
+    }
     if (args.size() != 2) throw std::invalid_argument("devmode needs PRINTER and FILE");
-    const std::vector<BYTE> devMode = JobDevMode(Renderer(), FindPrinter(Wide(args[0])).name, settings);
+    const std::vector<BYTE> devMode =
+        JobDevMode(Renderer(), FindPrinter(Wide(args[0])).name, settings, ReadDevModeFile(base));
     std::ofstream out(args[1], std::ios::binary);
     out.write(reinterpret_cast<const char*>(devMode.data()), static_cast<std::streamsize>(devMode.size()));
     if (!out) throw std::runtime_error("cannot write " + args[1]);
@@ -955,7 +967,7 @@ const std::vector<Command>& Commands() {
          "Writes the current user's account values for the printer, as the account items store them:\n"
          "SecurePrintID, SecurePrintPWD, UserManagePrintID, UserManagePrintPWD.\n",
          "palvex-machine set-account \"Palvex QX500\" SecurePrintID=ana SecurePrintPWD=2468"},
-        {"devmode", "PRINTER FILE [--set KEY=VALUE]...", "write the DEVMODE a job of the printer gets (for palvex-spool)",
+        {"devmode", "PRINTER FILE [--from DEVMODEFILE] [--set KEY=VALUE]...", "write the DEVMODE a job of the printer gets (for palvex-spool)",
          2, SIZE_MAX, WriteDevMode,
          "Writes to FILE the DEVMODE an application's job gets from the driver: its defaults, with each\n"
          "--set KEY=VALUE written into the driver's private part (a number field of OEMDEVMODE, such as\n"

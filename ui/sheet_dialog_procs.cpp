@@ -21,10 +21,18 @@ void Attach(CoUIPluginExt* state, HWND window) {
     if (state->Factory()) state->Factory()->InitDialog(window);
 }
 
+// A dialog answers a notification through DWLP_MSGRESULT, not through its procedure's result
+// (which only says that it handled the message): an up-down control, for one, keeps its position
+// only when the answer to UDN_DELTAPOS reaches it.
+INT_PTR AnswerNotify(HWND window, UINT message, INT_PTR answer) {
+    if (message == WM_NOTIFY) SetWindowLongPtrW(window, DWLP_MSGRESULT, answer);
+    return answer;
+}
+
 // The factory's answer for a message of a window that carries the sheet state (0 without one).
 INT_PTR ToFactory(CoUIPluginExt* state, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     QORVAOptItemHandlerFactory* factory = state ? state->Factory() : nullptr;
-    return factory ? factory->DialogProc(window, message, wParam, lParam) : 0;
+    return AnswerNotify(window, message, factory ? factory->DialogProc(window, message, wParam, lParam) : 0);
 }
 
 void PageHelp(CoUIPluginExt* state, HWND page, LPCWSTR traceFormat) {
@@ -56,7 +64,7 @@ INT_PTR PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam, LPCWSTR 
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->code == static_cast<UINT>(PSN_HELP)) {
             PageHelp(state, page, helpTrace);
-            answer = TRUE;
+            answer = AnswerNotify(page, message, TRUE);
         } else if (header->code == static_cast<UINT>(PSN_SETACTIVE)) {
             FirstActivation(state, page);
         }

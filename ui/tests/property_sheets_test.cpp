@@ -28,6 +28,7 @@ constexpr int kNupOrderCombo = 2352;     // on the Layout page
 constexpr DWORD kNupPagesKey = 32501;
 constexpr DWORD kDuplexTypeKey = 25001;
 constexpr DWORD kNoPermission = 0x20;
+constexpr int kCopiesSpin = 1123;        // on the Basic page
 
 // A control's link that chooses the handler's option by the control's selection.
 class ComboLink final : public QORVAOptItemDlgLink {
@@ -37,6 +38,15 @@ public:
         if (code != CBN_SELCHANGE) return 0;
         m_handler->SetCurSel(SendMessageW(m_control, CB_GETCURSEL, 0, 0), this);
         return 1;
+    }
+};
+
+// An up-down control's link that keeps the arrows from moving the control on their own.
+class HeldSpinLink final : public QORVAOptItemDlgLink {
+public:
+    using QORVAOptItemDlgLink::QORVAOptItemDlgLink;
+    LRESULT OnNotify(LPARAM header) override {
+        return reinterpret_cast<const NMHDR*>(header)->code == static_cast<UINT>(UDN_DELTAPOS) ? TRUE : FALSE;
     }
 };
 
@@ -466,6 +476,39 @@ TEST(SheetHelpIndex, StaysInsideTheRecords) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(HelpSheetIndex(c.sheets, c.tabs, c.page), c.record) << c.sheets << " " << c.tabs << " " << c.page;
+}
+
+
+TEST_F(PropertySheets, APageAnswersANotificationThroughItsMessageResult) {
+    auto host = MakeHost();
+    LRESULT before = -1, after = -2;
+    palvex::QueueUserActions({
+        Step([&](HWND frame) {
+            HWND page = PageAt(frame, 0);
+            CoUIPluginExt* state = SheetStateOf(page);
+            ASSERT_NE(state, nullptr);
+            HWND spin = GetDlgItem(page, kCopiesSpin);
+            ASSERT_NE(spin, nullptr);
+            QORVAOptItemHandler* handler = state->Factory()->FindHandler(kNupPagesKey);
+            ASSERT_NE(handler, nullptr);
+            HANDLE heap = state->Record()->hOEMHeap;
+            auto* link = MakeOnHeap<HeldSpinLink>(heap, heap, handler, spin, static_cast<DWORD>(kCopiesSpin), 0u);
+            SetPropW(spin, MAKEINTATOM(GlobalFindAtomW(u"optItemHandler")), link);
+            handler->AttachDlgLink(link);
+            EnableWindow(spin, TRUE);
+            SendMessageW(spin, UDM_SETRANGE32, 0, 100);
+            SendMessageW(spin, UDM_SETPOS32, 0, 5);
+            before = SendMessageW(spin, UDM_GETPOS32, 0, 0);
+        }),
+        Act(palvex::UserAction::Spin, kCopiesSpin, 1),
+        Step([&](HWND frame) { after = SendMessageW(GetDlgItem(PageAt(frame, 0), kCopiesSpin), UDM_GETPOS32, 0, 0); }),
+        Act(palvex::UserAction::Cancel),
+    });
+    DWORD result = 0;
+    ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
+    // The link refused the step: the arrows leave the position where it was.
+    EXPECT_EQ(before, 5);
+    EXPECT_EQ(after, 5);
 }
 
 }  // namespace

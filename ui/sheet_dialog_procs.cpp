@@ -35,6 +35,17 @@ INT_PTR ToFactory(CoUIPluginExt* state, HWND window, UINT message, WPARAM wParam
     return AnswerNotify(window, message, factory ? factory->DialogProc(window, message, wParam, lParam) : 0);
 }
 
+// The same for a window whose sheet state is on the window (FALSE without one); the state lives
+// until the factory has answered.
+INT_PTR ToSheetFactory(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CoUIPluginExt* state = SheetStateOf(window);
+    if (!state) return FALSE;
+    state->AddRef();
+    const INT_PTR answer = ToFactory(state, window, message, wParam, lParam);
+    state->Release();
+    return answer;
+}
+
 void PageHelp(CoUIPluginExt* state, HWND page, LPCWSTR traceFormat) {
     HWND frame = GetParent(page);
     HWND tab = reinterpret_cast<HWND>(SendMessageW(frame, PSM_GETTABCONTROL, 0, 0));
@@ -113,12 +124,7 @@ INT_PTR CALLBACK PushDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) & ~static_cast<LONG>(WS_EX_CONTEXTHELP));
         return TRUE;
     }
-    CoUIPluginExt* state = SheetStateOf(window);
-    if (!state) return FALSE;
-    state->AddRef();
-    const INT_PTR answer = ToFactory(state, window, message, wParam, lParam);
-    state->Release();
-    return answer;
+    return ToSheetFactory(window, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK NestedPageDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -129,10 +135,5 @@ INT_PTR CALLBACK NestedPageDlgProc(HWND window, UINT message, WPARAM wParam, LPA
         Attach(state, window);
         return TRUE;
     }
-    CoUIPluginExt* state = SheetStateOf(window);
-    if (!state) return FALSE;
-    state->AddRef();
-    const INT_PTR answer = ToFactory(state, window, message, wParam, lParam);
-    state->Release();
-    return answer;
+    return ToSheetFactory(window, message, wParam, lParam);
 }

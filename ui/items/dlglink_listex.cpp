@@ -144,18 +144,7 @@ LRESULT QORVAOptItemDlgLinkComboboxEx::Command(WORD code, DWORD) {
 void QORVAOptItemDlgLinkComboboxEx::UpdateControl(QORVAOptItemDlgLink* source) {
     if (source != this && m_handler) {
         m_updating = 1;
-        if (LPCWSTR editText = m_handler->GetEditText()) {
-            SetWindowTextW(m_control, editText);
-        } else {
-            const LONG current = static_cast<LONG>(m_handler->GetSel());
-            const LONG row = m_rows.RowOf(current);
-            if (current == m_noSelection || row < 0 ||
-                SendMessageW(m_control, m_setSelMsg, static_cast<WPARAM>(row), 0) == CB_ERR) {
-                if (row < 0) SendMessageW(m_control, m_setSelMsg, static_cast<WPARAM>(-1), 0);
-                LPCWSTR text = m_handler->GetOptionText(current, nullptr, this);
-                SetWindowTextW(m_control, text ? text : u"");
-            }
-        }
+        ShowComboCurrent(m_handler, this, m_control, m_rows, m_noSelection, m_setSelMsg);
         m_updating = 0;
     }
     QORVAOptItemDlgLink::UpdateControl(source);

@@ -91,3 +91,19 @@ LONG OptionRows::Removed(LONG option) {
         if (m_rowOfOption[i] > row) --m_rowOfOption[i];
     return row;
 }
+
+void ShowComboCurrent(QORVAOptItemHandler* handler, QORVAOptItemDlgLink* link, HWND control, const OptionRows& rows,
+                      LONG noSelection, UINT setSelMessage) {
+    if (LPCWSTR editText = handler->GetEditText()) {
+        SetWindowTextW(control, editText);
+        return;
+    }
+    const LONG current = static_cast<LONG>(handler->GetSel());
+    const LONG row = rows.RowOf(current);
+    if (current != noSelection && row >= 0 &&
+        SendMessageW(control, setSelMessage, static_cast<WPARAM>(row), 0) != CB_ERR)
+        return;
+    if (row < 0) SendMessageW(control, setSelMessage, static_cast<WPARAM>(-1), 0);
+    LPCWSTR text = handler->GetOptionText(current, nullptr, link);
+    SetWindowTextW(control, text ? text : u"");
+}

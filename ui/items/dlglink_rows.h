@@ -34,3 +34,9 @@ struct OptionRows {
     // Forgets the row of option (answered, -1 when it had none): the rows after it move up one.
     LONG Removed(LONG option);
 };
+
+// Shows the handler's current option in a combo box, plain or extended (setSelMessage selects a
+// row): the edit text of an editable item, else the option's row, else its text in the box (a
+// hidden option has no row). noSelection is the option that stands for no choice.
+void ShowComboCurrent(QORVAOptItemHandler* handler, QORVAOptItemDlgLink* link, HWND control, const OptionRows& rows,
+                      LONG noSelection, UINT setSelMessage);

@@ -34,40 +34,20 @@ void DriverSheetTest::CloseSheet() {
 }
 
 POPTITEM DriverSheetTest::AddItem(DWORD key, BYTE type, WORD count, std::vector<LPARAM> values) {
-    OPTITEM item{};
-    item.cbSize = sizeof item;
-    SplitKitKey(key, &item.DMPubID, &item.UserItemID);
-    auto* optType = static_cast<POPTTYPE>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTTYPE)));
-    optType->cbSize = sizeof(OPTTYPE);
-    optType->Type = type;
-    optType->Count = count;
-    optType->pOptParam = static_cast<POPTPARAM>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTPARAM) * (count + 1)));
-    for (WORD i = 0; i < count; ++i) {
-        optType->pOptParam[i].cbSize = sizeof(OPTPARAM);
-        optType->pOptParam[i].lParam = i < values.size() ? values[i] : i;
-    }
-    item.pOptType = optType;
-    m_items.push_back(item);
+    m_items.push_back(MakeTestItem(m_heap, key, type, count, values));
     return &m_items.back();
 }
 
 POPTITEM DriverSheetTest::AddItem(DWORD key, BYTE type, const std::vector<std::u16string>& texts,
                                   std::vector<LPARAM> values) {
-    POPTITEM item = AddItem(key, type, static_cast<WORD>(texts.size()), std::move(values));
-    for (size_t i = 0; i < texts.size(); ++i) {
-        auto* text = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, (texts[i].size() + 1) * sizeof(WCHAR)));
-        std::copy(texts[i].begin(), texts[i].end(), text);
-        item->pOptType->pOptParam[i].pData = text;
-    }
-    return item;
+    m_items.push_back(MakeTestItem(m_heap, key, type, static_cast<WORD>(texts.size()), values, texts));
+    return &m_items.back();
 }
 
 POPTITEM DriverSheetTest::AddNamedItem(const std::u16string& name, BYTE type, WORD count) {
     POPTITEM item = AddItem(0, type, count);
     item->DMPubID = 0;
-    auto* text = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, (name.size() + 1) * sizeof(WCHAR)));
-    std::copy(name.begin(), name.end(), text);
-    item->pName = text;
+    item->pName = HeapText(m_heap, name);
     return item;
 }
 

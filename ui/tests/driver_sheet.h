@@ -12,6 +12,7 @@
 #include "codrvsettings.h"
 #include "couipluginext.h"
 #include "items/optitem_handler.h"
+#include "optitem_sheet.h"
 #include "options/handler_factory_drv.h"
 #include "ui_fixture.h"
 

@@ -27,28 +27,12 @@ void DrvSheetTest::TearDown() {
 }
 
 LPWSTR DrvSheetTest::HeapText(const std::u16string& text) {
-    auto* copy = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, (text.size() + 1) * sizeof(WCHAR)));
-    std::copy(text.begin(), text.end(), copy);
-    return copy;
+    return uitest::HeapText(m_heap, text);
 }
 
 POPTITEM DrvSheetTest::AddItem(DWORD key, BYTE type, WORD count, std::vector<LPARAM> values,
                                std::vector<std::u16string> texts) {
-    OPTITEM item{};
-    item.cbSize = sizeof item;
-    SplitKitKey(key, &item.DMPubID, &item.UserItemID);
-    auto* optType = static_cast<POPTTYPE>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTTYPE)));
-    optType->cbSize = sizeof(OPTTYPE);
-    optType->Type = type;
-    optType->Count = count;
-    optType->pOptParam = static_cast<POPTPARAM>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTPARAM) * (count + 1)));
-    for (WORD i = 0; i < count; ++i) {
-        optType->pOptParam[i].cbSize = sizeof(OPTPARAM);
-        optType->pOptParam[i].lParam = i < values.size() ? values[i] : i;
-        if (i < texts.size()) optType->pOptParam[i].pData = HeapText(texts[i]);
-    }
-    item.pOptType = optType;
-    m_items.push_back(item);
+    m_items.push_back(MakeTestItem(m_heap, key, type, count, values, texts));
     return &m_items.back();
 }
 

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -64,6 +66,34 @@ public:
     std::vector<std::tuple<POPTITEM, DWORD, DWORD>> m_calls;
 };
 
+// An item of the kit keyed by key (100 or more) or a standard item (below 100), with count options
+// of the type on the heap whose lParams are the values given (0, 1, 2... when none are given) and
+// whose texts are the texts given (none when none are given).
+inline LPWSTR HeapText(HANDLE heap, const std::u16string& text) {
+    auto* copy = static_cast<LPWSTR>(HeapAlloc(heap, HEAP_ZERO_MEMORY, (text.size() + 1) * sizeof(WCHAR)));
+    std::copy(text.begin(), text.end(), copy);
+    return copy;
+}
+
+inline OPTITEM MakeTestItem(HANDLE heap, DWORD key, BYTE type, WORD count, const std::vector<LPARAM>& values,
+                            const std::vector<std::u16string>& texts = {}) {
+    OPTITEM item{};
+    item.cbSize = sizeof item;
+    SplitKitKey(key, &item.DMPubID, &item.UserItemID);
+    auto* optType = static_cast<POPTTYPE>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(OPTTYPE)));
+    optType->cbSize = sizeof(OPTTYPE);
+    optType->Type = type;
+    optType->Count = count;
+    optType->pOptParam = static_cast<POPTPARAM>(HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(OPTPARAM) * (count + 1)));
+    for (WORD i = 0; i < count; ++i) {
+        optType->pOptParam[i].cbSize = sizeof(OPTPARAM);
+        optType->pOptParam[i].lParam = i < values.size() ? values[i] : i;
+        if (i < texts.size()) optType->pOptParam[i].pData = HeapText(heap, texts[i]);
+    }
+    item.pOptType = optType;
+    return item;
+}
+
 class SheetTest : public ::testing::Test {
 protected:
     SheetTest() : m_heap(HeapCreate(0, 0, 0)) { m_items.reserve(32); }
@@ -76,20 +106,7 @@ protected:
     // An item of the kit keyed by key (100 or more) or a standard item (below 100), with count
     // options of the type whose lParams are the values given (0, 1, 2... when none are given).
     POPTITEM AddItem(DWORD key, BYTE type, WORD count, std::vector<LPARAM> values = {}) {
-        OPTITEM item{};
-        item.cbSize = sizeof item;
-        SplitKitKey(key, &item.DMPubID, &item.UserItemID);
-        auto* optType = static_cast<POPTTYPE>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTTYPE)));
-        optType->cbSize = sizeof(OPTTYPE);
-        optType->Type = type;
-        optType->Count = count;
-        optType->pOptParam = static_cast<POPTPARAM>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTPARAM) * (count + 1)));
-        for (WORD i = 0; i < count; ++i) {
-            optType->pOptParam[i].cbSize = sizeof(OPTPARAM);
-            optType->pOptParam[i].lParam = i < values.size() ? values[i] : i;
-        }
-        item.pOptType = optType;
-        m_items.push_back(item);
+        m_items.push_back(MakeTestItem(m_heap, key, type, count, values));
         return &m_items.back();
     }
     // A 4-byte value behind an address, as the sheet's options hold one.

@@ -24,7 +24,9 @@ WINBASEAPI void SysFreeString(BSTR bstrString);
 WINBASEAPI UINT SysStringLen(BSTR pbstr);
 
 // Locales and comparison flags that VarBstrCmp takes.
+#ifndef LOCALE_USER_DEFAULT
 #define LOCALE_USER_DEFAULT (static_cast<LCID>(0x0400))
+#endif
 #define LOCALE_SYSTEM_DEFAULT (static_cast<LCID>(0x0800))
 #define NORM_IGNORECASE 0x00000001
 

@@ -47,3 +47,10 @@ static_assert(sizeof(SHELLEXECUTEINFOW) == 112 && offsetof(SHELLEXECUTEINFOW, lp
 // ERROR_NO_ASSOCIATION for a verb other than "open" and "runas". hInstApp is 33 on success; with SEE_MASK_NOCLOSEPROCESS hProcess receives the process
 // handle (the caller closes it).
 WINBASEAPI BOOL ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo);
+
+// The plain form: recorded like ShellExecuteExW. A URL (a scheme followed by "://") opened with
+// "open" or no verb goes to the machine's browser, which takes any address: nothing is started
+// and the answer is 42. Otherwise the answer is that of ShellExecuteExW: hInstApp (above 32) on
+// success, else an SE_ERR_* value: 2 file not found, 5 refused by the script, 31 no association.
+WINBASEAPI HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
+                                   LPCWSTR lpDirectory, INT nShowCmd);

@@ -1,5 +1,6 @@
-// ShellExecuteExW: every call recorded; the shell's "open" of a program starts it as a child
-// process of the machine, an agreed "runas" starts nothing (win/shellapi.h).
+// ShellExecuteExW and ShellExecuteW: every call recorded; the shell's "open" of a program starts it
+// as a child process of the machine, an agreed "runas" starts nothing, a URL goes to the browser
+// (win/shellapi.h).
 #include <filesystem>
 #include <string>
 
@@ -30,7 +31,54 @@ std::u16string FindProgram(std::u16string file) {
     return {};
 }
 
+bool IsUrl(const std::u16string& file) {
+    const size_t scheme = file.find(u"://");
+    if (scheme == std::u16string::npos || scheme == 0) return false;
+    for (size_t i = 0; i < scheme; ++i) {
+        const char16_t c = file[i];
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (i > 0 && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'))))
+            return false;
+    }
+    return true;
+}
+
+HINSTANCE Answer(INT_PTR value) { return reinterpret_cast<HINSTANCE>(value); }
+
 }  // namespace
+
+HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory,
+                        INT nShowCmd) {
+    const bool open = !lpOperation || !*lpOperation || lstrcmpiW(lpOperation, u"open") == 0;
+    if (lpFile && open && IsUrl(lpFile)) {
+        palvex::ShellStart start;
+        start.window = hwnd;
+        start.verb = lpOperation ? lpOperation : u"";
+        start.file = lpFile;
+        start.parameters = lpParameters ? lpParameters : u"";
+        start.directory = lpDirectory ? lpDirectory : u"";
+        start.show = nShowCmd;
+        if (!palvex::win::RecordShellStart(start)) {
+            SetLastError(ERROR_CANCELLED);
+            return Answer(5);  // SE_ERR_ACCESSDENIED
+        }
+        return Answer(42);
+    }
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = hwnd;
+    info.lpVerb = lpOperation;
+    info.lpFile = lpFile;
+    info.lpParameters = lpParameters;
+    info.lpDirectory = lpDirectory;
+    info.nShow = nShowCmd;
+    if (ShellExecuteExW(&info)) return info.hInstApp;
+    switch (GetLastError()) {
+    case ERROR_CANCELLED: return Answer(5);
+    case ERROR_NO_ASSOCIATION: return Answer(31);
+    case ERROR_FILE_NOT_FOUND: return Answer(2);
+    default: return Answer(0);
+    }
+}
 
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* pExecInfo) {
     if (!pExecInfo || pExecInfo->cbSize != sizeof(SHELLEXECUTEINFOW) || !pExecInfo->lpFile || !*pExecInfo->lpFile) {

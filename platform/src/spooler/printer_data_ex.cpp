@@ -1,9 +1,13 @@
 // GetPrinterDataExW, SetPrinterDataExW and DeletePrinterDataExW: printer data under a key the
 // caller names, in the same machine table as GetPrinterDataW's values; and DeletePrinterDataW,
-// the delete under GetPrinterDataW's own key.
+// the delete under GetPrinterDataW's own key. The spooler publishes the printer's port under
+// "DsSpooler" as "portName" (REG_MULTI_SZ, the one port name) unless a value of that name was
+// stored.
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include <win/winreg.h>
 #include <win/winspool.h>
 
 #include "machine/api_guard.h"
@@ -29,6 +33,25 @@ DWORD ChangeablePrinter(HANDLE printer, LPCWSTR keyName, LPCWSTR valueName, int6
     return ERROR_SUCCESS;
 }
 
+bool SameText(const std::u16string& a, const std::u16string& b) {
+    return palvex::db::FoldKey(a) == palvex::db::FoldKey(b);
+}
+
+// What the spooler itself publishes of a printer.
+std::optional<palvex::spool::PrinterDataValue> PublishedValue(int64_t printerId, LPCWSTR key, LPCWSTR value) {
+    if (!SameText(key, u"DsSpooler") || !SameText(value, u"portName")) return std::nullopt;
+    const auto printer = palvex::spool::ReadPrinterDetails(printerId);
+    if (!printer) return std::nullopt;
+    std::u16string list = printer->portName;
+    list.push_back(u'\0');
+    list.push_back(u'\0');
+    palvex::spool::PrinterDataValue published;
+    published.type = REG_MULTI_SZ;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(list.data());
+    published.data.assign(bytes, bytes + list.size() * sizeof(char16_t));
+    return published;
+}
+
 }  // namespace
 
 DWORD GetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, LPDWORD pType, LPBYTE pData,
@@ -39,7 +62,8 @@ DWORD GetPrinterDataExW(HANDLE hPrinter, LPCWSTR pKeyName, LPCWSTR pValueName, L
         if (!pValueName || !pcbNeeded) return RPC_X_NULL_REF_POINTER;
         if (Empty(pKeyName)) return ERROR_INVALID_PARAMETER;
         if (!pData && nSize != 0) return ERROR_INVALID_USER_BUFFER;
-        const auto value = palvex::spool::ReadPrinterData(handle->printerId, pKeyName, pValueName);
+        auto value = palvex::spool::ReadPrinterData(handle->printerId, pKeyName, pValueName);
+        if (!value) value = PublishedValue(handle->printerId, pKeyName, pValueName);
         if (!value) return ERROR_FILE_NOT_FOUND;
         *pcbNeeded = static_cast<DWORD>(value->data.size());
         if (pType) *pType = value->type;

@@ -13,13 +13,16 @@ namespace {
 
 struct PortEntry {
     std::u16string name, monitor, description;
+    DWORD type;
 };
 
 std::vector<PortEntry> Ports() {
-    std::vector<PortEntry> ports = {{u"LPT1:", u"Local Port", u"Local Port"},
-                                    {u"COM1:", u"Local Port", u"Local Port"},
-                                    {u"FILE:", u"Local Port", u"Local Port"}};
-    for (const auto& port : palvex::ListPorts()) ports.push_back({port.name, u"Standard TCP/IP Port", u"Standard TCP/IP Port"});
+    constexpr DWORD kLocal = PORT_TYPE_WRITE | PORT_TYPE_READ;
+    std::vector<PortEntry> ports = {{u"LPT1:", u"Local Port", u"Local Port", kLocal},
+                                    {u"COM1:", u"Local Port", u"Local Port", kLocal},
+                                    {u"FILE:", u"Local Port", u"Local Port", kLocal}};
+    for (const auto& port : palvex::ListPorts())
+        ports.push_back({port.name, u"Standard TCP/IP Port", u"Standard TCP/IP Port", PORT_TYPE_WRITE | PORT_TYPE_NET_ATTACHED});
     return ports;
 }
 
@@ -60,7 +63,7 @@ BOOL EnumPortsW(LPWSTR pName, DWORD Level, LPBYTE pPort, DWORD cbBuf, LPDWORD pc
                 record->pPortName = palvex::LinkAt<LPWSTR>(pPort, links[i].name);
                 record->pMonitorName = palvex::LinkAt<LPWSTR>(pPort, links[i].monitor);
                 record->pDescription = palvex::LinkAt<LPWSTR>(pPort, links[i].description);
-                record->fPortType = PORT_TYPE_WRITE;
+                record->fPortType = ports[i].type;
             }
         }
         *pcReturned = static_cast<DWORD>(ports.size());

@@ -1,11 +1,16 @@
 // The standard TCP/IP port monitor's ports: XcvDataW "AddPort" and the machine's list of ports.
 //
+// Like the port monitor, AddPort also writes the port's entries under the monitor's registry key
+// ("...\Standard TCP/IP Port\Ports\<name>"): "IPAddress" holds a dotted IPv4 host and
+// "HostName" any other host name (the other value empty), with "PortNumber" and "Protocol".
+//
 // The port record is read field by field at the offsets PORT_DATA_1 pins (winspool.h), each text
 // up to its field's terminator or end, so a record without terminators cannot run past its field.
 #include <cstring>
 #include <string>
 
 #include <palvex/machine.h>
+#include <win/winreg.h>
 #include <win/winspool.h>
 
 #include "machine/api_guard.h"
@@ -30,6 +35,48 @@ CREATE TABLE IF NOT EXISTS spool_ports (
 )sql");
 
 constexpr char16_t kStandardMonitor[] = u"Standard TCP/IP Port";
+
+constexpr char16_t kPortsKey[] = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\";
+
+bool IsDottedIPv4(const std::u16string& host) {
+    int parts = 0, digits = 0, value = 0;
+    for (char16_t c : host + u".") {
+        if (c == u'.') {
+            if (digits == 0 || value > 255) return false;
+            ++parts;
+            digits = value = 0;
+        } else if (c >= u'0' && c <= u'9' && digits < 3) {
+            value = value * 10 + (c - u'0');
+            ++digits;
+        } else {
+            return false;
+        }
+    }
+    return parts == 4;
+}
+
+void WriteText(HKEY key, LPCWSTR name, const std::u16string& text) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
+}
+
+void WriteNumber(HKEY key, LPCWSTR name, DWORD value) {
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+// The monitor's registry entries of a new port.
+void WritePortEntries(const PortDesc& port) {
+    HKEY key = nullptr;
+    const std::u16string path = kPortsKey + port.name;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    const bool address = IsDottedIPv4(port.host);
+    WriteText(key, u"IPAddress", address ? port.host : std::u16string());
+    WriteText(key, u"HostName", address ? std::u16string() : port.host);
+    WriteNumber(key, u"PortNumber", port.portNumber);
+    WriteNumber(key, u"Protocol", port.protocol);
+    RegCloseKey(key);
+}
 
 template <size_t N>
 std::u16string FieldText(const WCHAR (&field)[N]) {
@@ -76,6 +123,7 @@ DWORD AddPort(const BYTE* input, DWORD size) {
             .Bind(9, int64_t{port.snmpIndex})
             .Run();
     });
+    if (status == ERROR_SUCCESS) WritePortEntries(port);
     return status;
 }
 

@@ -495,6 +495,56 @@ TEST_F(DevicePageTest, TheDeviceOptionChoiceSetsTheOptionalTrays) {
     }
 }
 
+TEST_F(DevicePageTest, ARowOfTheDeviceOptionsListOffersItsOwnChoices) {
+    OpenSheet();
+    HWND page = OpenPage(25000);
+    HWND list = GetDlgItem(page, 25101);
+    SetRowText(list, 0, 1, u"トレイ1＋トレイ2");
+    SetRowText(list, 1, 1, u"あり");
+    QORVAOptItemHandler* choice = Handler(25103);
+    struct Case {
+        int row;
+        std::vector<bool> shown;
+        LONG selected;
+    } cases[] = {{0, {true, true, true, false}, 1}, {1, {false, false, false, true}, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        SelectRow(list, c.row);
+        Handler(25101)->RouteNotify(25101, 0, 0);
+        for (LONG i = 0; i < 4; ++i) EXPECT_EQ((choice->GetOptionFlags(i) & OPTPF_HIDE) == 0, c.shown[i]) << i;
+        EXPECT_EQ(choice->GetSel(), c.selected);
+    }
+    // Choosing a row only shows its value: the trays and the setting stay.
+    EXPECT_EQ(Record()->m_working[kTray2].inputType, kInputNone);
+    EXPECT_EQ(SheetSetting(u"_OPTSOURCE", 2), 1u);
+}
+
+TEST_F(DevicePageTest, ARowOfTheTrayPopupSelectsItsSizeAndMediaAndTheirChangesGoBackToIt) {
+    OpenSheet();
+    HWND popup = OpenPopup(25200);
+    HWND list = GetDlgItem(popup, 25201);
+    SetRowText(list, 1, 1, u"A3");
+    SetRowText(list, 1, 2, u"OHP");
+    SelectRow(list, 1);
+    Handler(25201)->RouteNotify(25201, 0, 0);
+    EXPECT_EQ(Handler(25203)->GetSel(), 7);  // A3
+    EXPECT_EQ(Handler(25205)->GetSel(), 3);  // OHP
+    Handler(25203)->SetCurSel(3, nullptr);   // A4
+    Handler(25205)->SetCurSel(1, nullptr);
+    WCHAR text[64];
+    RowText(list, 1, 1, text, 64);
+    EXPECT_EQ(std::u16string(text), u"A4");
+    RowText(list, 1, 2, text, 64);
+    EXPECT_EQ(std::u16string(text), u"厚紙1");
+}
+
+TEST_F(DevicePageTest, OpeningAPageLetsTheElevationButtonShowItsState) {
+    OpenSheet();
+    Handler(9353)->SetStateBits(0x1FF);
+    OpenPage(25000);
+    EXPECT_EQ(Handler(9353)->StateBits(), 0x100u);
+}
+
 TEST_F(DevicePageTest, TheDefaultsButtonEmptiesAndDisablesTheAddress) {
     OpenSheet();
     HWND popup = OpenPopup(25300);

@@ -35,6 +35,13 @@ DWORD DeviceOptionRow(QORVAOptItemHandler* choice) {
     return handler ? handler->Row() : 0;
 }
 
+bool DeviceOptionRequested(QORVAOptItemHandler* choice, LONG* index) {
+    auto* handler = dynamic_cast<QORVAOptItemHandlerDEVOPTCOMBOBOX*>(choice);
+    if (!handler || !index) return false;
+    *index = static_cast<LONG>(handler->RequestedIndex());
+    return true;
+}
+
 void ShowDevoptNote(QORVAOptItemDlgLink* link, QORVAOptItemHandler* choice) {
     auto* handler = dynamic_cast<QORVAOptItemHandlerDEVOPTCOMBOBOX*>(choice);
     if (!handler || !handler->NoticePending()) return;
@@ -50,5 +57,6 @@ void ShowDevoptNote(QORVAOptItemDlgLink* link, QORVAOptItemHandler* choice) {
 // Until the choice's own handler class is part of the plug-in, no row and no note are kept.
 void SetDeviceOptionRow(QORVAOptItemHandler*, DWORD) {}
 DWORD DeviceOptionRow(QORVAOptItemHandler*) { return 0; }
+bool DeviceOptionRequested(QORVAOptItemHandler*, LONG*) { return false; }
 void ShowDevoptNote(QORVAOptItemDlgLink*, QORVAOptItemHandler*) { (void)IsWindows51; }
 #endif

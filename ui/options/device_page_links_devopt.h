@@ -16,3 +16,5 @@ DWORD DeviceOptionRow(QORVAOptItemHandler* choice);
 // Shows message 33309 (caption 32771) once per sheet, owned by the link's dialog (else the
 // sheet's current one); on Windows 5.1 it only clears the pending mark.
 void ShowDevoptNote(QORVAOptItemDlgLink* link, QORVAOptItemHandler* choice);
+// The index the choice was last asked to select; false when its handler does not keep one.
+bool DeviceOptionRequested(QORVAOptItemHandler* choice, LONG* index);

@@ -216,6 +216,7 @@ TEST_F(DeviceApplyTest, PublishedNamesFollowTheStoredTrays) {
          std::u16string(u"A4\0不定形サイズ\0\0", 11)},
         {"a size the table lacks names nothing", TableBytes({{{4, 12, 0, 0, 0}, {3, 6, 0, 0, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}}}),
          std::u16string(u"B4\0\0", 4)},
+        {"no tray at all: the empty list", TableBytes({}), std::u16string(u"\0", 1)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -244,6 +245,20 @@ TEST_F(DeviceApplyTest, AFailedTableWriteIsTriedAgainOnTheNextApply) {
     expected[kTray2] = TRAYINFO{3, 6, 364000, 257000, 0};
     EXPECT_EQ(Data(u"PrinterDriverData", kTrayInfosValue), TableBytes(expected));
     EXPECT_EQ(Data(u"DsDriver", u"printMediaReady"), MultiSz(std::u16string(u"A4\0B4\0\0", 7)));
+}
+
+TEST_F(DeviceApplyTest, AnAddressThatCouldNotBeStoredIsStoredOnTheNextApply) {
+    OpenSheet();
+    std::memcpy(Record()->m_typedAddress, u"192.168.1.9", 24);
+    Record()->m_addressChanged = 1;
+    palvex::SetPrinterDeniedAccess(kPrinter, PRINTER_ACCESS_ADMINISTER);
+    Apply();
+    EXPECT_FALSE(HasData(u"PrinterDriverData", u"PrinterIPaddr"));
+    EXPECT_EQ(Record()->m_addressChanged, 1u);
+    palvex::SetPrinterDeniedAccess(kPrinter, 0);
+    Apply();
+    EXPECT_EQ(Data(u"PrinterDriverData", u"PrinterIPaddr"), Utf16Bytes(u"192.168.1.9"));
+    EXPECT_EQ(Record()->m_addressChanged, 0u);
 }
 
 TEST_F(DeviceApplyTest, TheTrayPopupsOkTakesItsRowsIntoTheRecordAndThePage) {

@@ -21,14 +21,14 @@ namespace uitest {
 namespace {
 
 // One item of the sheet: its key, option type and options (value, text id; text id 0: no text).
-struct ItemSpec {
+struct SheetItem {
     DWORD key;
     BYTE type;
     std::vector<std::pair<LPARAM, DWORD>> options;
 };
 
-const std::vector<ItemSpec>& Items() {
-    static const std::vector<ItemSpec> items = {
+const std::vector<SheetItem>& Items() {
+    static const std::vector<SheetItem> items = {
         {25101, TVOT_LISTBOX, {{0, 0}, {1, 0}}},
         {25103, TVOT_COMBOBOX, {{0, 25120}, {1, 25121}, {2, 25188}, {3, 25123}}},
         {25181, TVOT_LISTBOX, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
@@ -170,31 +170,31 @@ void DeviceSheetTest::OpenSheet(DWORD accessState, DWORD readOnly) {
 
     m_items.clear();
     m_items.reserve(Items().size());
-    for (const ItemSpec& spec : Items()) {
+    for (const SheetItem& shape : Items()) {
         OPTITEM item{};
         item.cbSize = sizeof item;
-        if (spec.key == kTonerSaveItem) {
+        if (shape.key == kTonerSaveItem) {
             item.DMPubID = 100;
             item.UserItemID = 1;
             item.HelpIndex = kSpecialHelpIndex;
         } else {
-            SplitKitKey(spec.key, &item.DMPubID, &item.UserItemID);
+            SplitKitKey(shape.key, &item.DMPubID, &item.UserItemID);
         }
         auto* type = static_cast<POPTTYPE>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTTYPE)));
         type->cbSize = sizeof(OPTTYPE);
-        type->Type = spec.type;
-        type->Count = static_cast<WORD>(spec.options.size());
-        type->pOptParam = static_cast<POPTPARAM>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTPARAM) * spec.options.size()));
-        for (size_t i = 0; i < spec.options.size(); ++i) {
+        type->Type = shape.type;
+        type->Count = static_cast<WORD>(shape.options.size());
+        type->pOptParam = static_cast<POPTPARAM>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(OPTPARAM) * shape.options.size()));
+        for (size_t i = 0; i < shape.options.size(); ++i) {
             OPTPARAM& option = type->pOptParam[i];
             option.cbSize = sizeof(OPTPARAM);
-            option.lParam = spec.options[i].first;
+            option.lParam = shape.options[i].first;
             WCHAR text[64] = {};
-            if (spec.options[i].second) resources->LoadString(spec.options[i].second, text, 64);
+            if (shape.options[i].second) resources->LoadString(shape.options[i].second, text, 64);
             option.pData = HeapText(m_heap, text);
         }
         item.pOptType = type;
-        if (spec.type == TVOT_EDITBOX) item.pSel = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, 64 * sizeof(WCHAR)));
+        if (shape.type == TVOT_EDITBOX) item.pSel = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, 64 * sizeof(WCHAR)));
         m_items.push_back(item);
     }
     m_record.pOEMOptItems = m_items.data();

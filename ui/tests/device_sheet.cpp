@@ -12,6 +12,8 @@
 #include "items/item_key.h"
 #include "module_state.h"
 #include "options/device_info_handlers.h"
+#include "options/device_page_links_lists.h"
+#include "options/printer_address_check.h"
 #include "options/printer_address_handler.h"
 #include "drvstore.h"
 #include "xpc.h"
@@ -111,29 +113,26 @@ QORVAOptItemHandler* DeviceTestFactory::CreateHandler(POPTITEM item) {
 }
 
 void DeviceTestFactory::CreateDlgLink(HWND dialog, QORVAOptItemHandler* handler) {
+    // The device page's rows of the driver's factory.
     const DWORD key = handler->ItemKey();
-    if (key != 25101 && key != 25181 && key != 25201) return;
     HWND control = GetDlgItem(dialog, static_cast<int>(key));
     if (!control || GetPropW(control, u"optItemHandler")) return;
-    auto* link = MakeOnHeap<QORVAOptItemDlgLink>(m_heap, m_heap, handler, control, key, 0);
-    if (!link) return;
-    SetPropW(control, u"optItemHandler", link);
+    QORVAOptItemDlgLink* link = nullptr;
+    switch (key) {
+    case 25101:
+    case 25181:
+    case 25201:
+        SendMessageW(control, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        if (key == 25101) link = MakeOnHeap<QVOptItemDlgLinkListviewDEVOPTINFO>(m_heap, m_heap, handler, control, key);
+        else link = MakeOnHeap<QVOptItemDlgLinkListviewTRAYINFO>(m_heap, m_heap, handler, control, key);
+        break;
+    case 25103: link = MakeOnHeap<QVOptItemDlgLinkComboboxDEVOPTCOMBOBOX>(m_heap, m_heap, handler, control, key); break;
+    case 25203: link = MakeOnHeap<QVOptItemDlgLinkComboboxTRAYINFO_SIZE>(m_heap, m_heap, handler, control, key); break;
+    case 25205: link = MakeOnHeap<QVOptItemDlgLinkComboboxTRAYINFO_TYPE>(m_heap, m_heap, handler, control, key); break;
+    case 1145: link = MakeOnHeap<QVOptItemDlgLinkCheckUSRACTPRN>(m_heap, m_heap, handler, control, key); break;
+    default: return;
+    }
     handler->AttachDlgLink(link);
-    // The report lists of the tests: two columns for the device options, three for the trays.
-    const int columns = key == 25101 ? 2 : 3;
-    for (int column = 0; column < columns; ++column) {
-        LVCOLUMNW format{};
-        format.mask = LVCF_WIDTH;
-        format.cx = 60;
-        SendMessageW(control, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&format));
-    }
-    for (int row = 0; row < (key == 25101 ? 2 : 4); ++row) {
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.pszText = const_cast<LPWSTR>(u"");
-        SendMessageW(control, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
 }
 
 void DeviceSheetTest::SetUp() {

@@ -18,8 +18,8 @@
 
 namespace uitest {
 
-// The factory of the device page's tests: the device handlers by key, and a base link (with its
-// window property) on the controls the rules look links up on.
+// The factory of the device page's tests: the device handlers by key, and the links of the device
+// page's lists, combo boxes and user-tracking check box as the driver's factory makes them.
 class DeviceTestFactory final : public QORVAOptItemHandlerFactory {
 public:
     using QORVAOptItemHandlerFactory::QORVAOptItemHandlerFactory;

@@ -1,0 +1,158 @@
+// The device page's list views and combo boxes: what they show of the printer's trays and which
+// choices each tray row offers.
+#include <cstring>
+
+#include <win/commctrl.h>
+
+#include "device_sheet.h"
+#include "items/optitem_dlglink.h"
+#include "options/device_info_controls.h"
+#include "options/device_page_links_lists.h"
+
+namespace uitest {
+namespace {
+
+class DevicePageLinksTest : public DeviceSheetTest {
+protected:
+    std::u16string Cell(HWND list, int row, int column) {
+        WCHAR text[64];
+        RowText(list, row, column, text, 64);
+        return text;
+    }
+    std::vector<bool> Shown(DWORD key) {
+        std::vector<bool> shown;
+        QORVAOptItemHandler* handler = Handler(key);
+        for (LONG i = 0; i < handler->GetOptionCount(); ++i) shown.push_back((handler->GetOptionFlags(i) & OPTPF_HIDE) == 0);
+        return shown;
+    }
+    // The list view's notice of a newly selected row, as its dialog passes it on.
+    void ChooseRow(HWND list, int row) {
+        SelectRow(list, row);
+        NMLISTVIEW change{};
+        change.hdr.hwndFrom = list;
+        change.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
+        change.hdr.code = LVN_ITEMCHANGED;
+        change.iItem = row;
+        change.uChanged = LVIF_STATE;
+        change.uNewState = LVIS_SELECTED;
+        LinkOfControl(list)->OnNotify(reinterpret_cast<LPARAM>(&change));
+    }
+    LRESULT Focus(HWND dialog, int id, WORD code) { return LinkOfControl(GetDlgItem(dialog, id))->Command(code, id); }
+};
+
+TEST_F(DevicePageLinksTest, TheDeviceOptionsListShowsTheInstalledTrays) {
+    struct Case {
+        const char* what;
+        LONG tray2, tray3;
+        std::u16string text;
+        LONG choice;
+    } cases[] = {
+        {"no optional tray", 0, 0, u"トレイ1", 0},
+        {"tray 2", 3, 0, u"トレイ1＋トレイ2", 1},
+        {"both optional trays", 3, 3, u"トレイ1＋トレイ2＋トレイ3", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenSheet();
+        Record()->m_working[kTray2].inputType = c.tray2;
+        Record()->m_working[kTray3].inputType = c.tray3;
+        HWND list = GetDlgItem(OpenPage(25000), 25101);
+        EXPECT_EQ(Cell(list, 0, 0), u"トレイ");
+        EXPECT_EQ(Cell(list, 0, 1), c.text);
+        EXPECT_EQ(Cell(list, 1, 0), u"手差しユニット");
+        EXPECT_EQ(Cell(list, 1, 1), u"あり");
+        EXPECT_EQ(SelectedRow(list), 0);
+        EXPECT_EQ(Shown(25103), (std::vector<bool>{true, true, true, false}));
+        EXPECT_EQ(Handler(25103)->GetSel(), c.choice);
+        CloseSheet();
+    }
+}
+
+TEST_F(DevicePageLinksTest, SelectingTheManualFeedRowOffersOnlyInstalled) {
+    OpenSheet();
+    HWND list = GetDlgItem(OpenPage(25000), 25101);
+    ChooseRow(list, 1);
+    EXPECT_EQ(Shown(25103), (std::vector<bool>{false, false, false, true}));
+    EXPECT_EQ(std::u16string(Handler(25103)->GetSelText(nullptr)), u"あり");
+    ChooseRow(list, 0);
+    EXPECT_EQ(Shown(25103), (std::vector<bool>{true, true, true, false}));
+}
+
+TEST_F(DevicePageLinksTest, TheTrayListsShowSizesMediaAndWhichTraysAreThere) {
+    SetPrinterNumber(u"Market", 1041);
+    OpenSheet();
+    QVDevinfoData* record = Record();
+    record->m_working[kTray2] = TRAYINFO{3, 2, 257000, 182000, 1};
+    record->m_stored[kTray2] = record->m_working[kTray2];
+    HWND page = OpenPage(25000);
+    HWND list = GetDlgItem(page, 25181);
+    const std::u16string expected[4][3] = {
+        {u"トレイ1", u"A4", u"普通紙"}, {u"トレイ2", u"B5", u"厚紙1"}, {u"トレイ3", u"A4", u"普通紙"}, {u"手差し", u"A4", u"普通紙"}};
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 3; ++column) EXPECT_EQ(Cell(list, row, column), expected[row][column]) << row << column;
+    EXPECT_FALSE(IsWindowEnabled(list));  // the page's list only shows
+    EXPECT_EQ(RowImage(list, 0), 1);
+    EXPECT_EQ(RowImage(list, 1), 1);
+    EXPECT_EQ(RowImage(list, 2), 0);
+    EXPECT_EQ(RowImage(list, 3), 1);
+
+    // A tray the printer reports without its paper shows the warning image once the page is told.
+    record->m_working[kTray3] = TRAYINFO{3, 3, kSizeNotKnown, kSizeNotKnown, 0};
+    LinkOfControl(list)->UpdateControl(nullptr);
+    EXPECT_EQ(RowImage(list, 2), 0);
+    record->m_working[kTray3].feedSize = 297000;
+    LinkOfControl(list)->UpdateControl(nullptr);
+    EXPECT_EQ(RowImage(list, 2), 1);
+    EXPECT_FALSE(IsWindowEnabled(list));
+}
+
+TEST_F(DevicePageLinksTest, EachTrayOffersItsOwnSizesAndMedia) {
+    SetPrinterNumber(u"Market", 1033);
+    OpenSheet();
+    HWND popup = OpenPopup(25200);
+    HWND list = GetDlgItem(popup, 25201);
+    EXPECT_EQ(SelectedRow(list), 0);
+    // Size options: A5 Statement B5 A4 Letter Legal B4 A3 11x17 custom.
+    struct Case {
+        int row;
+        std::vector<bool> sizes;
+        LRESULT media;
+    } cases[] = {
+        {0, {false, true, true, true, true, true, true, true, true, false}, 1},
+        {1, {true, true, true, true, true, true, true, true, true, false}, 3},
+        {3, {true, true, true, true, true, true, true, true, true, true}, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        SelectRow(list, c.row);
+        Focus(popup, 25203, CBN_SETFOCUS);
+        EXPECT_EQ(Shown(25203), c.sizes);
+        Focus(popup, 25203, CBN_KILLFOCUS);
+        EXPECT_EQ(Shown(25203), std::vector<bool>(10, true));
+        Focus(popup, 25205, CBN_SETFOCUS);
+        EXPECT_EQ(SendMessageW(GetDlgItem(popup, 25205), CB_GETCOUNT, 0, 0), c.media);
+        EXPECT_EQ(Shown(25205), std::vector<bool>(4, true));  // entries go, the item's options stay
+        Focus(popup, 25205, CBN_KILLFOCUS);
+        EXPECT_EQ(SendMessageW(GetDlgItem(popup, 25205), CB_GETCOUNT, 0, 0), 4);
+    }
+}
+
+TEST_F(DevicePageLinksTest, TheCustomSizeIsNamedByTheRegisteredForm) {
+    PrinterHandle admin;
+    FORM_INFO_1W form{};
+    form.pName = const_cast<LPWSTR>(u"CardX");
+    form.Size = {100000, 148000};
+    form.ImageableArea = {0, 0, 100000, 148000};
+    ASSERT_TRUE(AddFormW(admin.get(), 1, reinterpret_cast<LPBYTE>(&form)));
+    DWORD mark = 1;
+    SetPrinterDataExW(admin.get(), u"CUSTOMMEDIA", u"CardX", REG_DWORD, reinterpret_cast<LPBYTE>(&mark), sizeof mark);
+    OpenSheet();
+    Record()->m_working[kManualFeed] = TRAYINFO{5, 9, 148000, 100000, 0};
+    HWND popup = OpenPopup(25200);
+    DWORD visible = 0;
+    EXPECT_EQ(std::u16string(Handler(25203)->GetOptionText(9, &visible, nullptr)), u"CardX");
+    EXPECT_EQ(Cell(GetDlgItem(popup, 25201), 3, 1), u"CardX");
+}
+
+}  // namespace
+}  // namespace uitest

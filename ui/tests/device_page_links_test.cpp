@@ -6,6 +6,7 @@
 
 #include "device_sheet.h"
 #include "items/optitem_dlglink.h"
+#include "items/optitem_handler.h"
 #include "options/device_info_controls.h"
 #include "options/device_page_links_lists.h"
 

@@ -155,5 +155,46 @@ TEST_F(DevicePageLinksTest, TheCustomSizeIsNamedByTheRegisteredForm) {
     EXPECT_EQ(Cell(GetDlgItem(popup, 25201), 3, 1), u"CardX");
 }
 
+TEST_F(DevicePageLinksTest, UserTrackingStaysShownCheckedWhileItCannotBeChanged) {
+    struct Case {
+        const char* what;
+        LONG value;
+        DWORD state;
+        bool checked, enabled;
+    } cases[] = {{"on, changeable", 1, 0, true, true}, {"on, locked", 1, 0x1, true, false}, {"off, locked", 0, 0x1, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenSheet();
+        Handler(1145)->SetCurSel(c.value, nullptr);
+        if (c.state) Handler(1145)->SetStateBits(c.state);
+        HWND page = OpenPage(25000);
+        EXPECT_EQ(IsDlgButtonChecked(page, 1145) == BST_CHECKED, c.checked);
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, 1145)) != 0, c.enabled);
+        CloseSheet();
+    }
+}
+
+TEST_F(DevicePageLinksTest, APaperSizeTheListDoesNotShowFallsBackToTheMarketsPaper) {
+    struct Case {
+        int market;
+        const char16_t* paper;
+    } cases[] = {{-1, u"A4"}, {1041, u"A4"}, {1033, u"Letter"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.market);
+        if (c.market >= 0) SetPrinterNumber(u"Market", static_cast<DWORD>(c.market));
+        OpenSheet();
+        HWND page = OpenPage(25000);
+        HWND combo = CreateWindowExW(0, u"COMBOBOX", u"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 0, 0, 100, 100, page,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(1203)), nullptr, nullptr);
+        QORVAOptItemHandler* size = Handler(1203);
+        size->SetCurSel(2, nullptr);          // a size of a form that went away
+        size->HideOption(2, 0x8000, nullptr);  // not listed, still selected
+        auto* link = MakeOnHeap<QVOptItemDlgLinkComboboxMediaSize>(m_heap, m_heap, size, combo, 1203);
+        size->AttachDlgLink(link);
+        EXPECT_EQ(std::u16string(size->GetSelText(nullptr)), c.paper);
+        CloseSheet();
+    }
+}
+
 }  // namespace
 }  // namespace uitest

@@ -50,6 +50,7 @@ const std::vector<SheetItem>& Items() {
         {25502, TVOT_EDITBOX, {{0, 0}, {64, 0}}},
         {kTonerSaveItem, TVOT_2STATES, {{0, 0}, {1, 0}}},
         {103, TVOT_PUSHBUTTON, {{0, 0}}},
+        {1203, TVOT_COMBOBOX, {{9, 1216}, {1, 1226}, {0, 1213}}},
         {1141, TVOT_COMBOBOX, {{0, 0}, {1, 0}}},
         {1142, TVOT_PUSHBUTTON, {{0, 0}}},
         {25407, TVOT_PUSHBUTTON, {{0, 0}}},

@@ -57,7 +57,7 @@ DWORD TrayMediaNameId(LONG index);
 // Printer-data value of the stored tray table (REG_BINARY, 80 bytes).
 inline constexpr WCHAR kTrayInfosValue[] = u"PrinterInputTrayInfos";
 
-inline constexpr DWORD kTypedAddressChars = 64;
+inline constexpr DWORD kDevinfoAddressChars = 64;
 inline constexpr DWORD kDevinfoPrinterNameChars = 256;
 
 class QVDevinfoData {
@@ -78,7 +78,7 @@ public:
     WCHAR m_printerName[kDevinfoPrinterNameChars];
     TRAYINFO m_stored[kTrayCount];   // what printer data holds (or the defaults)
     TRAYINFO m_working[kTrayCount];  // what the page shows and edits
-    WCHAR m_typedAddress[kTypedAddressChars];
+    WCHAR m_typedAddress[kDevinfoAddressChars];
     DWORD m_addressChanged;          // 1: the typed address is stored on the next Apply
 };
 // The library's detach frees records as plain process-heap blocks.

@@ -39,7 +39,6 @@ constexpr DWORD kWatched[] = {kDevoptList,  kDevoptCombo, kTrayList,   kPopupTra
 constexpr DWORD kTrayChoiceTexts[] = {25120, 25121, 25188};
 constexpr DWORD kRowTextChars = 64;
 
-constexpr DWORD kFullAccess = 2;
 
 // Messages of the query.
 constexpr DWORD kQueryFailed = 33302;
@@ -67,6 +66,16 @@ QVOptItemConstraintDEVINFO::~QVOptItemConstraintDEVINFO() {
 QVDevinfoData* QVOptItemConstraintDEVINFO::Record() {
     POEMCUIPPARAM record = m_owner ? m_owner->Record() : nullptr;
     return record ? FindDevinfoData(record->hPrinter, record->pPrinterName) : nullptr;
+}
+
+DWORD QVOptItemConstraintDEVINFO::AccessState() {
+    CoUIPluginExt* extension = m_owner ? m_owner->Extension() : nullptr;
+    return extension ? extension->m_accessState : kAccessUntested;
+}
+
+DWORD QVOptItemConstraintDEVINFO::ReadOnly() {
+    CoUIPluginExt* extension = m_owner ? m_owner->Extension() : nullptr;
+    return extension ? extension->m_readOnly : 0;
 }
 
 HWND QVOptItemConstraintDEVINFO::Dialog() {
@@ -99,7 +108,7 @@ DWORD QVOptItemConstraintDEVINFO::Notify(DWORD id, WORD code, DWORD) {
 
 void QVOptItemConstraintDEVINFO::AutomaticQuery(QVDevinfoData* record) {
     HWND dialog = Dialog();
-    if (!dialog || !GetDlgItem(dialog, kDevoptList) || m_queried || m_accessState != kFullAccess) return;
+    if (!dialog || !GetDlgItem(dialog, kDevoptList) || m_queried || AccessState() != kAccessFull) return;
     if (dialog == m_triedPage) return;
     CoUIPluginExt* extension = m_owner->Extension();
     IDrvSettings* settings = extension ? extension->Settings() : nullptr;
@@ -174,7 +183,7 @@ void QVOptItemConstraintDEVINFO::UpdateUserTracking() {
     if (!dialog || !GetDlgItem(dialog, kUserTrackingButton) || !GetDlgItem(dialog, kUserTrackingCheck)) return;
     QORVAOptItemHandler* button = GetHandler(kUserTrackingButton);
     HWND label = GetDlgItem(dialog, kUserTrackingLabel);
-    if (m_readOnly) {
+    if (ReadOnly()) {
         if (button) button->SetStateBits(0x1);
         if (label) EnableWindow(label, FALSE);
     } else if (IsDlgButtonChecked(dialog, kUserTrackingCheck) == BST_CHECKED) {
@@ -182,7 +191,7 @@ void QVOptItemConstraintDEVINFO::UpdateUserTracking() {
         if (label) EnableWindow(label, TRUE);
     } else {
         if (button) button->SetStateBits(0x1);
-        if (label && m_accessState != kFullAccess) EnableWindow(label, FALSE);
+        if (label && AccessState() != kAccessFull) EnableWindow(label, FALSE);
     }
 }
 

@@ -23,12 +23,6 @@ public:
     // message box), 0 for the automatic query when the page opens.
     void GetDeviceInformation(DWORD manual);
 
-    // The sheet's access state (1 no full access, 2 full access, 4 full access with the driver
-    // ini locked) and read-only flag, as the sheet found them when it opened.
-    void SetSheetAccess(DWORD accessState, DWORD readOnly) {
-        m_accessState = accessState;
-        m_readOnly = readOnly;
-    }
     DWORD Queried() const { return m_queried; }
 
 private:
@@ -45,10 +39,11 @@ private:
     void DefaultsPushed();
     void SetOptionalSource(DWORD value);
     void ShowTrayImages(QVDevinfoData* record);
+    // The sheet's access state and read-only flag, as the sheet found them when it opened.
+    DWORD AccessState();
+    DWORD ReadOnly();
 
     DWORD m_queried = 0;
-    DWORD m_accessState = 0;
-    DWORD m_readOnly = 0;
     // The page whose opening already tried the automatic query: a page that opens notifies every
     // watched item, and an unreachable printer must cost one query, not one per item.
     HWND m_triedPage = nullptr;

@@ -73,8 +73,8 @@ void QVOptItemHandlerDEVINFOPropSheet::SaveSettings(HWND window) {
     }
     if (GetDlgItem(window, kAutoCheck)) {
         if (HWND edit = GetDlgItem(window, kAddressEdit); edit && record) {
-            GetWindowTextW(edit, record->m_typedAddress, kTypedAddressChars);
-            record->m_typedAddress[kTypedAddressChars - 1] = 0;
+            GetWindowTextW(edit, record->m_typedAddress, kDevinfoAddressChars);
+            record->m_typedAddress[kDevinfoAddressChars - 1] = 0;
             record->m_addressChanged = 1;
         }
         return;

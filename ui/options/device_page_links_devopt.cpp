@@ -8,10 +8,7 @@
 #include "items/optitem_dlglink.h"
 #include "items/optitem_handler.h"
 
-#if __has_include("options/device_option_handler.h")
 #include "options/device_option_handler.h"
-#define HAVE_DEVOPT_HANDLER 1
-#endif
 
 namespace {
 
@@ -25,7 +22,6 @@ bool IsWindows51() {
 
 }  // namespace
 
-#ifdef HAVE_DEVOPT_HANDLER
 void SetDeviceOptionRow(QORVAOptItemHandler* choice, DWORD row) {
     if (auto* handler = dynamic_cast<QORVAOptItemHandlerDEVOPTCOMBOBOX*>(choice)) handler->SetRow(row);
 }
@@ -53,10 +49,3 @@ void ShowDevoptNote(QORVAOptItemDlgLink* link, QORVAOptItemHandler* choice) {
     }
     handler->ClearNotice();
 }
-#else
-// Until the choice's own handler class is part of the plug-in, no row and no note are kept.
-void SetDeviceOptionRow(QORVAOptItemHandler*, DWORD) {}
-DWORD DeviceOptionRow(QORVAOptItemHandler*) { return 0; }
-bool DeviceOptionRequested(QORVAOptItemHandler*, LONG*) { return false; }
-void ShowDevoptNote(QORVAOptItemDlgLink*, QORVAOptItemHandler*) { (void)IsWindows51; }
-#endif

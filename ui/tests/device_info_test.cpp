@@ -342,7 +342,10 @@ TEST_F(DeviceQueryTest, AnAcceptedAnswerBecomesTheTraysThatApplyStores) {
     OpenPage(25000);
     Messages();
     PushAsk();
-    EXPECT_EQ(Messages(), std::vector<std::u16string>{u"装置情報の取得に成功しました。"});
+    // The optional trays changed: the once-only note follows.
+    EXPECT_EQ(Messages(), (std::vector<std::u16string>{
+                              u"装置情報の取得に成功しました。",
+                              u"[OK]ボタン、もしくは[適用]ボタンを押してから\nプロパティを閉じると設定が反映されます。"}));
     // Tray 3 answered as not installed keeps the page's size and media.
     const Trays answered = {{{4, 3, 297000, 210000, 0}, {3, 2, 257000, 182000, 1}, {0, 3, 0, 0, 0}, {5, 9, 148000, 100000, 0}}};
     EXPECT_EQ(TraysOf(Record()->m_working), answered);

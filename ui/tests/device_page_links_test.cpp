@@ -2,6 +2,8 @@
 // choices each tray row offers.
 #include <cstring>
 
+#include <palvex/message_box.h>
+#include <palvex/os_profile.h>
 #include <win/commctrl.h>
 
 #include "device_sheet.h"
@@ -192,6 +194,38 @@ TEST_F(DevicePageLinksTest, APaperSizeTheListDoesNotShowFallsBackToTheMarketsPap
         auto* link = MakeOnHeap<QVOptItemDlgLinkComboboxMediaSize>(m_heap, m_heap, size, combo, 1203);
         size->AttachDlgLink(link);
         EXPECT_EQ(std::u16string(size->GetSelText(nullptr)), c.paper);
+        CloseSheet();
+    }
+}
+
+TEST_F(DevicePageLinksTest, TheChoicesNoteShowsOncePerSheetAndNeverOnWindows51) {
+    struct Case {
+        DWORD major, minor;
+        size_t notes;
+    } cases[] = {{10, 0, 1}, {6, 1, 1}, {5, 1, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.major * 10 + c.minor);
+        palvex::OsProfile profile = palvex::GetOsProfile();
+        profile.majorVersion = c.major;
+        profile.minorVersion = c.minor;
+        palvex::SetOsProfile(profile);
+        palvex::ResetMessageBoxScript();
+        OpenSheet();
+        HWND page = OpenPage(25000);
+        HWND combo = GetDlgItem(page, 25103);
+        for (WPARAM row : {1, 2, 0}) {
+            SendMessageW(combo, CB_SETCURSEL, row, 0);
+            LinkOfControl(combo)->HandleCommand(CBN_SELCHANGE, 25103);
+        }
+        const auto boxes = palvex::TakeMessageBoxRecords();
+        ASSERT_EQ(boxes.size(), c.notes);
+        if (c.notes) {
+            EXPECT_EQ(boxes[0].caption, u"通知");
+            EXPECT_EQ(boxes[0].owner, page);
+        }
+        // The choice still reaches the trays and the setting.
+        EXPECT_EQ(Record()->m_working[kTray2].inputType, kInputNone);
+        EXPECT_EQ(SheetSetting(u"_OPTSOURCE", 2), 1u);
         CloseSheet();
     }
 }

@@ -12,6 +12,7 @@
 #include "items/item_key.h"
 #include "module_state.h"
 #include "options/device_info_handlers.h"
+#include "options/device_option_handler.h"
 #include "options/device_page_links_lists.h"
 #include "options/printer_address_check.h"
 #include "options/printer_address_handler.h"
@@ -108,6 +109,8 @@ QORVAOptItemHandler* DeviceTestFactory::CreateHandler(POPTITEM item) {
     else if (key == kHeldJobIdItem || key == kUserTrackingIdItem)
         handler = MakeOnHeap<QVOptItemHandlerIDANDPWD>(m_heap, m_heap, this, item);
     else if (key == kTonerSaveItem) handler = MakeOnHeap<QVOptItemHandlerECONOMODE>(m_heap, m_heap, this, item);
+    else if (key == kDeviceOptionChoiceItem)
+        handler = MakeOnHeap<QORVAOptItemHandlerDEVOPTCOMBOBOX>(m_heap, m_heap, this, item);
     if (!handler) return QORVAOptItemHandlerFactory::CreateHandler(item);
     StoreHandler(key, handler);
     return handler;
@@ -165,6 +168,8 @@ void DeviceSheetTest::OpenSheet(DWORD accessState, DWORD readOnly) {
     m_record.pPrinterName = const_cast<LPWSTR>(kPrinter);
     ASSERT_EQ(m_extension->Init(OEMCUIP_PRNPROP, &m_record, nullptr, m_settings), S_OK);
     m_extension->m_sheetWords[0] = kUiTypeSheets;
+    m_extension->m_accessState = accessState;
+    m_extension->m_readOnly = readOnly;
     IDrvResources* resources = m_extension->Resources();
     ASSERT_NE(resources, nullptr);
 
@@ -205,7 +210,6 @@ void DeviceSheetTest::OpenSheet(DWORD accessState, DWORD readOnly) {
     ASSERT_NE(PrepareDevinfoData(m_printer, kPrinter), nullptr);
     m_rules = MakeOnHeap<QVOptItemConstraintDEVINFO>(m_heap, m_heap, m_factory);
     ASSERT_NE(m_rules, nullptr);
-    m_rules->SetSheetAccess(accessState, readOnly);
 }
 
 void DeviceSheetTest::CloseSheet() {

@@ -3,6 +3,8 @@
 
 #include <win/prcomoem_ui.h>
 
+#include "items/heap_object.h"
+#include "options/device_info_constraint.h"
 #include "options/factory_tables.h"
 
 namespace {
@@ -12,9 +14,14 @@ using enum DrvConstraintClass;
 constexpr DrvConstraintClass kDocumentSheet[] = {MAIN, LAYOUT, ADVANCED, QUICKSETS, QUICKSETSNAME, CMS, CMSNAME, WMK};
 constexpr DrvConstraintClass kPrinterSheet[] = {DEVINFO};
 
+template <class Constraint>
+QORVAOptItemNotify* MakeConstraint(HANDLE heap, QORVAOptItemHandlerFactory* factory) {
+    return MakeOnHeap<Constraint>(heap, heap, factory);
+}
+
 struct ConstraintClassRow {
     LPCWSTR m_name;
-    ConstraintMaker m_maker;  // empty for a class the plug-in lacks; a class joins as Make<its class>
+    ConstraintMaker m_maker;  // empty for a class the plug-in lacks; a class joins as MakeConstraint<its class>
 };
 
 constexpr ConstraintClassRow kClasses[] = {
@@ -26,7 +33,7 @@ constexpr ConstraintClassRow kClasses[] = {
     {u"QORVAOptItemConstraintCMS", nullptr},
     {u"QORVAOptItemConstraintCMSNAME", nullptr},
     {u"QORVAOptItemConstraintWMK", nullptr},
-    {u"QVOptItemConstraintDEVINFO", nullptr},
+    {u"QVOptItemConstraintDEVINFO", MakeConstraint<QVOptItemConstraintDEVINFO>},
 };
 static_assert(std::size(kClasses) == static_cast<size_t>(DrvConstraintClass::Count));
 

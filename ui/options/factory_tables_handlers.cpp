@@ -3,10 +3,12 @@
 
 #include "items/heap_object.h"
 #include "options/device_feature_handlers.h"
+#include "options/device_info_handlers.h"
 #include "options/device_option_handler.h"
 #include "options/factory_tables.h"
 #include "options/font_substitution.h"
 #include "options/paper_source_handlers.h"
+#include "options/printer_address_handler.h"
 
 namespace {
 
@@ -47,7 +49,7 @@ constexpr HandlerMaker kMakers[] = {
     Make<QORVAOptItemHandlerCOLORDlg>,
     Make<QORVAOptItemHandlerDUPLEXDlg>,
     Make<QORVAOptItemHandlerTRUETYPEFONT>,
-    nullptr,  // ECONOMODE
+    Make<QVOptItemHandlerECONOMODE>,
     Make<QORVAOptItemHandlerSource>,
     Make<QORVAOptItemHandlerNUP>,
     nullptr,  // QSCOMBOBOX
@@ -59,8 +61,8 @@ constexpr HandlerMaker kMakers[] = {
     nullptr,  // CMEDITBOX
     Make<QORVAOptItemHandlerWMANGLE>,
     Make<QORVAOptItemHandlerDEVOPTCOMBOBOX>,
-    nullptr,  // DEVINFOPropSheet
-    nullptr,  // IDANDPWD
+    Make<QVOptItemHandlerDEVINFOPropSheet>,
+    Make<QVOptItemHandlerIDANDPWD>,
 };
 static_assert(std::size(kMakers) == static_cast<size_t>(DrvHandlerClass::Count));
 

@@ -3,6 +3,10 @@
 
 #include "items/dlglink_buttons.h"
 #include "items/dlglink_edit.h"
+#include "options/device_page_links.h"
+#include "options/device_page_links_lists.h"
+#include "options/printer_address_check.h"
+#include "options/printer_address_links.h"
 #include "items/heap_object.h"
 #include "items/optitem_dlglink.h"
 #include "options/factory_tables.h"
@@ -155,12 +159,18 @@ QORVAOptItemDlgLink* Make(HANDLE heap, QORVAOptItemHandler* handler, HWND contro
     return MakeOnHeap<Link>(heap, heap, handler, control, controlId, style);
 }
 
+// The device page's links take no style word.
+template <class Link>
+QORVAOptItemDlgLink* MakeNamed(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId, DWORD) {
+    return MakeOnHeap<Link>(heap, heap, handler, control, controlId);
+}
+
 // One maker per named class, in the order of DrvLinkClass; empty for a class the plug-in lacks.
 // A class joins as Make<its class> (MakeWithStyle when it takes the control's style).
 constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkRadiobutton>,
     nullptr,  // UDArrowListNUP
-    nullptr,  // ButtonGETDEVINFO
+    MakeNamed<QVOptItemDlgLinkButtonGETDEVINFO>,
     nullptr,  // Logo
     nullptr,  // PagePreview
     nullptr,  // AboutLogo
@@ -169,8 +179,8 @@ constexpr LinkMaker kMakers[] = {
     nullptr,  // CertLogo
     nullptr,  // StaticMAINVALUE
     nullptr,  // CheckCOLLATE
-    nullptr,  // CheckUSRACTPRN
-    nullptr,  // ComboboxMediaSize
+    MakeNamed<QVOptItemDlgLinkCheckUSRACTPRN>,
+    MakeNamed<QVOptItemDlgLinkComboboxMediaSize>,
     nullptr,  // StaticLAYOUTVALUE
     nullptr,  // ListboxWMLIST
     nullptr,  // EditboxWMKMessage
@@ -181,13 +191,13 @@ constexpr LinkMaker kMakers[] = {
     nullptr,  // StaticMEDIAUNITS
     nullptr,  // EditboxCMSName
     nullptr,  // ComboboxCOLOR
-    nullptr,  // ListviewDEVOPTINFO
-    nullptr,  // ComboboxDEVOPTCOMBOBOX
-    nullptr,  // ListviewTRAYINFO
-    nullptr,  // ComboboxTRAYINFO_SIZE
-    nullptr,  // ComboboxTRAYINFO_TYPE
+    MakeNamed<QVOptItemDlgLinkListviewDEVOPTINFO>,
+    MakeNamed<QVOptItemDlgLinkComboboxDEVOPTCOMBOBOX>,
+    MakeNamed<QVOptItemDlgLinkListviewTRAYINFO>,
+    MakeNamed<QVOptItemDlgLinkComboboxTRAYINFO_SIZE>,
+    MakeNamed<QVOptItemDlgLinkComboboxTRAYINFO_TYPE>,
     nullptr,  // EditboxIDANDPWD
-    nullptr,  // PushbuttonIDANDPWD
+    MakeNamed<QVOptItemDlgLinkPushbuttonIDANDPWD>,
     nullptr,  // StaticBINDMGNSFMODEEXP
     nullptr,  // UDArrowNumberBINDMGNAMOUNT
     nullptr,  // UDArrowSpinBINDMGNAMOUNT

@@ -142,7 +142,7 @@ void QORVAOptItemHandlerFactoryDrv::PutAddressText(HWND dialog) {
     if (!edit) return;
     HANDLE printer = m_record ? m_record->hPrinter : nullptr;
     WCHAR typed[kTypedAddressChars + 1] = {};
-    if (ReadTypedDeviceAddress(printer, typed, kTypedAddressChars)) {
+    if (ReadTypedDeviceAddress(printer, m_record ? m_record->pPrinterName : nullptr, typed, kTypedAddressChars)) {
         SetWindowTextW(edit, typed);
     } else if (printer) {
         // The stored address, read into 128 bytes; a value that fills them still ends here.

@@ -120,7 +120,7 @@ void QORVAOptItemHandlerFactoryDrv::PrepareItems() {
 }
 
 bool QORVAOptItemHandlerFactoryDrv::PrepareDeviceRecordStep() {
-    return PrepareDeviceRecord(m_record ? m_record->hPrinter : nullptr) != FALSE;
+    return PrepareDeviceRecord(m_record ? m_record->hPrinter : nullptr, m_record ? m_record->pPrinterName : nullptr) != FALSE;
 }
 
 void QORVAOptItemHandlerFactoryDrv::NameOption(QORVAOptItemHandler* handler, LONG index, DWORD stringId) {

@@ -9,12 +9,12 @@
 // Characters of the address typed for a printer.
 inline constexpr DWORD kTypedAddressChars = 64;
 
-// Finds the printer handle's record in the device list, adding one when there is none, and loads
+// Finds the record of the printer handle and name in the device list, adding one when there is none, and loads
 // its trays from printer data again. FALSE when no record can be made.
-BOOL PrepareDeviceRecord(HANDLE printer);
+BOOL PrepareDeviceRecord(HANDLE printer, LPCWSTR printerName);
 // The record's working tray table (four records); FALSE when the printer has no record.
-BOOL ReadDeviceTrays(HANDLE printer, TRAYINFO* trays);
+BOOL ReadDeviceTrays(HANDLE printer, LPCWSTR printerName, TRAYINFO* trays);
 // The address typed for the printer when it is to be stored on the next Apply; FALSE otherwise.
 // address holds characters + 1 characters.
-BOOL ReadTypedDeviceAddress(HANDLE printer, LPWSTR address, DWORD characters);
+BOOL ReadTypedDeviceAddress(HANDLE printer, LPCWSTR printerName, LPWSTR address, DWORD characters);
 

@@ -121,7 +121,8 @@ void QORVAOptItemHandlerFactoryDrv::ApplyScaleToPaperDefault() {
 
 void QORVAOptItemHandlerFactoryDrv::ApplyTrayDefaults() {
     TRAYINFO trays[kTrayCount] = {};
-    if (!ReadDeviceTrays(m_record ? m_record->hPrinter : nullptr, trays)) return;
+    if (!ReadDeviceTrays(m_record ? m_record->hPrinter : nullptr, m_record ? m_record->pPrinterName : nullptr, trays))
+        return;
     QORVAOptItemHandler* source = Handler(4);
     if (!source) return;
     int present = 0;

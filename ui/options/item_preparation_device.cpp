@@ -1,46 +1,29 @@
-// The device record as the preparation sees it. Until the process-wide device list holds the
-// records, the trays come straight from printer data, by the same rule the record loads them
-// with, and no address has been typed.
+// The device record as the preparation sees it: the printer's record in the process-wide device
+// list, by the sheet's printer handle and name.
+#include <algorithm>
 #include <cstring>
 
-#include <win/winspool.h>
-
+#include "options/device_info.h"
 #include "options/item_preparation.h"
 
-namespace {
-
-constexpr LANGID kJapanese = 1041;
-constexpr LONG kPaperA4 = 3;
-constexpr LONG kPaperLetter = 4;
-
-void LoadStoredTrays(HANDLE printer, TRAYINFO* trays) {
-    DWORD market = 0;
-    DWORD type = 0;
-    DWORD needed = 0;
-    const bool japanese = GetPrinterDataW(printer, const_cast<LPWSTR>(u"Market"), &type,
-                                          reinterpret_cast<LPBYTE>(&market), sizeof market, &needed) != ERROR_SUCCESS ||
-                          LOWORD(market) == kJapanese;
-    const LONG inputTypes[kTrayCount] = {4, 0, 0, 5};
-    for (int i = 0; i < kTrayCount; ++i)
-        trays[i] = TRAYINFO{inputTypes[i], japanese ? kPaperA4 : kPaperLetter, 0, 0, 0};
-    BYTE stored[sizeof(TRAYINFO) * kTrayCount] = {};
-    if (GetPrinterDataW(printer, const_cast<LPWSTR>(u"PrinterInputTrayInfos"), &type, stored, sizeof stored, &needed) ==
-        ERROR_SUCCESS)
-        std::memcpy(trays, stored, sizeof stored);
+BOOL PrepareDeviceRecord(HANDLE printer, LPCWSTR printerName) {
+    return PrepareDevinfoData(printer, printerName) ? TRUE : FALSE;
 }
 
-}  // namespace
-
-BOOL PrepareDeviceRecord(HANDLE) {
+BOOL ReadDeviceTrays(HANDLE printer, LPCWSTR printerName, TRAYINFO* trays) {
+    const QVDevinfoData* record = trays ? FindDevinfoData(printer, printerName) : nullptr;
+    if (!record) return FALSE;
+    std::memcpy(trays, record->m_working, sizeof record->m_working);
     return TRUE;
 }
 
-BOOL ReadDeviceTrays(HANDLE printer, TRAYINFO* trays) {
-    if (!trays) return FALSE;
-    LoadStoredTrays(printer, trays);
+BOOL ReadTypedDeviceAddress(HANDLE printer, LPCWSTR printerName, LPWSTR address, DWORD characters) {
+    const QVDevinfoData* record = address ? FindDevinfoData(printer, printerName) : nullptr;
+    if (!record || record->m_addressChanged != 1) return FALSE;
+    const WCHAR* typed = record->m_typedAddress;
+    const size_t length = std::find(typed, typed + kDevinfoAddressChars, u'\0') - typed;
+    const size_t copied = std::min<size_t>(length, characters);
+    std::copy_n(typed, copied, address);
+    address[copied] = u'\0';
     return TRUE;
-}
-
-BOOL ReadTypedDeviceAddress(HANDLE, LPWSTR, DWORD) {
-    return FALSE;
 }

@@ -53,11 +53,10 @@ class DeviceRecordTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        ui::AttachProcess(nullptr);
     }
     void TearDown() override {
         m_handle.reset();
-        ui::DetachProcess();
+        UiTest::TearDown();
     }
     HANDLE Printer() {
         if (!m_handle) m_handle = std::make_unique<PrinterHandle>();

@@ -147,7 +147,6 @@ void DeviceSheetTest::SetUp() {
     start.wDay = 11;
     start.wHour = 9;
     palvex::SetVirtualClock(start);
-    ui::AttachProcess(nullptr);
     m_heap = HeapCreate(0, 0, 0);
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
     ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(kPrinter), &m_printer, &defaults));
@@ -235,8 +234,8 @@ void DeviceSheetTest::TearDown() {
     CloseSheet();
     if (m_printer) ClosePrinter(m_printer);
     if (m_heap) HeapDestroy(m_heap);
-    ui::DetachProcess();
     palvex::UseRealClock();
+    UiTest::TearDown();
 }
 
 void DeviceSheetTest::Apply() {

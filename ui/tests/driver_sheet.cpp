@@ -20,6 +20,7 @@ void DriverSheetTest::SetUp() {
 void DriverSheetTest::TearDown() {
     CloseSheet();
     if (m_heap) HeapDestroy(m_heap);
+    UiTest::TearDown();
 }
 
 void DriverSheetTest::CloseSheet() {

@@ -24,6 +24,7 @@ void DrvSheetTest::TearDown() {
     if (m_parent) DestroyWindow(m_parent);
     if (m_printer) ClosePrinter(m_printer);
     if (m_heap) HeapDestroy(m_heap);
+    UiTest::TearDown();
 }
 
 LPWSTR DrvSheetTest::HeapText(const std::u16string& text) {

@@ -14,6 +14,7 @@
 #include <win/windows.h>
 
 #include "couiplugin.h"
+#include "module_state.h"
 
 namespace uitest {
 
@@ -46,7 +47,13 @@ CoUIPlugin* MakePlugin();
 
 class UiTest : public ::testing::Test {
 protected:
-    void SetUp() override { InstallUiPrinter(); }
+    // The library is attached while a test runs, as it is whenever the spooler or an application
+    // calls into it (the device list and its lock exist only then).
+    void SetUp() override {
+        InstallUiPrinter();
+        ui::AttachProcess(nullptr);
+    }
+    void TearDown() override { ui::DetachProcess(); }
 
     // A loaded host around a plug-in object of the linked factory.
     std::unique_ptr<palvex::hosts::UiHost> MakeHost();

@@ -1,5 +1,5 @@
 // The confirmation pages' base: a page text, a note, and a summary list of two columns whose rows
-// pair a label with a value. The install, update and removal confirmations fill the two texts
+// pair a label with a value. The install, update and removal confirmations fill the two text
 // lists and bind Back and Next themselves.
 #pragma once
 
@@ -10,7 +10,7 @@
 
 class CDialogConfirm : public CDialogBase {
 public:
-    CDialogConfirm(CWnd* parent);
+    explicit CDialogConfirm(CWnd* parent);
 
     // One row per label or value, whichever list is longer; a missing one shows empty. The rows
     // are added to what the list holds.

@@ -30,6 +30,8 @@ public:
     const std::u16string& GetUIDllName();
     const std::u16string& GetVersion();
     const std::u16string& GetInfPath();
+    // The INF the install uses from now on (the driver copy page points it at its copy).
+    void SetInfPath(const std::u16string& path) { m_infPath = path; }
     const std::u16string& GetInfFileName();
     const std::u16string& GetJogFile();
     const std::u16string& GetMib();

@@ -3,8 +3,11 @@
 #include <string_view>
 
 #include "dialog_base.h"
+#include "dialog_drv_file_copy.h"
+#include "dialog_install_confirm.h"
 #include "dialog_licence.h"
 #include "dialog_printer_port.h"
+#include "dialog_printer_name.h"
 #include "dialog_setupmenu.h"
 #include "page_shells.h"
 #include "pardex_dlg.h"

@@ -4,18 +4,6 @@
 
 #include "dialog_base.h"
 
-class CDialogPrinterName : public CDialogBase {
-public:
-    explicit CDialogPrinterName(CWnd* parent);
-    BOOL OnInitDialog() override;
-    BOOL OnCmdMsg(UINT id, int code) override;
-};
-class CDialogInstallConfirm : public CDialogBase {
-public:
-    explicit CDialogInstallConfirm(CWnd* parent);
-    BOOL OnInitDialog() override;
-    BOOL OnCmdMsg(UINT id, int code) override;
-};
 class CDialogUpdateConfirm : public CDialogBase {
 public:
     explicit CDialogUpdateConfirm(CWnd* parent);
@@ -32,10 +20,4 @@ class CDialogConnectSelect : public CDialogBase {
 public:
     explicit CDialogConnectSelect(CWnd* parent);
     BOOL OnInitDialog() override;
-};
-class CDialogDrvFileCopy : public CDialogBase {
-public:
-    explicit CDialogDrvFileCopy(CWnd* parent);
-    BOOL OnInitDialog() override;
-    BOOL OnCmdMsg(UINT id, int code) override;
 };

@@ -49,3 +49,17 @@
 // The progress dialogs of the install, update and removal runs.
 #define IDD_PROGRESS 139
 #define IDC_PROGRESS_BAR 1043
+
+// The printer name page, the confirmation pages and the driver file copy page.
+#define IDC_BUTTON_BROWSE 3
+#define IDC_STATIC_NOTE 1017
+#define IDC_EDIT_COMMENT 1028
+#define IDC_CHECK_DEFAULT 1029
+#define IDC_STATIC_PRINTER 1030
+#define IDC_STATIC_COMMENT 1031
+#define IDC_EDIT_PRINTERNAME 1032
+#define IDC_LIST_SUMMARY 1047
+#define IDC_BUTTON_COPY 1051
+#define IDC_STATIC_COPYFOLDER 1052
+#define IDC_EDIT_COPYFOLDER 1053
+#define IDC_STATIC_COPYREADME 1055

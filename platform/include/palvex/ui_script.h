@@ -40,6 +40,7 @@ struct UserAction {
         Ok,       // presses OK of the innermost property sheet (or the dialog's IDOK)
         Cancel,   // presses Cancel of the innermost property sheet (or the dialog's IDCANCEL)
         Help,     // presses Help of the innermost property sheet (or the dialog's IDHELP)
+        Tick,     // clicks the check box of row index of a list view (it turns over, LVN_ITEMCHANGED)
     } kind = Close;
     int control = 0;  // a control id, looked up among the visible descendants of the dialog
     std::u16string text;
@@ -59,6 +60,7 @@ constexpr int kMaxModalDepth = 6;
 
 // Queues the actions of a script file, one a line ("#" starts a comment):
 //   click ID | text ID TEXT | check ID 0|1 | select ID INDEX | choose ID TEXT | spin ID COUNT
+//   tick ID ROW
 //   tab INDEX | tab TEXT | tabof ID INDEX | apply | ok | cancel | help | close | wait
 //   picture PATH | dump PATH | answer IDOK... (queues a message-box answer, by number)
 // The first modal loop of a process reads the file named by PALVEX_UI_SCRIPT this way.

@@ -142,6 +142,7 @@ static_assert(sizeof(HELPINFO) == 40 && offsetof(HELPINFO, hItemHandle) == 16);
 #define EM_SETLIMITTEXT EM_LIMITTEXT
 #define EM_GETLIMITTEXT 0x00D5
 #define EM_REPLACESEL 0x00C2
+#define EM_SCROLLCARET 0x00B7
 #define EN_SETFOCUS 0x0100
 #define EN_KILLFOCUS 0x0200
 #define EN_CHANGE 0x0300

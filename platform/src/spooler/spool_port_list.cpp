@@ -1,4 +1,6 @@
-// EnumPortsW: the local ports every machine has, then the standard TCP/IP ports it was given.
+// EnumPortsW: the local ports every machine has, the standard TCP/IP ports it was given, then the
+// internet ports its printers use.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -23,6 +25,14 @@ std::vector<PortEntry> Ports() {
                                     {u"FILE:", u"Local Port", u"Local Port", kLocal}};
     for (const auto& port : palvex::ListPorts())
         ports.push_back({port.name, u"Standard TCP/IP Port", u"Standard TCP/IP Port", PORT_TYPE_WRITE | PORT_TYPE_NET_ATTACHED});
+    // A printer connected over the internet printing protocol brings its own port, whose name is
+    // the printer's address.
+    for (const auto& printer : palvex::ListPrinters()) {
+        const std::u16string& name = printer.portName;
+        const bool internet = name.rfind(u"http://", 0) == 0 || name.rfind(u"https://", 0) == 0;
+        const bool listed = std::any_of(ports.begin(), ports.end(), [&](const PortEntry& port) { return port.name == name; });
+        if (internet && !listed) ports.push_back({name, u"Internet Port", u"Internet Port", PORT_TYPE_WRITE | PORT_TYPE_NET_ATTACHED});
+    }
     return ports;
 }
 

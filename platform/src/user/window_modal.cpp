@@ -14,6 +14,7 @@
 #include <win/commctrl.h>
 #include <win/winuser.h>
 
+#include "comctl/list_view_user.h"
 #include "crt/utf16.h"
 #include "user/window_store.h"
 
@@ -204,6 +205,7 @@ void Perform(HWND dialog, const palvex::UserAction& action) {
     case UserAction::Run:
         if (action.run) action.run(dialog);
         break;
+    case UserAction::Tick: palvex::win::ClickListViewCheckBox(control, action.index); break;
     }
 }
 
@@ -297,13 +299,14 @@ bool LoadUserScript(const std::filesystem::path& file) {
             return text::FromUtf8(rest);
         };
         if (verb == "click" || verb == "text" || verb == "check" || verb == "select" || verb == "choose" ||
-            verb == "spin") {
+            verb == "spin" || verb == "tick") {
             if (!(words >> action.control)) return false;
             action.kind = verb == "click"    ? UserAction::Click
                           : verb == "text"   ? UserAction::SetText
                           : verb == "check"  ? UserAction::Check
                           : verb == "select" ? UserAction::Select
                           : verb == "choose" ? UserAction::Choose
+                          : verb == "tick"   ? UserAction::Tick
                                              : UserAction::Spin;
             if (action.kind == UserAction::SetText || action.kind == UserAction::Choose) {
                 action.text = rest_text();

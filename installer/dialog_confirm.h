@@ -1,0 +1,27 @@
+// The confirmation pages' base: a page text, a note, and a summary list of two columns whose rows
+// pair a label with a value. The install, update and removal confirmations fill the two text
+// lists and bind Back and Next themselves.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dialog_base.h"
+
+class CDialogConfirm : public CDialogBase {
+public:
+    explicit CDialogConfirm(CWnd* parent);
+
+    // One row per label or value, whichever list is longer; a missing one shows empty. The rows
+    // are added to what the list holds.
+    virtual void FillPrinterList();
+
+    // The summary's two columns, each width times the horizontal layout scale.
+    void InsertSummaryColumns(int nameWidth, int valueWidth);
+
+    std::vector<std::u16string> m_rowLabels;
+    std::vector<std::u16string> m_rowValues;
+
+protected:
+    HWND List() const;
+};

@@ -5,6 +5,7 @@
 #include "dialog_base.h"
 #include "dialog_drv_file_copy.h"
 #include "dialog_install_confirm.h"
+#include "dialog_connect_select.h"
 #include "dialog_licence.h"
 #include "dialog_printer_port.h"
 #include "dialog_printer_name.h"

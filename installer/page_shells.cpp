@@ -19,7 +19,6 @@
 
 PAGE_CONSTRUCTOR(CDialogUpdateConfirm, IDD_CONFIRM, 6, u"UpdateConfirm")
 PAGE_CONSTRUCTOR(CDialogRemoveConfirm, IDD_CONFIRM, 8, u"UninstallConfirm")
-PAGE_CONSTRUCTOR(CDialogConnectSelect, IDD_CONNECTSELECT, 10, u"ConnectSelect")
 
 void CDialogRemoveConfirm::OnActivatePage(int previousIndex) {
     ::ShowWindow(GetDlgItem(IDC_BUTTON_PREV), previousIndex == m_pageIndex ? SW_HIDE : SW_SHOW);

@@ -16,8 +16,3 @@ public:
     // Started for removal, the page is the first one and there is nothing to go back to.
     void OnActivatePage(int previousIndex) override;
 };
-class CDialogConnectSelect : public CDialogBase {
-public:
-    explicit CDialogConnectSelect(CWnd* parent);
-    BOOL OnInitDialog() override;
-};

@@ -27,11 +27,13 @@ bool IsNumberConversion(char16_t c) { return c == u'd' || c == u'i' || c == u'u'
 CDialogProg::CDialogProg(CDrvData* drvData, const std::u16string& section, CWnd* parent)
     : CDialog(IDD_PROGRESS, parent), m_pDrvData(drvData), m_section(section) {}
 
-CDialogProg::~CDialogProg() {
-    if (m_worker) {
-        WaitForSingleObject(m_worker->m_hThread, INFINITE);
-        delete m_worker;
-    }
+CDialogProg::~CDialogProg() { JoinWorker(); }
+
+void CDialogProg::JoinWorker() {
+    if (!m_worker) return;
+    WaitForSingleObject(m_worker->m_hThread, INFINITE);
+    delete m_worker;
+    m_worker = nullptr;
 }
 
 BOOL CDialogProg::OnInitDialog() {

@@ -50,6 +50,10 @@ public:
     // The dialog's window as the worker posts to it; set before the worker starts.
     HWND m_reportWindow = nullptr;
 
+protected:
+    // Waits until the worker has returned (at once when none was started).
+    void JoinWorker();
+
 private:
     CWinThread* m_worker = nullptr;
     bool m_ended = false;

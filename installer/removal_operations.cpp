@@ -2,7 +2,9 @@
 #include "removal_operations.h"
 
 #include <win/fileapi.h>
+#include <win/libloaderapi.h>
 #include <win/setupapi.h>
+#include <win/sysinfoapi_product.h>
 #include <win/shlobj.h>
 #include <win/winfiles_move.h>
 #include <win/winfiles_temp.h>
@@ -18,6 +20,17 @@
 #endif
 
 namespace {
+
+// The functions looked up at run time, which older systems do not have.
+using StoreLocationProc = BOOL (*)(LPCWSTR, const void*, LPCWSTR, LPWSTR, DWORD, LPDWORD);
+using RedirectionProc = BOOL (*)(PVOID*);
+using RevertProc = BOOL (*)(PVOID);
+
+// A looked-up function as the type it has.
+template <typename Proc>
+Proc AsProc(FARPROC function) {
+    return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(function));
+}
 
 std::u16string Lower(std::u16string text) {
     for (auto& c : text)
@@ -35,7 +48,7 @@ std::u16string WithoutTrailingBackslash(std::u16string path) {
 BOOL CopyFolder(CDrvData* drvData, const std::u16string& source, const std::u16string& target) {
     const DWORD attributes = GetFileAttributesW(source.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FALSE;
-    if (DsCopyDirectory2(source, target)) return TRUE;
+    if (DsCopyDirectory(source, target)) return TRUE;
     drvData->WriteLogFormat(1, u"DsCopyDirectory -> DsCopyDirectory2 %s\r\n", source.c_str());
     return DsCopyDirectory2(source, target);
 }
@@ -110,9 +123,18 @@ BOOL DeleteDriverPackage(CDrvData* drvData, DWORD& lastError, CDialogProg* dialo
         drvData->WriteLogFormat(0, u"GetSystemDirectory Failed. %d\r\n)", static_cast<int>(GetLastError()));
         return FALSE;
     }
-    // The driver-store lookup of setupapi came with Windows 6.0; before it there is none to find.
-    if (!IsWindowsVersionOrLater(6, 0)) {
-        drvData->WriteLogFormat(0, u"GetProcAddress Failed. %d\r\n", static_cast<int>(ERROR_PROC_NOT_FOUND));
+    const std::u16string libraryPath = std::u16string(system) + u"\\setupapi.dll";
+    HMODULE setupApi = LoadLibraryW(libraryPath.c_str());
+    if (!setupApi) {
+        drvData->WriteLogFormat(0, u"LoadLibrary Failed. %s\r\n", libraryPath.c_str());
+        return FALSE;
+    }
+    // The driver-store lookup came with Windows 6.0; before it there is no store to ask.
+    const auto storeLocation =
+        AsProc<StoreLocationProc>(GetProcAddress(setupApi, "SetupGetInfDriverStoreLocationW"));
+    if (!storeLocation) {
+        drvData->WriteLogFormat(0, u"GetProcAddress Failed. %d\r\n", static_cast<int>(GetLastError()));
+        FreeLibrary(setupApi);
         return FALSE;
     }
     std::vector<std::u16string> infFiles;
@@ -120,22 +142,25 @@ BOOL DeleteDriverPackage(CDrvData* drvData, DWORD& lastError, CDialogProg* dialo
     if (!GetInfFiles(infFiles, listError)) {
         lastError = listError;
         drvData->WriteLogFormat(0, u"GetInfFiles Failed. %d\r\n", static_cast<int>(listError));
+        FreeLibrary(setupApi);
         return FALSE;
     }
     const std::u16string infName = Lower(drvData->GetInfFileName());
     if (infName.empty()) {
         drvData->WriteLogFormat(0, u"GetInfFileName Failed\r\n");
+        FreeLibrary(setupApi);
         return FALSE;
     }
     for (const auto& file : infFiles) {
         WCHAR location[260] = {};
         DWORD needed = 0;
-        if (!SetupGetInfDriverStoreLocationW(file.c_str(), nullptr, nullptr, location, 260, &needed)) continue;
+        if (!storeLocation(file.c_str(), nullptr, nullptr, location, 260, &needed)) continue;
         if (file.find(u"oem") == std::u16string::npos) continue;  // only published packages, as the system names them
         if (Lower(location).find(infName) == std::u16string::npos) continue;
         DWORD exitCode = 0, error = 0;
         DsDeletePackage(drvData, exitCode, error, dialog, file);
     }
+    FreeLibrary(setupApi);
     return TRUE;
 }
 
@@ -149,10 +174,38 @@ void DsDeletePackage(CDrvData* drvData, DWORD& exitCode, DWORD& lastError, CDial
         return;
     }
     const std::u16string line = commands::DeletePackage(publishedInf);
-    // This build of the installer is a native program of the system's architecture, so the
-    // system folder PnPUtil lies in is never redirected: both roads run the command as it is.
-    drvData->WriteLogFormat(1, GetNativeArchitecture() == 9 ? u"64bit %s\r\n" : u"32bit %s\r\n", line.c_str());
-    RunProcess(line, drvData, exitCode, lastError);
+    if (GetNativeArchitecture() != PROCESSOR_ARCHITECTURE_AMD64) {
+        drvData->WriteLogFormat(1, u"32bit %s\r\n", line.c_str());
+        RunProcess(line, drvData, exitCode, lastError);
+        return;
+    }
+    // On 64-bit Windows PnPUtil lies in the real system folder, which file-system redirection
+    // hides from a 32-bit program: redirection is off around the command.
+    WCHAR system[261] = {};
+    if (!GetSystemDirectoryW(system, 261)) {
+        drvData->WriteLogFormat(0, u"GetSystemDirectory Failed %d\r\n", static_cast<int>(GetLastError()));
+        return;
+    }
+    const std::u16string kernelPath = std::u16string(system) + u"\\KERNEL32.DLL";
+    HMODULE kernel = LoadLibraryW(kernelPath.c_str());
+    if (!kernel) {
+        drvData->WriteLogFormat(0, u"LoadLibrary Failed %s\r\n", kernelPath.c_str());
+        return;
+    }
+    const auto disable = AsProc<RedirectionProc>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection"));
+    const auto revert = AsProc<RevertProc>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection"));
+    if (!disable || !revert) {
+        drvData->WriteLogFormat(0, u"GetProcAddress Failed %d\r\n", static_cast<int>(GetLastError()));
+        FreeLibrary(kernel);
+        return;
+    }
+    PVOID saved = nullptr;
+    if (disable(&saved)) {
+        drvData->WriteLogFormat(1, u"64bit %s\r\n", line.c_str());
+        RunProcess(line, drvData, exitCode, lastError);
+        revert(saved);
+    }
+    FreeLibrary(kernel);
 }
 
 void GetInstallFolder(std::u16string& folder, CDrvData* drvData) {

@@ -152,6 +152,16 @@ TEST_F(RemovalOperations, DeletesThePublishedPackagesOfItsInf) {
     WCHAR location[260] = {};
     EXPECT_FALSE(SetupGetInfDriverStoreLocationW(u"oem0.inf", nullptr, nullptr, location, 260, nullptr));
     EXPECT_TRUE(SetupGetInfDriverStoreLocationW(u"oem1.inf", nullptr, nullptr, location, 260, nullptr));
+
+    // On a 32-bit system the command runs without switching file-system redirection.
+    Publish(u"C:\\Pardex\\0411\\TOVQEB.INF");
+    profile = windows7;
+    profile.processorArchitecture = 0;
+    palvex::SetOsProfile(profile);
+    EXPECT_TRUE(DeleteDriverPackage(&m_drvData, lastError, nullptr));
+    EXPECT_TRUE(LogHas("[LV1] 32bit PnPUtil -f -d \"oem0.inf\"\r\n"));
+    EXPECT_FALSE(Exists(u"C:\\Windows\\INF\\oem0.inf"));
+    palvex::SetOsProfile(windows7);
 }
 
 }  // namespace

@@ -76,3 +76,16 @@ WINBASEAPI LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 // ERROR_MORE_DATA. Class and time are not kept (an empty class, a zero time).
 WINBASEAPI LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
                                  LPWSTR lpClass, LPDWORD lpcchClass, void* lpftLastWriteTime);
+
+// Change notifications: the event is signalled once at the next change of the key (with a subtree
+// watch, of the key or any key below it): a value written or deleted, a subkey created or deleted,
+// or a printer added to or deleted from the spooler (whose printers live under
+// SYSTEM\CurrentControlSet\Control\Print\Printers). The handle needs KEY_NOTIFY. Only asynchronous
+// watches with an event are taken (ERROR_INVALID_PARAMETER otherwise). Changes are seen in the
+// process that made them.
+#define REG_NOTIFY_CHANGE_NAME 0x00000001
+#define REG_NOTIFY_CHANGE_ATTRIBUTES 0x00000002
+#define REG_NOTIFY_CHANGE_LAST_SET 0x00000004
+#define REG_NOTIFY_CHANGE_SECURITY 0x00000008
+WINBASEAPI LSTATUS RegNotifyChangeKeyValue(HKEY hKey, BOOL bWatchSubtree, DWORD dwNotifyFilter, HANDLE hEvent,
+                                           BOOL fAsynchronous);

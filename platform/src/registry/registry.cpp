@@ -8,6 +8,7 @@
 #include <win/winreg.h>
 
 #include "machine/api_guard.h"
+#include "registry/registry_notify.h"
 #include "kernel/handle_table.h"
 #include "machine/machine_db.h"
 #include "crt/utf16.h"
@@ -122,6 +123,17 @@ std::u16string ValueName(LPCWSTR name) {
 }
 
 }  // namespace
+
+DWORD NotifyPathOf(HKEY hKey, std::string& pathKey) {
+    return GuardedCall(ERROR_REGISTRY_IO_FAILED, [&]() -> DWORD {
+        OpenKey key;
+        if (const DWORD error = Resolve(hKey, key)) return error;
+        if (!(key.access & KEY_NOTIFY)) return ERROR_ACCESS_DENIED;
+        pathKey = key.pathKey;
+        return ERROR_SUCCESS;
+    });
+}
+
 }  // namespace palvex::registry
 
 using namespace palvex::registry;
@@ -138,6 +150,7 @@ LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSA
         DWORD result = ERROR_SUCCESS;
         int64_t keyId = 0;
         bool created = false;
+        std::string createdPath;
         db::Transaction([&] {
             OpenKey parent;
             if ((result = Resolve(hKey, parent)) != ERROR_SUCCESS) return;
@@ -156,10 +169,12 @@ LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSA
                 db::Statement add("INSERT INTO reg_keys (parent_id, name, path_key) VALUES (?1, ?2, ?3)");
                 add.Bind(1, keyId).Bind(2, name).Bind(3, pathKey).Run();
                 keyId = db::LastInsertId();
+                if (!created) createdPath = pathKey;  // the first new key: its parent's list changed
                 created = true;
             }
         });
         if (result != ERROR_SUCCESS) return result;
+        if (created) NotifyChanged(createdPath);
         auto handle = std::make_shared<KeyHandle>();
         handle->keyId = keyId;
         handle->access = MapKeyAccess(samDesired);
@@ -223,6 +238,7 @@ LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, cons
     return static_cast<LSTATUS>(GuardedCall(ERROR_REGISTRY_IO_FAILED, [&]() -> DWORD {
         if (!lpData && cbData != 0) return ERROR_NOACCESS;
         DWORD result = ERROR_SUCCESS;
+        std::string changed;
         db::Transaction([&] {
             OpenKey key;
             if ((result = Resolve(hKey, key)) != ERROR_SUCCESS) return;
@@ -235,7 +251,9 @@ LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, cons
                 ON CONFLICT (key_id, name_key) DO UPDATE SET type = excluded.type, data = excluded.data)sql");
             write.Bind(1, key.id).BindName(2, ValueName(lpValueName)).Bind(4, static_cast<int64_t>(dwType));
             write.BindBlob(5, lpData, cbData).Run();
+            changed = key.pathKey;
         });
+        if (result == ERROR_SUCCESS) NotifyChanged(changed);
         return result;
     }));
 }
@@ -247,7 +265,9 @@ LSTATUS RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
         if (!(key.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
         db::Statement remove("DELETE FROM reg_values WHERE key_id = ?1 AND name_key = ?2");
         remove.Bind(1, key.id).Bind(2, db::FoldKey(ValueName(lpValueName))).Run();
-        return db::ChangedRows() == 0 ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+        if (db::ChangedRows() == 0) return ERROR_FILE_NOT_FOUND;
+        NotifyChanged(key.pathKey);
+        return ERROR_SUCCESS;
     }));
 }
 
@@ -257,6 +277,7 @@ LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
         std::vector<std::u16string> names;
         if (const DWORD error = SplitPath(lpSubKey, names)) return error;
         DWORD result = ERROR_SUCCESS;
+        std::string deleted;
         db::Transaction([&] {
             OpenKey parent;
             if ((result = Resolve(hKey, parent)) != ERROR_SUCCESS) return;
@@ -287,9 +308,13 @@ LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
                 result = ERROR_ACCESS_DENIED;
                 return;
             }
+            db::Statement path("SELECT path_key FROM reg_keys WHERE id = ?1");
+            path.Bind(1, keyId);
+            if (path.Step()) deleted = path.Text(0);
             db::Statement remove("DELETE FROM reg_keys WHERE id = ?1");  // its values go with it
             remove.Bind(1, keyId).Run();
         });
+        if (result == ERROR_SUCCESS && !deleted.empty()) NotifyChanged(deleted);
         return result;
     }));
 }

@@ -22,6 +22,7 @@
 
 #include "machine/api_guard.h"
 #include "kernel/handle_table.h"
+#include "kernel/system_modules.h"
 #include "resources/resources.h"
 
 namespace palvex {
@@ -207,6 +208,7 @@ HMODULE LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
 }
 
 BOOL FreeLibrary(HMODULE hLibModule) {
+    if (palvex::win::IsSystemModule(hLibModule)) return TRUE;  // the system's libraries stay loaded
     std::shared_ptr<DataModule> released;  // freed outside the lock
     {
         std::lock_guard lock(g_modulesMutex);

@@ -14,6 +14,7 @@
 
 #include "machine/api_guard.h"
 #include "machine/machine_db.h"
+#include "registry/registry_notify.h"
 #include "spooler/jobs_store.h"
 #include "spooler/printer_handles.h"
 #include "spooler/spooler_store.h"
@@ -83,9 +84,14 @@ BOOL DeletePrinter(HANDLE hPrinter) {
         if (!handle || handle->printerId == 0) return ERROR_INVALID_HANDLE;
         if (!(handle->grantedAccess & DELETE)) return ERROR_ACCESS_DENIED;
         if (palvex::spool::CountQueuedJobs(handle->printerId) > 0) return ERROR_PRINTER_HAS_JOBS_QUEUED;
+        palvex::db::Statement name("SELECT name FROM spool_printers WHERE id = ?1");
+        name.Bind(1, handle->printerId);
+        const std::u16string printerName = name.Step() ? name.Text16(0) : std::u16string();
         palvex::db::Statement remove("DELETE FROM spool_printers WHERE id = ?1");
         remove.Bind(1, handle->printerId).Run();
-        return palvex::db::ChangedRows() ? ERROR_SUCCESS : ERROR_INVALID_PRINTER_NAME;
+        if (!palvex::db::ChangedRows()) return ERROR_INVALID_PRINTER_NAME;
+        palvex::registry::NotifyChanged(HKEY_LOCAL_MACHINE, palvex::kPrintersKey + printerName);
+        return ERROR_SUCCESS;
     }));
 }
 

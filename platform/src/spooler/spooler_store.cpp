@@ -9,6 +9,7 @@
 #include <win/winerror.h>
 
 #include "machine/machine_db.h"
+#include "registry/registry_notify.h"
 #include "crt/utf16.h"
 
 namespace palvex::spool {
@@ -208,6 +209,7 @@ void AddPrinter(const std::u16string& printerName, const std::u16string& driverN
             VALUES (?1, ?2, ?3, ?4, ?5))sql");
         add.BindName(1, printerName).Bind(3, *driverId).Bind(4, portName).Bind(5, printProcessor).Run();
     });
+    registry::NotifyChanged(HKEY_LOCAL_MACHINE, kPrintersKey + printerName);
 }
 
 void SetPrinterDeniedAccess(const std::u16string& printerName, DWORD mask) {

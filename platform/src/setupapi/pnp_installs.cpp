@@ -1,0 +1,144 @@
+// USB devices plugged into the machine and Windows' installation of each: the arrival is
+// broadcast at once, the installation stays pending until its time on the machine clock has come
+// and the configuration manager's wait finishes it.
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include <palvex/machine.h>
+#include <palvex/usb_devices.h>
+#include <win/cfgmgr32.h>
+#include <win/dbt.h>
+#include <win/synchapi.h>
+#include <win/synchapi_events.h>
+#include <win/sysinfoapi.h>
+#include <win/winerror.h>
+
+#include "user/device_notify.h"
+
+namespace {
+
+struct PendingInstall {
+    palvex::UsbDevice device;
+    DWORD plugged = 0;  // tick count of the arrival
+};
+
+std::mutex g_mutex;
+std::vector<PendingInstall>& Pending() {
+    static auto* pending = new std::vector<PendingInstall>;  // outlives every static destructor
+    return *pending;
+}
+
+bool Due(const PendingInstall& install, DWORD now) {
+    return install.device.installMs != INFINITE && now - install.plugged >= install.device.installMs;
+}
+
+std::u16string Upper(std::u16string text) {
+    for (auto& c : text)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    return text;
+}
+
+// What Windows does once the device is installed: a printer of the driver the device names, on
+// the first USB port no printer uses, named after the driver (numbered when that name is taken).
+void FinishInstall(const palvex::UsbDevice& device) {
+    if (device.driverName.empty()) return;
+    const auto drivers = palvex::ListDrivers();
+    const bool installed = std::any_of(drivers.begin(), drivers.end(),
+                                       [&](const auto& driver) { return Upper(driver.name) == Upper(device.driverName); });
+    if (!installed) return;
+    const auto printers = palvex::ListPrinters();
+    auto used = [&](auto&& field, const std::u16string& value) {
+        return std::any_of(printers.begin(), printers.end(), [&](const auto& p) { return Upper(field(p)) == Upper(value); });
+    };
+    std::u16string port;
+    for (int n = 1; n < 1000 && port.empty(); ++n) {
+        char16_t text[8];
+        for (int i = 0, d = 100; i < 3; ++i, d /= 10) text[i] = static_cast<char16_t>(u'0' + n / d % 10);
+        const std::u16string candidate = u"USB" + std::u16string(text, 3);
+        if (!used([](const auto& p) { return p.portName; }, candidate)) port = candidate;
+    }
+    std::u16string name = device.driverName;
+    for (int copy = 1; used([](const auto& p) { return p.name; }, name); ++copy)
+        name = device.driverName + u" (Copy " + std::u16string(1, static_cast<char16_t>(u'0' + copy % 10)) + u")";
+    try {
+        palvex::AddPrinter(name, device.driverName, port);
+    } catch (const palvex::MachineError&) {
+        // the printer cannot be made: the device stays without one, as on Windows
+    }
+}
+
+// Finishes the installations whose time has come; true when none is left.
+bool FinishDueInstalls() {
+    std::vector<palvex::UsbDevice> due;
+    bool left = false;
+    {
+        std::lock_guard lock(g_mutex);
+        const DWORD now = GetTickCount();
+        auto& pending = Pending();
+        for (auto it = pending.begin(); it != pending.end();) {
+            if (Due(*it, now)) {
+                due.push_back(it->device);
+                it = pending.erase(it);
+            } else {
+                left = true;
+                ++it;
+            }
+        }
+    }
+    for (const auto& device : due) FinishInstall(device);
+    return !left;
+}
+
+// Milliseconds until the next installation is due (INFINITE when none will be).
+DWORD UntilNextDue() {
+    std::lock_guard lock(g_mutex);
+    const DWORD now = GetTickCount();
+    DWORD next = INFINITE;
+    for (const auto& install : Pending())
+        if (install.device.installMs != INFINITE) next = std::min(next, install.device.installMs - (now - install.plugged));
+    return next;
+}
+
+}  // namespace
+
+namespace palvex {
+
+std::u16string UsbInterfacePath(const UsbDevice& device) {
+    return u"\\\\?\\USB#VID_" + device.vendorId + u"&PID_" + device.productId + u"#" + device.serial +
+           u"#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+}
+
+void PlugUsbDevice(const UsbDevice& device) {
+    {
+        std::lock_guard lock(g_mutex);
+        Pending().push_back({device, GetTickCount()});
+    }
+    win::BroadcastDeviceInterface(DBT_DEVICEARRIVAL, GUID_DEVINTERFACE_USB_DEVICE, UsbInterfacePath(device));
+}
+
+void UnplugUsbDevice(const UsbDevice& device) {
+    {
+        std::lock_guard lock(g_mutex);
+        auto& pending = Pending();
+        pending.erase(std::remove_if(pending.begin(), pending.end(),
+                                     [&](const PendingInstall& p) { return UsbInterfacePath(p.device) == UsbInterfacePath(device); }),
+                      pending.end());
+    }
+    win::BroadcastDeviceInterface(DBT_DEVICEREMOVECOMPLETE, GUID_DEVINTERFACE_USB_DEVICE, UsbInterfacePath(device));
+}
+
+}  // namespace palvex
+
+DWORD CMP_WaitNoPendingInstallEvents(DWORD dwTimeout) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (FinishDueInstalls()) return WAIT_OBJECT_0;
+        const DWORD waited = GetTickCount() - start;
+        if (dwTimeout != INFINITE && waited >= dwTimeout) return WAIT_TIMEOUT;
+        DWORD step = UntilNextDue();
+        if (dwTimeout != INFINITE) step = std::min(step, dwTimeout - waited);
+        if (step == INFINITE) step = 1000;  // nothing will finish by itself: look again now and then
+        Sleep(std::max<DWORD>(step, 1));
+    }
+}

@@ -158,6 +158,14 @@ TEST_F(DeviceChanges, ARegistryWatchFiresOnceForItsKeyOrItsSubtree) {
             EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << c.what;
         }
     }
+    // A watch ends with the handle it was asked through.
+    ResetEvent(event);
+    HKEY watched = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Watched", 0, KEY_NOTIFY, &watched), ERROR_SUCCESS);
+    ASSERT_EQ(RegNotifyChangeKeyValue(watched, FALSE, REG_NOTIFY_CHANGE_LAST_SET, event, TRUE), ERROR_SUCCESS);
+    RegCloseKey(watched);
+    RegSetValueExW(root, u"Again", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+    EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     CloseHandle(event);
     RegCloseKey(readOnly);
     RegCloseKey(root);

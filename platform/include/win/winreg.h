@@ -82,7 +82,7 @@ WINBASEAPI LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWOR
 // or a printer added to or deleted from the spooler (whose printers live under
 // SYSTEM\CurrentControlSet\Control\Print\Printers). The handle needs KEY_NOTIFY. Only asynchronous
 // watches with an event are taken (ERROR_INVALID_PARAMETER otherwise). Changes are seen in the
-// process that made them.
+// process that made them. Closing the key's handle ends its watches.
 #define REG_NOTIFY_CHANGE_NAME 0x00000001
 #define REG_NOTIFY_CHANGE_ATTRIBUTES 0x00000002
 #define REG_NOTIFY_CHANGE_LAST_SET 0x00000004

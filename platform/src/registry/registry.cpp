@@ -35,6 +35,23 @@ INSERT OR IGNORE INTO reg_keys (id, parent_id, name, path_key) VALUES
     (2, NULL, 'HKEY_CURRENT_USER', 'HKEY_CURRENT_USER');
 )sql");
 
+// The key under which Windows keeps its printers is there on every machine, so a program can
+// watch it before the first printer is made.
+const db::SchemaPart kPrintersKeySchema(R"sql(
+INSERT OR IGNORE INTO reg_keys (parent_id, name, path_key)
+    SELECT id, 'SYSTEM', 'HKEY_LOCAL_MACHINE\SYSTEM' FROM reg_keys WHERE path_key = 'HKEY_LOCAL_MACHINE';
+INSERT OR IGNORE INTO reg_keys (parent_id, name, path_key)
+    SELECT id, 'CurrentControlSet', path_key || '\CURRENTCONTROLSET' FROM reg_keys WHERE path_key = 'HKEY_LOCAL_MACHINE\SYSTEM';
+INSERT OR IGNORE INTO reg_keys (parent_id, name, path_key)
+    SELECT id, 'Control', path_key || '\CONTROL' FROM reg_keys WHERE path_key = 'HKEY_LOCAL_MACHINE\SYSTEM\CURRENTCONTROLSET';
+INSERT OR IGNORE INTO reg_keys (parent_id, name, path_key)
+    SELECT id, 'Print', path_key || '\PRINT' FROM reg_keys
+    WHERE path_key = 'HKEY_LOCAL_MACHINE\SYSTEM\CURRENTCONTROLSET\CONTROL';
+INSERT OR IGNORE INTO reg_keys (parent_id, name, path_key)
+    SELECT id, 'Printers', path_key || '\PRINTERS' FROM reg_keys
+    WHERE path_key = 'HKEY_LOCAL_MACHINE\SYSTEM\CURRENTCONTROLSET\CONTROL\PRINT';
+)sql");
+
 constexpr int64_t kLocalMachineId = 1;
 constexpr int64_t kCurrentUserId = 2;
 
@@ -210,7 +227,9 @@ LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, HKE
 
 LSTATUS RegCloseKey(HKEY hKey) {
     if (hKey == HKEY_LOCAL_MACHINE || hKey == HKEY_CURRENT_USER) return ERROR_SUCCESS;
-    return KeyHandles().Remove(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    if (!KeyHandles().Remove(hKey)) return ERROR_INVALID_HANDLE;
+    DropWatches(hKey);
+    return ERROR_SUCCESS;
 }
 
 LSTATUS RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {

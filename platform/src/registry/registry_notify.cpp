@@ -12,6 +12,7 @@ namespace palvex::registry {
 namespace {
 
 struct Watch {
+    HKEY key = nullptr;  // the handle it was asked through; closing the handle ends the watch
     std::string pathKey;
     bool subtree = false;
     HANDLE event = nullptr;
@@ -48,6 +49,12 @@ void NotifyChanged(const std::string& pathKey) {
     for (HANDLE event : fired) SetEvent(event);
 }
 
+void DropWatches(HKEY key) {
+    std::lock_guard lock(g_mutex);
+    auto& watches = Watches();
+    for (auto it = watches.begin(); it != watches.end();) it = it->key == key ? watches.erase(it) : it + 1;
+}
+
 void NotifyChanged(HKEY root, const std::u16string& path) {
     std::string pathKey = root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
     size_t at = 0;
@@ -66,6 +73,6 @@ LSTATUS RegNotifyChangeKeyValue(HKEY hKey, BOOL bWatchSubtree, DWORD, HANDLE hEv
     std::string pathKey;
     if (const DWORD error = palvex::registry::NotifyPathOf(hKey, pathKey)) return static_cast<LSTATUS>(error);
     std::lock_guard lock(palvex::registry::g_mutex);
-    palvex::registry::Watches().push_back({pathKey, bWatchSubtree != FALSE, hEvent});
+    palvex::registry::Watches().push_back({hKey, pathKey, bWatchSubtree != FALSE, hEvent});
     return ERROR_SUCCESS;
 }

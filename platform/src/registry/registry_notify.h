@@ -20,6 +20,8 @@ namespace palvex::registry {
 void NotifyChanged(const std::string& pathKey);
 // The same for a key named by a root and a path below it.
 void NotifyChanged(HKEY root, const std::u16string& path);
+// Ends the watches asked through this handle (it is being closed).
+void DropWatches(HKEY key);
 // The folded path of an open key whose handle has KEY_NOTIFY; an error code otherwise.
 DWORD NotifyPathOf(HKEY key, std::string& pathKey);
 

@@ -6,9 +6,3 @@
 #pragma once
 
 #include "winresource.h"
-
-typedef INT_PTR (*FARPROC)();
-
-// The name alone, or a path in the system folder (C:\Windows\System32), in any case.
-WINBASEAPI HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
-WINBASEAPI FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);

@@ -7,6 +7,7 @@
 #include <win/winresource.h>
 
 #include "crt/utf16.h"
+#include "kernel/system_modules.h"
 
 namespace {
 
@@ -52,11 +53,11 @@ HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
     const std::u16string wanted = palvex::text::Upcase(std::u16string(BaseName(lpLibFileName)));
     for (const BuiltinModule& module : kModules)
         if (palvex::text::Upcase(module.name) == wanted) return reinterpret_cast<HMODULE>(const_cast<BuiltinModule*>(&module));
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return nullptr;
+    return palvex::win::LoadSystemModule(lpLibFileName);  // the system's own libraries
 }
 
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+    if (palvex::win::IsSystemModule(hModule)) return palvex::win::SystemProcAddress(hModule, lpProcName);
     const BuiltinModule* module = FindBuiltin(hModule);
     if (!module) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -22,7 +22,7 @@ struct Export {
 
 template <typename F>
 FARPROC Proc(F* function) {
-    return reinterpret_cast<FARPROC>(function);
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
 
 struct SystemModule {
@@ -68,7 +68,7 @@ bool IsSystemModule(HMODULE module) {
 
 }  // namespace palvex::win
 
-HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
+HMODULE palvex::win::LoadSystemModule(LPCWSTR lpLibFileName) {
     if (!lpLibFileName || !*lpLibFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -90,7 +90,7 @@ HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
     return nullptr;
 }
 
-FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+FARPROC palvex::win::SystemProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     if (!palvex::win::IsSystemModule(hModule)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;

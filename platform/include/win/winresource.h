@@ -46,9 +46,9 @@ typedef HANDLE HRSRC;
 WINBASEAPI HMODULE LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
 WINBASEAPI BOOL FreeLibrary(HMODULE hLibModule);
 // Code libraries: only the platform's own modules that a program loads by name on first use are
-// known here (the HTML Help control "hhctrl.ocx"); any other name gives ERROR_MOD_NOT_FOUND. A
-// built-in module stays loaded for the process. GetProcAddress finds their exports by name
-// (ERROR_PROC_NOT_FOUND otherwise).
+// known here (the HTML Help control "hhctrl.ocx", the theme library "UXTHEME.DLL"); any other name
+// gives ERROR_MOD_NOT_FOUND. A built-in module's code stays in the process; its loads are counted
+// (libloaderapi.h). GetProcAddress finds their exports by name (ERROR_PROC_NOT_FOUND otherwise).
 typedef INT_PTR (*FARPROC)();
 WINBASEAPI HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
 WINBASEAPI FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);

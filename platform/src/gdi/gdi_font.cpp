@@ -3,6 +3,8 @@
 // as Windows computes them (a negative height is the em size, a positive one the cell height
 // usWinAscent + usWinDescent).
 #include <cmath>
+#include <cstring>
+#include <vector>
 #include <map>
 #include <mutex>
 #include <string>
@@ -236,23 +238,67 @@ bool WithFontFace(const LOGFONTW& font, const std::function<void(FT_FaceRec_*)>&
     });
 }
 
-bool MeasureText(const LOGFONTW& font, int dpi, const WCHAR* text, int count, LONG* width) {
-    return FontCatalog::Get().WithFace(font, [&](FT_Face face) {
-        const double scale = Scale(font, dpi, ReadDesignMetrics(face));
-        LONG total = 0;
-        for (int i = 0; i < count; ++i) {
-            char32_t c = text[i];
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-                ++i;
-            }
-            FT_Fixed advance = 0;
-            if (FT_Get_Advance(face, FT_Get_Char_Index(face, c), FT_LOAD_NO_SCALE, &advance) != 0) return false;
-            total += std::lround(double(advance) * scale);
+namespace {
+
+// The characters of the text (surrogate pairs joined).
+std::vector<char32_t> Characters(const WCHAR* text, int count) {
+    std::vector<char32_t> characters;
+    for (int i = 0; i < count; ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
         }
-        *width = total;
+        characters.push_back(c);
+    }
+    return characters;
+}
+
+}  // namespace
+
+LOGFONTW LinkedFont(const LOGFONTW& font) {
+    LOGFONTW linked = font;
+    const char16_t face[] = u"IPAGothic";
+    std::memset(linked.lfFaceName, 0, sizeof linked.lfFaceName);
+    std::memcpy(linked.lfFaceName, face, sizeof face);
+    return linked;
+}
+
+bool HasCharacter(const LOGFONTW& font, char32_t character) {
+    bool has = true;
+    FontCatalog::Get().WithFace(font, [&](FT_Face face) {
+        has = FT_Get_Char_Index(face, character) != 0;
         return true;
     });
+    return has;
+}
+
+bool MeasureText(const LOGFONTW& font, int dpi, const WCHAR* text, int count, LONG* width) {
+    const std::vector<char32_t> characters = Characters(text, count);
+    // The face's own characters first; those it lacks are measured in the linked face, where the
+    // drawing takes them from.
+    std::vector<char32_t> missing;
+    LONG total = 0;
+    const auto measure = [&](const LOGFONTW& used, const std::vector<char32_t>& which, std::vector<char32_t>* lacking) {
+        return FontCatalog::Get().WithFace(used, [&](FT_Face face) {
+            const double scale = Scale(used, dpi, ReadDesignMetrics(face));
+            for (char32_t c : which) {
+                const FT_UInt glyph = FT_Get_Char_Index(face, c);
+                if (glyph == 0 && lacking) {
+                    lacking->push_back(c);
+                    continue;
+                }
+                FT_Fixed advance = 0;
+                if (FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance) != 0) return false;
+                total += std::lround(double(advance) * scale);
+            }
+            return true;
+        });
+    };
+    if (!measure(font, characters, &missing)) return false;
+    if (!missing.empty() && !measure(LinkedFont(font), missing, nullptr)) return false;
+    *width = total;
+    return true;
 }
 
 }  // namespace palvex::gdi

@@ -3,11 +3,14 @@
 
 #include <win/wingdi.h>
 #include <win/wingdi_fontdata.h>
+#include <win/wingdi_raster.h>
 
 #include <palvex/screen.h>
 
 #include "gdi/gdi_objects.h"
 #include "gdi/gdi_printer_dc.h"
+#include "gdi/raster.h"
+#include "user/window_canvas.h"
 
 namespace palvex::gdi {
 
@@ -67,14 +70,59 @@ HGDIOBJ StockFont(const char16_t* face, LONG height, LONG weight) {
     return Objects().Insert(std::move(font));
 }
 
+HGDIOBJ StockBrush(COLORREF colour, bool hollow) {
+    auto brush = std::make_shared<GdiObject>();
+    brush->type = OBJ_BRUSH;
+    brush->stock = true;
+    brush->colour = colour;
+    brush->hollow = hollow;
+    return Objects().Insert(std::move(brush));
+}
+
+HGDIOBJ StockPen(COLORREF colour, bool hollow) {
+    auto pen = std::make_shared<GdiObject>();
+    pen->type = OBJ_PEN;
+    pen->stock = true;
+    pen->colour = colour;
+    pen->hollow = hollow;
+    pen->penStyle = hollow ? PS_NULL : PS_SOLID;
+    return Objects().Insert(std::move(pen));
+}
+
+// The 1 x 1 monochrome bitmap a new memory device context holds.
+HGDIOBJ StockMonoBitmap() {
+    auto bitmap = std::make_shared<GdiObject>();
+    bitmap->type = OBJ_BITMAP;
+    bitmap->stock = true;
+    bitmap->width = bitmap->height = 1;
+    bitmap->bitsPixel = 1;
+    bitmap->pixels.assign(1, 0);
+    return Objects().Insert(std::move(bitmap));
+}
+
 }  // namespace
 
 HGDIOBJ GetStockObject(int i) {
     static HGDIOBJ systemFont = StockFont(u"System", 16, FW_BOLD);
     static HGDIOBJ guiFont = StockFont(u"MS Shell Dlg", -11, FW_NORMAL);
+    static HGDIOBJ brushes[] = {StockBrush(RGB(255, 255, 255), false), StockBrush(RGB(192, 192, 192), false),
+                                StockBrush(RGB(128, 128, 128), false), StockBrush(RGB(64, 64, 64), false),
+                                StockBrush(RGB(0, 0, 0), false), StockBrush(0, true)};
+    static HGDIOBJ pens[] = {StockPen(RGB(255, 255, 255), false), StockPen(RGB(0, 0, 0), false), StockPen(0, true)};
+    static HGDIOBJ monoBitmap = StockMonoBitmap();
     switch (i) {
     case SYSTEM_FONT: return systemFont;
     case DEFAULT_GUI_FONT: return guiFont;
+    case WHITE_BRUSH:
+    case LTGRAY_BRUSH:
+    case GRAY_BRUSH:
+    case DKGRAY_BRUSH:
+    case BLACK_BRUSH:
+    case NULL_BRUSH: return brushes[i];
+    case WHITE_PEN:
+    case BLACK_PEN:
+    case NULL_PEN: return pens[i - WHITE_PEN];
+    case palvex::gdi::kStockMonoBitmap: return monoBitmap;
     default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
     }
 }
@@ -147,17 +195,22 @@ HDC CreateCompatibleDC(HDC hdc) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    return GetDC(nullptr);
+    HDC memory = GetDC(nullptr);
+    auto context = DeviceContexts().Find(memory);
+    context->memory = true;
+    context->bitmap = GetStockObject(palvex::gdi::kStockMonoBitmap);
+    return memory;
 }
 
 int SetMapMode(HDC hdc, int iMode) {
     auto context = DeviceContexts().Find(hdc);
-    if (!context || (iMode != MM_TEXT && iMode != MM_TWIPS)) {
+    if (!context || (iMode != MM_TEXT && iMode != MM_TWIPS && iMode != MM_ANISOTROPIC && iMode != MM_ISOTROPIC)) {
         SetLastError(context ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
         return 0;
     }
     const int previous = context->mapMode;
     context->mapMode = iMode;
+    if (iMode == MM_TEXT || iMode == MM_TWIPS) context->windowExtent = context->viewportExtent = SIZE{1, 1};
     return previous;
 }
 
@@ -166,18 +219,20 @@ int GetMapMode(HDC hdc) {
     return context ? context->mapMode : 0;
 }
 
-HDC GetDC(HWND) {
+HDC GetDC(HWND hWnd) {
     auto context = std::make_shared<DeviceContext>();
     context->font = GetStockObject(SYSTEM_FONT);
     context->dpi = palvex::ScreenDpi();
+    ++Objects().Find(context->font)->selections;
+    // A window being drawn into its picture draws there.
+    if (hWnd) palvex::win::AttachPicture(hWnd, context.get());
     return DeviceContexts().Insert(std::move(context));
 }
 
 int ReleaseDC(HWND, HDC hDC) {
     auto context = DeviceContexts().Find(hDC);
     if (!context) return 0;
-    if (auto font = Objects().Find(context->font)) --font->selections;
-    if (auto bitmap = Objects().Find(context->bitmap)) --bitmap->selections;
+    palvex::gdi::EndContext(*context);
     DeviceContexts().Remove(hDC);
     return 1;
 }
@@ -185,22 +240,31 @@ int ReleaseDC(HWND, HDC hDC) {
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     auto context = DeviceContexts().Find(hdc);
     auto object = Objects().Find(h);
-    if (!context || !object || (object->type != OBJ_FONT && object->type != OBJ_BITMAP)) {
+    if (!context || !object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (object->type == OBJ_BITMAP) {
-        // A bitmap is drawn from, never into, here; the previous one goes back to the caller.
-        HGDIOBJ previous = context->bitmap;
-        if (auto old = Objects().Find(previous)) --old->selections;
-        ++object->selections;
-        context->bitmap = h;
-        return previous ? previous : h;
+    HGDIOBJ* slot = nullptr;
+    switch (object->type) {
+    case OBJ_FONT: slot = &context->font; break;
+    case OBJ_PEN: slot = &context->pen; break;
+    case OBJ_BRUSH: slot = &context->brush; break;
+    case OBJ_BITMAP:
+        // Only a memory context takes a bitmap, and one bitmap is in one context at a time.
+        if (!context->memory || (object->selections > 0 && context->bitmap != h)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        slot = &context->bitmap;
+        break;
+    default: SetLastError(ERROR_INVALID_HANDLE); return nullptr;
     }
-    HGDIOBJ previous = context->font;
-    if (auto old = Objects().Find(previous)) --old->selections;
+    HGDIOBJ previous = *slot;
+    if (!previous) previous = GetStockObject(object->type == OBJ_PEN ? BLACK_PEN : WHITE_BRUSH);
+    if (previous == h) return previous;
+    if (auto old = Objects().Find(*slot)) --old->selections;
     ++object->selections;
-    context->font = h;
+    *slot = h;
     return previous;
 }
 
@@ -214,7 +278,10 @@ int GetDeviceCaps(HDC hdc, int index) {
     case LOGPIXELSY: return context->dpi;
     case HORZRES: return 1920;
     case VERTRES: return 1080;
-    case BITSPIXEL: return 32;
+    case BITSPIXEL: {
+        auto bitmap = context->memory ? Objects().Find(context->bitmap) : nullptr;
+        return bitmap && bitmap->bitsPixel == 1 ? 1 : 32;
+    }
     default: return 0;
     }
 }

@@ -294,8 +294,7 @@ BOOL DeleteDC(HDC hdc) {
     auto context = FindContext(hdc);
     if (!context) return FALSE;
     if (context->printer && context->printer->state != PrinterDevice::State::Idle) AbortDoc(hdc);
-    if (auto font = palvex::gdi::Objects().Find(context->font)) --font->selections;
-    if (auto bitmap = palvex::gdi::Objects().Find(context->bitmap)) --bitmap->selections;
+    palvex::gdi::EndContext(*context);
     palvex::gdi::DeviceContexts().Remove(hdc);
     return TRUE;
 }
@@ -530,14 +529,22 @@ UINT GetTextAlign(HDC hdc) {
 }
 
 BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWSTR lpString, UINT c, const INT*) {
+    // ETO_GLYPH_INDEX: lpString holds glyph indices of the selected font.
     auto context = FindContext(hdc);
     if (!context) return FALSE;
     if (c > 0 && !lpString) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    // A window being drawn into its picture (owner-drawn controls) shows the text.
-    if (context->canvas) return palvex::win::CanvasTextOut(hdc, x, y, options, lprect, std::u16string(lpString, c));
+    // A window being drawn into its picture (owner-drawn controls) and a memory context show the
+    // text.
+    if (context->canvas || context->memory) {
+        if (options & ETO_GLYPH_INDEX) {
+            const std::vector<WORD> glyphs(lpString, lpString + c);
+            return palvex::win::CanvasTextOut(hdc, x, y, options, lprect, std::u16string(), &glyphs);
+        }
+        return palvex::win::CanvasTextOut(hdc, x, y, options, lprect, std::u16string(lpString, c));
+    }
     if (!context->printer || context->printer->state != PrinterDevice::State::Side) return TRUE;
     palvex::DrawnText text;
     if (c > 0) text.text.assign(lpString, c);

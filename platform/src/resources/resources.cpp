@@ -17,6 +17,7 @@
 
 #include <palvex/library_entry.h>
 #include <palvex/paths.h>
+#include <win/libloaderapi.h>
 #include <win/winresource.h>
 #include <win/winosinfo.h>
 
@@ -214,6 +215,7 @@ BOOL FreeLibrary(HMODULE hLibModule) {
         std::lock_guard lock(g_modulesMutex);
         auto it = Modules().find(reinterpret_cast<uintptr_t>(hLibModule));
         if (it == Modules().end()) {
+            if (palvex::FreeBuiltinLibrary(hLibModule)) return TRUE;  // a built-in module's load
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
         }

@@ -3,16 +3,24 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <map>
 
 #include "gdi/gdi_objects.h"
+#include "gdi/raster.h"
 #include "crt/utf16.h"
 #include "user/window_canvas.h"
 
 namespace palvex::win {
 namespace {
 
-thread_local PaintTarget g_target;
+struct PictureSpot {
+    cairo_surface_t* surface;
+    LONG x, y;
+    RECT clip;
+};
+thread_local std::map<HWND, PictureSpot> g_pictures;
 
 void SetColour(cairo_t* cr, COLORREF colour) {
     cairo_set_source_rgb(cr, GetRValue(colour) / 255.0, GetGValue(colour) / 255.0, GetBValue(colour) / 255.0);
@@ -67,15 +75,11 @@ std::vector<std::u16string> Wrap(cairo_t* cr, const std::u16string& text, double
 }
 
 // Windows links its user-interface faces to a Japanese face for the characters they lack; the
-// pictures do the same with the machine's Japanese Gothic face.
+// pictures do the same with the machine's Japanese Gothic face (a line with Japanese text is
+// laid out in it whole).
 LOGFONTW LinkedFont(const LOGFONTW& font, const std::u16string& text) {
     const bool japanese = std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x2E80; });
-    if (!japanese) return font;
-    LOGFONTW linked = font;
-    const char16_t face[] = u"IPAGothic";
-    std::memset(linked.lfFaceName, 0, sizeof linked.lfFaceName);
-    std::memcpy(linked.lfFaceName, face, sizeof face);
-    return linked;
+    return japanese ? gdi::LinkedFont(font) : font;
 }
 
 // Paints an image surface scaled into the rectangle, and releases it.
@@ -235,6 +239,20 @@ bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, d
     return true;
 }
 
+bool DrawBitmap(cairo_t* cr, gdi::GdiObject& bitmap, double x, double y, double width, double height) {
+    gdi::RealisePixels(bitmap);
+    if (bitmap.pixels.empty()) return false;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, bitmap.width, bitmap.height);
+    cairo_surface_flush(surface);
+    uint8_t* out = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int row = 0; row < bitmap.height; ++row)
+        std::memcpy(out + size_t(stride) * row, bitmap.pixels.data() + size_t(row) * bitmap.width, size_t(bitmap.width) * 4);
+    cairo_surface_mark_dirty(surface);
+    PaintSurface(cr, surface, x, y, width, height);
+    return true;
+}
+
 namespace {
 
 cairo_status_t ReadBytes(void* closure, unsigned char* data, unsigned int length) {
@@ -316,7 +334,27 @@ bool DrawIconImage(cairo_t* cr, HICON icon, double x, double y, double width, do
     return true;
 }
 
-void SetPaintTarget(const PaintTarget& target) { g_target = target; }
-PaintTarget CurrentPaintTarget() { return g_target; }
+void EnterPicture(HWND window, cairo_t* cr) {
+    double x = 0, y = 0;
+    cairo_user_to_device(cr, &x, &y);
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_user_to_device(cr, &x1, &y1);
+    cairo_user_to_device(cr, &x2, &y2);
+    const auto at = [](double v) { return static_cast<LONG>(std::lround(v)); };
+    g_pictures[window] = PictureSpot{cairo_get_target(cr), at(x), at(y),
+                                     RECT{at(std::min(x1, x2)), at(std::min(y1, y2)), at(std::max(x1, x2)), at(std::max(y1, y2))}};
+}
+
+void ClearPictures() { g_pictures.clear(); }
+
+void AttachPicture(HWND window, gdi::DeviceContext* context) {
+    auto it = g_pictures.find(window);
+    if (it == g_pictures.end()) return;
+    context->canvas = cairo_surface_reference(it->second.surface);
+    context->originX = it->second.x;
+    context->originY = it->second.y;
+    context->canvasClip = it->second.clip;
+}
 
 }  // namespace palvex::win

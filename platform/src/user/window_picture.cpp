@@ -83,12 +83,7 @@ bool Is(const Facts& facts, const char16_t* name) {
 // Asks the control's parent to draw one part of an owner-drawn control on the picture.
 void OwnerDraw(cairo_t* cr, const Facts& facts, UINT type, UINT item, UINT state, const RECT& rect, ULONG_PTR data) {
     if (!facts.parent) return;
-    HDC dc = GetDC(facts.handle);
-    if (auto context = palvex::gdi::DeviceContexts().Find(dc)) {
-        context->canvas = cr;
-        context->originX = 0;
-        context->originY = 0;
-    }
+    HDC dc = GetDC(facts.handle);  // draws on the control's place in the picture
     SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(facts.handle, WM_GETFONT, 0, 0)) ?: GetStockObject(DEFAULT_GUI_FONT));
     DRAWITEMSTRUCT draw{};
     draw.CtlType = type;
@@ -100,9 +95,9 @@ void OwnerDraw(cairo_t* cr, const Facts& facts, UINT type, UINT item, UINT state
     draw.hDC = dc;
     draw.rcItem = rect;
     draw.itemData = data;
-    cairo_save(cr);
+    cairo_surface_flush(cairo_get_target(cr));
     SendMessageW(facts.parent, WM_DRAWITEM, facts.id, reinterpret_cast<LPARAM>(&draw));
-    cairo_restore(cr);
+    cairo_surface_mark_dirty(cairo_get_target(cr));
     ReleaseDC(facts.handle, dc);
 }
 
@@ -287,7 +282,7 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
             palvex::win::DrawIconImage(cr, static_cast<HICON>(facts.control.image), 0, 0, std::min(width, 32), std::min(height, 32));
         } else if (type == SS_BITMAP) {
             if (auto bitmap = palvex::gdi::Objects().Find(facts.control.image); bitmap && bitmap->type == OBJ_BITMAP)
-                palvex::win::DrawDib(cr, bitmap->dib, 0, 0, bitmap->width, bitmap->height);
+                palvex::win::DrawBitmap(cr, *bitmap, 0, 0, bitmap->width, bitmap->height);
         } else if (type == SS_ETCHEDHORZ) {
             Colour(cr, RGB(160, 160, 160));
             cairo_move_to(cr, 0, 0.5);
@@ -411,17 +406,16 @@ void DrawWindow(cairo_t* cr, HWND hWnd, double x, double y) {
     cairo_translate(cr, x, y);
     cairo_rectangle(cr, 0, 0, width, height);
     cairo_clip(cr);
+    palvex::win::EnterPicture(hWnd, cr);
     if (facts.dialog || facts.registered) {
         if (!(facts.style & WS_CHILD) || !(GetWindowLongW(hWnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT)) {
             Colour(cr, kFace);
             cairo_paint(cr);
         }
         // The window's own painting draws into the picture.
-        cairo_save(cr);
-        palvex::win::SetPaintTarget({hWnd, cr, 0, 0});
+        cairo_surface_flush(cairo_get_target(cr));
         SendMessageW(hWnd, WM_PAINT, 0, 0);
-        palvex::win::SetPaintTarget({});
-        cairo_restore(cr);
+        cairo_surface_mark_dirty(cairo_get_target(cr));
     } else {
         DrawControl(cr, hWnd, facts, width, height);
     }
@@ -510,6 +504,7 @@ void WriteWindowPicture(HWND window, const std::filesystem::path& png) {
         cairo_stroke(cr);
     }
     DrawWindow(cr, window, 1, top);
+    win::ClearPictures();
     cairo_destroy(cr);
     std::error_code error;
     if (png.has_parent_path()) std::filesystem::create_directories(png.parent_path(), error);

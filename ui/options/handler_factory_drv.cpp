@@ -12,6 +12,7 @@
 #include "items/optitem_handler.h"
 #include "kittrace.h"
 #include "options/factory_tables.h"
+#include "session/ui_session.h"
 #include "options/item_preparation.h"
 
 namespace {
@@ -25,14 +26,6 @@ struct BubbleSet {
     DWORD m_first;
 };
 constexpr BubbleSet kBubbleSets[] = {{192, 172}, {144, 168}, {122, 164}, {0, 160}};
-
-// The drawing session of a sheet. It is made from the configuration record and the sheet's
-// resources; the factory owns it.
-QORVAUISession* CreateSession(IDrvResources*, const DWORD (&)[kSessionConfigWords]) {
-    return nullptr;
-}
-
-void DestroySession(QORVAUISession*) {}
 
 }  // namespace
 
@@ -49,7 +42,7 @@ QORVAOptItemHandlerFactoryDrv::~QORVAOptItemHandlerFactoryDrv() {
         constraint->Destroy();
         constraint = nullptr;
     }
-    if (m_session) DestroySession(m_session);
+    if (m_session) QORVAUISession::Destroy(m_session);
     m_session = nullptr;
 }
 
@@ -215,7 +208,7 @@ LRESULT QORVAOptItemHandlerFactoryDrv::InitDialog(HWND dialog) {
     if (!m_session) {
         DWORD config[kSessionConfigWords];
         FillSessionConfig(SheetMode(), ScreenDotsPerInch(), config);
-        m_session = CreateSession(m_extension ? m_extension->Resources() : nullptr, config);
+        m_session = QORVAUISession::Create(m_heap, m_extension ? m_extension->Resources() : nullptr, config);
     }
     return QORVAOptItemHandlerFactory::InitDialog(dialog);
 }

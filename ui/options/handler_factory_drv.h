@@ -8,13 +8,10 @@
 
 #include "couipluginext.h"
 #include "items/handler_factory.h"
-
-class QORVAUISession;
+#include "session/ui_session.h"
 
 // Constraint slots of a sheet.
 inline constexpr DWORD kConstraintSlots = 64;
-// Words of the drawing session's configuration record.
-inline constexpr DWORD kSessionConfigWords = 51;
 
 class QORVAOptItemHandlerFactoryDrv : public QORVAOptItemHandlerFactory {
 public:

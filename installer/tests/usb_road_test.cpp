@@ -1,5 +1,7 @@
 // The USB road of the connection page: the driver installed alone, then the wait until Windows
 // has made the USB printer with it, driven by the machine plugging devices on its virtual clock.
+#include <functional>
+
 #include <palvex/clock.h>
 #include <palvex/message_box.h>
 #include <palvex/usb_devices.h>
@@ -83,10 +85,17 @@ protected:
         actions.insert(actions.end(), inTheWait.begin(), inTheWait.end());
         std::u16string message;
         int page = -1;
-        actions.push_back(Act([&](HWND window) {
+        // The wait dialog ends when its worker's result arrives, which on a loaded machine may take
+        // more than one message: until the wizard itself is back, wait for the next one.
+        std::function<void(HWND)> collect = [&](HWND window) {
+            if (!HostOf(window)) {
+                palvex::QueueUserActions({Wait(), Act(collect)});
+                return;
+            }
             page = HostOf(window)->m_pages.index;
             message = HostOf(window)->m_drvData.m_completeMessage;
-        }));
+        };
+        actions.push_back(Act(collect));
         AfxSetCommandLine({});
         palvex::QueueUserActions(actions);
         palvex::QueueMessageBoxAnswers({IDNO});  // no restart when the wizard closes

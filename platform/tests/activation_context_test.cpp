@@ -38,7 +38,8 @@ TEST(ActivationContext, IsMadeFromTheModulesManifestOnly) {
     const std::u16string english = Wide(std::filesystem::path(PALVEX_TEST_RESOURCE_DIR) / "english_only.dll");
     const ACTCTXW noManifest = ContextOf(english, MAKEINTRESOURCEW(2));
     EXPECT_EQ(CreateActCtxW(&noManifest), INVALID_HANDLE_VALUE);
-    const ACTCTXW missing = ContextOf(u"C:\\Windows\\System32\\NOWHERE.DLL", MAKEINTRESOURCEW(2));
+    const std::u16string nowhere = u"C:\\Windows\\System32\\NOWHERE.DLL";  // lives as long as the record
+    const ACTCTXW missing = ContextOf(nowhere, MAKEINTRESOURCEW(2));
     EXPECT_EQ(CreateActCtxW(&missing), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(CreateActCtxW(nullptr), INVALID_HANDLE_VALUE);

@@ -198,7 +198,7 @@ void PenLine(Raster& raster, const DeviceContext& context, const GdiObject& pen,
     const double margin = width + 2;
     const double left = clip.left - raster.x() - margin, right = clip.right - raster.x() + margin;
     const double top = clip.top - raster.y() - margin, bottom = clip.bottom - raster.y() + margin;
-    if (std::max(std::labs(b.x - a.x), std::labs(b.y - a.y)) > 4096) {
+    if (std::max(std::llabs(static_cast<long long>(b.x) - a.x), std::llabs(static_cast<long long>(b.y) - a.y)) > 4096) {
         double t0 = 0, t1 = 1;
         const double ddx = double(b.x) - a.x, ddy = double(b.y) - a.y;
         const double p[4] = {-ddx, ddx, -ddy, ddy}, q[4] = {a.x - left, right - a.x, a.y - top, bottom - a.y};

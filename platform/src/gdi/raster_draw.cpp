@@ -54,14 +54,14 @@ void FillPolygon(Raster& raster, const std::vector<POINT>& points, uint32_t pixe
             const POINT& a = points[i];
             const POINT& b = points[(i + 1) % points.size()];
             if ((a.y <= centre) == (b.y <= centre)) continue;
-            crossings.push_back(a.x + (centre - a.y) * double(b.x - a.x) / double(b.y - a.y));
+            crossings.push_back(a.x + (centre - a.y) * (double(b.x) - a.x) / (double(b.y) - a.y));
         }
         std::sort(crossings.begin(), crossings.end());
         for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
-            const LONG from = static_cast<LONG>(std::ceil(crossings[i] - 0.5));
-            const LONG to = static_cast<LONG>(std::ceil(crossings[i + 1] - 0.5));
-            const LONG first = std::max<LONG>(from, raster.clip().left - raster.x());
-            const LONG end = std::min<LONG>(to, raster.clip().right - raster.x());
+            // Clamped before the conversion: a crossing far outside the picture is no LONG.
+            const double left = raster.clip().left - raster.x(), right = raster.clip().right - raster.x();
+            const LONG first = static_cast<LONG>(std::clamp(std::ceil(crossings[i] - 0.5), left, std::max(left, right)));
+            const LONG end = static_cast<LONG>(std::clamp(std::ceil(crossings[i + 1] - 0.5), left, std::max(left, right)));
             for (LONG x = first; x < end; ++x) raster.Put(x + raster.x(), y + raster.y(), pixel);
         }
     }

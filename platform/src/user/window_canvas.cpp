@@ -187,69 +187,33 @@ int TextWidth(const LOGFONTW& requested, const std::u16string& text) {
     return static_cast<int>(width + 0.5);
 }
 
-bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, double width, double height) {
-    BITMAPINFOHEADER header{};
-    if (dib.size() < sizeof(header)) return false;
-    std::memcpy(&header, dib.data(), sizeof(header));
-    const int bits = header.biBitCount;
-    const int w = header.biWidth;
-    const int h = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    if (w <= 0 || h <= 0 || header.biSize > dib.size()) return false;
-    size_t colours = header.biClrUsed;
-    if (colours == 0 && bits <= 8) colours = size_t{1} << bits;
-    if (header.biCompression == BI_BITFIELDS) colours = 3;
-    const uint8_t* palette = dib.data() + header.biSize;
-    const uint8_t* pixels = palette + colours * 4;
-    const size_t stride = (size_t(w) * bits + 31) / 32 * 4;
-    if (size_t(pixels - dib.data()) + stride * h > dib.size()) return false;
+namespace {
+
+// 0x00RRGGBB pixels, top row first, painted into the box.
+void DrawPixels(cairo_t* cr, const uint32_t* pixels, int w, int h, double x, double y, double width, double height) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     cairo_surface_flush(surface);
     uint8_t* out = cairo_image_surface_get_data(surface);
-    const int outStride = cairo_image_surface_get_stride(surface);
-    for (int row = 0; row < h; ++row) {
-        const uint8_t* in = pixels + stride * (header.biHeight < 0 ? row : h - 1 - row);
-        auto* target = reinterpret_cast<uint32_t*>(out + size_t(outStride) * row);
-        for (int col = 0; col < w; ++col) {
-            uint8_t r = 0, g = 0, b = 0;
-            if (bits <= 8) {
-                const int perByte = 8 / bits;
-                const int shift = (perByte - 1 - col % perByte) * bits;
-                const size_t index = (in[col / perByte] >> shift) & ((1 << bits) - 1);
-                if (index < colours) {
-                    b = palette[index * 4];
-                    g = palette[index * 4 + 1];
-                    r = palette[index * 4 + 2];
-                }
-            } else if (bits == 16) {
-                const unsigned v = in[col * 2] | (in[col * 2 + 1] << 8);
-                r = ((v >> 10) & 31) * 255 / 31;
-                g = ((v >> 5) & 31) * 255 / 31;
-                b = (v & 31) * 255 / 31;
-            } else {
-                const uint8_t* p = in + col * (bits / 8);
-                b = p[0];
-                g = p[1];
-                r = p[2];
-            }
-            target[col] = (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
-        }
-    }
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int row = 0; row < h; ++row) std::memcpy(out + size_t(stride) * row, pixels + size_t(row) * w, size_t(w) * 4);
     cairo_surface_mark_dirty(surface);
     PaintSurface(cr, surface, x, y, width, height);
+}
+
+}  // namespace
+
+bool DrawDib(cairo_t* cr, const std::vector<uint8_t>& dib, double x, double y, double width, double height) {
+    int w = 0, h = 0;
+    const std::vector<uint32_t> pixels = gdi::DecodeDib(dib, &w, &h);
+    if (pixels.empty()) return false;
+    DrawPixels(cr, pixels.data(), w, h, x, y, width, height);
     return true;
 }
 
 bool DrawBitmap(cairo_t* cr, gdi::GdiObject& bitmap, double x, double y, double width, double height) {
     gdi::RealisePixels(bitmap);
     if (bitmap.pixels.empty()) return false;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, bitmap.width, bitmap.height);
-    cairo_surface_flush(surface);
-    uint8_t* out = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int row = 0; row < bitmap.height; ++row)
-        std::memcpy(out + size_t(stride) * row, bitmap.pixels.data() + size_t(row) * bitmap.width, size_t(bitmap.width) * 4);
-    cairo_surface_mark_dirty(surface);
-    PaintSurface(cr, surface, x, y, width, height);
+    DrawPixels(cr, bitmap.pixels.data(), bitmap.width, bitmap.height, x, y, width, height);
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include "pardex_dlg.h"
 #include "resource.h"
 #include "worker_fixture.h"
+#include "wizard_script.h"
 
 namespace {
 
@@ -25,25 +26,11 @@ using pardex::testing::WorkerMachine;
 constexpr char16_t kEntry[] =
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvel Palvex QM410/QF410/QF380 Installer";
 
-UserAction Act(std::function<void(HWND)> body) {
-    UserAction action;
-    action.kind = UserAction::Run;
-    action.run = std::move(body);
-    return action;
-}
-UserAction Click(int id) {
-    UserAction action;
-    action.kind = UserAction::Click;
-    action.control = id;
-    return action;
-}
-UserAction Wait() {
-    UserAction action;
-    action.kind = UserAction::Wait;
-    return action;
-}
+using pardex::testing::Act;
+using pardex::testing::Click;
+using pardex::testing::Wait;
 
-CPardexDlg* HostOf(HWND window) { return dynamic_cast<CPardexDlg*>(reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER))); }
+using pardex::testing::HostOf;
 CDialogWaitProg* WaitDialogOf(HWND window) {
     return dynamic_cast<CDialogWaitProg*>(reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER)));
 }

@@ -13,6 +13,7 @@
 #include "pardex_dlg.h"
 #include "resource.h"
 #include "snmp_test_peers.h"
+#include "wizard_script.h"
 
 #include <win/commctrl.h>
 
@@ -22,27 +23,13 @@ using palvex::UserAction;
 using pardex::testing::InstallerMachine;
 using namespace palvex::testing;
 
-UserAction Act(std::function<void(HWND)> body) {
-    UserAction action;
-    action.kind = UserAction::Run;
-    action.run = std::move(body);
-    return action;
-}
-UserAction Click(int id) {
-    UserAction action;
-    action.kind = UserAction::Click;
-    action.control = id;
-    return action;
-}
-UserAction Wait() {
-    UserAction action;
-    action.kind = UserAction::Wait;
-    return action;
-}
+using pardex::testing::Act;
+using pardex::testing::Click;
+using pardex::testing::Wait;
 
-CPardexDlg* HostOf(HWND window) { return dynamic_cast<CPardexDlg*>(reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER))); }
-HWND Page(HWND window) { return HostOf(window)->m_pages.current->m_hWnd; }
-int PageIndex(HWND window) { return HostOf(window)->m_pages.index; }
+using pardex::testing::HostOf;
+using pardex::testing::Page;
+using pardex::testing::PageIndex;
 
 std::u16string ItemText(HWND page, int id) {
     WCHAR text[1024] = {};

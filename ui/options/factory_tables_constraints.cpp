@@ -6,6 +6,7 @@
 #include "items/heap_object.h"
 #include "options/device_info_constraint.h"
 #include "options/factory_tables.h"
+#include "options/watermark_list_constraint.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ constexpr ConstraintClassRow kClasses[] = {
     {u"QORVAOptItemConstraintQUICKSETSNAME", nullptr},
     {u"QORVAOptItemConstraintCMS", nullptr},
     {u"QORVAOptItemConstraintCMSNAME", nullptr},
-    {u"QORVAOptItemConstraintWMK", nullptr},
+    {u"QORVAOptItemConstraintWMK", MakeConstraint<QORVAOptItemConstraintWMK>},
     {u"QVOptItemConstraintDEVINFO", MakeConstraint<QVOptItemConstraintDEVINFO>},
 };
 static_assert(std::size(kClasses) == static_cast<size_t>(DrvConstraintClass::Count));

@@ -9,6 +9,7 @@
 #include "options/font_substitution.h"
 #include "options/paper_source_handlers.h"
 #include "options/printer_address_handler.h"
+#include "options/watermark_list.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ constexpr HandlerMaker kMakers[] = {
     Make<QORVAOptItemHandlerNUP>,
     nullptr,  // QSCOMBOBOX
     Make<QORVAOptItemHandlerPAPERSIZE>,
-    nullptr,  // WMCOMBOBOX
+    Make<QORVAOptItemHandlerWMCOMBOBOX>,
     Make<QORVAOptItemHandlerSCALEDOCONSIZE>,
     nullptr,  // QSEDITBOX
     nullptr,  // CMCOMBOBOX

@@ -10,6 +10,7 @@
 #include "items/heap_object.h"
 #include "items/optitem_dlglink.h"
 #include "options/factory_tables.h"
+#include "options/watermark_list_link.h"
 
 namespace {
 
@@ -182,7 +183,7 @@ constexpr LinkMaker kMakers[] = {
     MakeNamed<QVOptItemDlgLinkCheckUSRACTPRN>,
     MakeNamed<QVOptItemDlgLinkComboboxMediaSize>,
     nullptr,  // StaticLAYOUTVALUE
-    nullptr,  // ListboxWMLIST
+    Make<QORVAOptItemDlgLinkListboxWMLIST>,
     nullptr,  // EditboxWMKMessage
     nullptr,  // StaticADVANCEDVALUE
     nullptr,  // PushbuttonELEVATE

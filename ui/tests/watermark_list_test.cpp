@@ -1,0 +1,232 @@
+// The watermark list on the UI test printer: its entries from the stored rows, each watermark's
+// attributes following the selection, the chosen index in the devmode, the popup's New and
+// Delete buttons and text box, OK writing the rows, Cancel reading them again, the list box's
+// keys, and a stored setting naming a watermark the list no longer holds.
+#include <string>
+#include <vector>
+
+#include <palvex/message_box.h>
+#include <palvex/ui_script.h>
+
+#include "driver_sheet.h"
+#include "items/dlglink_list.h"
+#include "items/optitem_builder.h"
+#include "items/stored_set.h"
+#include "options/factory_tables.h"
+#include "options/page_rule_flags.h"
+#include "options/watermark_list.h"
+#include "options/watermark_list_constraint.h"
+#include "options/watermark_list_link.h"
+#include "sheet_pages.h"
+
+namespace uitest {
+namespace {
+
+using palvex::UserAction;
+
+constexpr DWORD kPushItem = 2450;  // the layout page's button that opens the popup
+constexpr DWORD kPopup = 19001;
+constexpr DWORD kAngle = 19202, kDegree = 19250, kFont = 19302, kShade = 19402, kSize = 19452, kStyle = 19502;
+
+const std::vector<std::u16string> kStoredTexts = {u"", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"", u"", u""};
+
+UserAction Act(UserAction::Kind kind, int control = 0, std::u16string text = {}) {
+    UserAction action;
+    action.kind = kind;
+    action.control = control;
+    action.text = std::move(text);
+    return action;
+}
+
+UserAction Do(std::function<void(HWND)> run) {
+    UserAction action;
+    action.kind = UserAction::Run;
+    action.run = std::move(run);
+    return action;
+}
+
+std::u16string Entry(const std::u16string& key, const std::u16string& value) {
+    return std::u16string(1, char16_t{0xFFFD}) + key + char16_t{0xFFFE} + value + char16_t{0xFFFF};
+}
+
+class WatermarkListTest : public DriverSheetTest {
+protected:
+    void SetUp() override {
+        DriverSheetTest::SetUp();
+        palvex::ResetMessageBoxScript();
+        AddItem(kWatermarkListItem, TVOT_COMBOBOX, std::vector<std::u16string>{u"None"});
+        AddItem(kWatermarkSwitchItem, TVOT_2STATES, 2);
+        AddItem(kAngle, TVOT_3STATES, {u"Diagonal", u"Horizontal", u"Own"}, {1, 2, 3});
+        AddItem(kDegree, TVOT_UDARROW, 2, {0, 359});
+        AddItem(kFont, TVOT_COMBOBOX, {u"Arial", u"Courier New"});
+        AddItem(kShade, TVOT_COMBOBOX, {u"0", u"64", u"128"}, {0, 64, 128});
+        AddItem(kSize, TVOT_UDARROW, 2, {0, 200});
+        AddItem(kStyle, TVOT_COMBOBOX, {u"Plain", u"Outline"}, {1, 2});
+        AddItem(kWatermarkNewButton, TVOT_PUSHBUTTON, 1);
+        AddItem(kWatermarkDeleteButton, TVOT_PUSHBUTTON, 1);
+        AddItem(kPushItem, TVOT_PUSHBUTTON, 1);
+        OpenSheet();
+    }
+    void TearDown() override {
+        if (m_extension) m_extension->m_factory = nullptr;
+        DriverSheetTest::TearDown();
+        palvex::ResetUserScript();
+        palvex::ResetMessageBoxScript();
+    }
+    // The sheet over the printer's stored rows, with the popup's rules as the factory makes them.
+    void OpenSheet() {
+        MakeFactory();
+        const ConstraintMaker maker = ConstraintMakerOf(DrvConstraintClass::WMK);
+        ASSERT_TRUE(maker);
+        ASSERT_TRUE(maker(m_heap, m_factory));
+        // The popup's dialog procedure reaches the factory through the sheet state.
+        m_extension->m_factory = m_factory;
+        ASSERT_TRUE(RegisterStaticHand(m_extension));  // the preview's class
+        m_push = {m_extension, kPopup, m_extension->Resources()->GetDialogTemplate(kPopup, FALSE)};
+        ASSERT_TRUE(m_push.m_template);
+        Handler(kPushItem)->Item()->pOptType->pOptParam[0].lParam = reinterpret_cast<LPARAM>(&m_push);
+    }
+    // Closes the sheet after its Apply and opens it again on what was saved.
+    void ApplyAndReopen() {
+        m_factory->OnOK(nullptr);
+        m_extension->m_factory = nullptr;
+        CloseSheet();
+        OpenSheet();
+    }
+    // Opens the popup from the page's button and runs the actions in it; the user closes it with
+    // the last one (Ok or Cancel).
+    void RunPopup(std::vector<UserAction> actions) {
+        actions.insert(actions.begin(), Do([this](HWND dialog) { LinkTextBox(dialog); }));
+        palvex::QueueUserActions(actions);
+        Handler(kPushItem)->Push(nullptr);
+    }
+    // The text box's own filter link belongs to the edit boxes; until the factory makes one the
+    // plain edit link hands the typing to the list the same way.
+    void LinkTextBox(HWND dialog) {
+        HWND edit = GetDlgItem(dialog, kWatermarkMessageEdit);
+        ASSERT_TRUE(edit);
+        if (QORVAOptItemDlgLink::FromWindow(edit)) return;
+        QORVAOptItemHandler* list = Handler(kWatermarkListItem);
+        list->AttachDlgLink(m_factory->CreateDlgLinkByClass(dialog, list, kWatermarkMessageEdit, 0));
+    }
+    QORVAOptItemHandlerWMCOMBOBOX* List() { return dynamic_cast<QORVAOptItemHandlerWMCOMBOBOX*>(Handler(kWatermarkListItem)); }
+    std::vector<std::u16string> Texts() {
+        std::vector<std::u16string> texts;
+        for (LONG i = 0; i < Handler(kWatermarkListItem)->GetOptionCount(); ++i)
+            texts.push_back(Hidden(kWatermarkListItem, i) ? u"" : Text(kWatermarkListItem, i));
+        return texts;
+    }
+    LONG Value(DWORD key) { return m_factory->GetItemValue(key); }
+    WORD TextIndex() {
+        WORD index = 0xFFFF;
+        EXPECT_EQ(m_settings->GetFieldValue(m_privateDevmode.data(), u"_WMK_TEXT_IDX", &index, sizeof index,
+                                            SETTINGS_SELECT_DEVMODE),
+                  S_OK);
+        return index;
+    }
+    std::vector<std::u16string> ListRows(HWND dialog) {
+        HWND list = GetDlgItem(dialog, kWatermarkListBox);
+        std::vector<std::u16string> rows;
+        const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            WCHAR text[64] = {};
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            rows.push_back(text);
+        }
+        return rows;
+    }
+
+    PushTargetRecord m_push{};
+};
+
+TEST_F(WatermarkListTest, TheStoredRowsAreTheEntries) {
+    QORVAOptItemHandlerWMCOMBOBOX* list = List();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(Texts(), kStoredTexts);
+    EXPECT_EQ(list->GetTextLimit(), 32);
+    EXPECT_EQ(list->FirstFreeEntry(), 4);
+    EXPECT_EQ(list->GetSel(), 0);
+}
+
+TEST_F(WatermarkListTest, EachWatermarkBringsItsAttributesAndTheSwitchFollows) {
+    struct Case {
+        LONG entry;
+        LONG angle, shade, size, style, on;
+    } cases[] = {
+        {1, 1, 0, 72, 2, 1},    // CONFIDENTIAL, as described
+        {3, 2, 128, 72, 2, 1},  // COPY: horizontal
+        {2, 1, 0, 96, 1, 1},    // DRAFT
+        {0, 1, 0, 96, 1, 0},    // no watermark: the attributes stay, the switch goes off
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        Handler(kWatermarkListItem)->SetCurSel(c.entry, nullptr);
+        EXPECT_EQ(Value(kAngle), c.angle);
+        EXPECT_EQ(Value(kShade), c.shade);
+        EXPECT_EQ(Value(kSize), c.size);
+        EXPECT_EQ(Value(kStyle), c.style);
+        EXPECT_EQ(Value(kWatermarkSwitchItem), c.on);
+    }
+}
+
+TEST_F(WatermarkListTest, AWatermarkKeepsTheAttributesTheUserGaveIt) {
+    QORVAOptItemHandler* list = Handler(kWatermarkListItem);
+    list->SetCurSel(1, nullptr);
+    Handler(kSize)->SetValue(150, nullptr);
+    Handler(kShade)->SetCurSel(1, nullptr);
+    list->SetCurSel(2, nullptr);
+    EXPECT_EQ(Value(kSize), 96);
+    // Coming back takes what the user set, not the description's values again.
+    list->SetCurSel(1, nullptr);
+    EXPECT_EQ(Value(kSize), 150);
+    EXPECT_EQ(Value(kShade), 64);
+    list->SetCurSel(2, nullptr);
+    EXPECT_EQ(Value(kSize), 96);
+}
+
+TEST_F(WatermarkListTest, ApplyWritesTheChosenEntrysIndex) {
+    struct Case {
+        const char* what;
+        bool hide;
+        WORD index;
+    } cases[] = {{"entry 2", false, 2}, {"entry 2 hidden", true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QORVAOptItemHandler* list = Handler(kWatermarkListItem);
+        list->SetCurSel(2, nullptr);
+        if (c.hide) list->HideOption(2, 0x8000, nullptr);
+        m_factory->OnOK(nullptr);
+        EXPECT_EQ(TextIndex(), c.index);
+        EXPECT_EQ(list->GetSel(), c.index);
+        list->HideOption(2, 1, nullptr);
+    }
+}
+
+TEST_F(WatermarkListTest, NewMakesAnUntitledWatermarkWhoseTextTheUserTypesAtOnce) {
+    std::vector<std::u16string> rows;
+    std::u16string focused;
+    DWORD selStart = 1, selEnd = 0;
+    RunPopup({Act(UserAction::Click, kWatermarkNewButton), Do([&](HWND dialog) {
+                  rows = ListRows(dialog);
+                  HWND edit = GetDlgItem(dialog, kWatermarkMessageEdit);
+                  focused = GetFocus() == edit ? u"text box" : u"elsewhere";
+                  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+              }),
+              Act(UserAction::SetText, kWatermarkMessageEdit, u"SECRET"),
+              Act(UserAction::Ok)});
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"DRAFT", u"COPY", u"無題"}));
+    EXPECT_EQ(focused, u"text box");
+    EXPECT_EQ(selStart, 0u);
+    EXPECT_EQ(selEnd, 2u);
+    EXPECT_EQ(Text(kWatermarkListItem, 4), u"SECRET");
+    EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 4);
+    EXPECT_EQ(Value(kWatermarkSwitchItem), 1);
+
+    ApplyAndReopen();
+    std::vector<std::u16string> stored = kStoredTexts;
+    stored[4] = u"SECRET";
+    EXPECT_EQ(Texts(), stored);
+}
+
+}  // namespace
+}  // namespace uitest

@@ -146,6 +146,13 @@ TEST_F(WatermarkListTest, TheStoredRowsAreTheEntries) {
     EXPECT_EQ(list->GetTextLimit(), 32);
     EXPECT_EQ(list->FirstFreeEntry(), 4);
     EXPECT_EQ(list->GetSel(), 0);
+
+    // An index the rows no longer reach (a devmode from a longer list) is no watermark.
+    m_extension->m_factory = nullptr;
+    CloseSheet();
+    m_items[0].Sel = 12;
+    OpenSheet();
+    EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 0);
 }
 
 TEST_F(WatermarkListTest, EachWatermarkBringsItsAttributesAndTheSwitchFollows) {
@@ -226,6 +233,168 @@ TEST_F(WatermarkListTest, NewMakesAnUntitledWatermarkWhoseTextTheUserTypesAtOnce
     std::vector<std::u16string> stored = kStoredTexts;
     stored[4] = u"SECRET";
     EXPECT_EQ(Texts(), stored);
+}
+
+TEST_F(WatermarkListTest, DeleteAsksFirstAndHidesTheChosenWatermark) {
+    struct Case {
+        int answer;
+        bool hidden;
+    } cases[] = {{IDCANCEL, false}, {IDOK, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        palvex::QueueMessageBoxAnswers({c.answer});
+        std::vector<std::u16string> rows;
+        RunPopup({Act(UserAction::Choose, kWatermarkListBox, u"DRAFT"), Act(UserAction::Click, kWatermarkDeleteButton),
+                  Do([&](HWND dialog) { rows = ListRows(dialog); }), Act(UserAction::Ok)});
+        const std::vector<palvex::MessageBoxRecord> shown = palvex::TakeMessageBoxRecords();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, u"選ばれた[スタンプ]を消去してもよろしいですか？");
+        EXPECT_EQ(shown[0].caption, u"警告");
+        EXPECT_EQ(shown[0].style, static_cast<UINT>(MB_OKCANCEL | MB_ICONEXCLAMATION));
+        EXPECT_EQ(Hidden(kWatermarkListItem, 2), c.hidden);
+        if (c.hidden) {
+            EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"COPY"}));
+            // The selection went to the first watermark still shown.
+            EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 1);
+        } else {
+            EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"DRAFT", u"COPY"}));
+            EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 2);
+        }
+    }
+    ApplyAndReopen();
+    std::vector<std::u16string> stored = kStoredTexts;
+    stored[2] = u"";
+    EXPECT_EQ(Texts(), stored);
+}
+
+TEST_F(WatermarkListTest, AnEmptiedTextDeletesTheWatermarkOnOkAndNoWatermarkIsNeverRenamed) {
+    std::vector<std::u16string> rows;
+    LONG selectedBeforeOk = -1;
+    RunPopup({Act(UserAction::Choose, kWatermarkListBox, u"COPY"), Act(UserAction::SetText, kWatermarkMessageEdit, u""),
+              Do([&](HWND dialog) {
+                  rows = ListRows(dialog);
+                  selectedBeforeOk = static_cast<LONG>(Handler(kWatermarkListItem)->GetSel());
+              }),
+              Act(UserAction::Ok)});
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"DRAFT"}));
+    EXPECT_EQ(selectedBeforeOk, 3);  // still chosen until the popup closes
+    EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 0);
+    EXPECT_EQ(TextIndex(), 0);
+
+    // Typing with no watermark chosen makes a new one; entry 0 keeps its (empty) text.
+    RunPopup({Act(UserAction::SetText, kWatermarkMessageEdit, u"MINE"), Act(UserAction::Ok)});
+    EXPECT_EQ(Text(kWatermarkListItem, 0), u"");
+    EXPECT_EQ(Text(kWatermarkListItem, 3), u"MINE");
+    EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 3);
+    ApplyAndReopen();
+    std::vector<std::u16string> stored = kStoredTexts;
+    stored[3] = u"MINE";
+    EXPECT_EQ(Texts(), stored);
+}
+
+TEST_F(WatermarkListTest, CancelPutsBackTheStoredList) {
+    Handler(kWatermarkListItem)->SetCurSel(1, nullptr);
+    palvex::QueueMessageBoxAnswers({IDOK});
+    std::vector<std::u16string> rows;
+    RunPopup({Act(UserAction::Choose, kWatermarkListBox, u"DRAFT"), Act(UserAction::SetText, kWatermarkMessageEdit, u"DRAFT 2"),
+              Act(UserAction::Choose, kWatermarkListBox, u"COPY"), Act(UserAction::Click, kWatermarkDeleteButton),
+              Act(UserAction::Click, kWatermarkNewButton), Do([&](HWND dialog) { rows = ListRows(dialog); }),
+              Act(UserAction::Cancel)});
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"DRAFT 2", u"無題"}));
+    EXPECT_EQ(Texts(), kStoredTexts);
+    EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 1);
+    EXPECT_EQ(Value(kSize), 72);
+}
+
+TEST_F(WatermarkListTest, AWatermarksAttributesAreStoredWithItOnOk) {
+    RunPopup({Act(UserAction::Choose, kWatermarkListBox, u"CONFIDENTIAL"),
+              Do([&](HWND) { Handler(kSize)->SetValue(150, nullptr); }), Act(UserAction::Choose, kWatermarkListBox, u"DRAFT"),
+              Act(UserAction::Ok)});
+    ApplyAndReopen();
+    QORVAOptItemHandler* list = Handler(kWatermarkListItem);
+    list->SetCurSel(1, nullptr);
+    EXPECT_EQ(Value(kSize), 150);
+    EXPECT_EQ(Value(kStyle), 2);
+    list->SetCurSel(2, nullptr);
+    EXPECT_EQ(Value(kSize), 96);
+}
+
+TEST_F(WatermarkListTest, TheButtonsFollowTheList) {
+    QORVAOptItemHandler* newButton = Handler(kWatermarkNewButton);
+    QORVAOptItemHandler* deleteButton = Handler(kWatermarkDeleteButton);
+    QORVAOptItemHandler* degree = Handler(kDegree);
+    Handler(kWatermarkListItem)->RouteNotify(0, kNotifyInitialise, 0);  // as a page opens
+    EXPECT_EQ(newButton->StateBits() & 0x400, 0u);
+    EXPECT_EQ(newButton->Hint(3), 0x80000000u);
+    EXPECT_EQ(deleteButton->StateBits() & 1, 1u);  // no watermark chosen
+    EXPECT_EQ(degree->StateBits() & 1, 1u);        // the diagonal angle
+
+    Handler(kAngle)->SetCurSel(2, nullptr);
+    EXPECT_EQ(degree->StateBits() & 1, 0u);
+    // New fills the six free slots; then the list is full.
+    for (int i = 0; i < 6; ++i) newButton->Push(nullptr);
+    EXPECT_EQ(List()->FirstFreeEntry(), -1);
+    EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 9);
+    EXPECT_EQ(newButton->StateBits() & 0x400, 0x400u);
+    EXPECT_EQ(newButton->Hint(3), 0x8000814Du);
+    EXPECT_EQ(deleteButton->StateBits() & 1, 0u);
+    newButton->Push(nullptr);
+    EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 9);
+    EXPECT_EQ(Text(kWatermarkListItem, 9), u"無題");
+}
+
+TEST_F(WatermarkListTest, AStoredSettingRecallsTheWatermarkByItsText) {
+    QORVAOptItemHandler* list = Handler(kWatermarkListItem);
+    list->SetCurSel(2, nullptr);
+    StoredItemSet set{m_heap, nullptr, nullptr, 0, 0};
+    list->QSave(&set);
+    EXPECT_EQ(std::u16string(set.m_text, set.m_used), Entry(u"962", u"DRAFT"));
+    FreeStoredSet(&set);
+
+    struct Case {
+        std::u16string text;
+        LONG selection;
+        bool mismatch;
+    } cases[] = {{u"COPY", 3, false}, {u"GONE", 3, true}, {u"CONFIDENTIAL", 1, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+        std::u16string text = Entry(u"962", c.text);
+        StoredSetApply apply{m_factory, text.data()};
+        ApplyStoredSet(&apply);
+        EXPECT_EQ(list->GetSel(), c.selection);
+        EXPECT_EQ(WatermarkTextMismatch(list), c.mismatch);
+    }
+    EXPECT_FALSE(WatermarkTextMismatch(Handler(kSize)));
+}
+
+TEST_F(WatermarkListTest, KeysInTheListGoToTheTextBoxWhileAWatermarkIsChosen) {
+    struct Case {
+        const char* what;
+        LONG entry;
+        WORD key;
+        LRESULT answer;
+        bool toTextBox;
+    } cases[] = {
+        {"a letter on a watermark", 2, 'A', -2, true},
+        {"a letter on no watermark", 0, 'A', -2, false},
+        {"the down arrow", 2, 40 /* down */, -1, false},
+        {"the left arrow", 1, 37 /* left */, -1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Handler(kWatermarkListItem)->SetCurSel(c.entry, nullptr);
+        LRESULT answer = 0;
+        bool toTextBox = false;
+        RunPopup({Do([&](HWND dialog) {
+                      HWND list = GetDlgItem(dialog, kWatermarkListBox);
+                      SetFocus(list);
+                      answer = m_factory->DialogProc(dialog, WM_VKEYTOITEM, MAKEWPARAM(c.key, 0), reinterpret_cast<LPARAM>(list));
+                      toTextBox = GetFocus() == GetDlgItem(dialog, kWatermarkMessageEdit);
+                  }),
+                  Act(UserAction::Cancel)});
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(toTextBox, c.toTextBox);
+    }
 }
 
 }  // namespace

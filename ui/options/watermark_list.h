@@ -48,7 +48,6 @@ public:
     LONG FirstFreeEntry();
     // The last QLoad found no entry with the stored text.
     DWORD TextMismatch() const { return m_mismatch; }
-    DWORD Edited() const { return m_edited; }
 
 private:
     struct EntryRecord {

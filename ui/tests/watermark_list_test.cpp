@@ -281,14 +281,16 @@ TEST_F(WatermarkListTest, AnEmptiedTextDeletesTheWatermarkOnOkAndNoWatermarkIsNe
     EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 0);
     EXPECT_EQ(TextIndex(), 0);
 
-    // Typing with no watermark chosen makes a new one; entry 0 keeps its (empty) text.
-    RunPopup({Act(UserAction::SetText, kWatermarkMessageEdit, u"MINE"), Act(UserAction::Ok)});
+    // Typing with no watermark chosen makes a new one in the first free slot; entry 0 keeps its
+    // (empty) text. A watermark's text keeps 31 characters.
+    const std::u16string typed(40, u'M');
+    RunPopup({Act(UserAction::SetText, kWatermarkMessageEdit, typed), Act(UserAction::Ok)});
     EXPECT_EQ(Text(kWatermarkListItem, 0), u"");
-    EXPECT_EQ(Text(kWatermarkListItem, 3), u"MINE");
+    EXPECT_EQ(Text(kWatermarkListItem, 3), typed.substr(0, 31));
     EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 3);
     ApplyAndReopen();
     std::vector<std::u16string> stored = kStoredTexts;
-    stored[3] = u"MINE";
+    stored[3] = typed.substr(0, 31);
     EXPECT_EQ(Texts(), stored);
 }
 

@@ -67,6 +67,7 @@ const std::vector<SheetItem>& Items() {
         {32502, TVOT_CHKBOX, {0}, {}},
         {32504, TVOT_LISTBOX, {0, 1}, {u"長辺", u"短辺"}},
         {kEcoModeKey, TVOT_COMBOBOX, {0, 1}, {u"しない", u"する"}},
+        {25402, TVOT_EDITBOX, {0, 64}, {}},
     };
     return items;
 }
@@ -123,7 +124,8 @@ void ConstraintSheetTest::OpenSheet(const std::vector<std::pair<LONG, LONG>>& tr
         // Range items keep their bounds in option 1: the lower in IconID, the upper in lParam.
         if (shape.type == TVOT_UDARROW) item.pOptType->pOptParam[1].IconID = shape.key == 3203 ? 25 : shape.values[0];
         if (shape.type == TVOT_NONE) item.pOptType = nullptr;
-        item.Sel = shape.selection;
+        if (shape.type == TVOT_EDITBOX) item.pSel = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, 64 * sizeof(WCHAR)));
+        if (shape.type != TVOT_EDITBOX) item.Sel = shape.selection;
         m_items.push_back(item);
     }
     m_settings = new CoDrvSettings();

@@ -20,11 +20,12 @@ constexpr DWORD kTimeFormatItem = 25750;
 constexpr DWORD kWatermarkOnItem = 32502;
 constexpr DWORD kDocumentOptionsButton = 1075;
 
-constexpr DWORD kLayoutWatched[] = {kDuplexItem,        kPagesPerSheetItem, kBordersItem,       kPageOrderItem,
-                                    kWatermarkItem,     kWatermarkFirstPageItem, kBindingMarginItem, kBindingMarginButton,
-                                    kDateStampItem,     kDateStampFirstPageItem, kDateStampFormatButton,
-                                    kScaleToOutputItem, kOutputSizeItem,    kScaleItem,         kDocumentSizeItem,
-                                    12};
+constexpr DWORD kMediaTypeItem = 12;
+
+constexpr DWORD kLayoutWatched[] = {
+    kDuplexItem,        kPagesPerSheetItem, kBordersItem, kPageOrderItem,    kWatermarkItem,  kWatermarkFirstPageItem,
+    kBindingMarginItem, kBindingMarginButton, kDateStampItem, kDateStampFirstPageItem, kDateStampFormatButton,
+    kScaleToOutputItem, kOutputSizeItem,    kScaleItem,   kDocumentSizeItem, kMediaTypeItem};
 constexpr DWORD kAdvancedWatched[] = {kEcoModeKey, kDuplexItem, kPagesPerSheetItem, kDocumentSizeItem};
 
 }  // namespace
@@ -50,7 +51,9 @@ DWORD QORVAOptItemConstraintLAYOUT::Notify(DWORD id, WORD code, DWORD) {
     const bool scaleToOutput = GetItemValue(kScaleToOutputItem) != 0;
     const LONG scale = GetItemValue(kScaleItem);
 
-    if (code == kNotifyStoredSet && id == kWatermarkItem && WatermarkTextMismatch(m_watermark)) return RefuseFavourite();
+    // A favourite whose watermark text the list no longer holds.
+    if (code == kNotifyStoredSet && id == kWatermarkItem && WatermarkTextMismatch(m_watermark))
+        return RefuseFavourite();
 
     SetLock(kPagesPerSheetItem, 0x2000, scaleToOutput ? kReasonScaleToOutputOff : 0);
     SetLock(kPagesPerSheetItem, 0x1000, scale != kUnscaled ? kReasonScaleUnscaled : 0);
@@ -117,9 +120,7 @@ DWORD QORVAOptItemConstraintADVANCED::Notify(DWORD id, WORD code, DWORD) {
         // options open; without one the button has nothing to show.
         CoUIPluginExt* extension = m_owner ? m_owner->Extension() : nullptr;
         if (!extension || extension->m_standardGroups[0] == 0) {
-            if (QORVAOptItemHandler* button = GetHandler(kDocumentOptionsButton)) {
-                button->SetExtState(0);
-            }
+            if (QORVAOptItemHandler* button = GetHandler(kDocumentOptionsButton)) button->SetExtState(0);
         }
     }
     return kAnswerPass;

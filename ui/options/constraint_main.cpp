@@ -123,7 +123,9 @@ struct MainRuleState {
     bool m_traysKnown = false;
     TRAYINFO m_trays[kTrayCount] = {};
 
-    bool Installed(int tray) const { return !m_traysKnown || (tray >= 0 && tray < kTrayCount && m_trays[tray].inputType != kInputNone); }
+    bool Installed(int tray) const {
+        return !m_traysKnown || (tray >= 0 && tray < kTrayCount && m_trays[tray].inputType != kInputNone);
+    }
     int InstalledCount() const {
         int count = 0;
         for (int tray = 0; tray < kTrayCount; ++tray) count += Installed(tray) ? 1 : 0;
@@ -195,7 +197,8 @@ bool QORVAOptItemConstraintMAIN::OptionTrayInstalled(LONG index, const State& st
 void QORVAOptItemConstraintMAIN::ShowInstalledSources(const State& state) {
     if (!m_source) return;
     m_source->HideOption(0, 1, nullptr);
-    for (LONG i = 1; i < m_source->GetOptionCount(); ++i) m_source->HideOption(i, OptionTrayInstalled(i, state) ? 1 : 0, nullptr);
+    for (LONG i = 1; i < m_source->GetOptionCount(); ++i)
+        m_source->HideOption(i, OptionTrayInstalled(i, state) ? 1 : 0, nullptr);
 }
 
 void QORVAOptItemConstraintMAIN::ShowEveryOption(QORVAOptItemHandler* handler) {
@@ -271,7 +274,8 @@ DWORD QORVAOptItemConstraintMAIN::PaperRule(DWORD id, WORD code, const State& st
     if (newMedia && m_mediaType) m_mediaType->SetValue(newMedia, nullptr);
     if (duplexOff)
         if (QORVAOptItemHandler* duplex = GetHandler(kDuplexItem)) duplex->SetValue(0, nullptr);
-    if (id == kScaleToOutputItem && GetItemValue(kScaleToOutputItem) == 0 && m_scale) m_scale->SetValue(kUnscaled, nullptr);
+    if (id == kScaleToOutputItem && GetItemValue(kScaleToOutputItem) == 0 && m_scale)
+        m_scale->SetValue(kUnscaled, nullptr);
     return kAnswerAcceptFollowUp;
 }
 
@@ -282,7 +286,8 @@ SIZEL QORVAOptItemConstraintMAIN::SelectedForm(QORVAOptItemHandler* handler) {
     if (!record || !name || !*name) return size;
     std::u16string formName(name);
     DWORD needed = 0;
-    if (GetFormW(record->hPrinter, formName.data(), 1, nullptr, 0, &needed) || needed < sizeof(FORM_INFO_1W)) return size;
+    if (GetFormW(record->hPrinter, formName.data(), 1, nullptr, 0, &needed) || needed < sizeof(FORM_INFO_1W))
+        return size;
     std::vector<BYTE> buffer(needed);
     if (!GetFormW(record->hPrinter, formName.data(), 1, buffer.data(), needed, &needed)) return size;
     FORM_INFO_1W form;

@@ -46,7 +46,8 @@ void FormatBindingMargin(QORVAOptItemNotify* reader, LPWSTR text, DWORD chars) {
     if (!text || chars == 0) return;
     text[0] = 0;
     if (!reader) return;
-    const LONGLONG amount = reader->GetItemValue(kBindingMarginItem) != 0 ? reader->GetItemValue(kBindingAmountItem) : 0;
+    const bool on = reader->GetItemValue(kBindingMarginItem) != 0;
+    const LONGLONG amount = on ? reader->GetItemValue(kBindingAmountItem) : 0;
     const bool millimetres = reader->GetItemValue(kUnitItem) == kUnitMillimetres;
     WCHAR unit[kUnitTextChars];
     LoadText(ResourcesOfLink(reader), millimetres ? kMillimetresText : kInchesText, unit, kUnitTextChars);
@@ -99,9 +100,8 @@ LPCWSTR QORVAOptItemDlgLinkStaticSummary::SelText(QORVAOptItemHandler* handler) 
 // --- Main page -------------------------------------------------------------------------------
 
 QORVAOptItemDlgLinkStaticMAINVALUE::QORVAOptItemDlgLinkStaticMAINVALUE(HANDLE heap, QORVAOptItemHandler* handler,
-                                                                       HWND control, DWORD controlId, DWORD linkFlags)
+                                                                       HWND control, DWORD, DWORD linkFlags)
     : QORVAOptItemDlgLinkStaticSummary(heap, handler, control, 1013, linkFlags) {
-    (void)controlId;
     Watch(kMainItems, std::size(kMainItems), m_handlers);
 }
 
@@ -120,10 +120,9 @@ void QORVAOptItemDlgLinkStaticMAINVALUE::UpdateControl(QORVAOptItemDlgLink* sour
 // --- Layout page -----------------------------------------------------------------------------
 
 QORVAOptItemDlgLinkStaticLAYOUTVALUE::QORVAOptItemDlgLinkStaticLAYOUTVALUE(HANDLE heap, QORVAOptItemHandler* handler,
-                                                                           HWND control, DWORD controlId,
+                                                                           HWND control, DWORD,
                                                                            DWORD linkFlags)
     : QORVAOptItemDlgLinkStaticSummary(heap, handler, control, 2013, linkFlags) {
-    (void)controlId;
     Watch(kLayoutItems, std::size(kLayoutItems), m_handlers);
 }
 
@@ -143,10 +142,9 @@ void QORVAOptItemDlgLinkStaticLAYOUTVALUE::UpdateControl(QORVAOptItemDlgLink* so
 
 QORVAOptItemDlgLinkStaticADVANCEDVALUE::QORVAOptItemDlgLinkStaticADVANCEDVALUE(HANDLE heap,
                                                                                QORVAOptItemHandler* handler,
-                                                                               HWND control, DWORD controlId,
+                                                                               HWND control, DWORD,
                                                                                DWORD linkFlags)
     : QORVAOptItemDlgLinkStaticSummary(heap, handler, control, 3013, linkFlags) {
-    (void)controlId;
     Watch(kAdvancedItems, std::size(kAdvancedItems), m_handlers);
 }
 

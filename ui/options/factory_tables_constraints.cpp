@@ -4,6 +4,8 @@
 #include <win/prcomoem_ui.h>
 
 #include "items/heap_object.h"
+#include "options/constraint_layout.h"
+#include "options/constraint_main.h"
 #include "options/device_info_constraint.h"
 #include "options/factory_tables.h"
 #include "options/watermark_list_constraint.h"
@@ -26,9 +28,9 @@ struct ConstraintClassRow {
 };
 
 constexpr ConstraintClassRow kClasses[] = {
-    {u"QORVAOptItemConstraintMAIN", nullptr},
-    {u"QORVAOptItemConstraintLAYOUT", nullptr},
-    {u"QORVAOptItemConstraintADVANCED", nullptr},
+    {u"QORVAOptItemConstraintMAIN", MakeConstraint<QORVAOptItemConstraintMAIN>},
+    {u"QORVAOptItemConstraintLAYOUT", MakeConstraint<QORVAOptItemConstraintLAYOUT>},
+    {u"QORVAOptItemConstraintADVANCED", MakeConstraint<QORVAOptItemConstraintADVANCED>},
     {u"QORVAOptItemConstraintQUICKSETS", nullptr},
     {u"QORVAOptItemConstraintQUICKSETSNAME", nullptr},
     {u"QORVAOptItemConstraintCMS", nullptr},

@@ -86,15 +86,15 @@ TEST_F(LayoutRulesTest, TheWatermarksFirstPageSwitchNeedsAWatermark) {
     HWND page = OpenPage(kLayoutPage);
     EXPECT_TRUE(Disabled(2500));
     // The watermark list sets its "on" item before its change is heard.
-    Preset(32502, 1);
-    Choose(page, 2402, u"社外秘");
+    Choose(page, 2402, u"DRAFT");
     EXPECT_FALSE(Disabled(2500));
     EnableWindow(GetDlgItem(page, 2402), FALSE);
     Handler(2402)->SetCurSel(0, nullptr);
     EXPECT_TRUE(Disabled(2500));
     EnableWindow(GetDlgItem(page, 2402), TRUE);
-    Preset(32502, 0);
     Handler(2402)->SetCurSel(1, nullptr);
+    EXPECT_FALSE(Disabled(2500));
+    Handler(2402)->SetCurSel(0, nullptr);
     EXPECT_TRUE(Disabled(2500));
 }
 
@@ -104,6 +104,22 @@ TEST_F(LayoutRulesTest, AWatermarkLoadedFromAFavouriteThatFitsIsAccepted) {
     Boxes();
     EXPECT_NE(Handler(2402)->RouteNotify(2402, 0xFFFF, 0), 2u);
     EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(LayoutRulesTest, AWatermarkMissingFromTheListAsksAndRefusesTheFavourite) {
+    for (const int answer : {IDYES, IDNO}) {
+        OpenSheet();
+        OpenPage(kLayoutPage);
+        DWORD ok = 1;
+        Handler(2402)->QLoad(u"NOT IN THE LIST", &ok);
+        Boxes();
+        palvex::QueueMessageBoxAnswers({answer});
+        EXPECT_EQ(Handler(2402)->RouteNotify(2402, 0xFFFF, 0), 2u);
+        const auto shown = Boxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].caption, u"お気に入り");
+        EXPECT_EQ(shown[0].style, static_cast<UINT>(MB_YESNO | MB_ICONEXCLAMATION));
+    }
 }
 
 TEST_F(LayoutRulesTest, TheTonerSaveLockIsClearedForJapanAndTheButtonNeedsStandardItems) {

@@ -8,6 +8,7 @@
 #include "coresources.h"
 #include "device_info_controls.h"
 #include "items/optitem_handler.h"
+#include "printer_address.h"
 
 namespace {
 
@@ -42,6 +43,14 @@ void CopyLimited(LPWSTR destination, LPCWSTR source, size_t chars) {
 // A caret position after removed characters went, as the 16-bit position the edit takes.
 WPARAM Shifted(DWORD position, DWORD removed) {
     return position > removed ? (position - removed) & 0xFFFF : 0;
+}
+
+// The account a popup's button already put into a box, taken before the link writes into it.
+std::optional<std::u16string> FilledText(HWND box) {
+    WCHAR text[kAccountChars] = {};
+    if (box) GetWindowTextW(box, text, kAccountChars);
+    if (!text[0]) return std::nullopt;
+    return std::u16string(text);
 }
 
 }  // namespace
@@ -79,10 +88,16 @@ EditFilterResult FilterEditText(const std::u16string& text, const EditFilterRule
 
 QVOptItemDlgLinkEditboxFiltered::QVOptItemDlgLinkEditboxFiltered(HANDLE heap, QORVAOptItemHandler* handler,
                                                                  HWND control, DWORD controlId, DWORD linkFlags,
-                                                                 const EditFilterRule& rule)
+                                                                 const EditFilterRule& rule,
+                                                                 std::optional<std::u16string> keptText)
     : QORVAOptItemDlgLinkEditbox(heap, handler, control, controlId, linkFlags), m_rule(rule) {
     m_acceptedText[0] = 0;
     if (!m_handler || !m_control) return;
+    if (keptText) {
+        m_updating = 1;
+        SetWindowTextW(m_control, keptText->c_str());
+        m_updating = 0;
+    }
     WCHAR opening[kAcceptedChars] = {};
     GetWindowTextW(m_control, opening, kAcceptedChars);
     Accept(opening, m_handler->GetTextLimit());
@@ -127,7 +142,12 @@ void QVOptItemDlgLinkEditboxFiltered::Filter() {
 
 QVOptItemDlgLinkEditboxIDANDPWD::QVOptItemDlgLinkEditboxIDANDPWD(HANDLE heap, QORVAOptItemHandler* handler,
                                                                  HWND control, DWORD controlId, DWORD linkFlags)
-    : QVOptItemDlgLinkEditboxFiltered(heap, handler, control, controlId, linkFlags, IdAndPasswordRule(controlId)) {}
+    : QVOptItemDlgLinkEditboxFiltered(heap, handler, control, controlId, linkFlags, IdAndPasswordRule(controlId),
+                                      FilledText(control)) {}
+
+void QVOptItemDlgLinkEditboxIDANDPWD::UpdateControl(QORVAOptItemDlgLink* source) {
+    QORVAOptItemDlgLink::UpdateControl(source);
+}
 
 QVOptItemDlgLinkEditboxWMKMessage::QVOptItemDlgLinkEditboxWMKMessage(HANDLE heap, QORVAOptItemHandler* handler,
                                                                      HWND control, DWORD controlId, DWORD linkFlags)

@@ -5,6 +5,7 @@
 // accepted, so the handler only ever sees filtered or accepted text.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "items/dlglink_edit.h"
@@ -33,9 +34,10 @@ EditFilterResult FilterEditText(const std::u16string& text, const EditFilterRule
 class QVOptItemDlgLinkEditboxFiltered : public QORVAOptItemDlgLinkEditbox {
 public:
     // The box starts out having accepted the text it opens with, so that a first refused keystroke
-    // restores that text rather than emptying the box.
+    // restores that text rather than emptying the box. With keptText the box opens with that text
+    // instead of the handler's.
     QVOptItemDlgLinkEditboxFiltered(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                    DWORD linkFlags, const EditFilterRule& rule);
+                                    DWORD linkFlags, const EditFilterRule& rule, std::optional<std::u16string> keptText = {});
     // Focus codes move the input context as every edit box does; EN_CHANGE runs the filter.
     LRESULT Command(WORD code, DWORD controlId) override;
 
@@ -50,10 +52,14 @@ private:
     WCHAR m_acceptedText[kAcceptedChars];
 };
 
+// The popup's buttons fill the account boxes from the account and read them back on OK: a box
+// they filled before its link was made keeps that text, and refreshes never write over it.
 class QVOptItemDlgLinkEditboxIDANDPWD final : public QVOptItemDlgLinkEditboxFiltered {
 public:
     QVOptItemDlgLinkEditboxIDANDPWD(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
                                     DWORD linkFlags = 0);
+    // Enabled, shown and the chain; the text stays the account's.
+    void UpdateControl(QORVAOptItemDlgLink* source) override;
 };
 
 class QVOptItemDlgLinkEditboxWMKMessage final : public QVOptItemDlgLinkEditboxFiltered {

@@ -8,6 +8,7 @@
 
 #include "driver_page.h"
 #include "options/filtered_edit.h"
+#include "options/printer_address_handler.h"
 
 namespace uitest {
 namespace {
@@ -192,6 +193,31 @@ TEST_F(FilteredEditTest, FilterKeepsWidthAndRemovesTheRefusedSet) {
         EXPECT_EQ(result.m_removed, c.removed) << c.box;
         EXPECT_EQ(result.m_refused, c.refused) << c.box;
     }
+}
+
+TEST_F(FilteredEditTest, TheHeldJobPopupOpensWithTheStoredAccountAndAStrayQuoteKeepsIt) {
+    AddTextItem(25402);
+    AddTextItem(25405);
+    for (DWORD key : {25407u, 25408u, 25409u}) AddItem(key, TVOT_PUSHBUTTON, 1);
+    MakeFactory();
+    auto* account = static_cast<QVOptItemHandlerIDANDPWD*>(Handler(25402));
+    account->SetIDandPWD(u"job7", u"pw7");
+    std::u16string id, password, typed;
+    DWORD caret = 9;
+    RunPage({{u"Edit", ES_AUTOHSCROLL, 25402, u"", 5, 5},
+             {u"Edit", ES_AUTOHSCROLL | ES_PASSWORD, 25405, u"", 5, 25},
+             {u"Button", BS_PUSHBUTTON, 25407, u"OK", 5, 45},
+             {u"Button", BS_PUSHBUTTON, 25408, u"Cancel", 5, 65},
+             {u"Button", BS_PUSHBUTTON, 25409, u"Clear", 5, 85}},
+            {Look(25402, &id), Look(25405, &password),
+             Check([](HWND dialog) { SendDlgItemMessageW(dialog, 25405, EM_SETSEL, 3, 3); }), Type(25405, u'"'),
+             Look(25405, &typed, &caret)});
+    EXPECT_EQ(id, u"job7");
+    EXPECT_EQ(password, u"pw7");
+    EXPECT_EQ(typed, u"pw7");
+    EXPECT_EQ(caret, 3u);
+    EXPECT_EQ(Warnings(), std::vector<std::u16string>{kAccountWarning});
+    EXPECT_EQ(std::u16string(account->Password()), u"pw7");
 }
 
 }  // namespace

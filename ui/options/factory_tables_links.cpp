@@ -3,8 +3,11 @@
 
 #include "items/dlglink_buttons.h"
 #include "items/dlglink_edit.h"
+#include "options/binding_margin_links.h"
 #include "options/device_page_links.h"
 #include "options/device_page_links_lists.h"
+#include "options/filtered_edit.h"
+#include "options/media_unit_links.h"
 #include "options/printer_address_check.h"
 #include "options/printer_address_links.h"
 #include "options/summary_value_links.h"
@@ -185,25 +188,25 @@ constexpr LinkMaker kMakers[] = {
     MakeNamed<QVOptItemDlgLinkComboboxMediaSize>,
     Make<QORVAOptItemDlgLinkStaticLAYOUTVALUE>,
     Make<QORVAOptItemDlgLinkListboxWMLIST>,
-    nullptr,  // EditboxWMKMessage
+    Make<QVOptItemDlgLinkEditboxWMKMessage>,
     Make<QORVAOptItemDlgLinkStaticADVANCEDVALUE>,
     nullptr,  // PushbuttonELEVATE
-    nullptr,  // UDArrowNumberMEDIAUNITS
-    nullptr,  // UDArrowSpinMEDIAUNITS
-    nullptr,  // StaticMEDIAUNITS
-    nullptr,  // EditboxCMSName
+    Make<QORVAOptItemDlgLinkUDArrowNumberMEDIAUNITS>,
+    Make<QORVAOptItemDlgLinkUDArrowSpinMEDIAUNITS>,
+    Make<QORVAOptItemDlgLinkStaticMEDIAUNITS>,
+    Make<QVOptItemDlgLinkEditboxCMSName>,
     nullptr,  // ComboboxCOLOR
     MakeNamed<QVOptItemDlgLinkListviewDEVOPTINFO>,
     MakeNamed<QVOptItemDlgLinkComboboxDEVOPTCOMBOBOX>,
     MakeNamed<QVOptItemDlgLinkListviewTRAYINFO>,
     MakeNamed<QVOptItemDlgLinkComboboxTRAYINFO_SIZE>,
     MakeNamed<QVOptItemDlgLinkComboboxTRAYINFO_TYPE>,
-    nullptr,  // EditboxIDANDPWD
+    Make<QVOptItemDlgLinkEditboxIDANDPWD>,
     MakeNamed<QVOptItemDlgLinkPushbuttonIDANDPWD>,
-    nullptr,  // StaticBINDMGNSFMODEEXP
-    nullptr,  // UDArrowNumberBINDMGNAMOUNT
-    nullptr,  // UDArrowSpinBINDMGNAMOUNT
-    nullptr,  // StaticBINDMGNAMOUNT
+    Make<QVOptItemDlgLinkStaticBINDMGNSFMODEEXP>,
+    Make<QVOptItemDlgLinkUDArrowNumberBINDMGNAMOUNT>,
+    Make<QVOptItemDlgLinkUDArrowSpinBINDMGNAMOUNT>,
+    Make<QVOptItemDlgLinkStaticBINDMGNAMOUNT>,
     nullptr,  // Bubble
 };
 static_assert(std::size(kMakers) == static_cast<size_t>(DrvLinkClass::Count));

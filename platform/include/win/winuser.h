@@ -61,6 +61,7 @@ static_assert(sizeof(POINT) == 8 && sizeof(RECT) == 16);
 #define WM_GETFONT 0x0031
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
+#define WM_CHAR 0x0102  // a typed character (wParam)
 #define WM_USER 0x0400
 
 // Window data of Get/SetWindowLongPtrW.

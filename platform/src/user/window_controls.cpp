@@ -331,6 +331,12 @@ LRESULT CALLBACK EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
+    case WM_CHAR: {
+        // A typed printable character goes where the caret is, as typed text does.
+        if (wParam < 0x20) return 0;
+        const WCHAR typed[2] = {static_cast<WCHAR>(wParam), 0};
+        return SendMessageW(hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed));
+    }
     case EM_SETREADONLY: {
         const LONG style = GetWindowLongW(hWnd, GWL_STYLE);
         SetWindowLongW(hWnd, GWL_STYLE, wParam ? (style | ES_READONLY) : (style & ~ES_READONLY));

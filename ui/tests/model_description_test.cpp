@@ -182,11 +182,15 @@ TEST_F(ModelDescriptionTest, TheLayoutPageListsNoWatermarkFirstAndItsButtonOpens
 }
 
 TEST_F(ModelDescriptionTest, ThePagesButtonsOpenTheirPopups) {
+    // Each button is enabled by the page's rules once the setting it refines is on.
     struct Case {
         int tab;
+        palvex::UserAction enable;
         int button;
         int popupControl;  // a control only that popup has
-    } cases[] = {{0, 1142, 25402}, {1, 2603, 25611}, {1, 2622, 25730}};
+    } cases[] = {{0, Act(palvex::UserAction::Select, 1141, 1), 1142, 25402},
+                 {1, Act(palvex::UserAction::Check, 2602, 1), 2603, 25611},
+                 {1, Act(palvex::UserAction::Select, 2621, 1), 2622, 25730}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
         palvex::ResetUserScript();
@@ -194,6 +198,7 @@ TEST_F(ModelDescriptionTest, ThePagesButtonsOpenTheirPopups) {
         bool opened = false;
         palvex::QueueUserActions({
             Act(palvex::UserAction::Tab, 0, c.tab),
+            c.enable,
             Act(palvex::UserAction::Click, c.button),
             Step([&](HWND popup) { opened = GetDlgItem(popup, c.popupControl) != nullptr; }),
             Act(palvex::UserAction::Cancel),

@@ -235,6 +235,43 @@ TEST_F(WatermarkListTest, NewMakesAnUntitledWatermarkWhoseTextTheUserTypesAtOnce
     EXPECT_EQ(Texts(), stored);
 }
 
+TEST_F(WatermarkListTest, TheTextBoxRefusesAnEqualsSignAndKeepsTheWatermarksText) {
+    const std::u16string warning = u"スタンプメッセージに、'=' は使えません。";
+    struct Case {
+        const char* what;
+        std::function<void(HWND)> type;
+        std::u16string shown;  // the box's text and the watermark's after the typing
+        bool warned;
+    } cases[] = {
+        {"a refused key first", [](HWND edit) {
+             SendMessageW(edit, EM_SETSEL, 100, 100);
+             SendMessageW(edit, WM_CHAR, u'=', 0);
+         }, u"DRAFT", true},
+        {"a pasted text holding =", [](HWND edit) { SetWindowTextW(edit, u"a=b"); }, u"DRAFT", true},
+        {"anything else, full width too", [](HWND edit) { SetWindowTextW(edit, u"C:\\秘密 ＋\""); },
+         u"C:\\秘密 ＋\"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Handler(kWatermarkListItem)->SetCurSel(2, nullptr);
+        std::u16string shown;
+        RunPopup({Do([&](HWND dialog) {
+                      HWND edit = GetDlgItem(dialog, kWatermarkMessageEdit);
+                      c.type(edit);
+                      WCHAR text[64] = {};
+                      GetWindowTextW(edit, text, 64);
+                      shown = text;
+                  }),
+                  Act(UserAction::Cancel)});
+        EXPECT_EQ(shown, c.shown);
+        const auto boxes = palvex::TakeMessageBoxRecords();
+        ASSERT_EQ(boxes.size(), c.warned ? 1u : 0u);
+        if (c.warned) {
+            EXPECT_EQ(boxes[0].text, warning);
+        }
+    }
+}
+
 TEST_F(WatermarkListTest, DeleteAsksFirstAndHidesTheChosenWatermark) {
     struct Case {
         int answer;

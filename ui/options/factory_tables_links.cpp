@@ -10,6 +10,7 @@
 #include "items/heap_object.h"
 #include "items/optitem_dlglink.h"
 #include "options/factory_tables.h"
+#include "options/layout_links.h"
 
 namespace {
 
@@ -169,7 +170,7 @@ QORVAOptItemDlgLink* MakeNamed(HANDLE heap, QORVAOptItemHandler* handler, HWND c
 // A class joins as Make<its class> (MakeWithStyle when it takes the control's style).
 constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkRadiobutton>,
-    nullptr,  // UDArrowListNUP
+    MakeNamed<QORVAOptItemDlgLinkUDArrowListNUP>,
     MakeNamed<QVOptItemDlgLinkButtonGETDEVINFO>,
     nullptr,  // Logo
     nullptr,  // PagePreview
@@ -178,7 +179,7 @@ constexpr LinkMaker kMakers[] = {
     nullptr,  // StaticDRVVERSION
     nullptr,  // CertLogo
     nullptr,  // StaticMAINVALUE
-    nullptr,  // CheckCOLLATE
+    MakeNamed<QORVAOptItemDlgLinkCheckCOLLATE>,
     MakeNamed<QVOptItemDlgLinkCheckUSRACTPRN>,
     MakeNamed<QVOptItemDlgLinkComboboxMediaSize>,
     nullptr,  // StaticLAYOUTVALUE
@@ -190,7 +191,7 @@ constexpr LinkMaker kMakers[] = {
     nullptr,  // UDArrowSpinMEDIAUNITS
     nullptr,  // StaticMEDIAUNITS
     nullptr,  // EditboxCMSName
-    nullptr,  // ComboboxCOLOR
+    MakeNamed<QORVAOptItemDlgLinkComboboxCOLOR>,
     MakeNamed<QVOptItemDlgLinkListviewDEVOPTINFO>,
     MakeNamed<QVOptItemDlgLinkComboboxDEVOPTCOMBOBOX>,
     MakeNamed<QVOptItemDlgLinkListviewTRAYINFO>,

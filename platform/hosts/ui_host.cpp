@@ -63,6 +63,8 @@ constexpr DriverItem kDriverItems[] = {
     {3 /* DMPUB_COPIES_COLLATE */, u"Copies", u"Copies"},
     {9 /* DMPUB_FORMNAME */, u"PaperSize", u"Paper Size"},
 };
+constexpr LONG kFewestCopies = 1;
+constexpr LONG kMostCopies = 999;
 
 }  // namespace
 
@@ -149,6 +151,28 @@ void UiHost::MakeFormList() {
     m_formType.pOptParam = m_formOptions.data();
 }
 
+void UiHost::MakeCopiesNumber() {
+    // An up-down number: option 1 holds the range, 1 to 999 as the driver offers it.
+    m_copiesOptions[0] = OPTPARAM{};
+    m_copiesOptions[0].cbSize = sizeof(OPTPARAM);
+    m_copiesOptions[1] = OPTPARAM{};
+    m_copiesOptions[1].cbSize = sizeof(OPTPARAM);
+    m_copiesOptions[1].IconID = kFewestCopies;
+    m_copiesOptions[1].lParam = kMostCopies;
+    m_copiesType = OPTTYPE{};
+    m_copiesType.cbSize = sizeof(OPTTYPE);
+    m_copiesType.Type = TVOT_UDARROW;
+    m_copiesType.Count = 2;
+    m_copiesType.pOptParam = m_copiesOptions;
+}
+
+LONG UiHost::SheetCopies() const {
+    short copies = 0;
+    if (m_sheetDevMode.size() >= offsetof(DEVMODEW, dmCopies) + sizeof copies)
+        std::memcpy(&copies, m_sheetDevMode.data() + offsetof(DEVMODEW, dmCopies), sizeof copies);
+    return std::clamp<LONG>(copies, kFewestCopies, kMostCopies);
+}
+
 LONG UiHost::SheetFormIndex() const {
     if (m_sheetDevMode.size() < offsetof(DEVMODEW, dmPaperSize) + sizeof(short)) return 0;
     short paper = 0;
@@ -162,6 +186,7 @@ void UiHost::MakeDriverItems() {
     m_items.clear();
     m_userData.clear();
     MakeFormList();
+    MakeCopiesNumber();
     for (const DriverItem& driver : kDriverItems) {
         OPTITEM item{};
         item.cbSize = sizeof(OPTITEM);
@@ -170,6 +195,9 @@ void UiHost::MakeDriverItems() {
         if (driver.dmPubId == 9 /* DMPUB_FORMNAME */ && m_formType.Count) {
             item.pOptType = &m_formType;
             item.Sel = SheetFormIndex();
+        } else if (driver.dmPubId == 3 /* DMPUB_COPIES_COLLATE */) {
+            item.pOptType = &m_copiesType;
+            item.Sel = SheetCopies();
         }
         m_items.push_back(item);
         USERDATA data{};

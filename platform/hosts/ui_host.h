@@ -128,6 +128,9 @@ private:
     // The form item's list of papers, and the index of the sheet DEVMODE's paper in it (0: none).
     void MakeFormList();
     LONG SheetFormIndex() const;
+    // The copies item's number type, and the sheet DEVMODE's copies within its range.
+    void MakeCopiesNumber();
+    LONG SheetCopies() const;
     void LinkUserData();
     LONG ItemCallback(WORD reason, size_t item, LONG oldSelection);
     static LONG CALLBACK TreeCallback(CPSUICBPARAM* param);
@@ -159,6 +162,9 @@ private:
     std::vector<std::u16string> m_formNames;
     std::vector<OPTPARAM> m_formOptions;
     OPTTYPE m_formType{};
+    // The copies item: a number from 1 to 999, the job's copies.
+    OPTPARAM m_copiesOptions[2]{};
+    OPTTYPE m_copiesType{};
     // The running sheet: its mode, owner, the item tree's record and title.
     DWORD m_sheetMode = 0;
     HWND m_sheetOwner = nullptr;

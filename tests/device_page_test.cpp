@@ -127,4 +127,31 @@ TEST(DevicePage, AQueryAnsweredBySnmpdShowsTheTraysAndApplyKeepsThem) {
     EXPECT_NE(reopened.find("- \"トレイ\" | \"トレイ1＋トレイ2\" [selected]"), std::string::npos) << reopened;
 }
 
+TEST(DevicePage, TheUserTrackingPopupStoresTheAccountAtOnce) {
+    palvex::TestMachine machine;
+    ASSERT_EQ(Machine(machine, {"install", PALVEX_PACKAGE_FOLDER}).exitCode, 0);
+    const std::filesystem::path script = machine.root() / "tracking.script";
+    std::ofstream(script) << "click 1145\n"  // user tracking on: its settings button opens
+                             "click 1143\n"
+                             "text 25502 user1\n"
+                             "text 25505 secret\n"
+                             "answer 1\n"    // the notice of what is updated
+                             "click 25507\n"
+                             "cancel\n";
+    const ChildResult sheet = Machine(machine, {"properties", kPrinter, "--printer", "--script", script.string()});
+    ASSERT_EQ(sheet.exitCode, 0) << sheet.errors;
+    // Stored when the popup's OK is pressed, whatever the sheet does after; a fit ID also holds jobs.
+    const std::u16string key = u"Software\\Orlune\\Palvex QX500\\Palvex QX500\\PrinterDriverData";
+    for (const auto& [name, value] : {std::pair{u"UserManagePrintID", u"user1"}, std::pair{u"UserManagePrintPWD", u"secret"},
+                                      std::pair{u"SecurePrintID", u"user1"}, std::pair{u"SecurePrintPWD", u"secret"}}) {
+        WCHAR text[64] = {};
+        DWORD size = sizeof text - sizeof(WCHAR), type = 0;
+        HKEY account = nullptr;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &account), ERROR_SUCCESS);
+        EXPECT_EQ(RegQueryValueExW(account, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+        RegCloseKey(account);
+        EXPECT_EQ(std::u16string(text), value);
+    }
+}
+
 }  // namespace

@@ -60,6 +60,11 @@ TEST_F(DeviceDescriptionTest, ThePrinterSheetHasEveryItemOfTheDevicePageAndItsPo
         {25305, TVOT_EDITBOX, {}},
         {25308, TVOT_PUSHBUTTON, {}},
         {1143, TVOT_PUSHBUTTON, {}, 25500},
+        {25502, TVOT_EDITBOX, {}},
+        {25505, TVOT_EDITBOX, {}},
+        {25507, TVOT_PUSHBUTTON, {}},
+        {25508, TVOT_PUSHBUTTON, {}},
+        {25509, TVOT_PUSHBUTTON, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
@@ -83,8 +88,8 @@ TEST_F(DeviceDescriptionTest, ThePrinterSheetHasEveryItemOfTheDevicePageAndItsPo
         const std::u16string keyword = record->pKeyWordName ? record->pKeyWordName : u"";
         EXPECT_EQ(keyword.rfind(u"DEVICEPAGE.", 0), 0u) << std::string(keyword.begin(), keyword.end());
     }
-    // The address box holds an address of 63 characters.
-    EXPECT_EQ(Find(*host, 25305)->pOptType->pOptParam[1].IconID, 64u);
+    // The address and account boxes hold 63 characters.
+    for (DWORD key : {25305u, 25502u, 25505u}) EXPECT_EQ(Find(*host, key)->pOptType->pOptParam[1].IconID, 64u) << key;
 
     // The tray list's handler is the one that stores the trays on Apply.
     CoUIPluginExt* state = static_cast<CoUIPlugin*>(host->Plugin())->SheetState();

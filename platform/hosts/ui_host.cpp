@@ -52,7 +52,8 @@ private:
 
 namespace {
 
-// The driver's own items of a sheet: orientation, copies and the form, each with its keyword.
+// The driver's own items of a sheet: orientation, copies, the form and pages per sheet, each with its
+// keyword.
 struct DriverItem {
     BYTE dmPubId;
     const char16_t* keyword;
@@ -62,9 +63,15 @@ constexpr DriverItem kDriverItems[] = {
     {1 /* DMPUB_ORIENTATION */, u"Orientation", u"Orientation"},
     {3 /* DMPUB_COPIES_COLLATE */, u"Copies", u"Copies"},
     {9 /* DMPUB_FORMNAME */, u"PaperSize", u"Paper Size"},
+    {16 /* DMPUB_NUP */, u"PagesPerSheet", u"Pages per Sheet"},
 };
 constexpr LONG kFewestCopies = 1;
 constexpr LONG kMostCopies = 999;
+// The sheet's string ids of the pages-per-sheet options: 1, 2, 4, 6, 9 and 16 pages.
+constexpr WORD kFirstPagesPerSheetText = 64865;
+// OPTITEM.Flags: the item's extended check box is checked.
+constexpr DWORD kExtendedBoxChecked = 0x40;
+constexpr short kCollateTrue = 1;
 
 }  // namespace
 
@@ -166,6 +173,32 @@ void UiHost::MakeCopiesNumber() {
     m_copiesType.pOptParam = m_copiesOptions;
 }
 
+void UiHost::MakePagesPerSheetList() {
+    for (WORD i = 0; i < 6; ++i) {
+        m_pagesOptions[i] = OPTPARAM{};
+        m_pagesOptions[i].cbSize = sizeof(OPTPARAM);
+        m_pagesOptions[i].pData = reinterpret_cast<LPWSTR>(ULONG_PTR{kFirstPagesPerSheetText} + i);
+    }
+    m_pagesType = OPTTYPE{};
+    m_pagesType.cbSize = sizeof(OPTTYPE);
+    m_pagesType.Type = TVOT_LISTBOX;
+    m_pagesType.Count = 6;
+    m_pagesType.pOptParam = m_pagesOptions;
+    m_collateBox = ExtendedCheckBox{};
+    m_collateBox.cbSize = sizeof m_collateBox;
+    m_collateBox.pTitle = u"Collate";
+    m_bordersBox = ExtendedCheckBox{};
+    m_bordersBox.cbSize = sizeof m_bordersBox;
+    m_bordersBox.pTitle = u"Print page borders";
+}
+
+bool UiHost::SheetCollates() const {
+    short collate = 0;
+    if (m_sheetDevMode.size() >= offsetof(DEVMODEW, dmCollate) + sizeof collate)
+        std::memcpy(&collate, m_sheetDevMode.data() + offsetof(DEVMODEW, dmCollate), sizeof collate);
+    return collate == kCollateTrue;
+}
+
 LONG UiHost::SheetCopies() const {
     short copies = 0;
     if (m_sheetDevMode.size() >= offsetof(DEVMODEW, dmCopies) + sizeof copies)
@@ -187,6 +220,7 @@ void UiHost::MakeDriverItems() {
     m_userData.clear();
     MakeFormList();
     MakeCopiesNumber();
+    MakePagesPerSheetList();
     for (const DriverItem& driver : kDriverItems) {
         OPTITEM item{};
         item.cbSize = sizeof(OPTITEM);
@@ -198,6 +232,11 @@ void UiHost::MakeDriverItems() {
         } else if (driver.dmPubId == 3 /* DMPUB_COPIES_COLLATE */) {
             item.pOptType = &m_copiesType;
             item.Sel = SheetCopies();
+            item.pExtChkBox = &m_collateBox;
+            if (SheetCollates()) item.Flags |= kExtendedBoxChecked;
+        } else if (driver.dmPubId == 16 /* DMPUB_NUP */) {
+            item.pOptType = &m_pagesType;
+            item.pExtChkBox = &m_bordersBox;
         }
         m_items.push_back(item);
         USERDATA data{};

@@ -86,7 +86,7 @@ TEST_F(DeviceDescriptionTest, ThePrinterSheetHasEveryItemOfTheDevicePageAndItsPo
         const auto* record = reinterpret_cast<const USERDATA*>(item->UserData);
         ASSERT_NE(record, nullptr);
         const std::u16string keyword = record->pKeyWordName ? record->pKeyWordName : u"";
-        EXPECT_EQ(keyword.rfind(u"DEVICEPAGE.", 0), 0u) << std::string(keyword.begin(), keyword.end());
+        EXPECT_EQ(keyword.rfind(u"SHEETITEMS.", 0), 0u) << std::string(keyword.begin(), keyword.end());
     }
     // The address and account boxes hold 63 characters.
     for (DWORD key : {25305u, 25502u, 25505u}) EXPECT_EQ(Find(*host, key)->pOptType->pOptParam[1].IconID, 64u) << key;

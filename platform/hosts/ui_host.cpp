@@ -187,9 +187,6 @@ void UiHost::MakePagesPerSheetList() {
     m_collateBox = ExtendedCheckBox{};
     m_collateBox.cbSize = sizeof m_collateBox;
     m_collateBox.pTitle = u"Collate";
-    m_bordersBox = ExtendedCheckBox{};
-    m_bordersBox.cbSize = sizeof m_bordersBox;
-    m_bordersBox.pTitle = u"Print page borders";
 }
 
 bool UiHost::SheetCollates() const {
@@ -235,8 +232,9 @@ void UiHost::MakeDriverItems() {
             item.pExtChkBox = &m_collateBox;
             if (SheetCollates()) item.Flags |= kExtendedBoxChecked;
         } else if (driver.dmPubId == 16 /* DMPUB_NUP */) {
+            // No page-borders box: the host keeps no such choice of its own, so the kit's borders
+            // item, which the job's private part holds, stays the only one.
             item.pOptType = &m_pagesType;
-            item.pExtChkBox = &m_bordersBox;
         }
         m_items.push_back(item);
         USERDATA data{};

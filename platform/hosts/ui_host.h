@@ -131,7 +131,7 @@ private:
     // The copies item's number type, and the sheet DEVMODE's copies within its range.
     void MakeCopiesNumber();
     LONG SheetCopies() const;
-    // The pages-per-sheet list and the two extended check boxes.
+    // The pages-per-sheet list and the collate check box.
     void MakePagesPerSheetList();
     // Whether the sheet DEVMODE asks for collated copies.
     bool SheetCollates() const;
@@ -172,8 +172,8 @@ private:
     // The pages-per-sheet item: 1, 2, 4, 6, 9 or 16 pages, named by the sheet's string ids.
     OPTPARAM m_pagesOptions[6]{};
     OPTTYPE m_pagesType{};
-    // The extended check boxes the driver puts beside copies (collate) and pages per sheet (page
-    // borders); the item's OPTIF_ECB_CHECKED flag is their state.
+    // The extended check box the driver puts beside copies (collate); the item's OPTIF_ECB_CHECKED
+    // flag is its state, taken from the DEVMODE's dmCollate.
     struct ExtendedCheckBox {
         WORD cbSize;
         WORD Flags;
@@ -185,7 +185,6 @@ private:
         ULONG_PTR dwReserved[2];
     };
     ExtendedCheckBox m_collateBox{};
-    ExtendedCheckBox m_bordersBox{};
     // The running sheet: its mode, owner, the item tree's record and title.
     DWORD m_sheetMode = 0;
     HWND m_sheetOwner = nullptr;

@@ -197,7 +197,7 @@ TEST_F(XpcModelTest, SheetsItemsAndStoredSettings) {
     };
     const Count counts[] = {
         {u"UIPINFO", nullptr, 2},           {u"UIPINFO", u"SHEET", 4},
-        {u"DOCUMENTFEATURE", nullptr, 68},  {u"PRINTERFEATURE", nullptr, 11},
+        {u"DOCUMENTFEATURE", nullptr, 68},  {u"PRINTERFEATURE", nullptr, 28},
         {u"WATERMARKSETTINGS", u"OPTION", 10}, {u"DOCUMENTSETTINGS", u"OPTION", 10},
         {u"ICMPROFILES", u"OPTION", 2},     {u"REGINFO", u"REGENTRY", 2},
         {u"PRNINFO", nullptr, 1},

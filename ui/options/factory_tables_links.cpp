@@ -14,6 +14,7 @@
 #include "items/heap_object.h"
 #include "items/optitem_dlglink.h"
 #include "options/factory_tables.h"
+#include "options/layout_links.h"
 #include "options/watermark_list_link.h"
 
 namespace {
@@ -174,7 +175,7 @@ QORVAOptItemDlgLink* MakeNamed(HANDLE heap, QORVAOptItemHandler* handler, HWND c
 // A class joins as Make<its class> (MakeWithStyle when it takes the control's style).
 constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkRadiobutton>,
-    nullptr,  // UDArrowListNUP
+    MakeNamed<QORVAOptItemDlgLinkUDArrowListNUP>,
     MakeNamed<QVOptItemDlgLinkButtonGETDEVINFO>,
     nullptr,  // Logo
     nullptr,  // PagePreview
@@ -183,7 +184,7 @@ constexpr LinkMaker kMakers[] = {
     nullptr,  // StaticDRVVERSION
     nullptr,  // CertLogo
     Make<QORVAOptItemDlgLinkStaticMAINVALUE>,
-    nullptr,  // CheckCOLLATE
+    MakeNamed<QORVAOptItemDlgLinkCheckCOLLATE>,
     MakeNamed<QVOptItemDlgLinkCheckUSRACTPRN>,
     MakeNamed<QVOptItemDlgLinkComboboxMediaSize>,
     Make<QORVAOptItemDlgLinkStaticLAYOUTVALUE>,
@@ -195,7 +196,7 @@ constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkUDArrowSpinMEDIAUNITS>,
     Make<QORVAOptItemDlgLinkStaticMEDIAUNITS>,
     Make<QVOptItemDlgLinkEditboxCMSName>,
-    nullptr,  // ComboboxCOLOR
+    MakeNamed<QORVAOptItemDlgLinkComboboxCOLOR>,
     MakeNamed<QVOptItemDlgLinkListviewDEVOPTINFO>,
     MakeNamed<QVOptItemDlgLinkComboboxDEVOPTCOMBOBOX>,
     MakeNamed<QVOptItemDlgLinkListviewTRAYINFO>,

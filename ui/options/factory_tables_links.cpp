@@ -5,6 +5,8 @@
 #include "items/dlglink_edit.h"
 #include "options/device_page_links.h"
 #include "options/device_page_links_lists.h"
+#include "options/info_links.h"
+#include "options/page_preview_link.h"
 #include "options/printer_address_check.h"
 #include "options/printer_address_links.h"
 #include "items/heap_object.h"
@@ -171,12 +173,12 @@ constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkRadiobutton>,
     nullptr,  // UDArrowListNUP
     MakeNamed<QVOptItemDlgLinkButtonGETDEVINFO>,
-    nullptr,  // Logo
-    nullptr,  // PagePreview
-    nullptr,  // AboutLogo
-    nullptr,  // StaticDRVNAME
-    nullptr,  // StaticDRVVERSION
-    nullptr,  // CertLogo
+    MakeNamed<QORVAOptItemDlgLinkLogo>,
+    MakeNamed<QORVAOptItemDlgLinkPagePreview>,
+    MakeNamed<QORVAOptItemDlgLinkAboutLogo>,
+    MakeNamed<QORVAOptItemDlgLinkStaticDRVNAME>,
+    MakeNamed<QORVAOptItemDlgLinkStaticDRVVERSION>,
+    MakeNamed<QORVAOptItemDlgLinkCertLogo>,
     nullptr,  // StaticMAINVALUE
     nullptr,  // CheckCOLLATE
     MakeNamed<QVOptItemDlgLinkCheckUSRACTPRN>,
@@ -185,7 +187,7 @@ constexpr LinkMaker kMakers[] = {
     nullptr,  // ListboxWMLIST
     nullptr,  // EditboxWMKMessage
     nullptr,  // StaticADVANCEDVALUE
-    nullptr,  // PushbuttonELEVATE
+    MakeNamed<QORVAOptItemDlgLinkPushbuttonELEVATE>,
     nullptr,  // UDArrowNumberMEDIAUNITS
     nullptr,  // UDArrowSpinMEDIAUNITS
     nullptr,  // StaticMEDIAUNITS
@@ -202,7 +204,7 @@ constexpr LinkMaker kMakers[] = {
     nullptr,  // UDArrowNumberBINDMGNAMOUNT
     nullptr,  // UDArrowSpinBINDMGNAMOUNT
     nullptr,  // StaticBINDMGNAMOUNT
-    nullptr,  // Bubble
+    Make<QORVAOptItemDlgLinkBubble>,
 };
 static_assert(std::size(kMakers) == static_cast<size_t>(DrvLinkClass::Count));
 

@@ -127,6 +127,35 @@ void SideArrow(cairo_t* cr, double cx, double cy, bool left, COLORREF ink) {
     cairo_fill(cr);
 }
 
+// The shield of a button whose action asks for administrator rights: 12 x 14 pixels at (x, y),
+// blue and yellow quarters.
+void Shield(cairo_t* cr, double x, double y) {
+    const auto outline = [&] {
+        cairo_move_to(cr, x + 6, y);
+        cairo_line_to(cr, x + 12, y + 2);
+        cairo_curve_to(cr, x + 12, y + 8, x + 10, y + 12, x + 6, y + 14);
+        cairo_curve_to(cr, x + 2, y + 12, x, y + 8, x, y + 2);
+        cairo_close_path(cr);
+    };
+    const struct {
+        double left, top;
+        COLORREF colour;
+    } quarters[] = {{0, 0, RGB(30, 90, 200)}, {6, 0, RGB(250, 200, 40)}, {0, 7, RGB(250, 200, 40)}, {6, 7, RGB(30, 90, 200)}};
+    for (const auto& quarter : quarters) {
+        cairo_save(cr);
+        outline();
+        cairo_clip(cr);
+        Colour(cr, quarter.colour);
+        cairo_rectangle(cr, x + quarter.left, y + quarter.top, 6, 7);
+        cairo_fill(cr);
+        cairo_restore(cr);
+    }
+    outline();
+    Colour(cr, RGB(60, 60, 60));
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+}
+
 int LineHeight(const LOGFONTW& font) {
     return std::max(LayOutText(nullptr, font, 0, u"Ag", RECT{0, 0, 1000, 100}, DT_SINGLELINE), 1) + 2;
 }
@@ -265,7 +294,12 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
             const bool isDefault = type == BS_DEFPUSHBUTTON;
             Box(cr, 0, 0, width, height, enabled ? RGB(225, 225, 225) : RGB(204, 204, 204),
                 isDefault && enabled ? RGB(0, 120, 215) : RGB(173, 173, 173));
-            LayOutText(cr, font, ink, facts.text, whole, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            RECT textArea = whole;
+            if (facts.control.shield) {
+                Shield(cr, 5, (height - 14) / 2.0);
+                textArea.left = 20;
+            }
+            LayOutText(cr, font, ink, facts.text, textArea, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
     } else if (Is(facts, u"Edit")) {
         Box(cr, 0, 0, width, height, (facts.style & ES_READONLY) || !enabled ? kFace : RGB(255, 255, 255),
@@ -449,6 +483,7 @@ void Describe(HWND hWnd, int depth, std::ostringstream& out) {
     if (facts.style & WS_DISABLED) out << " [disabled]";
     if (facts.control.check == BST_CHECKED) out << " [checked]";
     if (facts.control.check == BST_INDETERMINATE) out << " [indeterminate]";
+    if (facts.control.shield) out << " [shield]";
     if (!facts.control.items.empty()) out << " [items=" << facts.control.items.size() << "]";
     if (facts.control.selection >= 0) out << " [selection=" << facts.control.selection << "]";
     if (Is(facts, u"msctls_updown32") || Is(facts, u"msctls_progress32") || Is(facts, u"ScrollBar"))

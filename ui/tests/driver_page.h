@@ -46,12 +46,12 @@ protected:
         ASSERT_EQ(cairo_surface_status(m_surface), CAIRO_STATUS_SUCCESS);
     }
     COLORREF Pixel(int x, int y) const {
-        POINT origin{0, 0};
-        ClientToScreen(m_page, &origin);
-        RECT frame{};
-        GetWindowRect(m_page, &frame);
-        x += origin.x - frame.left;
-        y += origin.y - frame.top;
+        // The picture is the whole window: equal borders left, right and below, the caption above.
+        RECT client{};
+        GetClientRect(m_page, &client);
+        const int border = (cairo_image_surface_get_width(m_surface) - client.right) / 2;
+        x += border;
+        y += cairo_image_surface_get_height(m_surface) - client.bottom - border;
         const unsigned char* data = cairo_image_surface_get_data(m_surface);
         const uint32_t v = *reinterpret_cast<const uint32_t*>(data + y * cairo_image_surface_get_stride(m_surface) + x * 4);
         return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);

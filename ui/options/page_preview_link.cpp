@@ -151,7 +151,9 @@ void QORVAOptItemDlgLinkPagePreview::RebuildModel() {
         break;
     }
     model.m_rotated = static_cast<DWORD>(GetItemValue(kRotated));
-    model.m_units = static_cast<DWORD>(GetItemValue(kUnits));
+    // 1 millimetres, anything else inches: the painter knows 1 and 2 only, and would otherwise
+    // label inch numbers with the millimetre name.
+    model.m_units = GetItemValue(kUnits) == 1 ? 1 : 2;
     model.m_scale = static_cast<DWORD>(GetItemValue(kScale));
     model.m_textBlack = static_cast<DWORD>(GetItemValue(kTextBlack));
     QORVAOptItemHandler* duplex = GetHandler(kDuplex);

@@ -179,6 +179,21 @@ TEST_F(PagePreviewLinkTest, ClicksOnThePaperAndTheCaptionStepOrientationAndUnits
     EXPECT_EQ(Settings().units, 1u);
 }
 
+TEST_F(PagePreviewLinkTest, UnitsOtherThanMillimetresAreInches) {
+    AddItem(kPreview, TVOT_PUSHBUTTON, 1);
+    AddItem(17250, TVOT_LISTBOX, 3, {1, 0, 7});
+    MakeFactory();
+    ASSERT_TRUE(OpenPage({{u"Static", SS_OWNERDRAW | SS_NOTIFY, kPreview, u"", 10, 10, 150, 160}}));
+    for (const auto& [selection, units] : {std::pair{0, 1u}, {1, 2u}, {2, 2u}}) {
+        Select(17250, selection);
+        EXPECT_EQ(Settings().units, units) << selection;
+    }
+    // The caption's numbers and its unit name agree.
+    Picture("palvex-preview-units.png");
+    const std::u16string caption = Session()->m_layout.caption;
+    EXPECT_EQ(caption.substr(caption.size() - 3), Session()->LoadString(173)) << std::string(caption.begin(), caption.end());
+}
+
 TEST_F(PagePreviewLinkTest, EachHotAreaStepsItsItemAndAnOverlapStepsBoth) {
     OpenPreview();
     struct Case {

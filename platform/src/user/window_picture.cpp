@@ -33,6 +33,7 @@ struct Facts {
     DWORD exStyle = 0;
     UINT_PTR id = 0;
     std::u16string className;
+    std::u16string drawnAs;  // the standard class a superclass of it is drawn as, else className
     std::u16string text;
     DWORD style = 0;
     RECT rect{};
@@ -52,6 +53,13 @@ bool Read(HWND hWnd, Facts* facts) {
     facts->exStyle = window->exStyle;
     facts->id = window->id;
     facts->className = window->windowClass->name;
+    facts->drawnAs = facts->className;
+    // A module's class made from a standard one (same procedure) looks like that control.
+    if (window->windowClass->registered)
+        for (const char16_t* standard : {u"Static", u"Button", u"Edit", u"ListBox", u"ComboBox"}) {
+            const palvex::win::WindowClass* base = table.FindClass(standard);
+            if (base && !base->registered && base->procedure == window->windowClass->procedure) facts->drawnAs = standard;
+        }
     facts->text = window->text;
     facts->style = window->style;
     facts->rect = window->rect;
@@ -77,7 +85,7 @@ void Box(cairo_t* cr, double x, double y, double w, double h, COLORREF fill, COL
 }
 
 bool Is(const Facts& facts, const char16_t* name) {
-    return palvex::text::Upcase(facts.className) == palvex::text::Upcase(name);
+    return palvex::text::Upcase(facts.drawnAs) == palvex::text::Upcase(name);
 }
 
 // Asks the control's parent to draw one part of an owner-drawn control on the picture.
@@ -441,7 +449,8 @@ void DrawWindow(cairo_t* cr, HWND hWnd, double x, double y) {
     cairo_rectangle(cr, 0, 0, width, height);
     cairo_clip(cr);
     palvex::win::EnterPicture(hWnd, cr);
-    if (facts.dialog || facts.registered) {
+    const bool ownClass = facts.registered && facts.drawnAs == facts.className;
+    if (facts.dialog || ownClass) {
         if (!(facts.style & WS_CHILD) || !(GetWindowLongW(hWnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT)) {
             Colour(cr, kFace);
             cairo_paint(cr);

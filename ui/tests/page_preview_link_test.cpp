@@ -7,6 +7,7 @@
 #include <win/winspool_forms.h>
 
 #include "driver_page.h"
+#include "sheet_pages.h"
 #include "options/factory_tables.h"
 #include "options/page_preview_link.h"
 #include "session/page_preview.h"
@@ -274,6 +275,83 @@ TEST(PreviewRules, PagesExtentsDotsAndShadesAtTheirEdges) {
     EXPECT_EQ(preview_rules::Extent(25400 * 40), 24000u);
     EXPECT_EQ(preview_rules::Dots(10000000), 236220u);  // no 32-bit overflow on the way
     EXPECT_EQ(preview_rules::ShadedColour(RGB(10, 20, 30), 300, 1), RGB(255, 255, 255));
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+// The description's item of the preview control, which the kit pages carry on their main,
+// layout and advanced pages.
+constexpr char kPreviewItem[] =
+    "*DOCUMENTFEATURE: PAGEPREVIEW\n{\n    *CONTROLID: 250\n    *CONTROLTYPE: =TVOT_NONE\n    *CONTROLTEXTID: 0\n"
+    "    *CONTROLTEXT: \"\"\n    *ICONID: 0\n    *DMPUBID: =DMPUB_USECTRLID\n    *PROPVISIBLE: =PROP_SHOW\n"
+    "    *PROPLEVEL: 1\n    *HELPID: =HELP_USECTRLID\n}\n";
+
+palvex::UserAction RunStep(std::function<void(HWND)> body) {
+    palvex::UserAction action;
+    action.kind = palvex::UserAction::Run;
+    action.run = std::move(body);
+    return action;
+}
+
+class PreviewInTheSheet : public UiTest {
+protected:
+    void SetUp() override {
+        InstallOptions options;
+        options.extraDescription = kPreviewItem;
+        InstallUiPrinter(options);
+        ui::AttachProcess(nullptr);
+    }
+};
+
+TEST_F(PreviewInTheSheet, ThePaperOfThePictureFollowsTheDocumentSize) {
+    auto host = MakeHost();
+    struct Seen {
+        std::u16string shown, name;
+        DWORD width, height;
+        HWND control;
+    };
+    std::vector<Seen> seen;
+    const auto look = [&](HWND page) {
+        auto* factory = dynamic_cast<QORVAOptItemHandlerFactoryDrv*>(SheetStateOf(page)->Factory());
+        ASSERT_TRUE(factory && factory->Session());
+        palvex::WriteWindowPicture(GetParent(page), std::filesystem::temp_directory_path() / "palvex-preview-sheet.png");
+        const QORVAPreviewSettings& s = factory->Session()->m_settings;
+        WCHAR shown[64] = {};
+        GetWindowTextW(GetDlgItem(page, 1203), shown, 64);
+        seen.push_back({shown, s.documentPaperName, s.paperWidth, s.paperHeight, s.control});
+    };
+    palvex::UserAction choose;
+    choose.kind = palvex::UserAction::Select;
+    choose.control = 1203;
+    choose.index = 1;
+    palvex::UserAction cancel;
+    cancel.kind = palvex::UserAction::Cancel;
+    palvex::QueueUserActions({
+        RunStep([&](HWND frame) { look(reinterpret_cast<HWND>(SendMessageW(frame, PSM_INDEXTOHWND, 0, 0))); }),
+        choose,
+        RunStep([&](HWND frame) { look(reinterpret_cast<HWND>(SendMessageW(frame, PSM_INDEXTOHWND, 0, 0))); }),
+        cancel,
+    });
+    DWORD result = 0;
+    ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
+    ASSERT_EQ(seen.size(), 2u);
+    for (const Seen& s : seen) {
+        SCOPED_TRACE(std::string(s.shown.begin(), s.shown.end()));
+        EXPECT_EQ(s.name, s.shown);
+        EXPECT_NE(s.control, nullptr);  // painted in the sheet's picture
+        PrinterHandle printer;
+        BYTE buffer[512] = {};
+        DWORD needed = 0;
+        ASSERT_TRUE(GetFormW(printer.get(), const_cast<LPWSTR>(s.name.c_str()), 1, buffer, sizeof buffer, &needed));
+        const SIZEL size = reinterpret_cast<const FORM_INFO_1W*>(buffer)->Size;
+        EXPECT_EQ(s.width, preview_rules::Dots(size.cx) + (size.cx % 100 >= 50 ? 1 : 0));
+        EXPECT_EQ(s.height, preview_rules::Dots(size.cy) + (size.cy % 100 >= 50 ? 1 : 0));
+    }
+    EXPECT_NE(seen[0].name, seen[1].name);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <win/winspool.h>
 
 #include "driver_page.h"
+#include "options/factory_tables.h"
 #include "options/info_links.h"
 #include "session/ui_session.h"
 
@@ -197,6 +198,34 @@ TEST_F(InfoLinksTest, TheLogosArePaintedAndTheAboutLogoIsCentredOnThePage) {
         const auto pixels = Pixels(Item(id));
         EXPECT_NE(std::count(pixels.begin(), pixels.end(), pixels.front()), static_cast<long>(pixels.size())) << id;
     }
+}
+
+// A push item that records where it was pressed from.
+class PressedItem final : public QORVAOptItemHandler {
+public:
+    using QORVAOptItemHandler::QORVAOptItemHandler;
+    DWORD Push(HWND parent) override {
+        m_pressedFrom.push_back(parent);
+        return 1;
+    }
+    std::vector<HWND> m_pressedFrom;
+};
+
+TEST_F(InfoLinksTest, AClickOnTheLogoPressesItsItem) {
+    POPTITEM item = AddItem(kLogoControl, TVOT_PUSHBUTTON, 1);
+    MakeFactory();
+    ASSERT_TRUE(OpenPage({{u"Button", BS_OWNERDRAW, static_cast<WORD>(kLogoControl), u"", 5, 5, 94, 16}}));
+    auto* pressed = MakeOnHeap<PressedItem>(m_heap, m_heap, m_factory, item);
+    // The page's own logo link now presses the recording item.
+    QORVAOptItemDlgLink* link = LinkMakerOf(DrvLinkClass::Logo)(m_heap, pressed, Item(kLogoControl), kLogoControl, 0);
+    ASSERT_NE(link, nullptr);
+    SendMessageW(Item(kLogoControl), BM_CLICK, 0, 0);
+    EXPECT_EQ(pressed->m_pressedFrom, std::vector<HWND>{m_page});
+    EXPECT_EQ(link->Command(BN_SETFOCUS, kLogoControl), 1);
+    EXPECT_EQ(pressed->m_pressedFrom.size(), 1u);
+    link->Detach(m_page);
+    link->Destroy();
+    pressed->Destroy();
 }
 
 TEST_F(InfoLinksTest, TheDriverLabelsFormatTheirOwnTextWithinTheirBounds) {

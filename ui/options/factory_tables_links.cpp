@@ -7,7 +7,9 @@
 #include "options/device_page_links.h"
 #include "options/device_page_links_lists.h"
 #include "options/filtered_edit.h"
+#include "options/info_links.h"
 #include "options/media_unit_links.h"
+#include "options/page_preview_link.h"
 #include "options/printer_address_check.h"
 #include "options/printer_address_links.h"
 #include "options/summary_value_links.h"
@@ -177,12 +179,12 @@ constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkRadiobutton>,
     MakeNamed<QORVAOptItemDlgLinkUDArrowListNUP>,
     MakeNamed<QVOptItemDlgLinkButtonGETDEVINFO>,
-    nullptr,  // Logo
-    nullptr,  // PagePreview
-    nullptr,  // AboutLogo
-    nullptr,  // StaticDRVNAME
-    nullptr,  // StaticDRVVERSION
-    nullptr,  // CertLogo
+    MakeNamed<QORVAOptItemDlgLinkLogo>,
+    MakeNamed<QORVAOptItemDlgLinkPagePreview>,
+    MakeNamed<QORVAOptItemDlgLinkAboutLogo>,
+    MakeNamed<QORVAOptItemDlgLinkStaticDRVNAME>,
+    MakeNamed<QORVAOptItemDlgLinkStaticDRVVERSION>,
+    MakeNamed<QORVAOptItemDlgLinkCertLogo>,
     Make<QORVAOptItemDlgLinkStaticMAINVALUE>,
     MakeNamed<QORVAOptItemDlgLinkCheckCOLLATE>,
     MakeNamed<QVOptItemDlgLinkCheckUSRACTPRN>,
@@ -191,7 +193,7 @@ constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkListboxWMLIST>,
     Make<QVOptItemDlgLinkEditboxWMKMessage>,
     Make<QORVAOptItemDlgLinkStaticADVANCEDVALUE>,
-    nullptr,  // PushbuttonELEVATE
+    MakeNamed<QORVAOptItemDlgLinkPushbuttonELEVATE>,
     Make<QORVAOptItemDlgLinkUDArrowNumberMEDIAUNITS>,
     Make<QORVAOptItemDlgLinkUDArrowSpinMEDIAUNITS>,
     Make<QORVAOptItemDlgLinkStaticMEDIAUNITS>,
@@ -208,7 +210,7 @@ constexpr LinkMaker kMakers[] = {
     Make<QVOptItemDlgLinkUDArrowNumberBINDMGNAMOUNT>,
     Make<QVOptItemDlgLinkUDArrowSpinBINDMGNAMOUNT>,
     Make<QVOptItemDlgLinkStaticBINDMGNAMOUNT>,
-    nullptr,  // Bubble
+    Make<QORVAOptItemDlgLinkBubble>,
 };
 static_assert(std::size(kMakers) == static_cast<size_t>(DrvLinkClass::Count));
 

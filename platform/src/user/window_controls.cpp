@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include <win/commctrl.h>
 #include <win/winuser.h>
 
 #include "crt/utf16.h"
@@ -247,6 +248,11 @@ LRESULT CALLBACK ButtonProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         SetWindowLongW(hWnd, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
         return 0;
     }
+    case BCM_SETSHIELD:
+        return WithControl(hWnd, LRESULT{0}, [&](Window&, ControlState& state) -> LRESULT {
+            state.shield = lParam != 0;
+            return 1;
+        });
     case BM_CLICK: {
         if (!IsWindowVisible(hWnd) || !IsWindowEnabled(hWnd)) return 0;
         const DWORD type = ButtonType(hWnd);

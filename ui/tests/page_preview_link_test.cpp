@@ -129,11 +129,12 @@ TEST_F(PagePreviewLinkTest, TheWatermarkColourIsShadedAndKeptWhileNoWatermarkIsC
         EXPECT_EQ(Settings().noWatermark, 0u);
         EXPECT_EQ(Watermark().colour, c.expected) << c.mode << c.colour << c.shade;
     }
-    // Without a watermark the picture keeps the last one's fields.
+    // Without a watermark the picture keeps the fields it had: a shade changed then is not heard.
     Select(2402, 0);
-    Select(19402, 0);
+    const COLORREF kept = Watermark().colour;
+    Select(19402, 2);
     EXPECT_EQ(Settings().noWatermark, 1u);
-    EXPECT_EQ(Watermark().colour, cases[3].expected);
+    EXPECT_EQ(Watermark().colour, kept);
 }
 
 TEST_F(PagePreviewLinkTest, ThePictureHearsOfAChangeAfterTheItemsOtherObservers) {

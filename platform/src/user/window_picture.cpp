@@ -341,6 +341,9 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
         } else if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) {
             const UINT align = type == SS_CENTER ? DT_CENTER : type == SS_RIGHT ? DT_RIGHT : DT_LEFT;
             LayOutText(cr, font, ink, facts.text, whole, align | DT_WORDBREAK);
+        } else if (type == SS_LEFTNOWORDWRAP) {
+            // Each line stays one line, cut at the control's right edge.
+            LayOutText(cr, font, ink, facts.text, whole, DT_LEFT);
         }
     } else if (Is(facts, u"ListBox")) {
         Box(cr, 0, 0, width, height, RGB(255, 255, 255), RGB(130, 135, 144));

@@ -35,9 +35,9 @@ TEST_F(OptionItemsTest, EveryFeatureRowBecomesAnItemWithItsKey) {
     auto host = MakeHost();
     ASSERT_EQ(host->BuildItems(OEMCUIP_DOCPROP), S_OK);
     ASSERT_GT(host->Items().size(), host->DriverItemCount());
-    // The preview, the boxes of values and the binding popup's explanation show something but
-    // choose nothing: their rows (TVOT_NONE) give items without options.
-    const std::set<DWORD> withoutOptions = {250, 1013, 2013, 3013, 25604};
+    // The preview, the boxes of values, the binding popup's explanation and the About page's logos
+    // and labels show something but choose nothing: their rows (TVOT_NONE) give items without options.
+    const std::set<DWORD> withoutOptions = {250, 1013, 2013, 3013, 25604, 510, 531, 550, 570};
     for (size_t i = host->DriverItemCount(); i < host->Items().size(); ++i) {
         const OPTITEM& item = host->Items()[i];
         EXPECT_EQ(item.cbSize, 88);
@@ -102,10 +102,11 @@ TEST_F(OptionItemsTest, TheKitsPagesLeaveTheTreeOnlyWhatItNeeds) {
             EXPECT_EQ((items[i].Flags & OPTIF_HIDE) != 0, items[i].DMPubID != 1) << i;
         CoUIPluginExt* state = static_cast<CoUIPlugin*>(host->Plugin())->SheetState();
         EXPECT_EQ(state->UiType(), 2u);
-        ASSERT_EQ(state->m_sheetCount, 3u);
+        ASSERT_EQ(state->m_sheetCount, 4u);
         EXPECT_EQ(state->m_sheets[0].m_dialogId, 1000u);
         EXPECT_EQ(state->m_sheets[1].m_dialogId, 2000u);
         EXPECT_EQ(state->m_sheets[2].m_dialogId, 3000u);
+        EXPECT_EQ(state->m_sheets[3].m_dialogId, 500u);
     }
     auto host = MakeHost();
     ASSERT_EQ(host->BuildItems(OEMCUIP_PRNPROP), S_OK);

@@ -213,6 +213,24 @@ TEST_F(Dialogs, WorkerMessagesArriveThroughTheQueue) {
     EXPECT_EQ(shown, u"from the worker");
 }
 
+TEST_F(Dialogs, AReportTheLoopDispatchedBeforeTheWaitEndsTheWait) {
+    // The worker has posted before the user's next step, so the loop dispatches the report first;
+    // waiting for it must not then wait for another one.
+    std::u16string shown;
+    palvex::UserAction start = Act(palvex::UserAction::Run);
+    start.run = [&](HWND dialog) {
+        std::thread([dialog] { PostMessageW(dialog, WM_USER + 1001, 100, 0); }).join();
+    };
+    palvex::UserAction read = Act(palvex::UserAction::Run);
+    read.run = [&](HWND dialog) {
+        WCHAR buffer[64];
+        GetDlgItemTextW(dialog, kName, buffer, 64);
+        shown = buffer;
+    };
+    Run({start, Act(palvex::UserAction::Wait), read});
+    EXPECT_EQ(shown, u"from the worker");
+}
+
 TEST_F(Dialogs, TemplatesInMemoryAndMissingResources) {
     // A classic template without a font: WS_POPUP, one push button "OK" (id 1) at (5, 5, 40, 14).
     alignas(4) const WORD bytes[] = {0x0000, 0x8000, 0, 0, 1, 0, 0, 100, 50, 0, 0, u'T', 0, 0,

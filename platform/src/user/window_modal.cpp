@@ -239,6 +239,9 @@ void ReadEnvironmentScript() {
 INT_PTR RunModalLoop(HWND dialog) {
     g_modalDialogs.push_back(dialog);
     bool closed = false;
+    // A worker's report the loop has already dispatched since the user's last step: a following
+    // wait is then over at once instead of waiting for a report that already came.
+    bool reportSinceLastStep = false;
     while (!Ended(dialog)) {
         MSG message;
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -246,11 +249,14 @@ INT_PTR RunModalLoop(HWND dialog) {
                 PostQuitMessage(static_cast<int>(message.wParam));
                 break;
             }
+            if (LastMessageFromAnotherThread()) reportSinceLastStep = true;
             DispatchMessageW(&message);
             continue;
         }
         UserAction action;
         if (TakeAction(&action)) {
+            if (action.kind == UserAction::Wait && std::exchange(reportSinceLastStep, false)) continue;
+            reportSinceLastStep = false;
             Perform(dialog, action);
         } else if (!closed) {
             closed = true;  // the user has nothing more to do here and closes the window

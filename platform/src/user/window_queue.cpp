@@ -4,16 +4,26 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 #include <win/winuser.h>
 
+#include "user/window_store.h"
+
 namespace {
+
+struct Posted {
+    MSG message;
+    std::thread::id poster;
+};
 
 struct Queue {
     std::mutex mutex;
     std::condition_variable posted;
-    std::deque<MSG> messages;
+    std::deque<Posted> messages;
 };
+
+thread_local bool t_lastFromAnotherThread = false;
 
 Queue& TheQueue() {
     static auto* queue = new Queue;  // outlives every static destructor
@@ -28,9 +38,12 @@ bool Matches(const MSG& message, HWND window, UINT first, UINT last) {
 
 bool Take(Queue& queue, LPMSG out, HWND window, UINT first, UINT last, bool remove) {
     for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
-        if (it->message != WM_QUIT && !Matches(*it, window, first, last)) continue;
-        *out = *it;
-        if (remove) queue.messages.erase(it);
+        if (it->message.message != WM_QUIT && !Matches(it->message, window, first, last)) continue;
+        *out = it->message;
+        if (remove) {
+            t_lastFromAnotherThread = it->poster != std::this_thread::get_id();
+            queue.messages.erase(it);
+        }
         return true;
     }
     return false;
@@ -46,7 +59,7 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     Queue& queue = TheQueue();
     {
         std::lock_guard lock(queue.mutex);
-        queue.messages.push_back(MSG{hWnd, Msg, wParam, lParam, 0, {}, 0});
+        queue.messages.push_back({MSG{hWnd, Msg, wParam, lParam, 0, {}, 0}, std::this_thread::get_id()});
     }
     queue.posted.notify_all();
     return TRUE;
@@ -56,7 +69,7 @@ void PostQuitMessage(int nExitCode) {
     Queue& queue = TheQueue();
     {
         std::lock_guard lock(queue.mutex);
-        queue.messages.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(nExitCode), 0, 0, {}, 0});
+        queue.messages.push_back({MSG{nullptr, WM_QUIT, static_cast<WPARAM>(nExitCode), 0, 0, {}, 0}, std::this_thread::get_id()});
     }
     queue.posted.notify_all();
 }
@@ -78,6 +91,14 @@ BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
     std::lock_guard lock(queue.mutex);
     return Take(queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
+
+namespace palvex::win {
+
+bool LastMessageFromAnotherThread() {
+    return t_lastFromAnotherThread;
+}
+
+}  // namespace palvex::win
 
 BOOL TranslateMessage(const MSG*) {
     return FALSE;  // no keyboard here, so no character messages to make

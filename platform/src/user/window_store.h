@@ -166,6 +166,9 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const dlg::DialogTemplate& dia
                               LPARAM initParam);
 // Runs a modal loop until the dialog ends (window_modal.cpp); EndDialog's result.
 INT_PTR RunModalLoop(HWND dialog);
+// True when the message this thread last took off the queue was posted by another thread (a
+// worker's report rather than one the window system posted to itself).
+bool LastMessageFromAnotherThread();
 // Whether the window is the frame of a running property sheet (property_sheet.cpp).
 bool IsPropertySheetFrame(HWND window);
 

@@ -215,6 +215,26 @@ TEST_F(DeviceChanges, ARegistryWatchFiresOnceForItsKeyOrItsSubtree) {
     RegCloseKey(root);
 }
 
+TEST_F(DeviceChanges, AWatchFiresForAChangeAnotherProcessMakes) {
+    HKEY printers = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers", 0, KEY_NOTIFY, &printers),
+              ERROR_SUCCESS);
+    HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_EQ(RegNotifyChangeKeyValue(printers, TRUE, REG_NOTIFY_CHANGE_LAST_SET, created, TRUE), ERROR_SUCCESS);
+    const auto added = palvex::testing::RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Elsewhere", "Palvex Test"}, m_machine.root());
+    ASSERT_EQ(added.exitCode, 0) << added.errors;
+    EXPECT_EQ(WaitForSingleObject(created, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+
+    // One shot: later changes, of either process, are not reported.
+    ResetEvent(created);
+    const auto again = palvex::testing::RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Again", "Palvex Test"}, m_machine.root());
+    ASSERT_EQ(again.exitCode, 0) << again.errors;
+    palvex::AddPrinter(u"Here", u"Palvex Test", u"FILE:");
+    EXPECT_EQ(WaitForSingleObject(created, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    CloseHandle(created);
+    RegCloseKey(printers);
+}
+
 TEST_F(DeviceChanges, TheWindowMenusCloseItemCanBeGreyed) {
     HMENU menu = GetSystemMenu(m_window, FALSE);
     ASSERT_NE(menu, nullptr);

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -131,9 +132,21 @@ void Watch(Watcher* watcher) {
     palvex::db::CloseThreadConnection();
 }
 
+// At exit the watcher ends before the process's statics go.
+void EndWatcherAtExit() {
+    std::lock_guard lock(g_watcherMutex);
+    if (!g_watcher) return;
+    g_watcher->stop = true;
+    g_watcher->thread.join();
+    delete g_watcher;
+    g_watcher = nullptr;
+}
+
 void StartWatcher() {
     std::lock_guard lock(g_watcherMutex);
     if (g_watcher) return;
+    static const bool endsAtExit = std::atexit(EndWatcherAtExit) == 0;
+    (void)endsAtExit;
     g_watcher = new Watcher;
     g_watcher->lastSeen = LatestEvent();
     g_watcher->thread = std::thread(Watch, g_watcher);

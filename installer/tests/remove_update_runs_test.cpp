@@ -163,6 +163,29 @@ TEST_F(RemoveAndUpdate, AnUpdateRecreatesThePrintersWithOrWithoutTheirSettings) 
     }
 }
 
+TEST_F(RemoveAndUpdate, APrintProcessorThatIsNotInstalledIsNoFailureButOneThatStaysStopsBeforeThePackages) {
+    // The installed package has the x64 processor only: the x86 one was never there.
+    m_drvData.m_inheritSettings = TRUE;
+    CDialogUpdateProg& updated = Run<CDialogUpdateProg>();
+    EXPECT_EQ(updated.m_resultCode, 0u) << updated.m_lastError;
+    EXPECT_FALSE(LogHas("Print Processor Delete Error"));
+
+    // A processor the spooler refuses to delete (its key cannot go) stops the run with 781 before
+    // the driver packages, which could not be put back, are deleted.
+    HKEY held = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                              u"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors\\tovqebpp\\Held",
+                              0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &held, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(held);
+    ASSERT_TRUE(m_drvData.FindInstalledDriver());
+    ASSERT_TRUE(Exists(u"C:\\Windows\\INF\\oem0.inf"));
+    CDialogUpdateProg& stopped = Run<CDialogUpdateProg>();
+    EXPECT_EQ(stopped.m_resultCode, 781u);
+    EXPECT_TRUE(LogHas("[LV0] Print Processor Delete Error Windows x64 (5)\r\n"));
+    EXPECT_TRUE(Exists(u"C:\\Windows\\INF\\oem0.inf"));
+}
+
 TEST_F(RemoveAndUpdate, AnUpdateStopsAtOnceForPendingJobs) {
     AddJob(u"Office");
     m_drvData.m_inheritSettings = TRUE;

@@ -305,6 +305,7 @@ TEST_F(RemoveAndUpdate, TheUpdatePageTellsWhetherTheSettingsAreKeptAndItsNextUpd
         SetPardexKey("Setup", "VERSION", palvex::ToUtf8(version));
         Rows rows;
         std::u16string main, caution, message;
+        bool cautionBold = false;
         int page = -1;
         auto actions = ChooseOnTheSetupMenu(IDC_RADIO_UPDATE);
         actions.push_back(Act([&](HWND window) {
@@ -313,6 +314,7 @@ TEST_F(RemoveAndUpdate, TheUpdatePageTellsWhetherTheSettingsAreKeptAndItsNextUpd
             rows = ListRows(GetDlgItem(Page(window), IDC_LIST_SUMMARY));
             main = ItemText(Page(window), IDC_STATIC_MESSAGE);
             if (IsWindowVisible(note)) caution = ItemText(Page(window), IDC_STATIC_NOTE);
+            cautionBold = SendMessageW(note, WM_GETFONT, 0, 0) == reinterpret_cast<LRESULT>(Settings(window).m_font9Bold);
             palvex::WriteWindowPicture(window, Picture(c.picture));
         }));
         actions.push_back(Click(IDC_BUTTON_NEXT));
@@ -332,6 +334,7 @@ TEST_F(RemoveAndUpdate, TheUpdatePageTellsWhetherTheSettingsAreKeptAndItsNextUpd
                               {u"", u"Third"}}));
         EXPECT_EQ(main, c.main);
         EXPECT_EQ(caution, c.caution);
+        EXPECT_EQ(cautionBold, !c.sameVersion);  // the caution stands out in the bold font
         EXPECT_EQ(page, 7);
         EXPECT_EQ(message, u"プリンタードライバーのアップデートが完了しました。");
         EXPECT_EQ(PrinterNames(), (std::vector<std::u16string>{u"Office", u"Second", u"Third"}));

@@ -162,6 +162,17 @@ void StartWatcher() {
     g_watcher->thread = std::thread(WatchOthers, g_watcher);
 }
 
+// Ends the watcher once this process has no watch left, so that it never outlives the machine
+// its watches were on (not from the watcher's own thread).
+void StopWatcherWhenIdle() {
+    std::lock_guard lock(g_watcherMutex);
+    if (!g_watcher || HasWatches()) return;
+    g_watcher->stop = true;
+    g_watcher->thread.join();
+    delete g_watcher;
+    g_watcher = nullptr;
+}
+
 // Logs a change for the other processes whose watches cover it.
 void LogForOthers(const std::string& pathKey) {
     try {
@@ -180,7 +191,10 @@ void LogForOthers(const std::string& pathKey) {
 }  // namespace
 
 void NotifyChanged(const std::string& pathKey) {
-    if (FireLocal(pathKey)) ListWatches();
+    if (FireLocal(pathKey)) {
+        ListWatches();
+        StopWatcherWhenIdle();
+    }
     LogForOthers(pathKey);
 }
 
@@ -198,7 +212,9 @@ void DropWatches(HKEY key) {
             dropped = true;
         }
     }
-    if (dropped) ListWatches();
+    if (!dropped) return;
+    ListWatches();
+    StopWatcherWhenIdle();
 }
 
 void NotifyChanged(HKEY root, const std::u16string& path) {

@@ -9,7 +9,12 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
 
-export PALVEX_MACHINE=${PALVEX_MACHINE:-$PWD/build/machine}
+# The installer runs on a machine without the model's driver: the default machine is made afresh on
+# every run (a machine given in PALVEX_MACHINE is used as it is).
+if [ -z "${PALVEX_MACHINE:-}" ]; then
+  export PALVEX_MACHINE=$PWD/build/machine
+  rm -rf "$PALVEX_MACHINE"
+fi
 machine=build/bin/palvex-machine
 out=build/out
 mkdir -p "$out"
@@ -86,9 +91,10 @@ click 1034
 SCRIPT
 PALVEX_PROCESS_IMAGE='C:\Pardex\Pardex.exe' PALVEX_UI_SCRIPT="$out/pardex.script" build/bin/Pardex
 installer_log=$(find "$PALVEX_MACHINE/C/Users" -name '*_Install_log.txt' | head -n 1)
-cp "$installer_log" "$out/pardex-install-log.txt"
+# The log is UTF-16 as Windows programs write it; its copy in build/out is UTF-8 for reading here.
+iconv -f UTF-16LE -t UTF-8 "$installer_log" | sed '1s/^\xEF\xBB\xBF//' >"$out/pardex-install-log.txt"
 echo "run: the installer's log ($out/pardex-install-log.txt):"
-iconv -f UTF-16LE -t UTF-8 "$installer_log" | tail -n 6
+tail -n 6 "$out/pardex-install-log.txt"
 grep -q '"プリンタードライバーのインストールが完了しました。"' "$out/pardex-7-installcomplete.txt" ||
   { echo "run: the installer did not complete (see $out/pardex-7-installcomplete.txt)" >&2; exit 1; }
 echo "run: the installer's pages: $(ls "$out"/pardex-*.png | tr '\n' ' ')"

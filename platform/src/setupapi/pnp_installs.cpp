@@ -110,8 +110,12 @@ bool FinishDueInstalls() {
 DWORD UntilNextDue() {
     const DWORD now = GetTickCount();
     DWORD next = INFINITE;
-    for (const auto& install : ReadPending())
-        if (install.device.installMs != INFINITE) next = std::min(next, install.device.installMs - (now - install.plugged));
+    for (const auto& install : ReadPending()) {
+        if (install.device.installMs == INFINITE) continue;
+        // On this computer's clock an installation may have come due since it was looked at.
+        const DWORD elapsed = now - install.plugged;
+        next = std::min(next, elapsed >= install.device.installMs ? 0 : install.device.installMs - elapsed);
+    }
     return next;
 }
 

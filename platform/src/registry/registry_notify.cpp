@@ -177,13 +177,19 @@ void StopWatcherWhenIdle() {
 void LogForOthers(const std::string& pathKey) {
     try {
         const int64_t self = getpid();
-        db::Statement watched(R"sql(
-            SELECT EXISTS (SELECT 1 FROM registry_watches WHERE pid != ?1 AND
-                (path_key = ?2 OR (subtree AND substr(?2, 1, length(path_key) + 1) = path_key || '\')))
-        )sql");
-        watched.Bind(1, self).Bind(2, pathKey);
-        if (!watched.Step() || watched.Int(0) == 0) return;
-        db::Statement("INSERT INTO registry_changes(path_key, origin) VALUES (?1, ?2)").Bind(1, pathKey).Bind(2, self).Run();
+        bool watched = false;
+        {
+            // The read ends before the write begins: a read still open would have to turn into
+            // the write, which fails when another process wrote meanwhile.
+            db::Statement covering(R"sql(
+                SELECT EXISTS (SELECT 1 FROM registry_watches WHERE pid != ?1 AND
+                    (path_key = ?2 OR (subtree AND substr(?2, 1, length(path_key) + 1) = path_key || '\')))
+            )sql");
+            covering.Bind(1, self).Bind(2, pathKey);
+            watched = covering.Step() && covering.Int(0) != 0;
+        }
+        if (watched)
+            db::Statement("INSERT INTO registry_changes(path_key, origin) VALUES (?1, ?2)").Bind(1, pathKey).Bind(2, self).Run();
     } catch (const std::exception&) {
     }
 }

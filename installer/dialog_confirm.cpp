@@ -5,8 +5,11 @@
 
 #include <win/commctrl.h>
 
+#include <win/winspool_levels.h>
+
 #include "drv_data.h"
 #include "resource.h"
+#include "utilities.h"
 
 CDialogConfirm::CDialogConfirm(CWnd* parent) : CDialogBase(IDD_CONFIRM, parent) {}
 
@@ -28,6 +31,30 @@ void CDialogConfirm::InsertSummaryColumns(int nameWidth, int valueWidth) {
     column.cx = static_cast<int>(valueWidth * m_pDrvData->m_scaleX);
     column.iSubItem = 1;
     SendMessageW(List(), LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+}
+
+void CDialogConfirm::SetRowLabels(std::initializer_list<const char16_t*> keys) {
+    m_rowLabels.clear();
+    for (const char16_t* key : keys) {
+        std::u16string label;
+        if (m_pDrvData) m_pDrvData->GetString(label, m_section, key);
+        m_rowLabels.push_back(label);
+    }
+}
+
+BOOL CDialogConfirm::AppendModelPrinters(DWORD& error) {
+    PrinterList list;
+    error = 0;
+    if (!EnumAllPrinters2(list, error)) return FALSE;
+    std::u16string model = m_pDrvData ? m_pDrvData->GetModelName() : std::u16string();
+    CharUpperBuffW(model.data(), static_cast<DWORD>(model.size()));
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
+    for (DWORD i = 0; i < list.count; ++i) {
+        std::u16string driver = printers[i].pDriverName ? printers[i].pDriverName : u"";
+        CharUpperBuffW(driver.data(), static_cast<DWORD>(driver.size()));
+        if (driver == model) m_rowValues.push_back(printers[i].pPrinterName ? printers[i].pPrinterName : u"");
+    }
+    return TRUE;
 }
 
 void CDialogConfirm::FillPrinterList() {

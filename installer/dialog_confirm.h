@@ -18,6 +18,11 @@ public:
 
     // The summary's two columns, each width times the horizontal layout scale.
     void InsertSummaryColumns(int nameWidth, int valueWidth);
+    // [section] key of each key, in order, as the row labels.
+    void SetRowLabels(std::initializer_list<const char16_t*> keys);
+    // Appends to the row values the name of every local or connected printer whose driver is the
+    // model's, in enumeration order; FALSE with the enumeration's error when it fails.
+    BOOL AppendModelPrinters(DWORD& error);
 
     std::vector<std::u16string> m_rowLabels;
     std::vector<std::u16string> m_rowValues;

@@ -10,7 +10,8 @@
 #include "dialog_printer_port.h"
 #include "dialog_printer_name.h"
 #include "dialog_setupmenu.h"
-#include "page_shells.h"
+#include "dialog_remove_confirm.h"
+#include "dialog_update_confirm.h"
 #include "pardex_dlg.h"
 
 namespace {

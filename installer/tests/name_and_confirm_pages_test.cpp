@@ -17,26 +17,6 @@ using namespace pardex::testing;
 
 constexpr char16_t kCancelQuestion[] = u"セットアップを中止しますか？";
 
-// The rows of a report list view: column 0 and column 1.
-std::vector<std::pair<std::u16string, std::u16string>> Rows(HWND list) {
-    std::vector<std::pair<std::u16string, std::u16string>> rows;
-    const int count = ListView_GetItemCount(list);
-    for (int row = 0; row < count; ++row) {
-        std::pair<std::u16string, std::u16string> texts;
-        for (int column = 0; column < 2; ++column) {
-            WCHAR text[300] = {};
-            LVITEMW item{};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = 300;
-            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-            (column == 0 ? texts.first : texts.second) = text;
-        }
-        rows.push_back(texts);
-    }
-    return rows;
-}
-
 class NameAndConfirmPages : public WorkerMachine {
 protected:
     void SetUp() override {
@@ -151,7 +131,7 @@ TEST_F(NameAndConfirmPages, TheSummaryShowsWhatWillBeInstalledAndBackKeepsTheCho
         actions.push_back(Act([&](HWND window) {
             ASSERT_EQ(PageIndex(window), 4);
             HWND page = Page(window);
-            rows = Rows(GetDlgItem(page, IDC_LIST_SUMMARY));
+            rows = ListRows(GetDlgItem(page, IDC_LIST_SUMMARY));
             noteVisible = IsWindowVisible(GetDlgItem(page, IDC_STATIC_NOTE));
             main = ItemText(page, IDC_STATIC_MESSAGE);
             if (c.picture) palvex::WriteWindowPicture(window, Picture(c.picture));

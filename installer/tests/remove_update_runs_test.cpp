@@ -1,21 +1,26 @@
 // The removal and update runs on a machine where the wizard installed the model: what each leaves
 // of the driver, its printers, print processor, packages, per-user key, kept installer and removal
-// entry, and the runs that stop at once.
+// entry, and the runs that stop at once; then both roads as the user takes them, from the setup
+// menu through their confirmation pages to their completion pages.
 #include <palvex/jobs.h>
 #include <palvex/printer_settings.h>
 #include <palvex/spooler_admin.h>
 #include <win/winreg.h>
 #include <win/winspool_admin.h>
 
+#include <win/winsvc.h>
+
 #include "dialog_remove_prog.h"
 #include "dialog_update_prog.h"
 #include "install_worker.h"
+#include "resource.h"
+#include "wizard_script.h"
 #include "worker_fixture.h"
 
 namespace {
 
-using pardex::testing::kModel;
-using pardex::testing::WorkerMachine;
+using namespace pardex::testing;
+using Rows = std::vector<std::pair<std::u16string, std::u16string>>;
 
 constexpr char16_t kInstallFolder[] = u"C:\\Program Files\\Orlune\\PrinterDrivers\\Korvel Palvex QM410_QF410_QF380";
 constexpr char16_t kEntry[] =
@@ -64,11 +69,11 @@ protected:
         for (const auto& printer : palvex::ListPrinters()) names.push_back(printer.name);
         return names;
     }
-    void AddJob(const std::u16string& printer) {
+    DWORD AddJob(const std::u16string& printer) {
         palvex::JobDesc job;
         job.printerName = printer;
         job.documentName = u"Report";
-        palvex::AddJob(job);
+        return palvex::AddJob(job);
     }
 
     std::unique_ptr<CDialogProg> m_dialog;
@@ -158,6 +163,29 @@ TEST_F(RemoveAndUpdate, AnUpdateRecreatesThePrintersWithOrWithoutTheirSettings) 
     }
 }
 
+TEST_F(RemoveAndUpdate, APrintProcessorThatIsNotInstalledIsNoFailureButOneThatStaysStopsBeforeThePackages) {
+    // The installed package has the x64 processor only: the x86 one was never there.
+    m_drvData.m_inheritSettings = TRUE;
+    CDialogUpdateProg& updated = Run<CDialogUpdateProg>();
+    EXPECT_EQ(updated.m_resultCode, 0u) << updated.m_lastError;
+    EXPECT_FALSE(LogHas("Print Processor Delete Error"));
+
+    // A processor the spooler refuses to delete (its key cannot go) stops the run with 781 before
+    // the driver packages, which could not be put back, are deleted.
+    HKEY held = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                              u"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors\\tovqebpp\\Held",
+                              0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &held, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(held);
+    ASSERT_TRUE(m_drvData.FindInstalledDriver());
+    ASSERT_TRUE(Exists(u"C:\\Windows\\INF\\oem0.inf"));
+    CDialogUpdateProg& stopped = Run<CDialogUpdateProg>();
+    EXPECT_EQ(stopped.m_resultCode, 781u);
+    EXPECT_TRUE(LogHas("[LV0] Print Processor Delete Error Windows x64 (5)\r\n"));
+    EXPECT_TRUE(Exists(u"C:\\Windows\\INF\\oem0.inf"));
+}
+
 TEST_F(RemoveAndUpdate, AnUpdateStopsAtOnceForPendingJobs) {
     AddJob(u"Office");
     m_drvData.m_inheritSettings = TRUE;
@@ -166,6 +194,153 @@ TEST_F(RemoveAndUpdate, AnUpdateStopsAtOnceForPendingJobs) {
     EXPECT_EQ(dialog.m_lastError, 3001u);
     EXPECT_EQ(PrinterNames(), std::vector<std::u16string>{u"Office"});
     EXPECT_EQ(palvex::ListDrivers().size(), 1u);
+}
+
+// The wizard's road from the setup menu's choice to the confirmation page.
+std::vector<palvex::UserAction> ChooseOnTheSetupMenu(int radio) {
+    return {Click(IDC_BUTTON_AGREE), Click(radio), Click(IDC_BUTTON_NEXT)};
+}
+
+std::filesystem::path Picture(const char* name) { return std::filesystem::path(PARDEX_PICTURES) / name; }
+
+TEST_F(RemoveAndUpdate, TheRemovalPageListsThePrintersAndItsNextRemovesOrStopsForJobs) {
+    m_drvData.m_log.Close();  // the wizard's own settings write the log
+    palvex::AddPrinter(u"Second", kModel, u"IP_10.0.0.5", u"tovqebpp");
+    const std::u16string version = m_drvData.m_installedFileVersion;
+    ASSERT_FALSE(version.empty());
+    struct Case {
+        const char* name;
+        bool pendingJob;
+        std::u16string message;  // on the removal's completion page
+        std::vector<std::u16string> printersLeft;
+        const char* picture;
+    } const cases[] = {
+        {"a job waits", true,
+         u"印刷待ちのジョブがあるため、削除できませんでした。\n印刷が終わってからもう一度実行してください。",
+         {u"Office", u"Second"}, nullptr},
+        {"nothing waits", false, u"プリンタードライバーの削除が完了しました。", {}, "pardex-uninstallcomplete.png"},
+    };
+    DWORD job = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.pendingJob) job = AddJob(u"Office");
+        else palvex::SetJobStatus(job, JOB_STATUS_DELETED);  // printed meanwhile
+        Rows rows;
+        std::u16string main, message;
+        bool backVisible = false;
+        int page = -1;
+        auto actions = ChooseOnTheSetupMenu(IDC_RADIO_UNINSTALL);
+        actions.push_back(Act([&](HWND window) {
+            ASSERT_EQ(PageIndex(window), 8);
+            rows = ListRows(GetDlgItem(Page(window), IDC_LIST_SUMMARY));
+            main = ItemText(Page(window), IDC_STATIC_MESSAGE);
+            backVisible = IsWindowVisible(GetDlgItem(Page(window), IDC_BUTTON_PREV));
+            palvex::WriteWindowPicture(window, Picture("pardex-uninstallconfirm.png"));
+        }));
+        actions.push_back(Click(IDC_BUTTON_NEXT));
+        actions.push_back(Act([&](HWND window) {
+            page = PageIndex(window);
+            message = ItemText(Page(window), IDC_STATIC_MESSAGE);
+            if (c.picture) palvex::WriteWindowPicture(window, Picture(c.picture));
+        }));
+        RunWizard(actions, {IDNO});
+        palvex::TakeMessageBoxRecords();
+        // The first printer on the labelled row, every further one below it without a label.
+        EXPECT_EQ(rows, (Rows{{u"モデル", kModel}, {u"バージョン", version}, {u"削除するプリンター", u"Office"}, {u"", u"Second"}}));
+        EXPECT_EQ(main, u"次のプリンタードライバーとプリンターを削除します。よろしければ［削除］をクリックしてください。");
+        EXPECT_TRUE(backVisible);  // chosen on the setup menu, the page leads back to it
+        EXPECT_EQ(page, 9);
+        EXPECT_EQ(message, c.message);
+        EXPECT_EQ(PrinterNames(), c.printersLeft);
+        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kEntry), c.pendingJob);
+        EXPECT_EQ(palvex::ListDrivers().size(), c.pendingJob ? 1u : 0u);
+    }
+    EXPECT_TRUE(LogHas("[LV0] Notify Error (Code:1028 LastError:3001)\r\n"));
+    EXPECT_TRUE(LogHas("[LV1] CheckDriverActive QVJA 0\r\n"));
+}
+
+TEST_F(RemoveAndUpdate, TheRemovalPageWithoutTheSpoolerOffersNothingToRemove) {
+    m_drvData.m_log.Close();
+    Rows rows{{u"x", u"y"}};
+    bool next = true;
+    RunWizard({Act([&](HWND window) {
+                   SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, GENERIC_EXECUTE);
+                   SC_HANDLE spooler = OpenServiceW(manager, u"spooler", SERVICE_STOP);
+                   SERVICE_STATUS status{};
+                   ControlService(spooler, SERVICE_CONTROL_STOP, &status);
+                   CloseServiceHandle(spooler);
+                   CloseServiceHandle(manager);
+                   ShowPage(HostOf(window), 8);
+                   rows = ListRows(GetDlgItem(Page(window), IDC_LIST_SUMMARY));
+                   next = IsWindowEnabled(GetDlgItem(Page(window), IDC_BUTTON_NEXT));
+               })});
+    const auto boxes = palvex::TakeMessageBoxRecords();
+    ASSERT_GE(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"印刷スプーラーが実行されていません。");
+    EXPECT_TRUE(rows.empty());
+    EXPECT_FALSE(next);
+}
+
+TEST_F(RemoveAndUpdate, TheUpdatePageTellsWhetherTheSettingsAreKeptAndItsNextUpdates) {
+    m_drvData.m_log.Close();
+    palvex::AddPrinter(u"Second", kModel, u"IP_10.0.0.5", u"tovqebpp");
+    palvex::AddPrinter(u"Third", kModel, u"IP_10.0.0.5", u"tovqebpp");
+    const std::u16string installed = m_drvData.m_installedFileVersion;
+    struct Case {
+        bool sameVersion;  // the package's is the installed one, which keeps the settings; else a newer unlisted one
+        std::u16string main;
+        std::u16string caution;  // empty: hidden
+        std::u16string inherit;
+        const char* picture;
+    } const cases[] = {
+        {true, u"次の設定でプリンタードライバーをアップデートします。プリンターの設定は引き継がれます。", u"",
+         u"引き継ぐ", "pardex-updateconfirm.png"},
+        {false, u"次の設定でプリンタードライバーをアップデートします。",
+         u"プリンターの設定は引き継がれません。アップデート後にもう一度設定してください。", u"引き継がない",
+         "pardex-updateconfirm-notinherit.png"},
+    };
+    for (const Case& c : cases) {
+        const std::u16string version = c.sameVersion ? installed : u"3.18.0.1";
+        SCOPED_TRACE(palvex::ToUtf8(version));
+        SetPardexKey("Setup", "VERSION", palvex::ToUtf8(version));
+        Rows rows;
+        std::u16string main, caution, message;
+        bool cautionBold = false;
+        int page = -1;
+        auto actions = ChooseOnTheSetupMenu(IDC_RADIO_UPDATE);
+        actions.push_back(Act([&](HWND window) {
+            ASSERT_EQ(PageIndex(window), 6);
+            HWND note = GetDlgItem(Page(window), IDC_STATIC_NOTE);
+            rows = ListRows(GetDlgItem(Page(window), IDC_LIST_SUMMARY));
+            main = ItemText(Page(window), IDC_STATIC_MESSAGE);
+            if (IsWindowVisible(note)) caution = ItemText(Page(window), IDC_STATIC_NOTE);
+            cautionBold = SendMessageW(note, WM_GETFONT, 0, 0) == reinterpret_cast<LRESULT>(Settings(window).m_font9Bold);
+            palvex::WriteWindowPicture(window, Picture(c.picture));
+        }));
+        actions.push_back(Click(IDC_BUTTON_NEXT));
+        actions.push_back(Act([&](HWND window) {
+            page = PageIndex(window);
+            message = ItemText(Page(window), IDC_STATIC_MESSAGE);
+            palvex::WriteWindowPicture(window, Picture("pardex-updatecomplete.png"));
+        }));
+        RunWizard(actions, {IDNO});
+        palvex::TakeMessageBoxRecords();
+        EXPECT_EQ(rows, (Rows{{u"モデル", kModel},
+                              {u"現在のバージョン", installed},
+                              {u"新しいバージョン", version},
+                              {u"設定の引き継ぎ", c.inherit},
+                              {u"アップデートするプリンター", u"Office"},
+                              {u"", u"Second"},
+                              {u"", u"Third"}}));
+        EXPECT_EQ(main, c.main);
+        EXPECT_EQ(caution, c.caution);
+        EXPECT_EQ(cautionBold, !c.sameVersion);  // the caution stands out in the bold font
+        EXPECT_EQ(page, 7);
+        EXPECT_EQ(message, u"プリンタードライバーのアップデートが完了しました。");
+        EXPECT_EQ(PrinterNames(), (std::vector<std::u16string>{u"Office", u"Second", u"Third"}));
+    }
+    EXPECT_TRUE(LogHas("[LV1] No Inherit Data\r\n"));
+    EXPECT_TRUE(LogHas("[LV1] Restore Pritner\r\n"));
 }
 
 }  // namespace

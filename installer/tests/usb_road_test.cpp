@@ -4,6 +4,7 @@
 
 #include <palvex/clock.h>
 #include <palvex/message_box.h>
+#include <palvex/printer_setup.h>
 #include <palvex/usb_devices.h>
 #include <win/synchapi_events.h>
 #include <win/winreg.h>
@@ -15,6 +16,7 @@
 #include "pardex_dlg.h"
 #include "resource.h"
 #include "worker_fixture.h"
+#include "child_process.h"
 #include "wizard_script.h"
 
 namespace {
@@ -105,25 +107,46 @@ protected:
 };
 
 TEST_F(UsbRoad, ThePluggedPrinterAppearsAndTheInstallerIsKept) {
-    bool cancellable = false, cancellableAfter = true;
-    const std::u16string message = RunUsbRoad({
-        Act([&](HWND wait) {
-            cancellable = IsWindowEnabled(GetDlgItem(wait, IDCANCEL));
-            palvex::WriteWindowPicture(wait, PicturePath("pardex-waitusb.png"));
-            palvex::PlugUsbDevice(m_printer);
-            cancellableAfter = IsWindowEnabled(GetDlgItem(wait, IDCANCEL)) ||
-                               !(GetMenuState(GetSystemMenu(wait, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
-        }),
-        Wait()});
-    EXPECT_EQ(message, u"done");
-    EXPECT_TRUE(cancellable);
-    EXPECT_FALSE(cancellableAfter);  // once the device is there the wait cannot be left
-    const auto printers = palvex::ListPrinters();
-    ASSERT_EQ(printers.size(), 1u);
-    EXPECT_EQ(printers[0].driverName, kModel);
-    EXPECT_EQ(printers[0].portName, u"USB001");
-    EXPECT_TRUE(EntryExists());
-    EXPECT_TRUE(LogHas("[LV1] VID_0B71&PID_0410 - VID_0B71&PID_0410\r\n"));
+    // Plugged by a test of this process, or by another process of the machine as a person does it.
+    struct Case {
+        const char* name;
+        std::function<void()> plug;
+    } const cases[] = {
+        {"plugged here", [&] { palvex::PlugUsbDevice(m_printer); }},
+        {"plugged by palvex-machine plug-usb",
+         [&] {
+             const auto plugged = palvex::testing::RunChild(
+                 PALVEX_MACHINE_TOOL, {"plug-usb", "0B71", "0410", "--model", palvex::ToUtf8(kModel)}, m_machine.root());
+             ASSERT_EQ(plugged.exitCode, 0) << plugged.errors;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& printer : palvex::ListPrinters()) palvex::DeletePrinterByName(printer.name);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEntry);
+        bool cancellable = false, cancellableAfter = true;
+        const std::u16string message = RunUsbRoad({
+            Act([&](HWND wait) {
+                cancellable = IsWindowEnabled(GetDlgItem(wait, IDCANCEL));
+                palvex::WriteWindowPicture(wait, PicturePath("pardex-waitusb.png"));
+                c.plug();
+                // Another process's device comes as a posted message: the dialog takes it in its loop.
+                MSG posted{};
+                while (!WaitDialogOf(wait)->m_deviceArrived && GetMessageW(&posted, nullptr, 0, 0) > 0) DispatchMessageW(&posted);
+                cancellableAfter = IsWindowEnabled(GetDlgItem(wait, IDCANCEL)) ||
+                                   !(GetMenuState(GetSystemMenu(wait, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+            }),
+            Wait()});
+        EXPECT_EQ(message, u"done");
+        EXPECT_TRUE(cancellable);
+        EXPECT_FALSE(cancellableAfter);  // once the device is there the wait cannot be left
+        const auto printers = palvex::ListPrinters();
+        ASSERT_EQ(printers.size(), 1u);
+        EXPECT_EQ(printers[0].driverName, kModel);
+        EXPECT_EQ(printers[0].portName, u"USB001");
+        EXPECT_TRUE(EntryExists());
+    }
+    EXPECT_EQ(LogCount("[LV1] VID_0B71&PID_0410 - VID_0B71&PID_0410\r\n"), 2u);
 }
 
 TEST_F(UsbRoad, EachOtherEndOfTheWaitHasItsText) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <palvex/message_box.h>
+#include <win/commctrl.h>
 #include <palvex/ui_script.h>
 
 #include "dialog_base.h"
@@ -63,6 +64,26 @@ inline std::u16string ItemText(HWND page, int id) {
     WCHAR text[1024] = {};
     GetDlgItemTextW(page, id, text, 1024);
     return text;
+}
+
+// The rows of a report list view: column 0 and column 1.
+inline std::vector<std::pair<std::u16string, std::u16string>> ListRows(HWND list) {
+    std::vector<std::pair<std::u16string, std::u16string>> rows;
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        std::pair<std::u16string, std::u16string> texts;
+        for (int column = 0; column < 2; ++column) {
+            WCHAR text[300] = {};
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = 300;
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            (column == 0 ? texts.first : texts.second) = text;
+        }
+        rows.push_back(texts);
+    }
+    return rows;
 }
 
 // Runs the program with the user's actions and message-box answers; when the actions are done the

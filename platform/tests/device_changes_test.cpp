@@ -1,7 +1,9 @@
 // What a program waiting for a USB printer relies on: device-interface arrivals and removals sent
 // to the registered windows, Windows' pending installation of a plugged device finished by the
 // configuration manager's wait on the machine clock, one-shot registry change events (a printer's
-// creation is a change under the printers key), and the window menu's Close item.
+// creation is a change under the printers key), and the window menu's Close item. A device plugged
+// by another process of the machine (palvex-machine plug-usb) reaches the registered windows as a
+// posted message, and its installation is finished by this process's wait.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,11 +12,14 @@
 #include <palvex/clock.h>
 #include <palvex/machine.h>
 #include <palvex/usb_devices.h>
+#include <palvex/utf8.h>
 #include <win/cfgmgr32.h>
 #include <win/dbt.h>
 #include <win/synchapi_events.h>
 #include <win/windows.h>
 #include <win/winuser_menu.h>
+
+#include "child_process.h"
 
 namespace {
 
@@ -123,6 +128,45 @@ TEST_F(DeviceChanges, ThePluggedPrinterIsMadeWhenItsInstallationFinishesOnTheMac
     RegCloseKey(printers);
 }
 
+TEST_F(DeviceChanges, ADevicePluggedByAnotherProcessArrivesHereAndIsInstalledByThisProcesssWait) {
+    m_machine.AddPrinterWithDriver(u"Office", u"Palvex Test");
+    HDEVNOTIFY usb = Register(GUID_DEVINTERFACE_USB_DEVICE);
+    ASSERT_NE(usb, nullptr);
+    // The next event the watcher posts, taken from this thread's queue as a message loop does.
+    auto hear = [&] {
+        MSG message{};
+        do {
+            ASSERT_GT(GetMessageW(&message, nullptr, 0, 0), 0);
+            DispatchMessageW(&message);
+        } while (message.message != WM_DEVICECHANGE);
+    };
+    const auto plug = palvex::testing::RunChild(PALVEX_MACHINE_TOOL, {"plug-usb", "0b71", "0410", "--model", "Palvex Test"},
+                                                m_machine.root());
+    ASSERT_EQ(plug.exitCode, 0) << plug.errors;
+    const std::u16string path = u"\\\\?\\USB#VID_0B71&PID_0410#5&1A2B3C4D&0&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    EXPECT_EQ(plug.output, "plugged: " + palvex::ToUtf8(path) + "\n");
+    hear();
+    ASSERT_EQ(m_heard.size(), 1u);
+    EXPECT_EQ(m_heard[0].event, static_cast<WPARAM>(DBT_DEVICEARRIVAL));
+    EXPECT_EQ(m_heard[0].name, path);
+
+    EXPECT_EQ(CMP_WaitNoPendingInstallEvents(INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    const auto list = palvex::ListPrinters();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1].portName, u"USB001");
+
+    const auto unplug = palvex::testing::RunChild(PALVEX_MACHINE_TOOL, {"plug-usb", "0B71", "0410", "--unplug"}, m_machine.root());
+    ASSERT_EQ(unplug.exitCode, 0) << unplug.errors;
+    hear();
+    ASSERT_EQ(m_heard.size(), 2u);
+    EXPECT_EQ(m_heard[1].event, static_cast<WPARAM>(DBT_DEVICEREMOVECOMPLETE));
+    EXPECT_TRUE(UnregisterDeviceNotification(usb));
+
+    const auto wrong = palvex::testing::RunChild(PALVEX_MACHINE_TOOL, {"plug-usb", "B71", "0410"}, m_machine.root());
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_EQ(wrong.errors, "palvex-machine plug-usb: the vendor id is not four hexadecimal digits: B71\n");
+}
+
 TEST_F(DeviceChanges, ARegistryWatchFiresOnceForItsKeyOrItsSubtree) {
     HKEY root = nullptr, readOnly = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Watched", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr),
@@ -169,6 +213,26 @@ TEST_F(DeviceChanges, ARegistryWatchFiresOnceForItsKeyOrItsSubtree) {
     CloseHandle(event);
     RegCloseKey(readOnly);
     RegCloseKey(root);
+}
+
+TEST_F(DeviceChanges, AWatchFiresForAChangeAnotherProcessMakes) {
+    HKEY printers = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers", 0, KEY_NOTIFY, &printers),
+              ERROR_SUCCESS);
+    HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_EQ(RegNotifyChangeKeyValue(printers, TRUE, REG_NOTIFY_CHANGE_LAST_SET, created, TRUE), ERROR_SUCCESS);
+    const auto added = palvex::testing::RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Elsewhere", "Palvex Test"}, m_machine.root());
+    ASSERT_EQ(added.exitCode, 0) << added.errors;
+    EXPECT_EQ(WaitForSingleObject(created, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+
+    // One shot: later changes, of either process, are not reported.
+    ResetEvent(created);
+    const auto again = palvex::testing::RunChild(PALVEX_MACHINE_TOOL, {"add-printer", "Again", "Palvex Test"}, m_machine.root());
+    ASSERT_EQ(again.exitCode, 0) << again.errors;
+    palvex::AddPrinter(u"Here", u"Palvex Test", u"FILE:");
+    EXPECT_EQ(WaitForSingleObject(created, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    CloseHandle(created);
+    RegCloseKey(printers);
 }
 
 TEST_F(DeviceChanges, TheWindowMenusCloseItemCanBeGreyed) {

@@ -5,6 +5,7 @@
 
 #include <palvex/jobs.h>
 #include <palvex/machine.h>
+#include <palvex/network.h>
 #include <palvex/paths.h>
 #include <win/windows.h>
 
@@ -230,6 +231,37 @@ TEST(MachineTool, PrintRefusesADevModeFileWhoseSizesDoNotMatch) {
         RunChild(PALVEX_MACHINE_TOOL, {"print", spool.string(), "--printer", "Office", "--devmode", devmode.string()}, root);
     EXPECT_EQ(print.exitCode, 1);
     EXPECT_EQ(print.errors, "palvex-machine print: " + devmode.string() + " is not a DEVMODE (its sizes do not match the file)\n");
+}
+
+TEST(MachineTool, NetworkGivesTheMachineItsAdaptersAndPrinters) {
+    palvex::TestMachine machine;
+    const auto set = RunChild(PALVEX_MACHINE_TOOL,
+                              {"network", "--adapter", "eth0", "192.168.1.20/24", "--agent", "192.168.1.40=16161"},
+                              machine.root());
+    ASSERT_EQ(set.exitCode, 0) << set.errors;
+    EXPECT_EQ(set.output, "adapter: eth0 192.168.1.20 mask 255.255.255.0\n"
+                          "printer: 192.168.1.40, its SNMP agent at 127.0.0.1:16161\n");
+    const auto adapters = palvex::MachineNetworkAdapters();
+    ASSERT_EQ(adapters.size(), 1u);
+    EXPECT_EQ(adapters[0].ipv4, (std::vector<palvex::NetworkAddress>{{"192.168.1.20", "255.255.255.0"}}));
+    EXPECT_EQ(adapters[0].address.size(), 6u);
+    EXPECT_EQ(palvex::MachineNetworkAgents(), (std::vector<palvex::NetworkAgent>{{"192.168.1.40", 16161}}));
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string error;
+    } const cases[] = {
+        {{"network", "--adapter", "eth0", "192.168.1.20"}, "an adapter's address is ADDRESS/MASK: 192.168.1.20"},
+        {{"network", "--agent", "192.168.1.400=161"}, "the printer's address is no dotted IPv4 address: 192.168.1.400"},
+        {{"network", "--agent", "192.168.1.40=0"}, "no UDP port: 0"},
+        {{"network", "--bridge"}, "not understood: --bridge"},
+    };
+    for (const auto& c : cases) {
+        const auto refused = RunChild(PALVEX_MACHINE_TOOL, c.args, machine.root());
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_EQ(refused.errors, "palvex-machine network: " + c.error + "\n");
+    }
+    EXPECT_EQ(palvex::MachineNetworkAgents().size(), 1u);  // a refused command changes nothing
 }
 
 }  // namespace

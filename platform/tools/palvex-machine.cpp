@@ -34,6 +34,7 @@
 #include <palvex/network.h>
 #include <palvex/paths.h>
 #include <palvex/port_output.h>
+#include <palvex/printer_setup.h>
 #include <palvex/recording_dc.h>
 #include <palvex/utf8.h>
 #include <render_host.h>
@@ -49,6 +50,7 @@
 #include <xpr.h>
 
 #include "../src/gdi/emf_spool_reader.h"
+#include "machine/network_usb_commands.h"
 
 namespace {
 
@@ -95,6 +97,10 @@ bool MachineExists() {
 int Init(const Args&) {
     const bool existed = MachineExists();
     palvex::InitMachine(palvex::MachineRoot());
+    // What every Windows has: the printer-installation programs an installer starts, and the
+    // system's INF folder that driver packages are published into.
+    palvex::InstallSetupPrograms(PALVEX_PRINTUI_PROGRAM);
+    std::filesystem::create_directories(palvex::HostPath(u"C:\\Windows\\INF"));
     std::cout << (existed ? "machine already there: " : "machine created: ") << palvex::MachineRoot().string() << "\n";
     return 0;
 }
@@ -961,8 +967,9 @@ int Capabilities(const Args& args) {
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
         {"init", "", "create the machine (an existing one is left as it is)", 0, 0, Init,
-         "Creates the machine folder with its database (registry, spooler, OS profile). A machine that is\n"
-         "already there is left as it is.\n",
+         "Creates the machine folder with its database (registry, spooler, OS profile), the system's\n"
+         "printer-installation programs (PrintUI.exe, rundll32.exe, pnputil.exe) and its INF folder. A\n"
+         "machine that is already there is left as it is (its programs are put in place again).\n",
          "palvex-machine --machine /tmp/m init"},
         {"show", "", "print the drivers, printers and printer data", 0, 0, Show,
          "Lists the installed drivers with their files, and the printers with their driver, port, print\n"
@@ -1026,6 +1033,23 @@ const std::vector<Command>& Commands() {
          "print --devmode); on the printer sheet the printer's settings. A script that ends without OK\n"
          "cancels the sheet.\n",
          "palvex-machine properties \"Palvex QX500\" --document --script two-up.script --devmode job.devmode"},
+        {"network", "[--adapter NAME ADDRESS/MASK]... [--agent ADDRESS=PORT]...",
+         "give the machine its network adapters and the printers on its network", 0, SIZE_MAX,
+         palvex::tools::NetworkCommand,
+         "Gives the machine these network adapters (none given: this computer's own again) and these\n"
+         "printers on its network: a printer known by ADDRESS is answered by the SNMP agent listening on\n"
+         "127.0.0.1:PORT, for a datagram sent to it or broadcast into its adapter's network. No datagram\n"
+         "leaves 127.0.0.0/8.\n",
+         "palvex-machine network --adapter eth0 192.168.1.20/24 --agent 192.168.1.40=16161"},
+        {"plug-usb", "VID PID [--model NAME] [--serial TEXT] [--install-ms N|never] [--unplug]",
+         "plug a USB device into the machine (or unplug it)", 2, SIZE_MAX, palvex::tools::PlugUsbCommand,
+         "Plugs the USB device with vendor id VID and product id PID (four hexadecimal digits each): every\n"
+         "window of the machine registered for USB device interfaces hears of its arrival, and Windows'\n"
+         "installation of the device is pending for N milliseconds of the machine clock (default 2000;\n"
+         "never: it does not finish). Once it is finished (the configuration manager's wait finishes it),\n"
+         "a printer of the driver NAME is made on the next free USB port when that driver is installed;\n"
+         "without --model the device makes no printer. --unplug removes the device again.\n",
+         "palvex-machine plug-usb 0B71 0410 --model \"Korvel Palvex QM410/QF410/QF380\""},
         {"capabilities", "PRINTER FILE", "print a PrintCapabilities document as the printer's provider completes it",
          2, 2, Capabilities,
          "Loads the PrintCapabilities document FILE, hands it to the printer's PrintTicket provider (the UI\n"

@@ -1,5 +1,16 @@
 // One-shot watches of registry keys: each signals its event at the first change and is gone.
+//
+// The registry is machine state, so a watch also fires for a change that another process makes.
+// Each process's watches are listed in the machine database; a change under a key that another
+// process watches is logged there, and in that process a watcher thread reads the log and fires
+// its watches.
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include <win/synchapi_events.h>
@@ -10,6 +21,14 @@
 
 namespace palvex::registry {
 namespace {
+
+db::SchemaPart g_schema(
+    "CREATE TABLE IF NOT EXISTS registry_watches(pid INTEGER NOT NULL, path_key TEXT NOT NULL, subtree INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS registry_changes("
+    "  id INTEGER PRIMARY KEY AUTOINCREMENT, path_key TEXT NOT NULL, origin INTEGER NOT NULL);");
+
+// How often the watcher looks for other processes' changes.
+constexpr auto kWatchInterval = std::chrono::milliseconds(20);
 
 struct Watch {
     HKEY key = nullptr;  // the handle it was asked through; closing the handle ends the watch
@@ -30,9 +49,8 @@ bool Covers(const Watch& watch, const std::string& changed) {
            changed[watch.pathKey.size()] == '\\';
 }
 
-}  // namespace
-
-void NotifyChanged(const std::string& pathKey) {
+// Fires this process's watches that cover the changed key; true when one fired.
+bool FireLocal(const std::string& pathKey) {
     std::vector<HANDLE> fired;
     {
         std::lock_guard lock(g_mutex);
@@ -47,12 +65,162 @@ void NotifyChanged(const std::string& pathKey) {
         }
     }
     for (HANDLE event : fired) SetEvent(event);
+    return !fired.empty();
+}
+
+// Lists this process's watches in the machine database (one row per watch), for the other
+// processes' writes to look at.
+void ListWatches() {
+    const int64_t self = getpid();
+    std::vector<std::pair<std::string, bool>> listed;
+    {
+        std::lock_guard lock(g_mutex);
+        for (const Watch& watch : Watches()) listed.emplace_back(watch.pathKey, watch.subtree);
+    }
+    try {
+        db::Transaction([&] {
+            db::Statement("DELETE FROM registry_watches WHERE pid = ?1").Bind(1, self).Run();
+            for (const auto& [pathKey, subtree] : listed)
+                db::Statement("INSERT INTO registry_watches(pid, path_key, subtree) VALUES (?1, ?2, ?3)")
+                    .Bind(1, self)
+                    .Bind(2, pathKey)
+                    .Bind(3, subtree ? 1 : 0)
+                    .Run();
+        });
+    } catch (const std::exception&) {
+        // without a machine database only this process's changes reach its watches
+    }
+}
+
+// The watcher of other processes' changes: runs while this process has watches.
+struct Watcher {
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> finished{false};
+    int64_t lastSeen = 0;
+};
+std::mutex g_watcherMutex;
+Watcher* g_watcher = nullptr;
+
+// At exit the watcher ends before the process's statics go.
+void EndWatcherAtExit() {
+    std::lock_guard lock(g_watcherMutex);
+    if (!g_watcher) return;
+    g_watcher->stop = true;
+    g_watcher->thread.join();
+}
+
+bool HasWatches() {
+    std::lock_guard lock(g_mutex);
+    return !Watches().empty();
+}
+
+void WatchOthers(Watcher* watcher) {
+    const int64_t self = getpid();
+    while (!watcher->stop && HasWatches()) {
+        std::vector<std::pair<int64_t, std::string>> changes;
+        try {
+            db::Statement rows("SELECT id, path_key FROM registry_changes WHERE id > ?1 AND origin != ?2 ORDER BY id");
+            rows.Bind(1, watcher->lastSeen).Bind(2, self);
+            while (rows.Step()) changes.emplace_back(rows.Int(0), rows.Text(1));
+        } catch (const std::exception&) {
+            // the machine is being switched or removed: look again later
+        }
+        bool fired = false;
+        for (const auto& [id, pathKey] : changes) {
+            watcher->lastSeen = id;
+            fired = FireLocal(pathKey) || fired;
+        }
+        if (fired) ListWatches();
+        std::this_thread::sleep_for(kWatchInterval);
+    }
+    db::CloseThreadConnection();
+    watcher->finished = true;
+}
+
+int64_t LatestChange() {
+    try {
+        db::Statement latest("SELECT coalesce(max(id), 0) FROM registry_changes");
+        return latest.Step() ? latest.Int(0) : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+// A watcher for a new watch; one that ended when the last watch was gone is replaced.
+void StartWatcher() {
+    std::lock_guard lock(g_watcherMutex);
+    if (g_watcher && !g_watcher->finished) return;
+    if (g_watcher) {
+        g_watcher->thread.join();
+        delete g_watcher;
+    }
+    static const bool endsAtExit = std::atexit(EndWatcherAtExit) == 0;
+    (void)endsAtExit;
+    g_watcher = new Watcher;
+    g_watcher->lastSeen = LatestChange();
+    g_watcher->thread = std::thread(WatchOthers, g_watcher);
+}
+
+// Ends the watcher once this process has no watch left, so that it never outlives the machine
+// its watches were on (not from the watcher's own thread).
+void StopWatcherWhenIdle() {
+    std::lock_guard lock(g_watcherMutex);
+    if (!g_watcher || HasWatches()) return;
+    g_watcher->stop = true;
+    g_watcher->thread.join();
+    delete g_watcher;
+    g_watcher = nullptr;
+}
+
+// Logs a change for the other processes whose watches cover it.
+void LogForOthers(const std::string& pathKey) {
+    try {
+        const int64_t self = getpid();
+        bool watched = false;
+        {
+            // The read ends before the write begins: a read still open would have to turn into
+            // the write, which fails when another process wrote meanwhile.
+            db::Statement covering(R"sql(
+                SELECT EXISTS (SELECT 1 FROM registry_watches WHERE pid != ?1 AND
+                    (path_key = ?2 OR (subtree AND substr(?2, 1, length(path_key) + 1) = path_key || '\')))
+            )sql");
+            covering.Bind(1, self).Bind(2, pathKey);
+            watched = covering.Step() && covering.Int(0) != 0;
+        }
+        if (watched)
+            db::Statement("INSERT INTO registry_changes(path_key, origin) VALUES (?1, ?2)").Bind(1, pathKey).Bind(2, self).Run();
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+void NotifyChanged(const std::string& pathKey) {
+    if (FireLocal(pathKey)) {
+        ListWatches();
+        StopWatcherWhenIdle();
+    }
+    LogForOthers(pathKey);
 }
 
 void DropWatches(HKEY key) {
-    std::lock_guard lock(g_mutex);
-    auto& watches = Watches();
-    for (auto it = watches.begin(); it != watches.end();) it = it->key == key ? watches.erase(it) : it + 1;
+    bool dropped = false;
+    {
+        std::lock_guard lock(g_mutex);
+        auto& watches = Watches();
+        for (auto it = watches.begin(); it != watches.end();) {
+            if (it->key != key) {
+                ++it;
+                continue;
+            }
+            it = watches.erase(it);
+            dropped = true;
+        }
+    }
+    if (!dropped) return;
+    ListWatches();
+    StopWatcherWhenIdle();
 }
 
 void NotifyChanged(HKEY root, const std::u16string& path) {
@@ -72,7 +240,11 @@ LSTATUS RegNotifyChangeKeyValue(HKEY hKey, BOOL bWatchSubtree, DWORD, HANDLE hEv
     if (!fAsynchronous || !hEvent) return ERROR_INVALID_PARAMETER;
     std::string pathKey;
     if (const DWORD error = palvex::registry::NotifyPathOf(hKey, pathKey)) return static_cast<LSTATUS>(error);
-    std::lock_guard lock(palvex::registry::g_mutex);
-    palvex::registry::Watches().push_back({hKey, pathKey, bWatchSubtree != FALSE, hEvent});
+    {
+        std::lock_guard lock(palvex::registry::g_mutex);
+        palvex::registry::Watches().push_back({hKey, pathKey, bWatchSubtree != FALSE, hEvent});
+    }
+    palvex::registry::ListWatches();
+    palvex::registry::StartWatcher();
     return ERROR_SUCCESS;
 }

@@ -77,15 +77,26 @@ std::u16string PublishPackage(const std::u16string& infPath) {
 
 DWORD DeletePublishedPackage(const std::u16string& publishedName) {
     return GuardedCall(ERROR_INVALID_FUNCTION, [&]() -> DWORD {
-        db::Statement read("SELECT location FROM driver_store WHERE published_key = ?1");
-        read.Bind(1, db::FoldKey(publishedName));
-        if (!read.Step()) return ERROR_NOT_FOUND;
-        const std::u16string location = read.Text16(0);
+        // The entry is read and dropped in one write transaction: a read still open when the
+        // delete began would have to turn into a write, which fails at once when another process
+        // wrote to the machine meanwhile (and the package would stay listed without its files).
+        std::u16string location;
+        bool found = false;
+        db::Transaction([&] {
+            {
+                db::Statement read("SELECT location FROM driver_store WHERE published_key = ?1");
+                read.Bind(1, db::FoldKey(publishedName));
+                if (!read.Step()) return;
+                location = read.Text16(0);
+                found = true;
+            }
+            db::Statement remove("DELETE FROM driver_store WHERE published_key = ?1");
+            remove.Bind(1, db::FoldKey(publishedName)).Run();
+        });
+        if (!found) return ERROR_NOT_FOUND;
         std::error_code error;
         std::filesystem::remove_all(HostPath(location).parent_path(), error);
         std::filesystem::remove(HostPath(std::u16string(kInfFolder) + u"\\" + publishedName), error);
-        db::Statement remove("DELETE FROM driver_store WHERE published_key = ?1");
-        remove.Bind(1, db::FoldKey(publishedName)).Run();
         return ERROR_SUCCESS;
     });
 }

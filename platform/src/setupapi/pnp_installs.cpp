@@ -1,8 +1,8 @@
 // USB devices plugged into the machine and Windows' installation of each: the arrival is
-// broadcast at once, the installation stays pending until its time on the machine clock has come
-// and the configuration manager's wait finishes it.
+// broadcast at once to the machine's registered windows, the installation stays pending (machine
+// state, so any process may plug a device) until its time on the machine clock has come and the
+// configuration manager's wait finishes it.
 #include <algorithm>
-#include <mutex>
 #include <vector>
 
 #include <palvex/machine.h>
@@ -14,19 +14,37 @@
 #include <win/sysinfoapi.h>
 #include <win/winerror.h>
 
+#include "machine/machine_db.h"
 #include "user/device_notify.h"
 
 namespace {
+
+// Plugged devices whose installation Windows has not finished, shared by the machine's processes:
+// a device plugged by one process is installed by whichever process waits for the installs.
+palvex::db::SchemaPart g_schema(
+    "CREATE TABLE IF NOT EXISTS usb_installs("
+    "  path TEXT PRIMARY KEY, vendor TEXT NOT NULL, product TEXT NOT NULL, serial TEXT NOT NULL,"
+    "  driver TEXT NOT NULL, install_ms INTEGER NOT NULL, plugged INTEGER NOT NULL);");
 
 struct PendingInstall {
     palvex::UsbDevice device;
     DWORD plugged = 0;  // tick count of the arrival
 };
 
-std::mutex g_mutex;
-std::vector<PendingInstall>& Pending() {
-    static auto* pending = new std::vector<PendingInstall>;  // outlives every static destructor
-    return *pending;
+std::vector<PendingInstall> ReadPending() {
+    std::vector<PendingInstall> pending;
+    palvex::db::Statement rows("SELECT vendor, product, serial, driver, install_ms, plugged FROM usb_installs ORDER BY rowid");
+    while (rows.Step()) {
+        PendingInstall install;
+        install.device.vendorId = rows.Text16(0);
+        install.device.productId = rows.Text16(1);
+        install.device.serial = rows.Text16(2);
+        install.device.driverName = rows.Text16(3);
+        install.device.installMs = static_cast<DWORD>(rows.Int(4));
+        install.plugged = static_cast<DWORD>(rows.Int(5));
+        pending.push_back(install);
+    }
+    return pending;
 }
 
 bool Due(const PendingInstall& install, DWORD now) {
@@ -68,35 +86,36 @@ void FinishInstall(const palvex::UsbDevice& device) {
     }
 }
 
-// Finishes the installations whose time has come; true when none is left.
+// Finishes the installations whose time has come; true when none is left. Each is taken off the
+// list in one step, so that one process finishes it.
 bool FinishDueInstalls() {
     std::vector<palvex::UsbDevice> due;
     bool left = false;
-    {
-        std::lock_guard lock(g_mutex);
+    palvex::db::Transaction([&] {
         const DWORD now = GetTickCount();
-        auto& pending = Pending();
-        for (auto it = pending.begin(); it != pending.end();) {
-            if (Due(*it, now)) {
-                due.push_back(it->device);
-                it = pending.erase(it);
-            } else {
+        for (const PendingInstall& install : ReadPending()) {
+            if (!Due(install, now)) {
                 left = true;
-                ++it;
+                continue;
             }
+            due.push_back(install.device);
+            palvex::db::Statement("DELETE FROM usb_installs WHERE path = ?1").Bind(1, palvex::UsbInterfacePath(install.device)).Run();
         }
-    }
+    });
     for (const auto& device : due) FinishInstall(device);
     return !left;
 }
 
 // Milliseconds until the next installation is due (INFINITE when none will be).
 DWORD UntilNextDue() {
-    std::lock_guard lock(g_mutex);
     const DWORD now = GetTickCount();
     DWORD next = INFINITE;
-    for (const auto& install : Pending())
-        if (install.device.installMs != INFINITE) next = std::min(next, install.device.installMs - (now - install.plugged));
+    for (const auto& install : ReadPending()) {
+        if (install.device.installMs == INFINITE) continue;
+        // On this computer's clock an installation may have come due since it was looked at.
+        const DWORD elapsed = now - install.plugged;
+        next = std::min(next, elapsed >= install.device.installMs ? 0 : install.device.installMs - elapsed);
+    }
     return next;
 }
 
@@ -110,22 +129,24 @@ std::u16string UsbInterfacePath(const UsbDevice& device) {
 }
 
 void PlugUsbDevice(const UsbDevice& device) {
-    {
-        std::lock_guard lock(g_mutex);
-        Pending().push_back({device, GetTickCount()});
-    }
-    win::BroadcastDeviceInterface(DBT_DEVICEARRIVAL, GUID_DEVINTERFACE_USB_DEVICE, UsbInterfacePath(device));
+    const std::u16string path = UsbInterfacePath(device);
+    db::Statement("INSERT OR REPLACE INTO usb_installs(path, vendor, product, serial, driver, install_ms, plugged) "
+                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)")
+        .Bind(1, path)
+        .Bind(2, device.vendorId)
+        .Bind(3, device.productId)
+        .Bind(4, device.serial)
+        .Bind(5, device.driverName)
+        .Bind(6, static_cast<int64_t>(device.installMs))
+        .Bind(7, static_cast<int64_t>(GetTickCount()))
+        .Run();
+    win::BroadcastDeviceInterface(DBT_DEVICEARRIVAL, GUID_DEVINTERFACE_USB_DEVICE, path);
 }
 
 void UnplugUsbDevice(const UsbDevice& device) {
-    {
-        std::lock_guard lock(g_mutex);
-        auto& pending = Pending();
-        pending.erase(std::remove_if(pending.begin(), pending.end(),
-                                     [&](const PendingInstall& p) { return UsbInterfacePath(p.device) == UsbInterfacePath(device); }),
-                      pending.end());
-    }
-    win::BroadcastDeviceInterface(DBT_DEVICEREMOVECOMPLETE, GUID_DEVINTERFACE_USB_DEVICE, UsbInterfacePath(device));
+    const std::u16string path = UsbInterfacePath(device);
+    db::Statement("DELETE FROM usb_installs WHERE path = ?1").Bind(1, path).Run();
+    win::BroadcastDeviceInterface(DBT_DEVICEREMOVECOMPLETE, GUID_DEVINTERFACE_USB_DEVICE, path);
 }
 
 }  // namespace palvex

@@ -1,16 +1,38 @@
 // Registrations of windows for device-interface notifications, and their delivery.
+//
+// Device events are machine state: each is logged in the machine database with the process that
+// caused it. The causing process sends WM_DEVICECHANGE to its own registered windows at once; in
+// every other process with registrations a watcher thread reads the log and posts the event to
+// its windows, whose threads take it in their message loops (the record of a posted event lives
+// as long as the process).
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include <win/dbt.h>
 #include <win/winerror.h>
 #include <win/winuser.h>
 
+#include "machine/machine_db.h"
 #include "user/device_notify.h"
 
 namespace {
+
+palvex::db::SchemaPart g_schema(
+    "CREATE TABLE IF NOT EXISTS device_events("
+    "  id INTEGER PRIMARY KEY AUTOINCREMENT, event INTEGER NOT NULL, interface_class BLOB NOT NULL,"
+    "  path TEXT NOT NULL, origin INTEGER NOT NULL);");
+
+// How often the watcher looks for other processes' events.
+constexpr auto kWatchInterval = std::chrono::milliseconds(20);
 
 struct Registration {
     HWND window;
@@ -25,28 +47,142 @@ std::vector<std::unique_ptr<Registration>>& Registrations() {
 
 bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 
-}  // namespace
-
-namespace palvex::win {
-
-void BroadcastDeviceInterface(UINT event, const GUID& interfaceClass, const std::u16string& path) {
+std::vector<HWND> WindowsFor(const GUID& interfaceClass) {
     std::vector<HWND> windows;
-    {
-        std::lock_guard lock(g_mutex);
-        for (const auto& registration : Registrations())
-            if (SameGuid(registration->interfaceClass, interfaceClass)) windows.push_back(registration->window);
-    }
-    // The record with the whole path and its terminator after the fixed part.
+    std::lock_guard lock(g_mutex);
+    for (const auto& registration : Registrations())
+        if (SameGuid(registration->interfaceClass, interfaceClass)) windows.push_back(registration->window);
+    return windows;
+}
+
+// A DEV_BROADCAST_DEVICEINTERFACE_W with the whole path and its terminator after the fixed part.
+using Record = std::vector<std::max_align_t>;
+Record MakeRecord(const GUID& interfaceClass, const std::u16string& path) {
     const size_t size = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (path.size() + 1) * sizeof(WCHAR);
-    std::vector<std::max_align_t> storage((size + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t));
+    Record storage((size + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t));
     auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(storage.data());
     record->dbcc_size = static_cast<DWORD>(size);
     record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     record->dbcc_reserved = 0;
     record->dbcc_classguid = interfaceClass;
     std::memcpy(record->dbcc_name, path.c_str(), (path.size() + 1) * sizeof(WCHAR));
-    for (HWND window : windows)
-        if (IsWindow(window)) SendMessageW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(record));
+    return storage;
+}
+
+// The watcher of other processes' events: runs while this process has registrations.
+struct Watcher {
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    int64_t lastSeen = 0;
+};
+std::mutex g_watcherMutex;  // starting and stopping the watcher
+Watcher* g_watcher = nullptr;
+std::mutex g_postedMutex;
+std::deque<Record>& PostedRecords() {
+    static auto* records = new std::deque<Record>;  // posted messages may still point into them
+    return *records;
+}
+
+int64_t LatestEvent() {
+    try {
+        palvex::db::Statement latest("SELECT coalesce(max(id), 0) FROM device_events");
+        return latest.Step() ? latest.Int(0) : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+void Watch(Watcher* watcher) {
+    const int64_t self = getpid();
+    while (!watcher->stop) {
+        struct Event {
+            int64_t id;
+            UINT event;
+            GUID interfaceClass;
+            std::u16string path;
+        };
+        std::vector<Event> events;
+        try {
+            palvex::db::Statement rows(
+                "SELECT id, event, interface_class, path FROM device_events WHERE id > ?1 AND origin != ?2 ORDER BY id");
+            rows.Bind(1, watcher->lastSeen).Bind(2, self);
+            while (rows.Step()) {
+                Event e{rows.Int(0), static_cast<UINT>(rows.Int(1)), {}, rows.Text16(3)};
+                const auto guid = rows.Blob(2);
+                if (guid.size() == sizeof(GUID)) std::memcpy(&e.interfaceClass, guid.data(), sizeof(GUID));
+                events.push_back(std::move(e));
+            }
+        } catch (const std::exception&) {
+            // the machine is being switched or removed: look again later
+        }
+        for (const Event& e : events) {
+            watcher->lastSeen = e.id;
+            for (HWND window : WindowsFor(e.interfaceClass)) {
+                LPARAM data = 0;
+                {
+                    std::lock_guard lock(g_postedMutex);
+                    PostedRecords().push_back(MakeRecord(e.interfaceClass, e.path));
+                    data = reinterpret_cast<LPARAM>(PostedRecords().back().data());
+                }
+                PostMessageW(window, WM_DEVICECHANGE, e.event, data);
+            }
+        }
+        std::this_thread::sleep_for(kWatchInterval);
+    }
+    palvex::db::CloseThreadConnection();
+}
+
+// At exit the watcher ends before the process's statics go.
+void EndWatcherAtExit() {
+    std::lock_guard lock(g_watcherMutex);
+    if (!g_watcher) return;
+    g_watcher->stop = true;
+    g_watcher->thread.join();
+    delete g_watcher;
+    g_watcher = nullptr;
+}
+
+void StartWatcher() {
+    std::lock_guard lock(g_watcherMutex);
+    if (g_watcher) return;
+    static const bool endsAtExit = std::atexit(EndWatcherAtExit) == 0;
+    (void)endsAtExit;
+    g_watcher = new Watcher;
+    g_watcher->lastSeen = LatestEvent();
+    g_watcher->thread = std::thread(Watch, g_watcher);
+}
+
+void StopWatcher() {
+    std::lock_guard lock(g_watcherMutex);
+    if (!g_watcher) return;
+    {
+        std::lock_guard registrations(g_mutex);
+        if (!Registrations().empty()) return;  // registered again meanwhile
+    }
+    g_watcher->stop = true;
+    g_watcher->thread.join();
+    delete g_watcher;
+    g_watcher = nullptr;
+}
+
+}  // namespace
+
+namespace palvex::win {
+
+void BroadcastDeviceInterface(UINT event, const GUID& interfaceClass, const std::u16string& path) {
+    try {
+        db::Statement("INSERT INTO device_events(event, interface_class, path, origin) VALUES (?1, ?2, ?3, ?4)")
+            .Bind(1, static_cast<int64_t>(event))
+            .BindBlob(2, &interfaceClass, sizeof(GUID))
+            .Bind(3, path)
+            .Bind(4, static_cast<int64_t>(getpid()))
+            .Run();
+    } catch (const std::exception&) {
+        // without a machine database only this process hears of the device
+    }
+    Record record = MakeRecord(interfaceClass, path);
+    for (HWND window : WindowsFor(interfaceClass))
+        if (IsWindow(window)) SendMessageW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(record.data()));
 }
 
 }  // namespace palvex::win
@@ -66,19 +202,29 @@ HDEVNOTIFY RegisterDeviceNotificationW(HANDLE hRecipient, LPVOID NotificationFil
     auto registration = std::make_unique<Registration>();
     registration->window = window;
     registration->interfaceClass = static_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(NotificationFilter)->dbcc_classguid;
-    std::lock_guard lock(g_mutex);
-    Registrations().push_back(std::move(registration));
-    return Registrations().back().get();
+    HDEVNOTIFY handle = registration.get();
+    {
+        std::lock_guard lock(g_mutex);
+        Registrations().push_back(std::move(registration));
+    }
+    StartWatcher();
+    return handle;
 }
 
 BOOL UnregisterDeviceNotification(HDEVNOTIFY Handle) {
-    std::lock_guard lock(g_mutex);
-    auto& registrations = Registrations();
-    for (auto it = registrations.begin(); it != registrations.end(); ++it) {
-        if (it->get() != Handle) continue;
+    bool last = false;
+    {
+        std::lock_guard lock(g_mutex);
+        auto& registrations = Registrations();
+        auto it = registrations.begin();
+        while (it != registrations.end() && it->get() != Handle) ++it;
+        if (it == registrations.end()) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
         registrations.erase(it);
-        return TRUE;
+        last = registrations.empty();
     }
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+    if (last) StopWatcher();
+    return TRUE;
 }

@@ -105,20 +105,25 @@ $machine printer-settings "$printer" _USRACTPRN_ENABLED=1
 $machine set-account "$printer" SecurePrintID=ana SecurePrintPWD=2468 UserManagePrintID=ana.k UserManagePrintPWD=1357
 
 # An application's job: four pages spooled with the DEVMODE the user sets in the document sheet:
-# held (secure print) on the Basic page; Apply, then OK. The sheet's pages are left as pictures
-# (document-N.png) and its DEVMODE is what is printed, with two pages per sheet and the watermark
-# "CONFIDENTIAL" at 45 degrees given on the command line on top of it.
+# held (secure print) on the Basic page; on the Layout page two pages per sheet (one click on the
+# arrows) and the watermark "CONFIDENTIAL", set in its popup to an angle of its own, 45 degrees;
+# Apply, then OK. The sheet's pages and the popup are left as pictures (document-N.png,
+# document-watermark.png) and the sheet's DEVMODE is what is printed.
 cat >"$out/document.script" <<SCRIPT
 choose 1141 Secure print
 tab 1
+spin 2254 1
+choose 2402 CONFIDENTIAL
+click 2450
+click 19204
+text 19250 45
+picture $PWD/$out/document-watermark.png
+click 1
 apply
 ok
 SCRIPT
-layout_settings=(--set _NUP_PAGES=1 --set _WMK_ENABLED=1 --set _WMK_TEXT=CONFIDENTIAL --set _WMK_ANGLE=3
-                 --set _WMK_DEGREE=45 --set _WMK_1STPAGEONLY=0)
 rm -f "$out"/job*.png "$out"/document-*.png
-$machine properties "$printer" --document --script "$out/document.script" --pictures "$out" --devmode "$out/sheet.devmode"
-$machine devmode "$printer" "$out/job.devmode" --from "$out/sheet.devmode" "${layout_settings[@]}"
+$machine properties "$printer" --document --script "$out/document.script" --pictures "$out" --devmode "$out/job.devmode"
 build/bin/palvex-spool "$out/sample.spl" --pages 4 --devmode "$out/job.devmode" --document "Quarterly report"
 printed=$($machine print "$out/sample.spl" --printer "$printer" --document "Quarterly report" --devmode "$out/job.devmode" \
           --pictures "$out")

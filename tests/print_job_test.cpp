@@ -150,6 +150,42 @@ TEST(PrintJob, PrintsASpoolFileThroughTheMachinesCommandLine) {
     }
 }
 
+// The user chooses two pages a sheet on the document sheet's Layout page; the DEVMODE the sheet
+// saves makes the print processor put two pages on each sheet.
+TEST(PrintJob, TwoPagesASheetChosenInTheDocumentSheetArePrintedTwoToASheet) {
+    InstalledMachine installed;
+    const auto root = installed.root();
+    // The printer moves to a local port: the file port leaves the layout page's features off.
+    {
+        std::u16string name(installed.printer.begin(), installed.printer.end());
+        PRINTER_DEFAULTSW admin{nullptr, nullptr, PRINTER_ALL_ACCESS};
+        HANDLE printer = nullptr;
+        ASSERT_TRUE(OpenPrinterW(name.data(), &printer, &admin));
+        DWORD needed = 0;
+        GetPrinterW(printer, 2, nullptr, 0, &needed);
+        std::vector<BYTE> info(needed);
+        ASSERT_TRUE(GetPrinterW(printer, 2, info.data(), needed, &needed));
+        auto* details = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
+        std::u16string port = u"LPT1:";
+        details->pPortName = port.data();
+        EXPECT_TRUE(SetPrinterW(printer, 2, info.data(), 0));
+        ClosePrinter(printer);
+    }
+    const std::filesystem::path script = root / "two-up.script";
+    std::ofstream(script) << "tab 1\nspin 2254 1\nok\n";
+    const std::string devMode = (root / "job.devmode").string();
+    const ToolResult sheet =
+        installed.Tool({"properties", installed.printer, "--document", "--script", script.string(), "--devmode", devMode});
+    EXPECT_NE(sheet.output.find("applied: _NUP_PAGES=1"), std::string::npos) << sheet.output;
+    const std::string spool = (root / "four.spl").string();
+    ASSERT_EQ(RunTool(PALVEX_SPOOL_TOOL, root, {spool, "--pages", "4", "--devmode", devMode}).exitCode, 0);
+    installed.Tool({"print", spool, "--printer", installed.printer, "--devmode", devMode});
+
+    const std::string output = ReadAll(palvex::PortOutputPath(u"LPT1:"));
+    EXPECT_EQ(Count(output, "@PJL SET QVNIN1=2\n"), 1u);
+    EXPECT_EQ(Count(output, kA4SheetStart), 2u);
+}
+
 // Copies are made once: by the print processor, which then asks the printer for one of each
 // sheet, or by the printer, told by "@PJL SET QTY=n". Both at once would print n x n.
 TEST(PrintJob, CopiesAreMadeEitherByTheProcessorOrByThePrinter) {

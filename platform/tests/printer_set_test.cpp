@@ -50,14 +50,17 @@ TEST_F(SetPrinter, ChangesThePrintProcessorAndSettings) {
     std::vector<BYTE> info = Level2(printer);
     WCHAR processor[] = u"palvex pp";
     WCHAR comment[] = u"second floor";
+    WCHAR port[] = u"LPT1:";
     Info(info)->pPrintProcessor = processor;
     Info(info)->pComment = comment;
+    Info(info)->pPortName = port;
     Info(info)->Priority = 7;
     ASSERT_TRUE(SetPrinterW(printer, 2, info.data(), 0)) << GetLastError();
     EXPECT_EQ(Processor(), u"palvex pp");
     std::vector<BYTE> read = Level2(printer);
     EXPECT_EQ(std::u16string(Info(read)->pPrintProcessor), u"palvex pp");
     EXPECT_EQ(std::u16string(Info(read)->pComment), u"second floor");
+    EXPECT_EQ(std::u16string(Info(read)->pPortName), u"LPT1:");
     EXPECT_EQ(Info(read)->Priority, 7u);
     ClosePrinter(printer);
 }

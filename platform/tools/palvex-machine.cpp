@@ -614,6 +614,17 @@ int NetworkAgents(const Args& args) {
 
 // --- print -----------------------------------------------------------------------------------------
 
+// The pages are laid out by the system's N-up handling (the print processor) unless the DEVMODE
+// says otherwise, as the spooler leaves it for an EMF job.
+void LeaveNupToTheSystem(std::vector<BYTE>& devMode) {
+    if (devMode.size() < offsetof(DEVMODEW, dmNup) + sizeof(DWORD)) return;
+    auto* dm = reinterpret_cast<DEVMODEW*>(devMode.data());
+    if (dm->dmSize >= offsetof(DEVMODEW, dmNup) + sizeof(DWORD) && dm->dmNup == 0) {
+        dm->dmNup = DMNUP_SYSTEM;
+        dm->dmFields |= DM_NUP;
+    }
+}
+
 // The job's DEVMODE: the driver's defaults (as the render host makes them), with each setting
 // written into the plug-in's record.
 std::vector<BYTE> JobDevMode(palvex::hosts::RenderPluginLibrary& renderer, const std::u16string& printerName,
@@ -625,15 +636,7 @@ std::vector<BYTE> JobDevMode(palvex::hosts::RenderPluginLibrary& renderer, const
         if (!defaults.Load()) throw std::runtime_error("render host: " + defaults.error());
         devMode = defaults.DevMode();
     }
-    // The pages are laid out by the system's N-up handling (the print processor) unless the
-    // DEVMODE says otherwise, as the spooler leaves it for an EMF job.
-    if (devMode.size() >= offsetof(DEVMODEW, dmNup) + sizeof(DWORD)) {
-        auto* dm = reinterpret_cast<DEVMODEW*>(devMode.data());
-        if (dm->dmSize >= offsetof(DEVMODEW, dmNup) + sizeof(DWORD) && dm->dmNup == 0) {
-            dm->dmNup = DMNUP_SYSTEM;
-            dm->dmFields |= DM_NUP;
-        }
-    }
+    LeaveNupToTheSystem(devMode);
     if (settings.empty()) return devMode;
     PrinterHandle handle(printerName);
     SettingsBlock block(handle.get(), u"OEMDEVMODE");
@@ -922,8 +925,10 @@ int Properties(const Args& args) {
         std::cout << "printer settings saved for " << Narrow(printerName) << "\n";
         return 0;
     }
-    const std::vector<BYTE>& devMode = host.SheetDevMode();
+    std::vector<BYTE> devMode = host.SheetDevMode();
     PrintChangedFields(printerName, host.DefaultDevMode(), devMode);
+    // The saved DEVMODE is what an application's job carries.
+    LeaveNupToTheSystem(devMode);
     if (!devModeFile.empty()) {
         std::ofstream out(devModeFile, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(devMode.data()), static_cast<std::streamsize>(devMode.size()));

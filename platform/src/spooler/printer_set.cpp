@@ -66,6 +66,11 @@ DWORD SetLevel2(const PrinterHandle& handle, const PRINTER_INFO_2W& info) {
         SetPrinterSettings(printer->name, settings);
         db::Statement update("UPDATE spool_printers SET print_processor = ?2 WHERE id = ?1");
         update.Bind(1, handle.printerId).Bind(2, processor).Run();
+        // A printer moves to another port when the record names one.
+        if (info.pPortName && *info.pPortName) {
+            db::Statement move("UPDATE spool_printers SET port_name = ?2 WHERE id = ?1");
+            move.Bind(1, handle.printerId).Bind(2, TextOf(info.pPortName)).Run();
+        }
     });
     return ERROR_SUCCESS;
 }

@@ -4,8 +4,10 @@
 #include <win/prcomoem_ui.h>
 
 #include "items/heap_object.h"
+#include "options/custom_media_constraints.h"
 #include "options/device_info_constraint.h"
 #include "options/factory_tables.h"
+#include "options/quick_settings_constraints.h"
 
 namespace {
 
@@ -28,10 +30,10 @@ constexpr ConstraintClassRow kClasses[] = {
     {u"QORVAOptItemConstraintMAIN", nullptr},
     {u"QORVAOptItemConstraintLAYOUT", nullptr},
     {u"QORVAOptItemConstraintADVANCED", nullptr},
-    {u"QORVAOptItemConstraintQUICKSETS", nullptr},
-    {u"QORVAOptItemConstraintQUICKSETSNAME", nullptr},
-    {u"QORVAOptItemConstraintCMS", nullptr},
-    {u"QORVAOptItemConstraintCMSNAME", nullptr},
+    {u"QORVAOptItemConstraintQUICKSETS", MakeConstraint<QORVAOptItemConstraintQUICKSETS>},
+    {u"QORVAOptItemConstraintQUICKSETSNAME", MakeConstraint<QORVAOptItemConstraintQUICKSETSNAME>},
+    {u"QORVAOptItemConstraintCMS", MakeConstraint<QORVAOptItemConstraintCMS>},
+    {u"QORVAOptItemConstraintCMSNAME", MakeConstraint<QORVAOptItemConstraintCMSNAME>},
     {u"QORVAOptItemConstraintWMK", nullptr},
     {u"QVOptItemConstraintDEVINFO", MakeConstraint<QVOptItemConstraintDEVINFO>},
 };

@@ -207,12 +207,9 @@ void QORVAOptItemConstraintQUICKSETS::AskName(LPWSTR name, DWORD chars) {
 
 bool QORVAOptItemConstraintQUICKSETS::StoreNew() {
     QORVAOptItemHandlerQSCOMBOBOX* list = List();
-    // The working entry is no slot: the list is full when every user entry is shown.
-    const LONG last = list->EntryCount() - 1;
-    LONG shown = 0;
-    for (LONG i = 0; i < last; ++i)
-        if (!(list->GetOptionFlags(i) & OPTPF_HIDE)) ++shown;
-    if (shown >= last) {
+    // The working entry stays hidden while it is selected: with every user entry shown the only
+    // hidden entry left is the working one, which is no slot.
+    if (list->GetVisibleOptionCount(nullptr) >= list->EntryCount() - 1) {
         if (IDrvResources* resources = ResourcesOf(m_owner))
             resources->MessageBox(Owner(), kListFull, kCaption, MB_ICONINFORMATION);
         return false;

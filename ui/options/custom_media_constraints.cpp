@@ -104,7 +104,8 @@ DWORD QORVAOptItemConstraintCMS::Notify(DWORD id, WORD code, DWORD) {
         SizesFromSelection();
     } else if (id == kCustomMediaWidth || id == kCustomMediaHeight) {
         SelectBySize();
-    } else if (id == kCustomMediaButton) {
+    } else if (id == kCustomMediaButton && code == kNotifyChanged) {
+        // Only a press runs a flow: a value put back or loaded from a stored set does not.
         DWORD result = kAnswerPass;
         switch (m_button->GetSel()) {
         case kCustomMediaDelete: result = DeleteMedium(); break;

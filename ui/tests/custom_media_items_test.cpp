@@ -296,6 +296,25 @@ TEST_F(CustomMediaItemsTest, DeletingAsksThenRemovesTheFormItsMarkAndThePaperLis
     EXPECT_EQ(ReadFile(DriverFile(u"TOVQEB.GPD")).find("_CUSTOM_MINE_ALLOWED_01"), std::string::npos);
 }
 
+TEST_F(CustomMediaItemsTest, ASizeAfterADeletedOneIsStillFoundByItsName) {
+    HWND popup = Open();
+    Add(popup, u"Mine", 10000, 20000);
+    Add(popup, u"Yours", 11000, 21000);
+    Choose(popup, 17052, 0);
+    palvex::QueueMessageBoxAnswers({IDOK});
+    Command(popup, 17100, BN_CLICKED);
+    ASSERT_TRUE(Hidden(17052, 0));
+    ASSERT_EQ(Text(1203, 3), u"Yours");
+    Handler(1203)->SetCurSel(3, nullptr);
+    EXPECT_EQ(List()->GetSel(), 1);
+    EXPECT_EQ(Button()->GetSel(), kCustomMediaDelete);
+    EXPECT_EQ(Handler(17152)->GetSel(), 11000);
+    // Adding again fills the free entry first.
+    Add(popup, u"Again", 12000, 22000);
+    EXPECT_EQ(Name(0), u"Again");
+    EXPECT_EQ(List()->GetSel(), 0);
+}
+
 TEST_F(CustomMediaItemsTest, AFormThatCannotBeDeletedKeepsItsMarkAndItsEntry) {
     HWND popup = Open();
     Add(popup, u"Mine", 10000, 20000);

@@ -212,6 +212,58 @@ TEST_F(CustomMediaItemsTest, RefusedSizesAndNamesRegisterNothing) {
     EXPECT_EQ(Mark(u"Named later"), 1);
 }
 
+TEST_F(CustomMediaItemsTest, ARefusingSpoolerIsReportedWithItsErrorCode) {
+    HWND popup = Open();
+    Add(popup, u"Mine", 10000, 20000);
+    // The user may no longer administer the printer: adding and deleting both fail.
+    palvex::SetPrinterDeniedAccess(kPrinter, PRINTER_ACCESS_ADMINISTER);
+    Add(popup, u"Yours", 11000, 21000);
+    palvex::QueueMessageBoxAnswers({IDOK});
+    Choose(popup, 17052, 0);
+    Command(popup, 17100, BN_CLICKED);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    for (size_t i : {0u, 2u}) {
+        EXPECT_EQ(boxes[i].text, u"[不定形サイズ]の登録に失敗しました。(0x5)") << i;
+        EXPECT_EQ(boxes[i].caption, u"設定変更の確認") << i;
+        EXPECT_EQ(boxes[i].style, static_cast<UINT>(MB_ICONEXCLAMATION)) << i;
+    }
+    palvex::SetPrinterDeniedAccess(kPrinter, 0);
+    EXPECT_FALSE(HasForm(u"Yours"));
+    EXPECT_TRUE(HasForm(u"Mine"));
+    EXPECT_EQ(Mark(u"Mine"), 1);
+    EXPECT_EQ(Name(0), u"Mine");
+    EXPECT_TRUE(Hidden(17052, 1));
+}
+
+TEST_F(CustomMediaItemsTest, TenSizesFillTheList) {
+    {
+        PrinterHandle printer;
+        for (int i = 0; i < 10; ++i) {
+            std::u16string name = u"Size ";
+            name += static_cast<char16_t>(u'0' + i);
+            FORM_INFO_1W form{};
+            form.Flags = FORM_USER;
+            form.pName = name.data();
+            form.Size = {100000 + i * 1000, 200000};
+            form.ImageableArea = {0, 0, form.Size.cx, form.Size.cy};
+            ASSERT_TRUE(AddFormW(printer.get(), 1, reinterpret_cast<LPBYTE>(&form)));
+            DWORD one = 1;
+            ASSERT_EQ(SetPrinterDataExW(printer.get(), u"CUSTOMMEDIA", name.c_str(), REG_DWORD,
+                                        reinterpret_cast<LPBYTE>(&one), sizeof one),
+                      static_cast<DWORD>(ERROR_SUCCESS));
+        }
+    }
+    HWND popup = Open();
+    EXPECT_EQ(Name(9), u"Size 9");
+    Add(popup, u"Eleventh", 15000, 25000);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, u"定義されている[不定形サイズ]が多すぎます。[不定形サイズ]を追加する前にいくつか削除してください。");
+    EXPECT_EQ(boxes[0].caption, kCaption);
+    EXPECT_FALSE(HasForm(u"Eleventh"));
+}
+
 TEST_F(CustomMediaItemsTest, NamesAreCutSoThatTheyEndInsideTheirField) {
     HWND popup = Open();
     const std::u16string longName(40, u'n');

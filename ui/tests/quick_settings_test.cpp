@@ -339,6 +339,14 @@ TEST_F(QuickSettingsTest, StoringUnderAnExistingNameAsksToReplaceIt) {
     EXPECT_EQ(List()->GetSel(), 1);
     EXPECT_EQ(Values(1).at(kOtherItem), u"0");  // the values of "Fine"
 
+    // Value 2 onto another entry's name, answered No: nothing is stored, the typed name goes.
+    Type(page, 101, u"Draft");
+    palvex::QueueMessageBoxAnswers({IDNO});
+    Command(page, 150, BN_CLICKED);
+    EXPECT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(WindowText(page, 101), u"");
+    EXPECT_EQ(Values(1).at(kOtherItem), u"0");
+
     // Value 2 with a new name renames the selected entry in place.
     Type(page, 101, u"Renamed");
     Command(page, 150, BN_CLICKED);

@@ -117,8 +117,9 @@ QORVAOptItemHandlerQSCOMBOBOX::QORVAOptItemHandlerQSCOMBOBOX(HANDLE heap, QORVAO
     LPWSTR* stored = nullptr;
     const DWORD rows = systemFunc && item ? systemFunc->LoadDocumentSettings(item, &stored) : 0;
     m_count = static_cast<DWORD>(std::max<LONG>(GetOptionCount(), 0));
+    // Without texts of its own the list cannot name entries: it then offers none to store into.
+    if (!OwnEntryTexts()) m_count = 0;
     m_maximum = static_cast<LONG>(m_count) - 1;
-    OwnEntryTexts();
     if (m_count)
         m_records = static_cast<QuickSettingRecord**>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, m_count * sizeof *m_records));
     if (m_records && stored)
@@ -128,15 +129,18 @@ QORVAOptItemHandlerQSCOMBOBOX::QORVAOptItemHandlerQSCOMBOBOX(HANDLE heap, QORVAO
     m_deletion = 1;
 }
 
-void QORVAOptItemHandlerQSCOMBOBOX::OwnEntryTexts() {
+bool QORVAOptItemHandlerQSCOMBOBOX::OwnEntryTexts() {
+    if (m_count == 0) return true;
+    m_entryTexts = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, m_count * kEntryTextChars * sizeof(WCHAR)));
+    if (!m_entryTexts) return false;
     for (LONG i = 0; i < static_cast<LONG>(m_count); ++i) {
-        auto* text = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, kEntryTextChars * sizeof(WCHAR)));
-        if (!text) continue;
+        LPWSTR text = m_entryTexts + i * kEntryTextChars;
         LPCWSTR old = GetOptionText(i, nullptr, nullptr);
         if (old) std::copy_n(old, std::min(TextLength(old), kEntryTextChars - 1), text);
         QORVAOptItemHandlerCombobox::SetOptionText(i, text);
         SetOptionParam(i, reinterpret_cast<LPARAM>(text));
     }
+    return true;
 }
 
 QuickSettingRecord* QORVAOptItemHandlerQSCOMBOBOX::MakeRecord(LPCWSTR text) {
@@ -189,10 +193,9 @@ LPCWSTR QORVAOptItemHandlerQSCOMBOBOX::GetEditText() {
 }
 
 void QORVAOptItemHandlerQSCOMBOBOX::SetEntryText(LONG index, LPCWSTR text) {
-    if (index < 0 || index >= static_cast<LONG>(m_count)) return;
-    LPCWSTR current = GetOptionText(index, nullptr, nullptr);
-    auto* buffer = const_cast<LPWSTR>(current);
-    if (!buffer) return;
+    if (index < 0 || index >= static_cast<LONG>(m_count) || !m_entryTexts) return;
+    LPWSTR buffer = m_entryTexts + index * kEntryTextChars;
+    QORVAOptItemHandlerCombobox::SetOptionText(index, buffer);
     const size_t length = std::min(TextLength(text), kEntryTextChars - 1);
     std::memmove(buffer, text ? text : u"", length * sizeof(WCHAR));
     buffer[length] = 0;
@@ -299,23 +302,20 @@ void QORVAOptItemHandlerQSCOMBOBOX::LoadDefaults() {
 
 void QORVAOptItemHandlerQSCOMBOBOX::SaveSettings(HWND window) {
     if (window || !m_factory || !m_factory->SystemFunc() || m_count == 0) return;
-    // The rows keep links to the strings until the stores are written, right after this call.
-    if (m_written) {
-        for (DWORD i = 0; i < m_count; ++i)
-            if (m_written[i]) HeapFree(m_heap, 0, m_written[i]);
-        HeapFree(m_heap, 0, m_written);
-    }
-    m_written = static_cast<LPWSTR*>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, m_count * sizeof(LPWSTR)));
-    if (!m_written) return;
+    // The rows link to the copies until their store is written; a store that could not be written
+    // keeps the links for the next Apply, so the copies stay with the sheet.
+    auto* written = static_cast<LPWSTR*>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, m_count * sizeof(LPWSTR)));
+    if (!written) return;
     for (DWORD i = 0; i < m_count; ++i) {
         const QuickSettingRecord* record = Record(static_cast<LONG>(i));
         if (!record || record->m_uses == 0) continue;
         const size_t length = record->m_set.m_text ? record->m_set.m_used : 0;
-        m_written[i] = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, (length + 1) * sizeof(WCHAR)));
-        if (m_written[i] && length) std::memcpy(m_written[i], record->m_set.m_text, length * sizeof(WCHAR));
+        written[i] = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, (length + 1) * sizeof(WCHAR)));
+        if (written[i] && length) std::memcpy(written[i], record->m_set.m_text, length * sizeof(WCHAR));
     }
     // The working entry's row is never written.
-    m_factory->SystemFunc()->SaveDocumentSettings(m_item, m_written, m_count - 1);
+    m_factory->SystemFunc()->SaveDocumentSettings(m_item, written, m_count - 1);
+    HeapFree(m_heap, 0, written);
 }
 
 // --- name box -------------------------------------------------------------------------------------

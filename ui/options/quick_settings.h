@@ -99,12 +99,13 @@ private:
     void Capture(QuickSettingRecord* record);
     QuickSettingRecord* MakeRecord(LPCWSTR text);
     void FreeRecord(QuickSettingRecord* record);
-    // Gives every entry a text buffer of its own, large enough for any text the list gives it.
-    void OwnEntryTexts();
+    // Gives every entry a text buffer of its own, large enough for any text the list gives it;
+    // false when the heap refuses.
+    bool OwnEntryTexts();
 
     DWORD m_count = 0;
     QuickSettingRecord** m_records = nullptr;  // one per entry, or none
-    LPWSTR* m_written = nullptr;               // the strings the last Apply handed to the rows
+    LPWSTR m_entryTexts = nullptr;             // the entries' texts, one fixed-size buffer each
     WCHAR m_typed[kQuickSettingsTypedChars + 1] = {};
     DWORD m_hasTyped = 0;
     DWORD m_applied = 1;

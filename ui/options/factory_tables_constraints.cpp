@@ -4,10 +4,13 @@
 #include <win/prcomoem_ui.h>
 
 #include "items/heap_object.h"
+#include "options/constraint_layout.h"
+#include "options/constraint_main.h"
 #include "options/custom_media_constraints.h"
 #include "options/device_info_constraint.h"
 #include "options/factory_tables.h"
 #include "options/quick_settings_constraints.h"
+#include "options/watermark_list_constraint.h"
 
 namespace {
 
@@ -27,14 +30,14 @@ struct ConstraintClassRow {
 };
 
 constexpr ConstraintClassRow kClasses[] = {
-    {u"QORVAOptItemConstraintMAIN", nullptr},
-    {u"QORVAOptItemConstraintLAYOUT", nullptr},
-    {u"QORVAOptItemConstraintADVANCED", nullptr},
+    {u"QORVAOptItemConstraintMAIN", MakeConstraint<QORVAOptItemConstraintMAIN>},
+    {u"QORVAOptItemConstraintLAYOUT", MakeConstraint<QORVAOptItemConstraintLAYOUT>},
+    {u"QORVAOptItemConstraintADVANCED", MakeConstraint<QORVAOptItemConstraintADVANCED>},
     {u"QORVAOptItemConstraintQUICKSETS", MakeConstraint<QORVAOptItemConstraintQUICKSETS>},
     {u"QORVAOptItemConstraintQUICKSETSNAME", MakeConstraint<QORVAOptItemConstraintQUICKSETSNAME>},
     {u"QORVAOptItemConstraintCMS", MakeConstraint<QORVAOptItemConstraintCMS>},
     {u"QORVAOptItemConstraintCMSNAME", MakeConstraint<QORVAOptItemConstraintCMSNAME>},
-    {u"QORVAOptItemConstraintWMK", nullptr},
+    {u"QORVAOptItemConstraintWMK", MakeConstraint<QORVAOptItemConstraintWMK>},
     {u"QVOptItemConstraintDEVINFO", MakeConstraint<QVOptItemConstraintDEVINFO>},
 };
 static_assert(std::size(kClasses) == static_cast<size_t>(DrvConstraintClass::Count));

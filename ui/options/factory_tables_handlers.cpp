@@ -11,6 +11,7 @@
 #include "options/paper_source_handlers.h"
 #include "options/printer_address_handler.h"
 #include "options/quick_settings.h"
+#include "options/watermark_list.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ constexpr HandlerMaker kMakers[] = {
     Make<QORVAOptItemHandlerNUP>,
     Make<QORVAOptItemHandlerQSCOMBOBOX>,
     Make<QORVAOptItemHandlerPAPERSIZE>,
-    nullptr,  // WMCOMBOBOX
+    Make<QORVAOptItemHandlerWMCOMBOBOX>,
     Make<QORVAOptItemHandlerSCALEDOCONSIZE>,
     Make<QORVAOptItemHandlerQSEDITBOX>,
     Make<QORVAOptItemHandlerCMCOMBOBOX>,

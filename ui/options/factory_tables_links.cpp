@@ -7,9 +7,11 @@
 #include "options/device_page_links_lists.h"
 #include "options/printer_address_check.h"
 #include "options/printer_address_links.h"
+#include "options/summary_value_links.h"
 #include "items/heap_object.h"
 #include "items/optitem_dlglink.h"
 #include "options/factory_tables.h"
+#include "options/watermark_list_link.h"
 
 namespace {
 
@@ -177,14 +179,14 @@ constexpr LinkMaker kMakers[] = {
     nullptr,  // StaticDRVNAME
     nullptr,  // StaticDRVVERSION
     nullptr,  // CertLogo
-    nullptr,  // StaticMAINVALUE
+    Make<QORVAOptItemDlgLinkStaticMAINVALUE>,
     nullptr,  // CheckCOLLATE
     MakeNamed<QVOptItemDlgLinkCheckUSRACTPRN>,
     MakeNamed<QVOptItemDlgLinkComboboxMediaSize>,
-    nullptr,  // StaticLAYOUTVALUE
-    nullptr,  // ListboxWMLIST
+    Make<QORVAOptItemDlgLinkStaticLAYOUTVALUE>,
+    Make<QORVAOptItemDlgLinkListboxWMLIST>,
     nullptr,  // EditboxWMKMessage
-    nullptr,  // StaticADVANCEDVALUE
+    Make<QORVAOptItemDlgLinkStaticADVANCEDVALUE>,
     nullptr,  // PushbuttonELEVATE
     nullptr,  // UDArrowNumberMEDIAUNITS
     nullptr,  // UDArrowSpinMEDIAUNITS

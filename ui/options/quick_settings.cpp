@@ -219,7 +219,9 @@ LONG_PTR QORVAOptItemHandlerQSCOMBOBOX::SetCurSel(LONG_PTR selection, QORVAOptIt
     }
     QORVAOptItemHandlerCombobox::SetCurSel(selection, link);
     if (m_applied == 0) {
-        if (m_deletion) {
+        // Only the entry the user chose is deleted: never the defaults entry, and never the entry
+        // the list goes back to.
+        if (m_deletion && selection != 0 && !m_reverting) {
             DeleteQuickSetting();
             m_deletion = 0;
         }

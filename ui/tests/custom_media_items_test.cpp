@@ -28,7 +28,8 @@ class CustomMediaItemsTest : public ListPopupSheetTest {
 protected:
     void SetUp() override {
         ListPopupSheetTest::SetUp();
-        palvex::SetPrinterPapers(kPrinter, {{9, u"A4", 2100, 2970}, {1, u"Letter", 2159, 2794}, {300, u"Mine", 1000, 2000}});
+        palvex::SetPrinterPapers(kPrinter, {{9, u"A4", 2100, 2970}, {1, u"Letter", 2159, 2794}, {300, u"Mine", 1000, 2000},
+                                            {301, u"Yours", 1100, 2100}});
     }
     void AddSheetItems() {
         AddItem(17052, TVOT_COMBOBOX, 1);

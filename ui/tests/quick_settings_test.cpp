@@ -97,7 +97,9 @@ constexpr DWORD kListItem = 2501;
 
 class QuickSettingsTest : public ListPopupSheetTest {
 protected:
-    void AddSheetItems() {
+    // The paper source only where the defaults entry's source is looked at: the main page's rules
+    // refuse a recalled source that the test printer's trays cannot give.
+    void AddSheetItems(bool withSource = false) {
         AddItem(101, TVOT_COMBOBOX, 1);
         AddItem(150, TVOT_3STATES, {u"Delete", u"Save", u"Replace"});
         AddEditItem(16100);
@@ -105,7 +107,7 @@ protected:
         AddItem(7, TVOT_UDARROW, 2, {0, 999});
         AddItem(3, TVOT_2STATES, 2);
         AddItem(6, TVOT_3STATES, 3);
-        AddItem(4, TVOT_COMBOBOX, {u"Auto", u"Tray 1", u"Manual"}, {7, 15, 4});
+        if (withSource) AddItem(4, TVOT_COMBOBOX, {u"Auto", u"Tray 1", u"Manual"}, {7, 15, 4});
         AddItem(9, TVOT_LISTBOX, {u"Letter", u"A4"}, {1, 9});
         AddItem(12, TVOT_COMBOBOX, {u"Plain", u"Thick"}, {513, 518});
         AddItem(kCollateItem, TVOT_CHKBOX, 2);
@@ -139,7 +141,7 @@ protected:
 TEST_F(QuickSettingsTest, TheDefaultsEntryTakesThePrintersDefaultsAndReachesItsRowOnApply) {
     const std::vector<StoredRow> before = StoredRows();
     ASSERT_EQ(before.size(), 10u);
-    AddSheetItems();
+    AddSheetItems(true);
     m_items[3].Sel = 1;  // orientation
     m_items[4].Sel = 5;  // copies
     m_items[11].Sel = 1;
@@ -181,7 +183,7 @@ TEST_F(QuickSettingsTest, TheDefaultsEntryTakesThePrintersDefaultsAndReachesItsR
 }
 
 TEST_F(QuickSettingsTest, WithoutADefaultDevmodeTheDefaultsEntryTakesFixedValues) {
-    AddSheetItems();
+    AddSheetItems(true);
     OpenSheet();
     const Entries captured = Values(0);
     const Entries expected = {{1, u"0"}, {7, u"0"}, {3, u"1"}, {6, u"1"}, {4, u"7"}, {9, u"9"}, {0xc, u"1"}};
@@ -401,7 +403,26 @@ TEST_F(QuickSettingsTest, AnEntryThatCannotBeRecalledIsDeletedOrKeptAsThePageRul
     Choose(page, 101, 2);
     EXPECT_FALSE(Hidden(101, 2));
     EXPECT_EQ(List()->GetSel(), 0);
+    // When the entry the list goes back to fails too, neither the defaults entry nor it is deleted.
+    SetFavouriteDeletion(List(), 1);
+    const std::u16string defaults = Entry(0);
+    ClosePages();
+    CloseSheet();
+    StoreRow(0, defaults, u"\xfffd" u"9c5\xfffe" u"63\xffff");
+    OpenSheet();
+    page = OpenPage(1000);
+    Choose(page, 101, 2);
+    EXPECT_TRUE(Hidden(101, 2));
+    EXPECT_FALSE(Hidden(101, 0));
+    EXPECT_EQ(List()->GetSel(), 0);
+    Handler(kOtherItem)->SetCurSel(1, nullptr);
+    ASSERT_EQ(List()->GetSel(), Last());
+    SetFavouriteDeletion(List(), 1);
+    Choose(page, 101, 0);
+    EXPECT_FALSE(Hidden(101, 0));
+
     // Another class of handler is left alone.
+    SetFavouriteDeletion(List(), 0);
     SetFavouriteDeletion(Handler(kOtherItem), 1);
     SetFavouriteDeletion(nullptr, 1);
     EXPECT_EQ(List()->Deletion(), 0u);

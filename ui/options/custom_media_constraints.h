@@ -34,8 +34,6 @@ public:
     DWORD AddMedium();
     DWORD RenameMedium();
 
-    BYTE FormAssign() const { return m_formAssign; }
-
 private:
     QORVAOptItemHandlerCMCOMBOBOX* List();
     HWND Owner();
@@ -45,7 +43,7 @@ private:
     void SelectBySize();
     void RefreshButton();
     void SetSizes(LONG width, LONG height);
-    // 0 (after telling the user) when the name cannot be a custom size.
+    // False (after telling the user) when the name cannot be a custom size.
     bool Acceptable(const std::u16string& name);
     // A built-in or printer form of that name exists.
     bool IsSystemForm(const std::u16string& name);

@@ -18,7 +18,10 @@ inline constexpr LONG kQuickSettingsStoreOver = 2;
 
 class QORVAOptItemConstraintQUICKSETS : public QORVAOptItemNotify {
 public:
+    // Hears the whole sheet as the factory's own observer (every item's change reaches the factory);
+    // when another object holds that place it observes only the list and its button.
     QORVAOptItemConstraintQUICKSETS(HANDLE heap, QORVAOptItemHandlerFactory* factory);
+    // Leaves the factory's observer place.
     ~QORVAOptItemConstraintQUICKSETS() override;
 
     DWORD Notify(DWORD id, WORD code, DWORD depth) override;
@@ -26,8 +29,6 @@ public:
     // The entry to store the name at: a shown entry of that name when the user agrees to replace
     // it, else preferred, else the first hidden entry; -1 when nothing may be stored.
     LONG FindQuickSettingSlot(LPCWSTR name, LONG preferred);
-
-    LPCWSTR NameBuffer() const { return m_name; }
 
 private:
     QORVAOptItemHandlerQSCOMBOBOX* List();
@@ -40,8 +41,7 @@ private:
     bool DeleteSelected();
     bool StoreNew();
     bool StoreOver();
-    // The typed name, else the name popup's answer, into name; false when the popup was needed
-    // and could not be asked.
+    // The typed name, else the name popup's answer (empty when the popup cannot be asked).
     void AskName(LPWSTR name, DWORD chars);
     void SetName(LPCWSTR text);
 

@@ -49,13 +49,14 @@ TEST(InstallPackage, InstallsOnlyThePackagesFilesWithItsPrintProcessor) {
                                "    file: TOVQEBUI.DLL\n"
                                "    file: TOVQEBRES.DLL\n"
                                "    file: TOVQEBCO.DLL\n"
+                               "    file: TOVQEB.INI\n"
                                "printers: 1\n"
                                "  Palvex QX500\n"
                                "    driver: Palvex QX500, port: FILE:, print processor: tovqebpp\n"),
               std::string::npos)
         << show.output;
     const std::u16string drivers = u"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\";
-    for (const char16_t* file : {u"TOVQEB.GPD", u"TOVQEBRES.DLL", u"TOVQEBUI.DLL", u"UNIDRV.DLL"})
+    for (const char16_t* file : {u"TOVQEB.GPD", u"TOVQEB.INI", u"TOVQEBRES.DLL", u"TOVQEBUI.DLL", u"UNIDRV.DLL"})
         EXPECT_TRUE(std::filesystem::exists(palvex::HostPath(drivers + file)));
     for (const char16_t* file : {u"CMakeLists.txt", u".gitattributes", u"description.cmake", u"TOVQEBRES.lib"})
         EXPECT_FALSE(std::filesystem::exists(palvex::HostPath(drivers + file)));

@@ -52,7 +52,8 @@ private:
 
 namespace {
 
-// The driver's own items of a sheet: orientation, copies and the form, each with its keyword.
+// The driver's own items of a sheet: orientation, copies, the form and pages per sheet, each with its
+// keyword.
 struct DriverItem {
     BYTE dmPubId;
     const char16_t* keyword;
@@ -62,7 +63,15 @@ constexpr DriverItem kDriverItems[] = {
     {1 /* DMPUB_ORIENTATION */, u"Orientation", u"Orientation"},
     {3 /* DMPUB_COPIES_COLLATE */, u"Copies", u"Copies"},
     {9 /* DMPUB_FORMNAME */, u"PaperSize", u"Paper Size"},
+    {16 /* DMPUB_NUP */, u"PagesPerSheet", u"Pages per Sheet"},
 };
+constexpr LONG kFewestCopies = 1;
+constexpr LONG kMostCopies = 999;
+// The sheet's string ids of the pages-per-sheet options: 1, 2, 4, 6, 9 and 16 pages.
+constexpr WORD kFirstPagesPerSheetText = 64865;
+// OPTITEM.Flags: the item's extended check box is checked.
+constexpr DWORD kExtendedBoxChecked = 0x40;
+constexpr short kCollateTrue = 1;
 
 }  // namespace
 
@@ -149,6 +158,51 @@ void UiHost::MakeFormList() {
     m_formType.pOptParam = m_formOptions.data();
 }
 
+void UiHost::MakeCopiesNumber() {
+    // An up-down number: option 1 holds the range, 1 to 999 as the driver offers it.
+    m_copiesOptions[0] = OPTPARAM{};
+    m_copiesOptions[0].cbSize = sizeof(OPTPARAM);
+    m_copiesOptions[1] = OPTPARAM{};
+    m_copiesOptions[1].cbSize = sizeof(OPTPARAM);
+    m_copiesOptions[1].IconID = kFewestCopies;
+    m_copiesOptions[1].lParam = kMostCopies;
+    m_copiesType = OPTTYPE{};
+    m_copiesType.cbSize = sizeof(OPTTYPE);
+    m_copiesType.Type = TVOT_UDARROW;
+    m_copiesType.Count = 2;
+    m_copiesType.pOptParam = m_copiesOptions;
+}
+
+void UiHost::MakePagesPerSheetList() {
+    for (WORD i = 0; i < 6; ++i) {
+        m_pagesOptions[i] = OPTPARAM{};
+        m_pagesOptions[i].cbSize = sizeof(OPTPARAM);
+        m_pagesOptions[i].pData = reinterpret_cast<LPWSTR>(ULONG_PTR{kFirstPagesPerSheetText} + i);
+    }
+    m_pagesType = OPTTYPE{};
+    m_pagesType.cbSize = sizeof(OPTTYPE);
+    m_pagesType.Type = TVOT_LISTBOX;
+    m_pagesType.Count = 6;
+    m_pagesType.pOptParam = m_pagesOptions;
+    m_collateBox = ExtendedCheckBox{};
+    m_collateBox.cbSize = sizeof m_collateBox;
+    m_collateBox.pTitle = u"Collate";
+}
+
+bool UiHost::SheetCollates() const {
+    short collate = 0;
+    if (m_sheetDevMode.size() >= offsetof(DEVMODEW, dmCollate) + sizeof collate)
+        std::memcpy(&collate, m_sheetDevMode.data() + offsetof(DEVMODEW, dmCollate), sizeof collate);
+    return collate == kCollateTrue;
+}
+
+LONG UiHost::SheetCopies() const {
+    short copies = 0;
+    if (m_sheetDevMode.size() >= offsetof(DEVMODEW, dmCopies) + sizeof copies)
+        std::memcpy(&copies, m_sheetDevMode.data() + offsetof(DEVMODEW, dmCopies), sizeof copies);
+    return std::clamp<LONG>(copies, kFewestCopies, kMostCopies);
+}
+
 LONG UiHost::SheetFormIndex() const {
     if (m_sheetDevMode.size() < offsetof(DEVMODEW, dmPaperSize) + sizeof(short)) return 0;
     short paper = 0;
@@ -162,6 +216,8 @@ void UiHost::MakeDriverItems() {
     m_items.clear();
     m_userData.clear();
     MakeFormList();
+    MakeCopiesNumber();
+    MakePagesPerSheetList();
     for (const DriverItem& driver : kDriverItems) {
         OPTITEM item{};
         item.cbSize = sizeof(OPTITEM);
@@ -170,6 +226,15 @@ void UiHost::MakeDriverItems() {
         if (driver.dmPubId == 9 /* DMPUB_FORMNAME */ && m_formType.Count) {
             item.pOptType = &m_formType;
             item.Sel = SheetFormIndex();
+        } else if (driver.dmPubId == 3 /* DMPUB_COPIES_COLLATE */) {
+            item.pOptType = &m_copiesType;
+            item.Sel = SheetCopies();
+            item.pExtChkBox = &m_collateBox;
+            if (SheetCollates()) item.Flags |= kExtendedBoxChecked;
+        } else if (driver.dmPubId == 16 /* DMPUB_NUP */) {
+            // No page-borders box: the host keeps no such choice of its own, so the kit's borders
+            // item, which the job's private part holds, stays the only one.
+            item.pOptType = &m_pagesType;
         }
         m_items.push_back(item);
         USERDATA data{};

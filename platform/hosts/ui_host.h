@@ -128,6 +128,13 @@ private:
     // The form item's list of papers, and the index of the sheet DEVMODE's paper in it (0: none).
     void MakeFormList();
     LONG SheetFormIndex() const;
+    // The copies item's number type, and the sheet DEVMODE's copies within its range.
+    void MakeCopiesNumber();
+    LONG SheetCopies() const;
+    // The pages-per-sheet list and the collate check box.
+    void MakePagesPerSheetList();
+    // Whether the sheet DEVMODE asks for collated copies.
+    bool SheetCollates() const;
     void LinkUserData();
     LONG ItemCallback(WORD reason, size_t item, LONG oldSelection);
     static LONG CALLBACK TreeCallback(CPSUICBPARAM* param);
@@ -159,6 +166,25 @@ private:
     std::vector<std::u16string> m_formNames;
     std::vector<OPTPARAM> m_formOptions;
     OPTTYPE m_formType{};
+    // The copies item: a number from 1 to 999, the job's copies.
+    OPTPARAM m_copiesOptions[2]{};
+    OPTTYPE m_copiesType{};
+    // The pages-per-sheet item: 1, 2, 4, 6, 9 or 16 pages, named by the sheet's string ids.
+    OPTPARAM m_pagesOptions[6]{};
+    OPTTYPE m_pagesType{};
+    // The extended check box the driver puts beside copies (collate); the item's OPTIF_ECB_CHECKED
+    // flag is its state, taken from the DEVMODE's dmCollate.
+    struct ExtendedCheckBox {
+        WORD cbSize;
+        WORD Flags;
+        LPCWSTR pTitle;
+        LPCWSTR pSeparator;
+        LPCWSTR pCheckedName;
+        ULONG_PTR IconID;
+        WORD wReserved[4];
+        ULONG_PTR dwReserved[2];
+    };
+    ExtendedCheckBox m_collateBox{};
     // The running sheet: its mode, owner, the item tree's record and title.
     DWORD m_sheetMode = 0;
     HWND m_sheetOwner = nullptr;

@@ -243,6 +243,24 @@ TEST_F(CommonControls, ListViewCheckBoxesAndTheProgressMarquee) {
     std::filesystem::remove_all(pictures);
 }
 
+TEST_F(CommonControls, ALabelWithoutWordWrapKeepsEachLineOnOneLine) {
+    // Three words that fit the box only one per line: a wrapping label shows them all, one that
+    // does not wrap shows the first line cut at the box's edge.
+    const auto pictures = std::filesystem::temp_directory_path() / ("labels-" + std::to_string(getpid()));
+    std::filesystem::create_directories(pictures);
+    long ink[2] = {};
+    int i = 0;
+    for (DWORD style : {DWORD{SS_LEFT}, DWORD{SS_LEFTNOWORDWRAP}}) {
+        HWND label = Make(u"Static", style, 310 + i, {0, 0, 40, 60});
+        SetWindowTextW(label, u"WWW WWW WWW");
+        ink[i] = CountColour(label, pictures / ("label" + std::to_string(i) + ".png"), 0x000000);
+        ++i;
+    }
+    EXPECT_GT(ink[1], 0);
+    EXPECT_LT(ink[1], ink[0]);
+    std::filesystem::remove_all(pictures);
+}
+
 TEST_F(CommonControls, UpDownAsksItsParentAndShowsThePositionInItsBuddy) {
     HWND buddy = Make(u"Edit", 0, 300, {10, 10, 60, 20});
     HWND updown = Make(UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY, 301, {0, 0, 16, 20});

@@ -196,8 +196,8 @@ TEST_F(XpcModelTest, SheetsItemsAndStoredSettings) {
         size_t rows;
     };
     const Count counts[] = {
-        {u"UIPINFO", nullptr, 2},           {u"UIPINFO", u"SHEET", 4},
-        {u"DOCUMENTFEATURE", nullptr, 36},  {u"PRINTERFEATURE", nullptr, 11},
+        {u"UIPINFO", nullptr, 2},           {u"UIPINFO", u"SHEET", 5},
+        {u"DOCUMENTFEATURE", nullptr, 72},  {u"PRINTERFEATURE", nullptr, 28},
         {u"WATERMARKSETTINGS", u"OPTION", 10}, {u"DOCUMENTSETTINGS", u"OPTION", 10},
         {u"ICMPROFILES", u"OPTION", 2},     {u"REGINFO", u"REGENTRY", 2},
         {u"PRNINFO", nullptr, 1},

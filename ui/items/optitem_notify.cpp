@@ -82,6 +82,17 @@ BOOL QORVAOptItemNotify::ObserveItem(QORVAOptItemHandler* handler) {
     return TRUE;
 }
 
+BOOL QORVAOptItemNotify::ObserveItemLast(QORVAOptItemHandler* handler) {
+    if (!handler) return FALSE;
+    auto* record = MakeOnHeap<QORVAOptItemNotify>(handler->Heap(), handler->Heap(), handler->Owner());
+    if (!record) return FALSE;
+    record->m_attached = this;
+    QORVAOptItemNotify* last = handler;
+    while (last->m_next) last = last->m_next;
+    last->m_next = record;
+    return TRUE;
+}
+
 void QORVAOptItemNotify::ReleaseItemMap() {
     if (!m_itemCache) return;
     for (auto& [key, handler] : *m_itemCache) {

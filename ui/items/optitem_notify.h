@@ -57,6 +57,9 @@ public:
     // Registers this object as an observer of the handler's item: a new chain record in front of
     // the handler's older observers. FALSE when the heap refuses.
     BOOL ObserveItem(QORVAOptItemHandler* handler);
+    // The same, with the record behind every observer the handler already has: this object hears
+    // of a change after the others have had their say.
+    BOOL ObserveItemLast(QORVAOptItemHandler* handler);
 
     QORVAOptItemNotify* AttachedObserver() const { return m_attached; }
     QORVAOptItemNotify* NextObserver() const { return m_next; }

@@ -3,14 +3,20 @@
 
 #include "items/dlglink_buttons.h"
 #include "items/dlglink_edit.h"
+#include "options/binding_margin_links.h"
 #include "options/device_page_links.h"
 #include "options/device_page_links_lists.h"
+#include "options/filtered_edit.h"
+#include "options/info_links.h"
+#include "options/media_unit_links.h"
+#include "options/page_preview_link.h"
 #include "options/printer_address_check.h"
 #include "options/printer_address_links.h"
 #include "options/summary_value_links.h"
 #include "items/heap_object.h"
 #include "items/optitem_dlglink.h"
 #include "options/factory_tables.h"
+#include "options/layout_links.h"
 #include "options/watermark_list_link.h"
 
 namespace {
@@ -171,40 +177,40 @@ QORVAOptItemDlgLink* MakeNamed(HANDLE heap, QORVAOptItemHandler* handler, HWND c
 // A class joins as Make<its class> (MakeWithStyle when it takes the control's style).
 constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkRadiobutton>,
-    nullptr,  // UDArrowListNUP
+    MakeNamed<QORVAOptItemDlgLinkUDArrowListNUP>,
     MakeNamed<QVOptItemDlgLinkButtonGETDEVINFO>,
-    nullptr,  // Logo
-    nullptr,  // PagePreview
-    nullptr,  // AboutLogo
-    nullptr,  // StaticDRVNAME
-    nullptr,  // StaticDRVVERSION
-    nullptr,  // CertLogo
+    MakeNamed<QORVAOptItemDlgLinkLogo>,
+    MakeNamed<QORVAOptItemDlgLinkPagePreview>,
+    MakeNamed<QORVAOptItemDlgLinkAboutLogo>,
+    MakeNamed<QORVAOptItemDlgLinkStaticDRVNAME>,
+    MakeNamed<QORVAOptItemDlgLinkStaticDRVVERSION>,
+    MakeNamed<QORVAOptItemDlgLinkCertLogo>,
     Make<QORVAOptItemDlgLinkStaticMAINVALUE>,
-    nullptr,  // CheckCOLLATE
+    MakeNamed<QORVAOptItemDlgLinkCheckCOLLATE>,
     MakeNamed<QVOptItemDlgLinkCheckUSRACTPRN>,
     MakeNamed<QVOptItemDlgLinkComboboxMediaSize>,
     Make<QORVAOptItemDlgLinkStaticLAYOUTVALUE>,
     Make<QORVAOptItemDlgLinkListboxWMLIST>,
-    nullptr,  // EditboxWMKMessage
+    Make<QVOptItemDlgLinkEditboxWMKMessage>,
     Make<QORVAOptItemDlgLinkStaticADVANCEDVALUE>,
-    nullptr,  // PushbuttonELEVATE
-    nullptr,  // UDArrowNumberMEDIAUNITS
-    nullptr,  // UDArrowSpinMEDIAUNITS
-    nullptr,  // StaticMEDIAUNITS
-    nullptr,  // EditboxCMSName
-    nullptr,  // ComboboxCOLOR
+    MakeNamed<QORVAOptItemDlgLinkPushbuttonELEVATE>,
+    Make<QORVAOptItemDlgLinkUDArrowNumberMEDIAUNITS>,
+    Make<QORVAOptItemDlgLinkUDArrowSpinMEDIAUNITS>,
+    Make<QORVAOptItemDlgLinkStaticMEDIAUNITS>,
+    Make<QVOptItemDlgLinkEditboxCMSName>,
+    MakeNamed<QORVAOptItemDlgLinkComboboxCOLOR>,
     MakeNamed<QVOptItemDlgLinkListviewDEVOPTINFO>,
     MakeNamed<QVOptItemDlgLinkComboboxDEVOPTCOMBOBOX>,
     MakeNamed<QVOptItemDlgLinkListviewTRAYINFO>,
     MakeNamed<QVOptItemDlgLinkComboboxTRAYINFO_SIZE>,
     MakeNamed<QVOptItemDlgLinkComboboxTRAYINFO_TYPE>,
-    nullptr,  // EditboxIDANDPWD
+    Make<QVOptItemDlgLinkEditboxIDANDPWD>,
     MakeNamed<QVOptItemDlgLinkPushbuttonIDANDPWD>,
-    nullptr,  // StaticBINDMGNSFMODEEXP
-    nullptr,  // UDArrowNumberBINDMGNAMOUNT
-    nullptr,  // UDArrowSpinBINDMGNAMOUNT
-    nullptr,  // StaticBINDMGNAMOUNT
-    nullptr,  // Bubble
+    Make<QVOptItemDlgLinkStaticBINDMGNSFMODEEXP>,
+    Make<QVOptItemDlgLinkUDArrowNumberBINDMGNAMOUNT>,
+    Make<QVOptItemDlgLinkUDArrowSpinBINDMGNAMOUNT>,
+    Make<QVOptItemDlgLinkStaticBINDMGNAMOUNT>,
+    Make<QORVAOptItemDlgLinkBubble>,
 };
 static_assert(std::size(kMakers) == static_cast<size_t>(DrvLinkClass::Count));
 

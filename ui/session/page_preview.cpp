@@ -85,6 +85,8 @@ void QORVAOptItemDlgLinkPagePreview::Create(QORVAUISession* session, QORVAUISess
     if (core->m_resources && core->m_config[kConfigPreviewCursor])
         core->m_resources->LoadCursor(core->m_config[kConfigPreviewCursor], &m_hotCursor);
     m_arrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // Without the model's own cursor the hot areas keep the arrow rather than no pointer at all.
+    if (!m_hotCursor) m_hotCursor = m_arrowCursor;
     Reset();
 }
 

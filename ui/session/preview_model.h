@@ -35,7 +35,8 @@
 //   m_orientationHot    layout.sheetDevice           the sheet in client pixels
 //   m_unitsHot          layout.captionBox            the size caption in client pixels
 //
-// ApplyLinkModel below makes that conversion; the link fills a QORVAPreviewLinkModel and calls it.
+// ApplyLinkModel below makes that conversion and LinkModelOf reads it back: the link starts each
+// update from what the blocks hold, fills a QORVAPreviewLinkModel and applies it.
 #pragma once
 
 #include <win/windows.h>
@@ -124,3 +125,6 @@ struct QORVAPreviewLinkModel {
 // Writes the link's model into the blocks by the table above; the watermark fields other than
 // noWatermark are left alone while noWatermark is set, as the link keeps them.
 void ApplyLinkModel(const QORVAPreviewLinkModel& model, QORVAPreviewSettings* settings, QORVAPreviewWatermark* watermark);
+// The blocks read back by the same table (the text fields point into the blocks), so that a value
+// the link does not recognise leaves its field as it was.
+QORVAPreviewLinkModel LinkModelOf(const QORVAPreviewSettings& settings, const QORVAPreviewWatermark& watermark);

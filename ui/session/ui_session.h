@@ -25,6 +25,7 @@ enum SessionConfigWord : int {
     kConfigLogoMask = 2,
     kConfigAboutLogo = 3,          // about-box logo bitmap and mask
     kConfigAboutLogoMask = 4,
+    kConfigCertLogo = 5,           // certification logo bitmap (0: the model has none)
     kConfigBubble1 = 6,            // help-bubble pictures (normal, pressed) of the first kind
     kConfigBubble1Pressed = 7,
     kConfigBubble2 = 8,            // ... and of the second kind

@@ -401,6 +401,42 @@ TEST_F(DeviceQueryTest, AFailedOrRejectedQueryChangesNothing) {
     }
 }
 
+TEST_F(DeviceQueryTest, TheQueryMatchesSizesInTheMarketsLanguage) {
+    // Statement in tray 2: a tray size in the US, in Japan only a manual-feed size. The agent only
+    // knows the library's own community, so every answer also shows that none was given.
+    std::vector<std::string> printer = {kEnterprise};
+    for (auto input : {Input(1, 4, "Plain", 297000, 210000), Input(2, 3, "Plain", 215900, 139700),
+                       Input(3, 3, nullptr, 182000, 257000), Input(5, 5, "Plain", 297000, 210000)})
+        printer.insert(printer.end(), input.begin(), input.end());
+    struct Case {
+        const char* what;
+        int market;  // -1: none, which asks in Japanese
+        std::u16string message;
+        LONG tray2Size;
+    } cases[] = {
+        {"no market", -1, u"不正な装置情報を取得しました。\nプリンター本体の設定を確認してください。", 3},
+        {"market 1041", 1041, u"不正な装置情報を取得しました。\nプリンター本体の設定を確認してください。", 3},
+        {"market 1033", 1033, u"装置情報の取得に成功しました。", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PrinterHandle admin;
+        DeletePrinterDataExW(admin.get(), u"PrinterDriverData", u"Market");
+        if (c.market >= 0) SetPrinterNumber(u"Market", static_cast<DWORD>(c.market));
+        Start(printer);
+        OpenSheet();
+        OpenPage(25000);
+        Messages();
+        PushAsk();
+        const std::vector<std::u16string> shown = Messages();
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown[0], c.message);
+        EXPECT_EQ(Record()->m_working[kTray2].paperSizeIndex, c.tray2Size);
+        CloseSheet();
+        m_snmpd.reset();
+    }
+}
+
 TEST_F(DeviceQueryTest, AnAddressTheDriverMayNotUseIsNeverAsked) {
     // An agent that records every datagram: no query may reach it.
     UdpAgent agent([](const Bytes&, size_t) { return std::vector<Bytes>{}; });

@@ -174,8 +174,8 @@ TEST_F(PropertySheets, TheDocumentSheetBuildsItsFirstPageIntoTheDriversPage) {
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR) << host->error();
     EXPECT_EQ(Answer(*host, "DocumentPropertySheets"), S_OK);
     EXPECT_EQ(result, static_cast<DWORD>(CPSUI_CANCEL));
-    // The driver's page and one page for each SHEET record after the first (Layout, Advanced).
-    EXPECT_EQ(view.tabs, 3);
+    // The driver's page and one page for each SHEET record after the first (Layout, Advanced, About).
+    EXPECT_EQ(view.tabs, 4);
     EXPECT_EQ(view.selected, 0);
     EXPECT_EQ(view.firstTab, u"基本");  // string 1000, the first record's dialog id
     EXPECT_TRUE(view.takenOver);
@@ -189,7 +189,7 @@ TEST_F(PropertySheets, ADocumentSheetWithoutPermissionSettlesOnTheFirstTabWithTh
     palvex::QueueUserActions({Look(&view), Act(palvex::UserAction::Cancel)});
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result, {}, kNoPermission), ERR_CPSUI_GETLASTERROR);
-    EXPECT_EQ(view.tabs, 3);
+    EXPECT_EQ(view.tabs, 4);
     EXPECT_EQ(view.selected, 0);
     EXPECT_TRUE(view.takenOver);
     EXPECT_EQ(view.firstTab, u"基本");  // string 1000

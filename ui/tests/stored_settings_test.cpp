@@ -20,7 +20,7 @@ std::u16string Persisted(LPCWSTR text) {
     return copy;
 }
 
-const std::vector<std::u16string> kStoredWatermarks = {u"",  u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"",
+const std::vector<std::u16string> kStoredWatermarks = {u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"",
                                                         u"", u""};
 
 class StoredSettingsTest : public SystemFuncTest {
@@ -149,18 +149,23 @@ TEST_F(StoredSettingsTest, ATextThatFillsItsFieldIsReadNoFurther) {
 }
 
 TEST_F(StoredSettingsTest, AStoredWatermarkSetsTheItemsItsDialogIdsName) {
-    ASSERT_TRUE(Func().LoadWatermarkDialogIds(1));  // CONFIDENTIAL
     using Call = RecordedItems::Call;
-    const std::vector<Call> expected = {
-        {19202, 1, u"", false},   {19250, 45, u"", false}, {19302, 0, u"Arial", true},
-        {19352, 0x00C0C0C0, u"", false}, {19402, 0, u"", false}, {19452, 72, u"", false},
-        {19502, 2, u"", false},
-    };
-    EXPECT_EQ(m_items.calls, expected);
+    // CONFIDENTIAL, and entry 0 (no watermark), which starts from the devmode's defaults.
+    const std::pair<DWORD, LONG> entries[] = {{1, 2}, {0, 1}};
+    for (const auto& [entry, style] : entries) {
+        SCOPED_TRACE(entry);
+        m_items.calls.clear();
+        ASSERT_TRUE(Func().LoadWatermarkDialogIds(entry));
+        const std::vector<Call> expected = {
+            {19202, 1, u"", false},   {19250, 45, u"", false}, {19302, 0, u"Arial", true},
+            {19352, 0x00C0C0C0, u"", false}, {19402, 0, u"", false}, {19452, 72, u"", false},
+            {19502, style, u"", false},
+        };
+        EXPECT_EQ(m_items.calls, expected);
+    }
 
     // An empty entry, or one past the last, sets nothing.
     m_items.calls.clear();
-    EXPECT_FALSE(Func().LoadWatermarkDialogIds(0));
     EXPECT_FALSE(Func().LoadWatermarkDialogIds(4));
     EXPECT_FALSE(Func().LoadWatermarkDialogIds(10));
     EXPECT_TRUE(m_items.calls.empty());

@@ -28,7 +28,7 @@ constexpr DWORD kPushItem = 2450;  // the layout page's button that opens the po
 constexpr DWORD kPopup = 19001;
 constexpr DWORD kAngle = 19202, kDegree = 19250, kFont = 19302, kShade = 19402, kSize = 19452, kStyle = 19502;
 
-const std::vector<std::u16string> kStoredTexts = {u"", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"", u"", u""};
+const std::vector<std::u16string> kStoredTexts = {u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"", u"", u""};
 
 UserAction Act(UserAction::Kind kind, int control = 0, std::u16string text = {}) {
     UserAction action;
@@ -163,7 +163,7 @@ TEST_F(WatermarkListTest, EachWatermarkBringsItsAttributesAndTheSwitchFollows) {
         {1, 1, 0, 72, 2, 1},    // CONFIDENTIAL, as described
         {3, 2, 128, 72, 2, 1},  // COPY: horizontal
         {2, 1, 0, 96, 1, 1},    // DRAFT
-        {0, 1, 0, 96, 1, 0},    // no watermark: the attributes stay, the switch goes off
+        {0, 1, 0, 72, 1, 0},    // no watermark: as described too, and the switch goes off
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);
@@ -221,7 +221,7 @@ TEST_F(WatermarkListTest, NewMakesAnUntitledWatermarkWhoseTextTheUserTypesAtOnce
               }),
               Act(UserAction::SetText, kWatermarkMessageEdit, u"SECRET"),
               Act(UserAction::Ok)});
-    EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"DRAFT", u"COPY", u"無題"}));
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"無題"}));
     EXPECT_EQ(focused, u"text box");
     EXPECT_EQ(selStart, 0u);
     EXPECT_EQ(selEnd, 2u);
@@ -233,6 +233,43 @@ TEST_F(WatermarkListTest, NewMakesAnUntitledWatermarkWhoseTextTheUserTypesAtOnce
     std::vector<std::u16string> stored = kStoredTexts;
     stored[4] = u"SECRET";
     EXPECT_EQ(Texts(), stored);
+}
+
+TEST_F(WatermarkListTest, TheTextBoxRefusesAnEqualsSignAndKeepsTheWatermarksText) {
+    const std::u16string warning = u"スタンプメッセージに、'=' は使えません。";
+    struct Case {
+        const char* what;
+        std::function<void(HWND)> type;
+        std::u16string shown;  // the box's text and the watermark's after the typing
+        bool warned;
+    } cases[] = {
+        {"a refused key first", [](HWND edit) {
+             SendMessageW(edit, EM_SETSEL, 100, 100);
+             SendMessageW(edit, WM_CHAR, u'=', 0);
+         }, u"DRAFT", true},
+        {"a pasted text holding =", [](HWND edit) { SetWindowTextW(edit, u"a=b"); }, u"DRAFT", true},
+        {"anything else, full width too", [](HWND edit) { SetWindowTextW(edit, u"C:\\秘密 ＋\""); },
+         u"C:\\秘密 ＋\"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Handler(kWatermarkListItem)->SetCurSel(2, nullptr);
+        std::u16string shown;
+        RunPopup({Do([&](HWND dialog) {
+                      HWND edit = GetDlgItem(dialog, kWatermarkMessageEdit);
+                      c.type(edit);
+                      WCHAR text[64] = {};
+                      GetWindowTextW(edit, text, 64);
+                      shown = text;
+                  }),
+                  Act(UserAction::Cancel)});
+        EXPECT_EQ(shown, c.shown);
+        const auto boxes = palvex::TakeMessageBoxRecords();
+        ASSERT_EQ(boxes.size(), c.warned ? 1u : 0u);
+        if (c.warned) {
+            EXPECT_EQ(boxes[0].text, warning);
+        }
+    }
 }
 
 TEST_F(WatermarkListTest, DeleteAsksFirstAndHidesTheChosenWatermark) {
@@ -253,11 +290,11 @@ TEST_F(WatermarkListTest, DeleteAsksFirstAndHidesTheChosenWatermark) {
         EXPECT_EQ(shown[0].style, static_cast<UINT>(MB_OKCANCEL | MB_ICONEXCLAMATION));
         EXPECT_EQ(Hidden(kWatermarkListItem, 2), c.hidden);
         if (c.hidden) {
-            EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"COPY"}));
-            // The selection went to the first watermark still shown.
-            EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 1);
+            EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"COPY"}));
+            // The selection went to the first entry still shown: no watermark.
+            EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 0);
         } else {
-            EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"DRAFT", u"COPY"}));
+            EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY"}));
             EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 2);
         }
     }
@@ -276,16 +313,16 @@ TEST_F(WatermarkListTest, AnEmptiedTextDeletesTheWatermarkOnOkAndNoWatermarkIsNe
                   selectedBeforeOk = static_cast<LONG>(Handler(kWatermarkListItem)->GetSel());
               }),
               Act(UserAction::Ok)});
-    EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"DRAFT"}));
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"DRAFT"}));
     EXPECT_EQ(selectedBeforeOk, 3);  // still chosen until the popup closes
     EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 0);
     EXPECT_EQ(TextIndex(), 0);
 
     // Typing with no watermark chosen makes a new one in the first free slot; entry 0 keeps its
-    // (empty) text. A watermark's text keeps 31 characters.
+    // text. A watermark's text keeps 31 characters.
     const std::u16string typed(40, u'M');
     RunPopup({Act(UserAction::SetText, kWatermarkMessageEdit, typed), Act(UserAction::Ok)});
-    EXPECT_EQ(Text(kWatermarkListItem, 0), u"");
+    EXPECT_EQ(Text(kWatermarkListItem, 0), u"<None>");
     EXPECT_EQ(Text(kWatermarkListItem, 3), typed.substr(0, 31));
     EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 3);
     ApplyAndReopen();
@@ -302,7 +339,7 @@ TEST_F(WatermarkListTest, CancelPutsBackTheStoredList) {
               Act(UserAction::Choose, kWatermarkListBox, u"COPY"), Act(UserAction::Click, kWatermarkDeleteButton),
               Act(UserAction::Click, kWatermarkNewButton), Do([&](HWND dialog) { rows = ListRows(dialog); }),
               Act(UserAction::Cancel)});
-    EXPECT_EQ(rows, (std::vector<std::u16string>{u"CONFIDENTIAL", u"DRAFT 2", u"無題"}));
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"DRAFT 2", u"無題"}));
     EXPECT_EQ(Texts(), kStoredTexts);
     EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 1);
     EXPECT_EQ(Value(kSize), 72);

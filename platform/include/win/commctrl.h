@@ -46,6 +46,10 @@ WINBASEAPI BOOL ImageList_Remove(HIMAGELIST himl, int i);
 WINBASEAPI BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
 WINBASEAPI HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
 
+// Push buttons: the shield of an action that needs administrator rights (wParam TRUE shows it).
+#define BCM_FIRST 0x1600
+#define BCM_SETSHIELD (BCM_FIRST + 0x000C)
+
 // Tab control.
 #define TCS_BUTTONS 0x0100
 #define TCS_MULTILINE 0x0200

@@ -27,7 +27,9 @@ WINBASEAPI UINT SysStringLen(BSTR pbstr);
 #ifndef LOCALE_USER_DEFAULT
 #define LOCALE_USER_DEFAULT (static_cast<LCID>(0x0400))
 #endif
+#ifndef LOCALE_SYSTEM_DEFAULT
 #define LOCALE_SYSTEM_DEFAULT (static_cast<LCID>(0x0800))
+#endif
 #define NORM_IGNORECASE 0x00000001
 
 // VarBstrCmp's answers.

@@ -11,6 +11,9 @@ WINBASEAPI BOOL IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar);
 #ifndef LOCALE_USER_DEFAULT
 #define LOCALE_USER_DEFAULT (static_cast<LCID>(0x0400))
 #endif
+#ifndef LOCALE_SYSTEM_DEFAULT
+#define LOCALE_SYSTEM_DEFAULT (static_cast<LCID>(0x0800))
+#endif
 
 // Character-type queries (GetStringTypeExW).
 #define CT_CTYPE1 0x0001

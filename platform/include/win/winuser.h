@@ -61,6 +61,7 @@ static_assert(sizeof(POINT) == 8 && sizeof(RECT) == 16);
 #define WM_GETFONT 0x0031
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
+#define WM_CHAR 0x0102  // a typed character (wParam)
 #define WM_USER 0x0400
 
 // Window data of Get/SetWindowLongPtrW.
@@ -280,6 +281,11 @@ WINBASEAPI int LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDes
 // The group resource lpIconName of the module, its best image for the system size (32 x 32).
 WINBASEAPI HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 WINBASEAPI HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName);
+// The pointer's shape for this thread: SetCursor answers the one it replaces (null: none).
+WINBASEAPI HCURSOR SetCursor(HCURSOR hCursor);
+WINBASEAPI HCURSOR GetCursor();
+// Whether the point lies in the rectangle: right and bottom edges excluded.
+WINBASEAPI BOOL PtInRect(const RECT* lprc, POINT pt);
 // A bitmap resource (a packed device-independent bitmap).
 WINBASEAPI HBITMAP LoadBitmapW(HINSTANCE hInstance, LPCWSTR lpBitmapName);
 WINBASEAPI HICON CopyIcon(HICON hIcon);

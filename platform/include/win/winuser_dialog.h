@@ -368,6 +368,10 @@ WINBASEAPI BOOL MapDialogRect(HWND hDlg, LPRECT lpRect);
 WINBASEAPI LRESULT SendDlgItemMessageW(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam);
 WINBASEAPI BOOL SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString);
 WINBASEAPI UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax);
+// The control's text as a decimal number: spaces before it are skipped, a minus sign is taken when
+// bSigned; 0 and *lpTranslated FALSE when other characters follow or the number does not fit.
+WINBASEAPI UINT GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL* lpTranslated, BOOL bSigned);
+WINBASEAPI BOOL SetDlgItemInt(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned);
 WINBASEAPI BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
 WINBASEAPI UINT IsDlgButtonChecked(HWND hDlg, int nIDButton);
 // Checks the button nIDCheckButton and unchecks the other buttons with ids from nIDFirstButton to

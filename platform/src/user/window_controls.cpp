@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include <win/commctrl.h>
 #include <win/winuser.h>
 
 #include "crt/utf16.h"
@@ -247,6 +248,11 @@ LRESULT CALLBACK ButtonProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         SetWindowLongW(hWnd, GWL_STYLE, static_cast<LONG>((style & ~BS_TYPEMASK) | (wParam & BS_TYPEMASK)));
         return 0;
     }
+    case BCM_SETSHIELD:
+        return WithControl(hWnd, LRESULT{0}, [&](Window&, ControlState& state) -> LRESULT {
+            state.shield = lParam != 0;
+            return 1;
+        });
     case BM_CLICK: {
         if (!IsWindowVisible(hWnd) || !IsWindowEnabled(hWnd)) return 0;
         const DWORD type = ButtonType(hWnd);
@@ -330,6 +336,12 @@ LRESULT CALLBACK EditProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
             CommandParent(hWnd, EN_CHANGE);
         }
         return 0;
+    }
+    case WM_CHAR: {
+        // A typed printable character goes where the caret is, as typed text does.
+        if (wParam < 0x20) return 0;
+        const WCHAR typed[2] = {static_cast<WCHAR>(wParam), 0};
+        return SendMessageW(hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed));
     }
     case EM_SETREADONLY: {
         const LONG style = GetWindowLongW(hWnd, GWL_STYLE);

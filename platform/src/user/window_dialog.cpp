@@ -304,6 +304,31 @@ UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int cchMax) {
     return control ? static_cast<UINT>(GetWindowTextW(control, lpString, cchMax)) : 0;
 }
 
+UINT GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL* lpTranslated, BOOL bSigned) {
+    if (lpTranslated) *lpTranslated = FALSE;
+    WCHAR text[64] = {};
+    if (!GetDlgItemTextW(hDlg, nIDDlgItem, text, 64) && !GetDlgItem(hDlg, nIDDlgItem)) return 0;
+    const WCHAR* at = text;
+    while (*at == u' ') ++at;
+    const bool negative = bSigned && *at == u'-';
+    if (negative) ++at;
+    if (*at < u'0' || *at > u'9') return 0;
+    unsigned long long value = 0;
+    for (; *at >= u'0' && *at <= u'9'; ++at) {
+        value = value * 10 + static_cast<unsigned>(*at - u'0');
+        if (value > 0xFFFFFFFFull) return 0;
+    }
+    if (*at) return 0;
+    if (bSigned && value > (negative ? 0x80000000ull : 0x7FFFFFFFull)) return 0;
+    if (lpTranslated) *lpTranslated = TRUE;
+    return negative ? static_cast<UINT>(0u - static_cast<UINT>(value)) : static_cast<UINT>(value);
+}
+
+BOOL SetDlgItemInt(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned) {
+    const std::string digits = bSigned ? std::to_string(static_cast<int>(uValue)) : std::to_string(uValue);
+    return SetDlgItemTextW(hDlg, nIDDlgItem, std::u16string(digits.begin(), digits.end()).c_str());
+}
+
 BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck) {
     HWND control = GetDlgItem(hDlg, nIDButton);
     if (!control) return FALSE;

@@ -2,6 +2,8 @@
 // the image it was made from; nothing is drawn.
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <vector>
 
 #include <palvex/user_objects.h>
@@ -86,6 +88,42 @@ HICON LoadGroupImage(HINSTANCE instance, LPCWSTR name, bool icon) {
     auto* bytes = static_cast<BYTE*>(LockResource(LoadResource(instance, image)));
     return CreateIconFromResourceEx(bytes, SizeofResource(instance, image), icon, 0x00030000, kSystemIconSize,
                                     kSystemIconSize, LR_DEFAULTCOLOR);
+}
+
+// The system's own cursors (LoadCursorW without a module): the arrow and the hand, one shared
+// object each, made on first use and kept for the process (DestroyCursor leaves them).
+constexpr ULONG_PTR kArrowCursor = 32512;
+constexpr ULONG_PTR kHandCursor = 32649;
+
+std::mutex& SystemCursorLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::map<ULONG_PTR, HCURSOR>& SystemCursors() {
+    static auto* cursors = new std::map<ULONG_PTR, HCURSOR>;
+    return *cursors;
+}
+
+HCURSOR SystemCursor(LPCWSTR name) {
+    const auto id = reinterpret_cast<ULONG_PTR>(name);
+    if ((reinterpret_cast<ULONG_PTR>(name) >> 16) != 0 || (id != kArrowCursor && id != kHandCursor)) return nullptr;
+    std::lock_guard<std::mutex> guard(SystemCursorLock());
+    HCURSOR& cursor = SystemCursors()[id];
+    if (!cursor) {
+        auto object = std::make_shared<IconObject>();
+        object->description.isIcon = false;
+        object->description.width = object->description.height = kSystemIconSize;
+        object->description.hotspot = id == kHandCursor ? POINT{6, 0} : POINT{0, 0};
+        cursor = Icons().Insert(std::move(object));
+    }
+    return cursor;
+}
+
+bool IsSystemCursor(HCURSOR cursor) {
+    std::lock_guard<std::mutex> guard(SystemCursorLock());
+    for (const auto& [id, made] : SystemCursors())
+        if (made == cursor) return true;
+    return false;
 }
 
 }  // namespace
@@ -196,6 +234,7 @@ HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
 }
 
 HCURSOR LoadCursorW(HINSTANCE hInstance, LPCWSTR lpCursorName) {
+    if (!hInstance) return SystemCursor(lpCursorName);
     return LoadGroupImage(hInstance, lpCursorName, false);
 }
 
@@ -226,5 +265,6 @@ BOOL DestroyIcon(HICON hIcon) {
 }
 
 BOOL DestroyCursor(HCURSOR hCursor) {
+    if (IsSystemCursor(hCursor)) return TRUE;
     return DestroyIcon(hCursor);
 }

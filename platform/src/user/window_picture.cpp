@@ -33,6 +33,7 @@ struct Facts {
     DWORD exStyle = 0;
     UINT_PTR id = 0;
     std::u16string className;
+    std::u16string drawnAs;  // the standard class a superclass of it is drawn as, else className
     std::u16string text;
     DWORD style = 0;
     RECT rect{};
@@ -52,6 +53,13 @@ bool Read(HWND hWnd, Facts* facts) {
     facts->exStyle = window->exStyle;
     facts->id = window->id;
     facts->className = window->windowClass->name;
+    facts->drawnAs = facts->className;
+    // A module's class made from a standard one (same procedure) looks like that control.
+    if (window->windowClass->registered)
+        for (const char16_t* standard : {u"Static", u"Button", u"Edit", u"ListBox", u"ComboBox"}) {
+            const palvex::win::WindowClass* base = table.FindClass(standard);
+            if (base && !base->registered && base->procedure == window->windowClass->procedure) facts->drawnAs = standard;
+        }
     facts->text = window->text;
     facts->style = window->style;
     facts->rect = window->rect;
@@ -77,7 +85,7 @@ void Box(cairo_t* cr, double x, double y, double w, double h, COLORREF fill, COL
 }
 
 bool Is(const Facts& facts, const char16_t* name) {
-    return palvex::text::Upcase(facts.className) == palvex::text::Upcase(name);
+    return palvex::text::Upcase(facts.drawnAs) == palvex::text::Upcase(name);
 }
 
 // Asks the control's parent to draw one part of an owner-drawn control on the picture.
@@ -125,6 +133,35 @@ void SideArrow(cairo_t* cr, double cx, double cy, bool left, COLORREF ink) {
     cairo_line_to(cr, cx + 2 * d, cy);
     cairo_close_path(cr);
     cairo_fill(cr);
+}
+
+// The shield of a button whose action asks for administrator rights: 12 x 14 pixels at (x, y),
+// blue and yellow quarters.
+void Shield(cairo_t* cr, double x, double y) {
+    const auto outline = [&] {
+        cairo_move_to(cr, x + 6, y);
+        cairo_line_to(cr, x + 12, y + 2);
+        cairo_curve_to(cr, x + 12, y + 8, x + 10, y + 12, x + 6, y + 14);
+        cairo_curve_to(cr, x + 2, y + 12, x, y + 8, x, y + 2);
+        cairo_close_path(cr);
+    };
+    const struct {
+        double left, top;
+        COLORREF colour;
+    } quarters[] = {{0, 0, RGB(30, 90, 200)}, {6, 0, RGB(250, 200, 40)}, {0, 7, RGB(250, 200, 40)}, {6, 7, RGB(30, 90, 200)}};
+    for (const auto& quarter : quarters) {
+        cairo_save(cr);
+        outline();
+        cairo_clip(cr);
+        Colour(cr, quarter.colour);
+        cairo_rectangle(cr, x + quarter.left, y + quarter.top, 6, 7);
+        cairo_fill(cr);
+        cairo_restore(cr);
+    }
+    outline();
+    Colour(cr, RGB(60, 60, 60));
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
 }
 
 int LineHeight(const LOGFONTW& font) {
@@ -265,7 +302,12 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
             const bool isDefault = type == BS_DEFPUSHBUTTON;
             Box(cr, 0, 0, width, height, enabled ? RGB(225, 225, 225) : RGB(204, 204, 204),
                 isDefault && enabled ? RGB(0, 120, 215) : RGB(173, 173, 173));
-            LayOutText(cr, font, ink, facts.text, whole, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            RECT textArea = whole;
+            if (facts.control.shield) {
+                Shield(cr, 5, (height - 14) / 2.0);
+                textArea.left = 20;
+            }
+            LayOutText(cr, font, ink, facts.text, textArea, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
     } else if (Is(facts, u"Edit")) {
         Box(cr, 0, 0, width, height, (facts.style & ES_READONLY) || !enabled ? kFace : RGB(255, 255, 255),
@@ -299,6 +341,9 @@ void DrawControl(cairo_t* cr, HWND hWnd, const Facts& facts, int width, int heig
         } else if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) {
             const UINT align = type == SS_CENTER ? DT_CENTER : type == SS_RIGHT ? DT_RIGHT : DT_LEFT;
             LayOutText(cr, font, ink, facts.text, whole, align | DT_WORDBREAK);
+        } else if (type == SS_LEFTNOWORDWRAP) {
+            // Each line stays one line, cut at the control's right edge.
+            LayOutText(cr, font, ink, facts.text, whole, DT_LEFT);
         }
     } else if (Is(facts, u"ListBox")) {
         Box(cr, 0, 0, width, height, RGB(255, 255, 255), RGB(130, 135, 144));
@@ -407,7 +452,8 @@ void DrawWindow(cairo_t* cr, HWND hWnd, double x, double y) {
     cairo_rectangle(cr, 0, 0, width, height);
     cairo_clip(cr);
     palvex::win::EnterPicture(hWnd, cr);
-    if (facts.dialog || facts.registered) {
+    const bool ownClass = facts.registered && facts.drawnAs == facts.className;
+    if (facts.dialog || ownClass) {
         if (!(facts.style & WS_CHILD) || !(GetWindowLongW(hWnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT)) {
             Colour(cr, kFace);
             cairo_paint(cr);
@@ -449,6 +495,7 @@ void Describe(HWND hWnd, int depth, std::ostringstream& out) {
     if (facts.style & WS_DISABLED) out << " [disabled]";
     if (facts.control.check == BST_CHECKED) out << " [checked]";
     if (facts.control.check == BST_INDETERMINATE) out << " [indeterminate]";
+    if (facts.control.shield) out << " [shield]";
     if (!facts.control.items.empty()) out << " [items=" << facts.control.items.size() << "]";
     if (facts.control.selection >= 0) out << " [selection=" << facts.control.selection << "]";
     if (Is(facts, u"msctls_updown32") || Is(facts, u"msctls_progress32") || Is(facts, u"ScrollBar"))

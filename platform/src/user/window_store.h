@@ -66,6 +66,7 @@ struct ControlState {
     DWORD extendedStyle = 0;      // list views: LVS_EX_*
     bool marquee = false;         // progress bars: the moving block instead of a position
     bool pushed = false;          // buttons: held down
+    bool shield = false;          // push buttons: BCM_SETSHIELD
 };
 
 // Dialog base units of a font (the system's when font is null).

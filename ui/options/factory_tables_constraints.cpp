@@ -6,8 +6,10 @@
 #include "items/heap_object.h"
 #include "options/constraint_layout.h"
 #include "options/constraint_main.h"
+#include "options/custom_media_constraints.h"
 #include "options/device_info_constraint.h"
 #include "options/factory_tables.h"
+#include "options/quick_settings_constraints.h"
 #include "options/watermark_list_constraint.h"
 
 namespace {
@@ -31,10 +33,10 @@ constexpr ConstraintClassRow kClasses[] = {
     {u"QORVAOptItemConstraintMAIN", MakeConstraint<QORVAOptItemConstraintMAIN>},
     {u"QORVAOptItemConstraintLAYOUT", MakeConstraint<QORVAOptItemConstraintLAYOUT>},
     {u"QORVAOptItemConstraintADVANCED", MakeConstraint<QORVAOptItemConstraintADVANCED>},
-    {u"QORVAOptItemConstraintQUICKSETS", nullptr},
-    {u"QORVAOptItemConstraintQUICKSETSNAME", nullptr},
-    {u"QORVAOptItemConstraintCMS", nullptr},
-    {u"QORVAOptItemConstraintCMSNAME", nullptr},
+    {u"QORVAOptItemConstraintQUICKSETS", MakeConstraint<QORVAOptItemConstraintQUICKSETS>},
+    {u"QORVAOptItemConstraintQUICKSETSNAME", MakeConstraint<QORVAOptItemConstraintQUICKSETSNAME>},
+    {u"QORVAOptItemConstraintCMS", MakeConstraint<QORVAOptItemConstraintCMS>},
+    {u"QORVAOptItemConstraintCMSNAME", MakeConstraint<QORVAOptItemConstraintCMSNAME>},
     {u"QORVAOptItemConstraintWMK", MakeConstraint<QORVAOptItemConstraintWMK>},
     {u"QVOptItemConstraintDEVINFO", MakeConstraint<QVOptItemConstraintDEVINFO>},
 };

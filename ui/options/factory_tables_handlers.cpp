@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "items/heap_object.h"
+#include "options/custom_media_handlers.h"
 #include "options/device_feature_handlers.h"
 #include "options/device_info_handlers.h"
 #include "options/device_option_handler.h"
@@ -9,6 +10,7 @@
 #include "options/font_substitution.h"
 #include "options/paper_source_handlers.h"
 #include "options/printer_address_handler.h"
+#include "options/quick_settings.h"
 #include "options/watermark_list.h"
 
 namespace {
@@ -53,13 +55,13 @@ constexpr HandlerMaker kMakers[] = {
     Make<QVOptItemHandlerECONOMODE>,
     Make<QORVAOptItemHandlerSource>,
     Make<QORVAOptItemHandlerNUP>,
-    nullptr,  // QSCOMBOBOX
+    Make<QORVAOptItemHandlerQSCOMBOBOX>,
     Make<QORVAOptItemHandlerPAPERSIZE>,
     Make<QORVAOptItemHandlerWMCOMBOBOX>,
     Make<QORVAOptItemHandlerSCALEDOCONSIZE>,
-    nullptr,  // QSEDITBOX
-    nullptr,  // CMCOMBOBOX
-    nullptr,  // CMEDITBOX
+    Make<QORVAOptItemHandlerQSEDITBOX>,
+    Make<QORVAOptItemHandlerCMCOMBOBOX>,
+    Make<QORVAOptItemHandlerCMEDITBOX>,
     Make<QORVAOptItemHandlerWMANGLE>,
     Make<QORVAOptItemHandlerDEVOPTCOMBOBOX>,
     Make<QVOptItemHandlerDEVINFOPropSheet>,

@@ -8,6 +8,7 @@
 #include "items/system_func.h"
 #include "options/handler_factory_drv.h"
 #include "options/item_preparation.h"
+#include "options/quick_settings.h"
 
 namespace {
 
@@ -21,9 +22,6 @@ constexpr LPARAM kPaperA4 = 9;
 bool StaysUsable(DWORD key) {
     return key == 531 || key == 1143 || key == 1144 || (key >= 25501 && key <= 25509);
 }
-
-// The quick-settings list's defaults entry, built by the list's own handler.
-void LoadQuickSettingsDefaults(QORVAOptItemHandler*) {}
 
 // The tray (0 to 3, 3 the manual feed) an option of the paper source stands for, or -1: the last
 // option is the manual feed, options 1 to 3 are trays 1 to 3.

@@ -310,10 +310,10 @@ TEST_F(ItemPreparationTest, ThePaperSizeFollowsTheFormAndTheMarket) {
         LONG formSel, paperSel, quickSel;
         DWORD market;  // 0: no value
         bool oneForm;
-        LONG paperAfter, quickAfter;
+        LONG paperAfter, quickAfter;  // quickAfter -1: the list's last (working) entry
     };
     const Case cases[] = {
-        {2, 0, 1, 0, false, 2, 2},     // the form's choice wins and the quick setting shows its last entry
+        {2, 0, 1, 0, false, 2, -1},    // the form's choice wins and the quick setting shows its last entry
         {2, 2, 0, 1033, false, 0, 0},  // the first quick setting: Letter in the US market
         {2, 2, 0, 1041, false, 1, 0},  // and A4 elsewhere
         {2, 2, 0, 0, false, 1, 0},
@@ -336,7 +336,7 @@ TEST_F(ItemPreparationTest, ThePaperSizeFollowsTheFormAndTheMarket) {
         MakeFactory();
         m_factory->ApplyDefaults();
         EXPECT_EQ(paper->Sel, c.paperAfter) << c.formSel << c.paperSel << c.quickSel << " " << c.market;
-        EXPECT_EQ(quick->Sel, c.quickAfter) << c.formSel << c.paperSel << c.quickSel << " " << c.market;
+        EXPECT_EQ(quick->Sel, c.quickAfter >= 0 ? c.quickAfter : quick->pOptType->Count - 1) << c.formSel << c.paperSel << c.quickSel << " " << c.market;
     }
 }
 
@@ -353,7 +353,7 @@ TEST_F(ItemPreparationTest, TheStoredScaleToPaperSizeIsSelectedAndTheCustomMedia
                   S_OK);
         m_factory->ApplyDefaults();
         EXPECT_EQ(scale->Sel, stored ? 2 : 0) << stored;
-        EXPECT_EQ(media->Sel, 3);
+        EXPECT_EQ(media->Sel, media->pOptType->Count - 1);  // the new-size entry
     }
 }
 

@@ -163,16 +163,19 @@ TEST_F(HostChoiceItems, EachListItemOffersItsChoicesAndStartsOnTheJobs) {
         DWORD key;
         BYTE type;
         std::vector<LPARAM> values;
+        std::vector<std::u16string> names;
         LONG selected[3];  // for job, unset, strange
     } rows[] = {
-        {1, TVOT_2STATES, {DMORIENT_PORTRAIT, DMORIENT_LANDSCAPE}, {1, 0, 0}},
-        {4, TVOT_LISTBOX, {15, 1, 3, 4}, {3, 0, 0}},
-        {5, TVOT_LISTBOX, {300, 600}, {0, 1, 1}},
-        {6, TVOT_2STATES, {DMCOLOR_MONOCHROME, DMCOLOR_COLOR}, {1, 0, 0}},
-        {7, TVOT_LISTBOX, {DMDUP_SIMPLEX, DMDUP_VERTICAL, DMDUP_HORIZONTAL}, {2, 0, 0}},
-        {12, TVOT_LISTBOX, {513, 518, 517}, {2, 0, 0}},
+        {1, TVOT_2STATES, {DMORIENT_PORTRAIT, DMORIENT_LANDSCAPE}, {u"Portrait", u"Landscape"}, {1, 0, 0}},
+        {4, TVOT_LISTBOX, {15, 1, 3, 4}, {u"Automatically Select", u"Tray 1", u"Tray 2", u"Manual Feed"}, {3, 0, 0}},
+        {5, TVOT_LISTBOX, {300, 600}, {u"300 dpi", u"600 dpi"}, {0, 1, 1}},
+        // The plug-in's handlers name the colour and toner-save options in the model's words.
+        {6, TVOT_2STATES, {DMCOLOR_MONOCHROME, DMCOLOR_COLOR}, {u"モノクロ", u"Color"}, {1, 0, 0}},
+        {7, TVOT_LISTBOX, {DMDUP_SIMPLEX, DMDUP_VERTICAL, DMDUP_HORIZONTAL},
+         {u"None", u"Flip on Long Edge", u"Flip on Short Edge"}, {2, 0, 0}},
+        {12, TVOT_LISTBOX, {513, 518, 517}, {u"Plain", u"Thick 1", u"Transparency"}, {2, 0, 0}},
         // The driver's own part keeps it, whatever the public fields say.
-        {0x800075C6, TVOT_LISTBOX, {0, 1}, {1, 0, 0}},
+        {0x800075C6, TVOT_LISTBOX, {0, 1}, {u"標準", u"節約"}, {1, 0, 0}},
     };
     const JobChoices* jobs[] = {&job, &unset, &strange};
     for (size_t j = 0; j < std::size(jobs); ++j) {
@@ -185,8 +188,13 @@ TEST_F(HostChoiceItems, EachListItemOffersItsChoicesAndStartsOnTheJobs) {
             ASSERT_NE(item->pOptType, nullptr);
             EXPECT_EQ(item->pOptType->Type, row.type);
             std::vector<LPARAM> values;
-            for (WORD i = 0; i < item->pOptType->Count; ++i) values.push_back(item->pOptType->pOptParam[i].lParam);
+            std::vector<std::u16string> names;
+            for (WORD i = 0; i < item->pOptType->Count; ++i) {
+                values.push_back(item->pOptType->pOptParam[i].lParam);
+                names.emplace_back(item->pOptType->pOptParam[i].pData);
+            }
             EXPECT_EQ(values, row.values);
+            EXPECT_EQ(names, row.names);
             EXPECT_EQ(item->Sel, row.selected[j]);
         }
     }

@@ -162,6 +162,8 @@ private:
     void MakeChoiceLists();
     // The list of a driver item (by DMPubID, or help index for the toner-save item); null: none.
     DriverChoiceList* ChoiceListOf(BYTE dmPubId, WORD helpIndex);
+    // Whether the sheet DEVMODE has the list's field.
+    bool SheetHolds(const DriverChoiceList& list) const;
     // The option of the list the sheet DEVMODE's value selects.
     LONG SheetChoice(const DriverChoiceList& list) const;
     // The list items' selections written into the sheet DEVMODE, as Apply saves them.

@@ -70,6 +70,14 @@ bool ReadDeviceChoices(const std::u16string& printer, WORD idCapability, WORD na
 
 }  // namespace
 
+bool UiHost::SheetHolds(const DriverChoiceList& list) const {
+    if (m_sheetDevMode.size() < sizeof(DEVMODEW) || m_sheetDevMode.size() < list.offset + list.size) return false;
+    // A field of the driver's own part only where the DEVMODE carries this driver's part.
+    if (list.offset < sizeof(DEVMODEW)) return true;
+    const auto* devmode = reinterpret_cast<const DEVMODEW*>(m_sheetDevMode.data());
+    return devmode->dmSize == sizeof(DEVMODEW) && DriverParts(devmode, m_oemSize) != nullptr;
+}
+
 void UiHost::MakeChoiceLists() {
     SetOptions(&m_orientations, {u"Portrait", u"Landscape"}, {DMORIENT_PORTRAIT, DMORIENT_LANDSCAPE}, TVOT_2STATES);
     SetField(&m_orientations, offsetof(DEVMODEW, dmOrientation), sizeof(short), DM_ORIENTATION);
@@ -122,7 +130,7 @@ DriverChoiceList* UiHost::ChoiceListOf(BYTE dmPubId, WORD helpIndex) {
 }
 
 LONG UiHost::SheetChoice(const DriverChoiceList& list) const {
-    if (m_sheetDevMode.size() < list.offset + list.size) return list.fallback;
+    if (!SheetHolds(list)) return list.fallback;
     DWORD fields = 0;
     std::memcpy(&fields, m_sheetDevMode.data() + offsetof(DEVMODEW, dmFields), sizeof fields);
     if (list.fieldBit && !(fields & list.fieldBit)) return list.fallback;
@@ -145,7 +153,7 @@ LONG UiHost::SheetChoice(const DriverChoiceList& list) const {
 
 void UiHost::SaveChoices() {
     for (const auto& [index, list] : m_choiceItems) {
-        if (index >= m_items.size() || m_sheetDevMode.size() < list->offset + list->size) continue;
+        if (index >= m_items.size() || !SheetHolds(*list)) continue;
         const LONG selection = m_items[index].Sel;
         // A selection the list does not have leaves the job's value alone.
         if (selection < 0 || static_cast<size_t>(selection) >= list->values.size()) continue;

@@ -321,5 +321,21 @@ TEST_F(HostChoiceItems, ApplyWritesEachItemsChoiceIntoTheJob) {
     }
 }
 
+// Bytes after the public part that are not the driver's own part hold no toner-save choice: the
+// item starts on its first option and Apply leaves them alone.
+TEST_F(HostChoiceItems, ADevModeWithoutTheDriversPartKeepsNoTonerSaveChoice) {
+    auto host = MakeHost();
+    std::vector<BYTE> job = host->DefaultDevMode();
+    job[sizeof(DEVMODEW) + 8] = 0;  // the driver part's size: not this driver's part
+    job[sizeof(DEVMODEW) + 10] = 1;
+    ASSERT_EQ(host->BuildItems(OEMCUIP_DOCPROP, job), S_OK);
+    const OPTITEM* tonerSave = ItemOfKey(*host, 0x800075C6);
+    ASSERT_NE(tonerSave, nullptr);
+    EXPECT_EQ(tonerSave->Sel, 0);
+    host->SelectItem(static_cast<size_t>(tonerSave - host->Items().data()), 0);
+    host->Apply();
+    EXPECT_EQ(host->SheetDevMode()[sizeof(DEVMODEW) + 10], 1);
+}
+
 }  // namespace
 }  // namespace uitest

@@ -52,18 +52,27 @@ private:
 
 namespace {
 
-// The driver's own items of a sheet: orientation, copies, the form and pages per sheet, each with its
-// keyword.
+// The driver's own items of a sheet, each with its keyword; the printer sheet has the first four
+// only, the job's choices are the document sheet's. The toner-save item is a feature of the
+// printer's description: no DMPubID, its help index names it.
 struct DriverItem {
     BYTE dmPubId;
+    WORD helpIndex;
     const char16_t* keyword;
     const char16_t* name;
+    bool documentOnly = true;
 };
 constexpr DriverItem kDriverItems[] = {
-    {1 /* DMPUB_ORIENTATION */, u"Orientation", u"Orientation"},
-    {3 /* DMPUB_COPIES_COLLATE */, u"Copies", u"Copies"},
-    {9 /* DMPUB_FORMNAME */, u"PaperSize", u"Paper Size"},
-    {16 /* DMPUB_NUP */, u"PagesPerSheet", u"Pages per Sheet"},
+    {1 /* DMPUB_ORIENTATION */, 0, u"Orientation", u"Orientation", false},
+    {3 /* DMPUB_COPIES_COLLATE */, 0, u"Copies", u"Copies", false},
+    {4 /* DMPUB_DEFSOURCE */, 0, u"InputBin", u"Paper Source"},
+    {5 /* DMPUB_PRINTQUALITY */, 0, u"Resolution", u"Print Quality"},
+    {6 /* DMPUB_COLOR */, 0, u"ColorMode", u"Color"},
+    {7 /* DMPUB_DUPLEX */, 0, u"Duplex", u"Duplex"},
+    {9 /* DMPUB_FORMNAME */, 0, u"PaperSize", u"Paper Size", false},
+    {12 /* DMPUB_MEDIATYPE */, 0, u"MediaType", u"Media Type"},
+    {16 /* DMPUB_NUP */, 0, u"PagesPerSheet", u"Pages per Sheet", false},
+    {0 /* DMPUB_NONE */, kTonerSaveHelpIndex, u"TonerSave", u"Toner Save"},
 };
 constexpr LONG kFewestCopies = 1;
 constexpr LONG kMostCopies = 999;
@@ -212,13 +221,16 @@ LONG UiHost::SheetFormIndex() const {
     return 0;
 }
 
-void UiHost::MakeDriverItems() {
+void UiHost::MakeDriverItems(DWORD mode) {
     m_items.clear();
     m_userData.clear();
+    m_choiceItems.clear();
+    MakeChoiceLists();
     MakeFormList();
     MakeCopiesNumber();
     MakePagesPerSheetList();
     for (const DriverItem& driver : kDriverItems) {
+        if (driver.documentOnly && mode == OEMCUIP_PRNPROP) continue;
         OPTITEM item{};
         item.cbSize = sizeof(OPTITEM);
         item.DMPubID = driver.dmPubId;
@@ -235,6 +247,12 @@ void UiHost::MakeDriverItems() {
             // No page-borders box: the host keeps no such choice of its own, so the kit's borders
             // item, which the job's private part holds, stays the only one.
             item.pOptType = &m_pagesType;
+        }
+        item.HelpIndex = driver.helpIndex;
+        if (DriverChoiceList* list = ChoiceListOf(driver.dmPubId, driver.helpIndex)) {
+            item.pOptType = &list->type;
+            item.Sel = SheetChoice(*list);
+            m_choiceItems.emplace_back(m_items.size(), list);
         }
         m_items.push_back(item);
         USERDATA data{};
@@ -257,7 +275,7 @@ HRESULT UiHost::BuildItems(DWORD mode, std::vector<BYTE> devmode) {
     // A sheet's heap lives as long as the host: the plug-in may keep what it made there.
     m_sheetHeap = HeapCreate(0, 0x10000, 0);
     m_sheetHeaps.push_back(m_sheetHeap);
-    MakeDriverItems();
+    MakeDriverItems(mode);
 
     if (!m_sheetRecord) m_sheetRecord = std::make_unique<OEMCUIPPARAM>();
     OEMCUIPPARAM& record = *m_sheetRecord;
@@ -323,7 +341,9 @@ LONG UiHost::TypeItemText(size_t item, const std::u16string& text) {
 }
 
 LONG UiHost::Apply() {
-    return ItemCallback(CPSUICB_REASON_APPLYNOW, m_items.size(), 0);
+    const LONG answer = ItemCallback(CPSUICB_REASON_APPLYNOW, m_items.size(), 0);
+    SaveChoices();
+    return answer;
 }
 
 HRESULT UiHost::PrinterEvent(INT event, DWORD flags) {

@@ -10,16 +10,19 @@
 //   capabilities DeviceCapabilities with the driver's own answer
 //
 // The driver's DEVMODE is the public part, the driver's own part (16 bytes, which keeps its size as
-// a 16-bit value at its byte 8) and the plug-in's private part (OEMDM_SIZE bytes).
+// a 16-bit value at its byte 8 and the toner-save choice at its byte 10) and the plug-in's private
+// part (OEMDM_SIZE bytes).
 //
-// The items of a sheet are one contiguous OPTITEM array: the driver's own items, then the
-// plug-in's right after them; each item's UserData is the driver's USERDATA record for it (the
+// The items of a sheet are one contiguous OPTITEM array: the driver's own items (orientation,
+// copies, paper source, print quality, colour, duplex, the form, media type, pages per sheet and
+// the toner-save feature), then the plug-in's right after them; each item's UserData is the driver's USERDATA record for it (the
 // plug-in's records start without a keyword). The helper logs every DrvUpdateUISetting call.
 #pragma once
 
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <driver_devmode.h>
@@ -49,6 +52,25 @@ struct UiSettingUpdate {
 };
 
 class UiDriverHelper;
+
+// The help index of the printer's toner-save feature item.
+inline constexpr WORD kTonerSaveHelpIndex = 30150;
+
+// One of the driver's list items (orientation, paper source, print quality, colour, duplex, media
+// type, toner save): each option's name and the value it stands for, and where the job keeps it.
+struct DriverChoiceList {
+    std::vector<std::u16string> names;
+    std::vector<LONG> values;
+    // The job's value: a field of the public DEVMODE (dmFields bit), or of the driver's own part
+    // (bit 0), of size bytes at offset from the DEVMODE's start.
+    size_t offset = 0;
+    size_t size = 0;
+    DWORD fieldBit = 0;
+    // The option shown when the job's value is none of the options'.
+    LONG fallback = 0;
+    std::vector<OPTPARAM> options;
+    OPTTYPE type{};
+};
 
 // Draws every page of a running property sheet as a person would see it, each in its turn
 // selected by a click on its tab: DIR/<prefix>-<n>.png for tab n (from 1) and the window tree of
@@ -124,7 +146,7 @@ public:
 
 private:
     HRESULT Record(const char* name, HRESULT result);
-    void MakeDriverItems();
+    void MakeDriverItems(DWORD mode);
     // The form item's list of papers, and the index of the sheet DEVMODE's paper in it (0: none).
     void MakeFormList();
     LONG SheetFormIndex() const;
@@ -135,6 +157,17 @@ private:
     void MakePagesPerSheetList();
     // Whether the sheet DEVMODE asks for collated copies.
     bool SheetCollates() const;
+    // The list items' options (ui_host_items.cpp): the printer's bins and media types, the fixed
+    // choices of the others.
+    void MakeChoiceLists();
+    // The list of a driver item (by DMPubID, or help index for the toner-save item); null: none.
+    DriverChoiceList* ChoiceListOf(BYTE dmPubId, WORD helpIndex);
+    // Whether the sheet DEVMODE has the list's field.
+    bool SheetHolds(const DriverChoiceList& list) const;
+    // The option of the list the sheet DEVMODE's value selects.
+    LONG SheetChoice(const DriverChoiceList& list) const;
+    // The list items' selections written into the sheet DEVMODE, as Apply saves them.
+    void SaveChoices();
     void LinkUserData();
     LONG ItemCallback(WORD reason, size_t item, LONG oldSelection);
     static LONG CALLBACK TreeCallback(CPSUICBPARAM* param);
@@ -185,6 +218,9 @@ private:
         ULONG_PTR dwReserved[2];
     };
     ExtendedCheckBox m_collateBox{};
+    // The list items, and which item shows each list (an index into m_items).
+    DriverChoiceList m_orientations, m_sources, m_qualities, m_colours, m_duplexes, m_mediaTypes, m_tonerSave;
+    std::vector<std::pair<size_t, const DriverChoiceList*>> m_choiceItems;
     // The running sheet: its mode, owner, the item tree's record and title.
     DWORD m_sheetMode = 0;
     HWND m_sheetOwner = nullptr;

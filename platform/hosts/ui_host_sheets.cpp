@@ -62,7 +62,11 @@ std::vector<std::filesystem::path> WriteSheetPictures(HWND frame, const std::fil
 
 LONG CALLBACK UiHost::TreeCallback(CPSUICBPARAM* param) {
     auto* host = param ? reinterpret_cast<UiHost*>(param->UserData) : nullptr;
-    if (!host || !host->m_sheetRecord || !host->m_sheetRecord->OEMCUIPCallback) return CPSUICB_ACTION_NONE;
+    if (!host) return CPSUICB_ACTION_NONE;
+    if (!host->m_sheetRecord || !host->m_sheetRecord->OEMCUIPCallback) {
+        if (param->Reason == CPSUICB_REASON_APPLYNOW) host->SaveChoices();
+        return CPSUICB_ACTION_NONE;
+    }
     // The plug-in hears about its items only, as the universal driver hands them on.
     CPSUICBPARAM callback = *param;
     callback.pOptItem = host->m_sheetRecord->pOEMOptItems;
@@ -70,8 +74,12 @@ LONG CALLBACK UiHost::TreeCallback(CPSUICBPARAM* param) {
     if (!callback.pCurItem) callback.pCurItem = host->m_sheetRecord->pOEMOptItems;
     callback.UserData = callback.pCurItem ? callback.pCurItem->UserData : 0;
     const LONG answer = host->m_sheetRecord->OEMCUIPCallback(&callback, host->m_sheetRecord.get());
-    // The Apply's answer is kept among the calls (CPSUICB_ACTION_ITEMS_APPLIED when it saved).
-    if (param->Reason == CPSUICB_REASON_APPLYNOW) host->Record("ApplyNow", answer);
+    // The Apply's answer is kept among the calls (CPSUICB_ACTION_ITEMS_APPLIED when it saved); the
+    // driver then saves its own items' choices, which the plug-in's pages may have changed.
+    if (param->Reason == CPSUICB_REASON_APPLYNOW) {
+        host->Record("ApplyNow", answer);
+        host->SaveChoices();
+    }
     return answer;
 }
 

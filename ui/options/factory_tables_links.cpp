@@ -68,7 +68,8 @@ constexpr LinkStep kSteps[] = {
     Row(4), Needs(3352), ByClass(3352, kTwo), ByClass(3350, kTwo),
     // The print quality is the printer's own: its controls stay disabled.
     Row(5), ByClass(1052), ByClass(1050), SetState(0x1),
-    Row(7), ByClass(2050),
+    // The duplex check box asks its handler for on or off (the handler answers a link on it so).
+    Row(7), ByClass(2050), ByClass(2053),
     Row(12), ByClass(1303), ByClass(1300), HelpBubble(1302, 1),
     Row(16), Needs(2253), ByClass(2250), Named(UDArrowListNUP, 2253), ByClass(2254), ByClass(2255), HelpBubble(2252, 1),
     Row(101), ByClass(101),

@@ -225,6 +225,20 @@ TEST_F(HostChoiceItems, ThePrinterSheetHasNoJobChoices) {
 // Choices made on the plug-in's pages reach the job's DEVMODE when the sheet ends with OK.
 TEST_F(HostChoiceItems, ThePagesChoicesReachTheJobOnOk) {
     using palvex::UserAction;
+    // On a local port: the file port locks the duplex box.
+    {
+        PRINTER_DEFAULTSW admin{nullptr, nullptr, PRINTER_ALL_ACCESS};
+        HANDLE printer = nullptr;
+        ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(kPrinter), &printer, &admin));
+        DWORD needed = 0;
+        GetPrinterW(printer, 2, nullptr, 0, &needed);
+        std::vector<BYTE> info(needed);
+        ASSERT_TRUE(GetPrinterW(printer, 2, info.data(), needed, &needed));
+        WCHAR port[] = u"LPT1:";
+        reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pPortName = port;
+        EXPECT_TRUE(SetPrinterW(printer, 2, info.data(), 0));
+        ClosePrinter(printer);
+    }
     auto act = [](UserAction::Kind kind, int control, int index = 0) {
         UserAction action;
         action.kind = kind;
@@ -239,7 +253,7 @@ TEST_F(HostChoiceItems, ThePagesChoicesReachTheJobOnOk) {
         action.index = index;
         return action;
     };
-    constexpr int kLandscape = 1113, kSource = 3352, kMediaType = 1303, kTonerSave = 3512;
+    constexpr int kLandscape = 1113, kSource = 3352, kMediaType = 1303, kTonerSave = 3512, kDuplex = 2053;
     const struct {
         short jobSource;
         DWORD jobMediaType;
@@ -247,6 +261,7 @@ TEST_F(HostChoiceItems, ThePagesChoicesReachTheJobOnOk) {
         short orientation, source;
         DWORD mediaType;
         BYTE tonerSave;
+        short duplex = DMDUP_SIMPLEX;
     } cases[] = {
         // Nothing changed: the job's own choices stay.
         {4, 518, {}, DMORIENT_PORTRAIT, 4, 518, 0},
@@ -256,6 +271,8 @@ TEST_F(HostChoiceItems, ThePagesChoicesReachTheJobOnOk) {
          DMORIENT_LANDSCAPE, 4, 517, 1},
         // The source list shows the installed trays only: automatic, tray 1, manual feed.
         {4, 513, {tab(2), act(UserAction::Select, kSource, 1)}, DMORIENT_PORTRAIT, 1, 513, 0},
+        // The Layout page's duplex box: on, with the binding edge left long.
+        {4, 513, {tab(1), act(UserAction::Check, kDuplex, 1)}, DMORIENT_PORTRAIT, 4, 513, 0, DMDUP_VERTICAL},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script.size());
@@ -277,7 +294,7 @@ TEST_F(HostChoiceItems, ThePagesChoicesReachTheJobOnOk) {
         EXPECT_EQ(host->SheetDevMode()[sizeof(DEVMODEW) + 10], c.tonerSave);
         EXPECT_EQ(saved->dmPrintQuality, 600);
         EXPECT_EQ(saved->dmColor, DMCOLOR_MONOCHROME);
-        EXPECT_EQ(saved->dmDuplex, DMDUP_SIMPLEX);
+        EXPECT_EQ(saved->dmDuplex, c.duplex);
     }
 }
 

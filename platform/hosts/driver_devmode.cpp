@@ -117,8 +117,9 @@ std::vector<BYTE> MergeDevModeInto(IPrintOemCommon* plugin, HANDLE printer, cons
     if (const BYTE* parts = DriverParts(devmode, oemSize))
         std::memcpy(input.data() + publicSize, parts, kUnidrvPartSize + oemSize);
 
-    // The public fields are the input's; the plug-in merges its own part.
+    // The public fields and the driver's own part are the input's; the plug-in merges its own part.
     std::memcpy(merged.data() + fieldsAt, input.data() + fieldsAt, publicSize - fieldsAt);
+    std::memcpy(merged.data() + publicSize, input.data() + publicSize, kUnidrvPartSize);
     if (oemSize) {
         OEMDMPARAM param{};
         param.cbSize = sizeof param;

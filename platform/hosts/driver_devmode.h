@@ -38,8 +38,9 @@ DWORD MakeDefaultDevMode(IPrintOemCommon* plugin, HANDLE printer, const std::vec
                          std::vector<BYTE>* devmode, const DevModeRecorder& record);
 
 // An application's DEVMODE (null: the default) merged into the default as the driver merges it:
-// the public fields are the input's; the plug-in merges its own part (DevMode OEMDM_MERGE) when it
-// has one. *result is the merge's answer (S_OK without a private part).
+// the public fields are the input's, and so is the driver's own part when the input carries this
+// driver's layout; the plug-in merges its own part (DevMode OEMDM_MERGE) when it has one. *result
+// is the merge's answer (S_OK without a private part).
 std::vector<BYTE> MergeDevModeInto(IPrintOemCommon* plugin, HANDLE printer, const std::vector<BYTE>& defaults,
                                    DWORD oemSize, const DEVMODEW* devmode, const DevModeRecorder& record,
                                    HRESULT* result);

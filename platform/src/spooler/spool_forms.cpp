@@ -1,5 +1,6 @@
 // The machine's forms (EnumFormsW, GetFormW, AddFormW, SetFormW, DeleteFormW) and the paper
-// capabilities of its printers (DeviceCapabilitiesW: each printer's own papers, else the model's).
+// capabilities of its printers (DeviceCapabilitiesW: each printer's own papers, else the model's;
+// the UI plug-in of the printer's driver may change the answer).
 #include "spooler/spool_forms.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "machine/machine_db.h"
 #include "spooler/paper_forms.h"
 #include "spooler/spooler_store.h"
+#include "spooler/ui_module_capabilities.h"
 #include "crt/utf16.h"
 
 namespace palvex::spool {
@@ -270,24 +272,37 @@ int ChoiceCapability(int64_t printerId, WORD capability, BYTE* out) {
     return static_cast<int>(choices.size());
 }
 
+// The driver's own answer; -1 for a capability it does not answer.
+int DriverCapability(int64_t printerId, WORD capability, BYTE* out) {
+    switch (capability) {
+    case DC_PAPERS:
+    case DC_PAPERSIZE:
+    case DC_PAPERNAMES: return PaperCapability(printerId, capability, out);
+    case DC_BINS:
+    case DC_BINNAMES:
+    case DC_MEDIATYPES:
+    case DC_MEDIATYPENAMES: return ChoiceCapability(printerId, capability, out);
+    default: return -1;
+    }
+}
+
 }  // namespace
 
-int DeviceCapabilitiesW(LPCWSTR pDevice, LPCWSTR, WORD fwCapability, LPWSTR pOutput, const DEVMODEW*) {
+int DeviceCapabilitiesW(LPCWSTR pDevice, LPCWSTR, WORD fwCapability, LPWSTR pOutput, const DEVMODEW* pDevMode) {
     int count = -1;
     const DWORD error = palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         const auto printer = pDevice ? palvex::spool::FindPrinter(pDevice) : std::nullopt;
         if (!printer) return ERROR_INVALID_PRINTER_NAME;
-        auto* out = reinterpret_cast<BYTE*>(pOutput);
-        switch (fwCapability) {
-        case DC_PAPERS:
-        case DC_PAPERSIZE:
-        case DC_PAPERNAMES: count = PaperCapability(printer->id, fwCapability, out); break;
-        case DC_BINS:
-        case DC_BINNAMES:
-        case DC_MEDIATYPES:
-        case DC_MEDIATYPENAMES: count = ChoiceCapability(printer->id, fwCapability, out); break;
-        default: return ERROR_NOT_SUPPORTED;
+        // The driver's UI plug-in may change the driver's answer. The caller sized the output for
+        // the final answer, so the driver writes its own only when the plug-in leaves it.
+        const int driverAnswer = DriverCapability(printer->id, fwCapability, nullptr);
+        if (const auto answer = palvex::paper::UiModuleAnswer(printer->id, printer->name, fwCapability, pOutput,
+                                                               pDevMode, static_cast<DWORD>(driverAnswer))) {
+            count = static_cast<int>(*answer);
+            return ERROR_SUCCESS;
         }
+        if (driverAnswer < 0) return ERROR_NOT_SUPPORTED;
+        count = pOutput ? DriverCapability(printer->id, fwCapability, reinterpret_cast<BYTE*>(pOutput)) : driverAnswer;
         return ERROR_SUCCESS;
     });
     if (error != ERROR_SUCCESS) {

@@ -41,6 +41,7 @@
 #include <spooler_job.h>
 #include <ticket_host.h>
 #include <ui_host.h>
+#include <ui_plugin_capabilities.h>
 #include <palvex/ui_script.h>
 #include <win/compstui.h>
 #include <win/windows.h>
@@ -902,6 +903,8 @@ int Properties(const Args& args) {
     printerName = FindPrinter(printerName).name;
     static palvex::hosts::PluginLibrary plugin(TOVQEBUI_LIBRARY);
     if (!plugin.loaded()) throw std::runtime_error("cannot load the UI plug-in: " + plugin.error());
+    // The driver's answers to DeviceCapabilitiesW (the paper source's bins) pass through the plug-in.
+    const palvex::hosts::UiPluginCapabilities capabilities(u"TOVQEBUI.DLL", plugin);
     palvex::hosts::UiHostOptions options;
     options.printerName = printerName;
     palvex::hosts::UiHost host(plugin, options);

@@ -1,7 +1,9 @@
 // The papers a printer's driver offers (what DeviceCapabilitiesW answers for DC_PAPERS,
 // DC_PAPERSIZE and DC_PAPERNAMES). A printer that was never given its own list offers the papers
 // of the package's model family under their standard form names. Its bins (DC_BINS, DC_BINNAMES)
-// and media types (DC_MEDIATYPES, DC_MEDIATYPENAMES) are only those it was given.
+// and media types (DC_MEDIATYPES, DC_MEDIATYPENAMES) are only those it was given. That is the
+// driver's own answer: the UI plug-in of a universal driver's printer may change it
+// (palvex/ui_module_capabilities.h).
 #pragma once
 
 #include <string>

@@ -71,16 +71,6 @@ const std::vector<SheetItem>& Items() {
     return items;
 }
 
-INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(page, DWLP_USER, lParam);
-        reinterpret_cast<QORVAOptItemHandlerFactory*>(lParam)->InitDialog(page);
-        return TRUE;
-    }
-    auto* factory = reinterpret_cast<QORVAOptItemHandlerFactory*>(GetWindowLongPtrW(page, DWLP_USER));
-    return factory ? factory->DialogProc(page, message, wParam, lParam) : FALSE;
-}
-
 void AddForm(HANDLE printer, const std::u16string& name, LONG width, LONG height) {
     std::u16string formName = name;
     FORM_INFO_1W form{FORM_USER, formName.data(), SIZEL{width, height}, RECTL{0, 0, width, height}};
@@ -154,7 +144,7 @@ HWND ConstraintSheetTest::OpenPage(DWORD dialogId) {
         m_frame = CreateWindowExW(0, u"STATIC", u"sheet", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
         m_windows.push_back(m_frame);
     }
-    HWND page = CreateDialogIndirectParamW(nullptr, form, m_frame, PageProc, reinterpret_cast<LPARAM>(m_factory));
+    HWND page = CreateDialogIndirectParamW(nullptr, form, m_frame, FactoryPageProc, reinterpret_cast<LPARAM>(m_factory));
     EXPECT_NE(page, nullptr) << dialogId;
     m_windows.push_back(page);
     return page;

@@ -12,6 +12,7 @@
 #include <palvex/message_box.h>
 #include <win/windows.h>
 
+#include "dlglink_fixture.h"
 #include "driver_sheet.h"
 #include "options/device_info.h"
 #include "optitem_sheet.h"

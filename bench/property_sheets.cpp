@@ -3,10 +3,9 @@
 // the machine tool, the description compiled):
 // - opening the document sheet, and the printer sheet, with every page created and drawn once
 //   (from the host's start of the sheet until the last page's picture is drawn);
-// - Apply after one change: on the document sheet, the Basic page's paper size set to its
-//   second row;
-//   on the printer sheet, the next option of the plug-in's first list item chosen in the driver's
-//   item tree (the printer sheet's own controls ask for elevation first).
+// - Apply after one change: on the document sheet, the Basic page's paper size set to its second
+//   row; on the printer sheet, the next option of the plug-in's first list item chosen in the
+//   driver's item tree (the printer sheet's own controls ask for elevation first).
 // The baseline of an open is the same sheet's pages drawn once more while it stays open (what the
 // window system does for any sheet); of an Apply, the same Apply pressed with nothing changed.
 // Each figure is printed as a ratio to its goal: 100 ms to open, 20 ms to apply.

@@ -97,6 +97,7 @@ void ConstraintSheetTest::TearDown() {
 }
 
 void ConstraintSheetTest::OpenSheet(const std::vector<std::pair<LONG, LONG>>& trays) {
+    CloseSheet();  // a test may open the sheet again
     m_items.clear();
     m_items.reserve(Items().size());
     for (const SheetItem& shape : Items()) {

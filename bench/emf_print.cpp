@@ -203,12 +203,12 @@ long PeakKbOfJob(DWORD pages) {
         const DWORD id = palvex::AddJob(job);
         palvex::hosts::JobRunner runner(*setup.library, id);
         const bool printed = runner.Run().print.result;
+        // The peak of the job itself: the check's own read of the job's log (a record for each
+        // side) comes after.
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
         const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(id);
-        if (printed && log && log->sideCount() == pages) {
-            rusage usage{};
-            getrusage(RUSAGE_SELF, &usage);
-            peak = usage.ru_maxrss;
-        }
+        if (printed && log && log->sideCount() == pages) peak = usage.ru_maxrss;
         (void)!write(channel[1], &peak, sizeof peak);
         _exit(0);
     }

@@ -30,10 +30,24 @@ stop_snmpd() {
   rm -rf "$snmp_dir"
 }
 trap stop_snmpd EXIT
+# Its trays (the printer MIB's input table: type, size across and along in micrometres, media): tray
+# 1 A4 plain paper, tray 2 B5 thick paper, no tray 3, the manual feed 148 x 100 mm.
 cat >"$snmp_dir/snmpd.conf" <<CONF
 rocommunity wombat 127.0.0.1
 sysdescr Korvel Palvex QF410
-override .1.3.6.1.4.1.32473.1.205.1.1.1.0 integer 1
+override .1.3.6.1.4.1.32473.1.205.1.1.1.0 octet_str "Palvex QF410"
+override .1.3.6.1.2.1.43.8.2.1.2.1.1 integer 4
+override .1.3.6.1.2.1.43.8.2.1.4.1.1 integer 297000
+override .1.3.6.1.2.1.43.8.2.1.5.1.1 integer 210000
+override .1.3.6.1.2.1.43.8.2.1.12.1.1 octet_str "Plain"
+override .1.3.6.1.2.1.43.8.2.1.2.1.2 integer 3
+override .1.3.6.1.2.1.43.8.2.1.4.1.2 integer 257000
+override .1.3.6.1.2.1.43.8.2.1.5.1.2 integer 182000
+override .1.3.6.1.2.1.43.8.2.1.12.1.2 octet_str "Thick 1"
+override .1.3.6.1.2.1.43.8.2.1.2.1.5 integer 5
+override .1.3.6.1.2.1.43.8.2.1.4.1.5 integer 148000
+override .1.3.6.1.2.1.43.8.2.1.5.1.5 integer 100000
+override .1.3.6.1.2.1.43.8.2.1.12.1.5 octet_str "Plain"
 CONF
 for attempt in 1 2 3 4 5; do
   snmp_port=$((20000 + (RANDOM % 20000)))
@@ -99,6 +113,23 @@ grep -q '"プリンタードライバーのインストールが完了しまし�
   { echo "run: the installer did not complete (see $out/pardex-7-installcomplete.txt)" >&2; exit 1; }
 echo "run: the installer's pages: $(ls "$out"/pardex-*.png | tr '\n' ' ')"
 echo
+
+# The printer sheet's device page: the user asks the printer (at the address of its port) for its
+# trays, accepts the answer and its note, looks at the tray list and applies. The page is left as
+# printer-1.png and the tray popup as printer-trays.png.
+cat >"$out/printer.script" <<SCRIPT
+click 25104
+answer 1
+answer 1
+click 25182
+picture $PWD/$out/printer-trays.png
+click 2
+apply
+ok
+SCRIPT
+rm -f "$out"/printer-*.png
+$machine properties "$printer" --printer --script "$out/printer.script" --pictures "$out"
+echo "run: the printer sheet's device page after asking the printer for its trays: $out/printer-1.png"
 
 # User tracking on for the printer, and the user's held-job and tracking accounts.
 $machine printer-settings "$printer" _USRACTPRN_ENABLED=1

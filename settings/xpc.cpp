@@ -193,14 +193,11 @@ DWORD CompileIfChanged(const XpcCompileRequest* request) {
 DWORD CompileByHandle(HANDLE printer) {
     if (!printer || printer == INVALID_HANDLE_VALUE) return Report(XPC_INVALID_PARAMETER, KIT_HERE);
     try {
-        std::vector<BYTE> printerInfo, driverInfo;
-        if (!FetchInfo([&](LPBYTE at, DWORD size, LPDWORD needed) { return GetPrinterW(printer, 1, at, size, needed); },
-                       &printerInfo) ||
-            !FetchInfo([&](LPBYTE at, DWORD size, LPDWORD needed) {
+        std::vector<BYTE> driverInfo;
+        if (!FetchInfo([&](LPBYTE at, DWORD size, LPDWORD needed) {
                 return GetPrinterDriverW(printer, nullptr, 4, at, size, needed);
             }, &driverInfo))
             return KIT_SEVERITY_ERROR;
-        const auto* info = reinterpret_cast<const PRINTER_INFO_1W*>(printerInfo.data());
         const auto* driver = reinterpret_cast<DRIVER_INFO_4W*>(driverInfo.data());
 
         // The description: the first dependent file with ".XPD" in its name, else the data file
@@ -219,9 +216,23 @@ DWORD CompileByHandle(HANDLE printer) {
 
         auto request = std::make_unique<XpcCompileRequest>();
         request->m_embedded = embedded;
-        if (!CopyName(request->m_printerName, info->pName) || !CopyName(request->m_driverName, driver->pName) ||
-            !CopyName(request->m_sourcePath, source))
+        if (!CopyName(request->m_driverName, driver->pName) || !CopyName(request->m_sourcePath, source))
             return Report(XPC_INVALID_PARAMETER, KIT_HERE);
+
+        // The usual answer, nothing changed, is found through the caller's handle: the printer is
+        // looked up by name and opened for writing only when there is something to write.
+        if (request->m_driverName[0] && request->m_sourcePath[0]) {
+            SourceTimes times;
+            if (!ReadSourceTimes(request->m_sourcePath, &times)) return 0;  // no source, nothing to compile
+            if (ChooseMode(printer, times) == kNothingToDo) return 0;
+        }
+
+        std::vector<BYTE> printerInfo;
+        if (!FetchInfo([&](LPBYTE at, DWORD size, LPDWORD needed) { return GetPrinterW(printer, 1, at, size, needed); },
+                       &printerInfo))
+            return KIT_SEVERITY_ERROR;
+        const auto* info = reinterpret_cast<const PRINTER_INFO_1W*>(printerInfo.data());
+        if (!CopyName(request->m_printerName, info->pName)) return Report(XPC_INVALID_PARAMETER, KIT_HERE);
         return CompileIfChanged(request.get());
     } catch (const std::bad_alloc&) {
         return Report(XPC_OUT_OF_MEMORY, KIT_HERE);

@@ -81,7 +81,9 @@ struct XpcCompileRequest {
 };
 
 // Finds the printer's description (the first dependent file of its driver whose name holds
-// ".XPD", else the driver's data file) and runs CompileIfChanged on it.
+// ".XPD", else the driver's data file) and runs CompileIfChanged on it. Whether anything changed
+// is read through the handle given, of any access: a description that has not changed answers 0
+// without the printer being opened for writing.
 DWORD CompileByHandle(HANDLE printer);
 
 // Compiles the description when the printer's "Timestamp" is missing (everything is saved) or

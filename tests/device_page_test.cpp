@@ -81,7 +81,7 @@ TEST(DevicePage, AQueryAnsweredBySnmpdShowsTheTraysAndApplyKeepsThem) {
     ASSERT_EQ(Machine(machine, {"install", PALVEX_PACKAGE_FOLDER}).exitCode, 0);
     Snmpd agent(PrinterAgent());
     ASSERT_TRUE(agent.running()) << agent.error();
-    const ChildResult agents = Machine(machine, {"network-agents", "192.168.0.10=" + std::to_string(agent.port())});
+    const ChildResult agents = Machine(machine, {"network", "--agent", "192.168.0.10=" + std::to_string(agent.port())});
     ASSERT_EQ(agents.exitCode, 0) << agents.errors;
 
     const std::filesystem::path pictures = machine.root() / "pictures";

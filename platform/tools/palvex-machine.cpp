@@ -592,27 +592,6 @@ int SetAccount(const Args& args) {
     return 0;
 }
 
-// --- the simulated network -------------------------------------------------------------------------
-
-int NetworkAgents(const Args& args) {
-    std::vector<palvex::NetworkAgent> agents;
-    for (const std::string& arg : args) {
-        const Setting setting = ParseSetting(arg);
-        in_addr parsed{};
-        if (inet_pton(AF_INET, setting.key.c_str(), &parsed) != 1)
-            throw std::invalid_argument("not a dotted IPv4 address: " + setting.key);
-        const bool digits = !setting.value.empty() && setting.value.size() <= 5 &&
-                            std::all_of(setting.value.begin(), setting.value.end(), [](char c) { return c >= '0' && c <= '9'; });
-        const unsigned long port = digits ? std::stoul(setting.value) : 0;
-        if (port == 0 || port > 65535) throw std::invalid_argument("not a port: " + setting.value);
-        agents.push_back({setting.key, static_cast<uint16_t>(port)});
-    }
-    palvex::SetNetworkAgents(agents);
-    for (const auto& agent : agents) std::cout << "agent: " << agent.address << " answered on 127.0.0.1:" << agent.agentPort << "\n";
-    if (agents.empty()) std::cout << "no printer on the simulated network\n";
-    return 0;
-}
-
 // --- print -----------------------------------------------------------------------------------------
 
 // The pages are laid out by the system's N-up handling (the print processor) unless the DEVMODE
@@ -1006,12 +985,6 @@ const std::vector<Command>& Commands() {
          "Writes the current user's account values for the printer, as the account items store them:\n"
          "SecurePrintID, SecurePrintPWD, UserManagePrintID, UserManagePrintPWD.\n",
          "palvex-machine set-account \"Palvex QX500\" SecurePrintID=ana SecurePrintPWD=2468"},
-        {"network-agents", "[ADDRESS=PORT]...", "name the SNMP agents that answer for printers' addresses", 0, SIZE_MAX,
-         NetworkAgents,
-         "Gives the machine's simulated network these printers: a datagram for port 161 of ADDRESS goes to\n"
-         "the agent listening on 127.0.0.1 at PORT (an snmpd of the caller's), and its answer comes back as\n"
-         "from ADDRESS. The list replaces the earlier one; no argument empties it.\n",
-         "palvex-machine network-agents 192.168.0.10=16100"},
         {"devmode", "PRINTER FILE [--from DEVMODEFILE] [--set KEY=VALUE]...", "write the DEVMODE a job of the printer gets (for palvex-spool)",
          2, SIZE_MAX, WriteDevMode,
          "Writes to FILE the DEVMODE an application's job gets from the driver: its defaults, with each\n"

@@ -255,5 +255,29 @@ TEST_F(XpcTriggerTest, ByHandleTheDescriptionIsADependentXpdOrTheDataFile) {
     EXPECT_EQ(ReadPrinterValue(u"Other Printer", u"Timestamp").size(), 16u);
 }
 
+TEST_F(XpcTriggerTest, ByHandleAnUnchangedDescriptionIsFoundWithoutTheRightToWrite) {
+    const XpcCompileRequest request = Request();
+    ASSERT_EQ(CompileIfChanged(&request), 0u);
+    Mark();
+    palvex::SetPrinterDeniedAccess(kPrinter, PRINTER_ACCESS_ADMINISTER);
+    xprtest::PrinterHandle user(kPrinter, PRINTER_ACCESS_USE);
+    m_log.clear();
+    EXPECT_EQ(CompileByHandle(user.get()), 0u);
+    EXPECT_TRUE(m_log.codes().empty());
+    EXPECT_TRUE(Replaced().empty());
+
+    // A newer description must be written: without the right, the compile fails as before.
+    SetTimes(kCreated, kWritten + 1);
+    EXPECT_EQ(CompileByHandle(user.get()), KIT_SEVERITY_ERROR);
+    EXPECT_EQ(m_log.last(), XPR_OPEN_FAILED);
+    EXPECT_TRUE(Replaced().empty());
+    EXPECT_EQ(Timestamp(), TimestampOf(kCreated, kWritten));
+
+    palvex::SetPrinterDeniedAccess(kPrinter, 0);
+    EXPECT_EQ(CompileByHandle(user.get()), 0u);
+    EXPECT_EQ(Replaced(), (std::vector<std::u16string>{u"MYINFO", u"DOCUMENTFEATURE", u"PRINTERFEATURE"}));
+    EXPECT_EQ(Timestamp(), TimestampOf(kCreated, kWritten + 1));
+}
+
 }  // namespace
 }  // namespace xpctest

@@ -1,6 +1,7 @@
 #include "standard_handlers.h"
 
 #include <cstring>
+#include <string>
 
 #include "decimal_text.h"
 #include "handler_factory.h"
@@ -82,7 +83,16 @@ void QORVAOptItemHandlerEditbox::GetValue(QORVAOptItemDlgLink*, LONG_PTR* value,
 
 void QORVAOptItemHandlerEditbox::QSave(StoredItemSet* set) {
     LPCWSTR text = GetSelPtr();
-    WriteStoredSet(set, m_key, text ? text : u"");
+    if (!text) text = u"";
+    if (*text != kSetTextLead) {
+        WriteStoredSet(set, m_key, text);
+        return;
+    }
+    // A text that itself starts with the text lead would lose it on loading (which drops one
+    // lead): it is written behind a lead of its own.
+    std::u16string lead(1, kSetTextLead);
+    lead += text;
+    WriteStoredSet(set, m_key, lead.c_str());
 }
 
 void QORVAOptItemHandlerEditbox::QLoad(LPCWSTR text, DWORD*) {

@@ -9,7 +9,6 @@
 #include "items/optitem_handler.h"
 #include "options/factory_tables.h"
 #include "sheet_pages.h"
-#include "xpc.h"
 
 namespace uitest {
 namespace {
@@ -72,16 +71,6 @@ const std::vector<SheetItem>& Items() {
     return items;
 }
 
-INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(page, DWLP_USER, lParam);
-        reinterpret_cast<QORVAOptItemHandlerFactory*>(lParam)->InitDialog(page);
-        return TRUE;
-    }
-    auto* factory = reinterpret_cast<QORVAOptItemHandlerFactory*>(GetWindowLongPtrW(page, DWLP_USER));
-    return factory ? factory->DialogProc(page, message, wParam, lParam) : FALSE;
-}
-
 void AddForm(HANDLE printer, const std::u16string& name, LONG width, LONG height) {
     std::u16string formName = name;
     FORM_INFO_1W form{FORM_USER, formName.data(), SIZEL{width, height}, RECTL{0, 0, width, height}};
@@ -91,26 +80,24 @@ void AddForm(HANDLE printer, const std::u16string& name, LONG width, LONG height
 }  // namespace
 
 void ConstraintSheetTest::SetUp() {
-    UiTest::SetUp();
+    DriverSheetTest::SetUp();
     palvex::ResetMessageBoxScript();
-    m_heap = HeapCreate(0, 0, 0);
-    ASSERT_TRUE(m_heap);
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(kPrinter), &m_printer, &defaults));
-    ASSERT_LT(CompileByHandle(m_printer), 2u);
-    AddForm(m_printer, u"Wide 300x200", 300000, 200000);
-    AddForm(m_printer, u"Square 200", 200000, 200000);
+    HANDLE printer = nullptr;
+    ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(kPrinter), &printer, &defaults));
+    AddForm(printer, u"Wide 300x200", 300000, 200000);
+    AddForm(printer, u"Square 200", 200000, 200000);
+    ClosePrinter(printer);
 }
 
 void ConstraintSheetTest::TearDown() {
     CloseSheet();
-    if (m_printer) ClosePrinter(m_printer);
-    if (m_heap) HeapDestroy(m_heap);
+    DriverSheetTest::TearDown();
     palvex::ResetMessageBoxScript();
-    UiTest::TearDown();
 }
 
 void ConstraintSheetTest::OpenSheet(const std::vector<std::pair<LONG, LONG>>& trays) {
+    CloseSheet();  // a test may open the sheet again
     m_items.clear();
     m_items.reserve(Items().size());
     for (const SheetItem& shape : Items()) {
@@ -128,28 +115,7 @@ void ConstraintSheetTest::OpenSheet(const std::vector<std::pair<LONG, LONG>>& tr
         if (shape.type != TVOT_EDITBOX) item.Sel = shape.selection;
         m_items.push_back(item);
     }
-    m_settings = new CoDrvSettings();
-    m_settings->AddRef();
-    ASSERT_EQ(m_settings->Init(m_printer), S_OK);
-    DWORD size = 0;
-    if (SUCCEEDED(m_settings->GetDevmodeSize(&size)) && size) {
-        m_privateDevmode.assign(size, 0);
-        ASSERT_EQ(m_settings->GetDefaultDevmode(&size, m_privateDevmode.data()), S_OK);
-    }
-    m_record.cbSize = sizeof m_record;
-    m_record.hPrinter = m_printer;
-    m_record.pPrinterName = m_printerName.data();
-    m_record.hOEMHeap = m_heap;
-    m_record.pOEMOptItems = m_items.data();
-    m_record.cOEMOptItems = static_cast<DWORD>(m_items.size());
-    m_record.pOEMDM = m_privateDevmode.empty() ? nullptr : m_privateDevmode.data();
-    m_extension = new CoUIPluginExt;
-    m_extension->AddRef();
-    ASSERT_EQ(m_extension->Init(OEMCUIP_DOCPROP, &m_record, nullptr, m_settings), S_OK);
-    m_extension->m_sheetWords[0] = kUiTypeSheets;
-    m_factory = MakeOnHeap<QORVAOptItemHandlerFactoryDrv>(m_heap, &m_record, m_extension, nullptr, nullptr);
-    ASSERT_NE(m_factory, nullptr);
-    for (OPTITEM& item : m_items) m_factory->CreateHandler(&item);
+    ASSERT_NE(MakeFactory(), nullptr);
     // The sheet gives the paper source and the media type lists of their own, whose options
     // carry the bin and media values.
     for (DWORD key : {4u, 12u}) Handler(key)->SetAlternateItem(Handler(key)->Item());
@@ -167,12 +133,7 @@ void ConstraintSheetTest::CloseSheet() {
     for (auto window = m_windows.rbegin(); window != m_windows.rend(); ++window) DestroyWindow(*window);
     m_windows.clear();
     m_frame = nullptr;
-    if (m_factory) m_factory->Destroy();
-    m_factory = nullptr;
-    if (m_extension) m_extension->Release();
-    m_extension = nullptr;
-    if (m_settings) m_settings->Release();
-    m_settings = nullptr;
+    DriverSheetTest::CloseSheet();
 }
 
 HWND ConstraintSheetTest::OpenPage(DWORD dialogId) {
@@ -184,7 +145,7 @@ HWND ConstraintSheetTest::OpenPage(DWORD dialogId) {
         m_frame = CreateWindowExW(0, u"STATIC", u"sheet", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
         m_windows.push_back(m_frame);
     }
-    HWND page = CreateDialogIndirectParamW(nullptr, form, m_frame, PageProc, reinterpret_cast<LPARAM>(m_factory));
+    HWND page = CreateDialogIndirectParamW(nullptr, form, m_frame, FactoryPageProc, reinterpret_cast<LPARAM>(m_factory));
     EXPECT_NE(page, nullptr) << dialogId;
     m_windows.push_back(page);
     return page;

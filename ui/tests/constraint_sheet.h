@@ -12,12 +12,10 @@
 #include <palvex/message_box.h>
 #include <win/windows.h>
 
-#include "codrvsettings.h"
-#include "couipluginext.h"
+#include "dlglink_fixture.h"
+#include "driver_sheet.h"
 #include "options/device_info.h"
-#include "options/handler_factory_drv.h"
 #include "optitem_sheet.h"
-#include "ui_fixture.h"
 
 namespace uitest {
 
@@ -26,7 +24,7 @@ inline constexpr DWORD kMainPage = 1000;
 inline constexpr DWORD kLayoutPage = 2000;
 inline constexpr DWORD kAdvancedPage = 3000;
 
-class ConstraintSheetTest : public UiTest {
+class ConstraintSheetTest : public DriverSheetTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -47,10 +45,8 @@ protected:
     // A selection set the same way.
     void PresetSel(DWORD key, LONG_PTR selection);
 
-    QORVAOptItemHandler* Handler(DWORD key) { return m_factory->FindHandler(key); }
     LONG_PTR Value(DWORD key);
     LONG_PTR Sel(DWORD key) { return Handler(key)->GetSel(); }
-    bool Hidden(DWORD key, LONG index) { return (Handler(key)->GetOptionFlags(index) & OPTPF_HIDE) != 0; }
     DWORD State(DWORD key) { return Handler(key)->StateBits(); }
     // The reason shown for a lock bit of an item (its hint's low half), 0 when none.
     WORD Reason(DWORD key, DWORD bit);
@@ -58,15 +54,6 @@ protected:
     std::vector<palvex::MessageBoxRecord> Boxes() { return palvex::TakeMessageBoxRecords(); }
     std::u16string TextOf(HWND page, int control);
 
-    HANDLE m_heap = nullptr;
-    HANDLE m_printer = nullptr;
-    std::u16string m_printerName = kPrinter;
-    std::vector<OPTITEM> m_items;
-    OEMCUIPPARAM m_record{};
-    std::vector<BYTE> m_privateDevmode;
-    CoUIPluginExt* m_extension = nullptr;
-    CoDrvSettings* m_settings = nullptr;
-    QORVAOptItemHandlerFactoryDrv* m_factory = nullptr;
     std::vector<HWND> m_windows;
     HWND m_frame = nullptr;
 };

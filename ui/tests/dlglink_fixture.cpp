@@ -147,7 +147,7 @@ INT_PTR LinkTest::RunPage(const std::vector<TemplateControl>& controls, std::vec
                                    reinterpret_cast<LPARAM>(m_links));
 }
 
-palvex::UserAction LinkTest::Act(palvex::UserAction::Kind kind, int control, int index, std::u16string text) {
+palvex::UserAction UserStep(palvex::UserAction::Kind kind, int control, int index, std::u16string text) {
     palvex::UserAction action;
     action.kind = kind;
     action.control = control;
@@ -156,11 +156,20 @@ palvex::UserAction LinkTest::Act(palvex::UserAction::Kind kind, int control, int
     return action;
 }
 
-palvex::UserAction LinkTest::Check(std::function<void(HWND dialog)> check) {
+palvex::UserAction RunStep(std::function<void(HWND dialog)> run) {
     palvex::UserAction action;
     action.kind = palvex::UserAction::Run;
-    action.run = std::move(check);
+    action.run = std::move(run);
     return action;
+}
+
+INT_PTR CALLBACK FactoryPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        return reinterpret_cast<QORVAOptItemHandlerFactory*>(lParam)->InitDialog(dialog);
+    }
+    auto* factory = reinterpret_cast<QORVAOptItemHandlerFactory*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return factory ? factory->DialogProc(dialog, message, wParam, lParam) : FALSE;
 }
 
 std::u16string TextOf(HWND window) {

@@ -25,6 +25,15 @@ struct TemplateControl {
 // A DLGTEMPLATE (no font) of a 300 x 200 popup with the controls, as the resource compiler lays it out.
 std::vector<WORD> BuildTemplate(const std::vector<TemplateControl>& controls);
 
+// The headless user's steps: an action on a control, and a look or a change a test makes itself.
+palvex::UserAction UserStep(palvex::UserAction::Kind kind, int control = 0, int index = 0, std::u16string text = {});
+palvex::UserAction RunStep(std::function<void(HWND dialog)> run);
+
+// The dialog procedure the sheets give a page of the driver's factory (lParam at WM_INITDIALOG):
+// the factory's InitDialog makes the session and the links, every other message goes to its
+// DialogProc.
+INT_PTR CALLBACK FactoryPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Which control shows which item: the links are made when the page initialises.
 struct LinkBinding {
     DWORD key;
@@ -57,8 +66,10 @@ protected:
     // Runs the page modally: the actions, then the user closes it. Answers the dialog's result.
     INT_PTR RunPage(const std::vector<TemplateControl>& controls, std::vector<palvex::UserAction> actions);
 
-    static palvex::UserAction Act(palvex::UserAction::Kind kind, int control = 0, int index = 0, std::u16string text = {});
-    static palvex::UserAction Check(std::function<void(HWND dialog)> check);
+    static palvex::UserAction Act(palvex::UserAction::Kind kind, int control = 0, int index = 0, std::u16string text = {}) {
+        return UserStep(kind, control, index, std::move(text));
+    }
+    static palvex::UserAction Check(std::function<void(HWND dialog)> check) { return RunStep(std::move(check)); }
 
     LinkFactory* m_links = nullptr;
 };

@@ -4,19 +4,6 @@
 
 namespace uitest {
 
-namespace {
-
-INT_PTR CALLBACK DriverPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<QORVAOptItemHandlerFactory*>(lParam)->InitDialog(dialog);
-        return TRUE;
-    }
-    auto* factory = reinterpret_cast<QORVAOptItemHandlerFactory*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return factory ? factory->DialogProc(dialog, message, wParam, lParam) : FALSE;
-}
-
-}  // namespace
 
 void DriverPageTest::SetUp() {
     DriverSheetTest::SetUp();
@@ -34,24 +21,8 @@ INT_PTR DriverPageTest::RunPage(const std::vector<TemplateControl>& controls, st
     const std::vector<WORD> bytes = BuildTemplate(controls);
     actions.push_back(Act(palvex::UserAction::Close));
     palvex::QueueUserActions(actions);
-    return DialogBoxIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, DriverPageProc,
+    return DialogBoxIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, FactoryPageProc,
                                    reinterpret_cast<LPARAM>(static_cast<QORVAOptItemHandlerFactory*>(m_factory)));
-}
-
-palvex::UserAction DriverPageTest::Act(palvex::UserAction::Kind kind, int control, int index, std::u16string text) {
-    palvex::UserAction action;
-    action.kind = kind;
-    action.control = control;
-    action.index = index;
-    action.text = std::move(text);
-    return action;
-}
-
-palvex::UserAction DriverPageTest::Check(std::function<void(HWND dialog)> check) {
-    palvex::UserAction action;
-    action.kind = palvex::UserAction::Run;
-    action.run = std::move(check);
-    return action;
 }
 
 palvex::UserAction DriverPageTest::Type(int control, WCHAR character) {

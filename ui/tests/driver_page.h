@@ -20,8 +20,10 @@ protected:
     // Runs the page modally: the actions, then the user closes it. Answers the dialog's result.
     INT_PTR RunPage(const std::vector<TemplateControl>& controls, std::vector<palvex::UserAction> actions);
 
-    static palvex::UserAction Act(palvex::UserAction::Kind kind, int control = 0, int index = 0, std::u16string text = {});
-    static palvex::UserAction Check(std::function<void(HWND dialog)> check);
+    static palvex::UserAction Act(palvex::UserAction::Kind kind, int control = 0, int index = 0, std::u16string text = {}) {
+        return UserStep(kind, control, index, std::move(text));
+    }
+    static palvex::UserAction Check(std::function<void(HWND dialog)> check) { return RunStep(std::move(check)); }
     // The user types one character where the caret is (the box gets the focus first).
     static palvex::UserAction Type(int control, WCHAR character);
     // The box gets the focus, then loses it to the dialog's first other control.

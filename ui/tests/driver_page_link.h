@@ -27,7 +27,7 @@ protected:
         ClosePage();
         m_template = BuildTemplate(controls);
         m_page = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(m_template.data()), nullptr,
-                                            PageProc, reinterpret_cast<LPARAM>(m_factory));
+                                            FactoryPageProc, reinterpret_cast<LPARAM>(m_factory));
         return m_page;
     }
     void ClosePage() {
@@ -61,15 +61,6 @@ protected:
     std::vector<WORD> m_template;
     cairo_surface_t* m_surface = nullptr;
 
-private:
-    static INT_PTR CALLBACK PageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) {
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            return reinterpret_cast<QORVAOptItemHandlerFactory*>(lParam)->InitDialog(dialog);
-        }
-        auto* factory = reinterpret_cast<QORVAOptItemHandlerFactory*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        return factory ? factory->DialogProc(dialog, message, wParam, lParam) : 0;
-    }
 };
 
 }  // namespace uitest

@@ -1,7 +1,10 @@
 // The manual-duplex helper after a merge: started once as a real child process of the machine,
 // told through its pipe which process prints to which printer; never started from the spooler or
 // for a simplex merge, nor for a printer that duplexes by itself.
-#include <chrono>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -21,31 +24,53 @@ namespace {
 
 constexpr size_t kMessageBytes = 524;
 
-// The helper is another process: what it made is waited for, within a generous bound.
-template <class Condition>
-bool WaitFor(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 std::vector<BYTE> Recorded() {
     std::ifstream in(palvex::PipeRecordPath(kHelperPipe), std::ios::binary);
     return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
 }
 
-// The message the helper must read: this process's id, then the printer's name in 260 UTF-16
-// units, zero-padded.
-std::vector<BYTE> ExpectedMessage() {
+// A message of the helper's form: a process id, then a printer name in 260 UTF-16 units,
+// zero-padded.
+std::vector<BYTE> Message(DWORD id, const std::u16string& name) {
     std::vector<BYTE> message(kMessageBytes, 0);
-    const DWORD id = GetCurrentProcessId();
     std::memcpy(message.data(), &id, 4);
-    const std::u16string name = kPrinter;
     std::memcpy(message.data() + 4, name.data(), name.size() * 2);
     return message;
+}
+
+// The message the helper must read: this process's id and the printer's name.
+std::vector<BYTE> ExpectedMessage() {
+    return Message(GetCurrentProcessId(), kPrinter);
+}
+
+// What the tests send themselves to see that the helper has handled everything before it.
+std::vector<BYTE> Marker() {
+    return Message(0, u"marker");
+}
+
+// The record's messages, one by one.
+std::vector<std::vector<BYTE>> RecordedMessages() {
+    const std::vector<BYTE> recorded = Recorded();
+    std::vector<std::vector<BYTE>> messages;
+    for (size_t at = 0; at + kMessageBytes <= recorded.size(); at += kMessageBytes)
+        messages.emplace_back(recorded.begin() + at, recorded.begin() + at + kMessageBytes);
+    EXPECT_EQ(recorded.size() % kMessageBytes, 0u);
+    return messages;
+}
+
+// A connection to the helper's pipe, or -1 while nobody listens there.
+int ConnectToHelper() {
+    const std::filesystem::path socketPath = palvex::PipeSocketPath(kHelperPipe);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 size_t HelpersRunning() {
@@ -53,6 +78,23 @@ size_t HelpersRunning() {
     for (const auto& process : palvex::MachineProcesses())
         if (process.started && process.image.ends_with(kHelperFile)) ++count;
     return count;
+}
+
+// Sends the marker once the helper listens, and returns when the helper has recorded it: the
+// helper takes its connections one after another and closes each once its message is recorded,
+// so every message sent before the marker is in the record by then. The helper is another
+// process: this waits for it to listen, however long its start takes, and fails when it ended.
+void SendMarkerAndWaitForHelper() {
+    int fd = -1;
+    while ((fd = ConnectToHelper()) < 0) {
+        ASSERT_EQ(HelpersRunning(), 1u) << "the helper ended without listening";
+        std::this_thread::yield();
+    }
+    const std::vector<BYTE> marker = Marker();
+    ASSERT_EQ(write(fd, marker.data(), marker.size()), static_cast<ssize_t>(marker.size()));
+    char rest = 0;
+    EXPECT_EQ(read(fd, &rest, 1), 0);  // the helper's close, after the record was written
+    close(fd);
 }
 
 class DuplexHelperTest : public UiTest {
@@ -79,19 +121,25 @@ protected:
 
 TEST_F(DuplexHelperTest, StartsTheHelperOnceAndSendsItTheCallerAndPrinter) {
     Merge(DMDUP_VERTICAL);
-    EXPECT_EQ(HelpersRunning(), 1u);
-    ASSERT_TRUE(WaitFor([] { return WaitNamedPipeW(kHelperPipe, 0) != FALSE; })) << "the helper never listened";
-    // The first message raced the helper's start; whatever it read so far is complete messages.
-    ASSERT_TRUE(WaitFor([] { return Recorded().size() % kMessageBytes == 0; }));
-    const size_t before = Recorded().size();
+    ASSERT_EQ(HelpersRunning(), 1u);
+    ASSERT_NO_FATAL_FAILURE(SendMarkerAndWaitForHelper());
+    // The first message raced the helper's start: it is recorded whole or not at all.
+    std::vector<std::vector<BYTE>> messages = RecordedMessages();
+    ASSERT_GE(messages.size(), 1u);
+    ASSERT_LE(messages.size(), 2u);
+    EXPECT_EQ(messages.back(), Marker());
+    if (messages.size() == 2) {
+        EXPECT_EQ(messages.front(), ExpectedMessage());
+    }
+    const size_t before = messages.size();
 
     Merge(DMDUP_HORIZONTAL);  // the helper runs: told again, not started again
-    ASSERT_TRUE(WaitFor([&] { return Recorded().size() >= before + kMessageBytes; }));
     EXPECT_EQ(HelpersRunning(), 1u);
-    const std::vector<BYTE> recorded = Recorded();
-    ASSERT_EQ(recorded.size(), before + kMessageBytes);
-    for (size_t at = 0; at < recorded.size(); at += kMessageBytes)
-        EXPECT_EQ(std::vector<BYTE>(recorded.begin() + at, recorded.begin() + at + kMessageBytes), ExpectedMessage());
+    ASSERT_NO_FATAL_FAILURE(SendMarkerAndWaitForHelper());
+    messages = RecordedMessages();
+    ASSERT_EQ(messages.size(), before + 2);
+    EXPECT_EQ(messages[before], ExpectedMessage());
+    EXPECT_EQ(messages[before + 1], Marker());
 }
 
 TEST_F(DuplexHelperTest, ARunningHelperIsToldExactlyOneMessagePerMerge) {
@@ -107,11 +155,11 @@ TEST_F(DuplexHelperTest, ARunningHelperIsToldExactlyOneMessagePerMerge) {
                                &startup, &started));
     CloseHandle(started.hProcess);
     CloseHandle(started.hThread);
-    ASSERT_TRUE(WaitFor([] { return WaitNamedPipeW(kHelperPipe, 0) != FALSE; }));
+    ASSERT_NO_FATAL_FAILURE(SendMarkerAndWaitForHelper());
 
     Merge(DMDUP_VERTICAL);
-    ASSERT_TRUE(WaitFor([] { return Recorded().size() >= kMessageBytes; }));
-    EXPECT_EQ(Recorded(), ExpectedMessage());
+    ASSERT_NO_FATAL_FAILURE(SendMarkerAndWaitForHelper());
+    EXPECT_EQ(RecordedMessages(), (std::vector<std::vector<BYTE>>{Marker(), ExpectedMessage(), Marker()}));
     EXPECT_EQ(HelpersRunning(), 1u);
 }
 

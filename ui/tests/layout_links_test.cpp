@@ -53,15 +53,6 @@ public:
     std::vector<Binding> m_bindings;
 };
 
-INT_PTR CALLBACK LayoutPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        return reinterpret_cast<LayoutFactory*>(lParam)->InitDialog(dialog);
-    }
-    auto* factory = reinterpret_cast<LayoutFactory*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return factory ? factory->DialogProc(dialog, message, wParam, lParam) : FALSE;
-}
-
 class LayoutLinksTest : public SheetTest {
 protected:
     ~LayoutLinksTest() override {
@@ -106,23 +97,13 @@ protected:
         const std::vector<WORD> bytes = BuildTemplate(controls);
         actions.push_back(Act(UserAction::Close));
         palvex::QueueUserActions(actions);
-        DialogBoxIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, LayoutPageProc,
-                                reinterpret_cast<LPARAM>(m_layout));
+        DialogBoxIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, FactoryPageProc,
+                                reinterpret_cast<LPARAM>(static_cast<QORVAOptItemHandlerFactory*>(m_layout)));
     }
     static UserAction Act(UserAction::Kind kind, int control = 0, int index = 0, std::u16string text = {}) {
-        UserAction action;
-        action.kind = kind;
-        action.control = control;
-        action.index = index;
-        action.text = std::move(text);
-        return action;
+        return UserStep(kind, control, index, std::move(text));
     }
-    static UserAction Check(std::function<void(HWND)> check) {
-        UserAction action;
-        action.kind = UserAction::Run;
-        action.run = std::move(check);
-        return action;
-    }
+    static UserAction Check(std::function<void(HWND)> check) { return RunStep(std::move(check)); }
 
     static const std::vector<TemplateControl>& LayoutControls() {
         static const std::vector<TemplateControl> controls = {

@@ -87,6 +87,32 @@ TEST_F(StoredSetTest, ASavedSetLoadsBack) {
     EXPECT_EQ(Handler(400)->GetSel(), 321);
 }
 
+TEST_F(StoredSetTest, AnEditTextStartingWithTheTextLeadLoadsBackWhole) {
+    POPTITEM edit = AddItem(302, TVOT_EDITBOX, 2);
+    edit->pOptType->pOptParam[1].IconID = 16;
+    edit->pSel = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, 17 * sizeof(WCHAR)));
+    MakeFactory();
+    const std::u16string lead(1, char16_t{0xFFFC});
+    struct Case {
+        std::u16string text;
+        std::u16string written;  // the entry's value
+    } cases[] = {
+        {u"note", u"note"},                      // as it stands
+        {lead, lead + lead},                     // behind a lead of its own
+        {lead + u"note", lead + lead + u"note"},
+        {u"no" + lead, u"no" + lead},
+    };
+    for (const Case& c : cases) {
+        FreeStoredSet(&m_set);
+        Handler(302)->SelectString(c.text.c_str(), nullptr);
+        Handler(302)->QSave(&m_set);
+        EXPECT_EQ(Text(), Entry(u"12e", c.written));
+        Handler(302)->SelectString(u"", nullptr);
+        EXPECT_EQ(Apply(Text()), 1u);
+        EXPECT_EQ(std::u16string(Handler(302)->GetSelPtr()), c.text);
+    }
+}
+
 TEST_F(StoredSetTest, ValuesTheItemsCannotTakeAreRefused) {
     AddItem(9, TVOT_COMBOBOX, 4);           // a standard list: its selection is the value
     AddItem(400, TVOT_UDARROW, 2, {0, 10});  // an up-down number, 0..10

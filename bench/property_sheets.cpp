@@ -1,0 +1,273 @@
+// The property sheets a person opens for an installed printer, through the UI host with the UI
+// plug-in library loaded the way the universal driver loads it (the model's package installed by
+// the machine tool, the description compiled):
+// - opening the document sheet, and the printer sheet, with every page created and drawn once
+//   (from the host's start of the sheet until the last page's picture is drawn);
+// - Apply after one change: on the document sheet, the Basic page's paper size set to its second
+//   row; on the printer sheet, the next option of the plug-in's first list item chosen in the
+//   driver's item tree (the printer sheet's own controls ask for elevation first).
+// The baseline of an open is the same sheet's pages drawn once more while it stays open (what the
+// window system does for any sheet); of an Apply, the same Apply pressed with nothing changed.
+// Each figure is printed as a ratio to its goal: 100 ms to open, 20 ms to apply.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <palvex/machine.h>
+#include <palvex/ui_script.h>
+#include <plugin_library.h>
+#include <ui_host.h>
+#include <win/commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ratio_report.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using palvex::UserAction;
+
+constexpr char16_t kPrinter[] = u"Palvex QX500";
+constexpr int kPaperSizeCombo = 1203;  // on the document sheet's Basic page
+
+// Runs the machine tool on the current machine; false when it fails.
+bool MachineTool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args{PALVEX_MACHINE_TOOL};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env{"PALVEX_MACHINE=" + palvex::MachineRoot().string()};
+    for (char** entry = environ; *entry; ++entry)
+        if (std::string(*entry).rfind("PALVEX_MACHINE=", 0) != 0) env.emplace_back(*entry);
+    std::vector<char*> envp;
+    for (auto& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const bool started = posix_spawn(&pid, args[0].c_str(), &quiet, nullptr, argv.data(), envp.data()) == 0;
+    posix_spawn_file_actions_destroy(&quiet);
+    int status = 0;
+    return started && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+UserAction Step(std::function<void(HWND)> body) {
+    UserAction action;
+    action.kind = UserAction::Run;
+    action.run = std::move(body);
+    return action;
+}
+
+UserAction Act(UserAction::Kind kind, int control = 0, int index = 0) {
+    UserAction action;
+    action.kind = kind;
+    action.control = control;
+    action.index = index;
+    return action;
+}
+
+// A machine with the model's package installed and the UI plug-in's library loaded.
+class InstalledPrinter {
+public:
+    InstalledPrinter() : m_pictures(std::filesystem::temp_directory_path() / ("palvex-bench-sheets-" + std::to_string(getpid()))) {
+        if (!MachineTool({"install", PALVEX_PACKAGE_FOLDER})) {
+            m_error = "the package did not install";
+            return;
+        }
+        if (!m_library.loaded()) {
+            m_error = "the UI plug-in did not load: " + m_library.error();
+            return;
+        }
+        std::filesystem::create_directories(m_pictures);
+    }
+    ~InstalledPrinter() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_pictures, ignored);
+    }
+    const std::string& error() const { return m_error; }
+
+    std::unique_ptr<palvex::hosts::UiHost> Host() {
+        palvex::hosts::UiHostOptions options;
+        options.printerName = kPrinter;
+        auto host = std::make_unique<palvex::hosts::UiHost>(m_library, options);
+        if (!host->Load()) m_error = "the UI host did not load: " + host->error();
+        return m_error.empty() ? std::move(host) : nullptr;
+    }
+
+    // Every page of the sheet created (selected in turn) and drawn once; false when a page is
+    // missing.
+    bool CreateAndDrawEveryPage(HWND frame) {
+        HWND tab = reinterpret_cast<HWND>(SendMessageW(frame, PSM_GETTABCONTROL, 0, 0));
+        const int count = tab ? static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0)) : 0;
+        if (count == 0) return false;
+        for (int i = 0; i < count; ++i) {
+            SendMessageW(frame, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
+            if (!SendMessageW(frame, PSM_INDEXTOHWND, static_cast<WPARAM>(i), 0)) return false;
+            palvex::WriteWindowPicture(frame, m_pictures / ("page-" + std::to_string(i) + ".png"));
+        }
+        m_pages = count;
+        return true;
+    }
+    int pages() const { return m_pages; }
+
+private:
+    palvex::TestMachine m_machine;
+    palvex::hosts::PluginLibrary m_library{TOVQEBUI_LIBRARY};
+    std::filesystem::path m_pictures;
+    std::string m_error;
+    int m_pages = 0;
+};
+
+// The sheet of mode opened by the host (timed from the start), every page created and drawn;
+// with redraw, the time is instead that of drawing every page once more.
+void OpenSheet(benchmark::State& state, DWORD mode, bool redraw) {
+    InstalledPrinter machine;
+    if (!machine.error().empty()) return state.SkipWithError(machine.error().c_str());
+    for (auto _ : state) {
+        auto host = machine.Host();
+        if (!host) return state.SkipWithError(machine.error().c_str());
+        Clock::time_point start = Clock::now(), end{};
+        bool drawn = false;
+        std::vector<UserAction> actions{Step([&](HWND frame) {
+            drawn = machine.CreateAndDrawEveryPage(frame);
+            end = Clock::now();
+        })};
+        if (redraw) {
+            actions.push_back(Step([&](HWND frame) {
+                start = Clock::now();
+                drawn = drawn && machine.CreateAndDrawEveryPage(frame);
+                end = Clock::now();
+            }));
+        }
+        actions.push_back(Act(UserAction::Cancel));
+        palvex::ResetUserScript();
+        palvex::QueueUserActions(actions);
+        DWORD result = 0;
+        if (host->RunSheets(mode, nullptr, &result) == ERR_CPSUI_GETLASTERROR || !drawn)
+            return state.SkipWithError("the sheet did not open with every page");
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    state.counters["pages"] = machine.pages();
+}
+
+void BM_OpenDocumentSheet(benchmark::State& state) { OpenSheet(state, OEMCUIP_DOCPROP, false); }
+void BM_RedrawDocumentSheet(benchmark::State& state) { OpenSheet(state, OEMCUIP_DOCPROP, true); }
+void BM_OpenPrinterSheet(benchmark::State& state) { OpenSheet(state, OEMCUIP_PRNPROP, false); }
+void BM_RedrawPrinterSheet(benchmark::State& state) { OpenSheet(state, OEMCUIP_PRNPROP, true); }
+BENCHMARK(BM_OpenDocumentSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawDocumentSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenPrinterSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawPrinterSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// The plug-in's first list item with more than one option, or npos.
+size_t FirstPluginList(const palvex::hosts::UiHost& host) {
+    for (size_t i = host.DriverItemCount(); i < host.Items().size(); ++i) {
+        const POPTTYPE type = host.Items()[i].pOptType;
+        if (type && type->Count > 1 && (type->Type == TVOT_LISTBOX || type->Type == TVOT_COMBOBOX)) return i;
+    }
+    return static_cast<size_t>(-1);
+}
+
+// Apply on the sheet of mode (timed from the press until the sheet has handled what it posted),
+// after change made the one change, or with nothing changed when change is null.
+void ApplySheet(benchmark::State& state, DWORD mode, const std::function<std::vector<UserAction>(palvex::hosts::UiHost&)>& change) {
+    InstalledPrinter machine;
+    if (!machine.error().empty()) return state.SkipWithError(machine.error().c_str());
+    for (auto _ : state) {
+        auto host = machine.Host();
+        if (!host) return state.SkipWithError(machine.error().c_str());
+        Clock::time_point start{}, end{};
+        bool applyEnabled = false;
+        std::vector<UserAction> actions = change ? change(*host) : std::vector<UserAction>{};
+        actions.push_back(Step([&](HWND frame) {
+            // With nothing changed, Apply is made pressable as a page's change would make it.
+            if (!change) SendMessageW(frame, PSM_CHANGED, static_cast<WPARAM>(SendMessageW(frame, PSM_INDEXTOHWND, 0, 0)), 0);
+            applyEnabled = IsWindowEnabled(GetDlgItem(frame, ID_APPLY_NOW));
+            start = Clock::now();
+        }));
+        actions.push_back(Act(UserAction::Apply));
+        actions.push_back(Step([&](HWND) { end = Clock::now(); }));
+        actions.push_back(Act(UserAction::Cancel));
+        palvex::ResetUserScript();
+        palvex::QueueUserActions(actions);
+        DWORD result = 0;
+        if (host->RunSheets(mode, nullptr, &result) == ERR_CPSUI_GETLASTERROR)
+            return state.SkipWithError("the sheet did not open");
+        if (!applyEnabled) return state.SkipWithError("Apply could not be pressed");
+        bool applied = false;
+        for (const auto& call : host->calls()) applied = applied || call.name == "ApplyNow";
+        if (result != CPSUI_OK || !applied) return state.SkipWithError("the sheet did not apply");
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+}
+
+std::vector<UserAction> ChoosePaperSize(palvex::hosts::UiHost&) {
+    return {Act(UserAction::Select, kPaperSizeCombo, 1)};
+}
+
+// The item's next option chosen in the item tree, as the printer sheet's driver page chooses it;
+// the page tells the sheet of the change, as the tree does.
+std::vector<UserAction> ChooseInTree(palvex::hosts::UiHost& host) {
+    return {Step([&host](HWND frame) {
+        const size_t item = FirstPluginList(host);
+        if (item == static_cast<size_t>(-1)) return;
+        const OPTITEM& chosen = host.Items()[item];
+        host.SelectItem(item, (chosen.Sel + 1) % chosen.pOptType->Count);
+        SendMessageW(frame, PSM_CHANGED, static_cast<WPARAM>(SendMessageW(frame, PSM_INDEXTOHWND, 0, 0)), 0);
+    })};
+}
+
+void BM_ApplyDocumentSheet(benchmark::State& state) { ApplySheet(state, OEMCUIP_DOCPROP, ChoosePaperSize); }
+void BM_ApplyDocumentSheetUnchanged(benchmark::State& state) { ApplySheet(state, OEMCUIP_DOCPROP, nullptr); }
+void BM_ApplyPrinterSheet(benchmark::State& state) { ApplySheet(state, OEMCUIP_PRNPROP, ChooseInTree); }
+void BM_ApplyPrinterSheetUnchanged(benchmark::State& state) { ApplySheet(state, OEMCUIP_PRNPROP, nullptr); }
+BENCHMARK(BM_ApplyDocumentSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyDocumentSheetUnchanged)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyPrinterSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyPrinterSheetUnchanged)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void PrintAgainstGoal(const palvex_bench::RatioReporter& reporter, const char* what, const std::string& figure,
+                      const std::string& baseline, double goalSeconds) {
+    const double ours = reporter.Median(figure), floor = reporter.Median(baseline);
+    if (ours <= 0) {
+        std::printf("%s: not measured\n", what);
+        return;
+    }
+    const double ratio = ours / goalSeconds;
+    std::printf("%s: %.2f ms (%.2fx %s, %.2f ms); ratio to the %.0f ms goal %.3f (goal <= 1.00) %s\n", what, ours * 1e3,
+                floor > 0 ? ours / floor : 0.0, baseline.c_str(), floor * 1e3, goalSeconds * 1e3, ratio,
+                ratio <= 1.0 ? "met" : "NOT MET");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> args = palvex_bench::WithInterleaving(argc, argv, 5);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    palvex_bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintAgainstGoal(reporter, "document sheet opened, every page drawn", "BM_OpenDocumentSheet",
+                     "BM_RedrawDocumentSheet", 100e-3);
+    PrintAgainstGoal(reporter, "printer sheet opened, every page drawn", "BM_OpenPrinterSheet",
+                     "BM_RedrawPrinterSheet", 100e-3);
+    PrintAgainstGoal(reporter, "document sheet Apply after one change", "BM_ApplyDocumentSheet",
+                     "BM_ApplyDocumentSheetUnchanged", 20e-3);
+    PrintAgainstGoal(reporter, "printer sheet Apply after one change", "BM_ApplyPrinterSheet",
+                     "BM_ApplyPrinterSheetUnchanged", 20e-3);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -2,6 +2,7 @@
 #include "ui_plugin_capabilities.h"
 
 #include <palvex/ui_module_capabilities.h>
+#include <win/prcomoem_ui.h>
 
 namespace palvex::hosts {
 

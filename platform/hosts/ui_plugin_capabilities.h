@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include <win/prcomoem_ui.h>
 #include <win/windows.h>
 
 #include "plugin_library.h"

@@ -207,7 +207,7 @@ TEST_F(CustomMediaItemsTest, RefusedSizesAndNamesRegisterNothing) {
     EXPECT_EQ(m_mediaNamePopup->m_pushes, 1);
     EXPECT_TRUE(Boxes().empty());
     EXPECT_TRUE(Hidden(17052, 0));
-    m_mediaNamePopup->m_answer = u"Named later";
+    m_mediaNamePopup->Answer(u"Named later");
     Add(popup, u"", 10000, 20000);
     EXPECT_EQ(Name(0), u"Named later");
     EXPECT_EQ(Mark(u"Named later"), 1);
@@ -271,7 +271,7 @@ TEST_F(CustomMediaItemsTest, NamesAreCutSoThatTheyEndInsideTheirField) {
     // The list's edit field takes no more than the name field holds.
     EXPECT_EQ(List()->GetTextLimit(), 32);
     EXPECT_EQ(Handler(18100)->GetTextLimit(), 32);
-    m_mediaNamePopup->m_answer = longName;
+    m_mediaNamePopup->Answer(longName);
     Add(popup, u"", 10000, 20000);
     const std::u16string cut(31, u'n');
     EXPECT_EQ(Name(0), cut);

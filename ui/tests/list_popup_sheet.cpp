@@ -19,7 +19,7 @@ INT_PTR CALLBACK QuietProc(HWND, UINT message, WPARAM, LPARAM) {
 DWORD ScriptedNamePopup::Push(HWND parent) {
     ++m_pushes;
     m_parent = parent;
-    if (QORVAOptItemHandler* box = GetHandler(m_nameBox)) box->SelectString(m_answer.c_str(), nullptr);
+    if (QORVAOptItemHandler* box = GetHandler(m_nameBox)) box->SelectString(m_answer, nullptr);
     return 0;
 }
 

@@ -4,6 +4,8 @@
 // factory's dialog procedure; the name popups answer from a script; message boxes are scripted.
 #pragma once
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,15 @@ public:
         : QORVAOptItemHandlerPushbutton(heap, factory, item), m_nameBox(nameBox) {}
     DWORD Push(HWND parent) override;
 
-    std::u16string m_answer;
+    // The answer is kept in the object itself: the sheet's heap frees its handlers without running
+    // their destructors.
+    void Answer(const std::u16string& text) {
+        const size_t n = std::min(text.size(), std::size(m_answer) - 1);
+        std::copy_n(text.begin(), n, m_answer);
+        m_answer[n] = u'\0';
+    }
+
+    char16_t m_answer[64] = {};
     int m_pushes = 0;
     HWND m_parent = nullptr;
 

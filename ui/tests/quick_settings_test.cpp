@@ -294,7 +294,7 @@ TEST_F(QuickSettingsTest, RefusedNamesStoreNothing) {
 TEST_F(QuickSettingsTest, TheNamePopupNamesAnEntryWhenNothingWasTyped) {
     HWND page = Open();
     Handler(kOtherItem)->SetCurSel(1, nullptr);
-    m_quickNamePopup->m_answer = u"From the popup";
+    m_quickNamePopup->Answer(u"From the popup");
     Command(page, 150, BN_CLICKED);
     EXPECT_EQ(m_quickNamePopup->m_pushes, 1);
     EXPECT_EQ(List()->GetSel(), 1);

@@ -27,7 +27,7 @@ bool IsNamedMedium(const CustomMediaRecord* record) {
 
 QORVAOptItemHandlerCMCOMBOBOX::QORVAOptItemHandlerCMCOMBOBOX(HANDLE heap, QORVAOptItemHandlerFactory* factory,
                                                              POPTITEM item)
-    : QORVAOptItemHandlerCombobox(heap, factory, item) {
+    : QORVAOptItemHandlerTypedCombobox(heap, factory, item, kCustomMediaNameLimit - 1) {
     QORVASystemFunc* systemFunc = factory ? factory->SystemFunc() : nullptr;
     // The description's options give way to the registered sizes.
     if (systemFunc && item && factory->SheetMode() != OEMCUIP_PRNPROP)
@@ -40,28 +40,13 @@ LONG QORVAOptItemHandlerCMCOMBOBOX::GetTextLimit() {
     return kCustomMediaNameLimit;
 }
 
-void QORVAOptItemHandlerCMCOMBOBOX::ReadControl(QORVAOptItemDlgLink* link) {
-    m_typed[0] = 0;
-    m_hasTyped = 0;
-    HWND control = link ? link->Control() : nullptr;
-    if (!control) return;
-    GetWindowTextW(control, m_typed, static_cast<int>(std::size(m_typed)));
-    m_typed[kCustomMediaNameLimit - 1] = 0;
-    m_hasTyped = 1;
-}
-
-LPCWSTR QORVAOptItemHandlerCMCOMBOBOX::GetEditText() {
-    return m_hasTyped ? m_typed : nullptr;
-}
-
 CustomMediaRecord* QORVAOptItemHandlerCMCOMBOBOX::Record(LONG index) {
     if (index < 0 || index >= static_cast<LONG>(m_count) || index >= GetOptionCount()) return nullptr;
     return reinterpret_cast<CustomMediaRecord*>(GetOptionParam(index, nullptr));
 }
 
 LONG_PTR QORVAOptItemHandlerCMCOMBOBOX::SetCurSel(LONG_PTR selection, QORVAOptItemDlgLink* link) {
-    m_typed[0] = 0;
-    m_hasTyped = 0;
+    ForgetTyped();
     const LONG_PTR previous = GetSel();
     if (selection == previous) return previous;
     return QORVAOptItemHandlerCombobox::SetCurSel(selection, link);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "items/standard_handlers.h"
+#include "options/typed_combobox.h"
 
 struct CustomMediaRecord;
 
@@ -22,13 +23,11 @@ inline constexpr LONG kCustomMediaNameLimit = 32;
 // True when the entry is a registered size: its form names it and the name is not blank.
 bool IsNamedMedium(const CustomMediaRecord* record);
 
-class QORVAOptItemHandlerCMCOMBOBOX : public QORVAOptItemHandlerCombobox {
+class QORVAOptItemHandlerCMCOMBOBOX : public QORVAOptItemHandlerTypedCombobox {
 public:
     QORVAOptItemHandlerCMCOMBOBOX(HANDLE heap, QORVAOptItemHandlerFactory* factory, POPTITEM item);
 
     LONG GetTextLimit() override;
-    void ReadControl(QORVAOptItemDlgLink* link) override;
-    LPCWSTR GetEditText() override;
     LONG_PTR SetCurSel(LONG_PTR selection, QORVAOptItemDlgLink* link) override;
     // The registered size of exactly that name, else the new-size entry (whatever free entries
     // lie between the registered ones).
@@ -46,8 +45,6 @@ public:
 
 private:
     DWORD m_count = 0;
-    WCHAR m_typed[kCustomMediaNameLimit] = {};
-    DWORD m_hasTyped = 0;
 };
 
 class QORVAOptItemHandlerCMEDITBOX : public QORVAOptItemHandlerEditbox {

@@ -112,7 +112,7 @@ void QORVAQuickSettingsFilterDefaults::GetFieldText(DWORD key, LPCWSTR* text) {
 
 QORVAOptItemHandlerQSCOMBOBOX::QORVAOptItemHandlerQSCOMBOBOX(HANDLE heap, QORVAOptItemHandlerFactory* factory,
                                                              POPTITEM item)
-    : QORVAOptItemHandlerCombobox(heap, factory, item) {
+    : QORVAOptItemHandlerTypedCombobox(heap, factory, item, kQuickSettingsTypedChars) {
     QORVASystemFunc* systemFunc = factory ? factory->SystemFunc() : nullptr;
     LPWSTR* stored = nullptr;
     const DWORD rows = systemFunc && item ? systemFunc->LoadDocumentSettings(item, &stored) : 0;
@@ -178,20 +178,6 @@ LONG QORVAOptItemHandlerQSCOMBOBOX::GetTextLimit() {
     return kQuickSettingsNameLimit;
 }
 
-void QORVAOptItemHandlerQSCOMBOBOX::ReadControl(QORVAOptItemDlgLink* link) {
-    m_typed[0] = 0;
-    m_hasTyped = 0;
-    HWND control = link ? link->Control() : nullptr;
-    if (!control) return;
-    GetWindowTextW(control, m_typed, static_cast<int>(std::size(m_typed)));
-    m_typed[kQuickSettingsTypedChars] = 0;
-    m_hasTyped = 1;
-}
-
-LPCWSTR QORVAOptItemHandlerQSCOMBOBOX::GetEditText() {
-    return m_hasTyped ? m_typed : nullptr;
-}
-
 void QORVAOptItemHandlerQSCOMBOBOX::SetEntryText(LONG index, LPCWSTR text) {
     if (index < 0 || index >= static_cast<LONG>(m_count) || !m_entryTexts) return;
     LPWSTR buffer = m_entryTexts + index * kEntryTextChars;
@@ -207,8 +193,7 @@ LONG_PTR QORVAOptItemHandlerQSCOMBOBOX::SetCurSel(LONG_PTR selection, QORVAOptIt
     const LONG_PTR previous = GetSel();
     if (selection == previous) return previous;
     m_applied = 1;
-    m_typed[0] = 0;
-    m_hasTyped = 0;
+    ForgetTyped();
     if (QuickSettingRecord* record = const_cast<QuickSettingRecord*>(Record(static_cast<LONG>(selection)))) {
         if (record->m_set.m_text && record->m_set.m_used) {
             StoredSetApply apply{m_factory, record->m_set.m_text};

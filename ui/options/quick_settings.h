@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "items/standard_handlers.h"
+#include "options/typed_combobox.h"
 #include "items/stored_set.h"
 
 inline constexpr DWORD kQuickSettingsItem = 101;
@@ -62,14 +63,11 @@ struct QuickSettingRecord {
     DWORD m_uses;
 };
 
-class QORVAOptItemHandlerQSCOMBOBOX : public QORVAOptItemHandlerCombobox {
+class QORVAOptItemHandlerQSCOMBOBOX : public QORVAOptItemHandlerTypedCombobox {
 public:
     QORVAOptItemHandlerQSCOMBOBOX(HANDLE heap, QORVAOptItemHandlerFactory* factory, POPTITEM item);
 
     LONG GetTextLimit() override;
-    // With a link, takes the combo box's typed text; without one, forgets it.
-    void ReadControl(QORVAOptItemDlgLink* link) override;
-    LPCWSTR GetEditText() override;
     // Recalls the entry's stored values; when that fails the list returns to the previous entry
     // (deleting the failed one when the deletion flag says so).
     LONG_PTR SetCurSel(LONG_PTR selection, QORVAOptItemDlgLink* link) override;
@@ -106,8 +104,6 @@ private:
     DWORD m_count = 0;
     QuickSettingRecord** m_records = nullptr;  // one per entry, or none
     LPWSTR m_entryTexts = nullptr;             // the entries' texts, one fixed-size buffer each
-    WCHAR m_typed[kQuickSettingsTypedChars + 1] = {};
-    DWORD m_hasTyped = 0;
     DWORD m_applied = 1;
     DWORD m_deletion = 1;
     DWORD m_reverting = 0;

@@ -8,6 +8,7 @@
 #include <win/winspool_levels.h>
 
 #include "drv_data.h"
+#include "pardex_dlg.h"
 #include "resource.h"
 #include "utilities.h"
 
@@ -72,4 +73,11 @@ void CDialogConfirm::FillPrinterList() {
         item.pszText = value.data();
         SendMessageW(List(), LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item));
     }
+}
+
+void CDialogConfirm::WarnWhenDriverActive() {
+    const std::u16string market = m_pDrvData->GetMarketName();
+    const BOOL active = CheckDriverActive(market);
+    m_pDrvData->WriteLogFormat(1, u"CheckDriverActive %s %d\r\n", market.c_str(), active);
+    if (active) ShowMessageBox(m_pDrvData, m_hWnd, u"CloseProperty", MB_ICONWARNING | MB_OK);
 }

@@ -23,6 +23,9 @@ public:
     // Appends to the row values the name of every local or connected printer whose driver is the
     // model's, in enumeration order; FALSE with the enumeration's error when it fails.
     BOOL AppendModelPrinters(DWORD& error);
+    // Before the work starts: logs whether a property sheet of the model's driver is open and
+    // then asks the user to close it.
+    void WarnWhenDriverActive();
 
     std::vector<std::u16string> m_rowLabels;
     std::vector<std::u16string> m_rowValues;

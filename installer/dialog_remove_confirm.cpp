@@ -44,10 +44,7 @@ void CDialogRemoveConfirm::OnActivatePage(int) {
 
 void CDialogRemoveConfirm::OnBnClickedButtonNext() {
     if (!m_pDrvData || !m_pHost) return;
-    const std::u16string market = m_pDrvData->GetMarketName();
-    const BOOL active = CheckDriverActive(market);
-    m_pDrvData->WriteLogFormat(1, u"CheckDriverActive %s %d\r\n", market.c_str(), active);
-    if (active) ShowMessageBox(m_pDrvData, m_hWnd, u"CloseProperty", MB_ICONWARNING | MB_OK);
+    WarnWhenDriverActive();
     CDialogRemoveProg remove(m_pDrvData, this);
     remove.DoModal();
     m_pDrvData->m_completeMessage = GetResultMessage(&remove, u"UninstallComplete");

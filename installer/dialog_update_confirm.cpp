@@ -50,10 +50,7 @@ void CDialogUpdateConfirm::OnActivatePage(int) {
 void CDialogUpdateConfirm::OnBnClickedButtonNext() {
     if (!m_pDrvData || !m_pHost) return;
     if (!CheckUpdatePrinters(m_hWnd, m_pDrvData)) return;
-    const std::u16string market = m_pDrvData->GetMarketName();
-    const BOOL active = CheckDriverActive(market);
-    m_pDrvData->WriteLogFormat(1, u"CheckDriverActive %s %d\r\n", market.c_str(), active);
-    if (active) ShowMessageBox(m_pDrvData, m_hWnd, u"CloseProperty", MB_ICONWARNING | MB_OK);
+    WarnWhenDriverActive();
     CDialogUpdateProg update(m_pDrvData, this);
     update.DoModal();
     m_pDrvData->m_completeMessage = GetResultMessage(&update, u"UpdateComplete");

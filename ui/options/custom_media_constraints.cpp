@@ -414,7 +414,7 @@ void QORVAOptItemConstraintCMS::RenameInPaperLists(const std::u16string& oldName
 }
 
 void QORVAOptItemConstraintCMS::RemoveFromPaperLists(const std::u16string& name) {
-    bool marked[std::size(m_paperLists)] = {};
+    bool marked[kPaperListCount] = {};
     m_owner->SetNotificationsEnabled(0);
     for (size_t n = 0; n < std::size(m_paperLists); ++n) {
         QORVAOptItemHandler* paper = GetHandler(m_paperLists[n]);

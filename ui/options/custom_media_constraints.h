@@ -60,7 +60,8 @@ private:
     QORVAOptItemHandler* m_width = nullptr;
     QORVAOptItemHandler* m_height = nullptr;
     BYTE m_formAssign = 0;
-    DWORD m_paperLists[2] = {1203, 3102};
+    static constexpr size_t kPaperListCount = 2;
+    DWORD m_paperLists[kPaperListCount] = {1203, 3102};
 };
 
 class QORVAOptItemConstraintCMSNAME : public QORVAOptItemNotify {

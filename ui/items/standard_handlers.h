@@ -98,8 +98,8 @@ public:
     QORVAOptItemHandler* NextTabItem(LONG tab, DWORD* cursor, DWORD* level);
 
 private:
-    void* m_tabData = nullptr;
-    DWORD m_tabWord = 0;
+    [[maybe_unused]] void* m_tabData = nullptr;
+    [[maybe_unused]] DWORD m_tabWord = 0;
 };
 
 class QORVAOptItemHandlerNone : public QORVAOptItemHandler {

@@ -24,7 +24,6 @@
 namespace {
 
 constexpr DWORD kPaperSizeItem = 1203;
-constexpr DWORD kScaleToPaperSizeItem = 3102;
 
 // Messages of the popup.
 constexpr DWORD kCaption = 33000;

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr DWORD kNewRecordChars = 256;
-
 // A stored persist value points into the settings block, where strings need not be aligned:
 // its length in characters, read unit by unit.
 size_t StoredLength(LPCWSTR text) {

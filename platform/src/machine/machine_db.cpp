@@ -9,11 +9,16 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+
+#include <palvex/machine.h>
 
 #include "crt/utf16.h"
 
@@ -32,11 +37,40 @@ std::mutex& SchemaMutex() {
     return mutex;
 }
 
+// How often this process has prepared each statement text, so that a text prepared again (where
+// a kept statement should have served) can be found. Touched only when SQLite parses a text.
+struct PrepareCounts {
+    std::mutex mutex;
+    std::unordered_map<std::string, size_t> counts;
+};
+
+PrepareCounts& Prepares() {
+    static auto* prepares = new PrepareCounts;  // never destroyed: threads may prepare during exit
+    return *prepares;
+}
+
+void CountPrepare(const char* sql) {
+    PrepareCounts& prepares = Prepares();
+    size_t count = 0;
+    {
+        std::lock_guard lock(prepares.mutex);
+        count = ++prepares.counts[sql];
+    }
+    if (count < 2) return;
+    static const char* const log = std::getenv("PALVEX_PREPARE_LOG");
+    if (!log || !*log) return;
+    std::string text = sql;
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::ofstream(log, std::ios::app) << getpid() << '\t' << program_invocation_short_name << '\t' << count << '\t' << text
+                                      << '\n';
+}
+
 [[noreturn]] void Fail(sqlite3* db, const char* what) {
     throw std::runtime_error(std::string("machine database: ") + what + ": " + (db ? sqlite3_errmsg(db) : "no connection"));
 }
 
 void Exec(sqlite3* db, const char* sql) {
+    CountPrepare(sql);
     char* message = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
         std::string text = message ? message : sqlite3_errmsg(db);
@@ -198,6 +232,7 @@ Statement::Statement(const char* sql) : m_db(ThreadConnection()), m_stmt(nullptr
         kept->second.pop_back();
         return;
     }
+    CountPrepare(sql);
     if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) Fail(m_db, "prepare");
 }
 
@@ -355,6 +390,20 @@ void Transaction(const std::function<void()>& body) {
         throw;
     }
     c.transactionDepth = 0;
+}
+
+std::vector<PreparedText> PreparedTwice() {
+    std::vector<PreparedText> twice;
+    {
+        PrepareCounts& prepares = Prepares();
+        std::lock_guard lock(prepares.mutex);
+        for (const auto& [sql, count] : prepares.counts)
+            if (count > 1) twice.push_back({sql, count});
+    }
+    std::sort(twice.begin(), twice.end(), [](const PreparedText& a, const PreparedText& b) {
+        return a.count != b.count ? a.count > b.count : a.sql < b.sql;
+    });
+    return twice;
 }
 
 int64_t ChangedRows() {

@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <palvex/machine.h>
+#include <palvex/prepared_statements.h>
 #include <palvex/ui_script.h>
 #include <plugin_library.h>
 #include <ui_host.h>

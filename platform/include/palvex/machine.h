@@ -104,22 +104,6 @@ PALVEX_API std::vector<DriverDesc> ListDrivers();
 PALVEX_API std::vector<PrinterDesc> ListPrinters();
 PALVEX_API std::vector<PrinterDataDesc> ListPrinterData(const std::u16string& printerName);
 
-namespace db {
-
-// A statement text of the machine database and how many times this process prepared it (parsed
-// and planned it with SQLite) rather than reusing a prepared one.
-struct PreparedText {
-    std::string sql;
-    size_t count = 0;
-};
-
-// The texts this process prepared more than once, most often prepared first. A process started
-// with $PALVEX_PREPARE_LOG naming a file also appends "pid<TAB>program<TAB>count<TAB>text" there on every
-// such repeated prepare, so a program run in its own process can be checked from outside.
-PALVEX_API std::vector<PreparedText> PreparedTwice();
-
-}  // namespace db
-
 // A fresh machine in a temporary folder for one test; the process uses it while the object lives
 // and the folder is removed afterwards.
 class PALVEX_API TestMachine {

@@ -18,7 +18,7 @@
 #include <string>
 #include <unordered_map>
 
-#include <palvex/machine.h>
+#include <palvex/prepared_statements.h>
 
 #include "crt/utf16.h"
 

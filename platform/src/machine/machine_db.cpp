@@ -100,7 +100,107 @@ private:
     int m_fd;
 };
 
-sqlite3* OpenDatabase(const std::filesystem::path& root) {
+// The process id, kept so that the check on every statement costs no system call; a forked child
+// learns its own at the fork.
+pid_t ProcessId() {
+    static pid_t pid = [] {
+        pthread_atfork(nullptr, nullptr, [] { pid = getpid(); });
+        return getpid();
+    }();
+    return pid;
+}
+
+// A connection and the statements it keeps prepared. Preparing a statement (parsing and planning
+// its SQL) costs far more than running it, and the readers ask the same few questions over and
+// over (the OS profile on every code-page conversion, printer data, strings), so a finished
+// statement is reset and kept for the next use of the same text. A kept statement holds no data
+// and no read transaction: each use reads the database afresh, so other connections' and
+// processes' writes are seen as before.
+struct OpenConnection {
+    sqlite3* db = nullptr;
+    std::filesystem::path root;
+    pid_t pid = 0;
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle;
+
+    // Finalizes the kept statements and closes the database, unless the connection was inherited
+    // through fork (it belongs to the parent: the child neither uses nor closes it).
+    void Close() {
+        if (db && pid == ProcessId()) {
+            for (auto& [sql, statements] : idle)
+                for (sqlite3_stmt* statement : statements) sqlite3_finalize(statement);
+            sqlite3_close_v2(db);
+        }
+        idle.clear();
+        db = nullptr;
+        root.clear();
+    }
+};
+
+// Distinct statement texts a connection keeps prepared, and idle copies of one text. The
+// platform's statements are a few hundred fixed texts; copies are needed only while statements of
+// one text are alive at once (a lookup made while an enumeration of the same query runs).
+constexpr size_t kKeptStatementTexts = 1024;
+constexpr size_t kKeptCopiesOfOneText = 4;
+
+// A kept statement of sql on connection, else a new one.
+sqlite3_stmt* TakeStatement(OpenConnection& connection, const char* sql) {
+    const auto kept = connection.idle.find(sql);
+    if (kept != connection.idle.end() && !kept->second.empty()) {
+        sqlite3_stmt* statement = kept->second.back();
+        kept->second.pop_back();
+        return statement;
+    }
+    CountPrepare(sql);
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(connection.db, sql, -1, &statement, nullptr) != SQLITE_OK) Fail(connection.db, "prepare");
+    return statement;
+}
+
+// Keeps a finished statement of db for the next use of its text, while db is still connection's
+// open database; the reset ends its read or write and drops its bindings.
+void GiveBackStatement(OpenConnection& c, sqlite3* db, sqlite3_stmt* statement) {
+    if (statement && db == c.db && c.pid == ProcessId()) {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        try {
+            const char* sql = sqlite3_sql(statement);
+            auto kept = c.idle.find(sql);
+            if (kept == c.idle.end() && c.idle.size() < kKeptStatementTexts) kept = c.idle.try_emplace(sql).first;
+            if (kept != c.idle.end() && kept->second.size() < kKeptCopiesOfOneText) {
+                kept->second.push_back(statement);
+                return;
+            }
+        } catch (...) {  // out of memory: the statement is simply not kept
+        }
+    }
+    sqlite3_finalize(statement);
+}
+
+// Runs a transaction-control statement (BEGIN, COMMIT, ROLLBACK) on connection through its kept
+// statements; false with the error's text in what when it fails.
+bool Control(OpenConnection& connection, const char* sql, std::string* what = nullptr) {
+    sqlite3* const db = connection.db;
+    sqlite3_stmt* statement = nullptr;
+    try {
+        statement = TakeStatement(connection, sql);
+    } catch (const std::exception& e) {
+        if (what) *what = e.what();
+        return false;
+    }
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE && what) *what = std::string("machine database: ") + sqlite3_errmsg(db);
+    GiveBackStatement(connection, db, statement);
+    return rc == SQLITE_DONE;
+}
+
+void RunControl(OpenConnection& connection, const char* sql) {
+    std::string what;
+    if (!Control(connection, sql, &what)) throw std::runtime_error(what);
+}
+
+// A new connection to root's database, set up: the root folder and the database are created when
+// missing, and every SchemaPart's tables (IF NOT EXISTS).
+OpenConnection OpenDatabase(const std::filesystem::path& root) {
     std::filesystem::create_directories(root);
     const std::filesystem::path file = root / "machine.db";
     SetupLock setupLock(root / "machine.db.setup");
@@ -111,6 +211,10 @@ sqlite3* OpenDatabase(const std::filesystem::path& root) {
         sqlite3_close_v2(db);
         throw std::runtime_error("machine database: cannot open " + file.string() + ": " + text);
     }
+    OpenConnection connection;
+    connection.db = db;
+    connection.root = root;
+    connection.pid = ProcessId();
     try {
         sqlite3_busy_timeout(db, kBusyWaitMilliseconds);
         sqlite3_extended_result_codes(db, 1);
@@ -122,66 +226,121 @@ sqlite3* OpenDatabase(const std::filesystem::path& root) {
             std::lock_guard lock(SchemaMutex());
             parts = SchemaParts();
         }
-        Exec(db, "BEGIN IMMEDIATE");
+        RunControl(connection, "BEGIN IMMEDIATE");
         try {
             for (const char* sql : parts) Exec(db, sql);
-            Exec(db, "COMMIT");
+            RunControl(connection, "COMMIT");
         } catch (...) {
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            Control(connection, "ROLLBACK");
             throw;
         }
     } catch (...) {
-        sqlite3_close_v2(db);
+        connection.Close();
         throw;
     }
-    return db;
+    return connection;
 }
 
-// The process id, kept so that the check on every statement costs no system call; a forked child
-// learns its own at the fork.
-pid_t ProcessId() {
-    static pid_t pid = [] {
-        pthread_atfork(nullptr, nullptr, [] { pid = getpid(); });
-        return getpid();
+// Connections no thread is using, with their kept statements, for the next thread of the process
+// that needs one on the same root. Threads come and go (the installer starts one per step, the
+// watchers end with their last watch), and each would otherwise open a connection and prepare
+// every statement again. A connection is parked only between transactions, so a thread that takes
+// one finds it as a new one would be, but for its kept statements. At exit the parked connections
+// are closed (the last close of the database folds its log back into it, as before).
+struct ParkedConnections {
+    std::mutex mutex;
+    std::vector<OpenConnection> connections;
+    bool ended = false;  // the process is exiting: connections are closed rather than parked
+};
+
+void CloseParkedAtExit();
+
+ParkedConnections& Parked() {
+    // Never destroyed: detached threads may let go of their connections while the process exits.
+    static ParkedConnections* const parked = [] {
+        std::atexit(CloseParkedAtExit);
+        return new ParkedConnections;
     }();
-    return pid;
+    return *parked;
 }
 
-// Distinct statement texts a connection keeps prepared, and idle copies of one text.
-constexpr size_t kKeptStatementTexts = 256;
-constexpr size_t kKeptCopiesOfOneText = 4;
+void CloseParkedAtExit() {
+    ParkedConnections& parked = Parked();
+    std::lock_guard lock(parked.mutex);
+    parked.ended = true;
+    for (OpenConnection& connection : parked.connections) connection.Close();
+    parked.connections.clear();
+}
 
-// This thread's connection. A connection inherited through fork belongs to the parent: the child
-// neither uses nor closes it.
-//
-// Preparing a statement (parsing and planning its SQL) costs far more than running it, and the
-// readers ask the same few questions over and over (the OS profile on every code-page conversion,
-// printer data, strings), so a finished statement is reset and kept for the next use of the same
-// text. A kept statement holds no data and no read transaction: each use reads the database
-// afresh, so other connections' and processes' writes are seen as before.
-struct Connection {
-    sqlite3* db = nullptr;
-    std::filesystem::path root;
+// Parked connections kept at most; a program that sets up many machines closes the rest.
+constexpr size_t kParkedConnections = 16;
+
+// Parks connection (left empty) while its root is the current one, or any root when a machine is
+// being set up before the process switches to it; else closes it.
+void Park(OpenConnection& connection, bool anyRoot = false) {
+    if (connection.db && connection.pid == ProcessId() && (anyRoot || connection.root == CurrentRoot())) {
+        ParkedConnections& parked = Parked();
+        std::lock_guard lock(parked.mutex);
+        if (!parked.ended && parked.connections.size() < kParkedConnections) {
+            try {
+                parked.connections.push_back(std::move(connection));
+                connection = OpenConnection{};
+                return;
+            } catch (...) {  // out of memory: closed instead
+            }
+        }
+    }
+    connection.Close();
+}
+
+// Closes this process's parked connections that keep is false for.
+template <typename Keep>
+void CloseParked(Keep keep) {
+    ParkedConnections& parked = Parked();
+    std::lock_guard lock(parked.mutex);
+    for (auto it = parked.connections.begin(); it != parked.connections.end();) {
+        if (it->pid == ProcessId() && !keep(*it)) {
+            it->Close();
+            it = parked.connections.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+// A parked connection of this process on root, if there is one.
+OpenConnection TakeParked(const std::filesystem::path& root) {
+    ParkedConnections& parked = Parked();
+    std::lock_guard lock(parked.mutex);
+    for (auto it = parked.connections.begin(); it != parked.connections.end(); ++it) {
+        if (it->pid == ProcessId() && it->root == root) {
+            OpenConnection taken = std::move(*it);
+            parked.connections.erase(it);
+            return taken;
+        }
+    }
+    return {};
+}
+
+// This thread's connection.
+struct Connection : OpenConnection {
     uint64_t generation = 0;
-    pid_t pid = 0;
     int transactionDepth = 0;
     bool readScope = false;  // the open transaction is a ReadScope's
-    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle;
 
-    void Close() {
-        if (db && pid == ProcessId()) {
-            for (auto& [sql, statements] : idle)
-                for (sqlite3_stmt* statement : statements) sqlite3_finalize(statement);
-            sqlite3_close_v2(db);
-        }
-        idle.clear();
+    // Lets go of the connection between transactions: parked for the process's next thread while
+    // its root is current, else closed.
+    void Release() {
+        if (db && transactionDepth == 0) Park(*this);
+        else Close();
+        Forget();
+    }
+    void Forget() {
         readScope = false;
-        db = nullptr;
-        root.clear();
         generation = 0;
         transactionDepth = 0;
     }
-    ~Connection() { Close(); }
+    ~Connection() { Release(); }
 };
 
 thread_local Connection t_connection;
@@ -191,8 +350,7 @@ sqlite3* ThreadConnection() {
     if (c.db && c.pid != ProcessId()) {
         c.db = nullptr;  // the parent's; left alone, with its kept statements
         c.idle.clear();
-        c.transactionDepth = 0;
-        c.readScope = false;
+        c.Forget();
     }
     const uint64_t generation = RootGeneration();
     if (c.db && c.generation == generation) return c.db;
@@ -203,10 +361,14 @@ sqlite3* ThreadConnection() {
         return c.db;
     }
     c.Close();
-    c.db = OpenDatabase(root);
-    c.root = std::move(root);
+    c.Forget();
+    OpenConnection parked = TakeParked(root);
+    if (parked.db) {
+        static_cast<OpenConnection&>(c) = std::move(parked);
+    } else {
+        static_cast<OpenConnection&>(c) = OpenDatabase(root);
+    }
     c.generation = generation;
-    c.pid = ProcessId();
     return c.db;
 }
 
@@ -218,43 +380,25 @@ SchemaPart::SchemaPart(const char* sql) {
 }
 
 void CreateDatabase(const std::filesystem::path& root) {
-    sqlite3_close_v2(OpenDatabase(root));
+    // Connections parked on the root are of a database that may have been removed since.
+    CloseParked([&root](const OpenConnection& parked) { return parked.root != root; });
+    // Parked for the first thread that uses the root, so that it need not set up a connection of
+    // its own; closed if the process switches to another root first.
+    OpenConnection created = OpenDatabase(root);
+    Park(created, true);
 }
 
 void CloseThreadConnection() {
-    if (t_connection.transactionDepth == 0) t_connection.Close();
+    if (t_connection.transactionDepth == 0) t_connection.Release();
+    // Connections to a machine the process no longer uses are closed, so its folder can go.
+    const std::filesystem::path current = CurrentRoot();
+    CloseParked([&current](const OpenConnection& parked) { return parked.root == current; });
 }
 
-Statement::Statement(const char* sql) : m_db(ThreadConnection()), m_stmt(nullptr) {
-    const auto kept = t_connection.idle.find(sql);
-    if (kept != t_connection.idle.end() && !kept->second.empty()) {
-        m_stmt = kept->second.back();
-        kept->second.pop_back();
-        return;
-    }
-    CountPrepare(sql);
-    if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) Fail(m_db, "prepare");
-}
+Statement::Statement(const char* sql) : m_db(ThreadConnection()), m_stmt(TakeStatement(t_connection, sql)) {}
 
 Statement::~Statement() {
-    Connection& c = t_connection;
-    // Kept only while it belongs to this thread's open connection; the reset ends its read or
-    // write and drops its bindings.
-    if (m_stmt && m_db == c.db && c.pid == ProcessId()) {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-        try {
-            const char* sql = sqlite3_sql(m_stmt);
-            auto kept = c.idle.find(sql);
-            if (kept == c.idle.end() && c.idle.size() < kKeptStatementTexts) kept = c.idle.try_emplace(sql).first;
-            if (kept != c.idle.end() && kept->second.size() < kKeptCopiesOfOneText) {
-                kept->second.push_back(m_stmt);
-                return;
-            }
-        } catch (...) {  // out of memory: the statement is simply not kept
-        }
-    }
-    sqlite3_finalize(m_stmt);
+    GiveBackStatement(t_connection, m_db, m_stmt);
 }
 
 Statement& Statement::Bind(int index, int64_t value) {
@@ -353,13 +497,13 @@ void Transaction(const std::function<void()>& body) {
     if (c.readScope && c.transactionDepth == 1) {
         // A read transaction cannot become a write one safely (another process may have written
         // since it began): it ends, the write runs on its own, and the reads go on after it.
-        Exec(db, "COMMIT");
+        RunControl(c, "COMMIT");
         c.transactionDepth = 0;
         c.readScope = false;
         struct Resume {
             sqlite3* db;
             ~Resume() {
-                if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {
+                if (t_connection.db == db && Control(t_connection, "BEGIN")) {
                     t_connection.transactionDepth = 1;
                     t_connection.readScope = true;
                 }
@@ -379,14 +523,14 @@ void Transaction(const std::function<void()>& body) {
         --c.transactionDepth;
         return;
     }
-    Exec(db, "BEGIN IMMEDIATE");
+    RunControl(c, "BEGIN IMMEDIATE");
     c.transactionDepth = 1;
     try {
         body();
-        Exec(db, "COMMIT");
+        RunControl(c, "COMMIT");
     } catch (...) {
         c.transactionDepth = 0;
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        Control(c, "ROLLBACK");
         throw;
     }
     c.transactionDepth = 0;

@@ -119,6 +119,7 @@ pid_t ProcessId() {
 struct OpenConnection {
     sqlite3* db = nullptr;
     std::filesystem::path root;
+    uint64_t generation = 0;  // the RootGeneration at which root was last the current root
     pid_t pid = 0;
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle;
 
@@ -133,6 +134,7 @@ struct OpenConnection {
         idle.clear();
         db = nullptr;
         root.clear();
+        generation = 0;
     }
 };
 
@@ -278,7 +280,8 @@ constexpr size_t kParkedConnections = 16;
 // Parks connection (left empty) while its root is the current one, or any root when a machine is
 // being set up before the process switches to it; else closes it.
 void Park(OpenConnection& connection, bool anyRoot = false) {
-    if (connection.db && connection.pid == ProcessId() && (anyRoot || connection.root == CurrentRoot())) {
+    if (connection.db && connection.pid == ProcessId() &&
+        (anyRoot || connection.generation == RootGeneration() || connection.root == CurrentRoot())) {
         ParkedConnections& parked = Parked();
         std::lock_guard lock(parked.mutex);
         if (!parked.ended && parked.connections.size() < kParkedConnections) {
@@ -308,12 +311,13 @@ void CloseParked(Keep keep) {
     }
 }
 
-// A parked connection of this process on root, if there is one.
-OpenConnection TakeParked(const std::filesystem::path& root) {
+// A parked connection of this process that fits, if there is one.
+template <typename Fits>
+OpenConnection TakeParked(Fits fits) {
     ParkedConnections& parked = Parked();
     std::lock_guard lock(parked.mutex);
     for (auto it = parked.connections.begin(); it != parked.connections.end(); ++it) {
-        if (it->pid == ProcessId() && it->root == root) {
+        if (it->pid == ProcessId() && fits(*it)) {
             OpenConnection taken = std::move(*it);
             parked.connections.erase(it);
             return taken;
@@ -322,25 +326,43 @@ OpenConnection TakeParked(const std::filesystem::path& root) {
     return {};
 }
 
-// This thread's connection.
+// This thread's connection, held while the thread uses it: from the start of a statement,
+// transaction or ReadScope until the last of them ends. Between uses it is parked, so that the
+// process opens (and prepares statements on) only as many connections as threads use at once: the
+// installer's worker, for one, runs on the connection its window thread is not using meanwhile.
 struct Connection : OpenConnection {
-    uint64_t generation = 0;
     int transactionDepth = 0;
     bool readScope = false;  // the open transaction is a ReadScope's
+    int uses = 0;            // statements alive on this thread, and holds across a transaction's parts
+    // The last write statement's figures, for ChangedRows and LastInsertId asked after it ended.
+    int64_t changes = 0;
+    int64_t lastInsert = 0;
 
-    // Lets go of the connection between transactions: parked for the process's next thread while
-    // its root is current, else closed.
+    // Parks the connection when nothing on this thread uses it and no transaction is open on it.
+    void ReleaseIfIdle() {
+        if (db && uses == 0 && transactionDepth == 0 && pid == ProcessId() && sqlite3_get_autocommit(db)) {
+            Park(*this);
+            Forget();
+        }
+    }
+    // Lets go of the connection: parked when idle (for the process's next use while its root is
+    // current), else closed (statements still alive keep it until they are finalized).
     void Release() {
-        if (db && transactionDepth == 0) Park(*this);
-        else Close();
-        Forget();
+        ReleaseIfIdle();
+        if (transactionDepth == 0) {
+            Close();
+            Forget();
+        }
     }
     void Forget() {
         readScope = false;
-        generation = 0;
         transactionDepth = 0;
     }
-    ~Connection() { Release(); }
+    ~Connection() {
+        uses = 0;
+        transactionDepth = 0;
+        Release();
+    }
 };
 
 thread_local Connection t_connection;
@@ -355,19 +377,21 @@ sqlite3* ThreadConnection() {
     const uint64_t generation = RootGeneration();
     if (c.db && c.generation == generation) return c.db;
     if (c.db && c.transactionDepth > 0) return c.db;  // a transaction finishes on the root it began on
-    std::filesystem::path root = CurrentRoot();
-    if (c.db && c.root == root) {
-        c.generation = generation;
-        return c.db;
+    if (c.db) {
+        if (c.root == CurrentRoot()) {
+            c.generation = generation;
+            return c.db;
+        }
+        c.Close();
+        c.Forget();
     }
-    c.Close();
-    c.Forget();
-    OpenConnection parked = TakeParked(root);
-    if (parked.db) {
-        static_cast<OpenConnection&>(c) = std::move(parked);
-    } else {
-        static_cast<OpenConnection&>(c) = OpenDatabase(root);
+    OpenConnection taken = TakeParked([generation](const OpenConnection& parked) { return parked.generation == generation; });
+    if (!taken.db) {
+        const std::filesystem::path root = CurrentRoot();
+        taken = TakeParked([&root](const OpenConnection& parked) { return parked.root == root; });
+        if (!taken.db) taken = OpenDatabase(root);
     }
+    static_cast<OpenConnection&>(c) = std::move(taken);
     c.generation = generation;
     return c.db;
 }
@@ -395,10 +419,27 @@ void CloseThreadConnection() {
     CloseParked([&current](const OpenConnection& parked) { return parked.root == current; });
 }
 
-Statement::Statement(const char* sql) : m_db(ThreadConnection()), m_stmt(TakeStatement(t_connection, sql)) {}
+Statement::Statement(const char* sql) : m_db(ThreadConnection()), m_stmt(nullptr) {
+    Connection& c = t_connection;
+    ++c.uses;
+    try {
+        m_stmt = TakeStatement(c, sql);
+    } catch (...) {
+        --c.uses;
+        c.ReleaseIfIdle();
+        throw;
+    }
+}
 
 Statement::~Statement() {
-    GiveBackStatement(t_connection, m_db, m_stmt);
+    Connection& c = t_connection;
+    if (m_stmt && m_db == c.db && !sqlite3_stmt_readonly(m_stmt)) {
+        c.changes = sqlite3_changes64(m_db);
+        c.lastInsert = sqlite3_last_insert_rowid(m_db);
+    }
+    GiveBackStatement(c, m_db, m_stmt);
+    --c.uses;
+    c.ReleaseIfIdle();
 }
 
 Statement& Statement::Bind(int index, int64_t value) {
@@ -489,6 +530,7 @@ ReadScope::~ReadScope() {
     }
     c.transactionDepth = 0;
     c.readScope = false;
+    c.ReleaseIfIdle();
 }
 
 void Transaction(const std::function<void()>& body) {
@@ -500,13 +542,18 @@ void Transaction(const std::function<void()>& body) {
         RunControl(c, "COMMIT");
         c.transactionDepth = 0;
         c.readScope = false;
+        // Held between the write and the reads that go on after it.
+        ++c.uses;
         struct Resume {
             sqlite3* db;
             ~Resume() {
-                if (t_connection.db == db && Control(t_connection, "BEGIN")) {
-                    t_connection.transactionDepth = 1;
-                    t_connection.readScope = true;
+                Connection& c = t_connection;
+                if (c.db == db && Control(c, "BEGIN")) {
+                    c.transactionDepth = 1;
+                    c.readScope = true;
                 }
+                --c.uses;
+                c.ReleaseIfIdle();
             }
         } resume{db};
         Transaction(body);
@@ -523,7 +570,12 @@ void Transaction(const std::function<void()>& body) {
         --c.transactionDepth;
         return;
     }
-    RunControl(c, "BEGIN IMMEDIATE");
+    try {
+        RunControl(c, "BEGIN IMMEDIATE");
+    } catch (...) {
+        c.ReleaseIfIdle();
+        throw;
+    }
     c.transactionDepth = 1;
     try {
         body();
@@ -531,9 +583,11 @@ void Transaction(const std::function<void()>& body) {
     } catch (...) {
         c.transactionDepth = 0;
         Control(c, "ROLLBACK");
+        c.ReleaseIfIdle();
         throw;
     }
     c.transactionDepth = 0;
+    c.ReleaseIfIdle();
 }
 
 std::vector<PreparedText> PreparedTwice() {
@@ -551,11 +605,13 @@ std::vector<PreparedText> PreparedTwice() {
 }
 
 int64_t ChangedRows() {
-    return sqlite3_changes64(ThreadConnection());
+    const Connection& c = t_connection;
+    return c.db ? sqlite3_changes64(c.db) : c.changes;
 }
 
 int64_t LastInsertId() {
-    return sqlite3_last_insert_rowid(ThreadConnection());
+    const Connection& c = t_connection;
+    return c.db ? sqlite3_last_insert_rowid(c.db) : c.lastInsert;
 }
 
 std::string FoldKey(const std::u16string& name) {

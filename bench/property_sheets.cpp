@@ -25,6 +25,7 @@
 #include <ui_host.h>
 #include <win/commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -282,7 +283,11 @@ int main(int argc, char** argv) {
                      "BM_ApplyPrinterSheetUnchanged", 20e-3);
     g_machine.reset();
     const std::vector<palvex::db::PreparedText> twice = palvex::db::PreparedTwice();
-    for (const auto& prepared : twice) std::printf("prepared %zu times: %s\n", prepared.count, prepared.sql.c_str());
+    for (const auto& prepared : twice) {
+        std::string sql = prepared.sql;  // on one line
+        std::replace(sql.begin(), sql.end(), '\n', ' ');
+        std::printf("prepared %zu times: %s\n", prepared.count, sql.c_str());
+    }
     std::printf("statements prepared more than once: %zu (goal 0)\n", twice.size());
     benchmark::Shutdown();
     return 0;

@@ -1,4 +1,5 @@
-// One SQLite connection per thread to the current machine root. Separate processes share the
+// SQLite connections to the current machine root, one for each thread using the database at the
+// moment, each with the statements prepared on it. Separate processes share the
 // database through SQLite's own locking: write-ahead logging lets readers go on while one writer
 // writes, and a busy wait (rather than an immediate SQLITE_BUSY) covers the short write locks.
 #include "machine/machine_db.h"

@@ -46,7 +46,12 @@ struct PrepareCounts {
 };
 
 PrepareCounts& Prepares() {
-    static auto* prepares = new PrepareCounts;  // never destroyed: threads may prepare during exit
+    // Never destroyed: threads may prepare during exit. A forked child counts afresh, on a mutex no
+    // thread of the parent may have held at the fork.
+    static PrepareCounts* prepares = [] {
+        pthread_atfork(nullptr, nullptr, [] { prepares = new PrepareCounts; });
+        return new PrepareCounts;
+    }();
     return *prepares;
 }
 
@@ -260,8 +265,11 @@ void CloseParkedAtExit();
 
 ParkedConnections& Parked() {
     // Never destroyed: detached threads may let go of their connections while the process exits.
-    static ParkedConnections* const parked = [] {
+    // A forked child starts with none (the parent's are the parent's), on a mutex no thread of the
+    // parent may have held at the fork.
+    static ParkedConnections* parked = [] {
         std::atexit(CloseParkedAtExit);
+        pthread_atfork(nullptr, nullptr, [] { parked = new ParkedConnections; });
         return new ParkedConnections;
     }();
     return *parked;

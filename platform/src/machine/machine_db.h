@@ -25,7 +25,7 @@ struct SchemaPart {
     explicit SchemaPart(const char* sql);
 };
 
-// A prepared statement on this thread's connection. Binding indexes start at 1, columns at 0.
+// A prepared statement on this thread's connection (held by the thread while the statement lives). Binding indexes start at 1, columns at 0.
 // Every failure (including a database that stays busy past the wait) throws std::runtime_error.
 class Statement {
 public:
@@ -62,8 +62,10 @@ private:
 // this thread's connection to it.
 void CreateDatabase(const std::filesystem::path& root);
 
-// Closes this thread's connection (it is reopened on next use). Called when the root changes and
-// before a machine folder is removed.
+// Lets go of this thread's connection (kept open, with its prepared statements, for the process's
+// next use while its root stays the current one; else closed) and closes the kept connections to
+// other roots. Called when the root changes, before a machine folder is removed, and by threads
+// that end.
 void CloseThreadConnection();
 
 // Runs body inside one write transaction (BEGIN IMMEDIATE ... COMMIT, rolled back on exception).
@@ -84,10 +86,10 @@ private:
     bool m_began = false;
 };
 
-// Number of rows the last write on this thread's connection changed.
+// Number of rows the last write on this thread changed.
 int64_t ChangedRows();
 
-// Row id of the last insert on this thread's connection.
+// Row id of the last insert on this thread.
 int64_t LastInsertId();
 
 // Case-insensitive key used for names the platform compares without regard to case

@@ -95,22 +95,8 @@ BENCHMARK(BM_ReadSixtyFourRepliesOnce)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args = palvex_bench::WithInterleaving(argc, argv, 5);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    palvex_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double handled = reporter.Median("BM_HandleSixtyFourReplies");
-    const double floor = reporter.Median("BM_ReadSixtyFourRepliesOnce");
-    if (handled > 0) {
-        const double ratio = handled / 1e-3;
-        std::printf("network search, 64 answers handled: %.1f us (%.0fx one pass over their bytes, %.2f us); ratio to the "
-                    "1 ms goal %.3f (goal <= 1.00) %s\n",
-                    handled * 1e6, floor > 0 ? handled / floor : 0.0, floor * 1e6, ratio, ratio <= 1.0 ? "met" : "NOT MET");
-    } else {
-        std::printf("network search, 64 answers handled: not measured\n");
-    }
-    benchmark::Shutdown();
-    return 0;
+    return palvex_bench::RunAndReport(argc, argv, 5, [](const palvex_bench::RatioReporter& reporter) {
+        reporter.PrintAgainstGoal("network search, 64 answers handled", "BM_HandleSixtyFourReplies",
+                                  "BM_ReadSixtyFourRepliesOnce", 1e-3);
+    });
 }

@@ -251,44 +251,25 @@ BENCHMARK(BM_ApplyDocumentSheetUnchanged)->UseManualTime()->Iterations(10)->Unit
 BENCHMARK(BM_ApplyPrinterSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyPrinterSheetUnchanged)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
-void PrintAgainstGoal(const palvex_bench::RatioReporter& reporter, const char* what, const std::string& figure,
-                      const std::string& baseline, double goalSeconds) {
-    const double ours = reporter.Median(figure), floor = reporter.Median(baseline);
-    if (ours <= 0) {
-        std::printf("%s: not measured\n", what);
-        return;
-    }
-    const double ratio = ours / goalSeconds;
-    std::printf("%s: %.2f ms (%.2fx %s, %.2f ms); ratio to the %.0f ms goal %.3f (goal <= 1.00) %s\n", what, ours * 1e3,
-                floor > 0 ? ours / floor : 0.0, baseline.c_str(), floor * 1e3, goalSeconds * 1e3, ratio,
-                ratio <= 1.0 ? "met" : "NOT MET");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args = palvex_bench::WithInterleaving(argc, argv, 5);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    palvex_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintAgainstGoal(reporter, "document sheet opened, every page drawn", "BM_OpenDocumentSheet",
-                     "BM_RedrawDocumentSheet", 100e-3);
-    PrintAgainstGoal(reporter, "printer sheet opened, every page drawn", "BM_OpenPrinterSheet",
-                     "BM_RedrawPrinterSheet", 100e-3);
-    PrintAgainstGoal(reporter, "document sheet Apply after one change", "BM_ApplyDocumentSheet",
-                     "BM_ApplyDocumentSheetUnchanged", 20e-3);
-    PrintAgainstGoal(reporter, "printer sheet Apply after one change", "BM_ApplyPrinterSheet",
-                     "BM_ApplyPrinterSheetUnchanged", 20e-3);
-    g_machine.reset();
-    const std::vector<palvex::db::PreparedText> twice = palvex::db::PreparedTwice();
-    for (const auto& prepared : twice) {
-        std::string sql = prepared.sql;  // on one line
-        std::replace(sql.begin(), sql.end(), '\n', ' ');
-        std::printf("prepared %zu times: %s\n", prepared.count, sql.c_str());
-    }
-    std::printf("statements prepared more than once: %zu (goal 0)\n", twice.size());
-    benchmark::Shutdown();
-    return 0;
+    return palvex_bench::RunAndReport(argc, argv, 5, [](const palvex_bench::RatioReporter& reporter) {
+        reporter.PrintAgainstGoal("document sheet opened, every page drawn", "BM_OpenDocumentSheet",
+                                  "BM_RedrawDocumentSheet", 100e-3);
+        reporter.PrintAgainstGoal("printer sheet opened, every page drawn", "BM_OpenPrinterSheet",
+                                  "BM_RedrawPrinterSheet", 100e-3);
+        reporter.PrintAgainstGoal("document sheet Apply after one change", "BM_ApplyDocumentSheet",
+                                  "BM_ApplyDocumentSheetUnchanged", 20e-3);
+        reporter.PrintAgainstGoal("printer sheet Apply after one change", "BM_ApplyPrinterSheet",
+                                  "BM_ApplyPrinterSheetUnchanged", 20e-3);
+        g_machine.reset();
+        const std::vector<palvex::db::PreparedText> twice = palvex::db::PreparedTwice();
+        for (const auto& prepared : twice) {
+            std::string sql = prepared.sql;  // on one line
+            std::replace(sql.begin(), sql.end(), '\n', ' ');
+            std::printf("prepared %zu times: %s\n", prepared.count, sql.c_str());
+        }
+        std::printf("statements prepared more than once: %zu (goal 0)\n", twice.size());
+    });
 }

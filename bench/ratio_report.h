@@ -70,8 +70,49 @@ public:
         return ratio <= goal;
     }
 
+    // Prints "<what>: <time> (<n>x <baseline>, <time>); ratio to the <goal> goal <ratio> (goal <=
+    // 1.00) met|NOT MET" for a figure with a goal in seconds; false when it is not met or missing.
+    bool PrintAgainstGoal(const std::string& what, const std::string& figure, const std::string& baseline,
+                          double goalSeconds) const {
+        const double ours = Median(figure), floor = Median(baseline);
+        if (ours <= 0) {
+            std::printf("%s: not measured\n", what.c_str());
+            return false;
+        }
+        const double ratio = ours / goalSeconds;
+        std::printf("%s: %s (%.1fx %s, %s); ratio to the %s goal %.3f (goal <= 1.00) %s\n", what.c_str(),
+                    Time(ours).c_str(), floor > 0 ? ours / floor : 0.0, baseline.c_str(), Time(floor).c_str(),
+                    Time(goalSeconds).c_str(), ratio, ratio <= 1.0 ? "met" : "NOT MET");
+        return ratio <= 1.0;
+    }
+
 private:
+    // Seconds in the unit that reads best: "1.50 s", "2.00 ms", "50.0 us", "140 ns".
+    static std::string Time(double seconds) {
+        char text[32];
+        if (seconds >= 1.0) std::snprintf(text, sizeof text, "%.2f s", seconds);
+        else if (seconds >= 1e-3) std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+        else if (seconds >= 1e-6) std::snprintf(text, sizeof text, "%.1f us", seconds * 1e6);
+        else std::snprintf(text, sizeof text, "%.0f ns", seconds * 1e9);
+        return text;
+    }
+
     std::map<std::string, std::vector<double>> m_seconds;
 };
+
+// The program's main: the benchmarks the command line names, repeated and interleaved, then the
+// report the program prints from their medians. Answers the exit code.
+template <class Report>
+int RunAndReport(int argc, char** argv, int repetitions, Report report) {
+    std::vector<char*> args = WithInterleaving(argc, argv, repetitions);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    report(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
 
 }  // namespace palvex_bench

@@ -193,22 +193,9 @@ void ReportPreparedTwice() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args = palvex_bench::WithInterleaving(argc, argv, 5);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    palvex_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double install = reporter.Median("BM_ScriptedInstall"), floor = reporter.Median("BM_StartAndClose");
-    if (install > 0) {
-        const double ratio = install / 2.0;
-        std::printf("scripted install to the completion page: %.0f ms (%.1fx starting and closing the program, %.0f ms); "
-                    "ratio to the 2 s goal %.3f (goal <= 1.00) %s\n",
-                    install * 1e3, floor > 0 ? install / floor : 0.0, floor * 1e3, ratio, ratio <= 1.0 ? "met" : "NOT MET");
-    } else {
-        std::printf("scripted install to the completion page: not measured\n");
-    }
-    ReportPreparedTwice();
-    benchmark::Shutdown();
-    return 0;
+    return palvex_bench::RunAndReport(argc, argv, 5, [](const palvex_bench::RatioReporter& reporter) {
+        reporter.PrintAgainstGoal("scripted install to the completion page", "BM_ScriptedInstall", "BM_StartAndClose",
+                                  2.0);
+        ReportPreparedTwice();
+    });
 }

@@ -127,32 +127,13 @@ void BM_MakeThePagesFont(benchmark::State& state) {
 }
 BENCHMARK(BM_MakeThePagesFont)->Unit(benchmark::kMicrosecond);
 
-void PrintAgainstGoal(const palvex_bench::RatioReporter& reporter, const char* what, const std::string& figure,
-                      const std::string& baseline, double goalSeconds) {
-    const double ours = reporter.Median(figure), floor = reporter.Median(baseline);
-    if (ours <= 0) {
-        std::printf("%s: not measured\n", what);
-        return;
-    }
-    const double ratio = ours / goalSeconds;
-    std::printf("%s: %.1f us (%.1fx %s, %.2f us); ratio to the %.0f us goal %.3f (goal <= 1.00) %s\n", what, ours * 1e6,
-                floor > 0 ? ours / floor : 0.0, baseline.c_str(), floor * 1e6, goalSeconds * 1e6, ratio,
-                ratio <= 1.0 ? "met" : "NOT MET");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args = palvex_bench::WithInterleaving(argc, argv, 5);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    palvex_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintAgainstGoal(reporter, "watermark font download, 20 characters", "BM_FirstPageDownloadsTheFont",
-                     "BM_ReadTheFontsOutlines", 2e-3);
-    PrintAgainstGoal(reporter, "watermark font on a following page (cache hit)", "BM_FollowingPageFindsTheFontCached",
-                     "BM_MakeThePagesFont", 50e-6);
-    benchmark::Shutdown();
-    return 0;
+    return palvex_bench::RunAndReport(argc, argv, 5, [](const palvex_bench::RatioReporter& reporter) {
+        reporter.PrintAgainstGoal("watermark font download, 20 characters", "BM_FirstPageDownloadsTheFont",
+                                  "BM_ReadTheFontsOutlines", 2e-3);
+        reporter.PrintAgainstGoal("watermark font on a following page (cache hit)", "BM_FollowingPageFindsTheFontCached",
+                                  "BM_MakeThePagesFont", 50e-6);
+    });
 }

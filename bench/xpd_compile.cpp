@@ -106,22 +106,8 @@ BENCHMARK(BM_StatOfDescription)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args = palvex_bench::WithInterleaving(argc, argv, 5);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    palvex_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double byHandle = reporter.Median("BM_TriggerByHandleNothingChanged");
-    const double stat = reporter.Median("BM_StatOfDescription");
-    if (byHandle > 0) {
-        const double ratio = byHandle / 50e-6;
-        std::printf("unchanged check through CompileByHandle: %.1f us (%.1fx one stat() of %.2f us); ratio to the 50 us "
-                    "goal %.3f (goal <= 1.00) %s\n",
-                    byHandle * 1e6, stat > 0 ? byHandle / stat : 0.0, stat * 1e6, ratio, ratio <= 1.0 ? "met" : "NOT MET");
-    } else {
-        std::printf("unchanged check through CompileByHandle: not measured\n");
-    }
-    benchmark::Shutdown();
-    return 0;
+    return palvex_bench::RunAndReport(argc, argv, 5, [](const palvex_bench::RatioReporter& reporter) {
+        reporter.PrintAgainstGoal("unchanged check through CompileByHandle", "BM_TriggerByHandleNothingChanged",
+                                  "BM_StatOfDescription", 50e-6);
+    });
 }

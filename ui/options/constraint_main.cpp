@@ -1,11 +1,7 @@
 #include "options/constraint_main.h"
 
 #include <algorithm>
-#include <cstring>
 #include <initializer_list>
-#include <vector>
-
-#include <win/winspool_forms.h>
 
 #include "items/handler_factory.h"
 #include "items/optitem_handler.h"
@@ -280,19 +276,9 @@ DWORD QORVAOptItemConstraintMAIN::PaperRule(DWORD id, WORD code, const State& st
 }
 
 SIZEL QORVAOptItemConstraintMAIN::SelectedForm(QORVAOptItemHandler* handler) {
-    SIZEL size{0, 0};
     POEMCUIPPARAM record = m_owner ? m_owner->Record() : nullptr;
-    LPCWSTR name = handler ? handler->GetSelText(nullptr) : nullptr;
-    if (!record || !name || !*name) return size;
-    std::u16string formName(name);
-    DWORD needed = 0;
-    if (GetFormW(record->hPrinter, formName.data(), 1, nullptr, 0, &needed) || needed < sizeof(FORM_INFO_1W))
-        return size;
-    std::vector<BYTE> buffer(needed);
-    if (!GetFormW(record->hPrinter, formName.data(), 1, buffer.data(), needed, &needed)) return size;
-    FORM_INFO_1W form;
-    std::memcpy(&form, buffer.data(), sizeof form);
-    return form.Size;
+    if (!record || !handler) return SIZEL{0, 0};
+    return FormSize(record->hPrinter, handler->GetSelText(nullptr));
 }
 
 void QORVAOptItemConstraintMAIN::BindingEdge(const State& state) {

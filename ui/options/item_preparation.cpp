@@ -73,7 +73,13 @@ bool ReadPortInfo(HANDLE printer, std::u16string* port, DWORD* attributes) {
     return true;
 }
 
-// The size of the form of that name (thousandths of a millimetre); 0 by 0 when it cannot be read.
+bool IsFilePortOrDirect(const std::u16string& port, DWORD attributes) {
+    return port == u"FILE:" ||
+           (attributes & (PRINTER_ATTRIBUTE_DIRECT | PRINTER_ATTRIBUTE_RAW_ONLY | PRINTER_ATTRIBUTE_FAX)) != 0;
+}
+
+}  // namespace
+
 SIZEL FormSize(HANDLE printer, LPCWSTR name) {
     SIZEL size{0, 0};
     if (!printer || !name || !*name) return size;
@@ -86,13 +92,6 @@ SIZEL FormSize(HANDLE printer, LPCWSTR name) {
     std::memcpy(&form, buffer.data(), sizeof form);
     return form.Size;
 }
-
-bool IsFilePortOrDirect(const std::u16string& port, DWORD attributes) {
-    return port == u"FILE:" ||
-           (attributes & (PRINTER_ATTRIBUTE_DIRECT | PRINTER_ATTRIBUTE_RAW_ONLY | PRINTER_ATTRIBUTE_FAX)) != 0;
-}
-
-}  // namespace
 
 void QORVAOptItemHandlerFactoryDrv::TakeSheetAccess() {
     const CoUIPluginExt* sheet = Extension();

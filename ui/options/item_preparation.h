@@ -18,3 +18,5 @@ BOOL ReadDeviceTrays(HANDLE printer, LPCWSTR printerName, TRAYINFO* trays);
 // address holds characters + 1 characters.
 BOOL ReadTypedDeviceAddress(HANDLE printer, LPCWSTR printerName, LPWSTR address, DWORD characters);
 
+// The size of the printer's form of that name (thousandths of a millimetre); 0 by 0 when it cannot be read.
+SIZEL FormSize(HANDLE printer, LPCWSTR name);

@@ -128,12 +128,7 @@ TEST_F(LayoutRulesTest, TheTonerSaveLockIsClearedForJapanAndTheButtonNeedsStanda
         bool locked;
     };
     for (const Case c : {Case{0, false}, {1041, false}, {1033, true}}) {
-        if (c.market) {
-            SetPrinterNumber(u"Market", c.market);
-        } else {
-            PrinterHandle admin;
-            DeletePrinterDataExW(admin.get(), u"PrinterDriverData", u"Market");
-        }
+        SetMarket(c.market);
         OpenSheet();
         Handler(kEcoModeKey)->SetLinkState(0x1000, 33411, 0x8000);
         OpenPage(kAdvancedPage);

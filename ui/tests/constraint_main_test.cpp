@@ -75,12 +75,7 @@ TEST_F(MainRulesTest, TheSizesOfEachSourceFollowTheMarket) {
         {1041, 4, u"Executive", false},
     };
     for (const Case& c : cases) {
-        if (c.market) {
-            SetPrinterNumber(u"Market", c.market);
-        } else {
-            PrinterHandle admin;
-            DeletePrinterDataExW(admin.get(), u"PrinterDriverData", u"Market");
-        }
+        SetMarket(c.market);
         OpenSheet();
         HWND page = OpenPage(kMainPage);
         PresetSel(4, c.source);

@@ -25,12 +25,7 @@ TEST_F(MediaSizeTest, AnEmptyDocumentSizeGetsAPaper) {
     // advanced (toner save).
     for (const DWORD trigger : {2601u, 2300u, kEcoModeKey}) {
         for (const Case& c : cases) {
-            if (c.market) {
-                SetPrinterNumber(u"Market", c.market);
-            } else {
-                PrinterHandle admin;
-                DeletePrinterDataExW(admin.get(), u"PrinterDriverData", u"Market");
-            }
+            SetMarket(c.market);
             OpenSheet();
             Preset(1203, c.documentSize);
             Preset(3101, c.scaleToOutput);

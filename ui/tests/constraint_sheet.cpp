@@ -136,6 +136,15 @@ void ConstraintSheetTest::CloseSheet() {
     DriverSheetTest::CloseSheet();
 }
 
+void ConstraintSheetTest::SetMarket(DWORD market) {
+    if (market) {
+        SetPrinterNumber(u"Market", market);
+        return;
+    }
+    PrinterHandle admin;
+    DeletePrinterDataExW(admin.get(), u"PrinterDriverData", u"Market");
+}
+
 HWND ConstraintSheetTest::OpenPage(DWORD dialogId) {
     // The page preview's window class, as the sheet registers it before it makes its pages.
     EXPECT_TRUE(RegisterStaticHand(m_extension));

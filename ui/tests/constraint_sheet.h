@@ -33,6 +33,8 @@ protected:
     // trays given (input type and media index of trays 1 to 3 and the manual feed).
     void OpenSheet(const std::vector<std::pair<LONG, LONG>>& trays = {{4, 0}, {3, 0}, {3, 0}, {5, 0}});
     void CloseSheet();
+    // The printer's Market value; 0 removes it.
+    void SetMarket(DWORD market);
     // A page of the resource library, shown through the factory as the sheet shows it.
     HWND OpenPage(DWORD dialogId);
 

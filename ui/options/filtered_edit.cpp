@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include <win/strsafe.h>
 #include <win/winnls.h>
 
 #include "coresources.h"
@@ -27,17 +28,6 @@ bool IsIn(const char16_t* set, WCHAR c) {
     for (; set && *set; ++set)
         if (*set == c) return true;
     return false;
-}
-
-// A copy of at most chars characters, terminator included.
-void CopyLimited(LPWSTR destination, LPCWSTR source, size_t chars) {
-    if (chars == 0) return;
-    size_t length = 0;
-    while (source && source[length] && length + 1 < chars) {
-        destination[length] = source[length];
-        ++length;
-    }
-    destination[length] = 0;
 }
 
 // A caret position after removed characters went, as the 16-bit position the edit takes.
@@ -104,7 +94,7 @@ QVOptItemDlgLinkEditboxFiltered::QVOptItemDlgLinkEditboxFiltered(HANDLE heap, QO
 }
 
 void QVOptItemDlgLinkEditboxFiltered::Accept(LPCWSTR text, LONG limit) {
-    CopyLimited(m_acceptedText, text, std::min<size_t>(kAcceptedChars, limit > 0 ? static_cast<size_t>(limit) : 0));
+    StringCchCopyW(m_acceptedText, std::min<size_t>(kAcceptedChars, limit > 0 ? static_cast<size_t>(limit) : 0), text);
 }
 
 LRESULT QVOptItemDlgLinkEditboxFiltered::Command(WORD code, DWORD controlId) {
@@ -131,7 +121,7 @@ void QVOptItemDlgLinkEditboxFiltered::Filter() {
         Accept(filtered.m_text.c_str(), limit);
     }
     std::vector<WCHAR> shown(static_cast<size_t>(limit) + 1, u'\0');
-    CopyLimited(shown.data(), m_acceptedText, static_cast<size_t>(limit));
+    StringCchCopyW(shown.data(), static_cast<size_t>(limit), m_acceptedText);
 
     m_updating = 1;
     m_handler->SelectString(shown.data(), this);

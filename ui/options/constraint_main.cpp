@@ -96,14 +96,6 @@ DWORD MediaNameId(LONG media) {
     }
 }
 
-LONG_PTR ValueOf(QORVAOptItemHandler* handler) {
-    if (!handler) return 0;
-    LONG_PTR value = 0;
-    DWORD isText = 0;
-    handler->GetValue(nullptr, &value, &isText);
-    return isText ? 0 : value;
-}
-
 }  // namespace
 
 // What Notify reads once, before any rule runs.
@@ -203,7 +195,7 @@ void QORVAOptItemConstraintMAIN::ShowEveryOption(QORVAOptItemHandler* handler) {
 }
 
 DWORD QORVAOptItemConstraintMAIN::FavouriteCheck(const State& state) {
-    const LONG source = static_cast<LONG>(ValueOf(m_source));
+    const LONG source = GetItemValue(kPaperSourceItem);
     const int installed = state.InstalledCount();
     bool unavailable = false;
     if (source == kSourceLower || source == kSourceCassette) unavailable = installed < 4;
@@ -221,8 +213,8 @@ DWORD QORVAOptItemConstraintMAIN::PaperRule(DWORD id, WORD code, const State& st
                       (id == kOutputSizeItem && state.m_scaleToOutput) || id == kScaleToOutputItem;
     if (!runs) return 0;
     const LONG paper = state.m_scaleToOutput ? GetItemValue(kOutputSizeItem) : state.m_documentSize;
-    const LONG source = static_cast<LONG>(ValueOf(m_source));
-    const LONG media = static_cast<LONG>(ValueOf(m_mediaType));
+    const LONG source = GetItemValue(kPaperSourceItem);
+    const LONG media = GetItemValue(kMediaTypeItem);
 
     bool newSource = false;
     LONG newMedia = 0;
@@ -311,7 +303,7 @@ void QORVAOptItemConstraintMAIN::BindingEdge(const State& state) {
 }
 
 DWORD QORVAOptItemConstraintMAIN::MediaAgainstDuplex(const State& state) {
-    if (state.m_duplex == 0 || !IsHeavyMedia(static_cast<LONG>(ValueOf(m_mediaType)))) return 0;
+    if (state.m_duplex == 0 || !IsHeavyMedia(GetItemValue(kMediaTypeItem))) return 0;
     MainChangePrompt prompt(Resources(), kLabelMediaType);
     prompt.AddLine(kLabelDuplex, kTextOneSided);
     if (!prompt.Ask(PageWindow())) return kAnswerRefuse;
@@ -321,8 +313,8 @@ DWORD QORVAOptItemConstraintMAIN::MediaAgainstDuplex(const State& state) {
 
 DWORD QORVAOptItemConstraintMAIN::SourceChange(WORD code, const State& state) {
     ShowEveryOption(m_mediaType);
-    const LONG source = static_cast<LONG>(ValueOf(m_source));
-    const LONG media = static_cast<LONG>(ValueOf(m_mediaType));
+    const LONG source = GetItemValue(kPaperSourceItem);
+    const LONG media = GetItemValue(kMediaTypeItem);
     LONG newMedia = 0;
     bool plainOnly = false;
     bool hideTransparency = true;

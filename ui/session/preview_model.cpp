@@ -1,17 +1,14 @@
 // The preview link's model written into the painter's blocks.
 #include "session/preview_model.h"
 
-#include <algorithm>
-#include <string>
+#include <win/strsafe.h>
 
 namespace {
 
+// Texts are cut to their block field; a model read back from these blocks points at them already.
 template <size_t N>
 void CopyText(WCHAR (&target)[N], const WCHAR* text) {
-    if (text == target) return;  // a model read back from these blocks
-    const size_t count = text ? std::min(std::char_traits<char16_t>::length(text), N - 1) : 0;
-    std::copy(text, text + count, target);
-    target[count] = u'\0';
+    if (text != target) StringCchCopyW(target, N, text);
 }
 
 // The fields copied as they are, each pair a link field and its block field. Called with the

@@ -8,6 +8,19 @@ namespace {
 
 constexpr DWORD kIniPathChars = 261;
 
+// Where a bitmap sits centred in the window's client area.
+POINT Centred(QORVAUISessionCore* core, HWND window, DWORD id) {
+    SIZE size{0, 0};
+    HBITMAP bitmap = nullptr;
+    if (core->m_resources && id && SUCCEEDED(core->m_resources->LoadBitmap(id, &bitmap))) {
+        size = BitmapSize(bitmap);
+        DeleteObject(bitmap);
+    }
+    RECT client{};
+    GetClientRect(window, &client);
+    return POINT{(client.right - client.left - size.cx) / 2, (client.bottom - client.top - size.cy) / 2};
+}
+
 // The logo rule: the ini's [LOGO] FILE (with its MASK, else a made mask) drawn at x 0 centred
 // vertically; without a file, the resource bitmap and mask of the given words at (x, y), or
 // centred vertically when centre is set.
@@ -21,34 +34,12 @@ void PaintLogoByRule(QORVAUISessionCore* core, HWND window, DWORD bitmapWord, DW
         QORVAUISession::DrawFileLogo(core, window, file, mask[0] ? mask : nullptr);
         return;
     }
-    int y = 0;
-    if (centre) {
-        HBITMAP bitmap = nullptr;
-        if (core->m_resources && SUCCEEDED(core->m_resources->LoadBitmap(core->m_config[bitmapWord], &bitmap))) {
-            RECT client{};
-            GetClientRect(window, &client);
-            y = (client.bottom - client.top - BitmapSize(bitmap).cy) / 2;
-            DeleteObject(bitmap);
-        }
-    }
+    const int y = centre ? Centred(core, window, core->m_config[bitmapWord]).y : 0;
     QORVAUISession::DrawResourceBitmapTransparent(core, window, 0, y, core->m_config[bitmapWord], core->m_config[maskWord]);
 }
 
 bool Paints(const QORVAUISessionPainter* painter, const DRAWITEMSTRUCT* item) {
     return painter && painter->m_core && item && item->itemAction == ODA_DRAWENTIRE;
-}
-
-// Where a bitmap sits centred in the window's client area.
-POINT Centred(QORVAUISessionCore* core, HWND window, DWORD id) {
-    SIZE size{0, 0};
-    HBITMAP bitmap = nullptr;
-    if (core->m_resources && id && SUCCEEDED(core->m_resources->LoadBitmap(id, &bitmap))) {
-        size = BitmapSize(bitmap);
-        DeleteObject(bitmap);
-    }
-    RECT client{};
-    GetClientRect(window, &client);
-    return POINT{(client.right - client.left - size.cx) / 2, (client.bottom - client.top - size.cy) / 2};
 }
 
 // The decimal number after the first "|" (0 when there is none or it is not a number).

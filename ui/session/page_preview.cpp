@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <win/strsafe.h>
+
 #include "session/ui_session.h"
 
 namespace paint {
@@ -20,12 +22,6 @@ constexpr int kSmallestSide = 40;
 constexpr LONG kLargestLength = 600000;  // 1000 inches in 600-dpi dots
 
 COLORREF Grey(int level) { return RGB(level, level, level); }
-
-void Copy(WCHAR* target, size_t size, const std::u16string& text) {
-    const size_t count = std::min(text.size(), size - 1);
-    std::memcpy(target, text.data(), count * sizeof(WCHAR));
-    target[count] = u'\0';
-}
 
 // A pen or brush selected for the life of the object; the old one goes back and the made one is
 // deleted.
@@ -108,8 +104,8 @@ void QORVAOptItemDlgLinkPagePreview::Reset() {
     s.noWatermark = 1;
     s.units = 2;
     s.reserved4 = 1;
-    Copy(s.unitName, std::size(s.unitName), m_session->LoadString(m_core->m_config[kConfigInchName]));
-    Copy(m_layout->caption, std::size(m_layout->caption), BuildCaption());
+    StringCchCopyW(s.unitName, std::size(s.unitName), m_session->LoadString(m_core->m_config[kConfigInchName]).c_str());
+    StringCchCopyW(m_layout->caption, std::size(m_layout->caption), BuildCaption().c_str());
 }
 
 std::u16string QORVAOptItemDlgLinkPagePreview::BuildCaption() const {
@@ -165,9 +161,9 @@ HWND QORVAOptItemDlgLinkPagePreview::Paint(const DRAWITEMSTRUCT* item) {
     m_control = item->hwndItem;
     s.control = item->hwndItem;
     // 1. The unit name and the caption.
-    Copy(s.unitName, std::size(s.unitName),
-         m_session->LoadString(m_core->m_config[s.units == 2 ? kConfigInchName : kConfigMillimetreName]));
-    Copy(m_layout->caption, std::size(m_layout->caption), BuildCaption());
+    StringCchCopyW(s.unitName, std::size(s.unitName),
+                   m_session->LoadString(m_core->m_config[s.units == 2 ? kConfigInchName : kConfigMillimetreName]).c_str());
+    StringCchCopyW(m_layout->caption, std::size(m_layout->caption), BuildCaption().c_str());
     RECT client{};
     GetClientRect(item->hwndItem, &client);
     if (client.right <= client.left || client.bottom <= client.top) client = item->rcItem;
@@ -434,8 +430,7 @@ void QORVAOptItemDlgLinkPagePreview::DrawWatermark(HDC dc, const RECT& cell) {
     const size_t length = std::char_traits<char16_t>::length(w.text);
     if (length == 0) return;
     LOGFONTW font{};
-    const size_t face = std::min<size_t>(std::char_traits<char16_t>::length(w.faceName), LF_FACESIZE - 1);
-    std::memcpy(font.lfFaceName, w.faceName, face * sizeof(WCHAR));
+    StringCchCopyW(font.lfFaceName, LF_FACESIZE, w.faceName);
     font.lfCharSet = w.charSet;
     font.lfWeight = (w.style == 1 || w.style == 3) ? FW_BOLD : FW_NORMAL;
     font.lfItalic = (w.style == 2 || w.style == 3) ? 1 : 0;

@@ -1,84 +1,75 @@
 // The preview link's model written into the painter's blocks.
 #include "session/preview_model.h"
 
-#include <algorithm>
-#include <string>
+#include <win/strsafe.h>
 
 namespace {
 
+// Texts are cut to their block field; a model read back from these blocks points at them already.
 template <size_t N>
 void CopyText(WCHAR (&target)[N], const WCHAR* text) {
-    if (text == target) return;  // a model read back from these blocks
-    const size_t count = text ? std::min(std::char_traits<char16_t>::length(text), N - 1) : 0;
-    std::copy(text, text + count, target);
-    target[count] = u'\0';
+    if (text != target) StringCchCopyW(target, N, text);
 }
+
+// The fields copied as they are, each pair a link field and its block field. Called with the
+// copy direction, so that writing and reading back share one list.
+template <class Model, class Settings, class Copy>
+void EachPlainSettingsField(Model& m, Settings& s, Copy copy) {
+    copy(m.m_duplex, s.pictogramKind);
+    copy(m.m_duplexFlip, s.edgeKind);
+    copy(m.m_textBlack, s.textBlack);
+    copy(m.m_mirrored, s.rightToLeft);
+    copy(m.m_rotated, s.turned);
+    copy(m.m_pagesPerSheet, s.pagesPerSheet);
+    copy(m.m_scaleSizeDiffers, s.fitToPaper);
+    copy(m.m_orientation, s.rotation);
+    copy(m.m_scale, s.scalePercent);
+    copy(m.m_borders, s.borders);
+    copy(m.m_nupOrder, s.sideCode);
+    copy(m.m_noWatermark, s.noWatermark);
+    copy(m.m_units, s.units);
+    copy(m.m_extent, s.minimumExtent);
+    copy(m.m_paperWidth, s.paperWidth);
+    copy(m.m_paperHeight, s.paperHeight);
+    copy(m.m_scaleToWidth, s.printableWidth);
+    copy(m.m_scaleToHeight, s.printableHeight);
+}
+
+template <class Model, class Watermark, class Copy>
+void EachPlainWatermarkField(Model& m, Watermark& w, Copy copy) {
+    copy(m.m_wmkCharSet, w.charSet);
+    copy(m.m_wmkSize, w.size);
+    copy(m.m_wmkStyle, w.style);
+    copy(m.m_wmkColor, w.colour);
+    copy(m.m_wmkAngle, w.angle);
+}
+
+constexpr auto kIntoBlock = [](const auto& from, auto& to) { to = from; };
+constexpr auto kIntoModel = [](auto& to, const auto& from) { to = from; };
 
 }  // namespace
 
 void ApplyLinkModel(const QORVAPreviewLinkModel& model, QORVAPreviewSettings* settings, QORVAPreviewWatermark* watermark) {
     QORVAPreviewSettings& s = *settings;
-    s.pictogramKind = model.m_duplex;
-    s.edgeKind = model.m_duplexFlip;
-    s.textBlack = model.m_textBlack;
-    s.rightToLeft = model.m_mirrored;
-    s.turned = model.m_rotated;
-    s.pagesPerSheet = model.m_pagesPerSheet;
-    s.fitToPaper = model.m_scaleSizeDiffers;
-    s.rotation = model.m_orientation;
-    s.scalePercent = model.m_scale;
-    s.borders = model.m_borders;
+    EachPlainSettingsField(model, s, kIntoBlock);
     s.watermarkEveryPage = model.m_wmkFirstPageOnly ? 0 : 1;
-    s.sideCode = model.m_nupOrder;
-    s.noWatermark = model.m_noWatermark;
-    s.units = model.m_units;
-    s.minimumExtent = model.m_extent;
-    s.paperWidth = model.m_paperWidth;
-    s.paperHeight = model.m_paperHeight;
-    s.printableWidth = model.m_scaleToWidth;
-    s.printableHeight = model.m_scaleToHeight;
     CopyText(s.documentPaperName, model.m_paperName);
     CopyText(s.outputPaperName, model.m_scaleToName);
     if (model.m_noWatermark) return;
     QORVAPreviewWatermark& w = *watermark;
+    EachPlainWatermarkField(model, w, kIntoBlock);
     CopyText(w.text, model.m_wmkText);
     CopyText(w.faceName, model.m_wmkFont);
-    w.charSet = model.m_wmkCharSet;
-    w.size = model.m_wmkSize;
-    w.style = model.m_wmkStyle;
-    w.colour = model.m_wmkColor;
-    w.angle = model.m_wmkAngle;
 }
 
 QORVAPreviewLinkModel LinkModelOf(const QORVAPreviewSettings& s, const QORVAPreviewWatermark& w) {
     QORVAPreviewLinkModel model{};
-    model.m_duplex = s.pictogramKind;
-    model.m_duplexFlip = s.edgeKind;
-    model.m_textBlack = s.textBlack;
-    model.m_mirrored = s.rightToLeft;
-    model.m_rotated = s.turned;
-    model.m_pagesPerSheet = s.pagesPerSheet;
-    model.m_scaleSizeDiffers = s.fitToPaper;
-    model.m_orientation = s.rotation;
-    model.m_scale = s.scalePercent;
-    model.m_borders = s.borders;
+    EachPlainSettingsField(model, s, kIntoModel);
+    EachPlainWatermarkField(model, w, kIntoModel);
     model.m_wmkFirstPageOnly = s.watermarkEveryPage ? 0 : 1;
-    model.m_nupOrder = s.sideCode;
-    model.m_noWatermark = s.noWatermark;
-    model.m_units = s.units;
-    model.m_extent = s.minimumExtent;
-    model.m_paperWidth = s.paperWidth;
-    model.m_paperHeight = s.paperHeight;
-    model.m_scaleToWidth = s.printableWidth;
-    model.m_scaleToHeight = s.printableHeight;
     model.m_paperName = s.documentPaperName;
     model.m_scaleToName = s.outputPaperName;
     model.m_wmkText = w.text;
     model.m_wmkFont = w.faceName;
-    model.m_wmkCharSet = w.charSet;
-    model.m_wmkSize = w.size;
-    model.m_wmkStyle = w.style;
-    model.m_wmkColor = w.colour;
-    model.m_wmkAngle = w.angle;
     return model;
 }

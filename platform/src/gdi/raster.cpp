@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace palvex::gdi {
@@ -121,9 +122,11 @@ std::vector<uint32_t> DecodeDib(const std::vector<uint8_t>& dib, int* width, int
     if (dib.size() < sizeof(header)) return {};
     std::memcpy(&header, dib.data(), sizeof(header));
     const int bits = header.biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return {};
+    if (header.biHeight == INT32_MIN) return {};
     const int w = header.biWidth;
     const int h = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    if (w <= 0 || h <= 0 || header.biSize > dib.size()) return {};
+    if (w <= 0 || h <= 0 || header.biSize < sizeof(header) || header.biSize > dib.size()) return {};
     size_t colours = header.biClrUsed;
     if (colours == 0 && bits <= 8) colours = size_t{1} << bits;
     if (header.biCompression == BI_BITFIELDS) colours = 3;
@@ -131,7 +134,7 @@ std::vector<uint32_t> DecodeDib(const std::vector<uint8_t>& dib, int* width, int
     if (size_t(palette - dib.data()) + colours * 4 > dib.size()) return {};
     const uint8_t* bytes = palette + colours * 4;
     const size_t stride = (size_t(w) * bits + 31) / 32 * 4;
-    if (size_t(bytes - dib.data()) + stride * h > dib.size()) return {};
+    if (size_t(h) > (dib.size() - size_t(bytes - dib.data())) / stride) return {};
     std::vector<uint32_t> pixels(size_t(w) * h);
     for (int row = 0; row < h; ++row) {
         const uint8_t* in = bytes + stride * (header.biHeight < 0 ? row : h - 1 - row);

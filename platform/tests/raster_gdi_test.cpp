@@ -5,9 +5,12 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include <palvex/machine.h>
+#include <palvex/paths.h>
 #include <palvex/ui_script.h>
 #include <win/windows.h>
 #include <win/wingdi_raster.h>
@@ -323,6 +326,31 @@ TEST(RasterGdi, OwnerDrawnControlsDrawIntoTheWindowPicture) {
     std::filesystem::remove(png);
     DestroyWindow(parent);
     UnregisterClassW(u"RasterOwner", nullptr);
+}
+
+// A .bmp file whose header numbers would need more bytes than any file holds: their sum must not
+// wrap round to something small, or the bitmap would claim a size its bytes never had.
+TEST(RasterGdi, ABitmapFileWhoseSizesWrapIsRefused) {
+    palvex::TestMachine machine;
+    std::vector<uint8_t> file(70, 0);
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, 70);
+    put32(10, 54);
+    put32(14, 40);          // the info header
+    put32(18, 0x7FFFFFFF);  // width
+    put32(22, 0x7FFFFFFF);  // height
+    file[26] = 1;           // planes
+    file[28] = 32;          // bits per pixel
+    put32(46, 0xFFFFFFFF);  // colours used
+    const auto path = palvex::HostPath(u"C:\\wrap.bmp");
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    EXPECT_EQ(LoadImageW(nullptr, u"C:\\wrap.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_DATA});
 }
 
 }  // namespace

@@ -39,8 +39,13 @@ HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size) {
     if (colours == 0 && bits <= 8) colours = uint64_t{1} << bits;
     if (header.biCompression == BI_BITFIELDS) colours = 3;
     const uint64_t stride = (width * bits + 31) / 32 * 4;
+    // Each part is checked against the bytes left after the ones before it, by division, so that
+    // no sum or product of the header's numbers can wrap.
+    uint64_t left = size - header.biSize;
+    if (colours > left / 4) return nullptr;
+    left -= colours * 4;
+    if (stride > left / height) return nullptr;
     const uint64_t needed = uint64_t{header.biSize} + colours * 4 + stride * height;
-    if (needed > size) return nullptr;
     auto bitmap = std::make_shared<GdiObject>();
     bitmap->type = OBJ_BITMAP;
     bitmap->width = header.biWidth;

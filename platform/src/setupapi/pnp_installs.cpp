@@ -51,23 +51,17 @@ bool Due(const PendingInstall& install, DWORD now) {
     return install.device.installMs != INFINITE && now - install.plugged >= install.device.installMs;
 }
 
-std::u16string Upper(std::u16string text) {
-    for (auto& c : text)
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    return text;
-}
-
 // What Windows does once the device is installed: a printer of the driver the device names, on
 // the first USB port no printer uses, named after the driver (numbered when that name is taken).
 void FinishInstall(const palvex::UsbDevice& device) {
     if (device.driverName.empty()) return;
     const auto drivers = palvex::ListDrivers();
     const bool installed = std::any_of(drivers.begin(), drivers.end(),
-                                       [&](const auto& driver) { return Upper(driver.name) == Upper(device.driverName); });
+                                       [&](const auto& driver) { return palvex::db::FoldKey(driver.name) == palvex::db::FoldKey(device.driverName); });
     if (!installed) return;
     const auto printers = palvex::ListPrinters();
     auto used = [&](auto&& field, const std::u16string& value) {
-        return std::any_of(printers.begin(), printers.end(), [&](const auto& p) { return Upper(field(p)) == Upper(value); });
+        return std::any_of(printers.begin(), printers.end(), [&](const auto& p) { return palvex::db::FoldKey(field(p)) == palvex::db::FoldKey(value); });
     };
     std::u16string port;
     for (int n = 1; n < 1000 && port.empty(); ++n) {

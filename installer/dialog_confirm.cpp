@@ -81,3 +81,11 @@ void CDialogConfirm::WarnWhenDriverActive() {
     m_pDrvData->WriteLogFormat(1, u"CheckDriverActive %s %d\r\n", market.c_str(), active);
     if (active) ShowMessageBox(m_pDrvData, m_hWnd, u"CloseProperty", MB_ICONWARNING | MB_OK);
 }
+
+BOOL CDialogConfirm::OnCmdMsg(UINT id, int code) {
+    if (code == BN_CLICKED && id == IDC_BUTTON_NEXT) {
+        OnBnClickedButtonNext();
+        return TRUE;
+    }
+    return CDialogBase::OnCmdMsg(id, code);
+}

@@ -3,10 +3,12 @@
 // state, so any process may plug a device) until its time on the machine clock has come and the
 // configuration manager's wait finishes it.
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include <palvex/machine.h>
 #include <palvex/usb_devices.h>
+#include <palvex/utf8.h>
 #include <win/cfgmgr32.h>
 #include <win/dbt.h>
 #include <win/synchapi.h>
@@ -72,7 +74,7 @@ void FinishInstall(const palvex::UsbDevice& device) {
     }
     std::u16string name = device.driverName;
     for (int copy = 1; used([](const auto& p) { return p.name; }, name); ++copy)
-        name = device.driverName + u" (Copy " + std::u16string(1, static_cast<char16_t>(u'0' + copy % 10)) + u")";
+        name = device.driverName + u" (Copy " + palvex::FromUtf8(std::to_string(copy)) + u")";
     try {
         palvex::AddPrinter(name, device.driverName, port);
     } catch (const palvex::MachineError&) {

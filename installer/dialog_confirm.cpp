@@ -5,10 +5,9 @@
 
 #include <win/commctrl.h>
 
-#include <win/winspool_levels.h>
-
 #include "drv_data.h"
 #include "pardex_dlg.h"
+#include "removal_operations.h"
 #include "resource.h"
 #include "utilities.h"
 
@@ -44,18 +43,8 @@ void CDialogConfirm::SetRowLabels(std::initializer_list<const char16_t*> keys) {
 }
 
 BOOL CDialogConfirm::AppendModelPrinters(DWORD& error) {
-    PrinterList list;
-    error = 0;
-    if (!EnumAllPrinters2(list, error)) return FALSE;
-    std::u16string model = m_pDrvData ? m_pDrvData->GetModelName() : std::u16string();
-    CharUpperBuffW(model.data(), static_cast<DWORD>(model.size()));
-    const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
-    for (DWORD i = 0; i < list.count; ++i) {
-        std::u16string driver = printers[i].pDriverName ? printers[i].pDriverName : u"";
-        CharUpperBuffW(driver.data(), static_cast<DWORD>(driver.size()));
-        if (driver == model) m_rowValues.push_back(printers[i].pPrinterName ? printers[i].pPrinterName : u"");
-    }
-    return TRUE;
+    std::vector<DWORD> attributes;
+    return ListModelPrinters(m_pDrvData ? m_pDrvData->GetModelName() : std::u16string(), m_rowValues, attributes, error);
 }
 
 void CDialogConfirm::FillPrinterList() {
@@ -80,4 +69,12 @@ void CDialogConfirm::WarnWhenDriverActive() {
     const BOOL active = CheckDriverActive(market);
     m_pDrvData->WriteLogFormat(1, u"CheckDriverActive %s %d\r\n", market.c_str(), active);
     if (active) ShowMessageBox(m_pDrvData, m_hWnd, u"CloseProperty", MB_ICONWARNING | MB_OK);
+}
+
+BOOL CDialogConfirm::OnCmdMsg(UINT id, int code) {
+    if (code == BN_CLICKED && id == IDC_BUTTON_NEXT) {
+        OnBnClickedButtonNext();
+        return TRUE;
+    }
+    return CDialogBase::OnCmdMsg(id, code);
 }

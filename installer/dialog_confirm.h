@@ -1,6 +1,6 @@
 // The confirmation pages' base: a page text, a note, and a summary list of two columns whose rows
 // pair a label with a value. The install, update and removal confirmations fill the two text
-// lists and bind Back and Next themselves.
+// lists, do the work of Next and bind Back where it differs.
 #pragma once
 
 #include <string>
@@ -26,6 +26,9 @@ public:
     // Before the work starts: logs whether a property sheet of the model's driver is open and
     // then asks the user to close it.
     void WarnWhenDriverActive();
+    // Next starts the page's work.
+    BOOL OnCmdMsg(UINT id, int code) override;
+    virtual void OnBnClickedButtonNext() {}
 
     std::vector<std::u16string> m_rowLabels;
     std::vector<std::u16string> m_rowValues;

@@ -57,9 +57,5 @@ BOOL CDialogInstallConfirm::OnCmdMsg(UINT id, int code) {
         if (m_pHost) ShowPage(m_pHost, 3);
         return TRUE;
     }
-    if (code == BN_CLICKED && id == IDC_BUTTON_NEXT) {
-        OnBnClickedButtonNext();
-        return TRUE;
-    }
-    return CDialogBase::OnCmdMsg(id, code);
+    return CDialogConfirm::OnCmdMsg(id, code);
 }

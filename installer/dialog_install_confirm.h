@@ -12,5 +12,5 @@ public:
     void OnActivatePage(int previousIndex) override;
     BOOL OnCmdMsg(UINT id, int code) override;
 
-    void OnBnClickedButtonNext();
+    void OnBnClickedButtonNext() override;
 };

@@ -50,11 +50,3 @@ void CDialogRemoveConfirm::OnBnClickedButtonNext() {
     m_pDrvData->m_completeMessage = GetResultMessage(&remove, u"UninstallComplete");
     ShowPage(m_pHost, 9);
 }
-
-BOOL CDialogRemoveConfirm::OnCmdMsg(UINT id, int code) {
-    if (code == BN_CLICKED && id == IDC_BUTTON_NEXT) {
-        OnBnClickedButtonNext();
-        return TRUE;
-    }
-    return CDialogConfirm::OnCmdMsg(id, code);
-}

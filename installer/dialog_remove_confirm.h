@@ -11,7 +11,6 @@ public:
 
     BOOL OnInitDialog() override;
     void OnActivatePage(int previousIndex) override;
-    BOOL OnCmdMsg(UINT id, int code) override;
 
-    void OnBnClickedButtonNext();
+    void OnBnClickedButtonNext() override;
 };

@@ -6,7 +6,6 @@
 #include <win/winfiles_move.h>
 #include <win/winreg.h>
 #include <win/winspool_admin.h>
-#include <win/winspool_levels.h>
 
 #include "drv_data.h"
 #include "printer_operations.h"
@@ -16,29 +15,10 @@
 
 namespace {
 
-std::u16string Upper(std::u16string text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 BOOL DeleteDriver(const std::u16string& model, const char16_t* environment) {
     std::u16string name = model;
     std::u16string env = environment ? environment : u"";
     return DeletePrinterDriverExW(nullptr, environment ? env.data() : nullptr, name.data(), DPD_DELETE_UNUSED_FILES, 0);
-}
-
-// The model's printers with their attribute words, in enumeration order; none when the
-// enumeration fails.
-void ModelPrinters(const std::u16string& model, std::vector<std::u16string>& names, std::vector<DWORD>& attributes) {
-    PrinterList list;
-    DWORD error = 0;
-    if (!EnumAllPrinters2(list, error)) return;
-    const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
-    for (DWORD i = 0; i < list.count; ++i) {
-        if (Upper(printers[i].pDriverName ? printers[i].pDriverName : u"") != Upper(model)) continue;
-        names.push_back(printers[i].pPrinterName ? printers[i].pPrinterName : u"");
-        attributes.push_back(printers[i].Attributes);
-    }
 }
 
 // The driver of the current environment, again after one restart of the spooler when it is held.
@@ -105,7 +85,8 @@ UINT RemoveThreadProc(LPVOID parameter) {
 
     std::vector<std::u16string> names;
     std::vector<DWORD> attributes;
-    ModelPrinters(model, names, attributes);
+    DWORD listError = 0;
+    ListModelPrinters(model, names, attributes, listError);  // none when the enumeration fails
     DWORD lastError = 0;
     if (!DeleteInstalledPrinters(names, attributes, drvData, lastError, dialog->m_reportWindow)) {
         PostResult(dialog, kRemovePrinterFailed, lastError);

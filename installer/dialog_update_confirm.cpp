@@ -56,11 +56,3 @@ void CDialogUpdateConfirm::OnBnClickedButtonNext() {
     m_pDrvData->m_completeMessage = GetResultMessage(&update, u"UpdateComplete");
     ShowPage(m_pHost, 7);
 }
-
-BOOL CDialogUpdateConfirm::OnCmdMsg(UINT id, int code) {
-    if (code == BN_CLICKED && id == IDC_BUTTON_NEXT) {
-        OnBnClickedButtonNext();
-        return TRUE;
-    }
-    return CDialogConfirm::OnCmdMsg(id, code);
-}

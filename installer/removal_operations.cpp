@@ -9,6 +9,7 @@
 #include <win/winfiles_move.h>
 #include <win/winfiles_temp.h>
 #include <win/winreg.h>
+#include <win/winspool_levels.h>
 
 #include "drv_data.h"
 #include "printer_operations.h"
@@ -71,6 +72,24 @@ void SetNumber(HKEY key, const char16_t* name, DWORD value) {
 }
 
 }  // namespace
+
+BOOL ListModelPrinters(const std::u16string& model, std::vector<std::u16string>& names, std::vector<DWORD>& attributes,
+                       DWORD& error) {
+    PrinterList list;
+    error = 0;
+    if (!EnumAllPrinters2(list, error)) return FALSE;
+    std::u16string wanted = model;
+    CharUpperBuffW(wanted.data(), static_cast<DWORD>(wanted.size()));
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
+    for (DWORD i = 0; i < list.count; ++i) {
+        std::u16string driver = printers[i].pDriverName ? printers[i].pDriverName : u"";
+        CharUpperBuffW(driver.data(), static_cast<DWORD>(driver.size()));
+        if (driver != wanted) continue;
+        names.push_back(printers[i].pPrinterName ? printers[i].pPrinterName : u"");
+        attributes.push_back(printers[i].Attributes);
+    }
+    return TRUE;
+}
 
 BOOL DeletePrintProcessorFile(CDrvData* drvData, const std::u16string& environment, const std::u16string& processorName,
                               DWORD& lastError) {

@@ -11,6 +11,11 @@
 class CDrvData;
 class CDialogProg;
 
+// The name and attribute word of every local or connected printer whose driver is the model's, in
+// enumeration order; FALSE with the enumeration's error when it fails.
+BOOL ListModelPrinters(const std::u16string& model, std::vector<std::u16string>& names, std::vector<DWORD>& attributes,
+                       DWORD& error);
+
 // "Not installed" (no such processor, no file) counts as done: TRUE with lastError 0.
 BOOL DeletePrintProcessorFile(CDrvData* drvData, const std::u16string& environment, const std::u16string& processorName,
                               DWORD& lastError);

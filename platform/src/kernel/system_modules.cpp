@@ -10,6 +10,7 @@
 #include <win/wow64apiset.h>
 #include <win/winerror.h>
 
+#include "crt/utf16.h"
 #include "kernel/system_modules.h"
 
 namespace {
@@ -44,12 +45,6 @@ const SystemModule kModules[] = {
 // Redirection switched off on this thread; the value a caller gets back to restore.
 thread_local bool t_redirectionOff = false;
 
-std::u16string Upper(std::u16string text) {
-    for (auto& c : text)
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    return text;
-}
-
 bool IsNative64() {
     SYSTEM_INFO info{};
     GetNativeSystemInfo(&info);
@@ -73,7 +68,7 @@ HMODULE palvex::win::LoadSystemModule(LPCWSTR lpLibFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::u16string name = Upper(lpLibFileName);
+    std::u16string name = palvex::text::Upcase(lpLibFileName);
     const size_t slash = name.find_last_of(u"\\/");
     if (slash != std::u16string::npos) {
         // Only the system folder holds the system's libraries.

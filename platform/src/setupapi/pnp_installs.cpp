@@ -3,10 +3,12 @@
 // state, so any process may plug a device) until its time on the machine clock has come and the
 // configuration manager's wait finishes it.
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include <palvex/machine.h>
 #include <palvex/usb_devices.h>
+#include <palvex/utf8.h>
 #include <win/cfgmgr32.h>
 #include <win/dbt.h>
 #include <win/synchapi.h>
@@ -51,23 +53,17 @@ bool Due(const PendingInstall& install, DWORD now) {
     return install.device.installMs != INFINITE && now - install.plugged >= install.device.installMs;
 }
 
-std::u16string Upper(std::u16string text) {
-    for (auto& c : text)
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    return text;
-}
-
 // What Windows does once the device is installed: a printer of the driver the device names, on
 // the first USB port no printer uses, named after the driver (numbered when that name is taken).
 void FinishInstall(const palvex::UsbDevice& device) {
     if (device.driverName.empty()) return;
     const auto drivers = palvex::ListDrivers();
     const bool installed = std::any_of(drivers.begin(), drivers.end(),
-                                       [&](const auto& driver) { return Upper(driver.name) == Upper(device.driverName); });
+                                       [&](const auto& driver) { return palvex::db::FoldKey(driver.name) == palvex::db::FoldKey(device.driverName); });
     if (!installed) return;
     const auto printers = palvex::ListPrinters();
     auto used = [&](auto&& field, const std::u16string& value) {
-        return std::any_of(printers.begin(), printers.end(), [&](const auto& p) { return Upper(field(p)) == Upper(value); });
+        return std::any_of(printers.begin(), printers.end(), [&](const auto& p) { return palvex::db::FoldKey(field(p)) == palvex::db::FoldKey(value); });
     };
     std::u16string port;
     for (int n = 1; n < 1000 && port.empty(); ++n) {
@@ -78,7 +74,7 @@ void FinishInstall(const palvex::UsbDevice& device) {
     }
     std::u16string name = device.driverName;
     for (int copy = 1; used([](const auto& p) { return p.name; }, name); ++copy)
-        name = device.driverName + u" (Copy " + std::u16string(1, static_cast<char16_t>(u'0' + copy % 10)) + u")";
+        name = device.driverName + u" (Copy " + palvex::FromUtf8(std::to_string(copy)) + u")";
     try {
         palvex::AddPrinter(name, device.driverName, port);
     } catch (const palvex::MachineError&) {

@@ -8,6 +8,7 @@
 #include <win/winspool.h>
 #include <win/winspool_forms.h>
 
+#include "items/handler_factory.h"
 #include "items/system_func.h"
 #include "kittrace.h"
 #include "module_state.h"
@@ -97,6 +98,11 @@ QVDevinfoData* FindDevinfoData(HANDLE printer, LPCWSTR printerName) {
         return true;
     });
     return found;
+}
+
+QVDevinfoData* FindDevinfoData(QORVAOptItemHandlerFactory* factory) {
+    POEMCUIPPARAM record = factory ? factory->Record() : nullptr;
+    return record ? FindDevinfoData(record->hPrinter, record->pPrinterName) : nullptr;
 }
 
 BOOL AddDevinfoData(HANDLE printer, QVDevinfoData* record) {

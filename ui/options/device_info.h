@@ -13,6 +13,8 @@
 
 #include "tovqebco.h"
 
+class QORVAOptItemHandlerFactory;
+
 // Tray order of the table: printer inputs 1, 2, 3 and 5.
 inline constexpr int kTray1 = 0;
 inline constexpr int kTray2 = 1;
@@ -87,6 +89,8 @@ static_assert(std::is_trivially_destructible_v<QVDevinfoData>);
 // The record of a printer handle and name, under the list's lock; null when there is none or the
 // library is not attached.
 QVDevinfoData* FindDevinfoData(HANDLE printer, LPCWSTR printerName);
+// The record of the sheet's printer (its handle and name); null without a factory or a record.
+QVDevinfoData* FindDevinfoData(QORVAOptItemHandlerFactory* factory);
 // Appends an entry at the tail of the list. 1; 0 when the node cannot be had or the library is
 // not attached (the record then stays the caller's).
 BOOL AddDevinfoData(HANDLE printer, QVDevinfoData* record);

@@ -64,8 +64,7 @@ QVOptItemConstraintDEVINFO::~QVOptItemConstraintDEVINFO() {
 }
 
 QVDevinfoData* QVOptItemConstraintDEVINFO::Record() {
-    POEMCUIPPARAM record = m_owner ? m_owner->Record() : nullptr;
-    return record ? FindDevinfoData(record->hPrinter, record->pPrinterName) : nullptr;
+    return FindDevinfoData(m_owner);
 }
 
 DWORD QVOptItemConstraintDEVINFO::AccessState() {

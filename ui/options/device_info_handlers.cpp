@@ -54,8 +54,7 @@ LONG TrayMediaIndexOfName(IDrvResources* resources, LPCWSTR name) {
 }
 
 QVDevinfoData* QVOptItemHandlerDEVINFOPropSheet::Record() {
-    POEMCUIPPARAM record = m_factory ? m_factory->Record() : nullptr;
-    return record ? FindDevinfoData(record->hPrinter, record->pPrinterName) : nullptr;
+    return FindDevinfoData(m_factory);
 }
 
 void QVOptItemHandlerDEVINFOPropSheet::SaveSettings(HWND window) {

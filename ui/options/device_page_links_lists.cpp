@@ -38,9 +38,7 @@ HANDLE PrinterOf(QORVAOptItemHandler* handler) {
 }
 
 QVDevinfoData* RecordOf(QORVAOptItemHandler* handler) {
-    QORVAOptItemHandlerFactory* factory = handler ? handler->Factory() : nullptr;
-    POEMCUIPPARAM record = factory ? factory->Record() : nullptr;
-    return record ? FindDevinfoData(record->hPrinter, record->pPrinterName) : nullptr;
+    return FindDevinfoData(handler ? handler->Factory() : nullptr);
 }
 
 // A list view made afresh: no rows, no columns.

@@ -26,7 +26,7 @@ QORVAOptItemNotify* MakeConstraint(HANDLE heap, QORVAOptItemHandlerFactory* fact
 
 struct ConstraintClassRow {
     LPCWSTR m_name;
-    ConstraintMaker m_maker;  // empty for a class the plug-in lacks; a class joins as MakeConstraint<its class>
+    ConstraintMaker m_maker;  // MakeConstraint<its class>
 };
 
 constexpr ConstraintClassRow kClasses[] = {

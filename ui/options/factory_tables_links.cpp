@@ -168,14 +168,14 @@ QORVAOptItemDlgLink* Make(HANDLE heap, QORVAOptItemHandler* handler, HWND contro
     return MakeOnHeap<Link>(heap, heap, handler, control, controlId, style);
 }
 
-// The device page's links take no style word.
+// A link that takes no style word.
 template <class Link>
 QORVAOptItemDlgLink* MakeNamed(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId, DWORD) {
     return MakeOnHeap<Link>(heap, heap, handler, control, controlId);
 }
 
-// One maker per named class, in the order of DrvLinkClass; empty for a class the plug-in lacks.
-// A class joins as Make<its class> (MakeWithStyle when it takes the control's style).
+// One maker per named class, in the order of DrvLinkClass: Make<its class> when it takes the
+// control's style, else MakeNamed<its class>.
 constexpr LinkMaker kMakers[] = {
     Make<QORVAOptItemDlgLinkRadiobutton>,
     MakeNamed<QORVAOptItemDlgLinkUDArrowListNUP>,

@@ -12,6 +12,7 @@
 #include "items/optitem_builder.h"
 #include "options/factory_tables.h"
 #include "tovqebui.h"
+#include "dlglink_fixture.h"
 #include "ui_fixture.h"
 
 namespace uitest {
@@ -86,21 +87,6 @@ protected:
     }
 };
 
-palvex::UserAction Step(std::function<void(HWND)> body) {
-    palvex::UserAction action;
-    action.kind = palvex::UserAction::Run;
-    action.run = std::move(body);
-    return action;
-}
-
-palvex::UserAction Act(palvex::UserAction::Kind kind, int control = 0, int index = 0) {
-    palvex::UserAction action;
-    action.kind = kind;
-    action.control = control;
-    action.index = index;
-    return action;
-}
-
 std::vector<std::u16string> ComboRows(HWND combo) {
     std::vector<std::u16string> rows;
     const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
@@ -152,15 +138,15 @@ TEST_F(ModelDescriptionTest, TheLayoutPageListsNoWatermarkFirstAndItsButtonOpens
     LRESULT comboSelection = -1;
     bool buttonEnabled = false;
     palvex::QueueUserActions({
-        Act(palvex::UserAction::Tab, 0, 1),
-        Step([&](HWND frame) {
+        UserStep(palvex::UserAction::Tab, 0, 1),
+        RunStep([&](HWND frame) {
             HWND page = reinterpret_cast<HWND>(SendMessageW(frame, PSM_INDEXTOHWND, 1, 0));
             comboRows = ComboRows(GetDlgItem(page, 2402));
             comboSelection = SendMessageW(GetDlgItem(page, 2402), CB_GETCURSEL, 0, 0);
             buttonEnabled = IsWindowEnabled(GetDlgItem(page, 2450));
         }),
-        Act(palvex::UserAction::Click, 2450),
-        Step([&](HWND popup) {
+        UserStep(palvex::UserAction::Click, 2450),
+        RunStep([&](HWND popup) {
             HWND list = GetDlgItem(popup, 19052);
             const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
             for (LRESULT i = 0; i < count; ++i) {
@@ -169,8 +155,8 @@ TEST_F(ModelDescriptionTest, TheLayoutPageListsNoWatermarkFirstAndItsButtonOpens
                 listRows.push_back(text);
             }
         }),
-        Act(palvex::UserAction::Cancel),
-        Act(palvex::UserAction::Cancel),
+        UserStep(palvex::UserAction::Cancel),
+        UserStep(palvex::UserAction::Cancel),
     });
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR) << host->error();
@@ -188,21 +174,21 @@ TEST_F(ModelDescriptionTest, ThePagesButtonsOpenTheirPopups) {
         palvex::UserAction enable;
         int button;
         int popupControl;  // a control only that popup has
-    } cases[] = {{0, Act(palvex::UserAction::Select, 1141, 1), 1142, 25402},
-                 {1, Act(palvex::UserAction::Check, 2602, 1), 2603, 25611},
-                 {1, Act(palvex::UserAction::Select, 2621, 1), 2622, 25730}};
+    } cases[] = {{0, UserStep(palvex::UserAction::Select, 1141, 1), 1142, 25402},
+                 {1, UserStep(palvex::UserAction::Check, 2602, 1), 2603, 25611},
+                 {1, UserStep(palvex::UserAction::Select, 2621, 1), 2622, 25730}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
         palvex::ResetUserScript();
         auto host = MakePortHost();
         bool opened = false;
         palvex::QueueUserActions({
-            Act(palvex::UserAction::Tab, 0, c.tab),
+            UserStep(palvex::UserAction::Tab, 0, c.tab),
             c.enable,
-            Act(palvex::UserAction::Click, c.button),
-            Step([&](HWND popup) { opened = GetDlgItem(popup, c.popupControl) != nullptr; }),
-            Act(palvex::UserAction::Cancel),
-            Act(palvex::UserAction::Cancel),
+            UserStep(palvex::UserAction::Click, c.button),
+            RunStep([&](HWND popup) { opened = GetDlgItem(popup, c.popupControl) != nullptr; }),
+            UserStep(palvex::UserAction::Cancel),
+            UserStep(palvex::UserAction::Cancel),
         });
         DWORD result = 0;
         ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR) << host->error();

@@ -18,6 +18,7 @@
 #include "items/optitem_dlglink.h"
 #include "items/optitem_handler.h"
 #include "sheet_pages.h"
+#include "dlglink_fixture.h"
 #include "ui_fixture.h"
 #include "xpr.h"
 
@@ -67,21 +68,6 @@ void BindCombo(HWND page, int control, DWORD key) {
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(handler->GetOptionText(i, nullptr, nullptr)));
 }
 
-palvex::UserAction Step(std::function<void(HWND)> body) {
-    palvex::UserAction action;
-    action.kind = palvex::UserAction::Run;
-    action.run = std::move(body);
-    return action;
-}
-
-palvex::UserAction Act(palvex::UserAction::Kind kind, int control = 0, int index = 0) {
-    palvex::UserAction action;
-    action.kind = kind;
-    action.control = control;
-    action.index = index;
-    return action;
-}
-
 HWND PageAt(HWND frame, int index) {
     return reinterpret_cast<HWND>(SendMessageW(frame, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
 }
@@ -109,7 +95,7 @@ struct SheetView {
 };
 
 palvex::UserAction Look(SheetView* view) {
-    return Step([view](HWND frame) {
+    return RunStep([view](HWND frame) {
         HWND tab = TabOf(frame);
         view->tabs = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
         view->selected = static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0));
@@ -169,7 +155,7 @@ protected:
 TEST_F(PropertySheets, TheDocumentSheetBuildsItsFirstPageIntoTheDriversPage) {
     auto host = MakeHost();
     SheetView view;
-    palvex::QueueUserActions({Look(&view), Act(palvex::UserAction::Cancel)});
+    palvex::QueueUserActions({Look(&view), UserStep(palvex::UserAction::Cancel)});
     DWORD result = CPSUI_OK;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR) << host->error();
     EXPECT_EQ(Answer(*host, "DocumentPropertySheets"), S_OK);
@@ -186,7 +172,7 @@ TEST_F(PropertySheets, TheDocumentSheetBuildsItsFirstPageIntoTheDriversPage) {
 TEST_F(PropertySheets, ADocumentSheetWithoutPermissionSettlesOnTheFirstTabWithTheDriversPageTakenOver) {
     auto host = MakeHost();
     SheetView view;
-    palvex::QueueUserActions({Look(&view), Act(palvex::UserAction::Cancel)});
+    palvex::QueueUserActions({Look(&view), UserStep(palvex::UserAction::Cancel)});
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result, {}, kNoPermission), ERR_CPSUI_GETLASTERROR);
     EXPECT_EQ(view.tabs, 4);
@@ -201,7 +187,7 @@ TEST_F(PropertySheets, ApplyOnTheDocumentSheetWritesTheJobAndTheDocumentStoresOn
     DWORD nupPages = 0xFFFFFFFF;
     WORD paperBefore = 0, paperAfter = 0;
     palvex::QueueUserActions({
-        Step([&](HWND frame) {
+        RunStep([&](HWND frame) {
             CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0));
             state->Settings()->GetFieldValue(state->Record()->pOEMDM, u"_MEDIASIZE", &paperBefore, sizeof paperBefore, 0);
             BindCombo(PageAt(frame, 1), kNupOrderCombo, kNupPagesKey);
@@ -209,16 +195,16 @@ TEST_F(PropertySheets, ApplyOnTheDocumentSheetWritesTheJobAndTheDocumentStoresOn
             for (const char16_t* name : {u"WATERMARKSETTINGS", u"DOCUMENTSETTINGS", u"PRINTERFEATURE"})
                 DeletePrinterValue(name);
         }),
-        Act(palvex::UserAction::Tab, 0, 1),
-        Act(palvex::UserAction::Select, kNupOrderCombo, 1),  // two pages per sheet
-        Step([&](HWND frame) { applyAfterChange = IsWindowEnabled(GetDlgItem(frame, ID_APPLY_NOW)); }),
-        Act(palvex::UserAction::Apply),
-        Step([&](HWND frame) {
+        UserStep(palvex::UserAction::Tab, 0, 1),
+        UserStep(palvex::UserAction::Select, kNupOrderCombo, 1),  // two pages per sheet
+        RunStep([&](HWND frame) { applyAfterChange = IsWindowEnabled(GetDlgItem(frame, ID_APPLY_NOW)); }),
+        UserStep(palvex::UserAction::Apply),
+        RunStep([&](HWND frame) {
             CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0));
             state->Settings()->GetFieldValue(state->Record()->pOEMDM, u"_NUP_PAGES", &nupPages, sizeof nupPages, 0);
             state->Settings()->GetFieldValue(state->Record()->pOEMDM, u"_MEDIASIZE", &paperAfter, sizeof paperAfter, 0);
         }),
-        Act(palvex::UserAction::Ok),
+        UserStep(palvex::UserAction::Ok),
     });
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
@@ -241,7 +227,7 @@ TEST_F(PropertySheets, ThePrinterSheetDisablesHelpAndApplySavesThePrinterSetting
     std::string rtiBefore;
     palvex::QueueUserActions({
         Look(&view),
-        Step([&](HWND frame) {
+        RunStep([&](HWND frame) {
             rtiBefore = RtiSection();
             // The duplex type as the device page's option list sets it: manual duplex.
             CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0));
@@ -250,7 +236,7 @@ TEST_F(PropertySheets, ThePrinterSheetDisablesHelpAndApplySavesThePrinterSetting
             ASSERT_NE(duplexType, nullptr);
             duplexType->SetCurSel(2, nullptr);
         }),
-        Act(palvex::UserAction::Ok),
+        UserStep(palvex::UserAction::Ok),
     });
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_PRNPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR) << host->error();
@@ -270,20 +256,20 @@ TEST_F(PropertySheets, AnApplyThatCannotSaveItsStoresSaysSoAndKeepsWhatItWrote) 
     DWORD nupPages = 0xFFFFFFFF;
     bool stillOpen = false;
     palvex::QueueUserActions({
-        Step([&](HWND frame) {
+        RunStep([&](HWND frame) {
             BindCombo(PageAt(frame, 1), kNupOrderCombo, kNupPagesKey);
             // From here on the printer cannot be opened for writing its stored settings.
             palvex::SetPrinterDeniedAccess(kPrinter, PRINTER_ACCESS_ADMINISTER);
         }),
-        Act(palvex::UserAction::Tab, 0, 1),
-        Act(palvex::UserAction::Select, kNupOrderCombo, 1),
-        Act(palvex::UserAction::Apply),
-        Step([&](HWND frame) {
+        UserStep(palvex::UserAction::Tab, 0, 1),
+        UserStep(palvex::UserAction::Select, kNupOrderCombo, 1),
+        UserStep(palvex::UserAction::Apply),
+        RunStep([&](HWND frame) {
             stillOpen = true;
             CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0));
             state->Settings()->GetFieldValue(state->Record()->pOEMDM, u"_NUP_PAGES", &nupPages, sizeof nupPages, 0);
         }),
-        Act(palvex::UserAction::Cancel),
+        UserStep(palvex::UserAction::Cancel),
     });
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
@@ -299,11 +285,11 @@ TEST_F(PropertySheets, APrinterWithoutFullAccessShowsItsPrinterSheetWhereThePers
     SheetView view;
     RECT frameRect{-1, -1, -1, -1};
     DWORD access = 0;
-    palvex::QueueUserActions({Look(&view), Step([&](HWND frame) {
+    palvex::QueueUserActions({Look(&view), RunStep([&](HWND frame) {
                                   GetWindowRect(frame, &frameRect);
                                   if (CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0))) access = state->m_accessState;
                               }),
-                              Act(palvex::UserAction::Cancel)});
+                              UserStep(palvex::UserAction::Cancel)});
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_PRNPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
     palvex::SetPrinterDeniedAccess(kPrinter, 0);
@@ -315,8 +301,8 @@ TEST_F(PropertySheets, APrinterWithoutFullAccessShowsItsPrinterSheetWhereThePers
 
 TEST_F(PropertySheets, HelpOnTheLastTabOpensTheLastRecordsContext) {
     auto host = MakeHost();
-    palvex::QueueUserActions({Act(palvex::UserAction::Tab, 0, 2), Act(palvex::UserAction::Help),
-                              Act(palvex::UserAction::Cancel)});
+    palvex::QueueUserActions({UserStep(palvex::UserAction::Tab, 0, 2), UserStep(palvex::UserAction::Help),
+                              UserStep(palvex::UserAction::Cancel)});
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
     const auto calls = palvex::TakeHelpCalls();
@@ -328,9 +314,9 @@ TEST_F(PropertySheets, ElevationStartsThePrinterSheetAsAdministratorAndCancelsTh
     auto host = MakeHost();
     bool sawSecondStep = false;
     palvex::QueueUserActions({
-        Step([](HWND frame) { ElevateSheet(SheetStateOf(PageAt(frame, 0)), PageAt(frame, 0)); }),
+        RunStep([](HWND frame) { ElevateSheet(SheetStateOf(PageAt(frame, 0)), PageAt(frame, 0)); }),
         // The posted Cancel ends the sheet before the script's next step.
-        Step([&](HWND) { sawSecondStep = true; }),
+        RunStep([&](HWND) { sawSecondStep = true; }),
     });
     DWORD result = CPSUI_OK;
     ASSERT_NE(host->RunSheets(OEMCUIP_PRNPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
@@ -352,9 +338,9 @@ TEST_F(PropertySheets, ARefusedElevationLeavesTheSheetOpen) {
     bool sawSecondStep = false;
     palvex::RefuseShellStarts(1);
     palvex::QueueUserActions({
-        Step([](HWND frame) { ElevateSheet(SheetStateOf(PageAt(frame, 0)), PageAt(frame, 0)); }),
-        Step([&](HWND) { sawSecondStep = true; }),
-        Act(palvex::UserAction::Cancel),
+        RunStep([](HWND frame) { ElevateSheet(SheetStateOf(PageAt(frame, 0)), PageAt(frame, 0)); }),
+        RunStep([&](HWND) { sawSecondStep = true; }),
+        UserStep(palvex::UserAction::Cancel),
     });
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_PRNPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
@@ -421,11 +407,11 @@ std::unique_ptr<palvex::hosts::UiHost> IniHost() {
 // The access the printer sheet found, with the sheet's tab count.
 DWORD PrinterSheetAccess(palvex::hosts::UiHost& host, int* tabs = nullptr) {
     DWORD access = 0;
-    palvex::QueueUserActions({Step([&](HWND frame) {
+    palvex::QueueUserActions({RunStep([&](HWND frame) {
                                   if (CoUIPluginExt* state = SheetStateOf(PageAt(frame, 0))) access = state->m_accessState;
                                   if (tabs) *tabs = static_cast<int>(SendMessageW(TabOf(frame), TCM_GETITEMCOUNT, 0, 0));
                               }),
-                              Act(palvex::UserAction::Cancel)});
+                              UserStep(palvex::UserAction::Cancel)});
     DWORD result = 0;
     EXPECT_NE(host.RunSheets(OEMCUIP_PRNPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
     return access;
@@ -449,11 +435,11 @@ TEST_F(PropertySheets, TheDriverIniCanGiveTheDocumentSheetThePlatformsTree) {
     auto host = IniHost();
     int tabs = 0;
     bool takenOver = true;
-    palvex::QueueUserActions({Step([&](HWND frame) {
+    palvex::QueueUserActions({RunStep([&](HWND frame) {
                                   tabs = static_cast<int>(SendMessageW(TabOf(frame), TCM_GETITEMCOUNT, 0, 0));
                                   takenOver = GetPropW(frame, kOriginalProcProperty) != nullptr;
                               }),
-                              Act(palvex::UserAction::Cancel)});
+                              UserStep(palvex::UserAction::Cancel)});
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);
     EXPECT_EQ(tabs, 1);
@@ -483,7 +469,7 @@ TEST_F(PropertySheets, APageAnswersANotificationThroughItsMessageResult) {
     auto host = MakeHost();
     LRESULT before = -1, after = -2;
     palvex::QueueUserActions({
-        Step([&](HWND frame) {
+        RunStep([&](HWND frame) {
             HWND page = PageAt(frame, 0);
             CoUIPluginExt* state = SheetStateOf(page);
             ASSERT_NE(state, nullptr);
@@ -500,9 +486,9 @@ TEST_F(PropertySheets, APageAnswersANotificationThroughItsMessageResult) {
             SendMessageW(spin, UDM_SETPOS32, 0, 5);
             before = SendMessageW(spin, UDM_GETPOS32, 0, 0);
         }),
-        Act(palvex::UserAction::Spin, kCopiesSpin, 1),
-        Step([&](HWND frame) { after = SendMessageW(GetDlgItem(PageAt(frame, 0), kCopiesSpin), UDM_GETPOS32, 0, 0); }),
-        Act(palvex::UserAction::Cancel),
+        UserStep(palvex::UserAction::Spin, kCopiesSpin, 1),
+        RunStep([&](HWND frame) { after = SendMessageW(GetDlgItem(PageAt(frame, 0), kCopiesSpin), UDM_GETPOS32, 0, 0); }),
+        UserStep(palvex::UserAction::Cancel),
     });
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR);

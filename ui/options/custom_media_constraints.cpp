@@ -133,16 +133,8 @@ void QORVAOptItemConstraintCMS::FollowPaperSize() {
         SetSizes(record->m_form.Size.cx / kFormPerItem, record->m_form.Size.cy / kFormPerItem);
         return;
     }
-    POEMCUIPPARAM sheet = m_owner ? m_owner->Record() : nullptr;
-    if (!sheet || !sheet->hPrinter) return;
-    DWORD needed = 0;
-    GetFormW(sheet->hPrinter, const_cast<LPWSTR>(paperName), 1, nullptr, 0, &needed);
-    if (needed < sizeof(FORM_INFO_1W)) return;
-    std::vector<BYTE> buffer(needed);
-    if (!GetFormW(sheet->hPrinter, const_cast<LPWSTR>(paperName), 1, buffer.data(), needed, &needed)) return;
     FORM_INFO_1W form{};
-    std::memcpy(&form, buffer.data(), sizeof form);
-    SetSizes(form.Size.cx / kFormPerItem, form.Size.cy / kFormPerItem);
+    if (ReadForm(paperName, &form)) SetSizes(form.Size.cx / kFormPerItem, form.Size.cy / kFormPerItem);
 }
 
 void QORVAOptItemConstraintCMS::SizesFromSelection() {
@@ -185,17 +177,21 @@ void QORVAOptItemConstraintCMS::RefreshButton() {
     else m_button->SetStateBits(0x1);
 }
 
-bool QORVAOptItemConstraintCMS::IsSystemForm(const std::u16string& name) {
+bool QORVAOptItemConstraintCMS::ReadForm(LPCWSTR name, FORM_INFO_1W* form) {
     POEMCUIPPARAM sheet = m_owner ? m_owner->Record() : nullptr;
-    if (!sheet || !sheet->hPrinter || name.empty()) return false;
+    if (!sheet || !sheet->hPrinter || !name) return false;
     DWORD needed = 0;
-    GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name.c_str()), 1, nullptr, 0, &needed);
+    GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name), 1, nullptr, 0, &needed);
     if (needed < sizeof(FORM_INFO_1W)) return false;
     std::vector<BYTE> buffer(needed);
-    if (!GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name.c_str()), 1, buffer.data(), needed, &needed)) return false;
+    if (!GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name), 1, buffer.data(), needed, &needed)) return false;
+    std::memcpy(form, buffer.data(), sizeof *form);
+    return true;
+}
+
+bool QORVAOptItemConstraintCMS::IsSystemForm(const std::u16string& name) {
     FORM_INFO_1W form{};
-    std::memcpy(&form, buffer.data(), sizeof form);
-    return form.Flags == FORM_BUILTIN || form.Flags == FORM_PRINTER;
+    return !name.empty() && ReadForm(name.c_str(), &form) && (form.Flags == FORM_BUILTIN || form.Flags == FORM_PRINTER);
 }
 
 bool QORVAOptItemConstraintCMS::Acceptable(const std::u16string& name) {

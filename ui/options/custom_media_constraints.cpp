@@ -44,12 +44,6 @@ constexpr size_t kPaperNameChars = 64;
 // Item values are hundredths of a millimetre, forms thousandths.
 constexpr LONG kFormPerItem = 10;
 
-bool SameText(LPCWSTR a, LPCWSTR b) {
-    if (!a || !b) return false;
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
-}
-
 bool EmptyText(LPCWSTR text) {
     return !text || !*text;
 }
@@ -210,7 +204,7 @@ bool QORVAOptItemConstraintCMS::Acceptable(const std::u16string& name) {
 LONG QORVAOptItemConstraintCMS::ListedEntry(const std::u16string& name) {
     QORVAOptItemHandlerCMCOMBOBOX* list = List();
     for (LONG i = 0; i < list->EntryCount(); ++i)
-        if (const CustomMediaRecord* record = list->Record(i); IsNamedMedium(record) && SameText(record->m_name, name.c_str()))
+        if (const CustomMediaRecord* record = list->Record(i); IsNamedMedium(record) && SameEntryText(record->m_name, name.c_str()))
             return i;
     return -1;
 }
@@ -396,7 +390,7 @@ void QORVAOptItemConstraintCMS::RenameInPaperLists(const std::u16string& oldName
         QORVAOptItemHandler* paper = GetHandler(key);
         if (!paper) continue;
         for (LONG i = 0; i < paper->GetOptionCount(); ++i) {
-            if (!SameText(paper->GetOptionText(i, nullptr, nullptr), oldName.c_str())) continue;
+            if (!SameEntryText(paper->GetOptionText(i, nullptr, nullptr), oldName.c_str())) continue;
             auto* text = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, kPaperNameChars * sizeof(WCHAR)));
             if (!text) break;
             std::copy_n(newName.begin(), std::min(newName.size(), kPaperNameChars - 1), text);
@@ -416,7 +410,7 @@ void QORVAOptItemConstraintCMS::RemoveFromPaperLists(const std::u16string& name)
         if (!paper) continue;
         for (LONG i = 0; i < paper->GetOptionCount(); ++i) {
             LPCWSTR text = paper->GetOptionText(i, nullptr, nullptr);
-            if (!SameText(text, name.c_str())) continue;
+            if (!SameEntryText(text, name.c_str())) continue;
             if (paper->GetOptionParam(i, nullptr) == paper->GetOptionParam(static_cast<LONG>(paper->GetSel()), nullptr))
                 marked[n] = true;
             const_cast<LPWSTR>(text)[0] = 0;

@@ -38,12 +38,6 @@ size_t TextLength(LPCWSTR text) {
     return length;
 }
 
-bool SameText(LPCWSTR a, LPCWSTR b) {
-    if (!a || !b) return false;
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
-}
-
 }  // namespace
 
 bool IsQuickSettingsExcluded(DWORD key) {
@@ -56,6 +50,12 @@ bool IsBlankName(LPCWSTR text) {
     for (; *text; ++text)
         if (*text > u' ') return false;
     return true;
+}
+
+bool SameEntryText(LPCWSTR a, LPCWSTR b) {
+    if (!a || !b) return false;
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
 }
 
 // --- defaults filter ------------------------------------------------------------------------------
@@ -219,7 +219,7 @@ LONG_PTR QORVAOptItemHandlerQSCOMBOBOX::SelectString(LPCWSTR text, QORVAOptItemD
     for (LONG i = 0; i < static_cast<LONG>(m_count); ++i) {
         DWORD visible = 0;
         LPCWSTR option = GetOptionText(i, &visible, nullptr);
-        if (visible && SameText(option, text)) return SetCurSel(i, link);
+        if (visible && SameEntryText(option, text)) return SetCurSel(i, link);
     }
     return GetSel();
 }

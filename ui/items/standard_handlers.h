@@ -96,10 +96,6 @@ public:
     // The handlers of one tab's items one after the other: cursor 0 on the first call; null at
     // the end. cursor and level are in/out.
     QORVAOptItemHandler* NextTabItem(LONG tab, DWORD* cursor, DWORD* level);
-
-private:
-    [[maybe_unused]] void* m_tabData = nullptr;
-    [[maybe_unused]] DWORD m_tabWord = 0;
 };
 
 class QORVAOptItemHandlerNone : public QORVAOptItemHandler {

@@ -102,6 +102,16 @@ BOOL WriteStoredSet(StoredItemSet* set, DWORD key, LPCWSTR text) {
     return TRUE;
 }
 
+size_t StoredSetLength(LPCWSTR text) {
+    if (!text) return 0;
+    const auto* bytes = reinterpret_cast<const BYTE*>(text);
+    size_t length = 0;
+    for (WCHAR unit = 1;; ++length) {
+        std::memcpy(&unit, bytes + length * sizeof unit, sizeof unit);
+        if (!unit) return length;
+    }
+}
+
 void FreeStoredSet(StoredItemSet* set) {
     if (!set || !set->m_text) return;
     HeapFree(set->m_heap, 0, set->m_text);

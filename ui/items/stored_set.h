@@ -36,6 +36,9 @@ struct StoredItemSet {
 BOOL WriteStoredSet(StoredItemSet* set, DWORD key, LPCWSTR text);
 // Frees the set's text.
 void FreeStoredSet(StoredItemSet* set);
+// The length in characters of a stored set text as the rows hand it over: it may sit unaligned
+// in the settings block, so it is read unit by unit.
+size_t StoredSetLength(LPCWSTR text);
 
 // What ApplyStoredSet is given: the sheet's factory and the set text.
 struct StoredSetApply {

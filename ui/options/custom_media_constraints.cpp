@@ -44,12 +44,6 @@ constexpr size_t kPaperNameChars = 64;
 // Item values are hundredths of a millimetre, forms thousandths.
 constexpr LONG kFormPerItem = 10;
 
-bool SameText(LPCWSTR a, LPCWSTR b) {
-    if (!a || !b) return false;
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
-}
-
 bool EmptyText(LPCWSTR text) {
     return !text || !*text;
 }
@@ -133,16 +127,8 @@ void QORVAOptItemConstraintCMS::FollowPaperSize() {
         SetSizes(record->m_form.Size.cx / kFormPerItem, record->m_form.Size.cy / kFormPerItem);
         return;
     }
-    POEMCUIPPARAM sheet = m_owner ? m_owner->Record() : nullptr;
-    if (!sheet || !sheet->hPrinter) return;
-    DWORD needed = 0;
-    GetFormW(sheet->hPrinter, const_cast<LPWSTR>(paperName), 1, nullptr, 0, &needed);
-    if (needed < sizeof(FORM_INFO_1W)) return;
-    std::vector<BYTE> buffer(needed);
-    if (!GetFormW(sheet->hPrinter, const_cast<LPWSTR>(paperName), 1, buffer.data(), needed, &needed)) return;
     FORM_INFO_1W form{};
-    std::memcpy(&form, buffer.data(), sizeof form);
-    SetSizes(form.Size.cx / kFormPerItem, form.Size.cy / kFormPerItem);
+    if (ReadForm(paperName, &form)) SetSizes(form.Size.cx / kFormPerItem, form.Size.cy / kFormPerItem);
 }
 
 void QORVAOptItemConstraintCMS::SizesFromSelection() {
@@ -185,17 +171,21 @@ void QORVAOptItemConstraintCMS::RefreshButton() {
     else m_button->SetStateBits(0x1);
 }
 
-bool QORVAOptItemConstraintCMS::IsSystemForm(const std::u16string& name) {
+bool QORVAOptItemConstraintCMS::ReadForm(LPCWSTR name, FORM_INFO_1W* form) {
     POEMCUIPPARAM sheet = m_owner ? m_owner->Record() : nullptr;
-    if (!sheet || !sheet->hPrinter || name.empty()) return false;
+    if (!sheet || !sheet->hPrinter || !name) return false;
     DWORD needed = 0;
-    GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name.c_str()), 1, nullptr, 0, &needed);
+    GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name), 1, nullptr, 0, &needed);
     if (needed < sizeof(FORM_INFO_1W)) return false;
     std::vector<BYTE> buffer(needed);
-    if (!GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name.c_str()), 1, buffer.data(), needed, &needed)) return false;
+    if (!GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name), 1, buffer.data(), needed, &needed)) return false;
+    std::memcpy(form, buffer.data(), sizeof *form);
+    return true;
+}
+
+bool QORVAOptItemConstraintCMS::IsSystemForm(const std::u16string& name) {
     FORM_INFO_1W form{};
-    std::memcpy(&form, buffer.data(), sizeof form);
-    return form.Flags == FORM_BUILTIN || form.Flags == FORM_PRINTER;
+    return !name.empty() && ReadForm(name.c_str(), &form) && (form.Flags == FORM_BUILTIN || form.Flags == FORM_PRINTER);
 }
 
 bool QORVAOptItemConstraintCMS::Acceptable(const std::u16string& name) {
@@ -214,7 +204,7 @@ bool QORVAOptItemConstraintCMS::Acceptable(const std::u16string& name) {
 LONG QORVAOptItemConstraintCMS::ListedEntry(const std::u16string& name) {
     QORVAOptItemHandlerCMCOMBOBOX* list = List();
     for (LONG i = 0; i < list->EntryCount(); ++i)
-        if (const CustomMediaRecord* record = list->Record(i); IsNamedMedium(record) && SameText(record->m_name, name.c_str()))
+        if (const CustomMediaRecord* record = list->Record(i); IsNamedMedium(record) && SameEntryText(record->m_name, name.c_str()))
             return i;
     return -1;
 }
@@ -400,7 +390,7 @@ void QORVAOptItemConstraintCMS::RenameInPaperLists(const std::u16string& oldName
         QORVAOptItemHandler* paper = GetHandler(key);
         if (!paper) continue;
         for (LONG i = 0; i < paper->GetOptionCount(); ++i) {
-            if (!SameText(paper->GetOptionText(i, nullptr, nullptr), oldName.c_str())) continue;
+            if (!SameEntryText(paper->GetOptionText(i, nullptr, nullptr), oldName.c_str())) continue;
             auto* text = static_cast<LPWSTR>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, kPaperNameChars * sizeof(WCHAR)));
             if (!text) break;
             std::copy_n(newName.begin(), std::min(newName.size(), kPaperNameChars - 1), text);
@@ -420,7 +410,7 @@ void QORVAOptItemConstraintCMS::RemoveFromPaperLists(const std::u16string& name)
         if (!paper) continue;
         for (LONG i = 0; i < paper->GetOptionCount(); ++i) {
             LPCWSTR text = paper->GetOptionText(i, nullptr, nullptr);
-            if (!SameText(text, name.c_str())) continue;
+            if (!SameEntryText(text, name.c_str())) continue;
             if (paper->GetOptionParam(i, nullptr) == paper->GetOptionParam(static_cast<LONG>(paper->GetSel()), nullptr))
                 marked[n] = true;
             const_cast<LPWSTR>(text)[0] = 0;

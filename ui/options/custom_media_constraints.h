@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include <win/winspool_forms.h>
+
 #include "items/optitem_notify.h"
 
 class QORVAOptItemHandler;
@@ -46,6 +48,8 @@ private:
     // False (after telling the user) when the name cannot be a custom size.
     bool Acceptable(const std::u16string& name);
     // A built-in or printer form of that name exists.
+    // The printer's form of that name (level 1); false when it cannot be read.
+    bool ReadForm(LPCWSTR name, FORM_INFO_1W* form);
     bool IsSystemForm(const std::u16string& name);
     // The registered entry of that name, -1 when none.
     LONG ListedEntry(const std::u16string& name);

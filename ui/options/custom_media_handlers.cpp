@@ -13,12 +13,6 @@ namespace {
 
 constexpr DWORD kPaperSizeItem = 1203;
 
-bool SameText(LPCWSTR a, LPCWSTR b) {
-    if (!a || !b) return false;
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
-}
-
 }  // namespace
 
 bool IsNamedMedium(const CustomMediaRecord* record) {
@@ -57,7 +51,7 @@ LONG_PTR QORVAOptItemHandlerCMCOMBOBOX::SelectString(LPCWSTR text, QORVAOptItemD
     // A deleted size leaves a free entry among the registered ones: the walk goes past it.
     for (LONG i = 0; i + 1 < static_cast<LONG>(m_count); ++i) {
         const CustomMediaRecord* record = Record(i);
-        if (IsNamedMedium(record) && SameText(record->m_name, text)) return SetCurSel(i, link);
+        if (IsNamedMedium(record) && SameEntryText(record->m_name, text)) return SetCurSel(i, link);
     }
     return SetCurSel(static_cast<LONG>(m_count) - 1, link);
 }

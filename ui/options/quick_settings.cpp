@@ -38,23 +38,6 @@ size_t TextLength(LPCWSTR text) {
     return length;
 }
 
-// A stored string of the rows, which need not be aligned, as a length in units.
-size_t UnalignedLength(LPCWSTR text) {
-    const auto* at = reinterpret_cast<const BYTE*>(text);
-    size_t length = 0;
-    for (;; ++length) {
-        char16_t unit = 0;
-        std::memcpy(&unit, at + length * sizeof unit, sizeof unit);
-        if (!unit) return length;
-    }
-}
-
-bool SameText(LPCWSTR a, LPCWSTR b) {
-    if (!a || !b) return false;
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
-}
-
 }  // namespace
 
 bool IsQuickSettingsExcluded(DWORD key) {
@@ -67,6 +50,12 @@ bool IsBlankName(LPCWSTR text) {
     for (; *text; ++text)
         if (*text > u' ') return false;
     return true;
+}
+
+bool SameEntryText(LPCWSTR a, LPCWSTR b) {
+    if (!a || !b) return false;
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
 }
 
 // --- defaults filter ------------------------------------------------------------------------------
@@ -124,7 +113,7 @@ QORVAOptItemHandlerQSCOMBOBOX::QORVAOptItemHandlerQSCOMBOBOX(HANDLE heap, QORVAO
         m_records = static_cast<QuickSettingRecord**>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, m_count * sizeof *m_records));
     if (m_records && stored)
         for (DWORD i = 0; i < rows && i < m_count && i < kQuickSettingsMaxEntries; ++i)
-            if (stored[i] && UnalignedLength(stored[i]) > 0) m_records[i] = MakeRecord(stored[i]);
+            if (stored[i] && StoredSetLength(stored[i]) > 0) m_records[i] = MakeRecord(stored[i]);
     if (stored) HeapFree(m_heap, 0, stored);
     m_deletion = 1;
 }
@@ -146,7 +135,7 @@ bool QORVAOptItemHandlerQSCOMBOBOX::OwnEntryTexts() {
 QuickSettingRecord* QORVAOptItemHandlerQSCOMBOBOX::MakeRecord(LPCWSTR text) {
     auto* record = static_cast<QuickSettingRecord*>(HeapAlloc(m_heap, HEAP_ZERO_MEMORY, sizeof(QuickSettingRecord)));
     if (!record) return nullptr;
-    const size_t length = text ? UnalignedLength(text) : 0;
+    const size_t length = text ? StoredSetLength(text) : 0;
     record->m_set.m_heap = m_heap;
     record->m_set.m_capacity = static_cast<DWORD>(text ? length + kLoadedRoom : kEmptyRecordChars);
     record->m_set.m_text =
@@ -230,7 +219,7 @@ LONG_PTR QORVAOptItemHandlerQSCOMBOBOX::SelectString(LPCWSTR text, QORVAOptItemD
     for (LONG i = 0; i < static_cast<LONG>(m_count); ++i) {
         DWORD visible = 0;
         LPCWSTR option = GetOptionText(i, &visible, nullptr);
-        if (visible && SameText(option, text)) return SetCurSel(i, link);
+        if (visible && SameEntryText(option, text)) return SetCurSel(i, link);
     }
     return GetSel();
 }

@@ -35,6 +35,8 @@ bool IsQuickSettingsExcluded(DWORD key);
 
 // True for no text, an empty text or one of blanks and control characters only.
 bool IsBlankName(LPCWSTR text);
+// True when both texts are there and equal, case counting.
+bool SameEntryText(LPCWSTR a, LPCWSTR b);
 
 // The defaults entry's values of the items the printer's default DEVMODE decides (orientation,
 // copies, colour, duplex, paper source, paper size and media type), for the items that the sheet's

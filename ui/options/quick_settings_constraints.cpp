@@ -33,12 +33,6 @@ constexpr DWORD kIgnoredItems[] = {16100, 17052, 17100, 17152, 17202, 18100};
 constexpr DWORD kScaleToPaperSize = 3102;
 constexpr DWORD kWatermarkDegree = 19250;
 
-bool SameText(LPCWSTR a, LPCWSTR b) {
-    if (!a || !b) return false;
-    while (*a && *a == *b) ++a, ++b;
-    return *a == *b;
-}
-
 }  // namespace
 
 // --- list and button ------------------------------------------------------------------------------
@@ -151,14 +145,14 @@ LONG QORVAOptItemConstraintQUICKSETS::FindQuickSettingSlot(LPCWSTR name, LONG pr
     IDrvResources* resources = ResourcesOf(m_owner);
     WCHAR reserved[64];
     LoadText(resources, kDefaultsName, reserved, std::size(reserved));
-    if (SameText(name, reserved)) {
+    if (SameEntryText(name, reserved)) {
         if (resources) resources->MessageBox(Owner(), kReservedName, kCaption, MB_ICONEXCLAMATION);
         return -1;
     }
     for (LONG i = 0; i < list->EntryCount(); ++i) {
         DWORD visible = 0;
         LPCWSTR text = list->GetOptionText(i, &visible, nullptr);
-        if (visible && SameText(text, name)) {
+        if (visible && SameEntryText(text, name)) {
             const int answer = resources ? resources->MessageBox(Owner(), kAskReplace, kCaption, MB_YESNO | MB_ICONINFORMATION) : 0;
             return answer == IDYES ? i : -1;
         }

@@ -1,5 +1,5 @@
-// Message boxes of the quick-settings and custom-size rules whose texts take a value: the delete
-// confirmation names what is deleted, a failed spooler call shows its error code.
+// Message boxes of the quick-settings, custom-size and watermark rules whose texts take a value:
+// the delete confirmation names what is deleted, a failed spooler call shows its error code.
 #pragma once
 
 #include <win/windows.h>

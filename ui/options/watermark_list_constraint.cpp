@@ -1,12 +1,11 @@
 #include "options/watermark_list_constraint.h"
 
-#include <win/strsafe.h>
-
 #include "coresources.h"
 #include "items/handler_factory.h"
 #include "items/optitem_handler.h"
 #include "options/device_info_controls.h"
 #include "options/paper_source_handlers.h"
+#include "options/quick_settings_prompts.h"
 #include "options/watermark_list.h"
 
 namespace {
@@ -19,9 +18,6 @@ constexpr WORD kListFullReason = 33101;
 constexpr WORD kReasonExtra = 0x8000;
 constexpr DWORD kFullListBit = 0x400;
 constexpr LONG kOwnAngle = 3;
-// What a message box shows at most (caption, text), terminator included.
-constexpr DWORD kCaptionChars = 64;
-constexpr DWORD kMessageChars = 256;
 
 }  // namespace
 
@@ -63,16 +59,9 @@ void QORVAOptItemConstraintWMK::NewPushed() {
 }
 
 bool QORVAOptItemConstraintWMK::DeletePushed() {
-    IDrvResources* resources = ResourcesOf(m_owner);
-    WCHAR format[kMessageChars], name[kMessageChars], text[kMessageChars], caption[kCaptionChars];
-    LoadText(resources, kDeleteQuestion, format, kMessageChars);
-    LoadText(resources, kWatermarkName, name, kMessageChars);
-    LoadText(resources, kWarningCaption, caption, kCaptionChars);
-    if (!format[0] || FAILED(StringCchPrintfW(text, kMessageChars, format, name))) return false;
-    HWND owner = CurrentDialog(m_owner);
-    UINT style = MB_OKCANCEL | MB_ICONEXCLAMATION;
-    if (owner && (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL)) style |= MB_RTLREADING;
-    if (MessageBoxW(owner, text, caption, style) != IDOK) return false;
+    if (MessageWithText(ResourcesOf(m_owner), CurrentDialog(m_owner), kDeleteQuestion, kWatermarkName, kWarningCaption,
+                        MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+        return false;
     if (m_list) {
         const LONG_PTR selection = m_list->GetSel();
         if (selection > 0) m_list->HideOption(static_cast<LONG>(selection), 0, nullptr);

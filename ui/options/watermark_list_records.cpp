@@ -9,22 +9,6 @@
 #include "items/system_func.h"
 #include "options/watermark_list.h"
 
-namespace {
-
-// A stored persist value points into the settings block, where strings need not be aligned:
-// its length in characters, read unit by unit.
-size_t StoredLength(LPCWSTR text) {
-    const auto* at = reinterpret_cast<const BYTE*>(text);
-    size_t length = 0;
-    for (;; ++length, at += sizeof(WCHAR)) {
-        WCHAR unit = 0;
-        std::memcpy(&unit, at, sizeof unit);
-        if (!unit) return length;
-    }
-}
-
-}  // namespace
-
 QORVAOptItemHandlerWMCOMBOBOX::QORVAOptItemHandlerWMCOMBOBOX(HANDLE heap, QORVAOptItemHandlerFactory* factory,
                                                              POPTITEM item)
     : QORVAOptItemHandlerCombobox(heap, factory, item) {
@@ -48,7 +32,7 @@ void QORVAOptItemHandlerWMCOMBOBOX::LoadEntries() {
     m_entries = static_cast<LONG>(rows < static_cast<DWORD>(kWatermarkEntries) ? rows : kWatermarkEntries);
     for (LONG i = 0; i < m_entries && persist; ++i) {
         if (!persist[i]) continue;
-        const size_t length = StoredLength(persist[i]);
+        const size_t length = StoredSetLength(persist[i]);
         if (!length) continue;
         EntryRecord* record = MakeRecord(i, 1);
         if (!record) continue;

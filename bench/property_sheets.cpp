@@ -13,9 +13,6 @@
 // machine-database statements the process prepared more than once are listed (goal: none).
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <palvex/machine.h>
@@ -33,9 +30,8 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "ratio_report.h"
-
-extern char** environ;
 
 namespace {
 
@@ -47,25 +43,7 @@ constexpr int kPaperSizeCombo = 1203;  // on the document sheet's Basic page
 
 // Runs the machine tool on the current machine; false when it fails.
 bool MachineTool(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args{PALVEX_MACHINE_TOOL};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env{"PALVEX_MACHINE=" + palvex::MachineRoot().string()};
-    for (char** entry = environ; *entry; ++entry)
-        if (std::string(*entry).rfind("PALVEX_MACHINE=", 0) != 0) env.emplace_back(*entry);
-    std::vector<char*> envp;
-    for (auto& entry : env) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const bool started = posix_spawn(&pid, args[0].c_str(), &quiet, nullptr, argv.data(), envp.data()) == 0;
-    posix_spawn_file_actions_destroy(&quiet);
-    int status = 0;
-    return started && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return palvex::testing::RunChild(PALVEX_MACHINE_TOOL, arguments, palvex::MachineRoot()).exitCode == 0;
 }
 
 UserAction Step(std::function<void(HWND)> body) {

@@ -82,6 +82,13 @@ constexpr WORD kFirstPagesPerSheetText = 64865;
 constexpr DWORD kExtendedBoxChecked = 0x40;
 constexpr short kCollateTrue = 1;
 
+// The short field at offset of a DEVMODE's bytes; 0 where the bytes end before it.
+short ShortAt(const std::vector<BYTE>& devmode, size_t offset) {
+    short field = 0;
+    if (devmode.size() >= offset + sizeof field) std::memcpy(&field, devmode.data() + offset, sizeof field);
+    return field;
+}
+
 }  // namespace
 
 UiHost::UiHost(PluginLibrary& library, UiHostOptions options) : m_options(std::move(options)), m_library(&library) {}
@@ -199,23 +206,15 @@ void UiHost::MakePagesPerSheetList() {
 }
 
 bool UiHost::SheetCollates() const {
-    short collate = 0;
-    if (m_sheetDevMode.size() >= offsetof(DEVMODEW, dmCollate) + sizeof collate)
-        std::memcpy(&collate, m_sheetDevMode.data() + offsetof(DEVMODEW, dmCollate), sizeof collate);
-    return collate == kCollateTrue;
+    return ShortAt(m_sheetDevMode, offsetof(DEVMODEW, dmCollate)) == kCollateTrue;
 }
 
 LONG UiHost::SheetCopies() const {
-    short copies = 0;
-    if (m_sheetDevMode.size() >= offsetof(DEVMODEW, dmCopies) + sizeof copies)
-        std::memcpy(&copies, m_sheetDevMode.data() + offsetof(DEVMODEW, dmCopies), sizeof copies);
-    return std::clamp<LONG>(copies, kFewestCopies, kMostCopies);
+    return std::clamp<LONG>(ShortAt(m_sheetDevMode, offsetof(DEVMODEW, dmCopies)), kFewestCopies, kMostCopies);
 }
 
 LONG UiHost::SheetFormIndex() const {
-    if (m_sheetDevMode.size() < offsetof(DEVMODEW, dmPaperSize) + sizeof(short)) return 0;
-    short paper = 0;
-    std::memcpy(&paper, m_sheetDevMode.data() + offsetof(DEVMODEW, dmPaperSize), sizeof paper);
+    const short paper = ShortAt(m_sheetDevMode, offsetof(DEVMODEW, dmPaperSize));
     for (size_t i = 0; i < m_formOptions.size(); ++i)
         if (m_formOptions[i].lParam == paper) return static_cast<LONG>(i);
     return 0;

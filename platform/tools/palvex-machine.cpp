@@ -620,7 +620,9 @@ std::vector<BYTE> JobDevMode(palvex::hosts::RenderPluginLibrary& renderer, const
     if (settings.empty()) return devMode;
     PrinterHandle handle(printerName);
     SettingsBlock block(handle.get(), u"OEMDEVMODE");
-    const size_t recordAt = sizeof(DEVMODEW) + palvex::hosts::kUnidrvPartSize;
+    // The plug-in's record follows the driver's part, which follows the public part of the
+    // DEVMODE's own size: one read from a file may have another than this header's.
+    const size_t recordAt = size_t{reinterpret_cast<const DEVMODEW*>(devMode.data())->dmSize} + palvex::hosts::kUnidrvPartSize;
     for (const Setting& setting : settings) {
         const XprColumn* column = block.Field(setting.key);
         if (!column) throw std::invalid_argument("OEMDEVMODE has no field " + setting.key);

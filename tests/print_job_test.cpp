@@ -16,6 +16,8 @@
 #include <palvex/port_output.h>
 #include <win/windows.h>
 
+#include "printer_port.h"
+
 namespace {
 
 std::string Quoted(const std::string& text) {
@@ -156,21 +158,8 @@ TEST(PrintJob, TwoPagesASheetChosenInTheDocumentSheetArePrintedTwoToASheet) {
     InstalledMachine installed;
     const auto root = installed.root();
     // The printer moves to a local port: the file port leaves the layout page's features off.
-    {
-        std::u16string name(installed.printer.begin(), installed.printer.end());
-        PRINTER_DEFAULTSW admin{nullptr, nullptr, PRINTER_ALL_ACCESS};
-        HANDLE printer = nullptr;
-        ASSERT_TRUE(OpenPrinterW(name.data(), &printer, &admin));
-        DWORD needed = 0;
-        GetPrinterW(printer, 2, nullptr, 0, &needed);
-        std::vector<BYTE> info(needed);
-        ASSERT_TRUE(GetPrinterW(printer, 2, info.data(), needed, &needed));
-        auto* details = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
-        std::u16string port = u"LPT1:";
-        details->pPortName = port.data();
-        EXPECT_TRUE(SetPrinterW(printer, 2, info.data(), 0));
-        ClosePrinter(printer);
-    }
+    ASSERT_TRUE(palvex::testing::MovePrinterToPort(std::u16string(installed.printer.begin(), installed.printer.end()),
+                                                   u"LPT1:"));
     const std::filesystem::path script = root / "two-up.script";
     std::ofstream(script) << "tab 1\nspin 2254 1\nok\n";
     const std::string devMode = (root / "job.devmode").string();

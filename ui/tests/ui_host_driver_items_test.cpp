@@ -12,6 +12,7 @@
 
 #include "items/item_key.h"
 #include "ui_fixture.h"
+#include "printer_port.h"
 
 namespace uitest {
 namespace {
@@ -226,19 +227,7 @@ TEST_F(HostChoiceItems, ThePrinterSheetHasNoJobChoices) {
 TEST_F(HostChoiceItems, ThePagesChoicesReachTheJobOnOk) {
     using palvex::UserAction;
     // On a local port: the file port locks the duplex box.
-    {
-        PRINTER_DEFAULTSW admin{nullptr, nullptr, PRINTER_ALL_ACCESS};
-        HANDLE printer = nullptr;
-        ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(kPrinter), &printer, &admin));
-        DWORD needed = 0;
-        GetPrinterW(printer, 2, nullptr, 0, &needed);
-        std::vector<BYTE> info(needed);
-        ASSERT_TRUE(GetPrinterW(printer, 2, info.data(), needed, &needed));
-        WCHAR port[] = u"LPT1:";
-        reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pPortName = port;
-        EXPECT_TRUE(SetPrinterW(printer, 2, info.data(), 0));
-        ClosePrinter(printer);
-    }
+    ASSERT_TRUE(palvex::testing::MovePrinterToPort(kPrinter, u"LPT1:"));
     auto act = [](UserAction::Kind kind, int control, int index = 0) {
         UserAction action;
         action.kind = kind;

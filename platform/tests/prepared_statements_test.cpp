@@ -87,12 +87,17 @@ TEST_F(PreparedStatementsTest, ThreadsOneAfterAnotherUseTheStatementsPreparedOnc
 TEST_F(PreparedStatementsTest, ThreadsAskingAtOnceEachGetTheirOwnAnswers) {
     const char16_t* const names[] = {u"First", u"Second", u"Third", u"Fourth"};
     bool right[4] = {};
+    // Earlier tests of this process may have prepared a text once already (not listed as twice).
+    const Counts before = PreparedTwice();
     std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i) threads.emplace_back([&, i] { right[i] = AskOften(names[i]); });
     for (auto& thread : threads) thread.join();
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(right[i]) << i;
     // At most one connection per thread asking at once, each preparing a text once.
-    for (const auto& [sql, count] : PreparedTwice()) EXPECT_LE(count, 4u) << sql;
+    for (const auto& [sql, count] : PreparedTwice()) {
+        const auto earlier = before.find(sql);
+        EXPECT_LE(count, (earlier == before.end() ? 1u : earlier->second) + 4u) << sql;
+    }
 }
 
 TEST_F(PreparedStatementsTest, AConnectionOpenedAgainReadsAndWritesTheMachine) {

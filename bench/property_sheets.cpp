@@ -9,12 +9,16 @@
 // The baseline of an open is the same sheet's pages drawn once more while it stays open (what the
 // window system does for any sheet); of an Apply, the same Apply pressed with nothing changed.
 // Each figure is printed as a ratio to its goal: 100 ms to open, 20 ms to apply.
+// The printer sheet's device page pauses 1000 ms after saving, whatever changed, so its Apply is
+// also measured with the machine on its virtual clock, where that pause passes at once: the report
+// splits the Apply into the pause and the rest.
 // Every benchmark uses the same installed machine, as one person's process would; afterwards the
 // machine-database statements the process prepared more than once are listed (goal: none).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
+#include <palvex/clock.h>
 #include <palvex/machine.h>
 #include <palvex/prepared_statements.h>
 #include <palvex/ui_script.h>
@@ -27,6 +31,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -171,11 +176,22 @@ size_t FirstPluginList(const palvex::hosts::UiHost& host) {
     return static_cast<size_t>(-1);
 }
 
+// Sets the machine on its virtual clock for the life of the object.
+class PausesOnMachineClock {
+public:
+    PausesOnMachineClock() { palvex::SetVirtualClock(SYSTEMTIME{2026, 12, 5, 11, 9, 0, 0, 0}); }
+    ~PausesOnMachineClock() { palvex::UseRealClock(); }
+};
+
 // Apply on the sheet of mode (timed from the press until the sheet has handled what it posted),
-// after change made the one change, or with nothing changed when change is null.
-void ApplySheet(benchmark::State& state, DWORD mode, const std::function<std::vector<UserAction>(palvex::hosts::UiHost&)>& change) {
+// after change made the one change, or with nothing changed when change is null; with
+// machineClock, the driver's pauses pass on the machine's virtual clock.
+void ApplySheet(benchmark::State& state, DWORD mode, const std::function<std::vector<UserAction>(palvex::hosts::UiHost&)>& change,
+                bool machineClock = false) {
     InstalledPrinter& machine = Machine();
     if (!machine.error().empty()) return state.SkipWithError(machine.error().c_str());
+    std::optional<PausesOnMachineClock> virtualClock;
+    if (machineClock) virtualClock.emplace();
     for (auto _ : state) {
         auto host = machine.Host();
         if (!host) return state.SkipWithError(machine.error().c_str());
@@ -224,10 +240,18 @@ void BM_ApplyDocumentSheet(benchmark::State& state) { ApplySheet(state, OEMCUIP_
 void BM_ApplyDocumentSheetUnchanged(benchmark::State& state) { ApplySheet(state, OEMCUIP_DOCPROP, nullptr); }
 void BM_ApplyPrinterSheet(benchmark::State& state) { ApplySheet(state, OEMCUIP_PRNPROP, ChooseInTree); }
 void BM_ApplyPrinterSheetUnchanged(benchmark::State& state) { ApplySheet(state, OEMCUIP_PRNPROP, nullptr); }
+void BM_ApplyPrinterSheetPauseOnMachineClock(benchmark::State& state) {
+    ApplySheet(state, OEMCUIP_PRNPROP, ChooseInTree, true);
+}
+void BM_ApplyPrinterSheetUnchangedPauseOnMachineClock(benchmark::State& state) {
+    ApplySheet(state, OEMCUIP_PRNPROP, nullptr, true);
+}
 BENCHMARK(BM_ApplyDocumentSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyDocumentSheetUnchanged)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyPrinterSheet)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyPrinterSheetUnchanged)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyPrinterSheetPauseOnMachineClock)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyPrinterSheetUnchangedPauseOnMachineClock)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -239,8 +263,17 @@ int main(int argc, char** argv) {
                                   "BM_RedrawPrinterSheet", 100e-3);
         reporter.PrintAgainstGoal("document sheet Apply after one change", "BM_ApplyDocumentSheet",
                                   "BM_ApplyDocumentSheetUnchanged", 20e-3);
-        reporter.PrintAgainstGoal("printer sheet Apply after one change", "BM_ApplyPrinterSheet",
-                                  "BM_ApplyPrinterSheetUnchanged", 20e-3);
+        if (!reporter.PrintAgainstGoal("printer sheet Apply after one change", "BM_ApplyPrinterSheet",
+                                       "BM_ApplyPrinterSheetUnchanged", 20e-3)) {
+            // Where the time goes: the device page's pause after saving, and the rest of the Apply.
+            const double whole = reporter.Median("BM_ApplyPrinterSheet");
+            const double rest = reporter.Median("BM_ApplyPrinterSheetPauseOnMachineClock");
+            if (whole > 0 && rest > 0)
+                std::printf("  of which the device page's pause after saving: %.0f ms; the rest:\n", (whole - rest) * 1e3);
+            reporter.PrintAgainstGoal("  printer sheet Apply after one change, the pause on the machine's clock",
+                                      "BM_ApplyPrinterSheetPauseOnMachineClock",
+                                      "BM_ApplyPrinterSheetUnchangedPauseOnMachineClock", 20e-3);
+        }
         g_machine.reset();
         const std::vector<palvex::db::PreparedText> twice = palvex::db::PreparedTwice();
         for (const auto& prepared : twice) {

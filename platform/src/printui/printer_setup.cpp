@@ -3,6 +3,8 @@
 // printer's settings saved to a file and restored from it.
 #include <palvex/printer_setup.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -425,9 +427,14 @@ void InstallSetupPrograms(const std::filesystem::path& hostProgram) {
     for (const char16_t* name : {u"PrintUI.exe", u"rundll32.exe", u"pnputil.exe"}) {
         std::filesystem::create_directories(HostPath(u"C:\\Windows\\System32"));
         const auto link = HostPath(std::u16string(u"C:\\Windows\\System32\\") + name);
+        // Made under a name of this process's own and renamed over the old link, so that several
+        // processes setting up one machine at once never meet a half-replaced link.
+        auto fresh = link;
+        fresh += ".new-" + std::to_string(getpid());
         std::error_code error;
-        std::filesystem::remove(link, error);
-        std::filesystem::create_symlink(std::filesystem::absolute(hostProgram), link);
+        std::filesystem::remove(fresh, error);
+        std::filesystem::create_symlink(std::filesystem::absolute(hostProgram), fresh);
+        std::filesystem::rename(fresh, link);
     }
 }
 

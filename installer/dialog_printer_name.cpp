@@ -20,11 +20,6 @@ std::u16string TextOf(HWND window) {
     return text;
 }
 
-std::u16string Upper(std::u16string text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 std::u16string TrimRight(std::u16string text) {
     while (!text.empty() && std::u16string_view(u" \t\r\n\v\f").find(text.back()) != std::u16string_view::npos) text.pop_back();
     return text;
@@ -92,10 +87,10 @@ void CDialogPrinterName::OnBnClickedButtonNext() {
         return;
     }
     const std::u16string name = TrimRight(TextOf(GetDlgItem(IDC_EDIT_PRINTERNAME)));
-    const std::u16string wanted = Upper(name);
+    const std::u16string wanted = UpperCase(name);
     const auto* records = reinterpret_cast<const PRINTER_INFO_2W*>(printers.joined.data());
     for (DWORD i = 0; i < printers.count; ++i) {
-        if (records[i].pPrinterName && Upper(records[i].pPrinterName) == wanted) {
+        if (records[i].pPrinterName && UpperCase(records[i].pPrinterName) == wanted) {
             ShowMessageBox(m_pDrvData, m_hWnd, u"ErrorMsg04", kWarning);
             return;
         }

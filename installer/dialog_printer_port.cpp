@@ -14,11 +14,6 @@ namespace {
 
 constexpr UINT kWarning = MB_ICONWARNING | MB_OK;
 
-std::u16string Upper(std::u16string text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 std::u16string ItemText(HWND window) {
     WCHAR text[512] = {};
     GetWindowTextW(window, text, 512);
@@ -29,9 +24,9 @@ std::u16string ItemText(HWND window) {
 
 std::u16string MakePrinterName(const std::u16string& base, const PRINTER_INFO_5W* records, DWORD count) {
     auto taken = [&](const std::u16string& candidate) {
-        const std::u16string wanted = Upper(candidate);
+        const std::u16string wanted = UpperCase(candidate);
         for (DWORD i = 0; i < count; ++i)
-            if (records[i].pPrinterName && Upper(records[i].pPrinterName) == wanted) return true;
+            if (records[i].pPrinterName && UpperCase(records[i].pPrinterName) == wanted) return true;
         return false;
     };
     const std::u16string first = base.substr(0, 50);

@@ -21,11 +21,6 @@ namespace {
 
 constexpr char16_t kPrintersKey[] = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
 
-std::u16string Upper(std::u16string text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 // The vendor and product part of a device interface's name: between its first and second "#".
 std::u16string VendorProductPart(const std::u16string& name) {
     const size_t first = name.find(u'#');
@@ -118,7 +113,7 @@ void CDialogWaitProg::OnDeviceChange(WPARAM event, LPARAM data) {
         const std::u16string device = VendorProductPart(name);
         const std::u16string wanted = m_pDrvData->GetHardwareId();
         m_pDrvData->WriteLogFormat(1, u"%s - %s\r\n", device.c_str(), wanted.c_str());
-        if (Upper(device) == Upper(wanted)) {
+        if (UpperCase(device) == UpperCase(wanted)) {
             m_deviceArrived = TRUE;
             // From here on the wait cannot be cancelled: Close greyed, the button disabled.
             if (HMENU menu = GetSystemMenu(m_hWnd, FALSE)) EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);

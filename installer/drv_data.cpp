@@ -10,11 +10,6 @@
 
 namespace {
 
-std::u16string Upper(std::u16string text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 bool Exists(const std::u16string& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
@@ -98,7 +93,7 @@ BOOL CDrvData::IsInheritListed() {
 std::u16string CDrvData::GetProcessorDllPath(const std::u16string& environment) {
     WCHAR system[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_SYSTEM, nullptr, SHGFP_TYPE_CURRENT, system);
-    const char16_t* arch = Upper(environment) == u"WINDOWS X64" ? u"x64" : u"w32x86";
+    const char16_t* arch = UpperCase(environment) == u"WINDOWS X64" ? u"x64" : u"w32x86";
     return FormatText(1023, u"%s\\%s\\%s", system, (std::u16string(u"spool\\prtprocs\\") + arch).c_str(),
                   ReadText(u"Setup", u"PROCESSOR_DLL", u"", 260).c_str());
 }
@@ -164,7 +159,7 @@ BOOL CDrvData::FindInstalledDriver() {
     if (!EnumPrinterDrivers3(nullptr, buffer, count, error)) return FALSE;
     const auto* drivers = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
-        if (!drivers[i].pName || Upper(drivers[i].pName) != Upper(GetModelName())) continue;
+        if (!drivers[i].pName || UpperCase(drivers[i].pName) != UpperCase(GetModelName())) continue;
         m_driverInstalled = TRUE;
         std::u16string folder = drivers[i].pDriverPath ? drivers[i].pDriverPath : u"";
         folder.resize(folder.find_last_of(u'\\') == std::u16string::npos ? 0 : folder.find_last_of(u'\\') + 1);
@@ -184,7 +179,7 @@ BOOL CDrvData::ExistDriverForEnvironment(const std::u16string& environment) {
     if (!EnumPrinterDrivers3(environment.c_str(), buffer, count, error)) return FALSE;
     const auto* drivers = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
-        if (drivers[i].pName && Upper(drivers[i].pName) == Upper(GetModelName())) return TRUE;
+        if (drivers[i].pName && UpperCase(drivers[i].pName) == UpperCase(GetModelName())) return TRUE;
     return FALSE;
 }
 
@@ -198,7 +193,7 @@ BOOL CDrvData::ExistPrinterOfModel() {
     }
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
     for (DWORD i = 0; i < list.count; ++i)
-        if (printers[i].pDriverName && Upper(printers[i].pDriverName) == Upper(GetModelName())) return TRUE;
+        if (printers[i].pDriverName && UpperCase(printers[i].pDriverName) == UpperCase(GetModelName())) return TRUE;
     return FALSE;
 }
 

@@ -14,11 +14,6 @@
 
 namespace {
 
-std::u16string Upper(std::u16string text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 std::u16string TempFolder() {
     WCHAR folder[260] = {};
     GetTempPathW(260, folder);
@@ -181,7 +176,7 @@ BOOL ReplaceDriver(CDialogProg* dialog, const ReplacementRoad& road, Replacement
     std::vector<std::u16string> settingsFiles;
     for (DWORD i = 0; i < list.count; ++i) {
         const PRINTER_INFO_2W& info = printers[i];
-        if (Upper(info.pDriverName ? info.pDriverName : u"") == Upper(model)) {
+        if (UpperCase(info.pDriverName ? info.pDriverName : u"") == UpperCase(model)) {
             ReplacedPrinter printer;
             printer.name = info.pPrinterName ? info.pPrinterName : u"";
             printer.port = info.pPortName ? info.pPortName : u"";

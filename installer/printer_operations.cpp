@@ -12,6 +12,7 @@
 #include "drv_data.h"
 #include "pardex_dlg.h"
 #include "progress_dialog.h"
+#include "utilities.h"
 
 namespace {
 
@@ -19,11 +20,6 @@ constexpr char16_t kRundll[] = u"rundll32.exe printui.dll,PrintUIEntry ";
 
 // "PrintUI.exe " on Windows 6.0 and later, the rundll32 entry before.
 std::u16string Program() { return IsWindowsVersionOrLater(6, 0) ? u"PrintUI.exe " : kRundll; }
-
-std::u16string Upper(std::u16string text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
 
 }  // namespace
 
@@ -232,12 +228,12 @@ BOOL CheckUpdatePrinters(HWND owner, CDrvData* drvData) {
     if (!EnumAllPrinters2(list, error)) list.count = 0;
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
     bool ipp = false, denied = false, unreachable = false;
-    const std::u16string model = Upper(drvData->GetModelName());
+    const std::u16string model = UpperCase(drvData->GetModelName());
     for (DWORD i = 0; i < list.count; ++i) {
         const PRINTER_INFO_2W& printer = printers[i];
         drvData->WriteLogFormat(3, u"Check[%d] %s %s\r\n", static_cast<int>(i),
                                 printer.pDriverName ? printer.pDriverName : u"", printer.pPrinterName);
-        if (Upper(printer.pDriverName ? printer.pDriverName : u"") != model) continue;
+        if (UpperCase(printer.pDriverName ? printer.pDriverName : u"") != model) continue;
         if (IsIppPort(printer.pPortName ? printer.pPortName : u"")) ipp = true;
         if (IsPrinterConnection(printer.Attributes)) {
             DWORD openError = 0;
@@ -260,11 +256,11 @@ std::u16string MakeBatchPrinterName(const std::u16string& wanted, const PRINTER_
                                     const std::vector<std::u16string>& batch, int ownIndex) {
     const std::u16string base = wanted.size() > 44 ? wanted.substr(0, 44) : wanted;
     auto collides = [&](const std::u16string& candidate) {
-        const std::u16string key = Upper(candidate);
+        const std::u16string key = UpperCase(candidate);
         for (DWORD i = 0; i < count; ++i)
-            if (printers[i].pPrinterName && Upper(printers[i].pPrinterName) == key) return true;
+            if (printers[i].pPrinterName && UpperCase(printers[i].pPrinterName) == key) return true;
         for (size_t i = 0; i < batch.size(); ++i)
-            if (static_cast<int>(i) != ownIndex && Upper(batch[i]) == key) return true;
+            if (static_cast<int>(i) != ownIndex && UpperCase(batch[i]) == key) return true;
         return false;
     };
     std::u16string candidate = wanted.size() > 50 ? wanted.substr(0, 50) : wanted;

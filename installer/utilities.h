@@ -28,6 +28,10 @@ int CompareVersion(const std::u16string& first, const std::u16string& second);
 std::u16string FormatTextV(size_t limit, const char16_t* format, va_list arguments, bool* whole = nullptr);
 std::u16string FormatText(size_t limit, const char16_t* format, ...);
 std::u16string EscapeQuotes(const std::u16string& text);
+// The text in capitals, as the system compares names of printers, drivers and devices; a null
+// text counts as empty.
+std::u16string UpperCase(std::u16string text);
+std::u16string UpperCase(const WCHAR* text);
 std::u16string MakeFileNameSafe(const std::u16string& text);
 std::u16string MakeUniqueName(const std::u16string& base, const std::vector<std::u16string>& used);
 BOOL MakeNetworkPrinterName(const std::u16string& printerName, std::u16string& displayName);

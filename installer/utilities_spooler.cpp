@@ -7,12 +7,6 @@
 
 namespace {
 
-std::u16string Upper(const WCHAR* text) {
-    std::u16string upper = text ? text : u"";
-    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-    return upper;
-}
-
 // EnumPrintersW with a buffer of one record first, then with the size the spooler asks for.
 BOOL EnumPrintersLevel(DWORD flags, DWORD level, size_t recordSize, std::vector<BYTE>& buffer, DWORD& count) {
     DWORD needed = 0;
@@ -102,7 +96,7 @@ BOOL ExistPrinterDriver(const std::u16string& driverName) {
     if (!EnumPrinterDrivers3(nullptr, buffer, count, error)) return FALSE;
     const auto* drivers = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
-        if (Upper(drivers[i].pName) == Upper(driverName.c_str())) return TRUE;
+        if (UpperCase(drivers[i].pName) == UpperCase(driverName.c_str())) return TRUE;
     return FALSE;
 }
 
@@ -113,7 +107,7 @@ BOOL CheckInstallPrinter(const std::u16string& printerName) {
     const auto* printers = Records<PRINTER_INFO_5W>(list);
     for (DWORD i = 0; i < list.count; ++i) {
         WriteGlobalLog(3, u"Check %s : %s\r\n", printerName.c_str(), printers[i].pPrinterName);
-        if (Upper(printers[i].pPrinterName) == Upper(printerName.c_str())) return TRUE;
+        if (UpperCase(printers[i].pPrinterName) == UpperCase(printerName.c_str())) return TRUE;
     }
     return FALSE;
 }
@@ -124,7 +118,7 @@ BOOL HasPendingJobs(const std::u16string& driverName) {
     if (!EnumAllPrinters2(list, error)) return FALSE;
     const auto* printers = Records<PRINTER_INFO_2W>(list);
     for (DWORD i = 0; i < list.count; ++i)
-        if (Upper(printers[i].pDriverName) == Upper(driverName.c_str()) && printers[i].cJobs > 0) return TRUE;
+        if (UpperCase(printers[i].pDriverName) == UpperCase(driverName.c_str()) && printers[i].cJobs > 0) return TRUE;
     return FALSE;
 }
 

@@ -5,11 +5,6 @@
 
 namespace {
 
-std::u16string Upper(std::u16string text) {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 // The numbers of the four fields of a dotted version; missing fields count as 0.
 void VersionFields(const std::u16string& version, int fields[4]) {
     size_t start = 0;
@@ -32,6 +27,13 @@ void VersionFields(const std::u16string& version, int fields[4]) {
 }
 
 }  // namespace
+
+std::u16string UpperCase(std::u16string text) {
+    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+std::u16string UpperCase(const WCHAR* text) { return UpperCase(std::u16string(text ? text : u"")); }
 
 std::u16string NormalizeVersion(const std::u16string& version) {
     int fields[4];
@@ -74,7 +76,7 @@ std::u16string MakeFileNameSafe(const std::u16string& text) {
 std::u16string MakeUniqueName(const std::u16string& base, const std::vector<std::u16string>& used) {
     auto taken = [&](const std::u16string& name) {
         for (const auto& other : used)
-            if (Upper(other) == Upper(name)) return true;
+            if (UpperCase(other) == UpperCase(name)) return true;
         return false;
     };
     if (!taken(base)) return base;

@@ -14,16 +14,6 @@ namespace {
 
 constexpr LPCWSTR kTableNames[2] = {u"OEMDEVMODE", u"PRINTERSETTINGS"};
 
-// The data file's extension, upper-cased ASCII: the text after the last '.'.
-std::u16string UpperExtension(const std::u16string& path) {
-    const size_t dot = path.find_last_of(u'.');
-    if (dot == std::u16string::npos) return {};
-    std::u16string extension = path.substr(dot + 1);
-    for (char16_t& c : extension)
-        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    return extension;
-}
-
 }  // namespace
 
 CoDrvSettings::CoDrvSettings() = default;
@@ -138,7 +128,7 @@ void CoDrvSettings::SaveAndMirror(HANDLE printer) {
     if (saved >= KIT_SEVERITY_ERROR) DebugTrace(1, u"%s: save err=[%d]\n", u"CoDrvSettings::SetOptItems", saved);
     if (!m_cursors[1]) return;
 
-    const std::u16string extension = UpperExtension(m_dataFile.m_path);
+    const std::u16string extension = DataFileExtension(m_dataFile.m_path);
     if (extension == u"GPD") {
         UpdateRtiBlock(&m_dataFile, m_cursors[1]);
     } else if (extension == u"PPD") {

@@ -76,6 +76,15 @@ HRESULT ReadDataFile(DataFileImage* image) {
     return result;
 }
 
+std::u16string DataFileExtension(const std::u16string& path) {
+    const size_t dot = path.rfind(u'.');
+    if (dot == std::u16string::npos) return {};
+    std::u16string extension = path.substr(dot + 1);
+    for (char16_t& c : extension)
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    return extension;
+}
+
 HRESULT ReplaceDataFile(const std::u16string& path, std::string_view content) {
     if (path.empty()) return E_FAIL;
     std::u16string temporary;

@@ -28,6 +28,10 @@ struct DataFileImage {
 // emptied); E_OUTOFMEMORY.
 HRESULT ReadDataFile(DataFileImage* image);
 
+// The data file's kind: the text after the last '.' of its path, upper-cased ASCII ("GPD",
+// "PPD"); empty when the path has no '.'.
+std::u16string DataFileExtension(const std::u16string& path);
+
 // Replaces the file at path with content (see above). S_OK, or E_FAIL with the file untouched.
 HRESULT ReplaceDataFile(const std::u16string& path, std::string_view content);
 

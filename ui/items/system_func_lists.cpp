@@ -9,6 +9,7 @@
 
 #include <win/winspool.h>
 
+#include "items/printer_form.h"
 #include "items/system_func.h"
 #include "kittrace.h"
 
@@ -176,17 +177,8 @@ BOOL QORVASystemFunc::CloneOptParam(POPTITEM destination, POPTITEM source, WORD 
             LONG id = deviceId;
             if (papers) {
                 const std::u16string name(text);
-                std::vector<BYTE> formBuffer;
-                DWORD needed = 0;
-                if (!GetFormW(m_printer, const_cast<LPWSTR>(name.c_str()), 1, nullptr, 0, &needed) &&
-                    GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed >= sizeof(FORM_INFO_1W)) {
-                    formBuffer.resize(needed);
-                    if (!GetFormW(m_printer, const_cast<LPWSTR>(name.c_str()), 1, formBuffer.data(), needed, &needed))
-                        formBuffer.clear();
-                }
-                if (!formBuffer.empty()) {
-                    FORM_INFO_1W form;
-                    std::memcpy(&form, formBuffer.data(), sizeof form);
+                if (const QORVAPrinterForm stored(m_printer, name.c_str()); stored) {
+                    FORM_INFO_1W form = stored.info();
                     if (form.Flags == FORM_PRINTER && form.ImageableArea.left == 0) {
                         SHORT sized = 0;
                         CoDrvSettings::PaperIdFromFormSize(&form.Size, &sized);

@@ -7,6 +7,7 @@
 
 #include <win/winspool.h>
 
+#include "items/printer_form.h"
 #include "items/system_func.h"
 #include "kittrace.h"
 
@@ -70,17 +71,6 @@ DWORD AddMarkedForm(HANDLE printer, FORM_INFO_1W* form, const char16_t* caller) 
     return marked;
 }
 
-// One form read with GetFormW level 1 (size probe first); empty when it cannot be read.
-std::vector<BYTE> ReadForm(HANDLE printer, LPCWSTR name) {
-    DWORD needed = 0;
-    if (GetFormW(printer, const_cast<LPWSTR>(name), 1, nullptr, 0, &needed) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(FORM_INFO_1W))
-        return {};
-    std::vector<BYTE> buffer(needed);
-    if (!GetFormW(printer, const_cast<LPWSTR>(name), 1, buffer.data(), needed, &needed)) return {};
-    return buffer;
-}
-
 }  // namespace
 
 BOOL QORVASystemFunc::AddCustomMedia(LPCWSTR name, DWORD width, DWORD height, DWORD* error) {
@@ -107,13 +97,12 @@ BOOL QORVASystemFunc::ResizeCustomMedia(LPCWSTR name, DWORD width, DWORD height,
         Report(error, ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::vector<BYTE> buffer = ReadForm(m_printer, name);
-    if (buffer.empty()) {
+    const QORVAPrinterForm stored(m_printer, name);
+    if (!stored) {
         Report(error, GetLastError());
         return FALSE;
     }
-    FORM_INFO_1W form;
-    std::memcpy(&form, buffer.data(), sizeof form);
+    FORM_INFO_1W form = stored.info();
     const FORM_INFO_1W sized = CustomForm(form.pName, width, height);
     form.Size = sized.Size;
     form.ImageableArea = sized.ImageableArea;
@@ -129,13 +118,12 @@ BOOL QORVASystemFunc::RenameCustomMedia(LPCWSTR oldName, LPCWSTR newName, DWORD*
         Report(error, ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::vector<BYTE> buffer = ReadForm(m_printer, oldName);
-    if (buffer.empty()) {
+    const QORVAPrinterForm stored(m_printer, oldName);
+    if (!stored) {
         Report(error, GetLastError());
         return FALSE;
     }
-    FORM_INFO_1W form;
-    std::memcpy(&form, buffer.data(), sizeof form);
+    FORM_INFO_1W form = stored.info();
     form.pName = const_cast<LPWSTR>(newName);
     AdminPrinter printer(m_printerName);
     if (!printer.get()) {

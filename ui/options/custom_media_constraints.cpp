@@ -14,6 +14,7 @@
 #include "items/handler_factory.h"
 #include "items/optitem_dlglink.h"
 #include "items/optitem_handler.h"
+#include "items/printer_form.h"
 #include "items/system_func.h"
 #include "options/custom_media_handlers.h"
 #include "options/device_info_controls.h"
@@ -173,13 +174,10 @@ void QORVAOptItemConstraintCMS::RefreshButton() {
 
 bool QORVAOptItemConstraintCMS::ReadForm(LPCWSTR name, FORM_INFO_1W* form) {
     POEMCUIPPARAM sheet = m_owner ? m_owner->Record() : nullptr;
-    if (!sheet || !sheet->hPrinter || !name) return false;
-    DWORD needed = 0;
-    GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name), 1, nullptr, 0, &needed);
-    if (needed < sizeof(FORM_INFO_1W)) return false;
-    std::vector<BYTE> buffer(needed);
-    if (!GetFormW(sheet->hPrinter, const_cast<LPWSTR>(name), 1, buffer.data(), needed, &needed)) return false;
-    std::memcpy(form, buffer.data(), sizeof *form);
+    const QORVAPrinterForm stored(sheet ? sheet->hPrinter : nullptr, name);
+    if (!stored) return false;
+    *form = stored.info();
+    form->pName = nullptr;  // its text goes with the reader
     return true;
 }
 

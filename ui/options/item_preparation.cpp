@@ -14,6 +14,7 @@
 #include "couipluginext.h"
 #include "items/optitem_dlglink.h"
 #include "items/optitem_handler.h"
+#include "items/printer_form.h"
 #include "items/system_func.h"
 #include "options/handler_factory_drv.h"
 #include "options/item_preparation.h"
@@ -81,16 +82,8 @@ bool IsFilePortOrDirect(const std::u16string& port, DWORD attributes) {
 }  // namespace
 
 SIZEL FormSize(HANDLE printer, LPCWSTR name) {
-    SIZEL size{0, 0};
-    if (!printer || !name || !*name) return size;
-    DWORD needed = 0;
-    std::u16string formName(name);
-    if (GetFormW(printer, formName.data(), 1, nullptr, 0, &needed) || needed < sizeof(FORM_INFO_1W)) return size;
-    std::vector<BYTE> buffer(needed);
-    if (!GetFormW(printer, formName.data(), 1, buffer.data(), needed, &needed)) return size;
-    FORM_INFO_1W form;
-    std::memcpy(&form, buffer.data(), sizeof form);
-    return form.Size;
+    const QORVAPrinterForm form(printer, name);
+    return form ? form.info().Size : SIZEL{0, 0};
 }
 
 void QORVAOptItemHandlerFactoryDrv::TakeSheetAccess() {

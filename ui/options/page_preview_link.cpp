@@ -10,6 +10,7 @@
 
 #include "items/handler_factory.h"
 #include "items/optitem_handler.h"
+#include "items/printer_form.h"
 #include "options/info_links.h"
 #include "session/page_preview.h"
 #include "session/ui_session.h"
@@ -46,9 +47,6 @@ constexpr LONG kMicrometresPerInch = 25400;
 constexpr LONG kDotsPerInch = 600;
 // A form the printer does not have counts as this many micrometres a side.
 constexpr LONG kMissingSide = 100;
-
-// A form record and room for its name.
-constexpr DWORD kFormBytes = sizeof(FORM_INFO_1W) + 256 * sizeof(WCHAR);
 
 }  // namespace
 
@@ -126,12 +124,8 @@ DWORD QORVAOptItemDlgLinkPagePreview::Notify(DWORD, WORD, DWORD) {
 SIZEL QORVAOptItemDlgLinkPagePreview::FormSize(LPCWSTR name) const {
     QORVAOptItemHandlerFactory* factory = m_handler ? m_handler->Factory() : nullptr;
     HANDLE printer = factory && factory->Record() ? factory->Record()->hPrinter : nullptr;
-    alignas(FORM_INFO_1W) BYTE buffer[kFormBytes] = {};
-    DWORD needed = 0;
-    if (!printer || !name || !*name ||
-        !GetFormW(printer, const_cast<LPWSTR>(name), 1, buffer, sizeof buffer, &needed))
-        return SIZEL{0, 0};
-    return reinterpret_cast<const FORM_INFO_1W*>(buffer)->Size;
+    const QORVAPrinterForm form(printer, name);
+    return form ? form.info().Size : SIZEL{0, 0};
 }
 
 void QORVAOptItemDlgLinkPagePreview::RebuildModel() {

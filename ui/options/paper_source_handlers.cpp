@@ -9,6 +9,7 @@
 
 #include "couipluginext.h"
 #include "items/handler_factory.h"
+#include "items/printer_form.h"
 #include "items/system_func.h"
 #include "kittrace.h"
 
@@ -178,16 +179,9 @@ LONG QORVAOptItemHandlerWMANGLE::DiagonalAngle() {
     LPCWSTR paper = m_paperSize ? m_paperSize->GetSelText(nullptr) : nullptr;
     POEMCUIPPARAM record = m_factory ? m_factory->Record() : nullptr;
     if (paper && record) {
-        DWORD needed = 0;
-        LPWSTR name = const_cast<LPWSTR>(paper);
-        if (!GetFormW(record->hPrinter, name, 1, nullptr, 0, &needed) && GetLastError() == ERROR_INSUFFICIENT_BUFFER &&
-            needed >= sizeof(FORM_INFO_1W)) {
-            std::vector<BYTE> buffer(needed);
-            if (GetFormW(record->hPrinter, name, 1, buffer.data(), needed, &needed)) {
-                const auto* form = reinterpret_cast<const FORM_INFO_1W*>(buffer.data());
-                width = form->Size.cx;
-                height = form->Size.cy;
-            }
+        if (const QORVAPrinterForm form(record->hPrinter, paper); form) {
+            width = form.info().Size.cx;
+            height = form.info().Size.cy;
         }
     }
     if (m_orientation && CurrentValue(m_orientation) != 0) std::swap(width, height);

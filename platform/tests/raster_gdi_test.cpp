@@ -353,4 +353,48 @@ TEST(RasterGdi, ABitmapFileWhoseSizesWrapIsRefused) {
     EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_DATA});
 }
 
+// A .bmp file's pixels start where its file header says, which need not be right after the
+// colours: some writers leave a gap there.
+TEST(RasterGdi, ABitmapFileIsReadFromItsPixelOffset) {
+    palvex::TestMachine machine;
+    // 2 x 1 pixels at 24 bits (a 6-byte row padded to 8) after a 40-byte header, at offset 64:
+    // ten bytes of 0xEE between the header and the pixels.
+    std::vector<uint8_t> file(72, 0);
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, 72);
+    put32(14, 40);
+    put32(18, 2);
+    put32(22, 1);
+    file[26] = 1;
+    file[28] = 24;
+    std::fill(file.begin() + 54, file.begin() + 64, 0xEE);
+    const uint8_t pixels[6] = {0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF};  // blue, red (B, G, R each)
+    std::copy(std::begin(pixels), std::end(pixels), file.begin() + 64);
+    const auto path = palvex::HostPath(u"C:\\gap.bmp");
+    std::filesystem::create_directories(path.parent_path());
+    const struct {
+        uint32_t pixelsAt;
+        bool loads;
+    } cases[] = {{64, true}, {73, false}, {50, false}};  // the gap; past the file; inside the header
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pixelsAt);
+        put32(10, c.pixelsAt);
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(file.data()), file.size());
+        auto bitmap = static_cast<HBITMAP>(LoadImageW(nullptr, u"C:\\gap.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+        ASSERT_EQ(bitmap != nullptr, c.loads);
+        if (!bitmap) continue;
+        HDC context = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(context, bitmap);
+        EXPECT_EQ(GetPixel(context, 0, 0), RGB(0, 0, 255));
+        EXPECT_EQ(GetPixel(context, 1, 0), RGB(255, 0, 0));
+        SelectObject(context, old);
+        DeleteDC(context);
+        DeleteObject(bitmap);
+    }
+}
+
 }  // namespace

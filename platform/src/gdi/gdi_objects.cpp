@@ -24,7 +24,7 @@ HandleTable<DeviceContext>& DeviceContexts() {
     return *table;
 }
 
-HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size) {
+HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size, size_t pixelsAt) {
     BITMAPINFOHEADER header{};
     if (!bytes || size < sizeof(header)) return nullptr;
     std::memcpy(&header, bytes, sizeof(header));
@@ -44,14 +44,21 @@ HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size) {
     uint64_t left = size - header.biSize;
     if (colours > left / 4) return nullptr;
     left -= colours * 4;
+    const uint64_t headerAndColours = uint64_t{header.biSize} + colours * 4;
+    if (pixelsAt != 0) {
+        if (pixelsAt < headerAndColours || pixelsAt > size) return nullptr;
+        left = size - pixelsAt;
+    }
     if (stride > left / height) return nullptr;
-    const uint64_t needed = uint64_t{header.biSize} + colours * 4 + stride * height;
     auto bitmap = std::make_shared<GdiObject>();
     bitmap->type = OBJ_BITMAP;
     bitmap->width = header.biWidth;
     bitmap->height = static_cast<LONG>(height);
     bitmap->bitsPixel = bits;
-    bitmap->dib.assign(bytes, bytes + needed);
+    // Kept packed: the pixels right after the colours, wherever the file had them.
+    const uint8_t* pixels = bytes + (pixelsAt != 0 ? pixelsAt : headerAndColours);
+    bitmap->dib.assign(bytes, bytes + headerAndColours);
+    bitmap->dib.insert(bitmap->dib.end(), pixels, pixels + stride * height);
     return Objects().Insert(std::move(bitmap));
 }
 

@@ -84,8 +84,10 @@ constexpr int kStockMonoBitmap = 0x100;
 void EndContext(DeviceContext& context);
 
 // A bitmap object made from a packed device-independent bitmap, or null when the bytes are not
-// one (a header that does not fit, a size or depth it cannot have, bits beyond the bytes).
-HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size);
+// one (a header that does not fit, a size or depth it cannot have, bits beyond the bytes). The
+// pixels follow the colour table, or start pixelsAt bytes from the header when that is not 0 (a
+// .bmp file's own offset of its pixels, which may leave a gap after the colours).
+HBITMAP CreateBitmapFromPackedDib(const uint8_t* bytes, size_t size, size_t pixelsAt = 0);
 
 // Pixel metrics of a font at a resolution (internal to the font functions).
 struct FontMetrics {

@@ -103,9 +103,14 @@ HANDLE LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT
     }
     HANDLE image = nullptr;
     if (type == IMAGE_BITMAP) {
-        // A .bmp file is a 14-byte file header ("BM") and a packed device-independent bitmap.
-        if (bytes.size() > 14 && bytes[0] == 'B' && bytes[1] == 'M')
-            image = palvex::gdi::CreateBitmapFromPackedDib(bytes.data() + 14, bytes.size() - 14);
+        // A .bmp file is a 14-byte file header ("BM", the file size, two reserved words and the
+        // offset of the pixels from the file's start) and a device-independent bitmap.
+        if (bytes.size() > 14 && bytes[0] == 'B' && bytes[1] == 'M') {
+            const uint32_t pixelsAt = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | uint32_t{bytes[13]} << 24;
+            // An offset inside the file header says nothing: the pixels follow the colours.
+            image = palvex::gdi::CreateBitmapFromPackedDib(bytes.data() + 14, bytes.size() - 14,
+                                                           pixelsAt > 14 ? pixelsAt - 14 : 0);
+        }
     } else if (type == IMAGE_ICON) {
         image = IconFromFile(bytes, 0, cx, cy);
     }

@@ -6,6 +6,7 @@
 // posted message, and its installation is finished by this process's wait.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,20 @@ TEST_F(DeviceChanges, ThePluggedPrinterIsMadeWhenItsInstallationFinishesOnTheMac
     EXPECT_EQ(palvex::ListPrinters().size(), 2u);
     CloseHandle(changed);
     RegCloseKey(printers);
+}
+
+// A name that is taken gets the next free copy number, written whole past nine.
+TEST_F(DeviceChanges, APluggedPrinterWhoseNameIsTakenIsNamedAsTheNextCopy) {
+    m_machine.AddPrinterWithDriver(u"Palvex Test", u"Palvex Test");
+    for (int copy = 1; copy <= 10; ++copy)
+        palvex::AddPrinter(u"Palvex Test (Copy " + palvex::FromUtf8(std::to_string(copy)) + u")", u"Palvex Test");
+    palvex::PlugUsbDevice(m_printer);
+    ASSERT_EQ(CMP_WaitNoPendingInstallEvents(INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    const auto list = palvex::ListPrinters();
+    ASSERT_EQ(list.size(), 12u);
+    const auto plugged = std::find_if(list.begin(), list.end(), [](const auto& p) { return p.portName == u"USB001"; });
+    ASSERT_NE(plugged, list.end());
+    EXPECT_EQ(plugged->name, u"Palvex Test (Copy 11)");
 }
 
 TEST_F(DeviceChanges, ADevicePluggedByAnotherProcessArrivesHereAndIsInstalledByThisProcesssWait) {

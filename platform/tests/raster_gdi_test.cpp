@@ -328,27 +328,39 @@ TEST(RasterGdi, OwnerDrawnControlsDrawIntoTheWindowPicture) {
     UnregisterClassW(u"RasterOwner", nullptr);
 }
 
+// A .bmp file of size bytes: the file header with the pixels' offset, a 40-byte info header with
+// one plane, the rest zeros.
+struct BitmapFile {
+    BitmapFile(size_t size, uint32_t pixelsAt, uint32_t width, uint32_t height, uint8_t bits) : bytes(size, 0) {
+        bytes[0] = 'B';
+        bytes[1] = 'M';
+        Put32(2, static_cast<uint32_t>(size));
+        Put32(10, pixelsAt);
+        Put32(14, 40);
+        Put32(18, width);
+        Put32(22, height);
+        bytes[26] = 1;
+        bytes[28] = bits;
+    }
+    void Put32(size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+    // Written as the file at a machine path.
+    void Write(const char16_t* machinePath) const {
+        const auto path = palvex::HostPath(machinePath);
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    std::vector<uint8_t> bytes;
+};
+
 // A .bmp file whose header numbers would need more bytes than any file holds: their sum must not
 // wrap round to something small, or the bitmap would claim a size its bytes never had.
 TEST(RasterGdi, ABitmapFileWhoseSizesWrapIsRefused) {
     palvex::TestMachine machine;
-    std::vector<uint8_t> file(70, 0);
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, 70);
-    put32(10, 54);
-    put32(14, 40);          // the info header
-    put32(18, 0x7FFFFFFF);  // width
-    put32(22, 0x7FFFFFFF);  // height
-    file[26] = 1;           // planes
-    file[28] = 32;          // bits per pixel
-    put32(46, 0xFFFFFFFF);  // colours used
-    const auto path = palvex::HostPath(u"C:\\wrap.bmp");
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    BitmapFile file(70, 54, 0x7FFFFFFF, 0x7FFFFFFF, 32);
+    file.Put32(46, 0xFFFFFFFF);  // colours used
+    file.Write(u"C:\\wrap.bmp");
     EXPECT_EQ(LoadImageW(nullptr, u"C:\\wrap.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
     EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_DATA});
 }
@@ -357,33 +369,20 @@ TEST(RasterGdi, ABitmapFileWhoseSizesWrapIsRefused) {
 // colours: some writers leave a gap there.
 TEST(RasterGdi, ABitmapFileIsReadFromItsPixelOffset) {
     palvex::TestMachine machine;
-    // 2 x 1 pixels at 24 bits (a 6-byte row padded to 8) after a 40-byte header, at offset 64:
-    // ten bytes of 0xEE between the header and the pixels.
-    std::vector<uint8_t> file(72, 0);
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, 72);
-    put32(14, 40);
-    put32(18, 2);
-    put32(22, 1);
-    file[26] = 1;
-    file[28] = 24;
-    std::fill(file.begin() + 54, file.begin() + 64, 0xEE);
+    // 2 x 1 pixels at 24 bits (a 6-byte row padded to 8) after the 54 bytes of headers, at offset
+    // 64: ten bytes of 0xEE between the headers and the pixels.
+    BitmapFile file(72, 64, 2, 1, 24);
+    std::fill(file.bytes.begin() + 54, file.bytes.begin() + 64, 0xEE);
     const uint8_t pixels[6] = {0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF};  // blue, red (B, G, R each)
-    std::copy(std::begin(pixels), std::end(pixels), file.begin() + 64);
-    const auto path = palvex::HostPath(u"C:\\gap.bmp");
-    std::filesystem::create_directories(path.parent_path());
+    std::copy(std::begin(pixels), std::end(pixels), file.bytes.begin() + 64);
     const struct {
         uint32_t pixelsAt;
         bool loads;
     } cases[] = {{64, true}, {73, false}, {50, false}};  // the gap; past the file; inside the header
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pixelsAt);
-        put32(10, c.pixelsAt);
-        std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(file.data()), file.size());
+        file.Put32(10, c.pixelsAt);
+        file.Write(u"C:\\gap.bmp");
         auto bitmap = static_cast<HBITMAP>(LoadImageW(nullptr, u"C:\\gap.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
         ASSERT_EQ(bitmap != nullptr, c.loads);
         if (!bitmap) continue;

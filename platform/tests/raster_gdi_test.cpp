@@ -12,6 +12,7 @@
 #include <palvex/machine.h>
 #include <palvex/paths.h>
 #include <palvex/ui_script.h>
+#include <palvex/utf8.h>
 #include <win/windows.h>
 #include <win/wingdi_raster.h>
 
@@ -279,6 +280,38 @@ TEST(RasterGdi, CharactersTheFaceLacksMeasureInTheLinkedFace) {
     ReleaseDC(nullptr, screen);
     DeleteObject(latin);
     DeleteObject(japanese);
+}
+
+// A bold font is drawn bold, also in a face that has no bold of its own: more of the line is
+// inked than in the regular weight.
+TEST(RasterGdi, BoldTextIsDrawnBoldInEveryFace) {
+    const auto inked = [](const char16_t* face, LONG weight, const char16_t* text) {
+        Canvas canvas(120, 20);
+        RECT all{0, 0, 120, 20};
+        FillRect(canvas.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        LOGFONTW f{};
+        f.lfHeight = -14;
+        f.lfWeight = weight;
+        std::memcpy(f.lfFaceName, face, std::char_traits<char16_t>::length(face) * sizeof(WCHAR));
+        HFONT font = CreateFontIndirectW(&f);
+        HGDIOBJ old = SelectObject(canvas.dc(), font);
+        TextOutW(canvas.dc(), 2, 2, text, static_cast<int>(std::char_traits<char16_t>::length(text)));
+        SelectObject(canvas.dc(), old);
+        DeleteObject(font);
+        size_t dark = 0;
+        for (COLORREF pixel : canvas.Pixels()) dark += GetRValue(pixel) < 128;
+        return dark;
+    };
+    const struct {
+        const char16_t* face;
+        const char16_t* text;
+    } cases[] = {{u"DejaVu Sans", u"Caution"}, {u"IPAGothic", u"注意してください"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(palvex::ToUtf8(c.face));
+        const size_t regular = inked(c.face, FW_NORMAL, c.text), bold = inked(c.face, FW_BOLD, c.text);
+        EXPECT_GT(regular, 0u);
+        EXPECT_GT(bold, regular + regular / 5);
+    }
 }
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

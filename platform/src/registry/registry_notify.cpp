@@ -2,20 +2,17 @@
 //
 // The registry is machine state, so a watch also fires for a change that another process makes.
 // Each process's watches are listed in the machine database; a change under a key that another
-// process watches is logged there, and in that process a watcher thread reads the log and fires
+// process watches is logged there, and in that process a follower thread reads the log and fires
 // its watches.
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include <win/synchapi_events.h>
 #include <win/winerror.h>
 
+#include "machine/log_follower.h"
 #include "machine/machine_db.h"
 #include "registry/registry_notify.h"
 
@@ -26,9 +23,6 @@ db::SchemaPart g_schema(
     "CREATE TABLE IF NOT EXISTS registry_watches(pid INTEGER NOT NULL, path_key TEXT NOT NULL, subtree INTEGER NOT NULL);"
     "CREATE TABLE IF NOT EXISTS registry_changes("
     "  id INTEGER PRIMARY KEY AUTOINCREMENT, path_key TEXT NOT NULL, origin INTEGER NOT NULL);");
-
-// How often the watcher looks for other processes' changes.
-constexpr auto kWatchInterval = std::chrono::milliseconds(20);
 
 struct Watch {
     HKEY key = nullptr;  // the handle it was asked through; closing the handle ends the watch
@@ -92,85 +86,35 @@ void ListWatches() {
     }
 }
 
-// The watcher of other processes' changes: runs while this process has watches.
-struct Watcher {
-    std::thread thread;
-    std::atomic<bool> stop{false};
-    std::atomic<bool> finished{false};
-    int64_t lastSeen = 0;
-};
-std::mutex g_watcherMutex;
-Watcher* g_watcher = nullptr;
-
-// At exit the watcher ends before the process's statics go.
-void EndWatcherAtExit() {
-    std::lock_guard lock(g_watcherMutex);
-    if (!g_watcher) return;
-    g_watcher->stop = true;
-    g_watcher->thread.join();
-}
-
 bool HasWatches() {
     std::lock_guard lock(g_mutex);
     return !Watches().empty();
 }
 
-void WatchOthers(Watcher* watcher) {
-    const int64_t self = getpid();
-    while (!watcher->stop && HasWatches()) {
-        std::vector<std::pair<int64_t, std::string>> changes;
-        try {
-            db::Statement rows("SELECT id, path_key FROM registry_changes WHERE id > ?1 AND origin != ?2 ORDER BY id");
-            rows.Bind(1, watcher->lastSeen).Bind(2, self);
-            while (rows.Step()) changes.emplace_back(rows.Int(0), rows.Text(1));
-        } catch (const std::exception&) {
-            // the machine is being switched or removed: look again later
-        }
-        bool fired = false;
-        for (const auto& [id, pathKey] : changes) {
-            watcher->lastSeen = id;
-            fired = FireLocal(pathKey) || fired;
-        }
-        if (fired) ListWatches();
-        std::this_thread::sleep_for(kWatchInterval);
+// Fires this process's watches for the changes other processes logged after lastSeen; answers
+// the last change read.
+int64_t FireOthersChanges(int64_t lastSeen) {
+    std::vector<std::pair<int64_t, std::string>> changes;
+    {
+        db::Statement rows("SELECT id, path_key FROM registry_changes WHERE id > ?1 AND origin != ?2 ORDER BY id");
+        rows.Bind(1, lastSeen).Bind(2, static_cast<int64_t>(getpid()));
+        while (rows.Step()) changes.emplace_back(rows.Int(0), rows.Text(1));
     }
-    db::CloseThreadConnection();
-    watcher->finished = true;
+    bool fired = false;
+    for (const auto& [id, pathKey] : changes) {
+        lastSeen = id;
+        fired = FireLocal(pathKey) || fired;
+    }
+    if (fired) ListWatches();
+    return lastSeen;
 }
 
-int64_t LatestChange() {
-    try {
-        db::Statement latest("SELECT coalesce(max(id), 0) FROM registry_changes");
-        return latest.Step() ? latest.Int(0) : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
-// A watcher for a new watch; one that ended when the last watch was gone is replaced.
-void StartWatcher() {
-    std::lock_guard lock(g_watcherMutex);
-    if (g_watcher && !g_watcher->finished) return;
-    if (g_watcher) {
-        g_watcher->thread.join();
-        delete g_watcher;
-    }
-    static const bool endsAtExit = std::atexit(EndWatcherAtExit) == 0;
-    (void)endsAtExit;
-    g_watcher = new Watcher;
-    g_watcher->lastSeen = LatestChange();
-    g_watcher->thread = std::thread(WatchOthers, g_watcher);
-}
-
-// Ends the watcher once this process has no watch left, so that it never outlives the machine
-// its watches were on (not from the watcher's own thread).
-void StopWatcherWhenIdle() {
-    std::lock_guard lock(g_watcherMutex);
-    if (!g_watcher || HasWatches()) return;
-    g_watcher->stop = true;
-    g_watcher->thread.join();
-    delete g_watcher;
-    g_watcher = nullptr;
+// The follower of other processes' changes: runs while this process has watches, so that it
+// never outlives the machine its watches were on.
+db::LogFollower& OthersChanges() {
+    static auto* follower =
+        new db::LogFollower("SELECT coalesce(max(id), 0) FROM registry_changes", FireOthersChanges, HasWatches);
+    return *follower;
 }
 
 // Logs a change for the other processes whose watches cover it.
@@ -199,7 +143,7 @@ void LogForOthers(const std::string& pathKey) {
 void NotifyChanged(const std::string& pathKey) {
     if (FireLocal(pathKey)) {
         ListWatches();
-        StopWatcherWhenIdle();
+        OthersChanges().StopUnlessWanted();
     }
     LogForOthers(pathKey);
 }
@@ -220,7 +164,7 @@ void DropWatches(HKEY key) {
     }
     if (!dropped) return;
     ListWatches();
-    StopWatcherWhenIdle();
+    OthersChanges().StopUnlessWanted();
 }
 
 void NotifyChanged(HKEY root, const std::u16string& path) {
@@ -245,6 +189,6 @@ LSTATUS RegNotifyChangeKeyValue(HKEY hKey, BOOL bWatchSubtree, DWORD, HANDLE hEv
         palvex::registry::Watches().push_back({hKey, pathKey, bWatchSubtree != FALSE, hEvent});
     }
     palvex::registry::ListWatches();
-    palvex::registry::StartWatcher();
+    palvex::registry::OthersChanges().Start();
     return ERROR_SUCCESS;
 }

@@ -2,25 +2,22 @@
 //
 // Device events are machine state: each is logged in the machine database with the process that
 // caused it. The causing process sends WM_DEVICECHANGE to its own registered windows at once; in
-// every other process with registrations a watcher thread reads the log and posts the event to
+// every other process with registrations a follower thread reads the log and posts the event to
 // its windows, whose threads take it in their message loops (the record of a posted event lives
 // as long as the process).
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include <win/dbt.h>
 #include <win/winerror.h>
 #include <win/winuser.h>
 
+#include "machine/log_follower.h"
 #include "machine/machine_db.h"
 #include "user/device_notify.h"
 
@@ -30,9 +27,6 @@ palvex::db::SchemaPart g_schema(
     "CREATE TABLE IF NOT EXISTS device_events("
     "  id INTEGER PRIMARY KEY AUTOINCREMENT, event INTEGER NOT NULL, interface_class BLOB NOT NULL,"
     "  path TEXT NOT NULL, origin INTEGER NOT NULL);");
-
-// How often the watcher looks for other processes' events.
-constexpr auto kWatchInterval = std::chrono::milliseconds(20);
 
 struct Registration {
     HWND window;
@@ -69,100 +63,58 @@ Record MakeRecord(const GUID& interfaceClass, const std::u16string& path) {
     return storage;
 }
 
-// The watcher of other processes' events: runs while this process has registrations.
-struct Watcher {
-    std::thread thread;
-    std::atomic<bool> stop{false};
-    int64_t lastSeen = 0;
-};
-std::mutex g_watcherMutex;  // starting and stopping the watcher
-Watcher* g_watcher = nullptr;
 std::mutex g_postedMutex;
 std::deque<Record>& PostedRecords() {
     static auto* records = new std::deque<Record>;  // posted messages may still point into them
     return *records;
 }
 
-int64_t LatestEvent() {
-    try {
-        palvex::db::Statement latest("SELECT coalesce(max(id), 0) FROM device_events");
-        return latest.Step() ? latest.Int(0) : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
+bool HasRegistrations() {
+    std::lock_guard lock(g_mutex);
+    return !Registrations().empty();
 }
 
-void Watch(Watcher* watcher) {
-    const int64_t self = getpid();
-    while (!watcher->stop) {
-        struct Event {
-            int64_t id;
-            UINT event;
-            GUID interfaceClass;
-            std::u16string path;
-        };
-        std::vector<Event> events;
-        try {
-            palvex::db::Statement rows(
-                "SELECT id, event, interface_class, path FROM device_events WHERE id > ?1 AND origin != ?2 ORDER BY id");
-            rows.Bind(1, watcher->lastSeen).Bind(2, self);
-            while (rows.Step()) {
-                Event e{rows.Int(0), static_cast<UINT>(rows.Int(1)), {}, rows.Text16(3)};
-                const auto guid = rows.Blob(2);
-                if (guid.size() == sizeof(GUID)) std::memcpy(&e.interfaceClass, guid.data(), sizeof(GUID));
-                events.push_back(std::move(e));
-            }
-        } catch (const std::exception&) {
-            // the machine is being switched or removed: look again later
-        }
-        for (const Event& e : events) {
-            watcher->lastSeen = e.id;
-            for (HWND window : WindowsFor(e.interfaceClass)) {
-                LPARAM data = 0;
-                {
-                    std::lock_guard lock(g_postedMutex);
-                    PostedRecords().push_back(MakeRecord(e.interfaceClass, e.path));
-                    data = reinterpret_cast<LPARAM>(PostedRecords().back().data());
-                }
-                PostMessageW(window, WM_DEVICECHANGE, e.event, data);
-            }
-        }
-        std::this_thread::sleep_for(kWatchInterval);
-    }
-    palvex::db::CloseThreadConnection();
-}
-
-// At exit the watcher ends before the process's statics go.
-void EndWatcherAtExit() {
-    std::lock_guard lock(g_watcherMutex);
-    if (!g_watcher) return;
-    g_watcher->stop = true;
-    g_watcher->thread.join();
-    delete g_watcher;
-    g_watcher = nullptr;
-}
-
-void StartWatcher() {
-    std::lock_guard lock(g_watcherMutex);
-    if (g_watcher) return;
-    static const bool endsAtExit = std::atexit(EndWatcherAtExit) == 0;
-    (void)endsAtExit;
-    g_watcher = new Watcher;
-    g_watcher->lastSeen = LatestEvent();
-    g_watcher->thread = std::thread(Watch, g_watcher);
-}
-
-void StopWatcher() {
-    std::lock_guard lock(g_watcherMutex);
-    if (!g_watcher) return;
+// Posts the events other processes logged after lastSeen to the windows registered for them;
+// answers the last event read.
+int64_t PostOthersEvents(int64_t lastSeen) {
+    struct Event {
+        int64_t id;
+        UINT event;
+        GUID interfaceClass;
+        std::u16string path;
+    };
+    std::vector<Event> events;
     {
-        std::lock_guard registrations(g_mutex);
-        if (!Registrations().empty()) return;  // registered again meanwhile
+        palvex::db::Statement rows(
+            "SELECT id, event, interface_class, path FROM device_events WHERE id > ?1 AND origin != ?2 ORDER BY id");
+        rows.Bind(1, lastSeen).Bind(2, static_cast<int64_t>(getpid()));
+        while (rows.Step()) {
+            Event e{rows.Int(0), static_cast<UINT>(rows.Int(1)), {}, rows.Text16(3)};
+            const auto guid = rows.Blob(2);
+            if (guid.size() == sizeof(GUID)) std::memcpy(&e.interfaceClass, guid.data(), sizeof(GUID));
+            events.push_back(std::move(e));
+        }
     }
-    g_watcher->stop = true;
-    g_watcher->thread.join();
-    delete g_watcher;
-    g_watcher = nullptr;
+    for (const Event& e : events) {
+        lastSeen = e.id;
+        for (HWND window : WindowsFor(e.interfaceClass)) {
+            LPARAM data = 0;
+            {
+                std::lock_guard lock(g_postedMutex);
+                PostedRecords().push_back(MakeRecord(e.interfaceClass, e.path));
+                data = reinterpret_cast<LPARAM>(PostedRecords().back().data());
+            }
+            PostMessageW(window, WM_DEVICECHANGE, e.event, data);
+        }
+    }
+    return lastSeen;
+}
+
+// The follower of other processes' events: runs while this process has registrations.
+palvex::db::LogFollower& OthersEvents() {
+    static auto* follower =
+        new palvex::db::LogFollower("SELECT coalesce(max(id), 0) FROM device_events", PostOthersEvents, HasRegistrations);
+    return *follower;
 }
 
 }  // namespace
@@ -207,7 +159,7 @@ HDEVNOTIFY RegisterDeviceNotificationW(HANDLE hRecipient, LPVOID NotificationFil
         std::lock_guard lock(g_mutex);
         Registrations().push_back(std::move(registration));
     }
-    StartWatcher();
+    OthersEvents().Start();
     return handle;
 }
 
@@ -225,6 +177,6 @@ BOOL UnregisterDeviceNotification(HDEVNOTIFY Handle) {
         registrations.erase(it);
         last = registrations.empty();
     }
-    if (last) StopWatcher();
+    if (last) OthersEvents().StopUnlessWanted();
     return TRUE;
 }

@@ -314,6 +314,40 @@ TEST(RasterGdi, BoldTextIsDrawnBoldInEveryFace) {
     }
 }
 
+// The same in a window's picture: a static control given a bold font shows its text bold.
+TEST(RasterGdi, AStaticWithABoldFontShowsItsTextBold) {
+    palvex::TestMachine machine;
+    const auto inked = [](LONG weight) {
+        HWND label = CreateWindowExW(0, u"Static", u"注意してください", WS_POPUP | WS_VISIBLE, 0, 0, 160, 24, nullptr,
+                                     nullptr, nullptr, nullptr);
+        LOGFONTW f{};
+        f.lfHeight = -12;
+        f.lfWeight = weight;
+        f.lfCharSet = 128;
+        std::memcpy(f.lfFaceName, u"Segoe UI", sizeof u"Segoe UI");
+        HFONT font = CreateFontIndirectW(&f);
+        SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        const auto png = std::filesystem::temp_directory_path() / ("palvex-bold-" + std::to_string(weight) + ".png");
+        palvex::WriteWindowPicture(label, png);
+        DestroyWindow(label);
+        DeleteObject(font);
+        cairo_surface_t* surface = cairo_image_surface_create_from_png(png.c_str());
+        size_t dark = 0;
+        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+            const unsigned char* data = cairo_image_surface_get_data(surface);
+            for (int y = 0; y < cairo_image_surface_get_height(surface); ++y)
+                for (int x = 0; x < cairo_image_surface_get_width(surface); ++x)
+                    dark += (data[y * cairo_image_surface_get_stride(surface) + x * 4 + 2] < 50);  // the black text
+        }
+        cairo_surface_destroy(surface);
+        std::filesystem::remove(png);
+        return dark;
+    };
+    const size_t regular = inked(FW_NORMAL), bold = inked(FW_BOLD);
+    EXPECT_GT(regular, 0u);
+    EXPECT_GT(bold, regular + regular / 5);
+}
+
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DRAWITEM) {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -262,6 +263,13 @@ LOGFONTW LinkedFont(const LOGFONTW& font) {
     std::memset(linked.lfFaceName, 0, sizeof linked.lfFaceName);
     std::memcpy(linked.lfFaceName, face, sizeof face);
     return linked;
+}
+
+cairo_font_face_t* CairoFontFace(FT_Face face, const LOGFONTW& font) {
+    cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+    if (font.lfWeight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD))
+        cairo_ft_font_face_set_synthesize(fontFace, CAIRO_FT_SYNTHESIZE_BOLD);
+    return fontFace;
 }
 
 bool HasCharacter(const LOGFONTW& font, char32_t character) {

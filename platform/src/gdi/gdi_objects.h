@@ -13,6 +13,7 @@
 #include "kernel/handle_table.h"
 
 struct FT_FaceRec_;
+typedef struct _cairo_font_face cairo_font_face_t;
 
 namespace palvex::gdi {
 
@@ -121,5 +122,9 @@ bool HasCharacter(const LOGFONTW& font, char32_t character);
 // Runs body with the FreeType face of the font (its FT_Face) under the font catalog's lock, for
 // drawing text with it; false when no font file can be found or opened.
 bool WithFontFace(const LOGFONTW& font, const std::function<void(FT_FaceRec_* face)>& body);
+// A cairo font face for drawing the font with its FreeType face (inside WithFontFace's body): a
+// bold font whose face has no bold of its own (the Japanese Gothic) is made bold from the regular
+// outlines, as Windows does. The caller destroys it.
+cairo_font_face_t* CairoFontFace(FT_FaceRec_* face, const LOGFONTW& font);
 
 }  // namespace palvex::gdi

@@ -50,7 +50,7 @@ void DrawText(cairo_t* cr, const LOGFONTW& font, const std::u16string& text, dou
               COLORREF colour) {
     if (text.empty()) return;
     gdi::WithFontFace(font, [&](FT_FaceRec_* face) {
-        cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+        cairo_font_face_t* fontFace = gdi::CairoFontFace(face, font);
         cairo_save(cr);
         cairo_set_font_face(cr, fontFace);
         double size = 12;

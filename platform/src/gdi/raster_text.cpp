@@ -53,15 +53,11 @@ std::vector<Placed> Place(const DeviceContext& context, const LOGFONTW& font, co
     return placed;
 }
 
-// Runs body with a cairo font face of the font set on cr at the size. A bold font whose face has
-// no bold of its own (the Japanese Gothic) is made bold from the regular outlines, as Windows
-// does.
+// Runs body with a cairo font face of the font set on cr at the size.
 template <class Body>
 void WithFace(cairo_t* cr, const LOGFONTW& font, double size, Body&& body) {
     WithFontFace(font, [&](FT_FaceRec_* face) {
-        cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
-        if (font.lfWeight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD))
-            cairo_ft_font_face_set_synthesize(fontFace, CAIRO_FT_SYNTHESIZE_BOLD);
+        cairo_font_face_t* fontFace = CairoFontFace(face, font);
         cairo_save(cr);
         cairo_set_font_face(cr, fontFace);
         cairo_set_font_size(cr, size);

@@ -128,7 +128,7 @@ int LayOutText(cairo_t* cr, const LOGFONTW& requested, COLORREF colour, const st
         measure = cairo_create(scratch);
     }
     gdi::WithFontFace(font, [&](FT_FaceRec_* face) {
-        cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+        cairo_font_face_t* fontFace = gdi::CairoFontFace(face, font);
         cairo_save(measure);
         cairo_set_font_face(measure, fontFace);
         cairo_set_font_size(measure, font.lfHeight < 0 ? -double(font.lfHeight) : (font.lfHeight ? font.lfHeight * 0.8 : 12));
@@ -175,7 +175,7 @@ int TextWidth(const LOGFONTW& requested, const std::u16string& text) {
     cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
     cairo_t* measure = cairo_create(scratch);
     gdi::WithFontFace(font, [&](FT_FaceRec_* face) {
-        cairo_font_face_t* fontFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+        cairo_font_face_t* fontFace = gdi::CairoFontFace(face, font);
         cairo_set_font_face(measure, fontFace);
         cairo_set_font_size(measure, font.lfHeight < 0 ? -double(font.lfHeight) : (font.lfHeight ? font.lfHeight * 0.8 : 12));
         width = Width(measure, shown);

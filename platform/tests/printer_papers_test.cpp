@@ -1,12 +1,17 @@
 // A printer's own paper list through DeviceCapabilitiesW: codes, sizes and 64-unit names in the
 // driver's order, the model's list for a printer without one, and lists that are refused; its
-// bins (16-bit numbers, 24-unit names) and media types (32-bit numbers, 64-unit names).
+// bins (16-bit numbers, 24-unit names) and media types (32-bit numbers, 64-unit names), which a
+// printer given none takes from its driver's GPD.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <palvex/machine.h>
+#include <palvex/paths.h>
 #include <palvex/printer_papers.h>
 #include <win/windows.h>
 
@@ -159,6 +164,63 @@ TEST_F(PrinterPapersTest, BinsAndMediaTypesAreTheOnesThePrinterWasGiven) {
     EXPECT_THROW(palvex::SetPrinterMediaTypes(kPrinter, {{1, u""}}), palvex::MachineError);
     EXPECT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_BINS, nullptr, nullptr), 3);
     EXPECT_EQ(DeviceCapabilitiesW(kPrinter, nullptr, DC_MEDIATYPES, nullptr, nullptr), 2);
+}
+
+// The media types of a printer given none are the MediaType options of its driver's GPD, by
+// *OptionID and *Name (the option's keyword without a name); options without a usable number are
+// left out, and so is every other feature.
+TEST_F(PrinterPapersTest, APrinterGivenNoMediaTypesOffersThoseOfItsDriversGpd) {
+    palvex::DriverDesc driver;
+    driver.name = u"Media Driver";
+    driver.dataFile = u"MEDIA.GPD";
+    palvex::AddDriver(driver);
+    palvex::AddPrinter(u"Media Printer", u"Media Driver");
+    const auto gpd = palvex::HostPath(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\MEDIA.GPD");
+    std::filesystem::create_directories(gpd.parent_path());
+    const auto read = [] {
+        std::vector<std::pair<DWORD, std::u16string>> types;
+        const int count = DeviceCapabilitiesW(u"Media Printer", nullptr, DC_MEDIATYPES, nullptr, nullptr);
+        if (count <= 0) return types;
+        std::vector<DWORD> ids(static_cast<size_t>(count));
+        std::vector<WCHAR> names(static_cast<size_t>(count) * kNameUnits);
+        EXPECT_EQ(DeviceCapabilitiesW(u"Media Printer", nullptr, DC_MEDIATYPES, reinterpret_cast<LPWSTR>(ids.data()), nullptr), count);
+        EXPECT_EQ(DeviceCapabilitiesW(u"Media Printer", nullptr, DC_MEDIATYPENAMES, names.data(), nullptr), count);
+        for (size_t i = 0; i < ids.size(); ++i) types.emplace_back(ids[i], names.data() + i * kNameUnits);
+        return types;
+    };
+    using Types = std::vector<std::pair<DWORD, std::u16string>>;
+    const std::string longName(70, 'x');
+    const struct {
+        const char* what;
+        std::string gpd;
+        Types types;
+    } cases[] = {
+        {"options in order",
+         "*Feature: InputBin\r\n{\r\n    *Option: AUTO\r\n    {\r\n        *OptionID: 7\r\n    }\r\n}\r\n"
+         "*Feature: MediaType\r\n{\r\n    *DefaultOption: PLAIN\r\n"
+         "    *Option: PLAIN\r\n    {\r\n        *OptionID: 513\r\n        *Name: \"Plain Paper\"\r\n    }\r\n"
+         "    *Option: FILM\r\n    {\r\n        *Name: \"Film\"\r\n        *OptionID: 517\r\n    }\r\n}\r\n",
+         {{513, u"Plain Paper"}, {517, u"Film"}}},
+        {"no name, no number, a bad number, a long name",
+         "*Feature: MediaType\n{\n*Option: HEAVY\n{\n*OptionID: 518\n}\n*Option: NONUMBER\n{\n*Name: \"None\"\n}\n"
+         "*Option: BAD\n{\n*OptionID: 12x\n}\n*Option: NEGATIVE\n{\n*OptionID: -3\n}\n"
+         "*Option: LONG\n{\n*OptionID: 600\n*Name: \"" + longName + "\"\n}\n}\n",
+         {{518, u"HEAVY"}, {600, std::u16string(63, u'x')}}},
+        {"no MediaType feature", "*Feature: Duplex\n{\n*Option: NONE\n{\n*OptionID: 1\n}\n}\n", {}},
+        {"a feature left open", "*Feature: MediaType\n{\n*Option: OPEN\n{\n*OptionID: 513\n", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(gpd, std::ios::binary | std::ios::trunc) << c.gpd;
+        EXPECT_EQ(read(), c.types);
+    }
+
+    // Media types the printer was given come first; without a data file there are none.
+    palvex::SetPrinterMediaTypes(u"Media Printer", {{258, u"Given"}});
+    EXPECT_EQ(read(), (Types{{258, u"Given"}}));
+    palvex::SetPrinterMediaTypes(u"Media Printer", {});
+    std::filesystem::remove(gpd);
+    EXPECT_EQ(read(), Types{});
 }
 
 }  // namespace

@@ -91,12 +91,6 @@ protected:
         if (type) *type = kind;
         return static_cast<LONG>(value);
     }
-    std::filesystem::path DriverFile(const std::u16string& name) {
-        WCHAR folder[MAX_PATH] = {};
-        DWORD needed = 0;
-        EXPECT_TRUE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed));
-        return palvex::HostPath(std::u16string(folder) + u"\\3\\" + name);
-    }
     std::string ReadFile(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -102,6 +102,7 @@ TEST_F(DeviceListsTest, AssignedFormsHideEveryUserForm) {
 }
 
 TEST_F(DeviceListsTest, MediaTypesTakeThirtyTwoBitIdsOrAreNumbered) {
+    DropDescriptionMediaTypes();
     TestItem source, types;
     Fill(source, {u"Plain", u"Thick", u"Film"});
     // The device lists none: numbered from the first value.
@@ -127,12 +128,10 @@ TEST_F(DeviceListsTest, MediaTypesTakeThirtyTwoBitIdsOrAreNumbered) {
 }
 
 TEST_F(DeviceListsTest, AssignedFormsNumberMediaTypesByTheAssignedFormsTexts) {
+    DropDescriptionMediaTypes();
     // The description's assigned-form list names its first option by a string of the resource
     // library; the others by their own texts.
-    WCHAR folder[MAX_PATH] = {};
-    DWORD needed = 0;
-    ASSERT_TRUE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed));
-    const std::filesystem::path gpd = palvex::HostPath(std::u16string(folder) + u"\\3\\TOVQEB.GPD");
+    const std::filesystem::path gpd = DriverFile(u"TOVQEB.GPD");
     std::string text;
     {
         std::ifstream in(gpd, std::ios::binary);

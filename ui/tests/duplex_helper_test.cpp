@@ -147,10 +147,7 @@ TEST_F(DuplexHelperTest, ARunningHelperIsToldExactlyOneMessagePerMerge) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    WCHAR folder[MAX_PATH] = {};
-    DWORD needed = 0;
-    ASSERT_TRUE(GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed));
-    const std::u16string path = std::u16string(folder) + u"\\3\\" + kHelperFile;
+    const std::u16string path = DriverFileName(kHelperFile);
     ASSERT_TRUE(CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
                                &startup, &started));
     CloseHandle(started.hProcess);

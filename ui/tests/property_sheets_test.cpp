@@ -121,10 +121,7 @@ void DeletePrinterValue(const std::u16string& name) {
 }
 
 std::string RtiSection() {
-    WCHAR folder[MAX_PATH] = {};
-    DWORD needed = 0;
-    GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed);
-    std::ifstream in(palvex::HostPath(std::u16string(folder) + u"\\3\\TOVQEB.GPD"), std::ios::binary);
+    std::ifstream in(DriverFile(u"TOVQEB.GPD"), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
     const size_t begin = text.find("*% RTI BEGIN");
     const size_t end = text.find("*% RTI END");
@@ -349,10 +346,7 @@ TEST_F(PropertySheets, ARefusedElevationLeavesTheSheetOpen) {
 
 // The printer's description with the printer sheet's SHEET records taken out.
 void DropPrinterSheetRecords() {
-    WCHAR folder[MAX_PATH] = {};
-    DWORD needed = 0;
-    GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed);
-    const std::filesystem::path file = palvex::HostPath(std::u16string(folder) + u"\\3\\TOVQEB.GPD");
+    const std::filesystem::path file = DriverFile(u"TOVQEB.GPD");
     std::string text;
     {
         std::ifstream in(file, std::ios::binary);
@@ -378,10 +372,7 @@ TEST_F(PropertySheets, APrinterSheetOfKitPagesWithoutSheetRecordsShowsNoPluginIt
 constexpr char16_t kIniPrinter[] = u"Palvex Ini Printer";
 
 std::filesystem::path InstallIniPrinter(const std::string& ini) {
-    WCHAR folder[MAX_PATH] = {};
-    DWORD needed = 0;
-    GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder, &needed);
-    const std::filesystem::path file = palvex::HostPath(std::u16string(folder) + u"\\3\\TOVQEB.INI");
+    const std::filesystem::path file = DriverFile(u"TOVQEB.INI");
     std::ofstream(file, std::ios::binary) << ini;
     palvex::DriverDesc driver;
     driver.name = u"Palvex UI Driver With Ini";

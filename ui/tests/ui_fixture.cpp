@@ -32,6 +32,24 @@ void CopyIntoDriverFolder(const std::filesystem::path& source, const std::u16str
 
 }  // namespace
 
+std::u16string DriverFileName(const std::u16string& name) { return DriverFolder() + u"\\" + name; }
+
+std::filesystem::path DriverFile(const std::u16string& name) { return palvex::HostPath(DriverFileName(name)); }
+
+void DropDescriptionMediaTypes() {
+    const std::filesystem::path gpd = DriverFile(u"TOVQEB.GPD");
+    std::string text;
+    {
+        std::ifstream in(gpd, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const std::string feature = "*Feature: MediaType";
+    const size_t at = text.find(feature);
+    if (at == std::string::npos) throw std::runtime_error("the description has no media-type feature");
+    text.replace(at, feature.size(), "*Feature: NoMediaType");
+    std::ofstream(gpd, std::ios::binary | std::ios::trunc) << text;
+}
+
 PrinterHandle::PrinterHandle(const std::u16string& name) {
     PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
     std::u16string printer = name;

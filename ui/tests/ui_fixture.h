@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ struct InstallOptions {
     std::string extraDescription;  // XPD lines added at the end of the description (LF line ends)
 };
 void InstallUiPrinter(const InstallOptions& options = {});
+
+// The machine path, and the path on this computer, of a file of the test driver's folder.
+std::u16string DriverFileName(const std::u16string& name);
+std::filesystem::path DriverFile(const std::u16string& name);
+// Takes the media-type feature out of the installed description: the printer then offers no media
+// types of itself.
+void DropDescriptionMediaTypes();
 
 // Printer data of the test printer.
 void SetPrinterValue(const std::u16string& name, DWORD type, const std::vector<BYTE>& bytes);

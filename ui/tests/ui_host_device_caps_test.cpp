@@ -123,10 +123,11 @@ TEST_F(HostDeviceCaps, ThePluginsBinsFollowTheInstalledTraysAndOtherDriversKeepT
         {"stored bins of the driver", kPrinter, std::nullopt,
          {{7, u"Auto"}, {1, u"Upper"}, {2, u"Lower"}, {3, u"Middle"}, {4, u"Manual"}}, threeBins,
          {u"自動", u"トレイ 1", u"手差し"}, 2},
-        // The installer names the driver's files in lower case.
-        {"driver installed by the installer", kPardexPrinter, std::nullopt, {}, threeBins, threeNames, 0},
-        {"another universal driver", kOtherPrinter, std::nullopt, {}, {7, 1}, {u"Auto", u"Upper"}, 0},
-        {"a driver with a user interface of its own", kOwnUiPrinter, std::nullopt, {}, {7, 1}, {u"Auto", u"Upper"}, 0},
+        // The installer names the driver's files in lower case. Printers given no media types
+        // offer the four of the description their drivers' data file is.
+        {"driver installed by the installer", kPardexPrinter, std::nullopt, {}, threeBins, threeNames, 4},
+        {"another universal driver", kOtherPrinter, std::nullopt, {}, {7, 1}, {u"Auto", u"Upper"}, 4},
+        {"a driver with a user interface of its own", kOwnUiPrinter, std::nullopt, {}, {7, 1}, {u"Auto", u"Upper"}, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -101,8 +101,7 @@ std::u16string spool::SpoolFolder(LPCWSTR environment, const std::u16string& kin
     return u"C:\\Windows\\System32\\spool\\" + kind + u"\\" + arch;
 }
 
-// A driver file as the spooler reports it: a name without a folder lies in the version folder
-// (the enumeration reports it the same way).
+// The enumeration reports driver files the same way.
 std::u16string DriverFilePath(const std::u16string& environment, DWORD version, const std::u16string& file) {
     if (file.empty() || file.find_first_of(u"\\/:") != std::u16string::npos) return file;
     return spool::SpoolFolder(environment.c_str(), u"drivers") + u"\\" +

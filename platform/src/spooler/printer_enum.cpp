@@ -15,10 +15,6 @@
 #include "spooler/spooler_store.h"
 #include "crt/utf16.h"
 
-namespace palvex {
-std::u16string DriverFilePath(const std::u16string& environment, DWORD version, const std::u16string& file);
-}
-
 namespace {
 
 // One record as a fill call gave it: the structure and what it links to, with links relative to

@@ -1,6 +1,7 @@
 // The machine's forms (EnumFormsW, GetFormW, AddFormW, SetFormW, DeleteFormW) and the paper
 // capabilities of its printers (DeviceCapabilitiesW: each printer's own papers, else the model's;
-// the UI plug-in of the printer's driver may change the answer).
+// its own media types, else those of its driver's GPD; the UI plug-in of the printer's driver may
+// change the answer).
 #include "spooler/spool_forms.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "machine/api_guard.h"
 #include "machine/machine_db.h"
+#include "spooler/gpd_media_types.h"
 #include "spooler/paper_forms.h"
 #include "spooler/spooler_store.h"
 #include "spooler/ui_module_capabilities.h"
@@ -256,7 +258,9 @@ int PaperCapability(int64_t printerId, WORD capability, BYTE* out) {
 
 int ChoiceCapability(int64_t printerId, WORD capability, BYTE* out) {
     const bool bins = capability == DC_BINS || capability == DC_BINNAMES;
-    const auto choices = palvex::paper::PrinterChoices(printerId, bins ? DC_BINS : DC_MEDIATYPES);
+    auto choices = palvex::paper::PrinterChoices(printerId, bins ? DC_BINS : DC_MEDIATYPES);
+    // A printer given no media types offers those of its driver's description.
+    if (!bins && choices.empty()) choices = palvex::paper::DriverMediaTypes(printerId);
     for (size_t i = 0; i < choices.size() && out; ++i) {
         switch (capability) {
         case DC_BINS: {

@@ -67,3 +67,9 @@ std::optional<DriverRow> ReadDriver(int64_t driverId);
 std::optional<DriverRow> ReadDriver(const std::u16string& name, const std::u16string& environment);
 
 }  // namespace palvex::spool
+
+namespace palvex {
+// A driver file's machine path as the spooler reports it: a name without a folder lies in the
+// driver's version folder.
+std::u16string DriverFilePath(const std::u16string& environment, DWORD version, const std::u16string& file);
+}  // namespace palvex

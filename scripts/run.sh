@@ -141,7 +141,7 @@ $machine set-account "$printer" SecurePrintID=ana SecurePrintPWD=2468 UserManage
 # Apply, then OK. The sheet's pages and the popup are left as pictures (document-N.png,
 # document-watermark.png) and the sheet's DEVMODE is what is printed.
 cat >"$out/document.script" <<SCRIPT
-choose 1141 Secure print
+choose 1141 セキュリティ印刷
 tab 1
 spin 2254 1
 choose 2402 CONFIDENTIAL

@@ -7,6 +7,7 @@
 #include <palvex/machine.h>
 #include <palvex/network.h>
 #include <palvex/paths.h>
+#include <win/prsht.h>
 #include <win/windows.h>
 
 #include "child_process.h"
@@ -218,6 +219,17 @@ TEST(MachineTool, PropertiesShowsTheSheetAsPicturesAndSavesOnlyWhatIsApplied) {
     const auto bad = RunChild(PALVEX_MACHINE_TOOL, {"properties", "Office", "--script", script.string()}, root);
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.errors, "palvex-machine properties: " + script.string() + ": a line is not understood\n");
+
+    // Steps that find nothing to act on fail the command, and the job's DEVMODE is not written.
+    std::filesystem::remove(devmode);
+    std::ofstream(script) << "click 4242\ntab Nowhere\nok\n";
+    const auto missed = RunChild(PALVEX_MACHINE_TOOL,
+                                 {"properties", "Office", "--script", script.string(), "--devmode", devmode.string()}, root);
+    EXPECT_EQ(missed.exitCode, 1);
+    EXPECT_EQ(missed.errors, "palvex-machine properties: " + script.string() +
+                                 ": steps found nothing to act on:\n  no control 4242\n  no row \"Nowhere\" in control " +
+                                 std::to_string(ID_PSTABCONTROL) + "\n");
+    EXPECT_FALSE(std::filesystem::exists(devmode));
 }
 
 TEST(MachineTool, PrintRefusesADevModeFileWhoseSizesDoNotMatch) {

@@ -898,9 +898,16 @@ int Properties(const Args& args) {
     });
     DWORD result = CPSUI_CANCEL;
     const LONG shown = host.RunSheets(mode, nullptr, &result);
+    const std::vector<std::string> missed = palvex::TakeMissedUserActions();
     palvex::ResetUserScript();
     if (shown == ERR_CPSUI_GETLASTERROR) throw std::runtime_error("the " + prefix + " sheet did not open: " + host.error());
     for (const auto& file : written) std::cout << "picture: " << file.string() << "\n";
+    // A step that found nothing to act on leaves the job other than the script says.
+    if (!missed.empty()) {
+        std::string steps;
+        for (const std::string& miss : missed) steps += "\n  " + miss;
+        throw std::runtime_error(script + ": steps found nothing to act on:" + steps);
+    }
     if (result != CPSUI_OK) {
         std::cout << "the " << prefix << " sheet was cancelled: nothing saved\n";
         return 0;
@@ -1014,7 +1021,8 @@ const std::vector<Command>& Commands() {
          "or printer-N.png) with the window tree in document.txt or printer.txt. What the user applied is\n"
          "saved: on the document sheet the job's DEVMODE, written to --devmode FILE (for palvex-spool and\n"
          "print --devmode); on the printer sheet the printer's settings. A script that ends without OK\n"
-         "cancels the sheet.\n",
+         "cancels the sheet. A step that finds nothing to act on (a control the page does not show, a row\n"
+         "text no list holds) makes the command fail, and no --devmode FILE is written.\n",
          "palvex-machine properties \"Palvex QX500\" --document --script two-up.script --devmode job.devmode"},
         {"network", "[--adapter NAME ADDRESS/MASK]... [--agent ADDRESS=PORT]...",
          "give the machine its network adapters and the printers on its network", 0, SIZE_MAX,

@@ -160,7 +160,7 @@ TEST_F(ModelDescriptionTest, TheLayoutPageListsNoWatermarkFirstAndItsButtonOpens
     });
     DWORD result = 0;
     ASSERT_NE(host->RunSheets(OEMCUIP_DOCPROP, nullptr, &result), ERR_CPSUI_GETLASTERROR) << host->error();
-    const std::vector<std::u16string> watermarks = {u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY"};
+    const std::vector<std::u16string> watermarks = {u"<なし>", u"CONFIDENTIAL", u"DRAFT", u"COPY"};
     EXPECT_EQ(comboRows, watermarks);
     EXPECT_EQ(comboSelection, 0);
     EXPECT_TRUE(buttonEnabled);

@@ -20,7 +20,7 @@ std::u16string Persisted(LPCWSTR text) {
     return copy;
 }
 
-const std::vector<std::u16string> kStoredWatermarks = {u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"",
+const std::vector<std::u16string> kStoredWatermarks = {u"<なし>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"",
                                                         u"", u""};
 
 class StoredSettingsTest : public SystemFuncTest {

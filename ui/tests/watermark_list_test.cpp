@@ -28,7 +28,7 @@ constexpr DWORD kPushItem = 2450;  // the layout page's button that opens the po
 constexpr DWORD kPopup = 19001;
 constexpr DWORD kAngle = 19202, kDegree = 19250, kFont = 19302, kShade = 19402, kSize = 19452, kStyle = 19502;
 
-const std::vector<std::u16string> kStoredTexts = {u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"", u"", u""};
+const std::vector<std::u16string> kStoredTexts = {u"<なし>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"", u"", u"", u"", u"", u""};
 
 UserAction Act(UserAction::Kind kind, int control = 0, std::u16string text = {}) {
     UserAction action;
@@ -221,7 +221,7 @@ TEST_F(WatermarkListTest, NewMakesAnUntitledWatermarkWhoseTextTheUserTypesAtOnce
               }),
               Act(UserAction::SetText, kWatermarkMessageEdit, u"SECRET"),
               Act(UserAction::Ok)});
-    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"無題"}));
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<なし>", u"CONFIDENTIAL", u"DRAFT", u"COPY", u"無題"}));
     EXPECT_EQ(focused, u"text box");
     EXPECT_EQ(selStart, 0u);
     EXPECT_EQ(selEnd, 2u);
@@ -290,11 +290,11 @@ TEST_F(WatermarkListTest, DeleteAsksFirstAndHidesTheChosenWatermark) {
         EXPECT_EQ(shown[0].style, static_cast<UINT>(MB_OKCANCEL | MB_ICONEXCLAMATION));
         EXPECT_EQ(Hidden(kWatermarkListItem, 2), c.hidden);
         if (c.hidden) {
-            EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"COPY"}));
+            EXPECT_EQ(rows, (std::vector<std::u16string>{u"<なし>", u"CONFIDENTIAL", u"COPY"}));
             // The selection went to the first entry still shown: no watermark.
             EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 0);
         } else {
-            EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"DRAFT", u"COPY"}));
+            EXPECT_EQ(rows, (std::vector<std::u16string>{u"<なし>", u"CONFIDENTIAL", u"DRAFT", u"COPY"}));
             EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 2);
         }
     }
@@ -313,7 +313,7 @@ TEST_F(WatermarkListTest, AnEmptiedTextDeletesTheWatermarkOnOkAndNoWatermarkIsNe
                   selectedBeforeOk = static_cast<LONG>(Handler(kWatermarkListItem)->GetSel());
               }),
               Act(UserAction::Ok)});
-    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"DRAFT"}));
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<なし>", u"CONFIDENTIAL", u"DRAFT"}));
     EXPECT_EQ(selectedBeforeOk, 3);  // still chosen until the popup closes
     EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 0);
     EXPECT_EQ(TextIndex(), 0);
@@ -322,7 +322,7 @@ TEST_F(WatermarkListTest, AnEmptiedTextDeletesTheWatermarkOnOkAndNoWatermarkIsNe
     // text. A watermark's text keeps 31 characters.
     const std::u16string typed(40, u'M');
     RunPopup({Act(UserAction::SetText, kWatermarkMessageEdit, typed), Act(UserAction::Ok)});
-    EXPECT_EQ(Text(kWatermarkListItem, 0), u"<None>");
+    EXPECT_EQ(Text(kWatermarkListItem, 0), u"<なし>");
     EXPECT_EQ(Text(kWatermarkListItem, 3), typed.substr(0, 31));
     EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 3);
     ApplyAndReopen();
@@ -339,7 +339,7 @@ TEST_F(WatermarkListTest, CancelPutsBackTheStoredList) {
               Act(UserAction::Choose, kWatermarkListBox, u"COPY"), Act(UserAction::Click, kWatermarkDeleteButton),
               Act(UserAction::Click, kWatermarkNewButton), Do([&](HWND dialog) { rows = ListRows(dialog); }),
               Act(UserAction::Cancel)});
-    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<None>", u"CONFIDENTIAL", u"DRAFT 2", u"無題"}));
+    EXPECT_EQ(rows, (std::vector<std::u16string>{u"<なし>", u"CONFIDENTIAL", u"DRAFT 2", u"無題"}));
     EXPECT_EQ(Texts(), kStoredTexts);
     EXPECT_EQ(Handler(kWatermarkListItem)->GetSel(), 1);
     EXPECT_EQ(Value(kSize), 72);

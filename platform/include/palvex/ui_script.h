@@ -50,8 +50,13 @@ struct UserAction {
 };
 
 PALVEX_API void QueueUserActions(const std::vector<UserAction>& actions);
-// Drops the queued actions.
+// Drops the queued actions and the record of missed ones.
 PALVEX_API void ResetUserScript();
+// The actions since the last call that found nothing to act on, one line each: a control id no
+// visible control of the dialog has ("no control 1141"), a row text no row of the list or tabs
+// has ("no row \"Draft\" in control 2402"). A click on a disabled control is no miss: a person's
+// click on it does nothing either.
+PALVEX_API std::vector<std::string> TakeMissedUserActions();
 // Typing (SetText) first gives the edit box the focus (EN_SETFOCUS, and EN_KILLFOCUS to the control
 // that had it), then replaces its text (EN_CHANGE). Actions wait in one queue and each goes to the
 // innermost modal dialog of its time, so a script runs through nested dialogs (up to the nesting

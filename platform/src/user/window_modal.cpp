@@ -7,6 +7,7 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include <palvex/message_box.h>
@@ -24,6 +25,7 @@ struct Script {
     std::mutex mutex;
     std::deque<palvex::UserAction> actions;
     bool environmentRead = false;
+    std::vector<std::string> missed;  // the actions that found nothing to act on
 };
 
 Script& TheScript() {
@@ -124,9 +126,24 @@ void PressButton(HWND dialog, int id) {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
+// Notes an action that found nothing to act on.
+void Missed(const std::string& what) {
+    Script& script = TheScript();
+    std::lock_guard lock(script.mutex);
+    script.missed.push_back(what);
+}
+
 void Perform(HWND dialog, const palvex::UserAction& action) {
     using palvex::UserAction;
     HWND control = action.control ? FindControl(dialog, action.control) : nullptr;
+    if (action.control && !control) Missed("no control " + std::to_string(action.control));
+    const bool rowByText = action.kind == UserAction::Choose || (action.kind == UserAction::Tab && !action.text.empty());
+    if (rowByText) {
+        HWND list = action.kind == UserAction::Tab ? TabControlFor(dialog, action.control) : control;
+        if (list && RowOfText(list, action.text) < 0)
+            Missed("no row \"" + palvex::text::ToUtf8(action.text) + "\" in control " +
+                   std::to_string(GetDlgCtrlID(list)));
+    }
     switch (action.kind) {
     case UserAction::Click:
         if (TakeFocus(control)) SendMessageW(control, BM_CLICK, 0, 0);
@@ -285,6 +302,13 @@ void ResetUserScript() {
     Script& script = TheScript();
     std::lock_guard lock(script.mutex);
     script.actions.clear();
+    script.missed.clear();
+}
+
+std::vector<std::string> TakeMissedUserActions() {
+    Script& script = TheScript();
+    std::lock_guard lock(script.mutex);
+    return std::exchange(script.missed, {});
 }
 
 bool LoadUserScript(const std::filesystem::path& file) {

@@ -7,7 +7,8 @@ set(PALVEX_RESOURCE_HEADERS resources/resource_ids.h resources/version_numbers.h
 set(PALVEX_DIALOG_HEADERS resources/dialog_ids.h resources/dialog_styles.h resources/dialogs.rci resources/dialog_texts_ja.h
                           resources/dialog_texts_en.h resources/dialog_strings_ja.rci resources/dialog_strings_en.rci)
 
-file(GLOB PALVEX_IMAGE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/images/*.bmp)
+file(GLOB PALVEX_IMAGE_FILES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/images/*.bmp
+     ${CMAKE_CURRENT_SOURCE_DIR}/resources/images/*.ico)
 palvex_resource_dll(palvex_model_resources OUTPUT ${PALVEX_PACKAGE_OUT}/TOVQEBRES.DLL
                     SOURCES resources/library_ja.rc resources/library_en.rc resources/library_version.rc
                             resources/dialogs_ja.rc resources/dialogs_en.rc resources/images.rc

@@ -65,6 +65,23 @@ TEST_F(WindowImages, IconOfTheSystemSizeAndTheBestImageForOthers) {
     DestroyIcon(copy);
 }
 
+// The system's warning icon is one shared 32-bit icon of the system's size, which DestroyIcon
+// leaves; system icons the machine does not draw are not there.
+TEST(SystemIcons, TheWarningIconIsSharedAndStays) {
+    HICON warning = LoadIconW(nullptr, IDI_WARNING);
+    ASSERT_NE(warning, nullptr);
+    palvex::IconDescription description;
+    ASSERT_TRUE(palvex::DescribeIcon(warning, &description));
+    EXPECT_TRUE(description.isIcon);
+    EXPECT_EQ(description.width, 32);
+    EXPECT_EQ(description.imageWidth, 32);
+    EXPECT_EQ(description.bitCount, 32);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_EXCLAMATION), warning);
+    EXPECT_TRUE(DestroyIcon(warning));
+    EXPECT_TRUE(palvex::DescribeIcon(warning, &description));
+    EXPECT_EQ(LoadIconW(nullptr, IDI_QUESTION), nullptr);
+}
+
 TEST_F(WindowImages, CursorKeepsItsHotSpot) {
     HCURSOR cursor = LoadCursorW(m_module, MAKEINTRESOURCEW(kCursor));
     palvex::IconDescription description;

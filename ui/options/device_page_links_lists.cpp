@@ -30,7 +30,6 @@ constexpr LONG kPlainPaper = 513;
 // system's warning icon.
 constexpr int kColumnLeft = 0x0000;
 constexpr LONG kListNoScroll = 0x2000;
-constexpr WORD kSystemWarningIcon = 32515;
 
 HANDLE PrinterOf(QORVAOptItemHandler* handler) {
     QORVAOptItemHandlerFactory* factory = handler ? handler->Factory() : nullptr;
@@ -196,7 +195,7 @@ QVOptItemDlgLinkListviewTRAYINFO::QVOptItemDlgLinkListviewTRAYINFO(HANDLE heap, 
         const int initial = m_handler ? static_cast<int>(m_handler->GetOptionCount()) : 2;
         m_imageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, initial, 1);
         if (m_imageList) {
-            ImageList_AddIcon(m_imageList, LoadIconW(nullptr, MAKEINTRESOURCEW(kSystemWarningIcon)));
+            ImageList_AddIcon(m_imageList, LoadIconW(nullptr, IDI_WARNING));
             HICON tray = nullptr;
             if (resources && SUCCEEDED(resources->LoadIcon(kTrayIcon, 16, &tray)) && tray) ImageList_AddIcon(m_imageList, tray);
             SendMessageW(m_control, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList));

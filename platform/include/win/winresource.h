@@ -34,6 +34,15 @@ typedef HANDLE HRSRC;
 #define RT_VERSION MAKEINTRESOURCEW(16)
 #define RT_MANIFEST MAKEINTRESOURCEW(24)
 
+// The system's icons, loaded with LoadIconW without a module (only the warning icon is drawn here).
+#define IDI_HAND MAKEINTRESOURCEW(32513)
+#define IDI_QUESTION MAKEINTRESOURCEW(32514)
+#define IDI_EXCLAMATION MAKEINTRESOURCEW(32515)
+#define IDI_ASTERISK MAKEINTRESOURCEW(32516)
+#define IDI_WARNING IDI_EXCLAMATION
+#define IDI_ERROR IDI_HAND
+#define IDI_INFORMATION IDI_ASTERISK
+
 // Loading a library only for its resources. The file is read whole and checked (headers, section
 // table, the whole resource tree) before a handle is given: a missing file gives ERROR_MOD_NOT_FOUND,
 // a malformed one ERROR_BAD_EXE_FORMAT. hFile must be null. Flags without one of the data-file

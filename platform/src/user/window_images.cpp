@@ -1,5 +1,7 @@
 // Icons, cursors and bitmaps made from resource bytes. An icon or cursor handle owns a copy of
-// the image it was made from; nothing is drawn.
+// the image it was made from; nothing is drawn. The system's arrow and hand cursors and its
+// warning icon are shared by the whole process.
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -95,11 +97,12 @@ HICON LoadGroupImage(HINSTANCE instance, LPCWSTR name, bool icon) {
 constexpr ULONG_PTR kArrowCursor = 32512;
 constexpr ULONG_PTR kHandCursor = 32649;
 
-std::mutex& SystemCursorLock() {
+std::mutex& SystemImageLock() {
     static std::mutex lock;
     return lock;
 }
-std::map<ULONG_PTR, HCURSOR>& SystemCursors() {
+// The system's shared cursors and icons by id; DestroyCursor and DestroyIcon leave them.
+std::map<ULONG_PTR, HCURSOR>& SharedSystemImages() {
     static auto* cursors = new std::map<ULONG_PTR, HCURSOR>;
     return *cursors;
 }
@@ -107,8 +110,8 @@ std::map<ULONG_PTR, HCURSOR>& SystemCursors() {
 HCURSOR SystemCursor(LPCWSTR name) {
     const auto id = reinterpret_cast<ULONG_PTR>(name);
     if ((reinterpret_cast<ULONG_PTR>(name) >> 16) != 0 || (id != kArrowCursor && id != kHandCursor)) return nullptr;
-    std::lock_guard<std::mutex> guard(SystemCursorLock());
-    HCURSOR& cursor = SystemCursors()[id];
+    std::lock_guard<std::mutex> guard(SystemImageLock());
+    HCURSOR& cursor = SharedSystemImages()[id];
     if (!cursor) {
         auto object = std::make_shared<IconObject>();
         object->description.isIcon = false;
@@ -119,9 +122,60 @@ HCURSOR SystemCursor(LPCWSTR name) {
     return cursor;
 }
 
-bool IsSystemCursor(HCURSOR cursor) {
-    std::lock_guard<std::mutex> guard(SystemCursorLock());
-    for (const auto& [id, made] : SystemCursors())
+// The system's warning icon (LoadIconW without a module, IDI_WARNING): a yellow triangle with a
+// dark edge and an exclamation mark, as a 32-bit icon image of the system's size. Made on first
+// use and kept for the process.
+constexpr ULONG_PTR kWarningIcon = 32515;
+
+std::vector<uint8_t> WarningIconImage() {
+    constexpr int n = kSystemIconSize;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = n;
+    header.biHeight = 2 * n;  // the colour bits and the mask
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    const size_t maskStride = (n + 31) / 32 * 4;
+    std::vector<uint8_t> image(sizeof header + size_t{n} * n * 4 + maskStride * n, 0);
+    std::memcpy(image.data(), &header, sizeof header);
+    for (int y = 0; y < n; ++y) {
+        // The triangle's half width at this row (apex at the top, base two rows above the bottom).
+        const double half = (y - 2) * 15.0 / 27.0 + 0.5;
+        for (int x = 0; x < n; ++x) {
+            const double from = std::abs(x + 0.5 - n / 2.0);
+            uint8_t* pixel = image.data() + sizeof header + (size_t(n - 1 - y) * n + x) * 4;  // rows bottom-up
+            if (y < 2 || y > 29 || from > half) {
+                pixel[3] = 0;
+                image[sizeof header + size_t{n} * n * 4 + size_t(n - 1 - y) * maskStride + x / 8] |= 0x80 >> (x % 8);
+                continue;
+            }
+            const bool edge = from > half - 2 || y > 27;
+            const bool mark = x >= 14 && x < 18 && ((y >= 10 && y < 21) || (y >= 23 && y < 26));
+            const uint32_t bgr = edge ? 0x206080 : mark ? 0x000000 : 0x20D0FF;  // B, G, R
+            pixel[0] = static_cast<uint8_t>(bgr >> 16);
+            pixel[1] = static_cast<uint8_t>(bgr >> 8);
+            pixel[2] = static_cast<uint8_t>(bgr);
+            pixel[3] = 255;
+        }
+    }
+    return image;
+}
+
+HICON SystemIcon(LPCWSTR name) {
+    if (reinterpret_cast<ULONG_PTR>(name) != kWarningIcon) return nullptr;
+    std::lock_guard<std::mutex> guard(SystemImageLock());
+    HICON& warning = SharedSystemImages()[kWarningIcon];
+    if (!warning) {
+        std::vector<uint8_t> image = WarningIconImage();
+        warning = CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x00030000,
+                                           kSystemIconSize, kSystemIconSize, LR_DEFAULTCOLOR);
+    }
+    return warning;
+}
+
+bool IsSharedSystemImage(HCURSOR cursor) {
+    std::lock_guard<std::mutex> guard(SystemImageLock());
+    for (const auto& [id, made] : SharedSystemImages())
         if (made == cursor) return true;
     return false;
 }
@@ -230,6 +284,8 @@ int LookupIconIdFromDirectoryEx(PBYTE presbits, BOOL fIcon, int cxDesired, int c
 }
 
 HICON LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName) {
+    if (!hInstance)
+        if (HICON system = SystemIcon(lpIconName)) return system;
     return LoadGroupImage(hInstance, lpIconName, true);
 }
 
@@ -257,6 +313,7 @@ HICON CopyIcon(HICON hIcon) {
 }
 
 BOOL DestroyIcon(HICON hIcon) {
+    if (IsSharedSystemImage(hIcon)) return TRUE;
     if (!Icons().Remove(hIcon)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -265,6 +322,6 @@ BOOL DestroyIcon(HICON hIcon) {
 }
 
 BOOL DestroyCursor(HCURSOR hCursor) {
-    if (IsSystemCursor(hCursor)) return TRUE;
+    if (IsSharedSystemImage(hCursor)) return TRUE;
     return DestroyIcon(hCursor);
 }

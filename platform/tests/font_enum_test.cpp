@@ -56,6 +56,12 @@ TEST(FontEnum, FacesOncePerCharacterSetAndStylesOfOneFace) {
     EXPECT_TRUE(pairs.count({u"Liberation Sans", ANSI_CHARSET}));
     EXPECT_TRUE(pairs.count({u"IPAGothic", SHIFTJIS_CHARSET}));
     EXPECT_FALSE(pairs.count({u"Liberation Sans", SHIFTJIS_CHARSET}));
+    // Windows' faces, in the files that stand in for them.
+    for (const char16_t* windows : {u"Arial", u"Times New Roman", u"Courier New"})
+        EXPECT_TRUE(pairs.count({windows, ANSI_CHARSET})) << std::string(windows, windows + 5);
+    const std::vector<Seen> arial = Enumerate(dc, u"ARIAL", ANSI_CHARSET);
+    ASSERT_EQ(arial.size(), 4u);
+    EXPECT_EQ(arial[3].fullName, u"Arial Bold Italic");
 
     // One face, without regard to case, in one character set: each of its styles.
     const std::vector<Seen> styles = Enumerate(dc, u"liberation sans", ANSI_CHARSET);

@@ -1,6 +1,7 @@
 // EnumFontFamiliesExW: the TrueType faces fontconfig lists, each with the character sets its
 // coverage supports (a character set counts when the font has a few letters typical of it) and
-// the style names of its files.
+// the style names of its files; Windows' Arial, Times New Roman and Courier New besides, in the
+// files that stand in for them.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -65,6 +66,17 @@ std::u16string GdiName(FcPattern* font, const char* object, const char* language
     return Utf16(chosen);
 }
 
+// Windows' own faces, which this machine draws with the metric-compatible files that font matching
+// finds for their names: listed under their Windows names as well, as a Windows machine lists them.
+constexpr struct {
+    const char16_t* windows;
+    const char16_t* files;
+} kWindowsFaces[] = {
+    {u"Arial", u"Liberation Sans"},
+    {u"Times New Roman", u"Liberation Serif"},
+    {u"Courier New", u"Liberation Mono"},
+};
+
 bool SameFace(const std::u16string& a, const std::u16string& b) {
     return text::Upcase(a) == text::Upcase(b);
 }
@@ -105,6 +117,17 @@ std::vector<Face> ListFaces() {
     if (objects) FcObjectSetDestroy(objects);
     if (pattern) FcPatternDestroy(pattern);
     FcConfigDestroy(config);
+    for (const auto& windows : kWindowsFaces) {
+        const auto listed = [&](const char16_t* name) {
+            return std::find_if(faces.begin(), faces.end(), [&](const Face& f) { return f.family == name; });
+        };
+        const auto files = listed(windows.files);
+        if (files != faces.end() && listed(windows.windows) == faces.end()) {
+            Face alias = *files;
+            alias.family = windows.windows;
+            faces.push_back(std::move(alias));
+        }
+    }
     // Windows order of the faces is its own; by name keeps the answer the same from run to run.
     std::sort(faces.begin(), faces.end(), [](const Face& a, const Face& b) { return a.family < b.family; });
     for (Face& face : faces) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <exception>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "machine/machine_db.h"
@@ -56,16 +57,29 @@ void LogFollower::Start() {
 }
 
 void LogFollower::StopUnlessWanted() {
-    std::lock_guard lock(m_mutex);
-    if (!m_thread || m_wanted()) return;
-    m_thread->stop = true;
-    m_thread->thread.join();
-    delete m_thread;
-    m_thread = nullptr;
+    Thread* ending = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_thread || m_wanted()) return;
+        m_thread->stop = true;
+        ending = std::exchange(m_thread, nullptr);
+    }
+    // Joined without the lock, which the thread takes to decide whether to go on.
+    ending->thread.join();
+    delete ending;
 }
 
 void LogFollower::Run(Thread* thread) {
-    while (!thread->stop && m_wanted()) {
+    for (;;) {
+        {
+            // Decided under the lock that Start holds, so that a Start that finds this thread
+            // still running knows it will go on while it is wanted.
+            std::lock_guard lock(m_mutex);
+            if (thread->stop || !m_wanted()) {
+                thread->finished = true;
+                break;
+            }
+        }
         try {
             thread->lastSeen = m_read(thread->lastSeen);
         } catch (const std::exception&) {
@@ -74,16 +88,18 @@ void LogFollower::Run(Thread* thread) {
         std::this_thread::sleep_for(kFollowInterval);
     }
     CloseThreadConnection();
-    thread->finished = true;
 }
 
 void LogFollower::Stop() {
-    std::lock_guard lock(m_mutex);
-    if (!m_thread) return;
-    m_thread->stop = true;
-    m_thread->thread.join();
-    delete m_thread;
-    m_thread = nullptr;
+    Thread* ending = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_thread) return;
+        m_thread->stop = true;
+        ending = std::exchange(m_thread, nullptr);
+    }
+    ending->thread.join();
+    delete ending;
 }
 
 void LogFollower::StopAllAtExit() {

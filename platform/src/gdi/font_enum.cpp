@@ -82,7 +82,7 @@ bool SameFace(const std::u16string& a, const std::u16string& b) {
 }
 
 // Every TrueType face, in family order, with the union of its files' coverage.
-std::vector<Face> ListFaces() {
+std::vector<Face> ReadFaces() {
     std::vector<Face> faces;
     FcConfig* config = FcInitLoadConfigAndFonts();
     if (!config) return faces;
@@ -135,6 +135,13 @@ std::vector<Face> ListFaces() {
             return a.weight != b.weight ? a.weight < b.weight : a.slant < b.slant;
         });
     }
+    return faces;
+}
+
+// The faces, read once a process: fontconfig loads its configuration and looks at every font file
+// for a list, and a face list asks once for the faces and once more for each face's styles.
+const std::vector<Face>& ListFaces() {
+    static const std::vector<Face> faces = ReadFaces();
     return faces;
 }
 

@@ -32,6 +32,13 @@ constexpr DWORD kFallbackSource = 7;
 constexpr DWORD kFallbackPaper = 9;
 constexpr DWORD kFallbackMedia = 1;
 
+// A DEVMODE from an older or other driver may end before a field: such a field is not there.
+template <typename Field>
+bool Holds(const DEVMODEW& devmode, const Field DEVMODEW::*field) {
+    const size_t offset = reinterpret_cast<const BYTE*>(&(devmode.*field)) - reinterpret_cast<const BYTE*>(&devmode);
+    return offset + sizeof(Field) <= devmode.dmSize;
+}
+
 size_t TextLength(LPCWSTR text) {
     size_t length = 0;
     while (text && text[length]) ++length;
@@ -89,9 +96,17 @@ void QORVAQuickSettingsFilterDefaults::GetFieldText(DWORD key, LPCWSTR* text) {
     case kCopies: *text = u"0"; return;
     case kColor:
     case kDuplex: *text = u"1"; return;
-    case kPaperSource: value = devmode ? static_cast<WORD>(devmode->dmDefaultSource) : kFallbackSource; break;
-    case kPaperSize: value = devmode ? static_cast<WORD>(devmode->dmPaperSize) : kFallbackPaper; break;
-    case kMediaType: value = devmode ? devmode->dmMediaType : kFallbackMedia; break;
+    case kPaperSource:
+        value = devmode && Holds(*devmode, &DEVMODEW::dmDefaultSource) ? static_cast<WORD>(devmode->dmDefaultSource)
+                                                                        : kFallbackSource;
+        break;
+    case kPaperSize:
+        value = devmode && Holds(*devmode, &DEVMODEW::dmPaperSize) ? static_cast<WORD>(devmode->dmPaperSize)
+                                                                    : kFallbackPaper;
+        break;
+    case kMediaType:
+        value = devmode && Holds(*devmode, &DEVMODEW::dmMediaType) ? devmode->dmMediaType : kFallbackMedia;
+        break;
     default: return;
     }
     if (SUCCEEDED(StringCchPrintfW(m_text, std::size(m_text), u"%x", value))) *text = m_text;

@@ -2,6 +2,7 @@
 // (item 150) storing, replacing and deleting entries, the working entry that a changed value
 // selects, the defaults entry captured from the printer's default DEVMODE, and the rows written
 // on Apply.
+#include <cstddef>
 #include <cstring>
 #include <map>
 
@@ -187,6 +188,26 @@ TEST_F(QuickSettingsTest, WithoutADefaultDevmodeTheDefaultsEntryTakesFixedValues
     OpenSheet();
     const Entries captured = Values(0);
     const Entries expected = {{1, u"0"}, {7, u"0"}, {3, u"1"}, {6, u"1"}, {4, u"7"}, {9, u"9"}, {0xc, u"1"}};
+    for (const auto& [key, value] : expected) {
+        ASSERT_TRUE(captured.count(key)) << key;
+        EXPECT_EQ(captured.at(key), value) << key;
+    }
+}
+
+// A default DEVMODE of an older driver ends before the media type: the entry takes the fields the
+// DEVMODE holds and the fixed value for the one it lacks, reading nothing past its end.
+TEST_F(QuickSettingsTest, AShortDefaultDevmodeGivesOnlyTheFieldsItHolds) {
+    AddSheetItems(true);
+    DEVMODEW devmode{};
+    devmode.dmSize = offsetof(DEVMODEW, dmMediaType);
+    devmode.dmDefaultSource = 15;
+    devmode.dmPaperSize = 11;
+    std::vector<BYTE> bytes(devmode.dmSize);
+    std::memcpy(bytes.data(), &devmode, bytes.size());
+    palvex::SetPrinterDevMode(kPrinter, bytes);
+    OpenSheet();
+    const Entries captured = Values(0);
+    const Entries expected = {{4, u"f"}, {9, u"b"}, {0xc, u"1"}};
     for (const auto& [key, value] : expected) {
         ASSERT_TRUE(captured.count(key)) << key;
         EXPECT_EQ(captured.at(key), value) << key;

@@ -24,10 +24,14 @@ QORVAOptItemDlgLinkUDArrowSpin::QORVAOptItemDlgLinkUDArrowSpin(HANDLE heap, QORV
 LRESULT QORVAOptItemDlgLinkUDArrowSpin::OnNotify(LPARAM header) {
     const auto* change = reinterpret_cast<const NMUPDOWN*>(header);
     if (!change || !m_handler || change->hdr.code != UDN_DELTAPOS) return 0;
-    HWND buddy = reinterpret_cast<HWND>(SendMessageW(m_control, UDM_GETBUDDY, 0, 0));
-    if (QORVAOptItemDlgLink* box = FromWindow(buddy)) box->Commit();
+    CommitBuddy();
     m_handler->StepSel(change->iDelta <= 0 ? 1 : -1, this);
     return 1;
+}
+
+void QORVAOptItemDlgLinkUDArrowSpin::CommitBuddy() {
+    HWND buddy = reinterpret_cast<HWND>(SendMessageW(m_control, UDM_GETBUDDY, 0, 0));
+    if (QORVAOptItemDlgLink* box = FromWindow(buddy)) box->Commit();
 }
 
 LRESULT QORVAOptItemDlgLinkUDArrowSpin::OnVScroll(WPARAM) {

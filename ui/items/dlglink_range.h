@@ -13,6 +13,11 @@ public:
     LRESULT OnNotify(LPARAM header) override;
     // The item's input box gets its caret at the start.
     LRESULT OnVScroll(WPARAM wParam) override;
+
+protected:
+    // The buddy box takes what was typed in it, so that a step starts from there and the typed
+    // text is not lost when the box is written again.
+    void CommitBuddy();
 };
 
 class QORVAOptItemDlgLinkScrollbar : public QORVAOptItemDlgLink {

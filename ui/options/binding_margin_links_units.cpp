@@ -108,6 +108,7 @@ LRESULT QVOptItemDlgLinkUDArrowSpinLength::OnNotify(LPARAM header) {
     const auto* change = reinterpret_cast<const NMUPDOWN*>(header);
     if (!change || change->hdr.code != UDN_DELTAPOS) return 0;
     if (!m_handler) return 1;
+    CommitBuddy();
     LONG_PTR value = 0;
     m_handler->GetValue(this, &value, nullptr);
     const bool millimetres = GetItemValue(kUnitsItem) == kUnitMillimetres;

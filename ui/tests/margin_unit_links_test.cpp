@@ -41,15 +41,15 @@ protected:
     static std::vector<TemplateControl> MarginPopup() {
         return {{u"Static", SS_LEFT, 25604, u"", 5, 5, 200, 30},
                 {u"Edit", ES_AUTOHSCROLL, 25611, u"", 5, 40, 40, 14},
-                {u"msctls_updown32", UDS_ALIGNRIGHT, 25612, u"", 45, 40, 10, 14},
+                {u"msctls_updown32", UDS_AUTOBUDDY | UDS_ALIGNRIGHT, 25612, u"", 45, 40, 10, 14},
                 {u"Static", SS_LEFT, 25613, u"", 60, 40, 100, 14}};
     }
     static std::vector<TemplateControl> SizePopup() {
         return {{u"Edit", ES_AUTOHSCROLL, 17152, u"", 5, 5, 40, 14},
-                {u"msctls_updown32", UDS_ALIGNRIGHT, 17153, u"", 45, 5, 10, 14},
+                {u"msctls_updown32", UDS_AUTOBUDDY | UDS_ALIGNRIGHT, 17153, u"", 45, 5, 10, 14},
                 {u"Static", SS_LEFT, 17154, u"", 60, 5, 40, 14},
                 {u"Edit", ES_AUTOHSCROLL, 17202, u"", 5, 25, 40, 14},
-                {u"msctls_updown32", UDS_ALIGNRIGHT, 17203, u"", 45, 25, 10, 14},
+                {u"msctls_updown32", UDS_AUTOBUDDY | UDS_ALIGNRIGHT, 17203, u"", 45, 25, 10, 14},
                 {u"Static", SS_LEFT, 17204, u"", 60, 25, 40, 14}};
     }
     LONG Value(DWORD key) { return static_cast<LONG>(Handler(key)->GetSel()); }
@@ -195,6 +195,39 @@ TEST_F(UnitLinksTest, SizeArrowsStepOnTheGridOfTheUnitShown) {
         Handler(kUnits)->SetCurSel(c.unit, nullptr);
         Handler(kWidth)->SetCurSel(c.width, nullptr);
         EXPECT_EQ(Steps(kWidth, 17153, SizePopup()), std::make_pair(c.up, c.down)) << c.width;
+    }
+}
+
+// A press of the arrows while the box still has the focus steps from what was typed in it, and the
+// typed length is not lost when the box shows the stepped one.
+TEST_F(UnitLinksTest, ArrowsStepFromWhatWasTypedInTheBox) {
+    MarginItems(0, kMillimetres);
+    SizeItems(21000, 29700, kMillimetres);
+    MakeFactory();
+    struct Case {
+        DWORD key;
+        int box, arrows;
+        LONG unit;
+        std::u16string typed;
+        int presses;  // 1: one press up, -1: one press down
+        LONG stored;
+        std::u16string shown;
+    } cases[] = {
+        {kAmount, 25611, 25612, kMillimetres, u"20", 1, 2100, u"21"},
+        {kAmount, 25611, 25612, kMillimetres, u"20", -1, 1900, u"19"},
+        {kAmount, 25611, 25612, kInches, u"1", 1, 2794, u"1.10"},
+        {kWidth, 17152, 17153, kMillimetres, u"150", 1, 15010, u"150.1"},
+        {kWidth, 17152, 17153, kInches, u"8", -1, 20066, u"7.900"},
+    };
+    for (const Case& c : cases) {
+        Handler(kUnits)->SetCurSel(c.unit, nullptr);
+        Handler(c.key)->SetCurSel(c.key == kAmount ? 0 : 21000, nullptr);
+        std::u16string shown;
+        RunPage(c.key == kAmount ? MarginPopup() : SizePopup(),
+                {Act(UserAction::SetText, c.box, 0, c.typed), Act(UserAction::Spin, c.arrows, c.presses),
+                 Read(c.box, &shown)});
+        EXPECT_EQ(Value(c.key), c.stored) << c.box << " " << std::string(c.typed.begin(), c.typed.end());
+        EXPECT_EQ(shown, c.shown) << c.box;
     }
 }
 

@@ -19,6 +19,16 @@ constexpr int kIcon = 10;
 constexpr int kCursor = 20;
 constexpr int kBitmap = 30;
 
+// An icon of the system's size whose image is width pixels square with bitCount bits a pixel.
+void ExpectIconOfSize(HICON icon, int width, int bitCount) {
+    palvex::IconDescription description;
+    ASSERT_TRUE(palvex::DescribeIcon(icon, &description));
+    EXPECT_TRUE(description.isIcon);
+    EXPECT_EQ(description.width, 32);
+    EXPECT_EQ(description.imageWidth, width);
+    EXPECT_EQ(description.bitCount, bitCount);
+}
+
 class WindowImages : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -33,12 +43,7 @@ protected:
 
 TEST_F(WindowImages, IconOfTheSystemSizeAndTheBestImageForOthers) {
     HICON icon = LoadIconW(m_module, MAKEINTRESOURCEW(kIcon));
-    palvex::IconDescription description;
-    ASSERT_TRUE(palvex::DescribeIcon(icon, &description));
-    EXPECT_TRUE(description.isIcon);
-    EXPECT_EQ(description.width, 32);
-    EXPECT_EQ(description.imageWidth, 32);
-    EXPECT_EQ(description.bitCount, 8);
+    ExpectIconOfSize(icon, 32, 8);
 
     HRSRC group = FindResourceW(m_module, MAKEINTRESOURCEW(kIcon), RT_GROUP_ICON);
     auto* directory = static_cast<BYTE*>(LockResource(LoadResource(m_module, group)));
@@ -61,7 +66,7 @@ TEST_F(WindowImages, IconOfTheSystemSizeAndTheBestImageForOthers) {
     ASSERT_NE(copy, nullptr);
     EXPECT_TRUE(DestroyIcon(icon));
     EXPECT_FALSE(DestroyIcon(icon));
-    EXPECT_TRUE(palvex::DescribeIcon(copy, &description));
+    ExpectIconOfSize(copy, 32, 8);
     DestroyIcon(copy);
 }
 
@@ -70,15 +75,10 @@ TEST_F(WindowImages, IconOfTheSystemSizeAndTheBestImageForOthers) {
 TEST(SystemIcons, TheWarningIconIsSharedAndStays) {
     HICON warning = LoadIconW(nullptr, IDI_WARNING);
     ASSERT_NE(warning, nullptr);
-    palvex::IconDescription description;
-    ASSERT_TRUE(palvex::DescribeIcon(warning, &description));
-    EXPECT_TRUE(description.isIcon);
-    EXPECT_EQ(description.width, 32);
-    EXPECT_EQ(description.imageWidth, 32);
-    EXPECT_EQ(description.bitCount, 32);
+    ExpectIconOfSize(warning, 32, 32);
     EXPECT_EQ(LoadIconW(nullptr, IDI_EXCLAMATION), warning);
     EXPECT_TRUE(DestroyIcon(warning));
-    EXPECT_TRUE(palvex::DescribeIcon(warning, &description));
+    ExpectIconOfSize(warning, 32, 32);  // the shared icon stays
     EXPECT_EQ(LoadIconW(nullptr, IDI_QUESTION), nullptr);
 }
 

@@ -8,6 +8,12 @@
 #include "handler_factory.h"
 #include "optitem_handler.h"
 
+bool RowNewlySelected(LPARAM header) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    return change && change->hdr.code == LVN_ITEMCHANGED && (change->uChanged & LVIF_STATE) &&
+           (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED);
+}
+
 QORVAOptItemDlgLinkListEx::QORVAOptItemDlgLinkListEx(HANDLE heap, QORVAOptItemHandler* handler, HWND control,
                                                      DWORD controlId, DWORD linkFlags, UINT getSelMsg, UINT setSelMsg,
                                                      WORD selChangeCode, DWORD sorted)
@@ -177,10 +183,8 @@ void QORVAOptItemDlgLinkListview::SelectCurrent() {
 }
 
 LRESULT QORVAOptItemDlgLinkListview::OnNotify(LPARAM header) {
+    if (!m_handler || m_updating || !RowNewlySelected(header)) return 0;
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (!change || !m_handler || m_updating || change->hdr.code != LVN_ITEMCHANGED) return 0;
-    if (!(change->uChanged & LVIF_STATE) || !(change->uNewState & LVIS_SELECTED) || (change->uOldState & LVIS_SELECTED))
-        return 0;
     // The row's option, not the row number: they differ once an option is hidden or rows sort.
     const LONG option = m_rows.OptionOf(change->iItem);
     if (option >= 0) m_handler->SetCurSel(option, this);

@@ -6,6 +6,10 @@
 
 #include "dlglink_option_list.h"
 
+// Whether a list view's notice tells of a row newly selected (LVN_ITEMCHANGED to the selected
+// state).
+bool RowNewlySelected(LPARAM header);
+
 class QORVAOptItemDlgLinkListEx : public QORVAOptItemDlgLinkOptionList {
 public:
     DWORD Detach(HWND dialog) override;

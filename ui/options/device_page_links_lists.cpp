@@ -71,13 +71,6 @@ int ClientWidth(HWND control) {
     return client.right - client.left;
 }
 
-// A newly selected row of a list view.
-bool RowSelected(LPARAM header) {
-    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    return change && change->hdr.code == LVN_ITEMCHANGED && (change->uChanged & LVIF_STATE) &&
-           (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED);
-}
-
 // The size name of a tray's paper-size index; for the manual feed's custom size the name of the
 // form this driver registered for its sizes.
 void SizeName(IDrvResources* resources, HANDLE printer, int tray, const TRAYINFO& info, LPWSTR buffer) {
@@ -90,11 +83,26 @@ void SizeName(IDrvResources* resources, HANDLE printer, int tray, const TRAYINFO
 
 }  // namespace
 
+// ---- lists of the device's rows ----
+
+LRESULT QVOptItemDlgLinkListviewDeviceRows::OnNotify(LPARAM header) {
+    if (m_handler && !m_updating && RowNewlySelected(header)) m_handler->RouteNotify(m_handler->ItemKey(), 0, 0);
+    return 0;
+}
+
+void QVOptItemDlgLinkListviewDeviceRows::ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) {
+    QORVAOptItemDlgLink::ShowOption(index, shown, source);
+}
+
+void QVOptItemDlgLinkListviewDeviceRows::RefreshOption(LONG index, QORVAOptItemDlgLink* source) {
+    QORVAOptItemDlgLink::RefreshOption(index, source);
+}
+
 // ---- the device-options list ----
 
 QVOptItemDlgLinkListviewDEVOPTINFO::QVOptItemDlgLinkListviewDEVOPTINFO(HANDLE heap, QORVAOptItemHandler* handler,
                                                                        HWND control, DWORD controlId)
-    : QORVAOptItemDlgLinkListview(heap, handler, control, controlId) {
+    : QVOptItemDlgLinkListviewDeviceRows(heap, handler, control, controlId) {
     if (!m_control) return;
     m_updating = 1;
     ClearList(m_control);
@@ -136,20 +144,6 @@ void QVOptItemDlgLinkListviewDEVOPTINFO::OfferTrayChoices(LONG choice) {
     combo->SetValue(choice, nullptr);
 }
 
-LRESULT QVOptItemDlgLinkListviewDEVOPTINFO::OnNotify(LPARAM header) {
-    // The rows are the device's, not the item's options: a selected row is told as it is.
-    if (m_handler && !m_updating && RowSelected(header)) m_handler->RouteNotify(m_handler->ItemKey(), 0, 0);
-    return 0;
-}
-
-void QVOptItemDlgLinkListviewDEVOPTINFO::ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) {
-    QORVAOptItemDlgLink::ShowOption(index, shown, source);
-}
-
-void QVOptItemDlgLinkListviewDEVOPTINFO::RefreshOption(LONG index, QORVAOptItemDlgLink* source) {
-    QORVAOptItemDlgLink::RefreshOption(index, source);
-}
-
 void QVOptItemDlgLinkListviewDEVOPTINFO::UpdateControl(QORVAOptItemDlgLink* source) {
     if (m_control) {
         LONG choice = 0;
@@ -172,7 +166,7 @@ void QVOptItemDlgLinkListviewDEVOPTINFO::UpdateControl(QORVAOptItemDlgLink* sour
 
 QVOptItemDlgLinkListviewTRAYINFO::QVOptItemDlgLinkListviewTRAYINFO(HANDLE heap, QORVAOptItemHandler* handler, HWND control,
                                                                    DWORD controlId)
-    : QORVAOptItemDlgLinkListview(heap, handler, control, controlId) {
+    : QVOptItemDlgLinkListviewDeviceRows(heap, handler, control, controlId) {
     if (!m_control) return;
     const bool page = controlId == kPageTrayList;
     m_updating = 1;
@@ -237,19 +231,6 @@ void QVOptItemDlgLinkListviewTRAYINFO::WriteRows() {
         LoadText(resources, TrayMediaNameId(info.mediaIndex), media, kTextChars);
         SetRowText(m_control, row, 2, media);
     }
-}
-
-LRESULT QVOptItemDlgLinkListviewTRAYINFO::OnNotify(LPARAM header) {
-    if (m_handler && !m_updating && RowSelected(header)) m_handler->RouteNotify(m_handler->ItemKey(), 0, 0);
-    return 0;
-}
-
-void QVOptItemDlgLinkListviewTRAYINFO::ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) {
-    QORVAOptItemDlgLink::ShowOption(index, shown, source);
-}
-
-void QVOptItemDlgLinkListviewTRAYINFO::RefreshOption(LONG index, QORVAOptItemDlgLink* source) {
-    QORVAOptItemDlgLink::RefreshOption(index, source);
 }
 
 void QVOptItemDlgLinkListviewTRAYINFO::UpdateControl(QORVAOptItemDlgLink* source) {

@@ -19,7 +19,6 @@
 #include "options/custom_media_handlers.h"
 #include "options/device_info_controls.h"
 #include "options/quick_settings.h"
-#include "options/quick_settings_constraints.h"
 #include "options/quick_settings_prompts.h"
 
 namespace {
@@ -233,12 +232,7 @@ DWORD QORVAOptItemConstraintCMS::AddMedium() {
     }
     std::u16string typed = list->GetEditText() ? list->GetEditText() : u"";
     if (IsBlankName(typed.c_str())) {
-        QORVAOptItemHandler* nameBox = GetHandler(kCustomMediaNameBox);
-        QORVAOptItemHandler* popup = GetHandler(kCustomMediaNamePopup);
-        if (!nameBox || !popup) return kAnswerRefuse;
-        nameBox->SelectString(u"", nullptr);
-        popup->Push(Owner());
-        LPCWSTR answer = nameBox->GetSelPtr();
+        LPCWSTR answer = AskNameInPopup(m_owner, GetHandler(kCustomMediaNameBox), GetHandler(kCustomMediaNamePopup));
         if (IsBlankName(answer)) return kAnswerRefuse;
         typed = answer;
     }
@@ -430,12 +424,4 @@ void QORVAOptItemConstraintCMS::RemoveFromPaperLists(const std::u16string& name)
 // --- name popup -----------------------------------------------------------------------------------
 
 QORVAOptItemConstraintCMSNAME::QORVAOptItemConstraintCMSNAME(HANDLE heap, QORVAOptItemHandlerFactory* factory)
-    : QORVAOptItemNotify(heap, factory) {
-    m_nameBox = GetHandler(kCustomMediaNameBox);
-    ObserveItem(m_nameBox);
-}
-
-DWORD QORVAOptItemConstraintCMSNAME::Notify(DWORD id, WORD, DWORD) {
-    if (id == 0 || id == kCustomMediaNameBox) EnableOkForName(m_owner, m_nameBox, kCustomMediaNameBox);
-    return kAnswerPass;
-}
+    : QORVAOptItemConstraintNamePopup(heap, factory, kCustomMediaNameBox) {}

@@ -10,6 +10,7 @@
 #include <win/winspool_forms.h>
 
 #include "items/optitem_notify.h"
+#include "options/name_popup.h"
 
 class QORVAOptItemHandler;
 class QORVAOptItemHandlerCMCOMBOBOX;
@@ -68,12 +69,7 @@ private:
     DWORD m_paperLists[kPaperListCount] = {1203, 3102};
 };
 
-class QORVAOptItemConstraintCMSNAME : public QORVAOptItemNotify {
+class QORVAOptItemConstraintCMSNAME : public QORVAOptItemConstraintNamePopup {
 public:
     QORVAOptItemConstraintCMSNAME(HANDLE heap, QORVAOptItemHandlerFactory* factory);
-
-    DWORD Notify(DWORD id, WORD code, DWORD depth) override;
-
-private:
-    QORVAOptItemHandler* m_nameBox = nullptr;
 };

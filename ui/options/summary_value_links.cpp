@@ -71,6 +71,14 @@ void QORVAOptItemDlgLinkStaticSummary::Watch(const DWORD* items, DWORD count, QO
     }
 }
 
+void QORVAOptItemDlgLinkStaticSummary::UpdateControl(QORVAOptItemDlgLink* source) {
+    WCHAR margin[kBindingMarginTextChars];
+    WCHAR format[kFormatChars];
+    FormatBindingMargin(this, margin, kBindingMarginTextChars);
+    if (LoadFormat(format, kFormatChars)) ShowValues(format, margin);
+    QORVAOptItemDlgLinkStatic::UpdateControl(source);
+}
+
 bool QORVAOptItemDlgLinkStaticSummary::LoadFormat(LPWSTR format, DWORD chars) {
     LoadText(ResourcesOfLink(this), m_controlId, format, chars);
     return format[0] != 0;
@@ -100,16 +108,10 @@ QORVAOptItemDlgLinkStaticMAINVALUE::QORVAOptItemDlgLinkStaticMAINVALUE(HANDLE he
     Watch(kMainItems, std::size(kMainItems), m_handlers);
 }
 
-void QORVAOptItemDlgLinkStaticMAINVALUE::UpdateControl(QORVAOptItemDlgLink* source) {
-    WCHAR margin[kBindingMarginTextChars];
-    WCHAR format[kFormatChars];
-    FormatBindingMargin(this, margin, kBindingMarginTextChars);
-    if (LoadFormat(format, kFormatChars)) {
-        // resolution, binding margin, paper source, media type, date stamp, toner save
-        Show(format, SelText(m_handlers[2]), margin, SelText(m_handlers[1]), SelText(m_handlers[0]),
-             SelText(m_handlers[4]), SelText(m_handlers[5]));
-    }
-    QORVAOptItemDlgLinkStaticSummary::UpdateControl(source);
+void QORVAOptItemDlgLinkStaticMAINVALUE::ShowValues(LPCWSTR format, LPCWSTR margin) {
+    // resolution, binding margin, paper source, media type, date stamp, toner save
+    Show(format, SelText(m_handlers[2]), margin, SelText(m_handlers[1]), SelText(m_handlers[0]),
+         SelText(m_handlers[4]), SelText(m_handlers[5]));
 }
 
 // --- Layout page -----------------------------------------------------------------------------
@@ -121,16 +123,10 @@ QORVAOptItemDlgLinkStaticLAYOUTVALUE::QORVAOptItemDlgLinkStaticLAYOUTVALUE(HANDL
     Watch(kLayoutItems, std::size(kLayoutItems), m_handlers);
 }
 
-void QORVAOptItemDlgLinkStaticLAYOUTVALUE::UpdateControl(QORVAOptItemDlgLink* source) {
-    WCHAR margin[kBindingMarginTextChars];
-    WCHAR format[kFormatChars];
-    FormatBindingMargin(this, margin, kBindingMarginTextChars);
-    if (LoadFormat(format, kFormatChars)) {
-        // resolution, document size, output size, binding margin, print method, copies, toner save
-        Show(format, SelText(m_handlers[0]), SelText(m_handlers[1]), SelText(m_handlers[3]), margin,
-             SelText(m_handlers[5]), static_cast<int>(GetItemValue(kCopiesItem)), SelText(m_handlers[6]));
-    }
-    QORVAOptItemDlgLinkStaticSummary::UpdateControl(source);
+void QORVAOptItemDlgLinkStaticLAYOUTVALUE::ShowValues(LPCWSTR format, LPCWSTR margin) {
+    // resolution, document size, output size, binding margin, print method, copies, toner save
+    Show(format, SelText(m_handlers[0]), SelText(m_handlers[1]), SelText(m_handlers[3]), margin,
+         SelText(m_handlers[5]), static_cast<int>(GetItemValue(kCopiesItem)), SelText(m_handlers[6]));
 }
 
 // --- Advanced page ---------------------------------------------------------------------------
@@ -143,16 +139,10 @@ QORVAOptItemDlgLinkStaticADVANCEDVALUE::QORVAOptItemDlgLinkStaticADVANCEDVALUE(H
     Watch(kAdvancedItems, std::size(kAdvancedItems), m_handlers);
 }
 
-void QORVAOptItemDlgLinkStaticADVANCEDVALUE::UpdateControl(QORVAOptItemDlgLink* source) {
-    WCHAR margin[kBindingMarginTextChars];
-    WCHAR format[kFormatChars];
-    FormatBindingMargin(this, margin, kBindingMarginTextChars);
-    if (LoadFormat(format, kFormatChars)) {
-        // document size, output size, binding margin, paper source, media type, print method,
-        // copies, date stamp
-        Show(format, SelText(m_handlers[0]), SelText(m_handlers[1]), margin, SelText(m_handlers[3]),
-             SelText(m_handlers[4]), SelText(m_handlers[5]), static_cast<int>(GetItemValue(kCopiesItem)),
-             SelText(m_handlers[7]));
-    }
-    QORVAOptItemDlgLinkStaticSummary::UpdateControl(source);
+void QORVAOptItemDlgLinkStaticADVANCEDVALUE::ShowValues(LPCWSTR format, LPCWSTR margin) {
+    // document size, output size, binding margin, paper source, media type, print method,
+    // copies, date stamp
+    Show(format, SelText(m_handlers[0]), SelText(m_handlers[1]), margin, SelText(m_handlers[3]),
+         SelText(m_handlers[4]), SelText(m_handlers[5]), static_cast<int>(GetItemValue(kCopiesItem)),
+         SelText(m_handlers[7]));
 }

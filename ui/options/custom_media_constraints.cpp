@@ -186,13 +186,12 @@ bool QORVAOptItemConstraintCMS::IsSystemForm(const std::u16string& name) {
 }
 
 bool QORVAOptItemConstraintCMS::Acceptable(const std::u16string& name) {
-    IDrvResources* resources = ResourcesOf(m_owner);
     if (HasForbiddenNameCharacter(name)) {
-        if (resources) resources->MessageBox(Owner(), kForbiddenCharacter, kCaption, MB_ICONEXCLAMATION);
+        Warn(kForbiddenCharacter);
         return false;
     }
     if (IsSystemForm(name)) {
-        if (resources) resources->MessageBox(Owner(), kSystemName, kCaption, MB_ICONEXCLAMATION);
+        Warn(kSystemName);
         return false;
     }
     return true;
@@ -206,13 +205,18 @@ LONG QORVAOptItemConstraintCMS::ListedEntry(const std::u16string& name) {
     return -1;
 }
 
+void QORVAOptItemConstraintCMS::Warn(DWORD textId) {
+    if (IDrvResources* resources = ResourcesOf(m_owner))
+        resources->MessageBox(Owner(), textId, kCaption, MB_ICONEXCLAMATION);
+}
+
+void QORVAOptItemConstraintCMS::ShowRegistrationFailure(DWORD error) {
+    MessageWithCode(ResourcesOf(m_owner), Owner(), kRegistrationFailed, error, kFailureCaption, MB_ICONEXCLAMATION);
+}
+
 void QORVAOptItemConstraintCMS::ShowFailure(DWORD error) {
-    IDrvResources* resources = ResourcesOf(m_owner);
-    if (error == ERROR_FILE_EXISTS) {
-        if (resources) resources->MessageBox(Owner(), kNameTaken, kCaption, MB_ICONEXCLAMATION);
-        return;
-    }
-    MessageWithCode(resources, Owner(), kRegistrationFailed, error, kFailureCaption, MB_ICONEXCLAMATION);
+    if (error == ERROR_FILE_EXISTS) Warn(kNameTaken);
+    else ShowRegistrationFailure(error);
 }
 
 DWORD QORVAOptItemConstraintCMS::AddMedium() {
@@ -221,13 +225,13 @@ DWORD QORVAOptItemConstraintCMS::AddMedium() {
     IDrvResources* resources = ResourcesOf(m_owner);
     if (!systemFunc) return kAnswerRefuse;
     if (list->GetVisibleOptionCount(nullptr) >= list->EntryCount() - 1) {
-        if (resources) resources->MessageBox(Owner(), kListFull, kCaption, MB_ICONEXCLAMATION);
+        Warn(kListFull);
         return kAnswerRefuse;
     }
     const LONG width = GetItemValue(kCustomMediaWidth);
     const LONG height = GetItemValue(kCustomMediaHeight);
     if (height < width) {
-        if (resources) resources->MessageBox(Owner(), kHeightBelowWidth, kCaption, MB_ICONEXCLAMATION);
+        Warn(kHeightBelowWidth);
         return kAnswerRefuse;
     }
     std::u16string typed = list->GetEditText() ? list->GetEditText() : u"";
@@ -246,7 +250,7 @@ DWORD QORVAOptItemConstraintCMS::AddMedium() {
         if (!resources || resources->MessageBox(Owner(), kAskReplace, kCaption, MB_YESNO | MB_ICONINFORMATION) != IDYES)
             return kAnswerRefuse;
         if (!systemFunc->ResizeCustomMedia(name.c_str(), formWidth, formHeight, &error)) {
-            MessageWithCode(resources, Owner(), kRegistrationFailed, error, kFailureCaption, MB_ICONEXCLAMATION);
+            ShowRegistrationFailure(error);
             return kAnswerRefuse;
         }
         CustomMediaRecord* record = list->Record(existing);
@@ -281,23 +285,22 @@ DWORD QORVAOptItemConstraintCMS::AddMedium() {
 DWORD QORVAOptItemConstraintCMS::RenameMedium() {
     QORVAOptItemHandlerCMCOMBOBOX* list = List();
     QORVASystemFunc* systemFunc = m_owner ? m_owner->SystemFunc() : nullptr;
-    IDrvResources* resources = ResourcesOf(m_owner);
     if (!systemFunc) return kAnswerRefuse;
     LPCWSTR typed = list->GetEditText();
     if (EmptyText(typed)) {
-        if (resources) resources->MessageBox(Owner(), kForbiddenCharacter, kCaption, MB_ICONEXCLAMATION);
+        Warn(kForbiddenCharacter);
         return kAnswerRefuse;
     }
     const std::u16string name = NormaliseMediumName(typed);
     if (!Acceptable(name)) return kAnswerRefuse;
     if (ListedEntry(name) >= 0) {
-        if (resources) resources->MessageBox(Owner(), kNameTaken, kCaption, MB_ICONEXCLAMATION);
+        Warn(kNameTaken);
         return kAnswerRefuse;
     }
     const LONG selected = static_cast<LONG>(list->GetSel());
     const CustomMediaRecord* record = list->Record(selected);
     if (!IsNamedMedium(record)) {
-        MessageWithCode(resources, Owner(), kRegistrationFailed, 0, kFailureCaption, MB_ICONEXCLAMATION);
+        ShowRegistrationFailure(0);
         return kAnswerRefuse;
     }
     const std::u16string oldName = record->m_name;
@@ -328,7 +331,7 @@ DWORD QORVAOptItemConstraintCMS::DeleteMedium() {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
     if (!sheet || !OpenPrinterW(sheet->pPrinterName, &printer, &access)) {
-        MessageWithCode(resources, Owner(), kRegistrationFailed, GetLastError(), kFailureCaption, MB_ICONEXCLAMATION);
+        ShowRegistrationFailure(GetLastError());
         return kAnswerRefuse;
     }
     // The form goes first: a mark without its form is never listed, but a form without its mark
@@ -336,7 +339,7 @@ DWORD QORVAOptItemConstraintCMS::DeleteMedium() {
     if (!DeleteFormW(printer, const_cast<LPWSTR>(name.c_str()))) {
         const DWORD error = GetLastError();
         ClosePrinter(printer);
-        MessageWithCode(resources, Owner(), kRegistrationFailed, error, kFailureCaption, MB_ICONEXCLAMATION);
+        ShowRegistrationFailure(error);
         return kAnswerRefuse;
     }
     DeletePrinterDataExW(printer, kCustomMediaKey, name.c_str());

@@ -54,6 +54,10 @@ private:
     bool IsSystemForm(const std::u16string& name);
     // The registered entry of that name, -1 when none.
     LONG ListedEntry(const std::u16string& name);
+    // A warning: the text of textId under the popup's caption.
+    void Warn(DWORD textId);
+    // The registration failure message with the error's code.
+    void ShowRegistrationFailure(DWORD error);
     void ShowFailure(DWORD error);
     // The paper-size lists of the pages.
     void AddToPaperLists(const std::u16string& name);

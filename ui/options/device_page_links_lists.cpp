@@ -31,11 +31,6 @@ constexpr LONG kPlainPaper = 513;
 constexpr int kColumnLeft = 0x0000;
 constexpr LONG kListNoScroll = 0x2000;
 
-HANDLE PrinterOf(QORVAOptItemHandler* handler) {
-    QORVAOptItemHandlerFactory* factory = handler ? handler->Factory() : nullptr;
-    return factory && factory->Record() ? factory->Record()->hPrinter : nullptr;
-}
-
 QVDevinfoData* RecordOf(QORVAOptItemHandler* handler) {
     return FindDevinfoData(handler ? handler->Factory() : nullptr);
 }
@@ -222,7 +217,7 @@ void QVOptItemDlgLinkListviewTRAYINFO::WriteRows() {
     const QVDevinfoData* record = RecordOf(m_handler);
     if (!record) return;
     IDrvResources* resources = ResourcesOf(m_owner);
-    HANDLE printer = PrinterOf(m_handler);
+    HANDLE printer = SheetPrinter(m_handler);
     for (int row = 0; row < kTrayCount; ++row) {
         const TRAYINFO& info = record->m_working[row];
         SizeName(resources, printer, row, info, m_formName);
@@ -264,7 +259,7 @@ QVOptItemDlgLinkComboboxTRAYINFO_SIZE::QVOptItemDlgLinkComboboxTRAYINFO_SIZE(HAN
     if (!m_handler) return;
     m_customIndex = m_handler->GetOptionCount() - 1;
     const QVDevinfoData* record = RecordOf(m_handler);
-    HANDLE printer = PrinterOf(m_handler);
+    HANDLE printer = SheetPrinter(m_handler);
     if (!record || !FindCustomMediaFormName(printer, m_formName, kFormChars, record->m_working[kManualFeed].feedSize,
                                             record->m_working[kManualFeed].crossFeedSize))
         LoadText(ResourcesOf(m_owner), kTraySizes[kCustomSizeIndex].m_nameId, m_formName, kFormChars);
@@ -346,7 +341,7 @@ QVOptItemDlgLinkComboboxMediaSize::QVOptItemDlgLinkComboboxMediaSize(HANDLE heap
         listed = lstrcmpW(text, selected) == 0;
     }
     if (!listed) {
-        const DWORD id = QORVASystemFunc::GetMarketLangID(PrinterOf(m_handler)) == 1041 ? 1216 : 1226;  // A4, Letter
+        const DWORD id = QORVASystemFunc::GetMarketLangID(SheetPrinter(m_handler)) == 1041 ? 1216 : 1226;  // A4, Letter
         WCHAR name[kTextChars];
         LoadText(ResourcesOf(m_owner), id, name, kTextChars);
         if (name[0]) m_handler->SelectString(name, nullptr);

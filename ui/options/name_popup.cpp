@@ -20,8 +20,7 @@ void EnableOkForName(QORVAOptItemHandlerFactory* factory, QORVAOptItemHandler* n
 QORVAOptItemConstraintNamePopup::QORVAOptItemConstraintNamePopup(HANDLE heap, QORVAOptItemHandlerFactory* factory,
                                                                  DWORD nameBoxId)
     : QORVAOptItemNotify(heap, factory), m_nameBoxId(nameBoxId) {
-    m_nameBox = GetHandler(nameBoxId);
-    ObserveItem(m_nameBox);
+    m_nameBox = WatchItem(nameBoxId);
 }
 
 DWORD QORVAOptItemConstraintNamePopup::Notify(DWORD id, WORD, DWORD) {

@@ -161,10 +161,8 @@ QORVAOptItemHandlerWMANGLE::QORVAOptItemHandlerWMANGLE(HANDLE heap, QORVAOptItem
                                                        POPTITEM item)
     : QORVAOptItemHandler3States(heap, factory, item) {
     // This object's own map is empty yet, so each handler is new to it and it starts observing.
-    m_paperSize = GetHandler(kPaperSizeItem);
-    ObserveItem(m_paperSize);
-    m_orientation = GetHandler(kOrientationItem);
-    ObserveItem(m_orientation);
+    m_paperSize = WatchItem(kPaperSizeItem);
+    m_orientation = WatchItem(kOrientationItem);
 }
 
 DWORD QORVAOptItemHandlerWMANGLE::Notify(DWORD, WORD, DWORD) {

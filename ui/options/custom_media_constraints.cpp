@@ -39,7 +39,6 @@ constexpr DWORD kForbiddenCharacter = 17262;
 constexpr DWORD kWarningCaption = 33300;
 constexpr DWORD kAskDelete = 33301;
 
-constexpr WCHAR kCustomMediaKey[] = u"CUSTOMMEDIA";
 constexpr size_t kPaperNameChars = 64;
 // Item values are hundredths of a millimetre, forms thousandths.
 constexpr LONG kFormPerItem = 10;
@@ -334,16 +333,12 @@ DWORD QORVAOptItemConstraintCMS::DeleteMedium() {
         ShowRegistrationFailure(GetLastError());
         return kAnswerRefuse;
     }
-    // The form goes first: a mark without its form is never listed, but a form without its mark
-    // could no longer be listed or deleted here.
-    if (!DeleteFormW(printer, const_cast<LPWSTR>(name.c_str()))) {
-        const DWORD error = GetLastError();
-        ClosePrinter(printer);
+    const DWORD error = DeleteCustomMediumForm(printer, name.c_str());
+    ClosePrinter(printer);
+    if (error != ERROR_SUCCESS) {
         ShowRegistrationFailure(error);
         return kAnswerRefuse;
     }
-    DeletePrinterDataExW(printer, kCustomMediaKey, name.c_str());
-    ClosePrinter(printer);
 
     // The data file follows the list without the deleted size.
     std::memset(record, 0, sizeof *record);

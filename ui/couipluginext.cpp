@@ -32,27 +32,6 @@ CoUIPluginExt::~CoUIPluginExt() {
     if (m_helper) m_helper->Release();
 }
 
-STDMETHODIMP CoUIPluginExt::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (!IsEqualIID(riid, IID_IUnknown)) {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    *object = static_cast<IUnknown*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CoUIPluginExt::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&m_refCount));
-}
-
-STDMETHODIMP_(ULONG) CoUIPluginExt::Release() {
-    const LONG count = InterlockedDecrement(&m_refCount);
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
-}
-
 HRESULT CoUIPluginExt::Init(DWORD mode, POEMCUIPPARAM param, IPrintOemDriverUI* helper, IDrvSettings* settings) {
     if ((mode != OEMCUIP_DOCPROP && mode != OEMCUIP_PRNPROP) || !param) return E_INVALIDARG;
     m_sheetWords[1] = mode;

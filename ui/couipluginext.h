@@ -11,6 +11,7 @@
 
 #include "codrvsettings.h"
 #include "coresources.h"
+#include "unknown_only_object.h"
 #include "xpr.h"
 
 class QORVAOptItemHandlerFactory;
@@ -39,16 +40,9 @@ struct SheetPageRecord {
     DWORD m_iconId;
 };
 
-class CoUIPluginExt final : public IUnknown {
+class CoUIPluginExt final : public UnknownOnlyObject {
 public:
-    CoUIPluginExt() = default;
-    CoUIPluginExt(const CoUIPluginExt&) = delete;
-    CoUIPluginExt& operator=(const CoUIPluginExt&) = delete;
-
-    // IUnknown only.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    CoUIPluginExt() : UnknownOnlyObject(0) {}
 
     // Takes the sheet mode (OEMCUIP_DOCPROP or OEMCUIP_PRNPROP), the record, and references to the
     // helper and the settings object (either may be null); loads the UIPINFO and feature blocks
@@ -97,10 +91,9 @@ public:
     QORVAOptItemHandlerFactory* m_factory = nullptr;
 
 private:
-    ~CoUIPluginExt();
+    ~CoUIPluginExt() override;
     friend HRESULT BuildSheetItems(CoUIPluginExt* state, POEMCUIPPARAM param);
 
-    LONG volatile m_refCount = 0;
     POEMCUIPPARAM m_record = nullptr;
     IPrintOemDriverUI* m_helper = nullptr;  // owned reference
     IDrvSettings* m_settings = nullptr;     // owned reference

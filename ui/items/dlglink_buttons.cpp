@@ -57,8 +57,8 @@ DWORD QORVAOptItemDlgLinkRadiobutton::LastId() const {
 }
 
 DWORD QORVAOptItemDlgLinkRadiobutton::Detach(HWND dialog) {
+    if (InOtherDialog(dialog)) return 0;
     HWND parent = Dialog();
-    if (parent && parent != dialog) return 0;
     // The other buttons of the group carry the link too.
     for (DWORD id = m_controlId + 1; parent && m_handler && id <= LastId(); ++id)
         if (HWND button = GetDlgItem(parent, static_cast<int>(id)); button && QORVAOptItemDlgLink::FromWindow(button) == this)

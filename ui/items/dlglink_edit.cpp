@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include <win/imm.h>
 #include <win/strsafe.h>
 
 #include "optitem_handler.h"
@@ -42,11 +41,23 @@ BOOL ReadNumberBox(HWND box, DWORD* number) {
     return TRUE;
 }
 
+// --- input method ------------------------------------------------------------------------------
+
+void QORVAOptItemDlgLinkImeBox::SwitchIme(WORD code, HIMC& kept) {
+    if (m_keepIme) return;
+    if (code == EN_SETFOCUS) {
+        kept = ImmAssociateContext(m_control, nullptr);
+    } else if (code == EN_KILLFOCUS && kept) {
+        ImmAssociateContext(m_control, kept);
+        kept = nullptr;
+    }
+}
+
 // --- edit box ---------------------------------------------------------------------------------
 
 QORVAOptItemDlgLinkEditbox::QORVAOptItemDlgLinkEditbox(HANDLE heap, QORVAOptItemHandler* handler, HWND control,
                                                        DWORD controlId, DWORD linkFlags)
-    : QORVAOptItemDlgLink(heap, handler, control, controlId, linkFlags) {
+    : QORVAOptItemDlgLinkImeBox(heap, handler, control, controlId, linkFlags) {
     if (m_handler) {
         const LONG limit = m_handler->GetTextLimit();
         if (limit > 1) SendMessageW(m_control, EM_LIMITTEXT, static_cast<WPARAM>(limit - 1), 0);
@@ -56,28 +67,15 @@ QORVAOptItemDlgLinkEditbox::QORVAOptItemDlgLinkEditbox(HANDLE heap, QORVAOptItem
 
 LRESULT QORVAOptItemDlgLinkEditbox::Command(WORD code, DWORD) {
     if (!m_handler || m_updating) return 0;
-    switch (code) {
-    case EN_SETFOCUS:
-        if (!m_keepIme) g_editContext = ImmAssociateContext(m_control, nullptr);
-        break;
-    case EN_KILLFOCUS:
-        if (!m_keepIme && g_editContext) {
-            ImmAssociateContext(m_control, g_editContext);
-            g_editContext = nullptr;
-        }
-        break;
-    case EN_CHANGE: {
+    SwitchIme(code, g_editContext);
+    if (code == EN_CHANGE) {
         const LONG limit = m_handler->GetTextLimit();
-        if (limit <= 0) break;
+        if (limit <= 0) return 1;
         std::vector<WCHAR> text(static_cast<size_t>(limit) + 1, u'\0');
         GetWindowTextW(m_control, text.data(), limit + 1);
         m_updating = 1;
         m_handler->SelectString(text.data(), this);
         m_updating = 0;
-        break;
-    }
-    default:
-        break;
     }
     return 1;
 }
@@ -108,71 +106,30 @@ void QORVAOptItemDlgLinkEditbox::UpdateControl(QORVAOptItemDlgLink* source) {
     QORVAOptItemDlgLink::UpdateControl(source);
 }
 
-// --- up/down number box -------------------------------------------------------------------------
+// --- number boxes ------------------------------------------------------------------------------
 
-QORVAOptItemDlgLinkUDArrowNumber::QORVAOptItemDlgLinkUDArrowNumber(HANDLE heap, QORVAOptItemHandler* handler,
-                                                                   HWND control, DWORD controlId, DWORD linkFlags)
-    : QORVAOptItemDlgLink(heap, handler, control, controlId, linkFlags) {
+QORVAOptItemDlgLinkNumberBox::QORVAOptItemDlgLinkNumberBox(HANDLE heap, QORVAOptItemHandler* handler, HWND control,
+                                                           DWORD controlId, DWORD linkFlags, DWORD keepIme)
+    : QORVAOptItemDlgLinkImeBox(heap, handler, control, controlId, linkFlags) {
+    m_keepIme = keepIme;
     UpdateControl(nullptr);
 }
 
-LRESULT QORVAOptItemDlgLinkUDArrowNumber::Command(WORD code, DWORD) {
+LRESULT QORVAOptItemDlgLinkNumberBox::Command(WORD code, DWORD) {
     if (!m_handler || m_updating) return 0;
-    switch (code) {
-    case EN_SETFOCUS:
-        if (!m_keepIme) g_numberContext = ImmAssociateContext(m_control, nullptr);
-        break;
-    case EN_KILLFOCUS:
-        if (!m_keepIme && g_numberContext) {
-            ImmAssociateContext(m_control, g_numberContext);
-            g_numberContext = nullptr;
-        }
-        Commit();
-        break;
-    default:
-        break;
-    }
-    return 0;
-}
-
-void QORVAOptItemDlgLinkUDArrowNumber::Commit() {
-    if (!m_handler) return;
-    DWORD number = 0;
-    if (ReadNumberBox(m_control, &number)) m_handler->SetValue(number, this);
-    RefreshNow();
-}
-
-void QORVAOptItemDlgLinkUDArrowNumber::UpdateControl(QORVAOptItemDlgLink* source) {
-    if (m_handler) {
-        m_updating = 1;
-        WriteNumber(m_control, m_handler->GetSel());
-        m_updating = 0;
-    }
-    QORVAOptItemDlgLink::UpdateControl(source);
-}
-
-// --- track-bar and scroll-bar number box ------------------------------------------------------
-
-QORVAOptItemDlgLinkXBarNumber::QORVAOptItemDlgLinkXBarNumber(HANDLE heap, QORVAOptItemHandler* handler, HWND control,
-                                                             DWORD controlId, DWORD linkFlags)
-    : QORVAOptItemDlgLink(heap, handler, control, controlId, linkFlags) {
-    UpdateControl(nullptr);
-}
-
-LRESULT QORVAOptItemDlgLinkXBarNumber::Command(WORD code, DWORD) {
-    if (!m_handler || m_updating) return 0;
+    SwitchIme(code, g_numberContext);
     if (code == EN_KILLFOCUS) Commit();
     return 0;
 }
 
-void QORVAOptItemDlgLinkXBarNumber::Commit() {
+void QORVAOptItemDlgLinkNumberBox::Commit() {
     if (!m_handler) return;
     DWORD number = 0;
     if (ReadNumberBox(m_control, &number)) m_handler->SetValue(number, this);
     RefreshNow();
 }
 
-void QORVAOptItemDlgLinkXBarNumber::UpdateControl(QORVAOptItemDlgLink* source) {
+void QORVAOptItemDlgLinkNumberBox::UpdateControl(QORVAOptItemDlgLink* source) {
     if (m_handler) {
         m_updating = 1;
         WriteNumber(m_control, m_handler->GetSel());
@@ -180,6 +137,14 @@ void QORVAOptItemDlgLinkXBarNumber::UpdateControl(QORVAOptItemDlgLink* source) {
     }
     QORVAOptItemDlgLink::UpdateControl(source);
 }
+
+QORVAOptItemDlgLinkUDArrowNumber::QORVAOptItemDlgLinkUDArrowNumber(HANDLE heap, QORVAOptItemHandler* handler,
+                                                                   HWND control, DWORD controlId, DWORD linkFlags)
+    : QORVAOptItemDlgLinkNumberBox(heap, handler, control, controlId, linkFlags, 0) {}
+
+QORVAOptItemDlgLinkXBarNumber::QORVAOptItemDlgLinkXBarNumber(HANDLE heap, QORVAOptItemHandler* handler, HWND control,
+                                                             DWORD controlId, DWORD linkFlags)
+    : QORVAOptItemDlgLinkNumberBox(heap, handler, control, controlId, linkFlags, 1) {}
 
 // --- list item's text box -----------------------------------------------------------------------
 

@@ -5,9 +5,26 @@
 // number boxes) until the focus leaves.
 #pragma once
 
+#include <win/imm.h>
+
 #include "optitem_dlglink.h"
 
-class QORVAOptItemDlgLinkEditbox : public QORVAOptItemDlgLink {
+// A box whose input method is switched off while it has the focus, unless the link keeps it.
+class QORVAOptItemDlgLinkImeBox : public QORVAOptItemDlgLink {
+public:
+    using QORVAOptItemDlgLink::QORVAOptItemDlgLink;
+
+    // Nonzero: the input method stays on while the box has the focus.
+    void SetKeepIme(DWORD keep) { m_keepIme = keep; }
+
+protected:
+    // EN_SETFOCUS takes the box's input context away into kept, EN_KILLFOCUS puts it back.
+    void SwitchIme(WORD code, HIMC& kept);
+
+    DWORD m_keepIme = 0;  // nonzero: the input method stays on while the box has the focus
+};
+
+class QORVAOptItemDlgLinkEditbox : public QORVAOptItemDlgLinkImeBox {
 public:
     QORVAOptItemDlgLinkEditbox(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
                                DWORD linkFlags = 0);
@@ -15,18 +32,11 @@ public:
     LRESULT Command(WORD code, DWORD controlId) override;
     // The text is the handler's value text, unless this link caused the change.
     void UpdateControl(QORVAOptItemDlgLink* source) override;
-
-    // Nonzero: the input method stays on while the box has the focus.
-    void SetKeepIme(DWORD keep) { m_keepIme = keep; }
-
-protected:
-    DWORD m_keepIme = 0;  // nonzero: the input method stays on while the box has the focus
 };
 
-class QORVAOptItemDlgLinkUDArrowNumber : public QORVAOptItemDlgLink {
+// The number box of a number item.
+class QORVAOptItemDlgLinkNumberBox : public QORVAOptItemDlgLinkImeBox {
 public:
-    QORVAOptItemDlgLinkUDArrowNumber(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
-                                     DWORD linkFlags = 0);
     // Focus codes move the input context; leaving the box commits its number.
     LRESULT Command(WORD code, DWORD controlId) override;
     // The typed number becomes the item's value; the box then shows the stored value again.
@@ -34,20 +44,24 @@ public:
     // The selection as a signed decimal number.
     void UpdateControl(QORVAOptItemDlgLink* source) override;
 
-    // Nonzero: the input method stays on while the box has the focus.
-    void SetKeepIme(DWORD keep) { m_keepIme = keep; }
-
 protected:
-    DWORD m_keepIme = 0;  // nonzero: the input method stays on while the box has the focus
+    // keepIme nonzero: the input method is never switched off.
+    QORVAOptItemDlgLinkNumberBox(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
+                                 DWORD linkFlags, DWORD keepIme);
 };
 
-class QORVAOptItemDlgLinkXBarNumber : public QORVAOptItemDlgLink {
+// The box of an up/down item: its input method is off while it has the focus.
+class QORVAOptItemDlgLinkUDArrowNumber : public QORVAOptItemDlgLinkNumberBox {
+public:
+    QORVAOptItemDlgLinkUDArrowNumber(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
+                                     DWORD linkFlags = 0);
+};
+
+// The box beside a track bar or scroll bar: its input method stays as it is.
+class QORVAOptItemDlgLinkXBarNumber : public QORVAOptItemDlgLinkNumberBox {
 public:
     QORVAOptItemDlgLinkXBarNumber(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
                                   DWORD linkFlags = 0);
-    LRESULT Command(WORD code, DWORD controlId) override;
-    void Commit() override;
-    void UpdateControl(QORVAOptItemDlgLink* source) override;
 };
 
 // Shows the selected option's text; its arrows step the item.

@@ -7,33 +7,23 @@ QORVAOptItemDlgLinkList::QORVAOptItemDlgLinkList(HANDLE heap, QORVAOptItemHandle
                                                  DWORD controlId, DWORD linkFlags, UINT addMsg, UINT deleteMsg,
                                                  UINT insertMsg, UINT getCurSelMsg, UINT setCurSelMsg, DWORD sorted,
                                                  BOOL fill)
-    : QORVAOptItemDlgLink(heap, handler, control, controlId, linkFlags),
+    : QORVAOptItemDlgLinkOptionList(heap, handler, control, controlId, linkFlags, sorted),
       m_addMsg(addMsg),
       m_deleteMsg(deleteMsg),
       m_insertMsg(insertMsg),
       m_getCurSelMsg(getCurSelMsg),
-      m_setCurSelMsg(setCurSelMsg),
-      m_sorted(sorted) {
-    // Without the map the link shows no rows (a refused allocation is not reported).
-    if (m_handler) m_rows.Init(m_heap, m_handler->GetOptionCount());
+      m_setCurSelMsg(setCurSelMsg) {
     if (fill) FillRows();
 }
 
 void QORVAOptItemDlgLinkList::FillRows() {
-    if (m_handler && m_rows.Ready()) {
-        for (LONG i = 0; i < m_rows.m_count; ++i) {
-            DWORD visible = 0;
-            LPCWSTR text = m_handler->GetOptionText(i, &visible, this);
-            if (visible) Fill(m_control, i, text);
-        }
-        SelectCurrent();
-    }
+    if (AddVisibleRows()) SelectCurrent();
     EnableAndShow();
     StoreOn(m_control);
 }
 
 LONG QORVAOptItemDlgLinkList::Fill(HWND control, LONG index, LPCWSTR text) {
-    if (!m_rows.Ready() || index < 0 || index >= m_rows.m_count || m_rows.RowOf(index) >= 0) return index;
+    if (!WantsRow(index)) return index;
     const std::u16string row = m_rows.NumberCopy(m_handler, this, index, text);
     const LPARAM rowText = reinterpret_cast<LPARAM>(row.c_str());
     const LRESULT at = m_sorted ? SendMessageW(control, m_addMsg, 0, rowText)
@@ -42,58 +32,20 @@ LONG QORVAOptItemDlgLinkList::Fill(HWND control, LONG index, LPCWSTR text) {
     return index;
 }
 
+void QORVAOptItemDlgLinkList::AddOptionRow(LONG index, LPCWSTR text) {
+    Fill(m_control, index, text);
+}
+
 void QORVAOptItemDlgLinkList::DeleteOptionRow(LONG index) {
-    const LONG row = m_rows.Removed(index);
-    if (row >= 0) SendMessageW(m_control, m_deleteMsg, static_cast<WPARAM>(row), 0);
+    DeleteRowWith(index, m_deleteMsg);
 }
 
 void QORVAOptItemDlgLinkList::SelectCurrent() {
-    if (!m_handler) return;
-    const LONG_PTR current = m_handler->GetSel();
-    if (current == m_noSelection) return;
-    m_updating = 1;
-    SendMessageW(m_control, m_setCurSelMsg, static_cast<WPARAM>(m_rows.RowOf(static_cast<LONG>(current))), 0);
-    m_updating = 0;
+    SelectCurrentRow(m_setCurSelMsg);
 }
 
 LONG QORVAOptItemDlgLinkList::SelectedOption() {
-    return m_rows.OptionOf(static_cast<LONG>(SendMessageW(m_control, m_getCurSelMsg, 0, 0)));
-}
-
-void QORVAOptItemDlgLinkList::ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) {
-    if (m_handler) {
-        if (shown) {
-            DWORD visible = 0;
-            LPCWSTR text = m_handler->GetOptionText(index, &visible, this);
-            Fill(m_control, index, text);
-        } else {
-            DeleteOptionRow(index);
-        }
-        SelectCurrent();
-    }
-    QORVAOptItemDlgLink::ShowOption(index, shown, source);
-}
-
-void QORVAOptItemDlgLinkList::RefreshOption(LONG index, QORVAOptItemDlgLink* source) {
-    if (m_handler) {
-        DeleteOptionRow(index);
-        DWORD visible = 0;
-        LPCWSTR text = m_handler->GetOptionText(index, &visible, this);
-        if (visible) Fill(m_control, index, text);
-        SelectCurrent();
-    }
-    QORVAOptItemDlgLink::RefreshOption(index, source);
-}
-
-void QORVAOptItemDlgLinkList::UpdateControl(QORVAOptItemDlgLink* source) {
-    if (source != this && m_handler && m_handler->GetSel() != m_noSelection) SelectCurrent();
-    QORVAOptItemDlgLink::UpdateControl(source);
-}
-
-DWORD QORVAOptItemDlgLinkList::Detach(HWND dialog) {
-    if (HWND parent = m_control ? GetParent(m_control) : nullptr; parent && parent != dialog) return 0;
-    m_rows.Free(m_heap);
-    return QORVAOptItemDlgLink::Detach(dialog);
+    return OptionOfSelectedRow(m_getCurSelMsg);
 }
 
 // --- combo box --------------------------------------------------------------------------------
@@ -110,29 +62,11 @@ QORVAOptItemDlgLinkCombobox::QORVAOptItemDlgLinkCombobox(HANDLE heap, QORVAOptIt
 }
 
 LRESULT QORVAOptItemDlgLinkCombobox::Command(WORD code, DWORD) {
-    if (!m_handler || m_updating) return 0;
-    if (code == CBN_SELCHANGE) {
-        m_handler->ReadControl(nullptr);
-        const LONG option = SelectedOption();
-        if (option < 0) return 0;  // a row of no option
-        m_handler->SetCurSel(option, this);
-        return 1;
-    }
-    if (code == CBN_EDITCHANGE) {
-        m_handler->ReadControl(this);
-        m_handler->RouteNotify(m_controlId, CBN_EDITCHANGE, 0);
-        RefreshNow();
-    }
-    return 0;
+    return ComboCommand(code, m_getCurSelMsg);
 }
 
 void QORVAOptItemDlgLinkCombobox::UpdateControl(QORVAOptItemDlgLink* source) {
-    if (source != this && m_handler) {
-        m_updating = 1;
-        ShowComboCurrent(m_handler, this, m_control, m_rows, m_noSelection, CB_SETCURSEL);
-        m_updating = 0;
-    }
-    QORVAOptItemDlgLink::UpdateControl(source);
+    UpdateCombo(source, CB_SETCURSEL);
 }
 
 // --- list box ---------------------------------------------------------------------------------

@@ -3,16 +3,10 @@
 // is the only way between an option index and a row.
 #pragma once
 
-#include "dlglink_rows.h"
-#include "optitem_dlglink.h"
+#include "dlglink_option_list.h"
 
-class QORVAOptItemDlgLinkList : public QORVAOptItemDlgLink {
+class QORVAOptItemDlgLinkList : public QORVAOptItemDlgLinkOptionList {
 public:
-    DWORD Detach(HWND dialog) override;
-    void ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) override;
-    void RefreshOption(LONG index, QORVAOptItemDlgLink* source) override;
-    // Selects the current option's row when another link caused the change.
-    void UpdateControl(QORVAOptItemDlgLink* source) override;
     // Adds the row of one option (its text numbered when an earlier option has the same text);
     // answers the option index.
     virtual LONG Fill(HWND control, LONG index, LPCWSTR text);
@@ -27,10 +21,11 @@ protected:
 
     // The rows of every visible option, the selection, enable/show and the window property.
     void FillRows();
+    // Through Fill, which a kind may override.
+    void AddOptionRow(LONG index, LPCWSTR text) override;
+    void DeleteOptionRow(LONG index) override;
     // Selects the current option's row (none when it has no row).
-    void SelectCurrent();
-    // Deletes an option's row.
-    void DeleteOptionRow(LONG index);
+    void SelectCurrent() override;
     // The option of the selected row (-1: none).
     LONG SelectedOption();
 
@@ -40,9 +35,6 @@ protected:
     UINT m_getCurSelMsg;
     UINT m_setCurSelMsg;
     DWORD m_selChangeCode = 1;
-    LONG m_noSelection = -1;
-    DWORD m_sorted;
-    OptionRows m_rows;
 };
 
 class QORVAOptItemDlgLinkCombobox : public QORVAOptItemDlgLinkList {

@@ -8,25 +8,32 @@
 #include "handler_factory.h"
 #include "optitem_handler.h"
 
+bool RowNewlySelected(LPARAM header) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    return change && change->hdr.code == LVN_ITEMCHANGED && (change->uChanged & LVIF_STATE) &&
+           (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED);
+}
+
 QORVAOptItemDlgLinkListEx::QORVAOptItemDlgLinkListEx(HANDLE heap, QORVAOptItemHandler* handler, HWND control,
                                                      DWORD controlId, DWORD linkFlags, UINT getSelMsg, UINT setSelMsg,
                                                      WORD selChangeCode, DWORD sorted)
-    : QORVAOptItemDlgLink(heap, handler, control, controlId, linkFlags),
+    : QORVAOptItemDlgLinkOptionList(heap, handler, control, controlId, linkFlags, sorted),
       m_getSelMsg(getSelMsg),
       m_setSelMsg(setSelMsg),
       m_selChangeCode(selChangeCode),
-      m_sorted(sorted),
-      m_listItem{} {
-    if (m_handler) m_rows.Init(m_heap, m_handler->GetOptionCount());
+      m_listItem{} {}
+
+void QORVAOptItemDlgLinkListEx::AddOptionRow(LONG index, LPCWSTR text) {
+    Fill(m_control, index, text, m_handler->GetOptionIconID(index, nullptr));
 }
 
-void QORVAOptItemDlgLinkListEx::FillRows() {
-    if (!m_handler || !m_rows.Ready()) return;
-    for (LONG i = 0; i < m_rows.m_count; ++i) {
-        DWORD visible = 0;
-        LPCWSTR text = m_handler->GetOptionText(i, &visible, this);
-        if (visible) Fill(m_control, i, text, m_handler->GetOptionIconID(i, nullptr));
-    }
+LONG QORVAOptItemDlgLinkListEx::Fill(HWND control, LONG index, LPCWSTR text, ULONG_PTR iconId) {
+    if (!WantsRow(index)) return index;
+    std::u16string row = m_rows.NumberCopy(m_handler, this, index, text);
+    const int image = ImageOf(iconId);
+    const LRESULT at = InsertOptionItem(control, InsertionRow(index), row.data(), image);
+    if (at >= 0) m_rows.Inserted(index, static_cast<LONG>(at));
+    return index;
 }
 
 int QORVAOptItemDlgLinkListEx::ImageOf(ULONG_PTR iconId) {
@@ -45,37 +52,11 @@ int QORVAOptItemDlgLinkListEx::ImageOf(ULONG_PTR iconId) {
     return ImageList_ReplaceIcon(m_imageList, -1, icon);
 }
 
-void QORVAOptItemDlgLinkListEx::ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) {
-    if (m_handler) {
-        if (shown) {
-            DWORD visible = 0;
-            LPCWSTR text = m_handler->GetOptionText(index, &visible, this);
-            Fill(m_control, index, text, m_handler->GetOptionIconID(index, nullptr));
-        } else {
-            DeleteRow(m_control, index);
-        }
-        SelectCurrent();
-    }
-    QORVAOptItemDlgLink::ShowOption(index, shown, source);
-}
-
-void QORVAOptItemDlgLinkListEx::RefreshOption(LONG index, QORVAOptItemDlgLink* source) {
-    if (m_handler) {
-        DeleteRow(m_control, index);
-        DWORD visible = 0;
-        LPCWSTR text = m_handler->GetOptionText(index, &visible, this);
-        if (visible) Fill(m_control, index, text, m_handler->GetOptionIconID(index, nullptr));
-        SelectCurrent();
-    }
-    QORVAOptItemDlgLink::RefreshOption(index, source);
-}
-
 DWORD QORVAOptItemDlgLinkListEx::Detach(HWND dialog) {
-    if (HWND parent = m_control ? GetParent(m_control) : nullptr; parent && parent != dialog) return 0;
+    if (InOtherDialog(dialog)) return 0;
     if (m_imageList) ImageList_Destroy(m_imageList);
     m_imageList = nullptr;
-    m_rows.Free(m_heap);
-    return QORVAOptItemDlgLink::Detach(dialog);
+    return QORVAOptItemDlgLinkOptionList::Detach(dialog);
 }
 
 // --- extended combo box -------------------------------------------------------------------------
@@ -84,31 +65,26 @@ QORVAOptItemDlgLinkComboboxEx::QORVAOptItemDlgLinkComboboxEx(HANDLE heap, QORVAO
                                                              DWORD controlId, DWORD linkFlags)
     : QORVAOptItemDlgLinkListEx(heap, handler, control, controlId, linkFlags, CB_GETCURSEL, CB_SETCURSEL, CBN_SELCHANGE,
                                 (linkFlags & CBS_SORT) ? 1 : 0) {
-    FillRows();
+    AddVisibleRows();
     UpdateControl(nullptr);
 }
 
-LONG QORVAOptItemDlgLinkComboboxEx::Fill(HWND control, LONG index, LPCWSTR text, ULONG_PTR iconId) {
-    if (!m_rows.Ready() || index < 0 || index >= m_rows.m_count || m_rows.RowOf(index) >= 0) return index;
-    std::u16string row = m_rows.NumberCopy(m_handler, this, index, text);
-    const int image = ImageOf(iconId);
+LRESULT QORVAOptItemDlgLinkComboboxEx::InsertOptionItem(HWND control, LONG at, LPWSTR text, int image) {
     m_comboItem = {};
     m_comboItem.mask = CBEIF_TEXT;
-    m_comboItem.pszText = row.data();
+    m_comboItem.pszText = text;
     if (image >= 0) {
         m_comboItem.mask |= CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
         m_comboItem.iImage = m_comboItem.iSelectedImage = image;
     }
-    m_comboItem.iItem = m_sorted ? -1 : m_rows.RowsBefore(index);
-    const LRESULT at = SendMessageW(control, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&m_comboItem));
+    m_comboItem.iItem = at;
+    const LRESULT row = SendMessageW(control, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&m_comboItem));
     m_comboItem.pszText = nullptr;
-    if (at >= 0) m_rows.Inserted(index, static_cast<LONG>(at));
-    return index;
+    return row;
 }
 
-void QORVAOptItemDlgLinkComboboxEx::DeleteRow(HWND control, LONG index) {
-    const LONG row = m_rows.Removed(index);
-    if (row >= 0) SendMessageW(control, CB_DELETESTRING, static_cast<WPARAM>(row), 0);
+void QORVAOptItemDlgLinkComboboxEx::DeleteOptionRow(LONG index) {
+    DeleteRowWith(index, CB_DELETESTRING);
 }
 
 void QORVAOptItemDlgLinkComboboxEx::AttachImageList() {
@@ -116,38 +92,15 @@ void QORVAOptItemDlgLinkComboboxEx::AttachImageList() {
 }
 
 void QORVAOptItemDlgLinkComboboxEx::SelectCurrent() {
-    if (!m_handler) return;
-    const LONG_PTR current = m_handler->GetSel();
-    if (current == m_noSelection) return;
-    m_updating = 1;
-    SendMessageW(m_control, m_setSelMsg, static_cast<WPARAM>(m_rows.RowOf(static_cast<LONG>(current))), 0);
-    m_updating = 0;
+    SelectCurrentRow(m_setSelMsg);
 }
 
 LRESULT QORVAOptItemDlgLinkComboboxEx::Command(WORD code, DWORD) {
-    if (!m_handler || m_updating) return 0;
-    if (code == m_selChangeCode) {
-        m_handler->ReadControl(nullptr);
-        const LONG option = m_rows.OptionOf(static_cast<LONG>(SendMessageW(m_control, m_getSelMsg, 0, 0)));
-        if (option < 0) return 0;
-        m_handler->SetCurSel(option, this);
-        return 1;
-    }
-    if (code == CBN_EDITCHANGE) {
-        m_handler->ReadControl(this);
-        m_handler->RouteNotify(m_controlId, CBN_EDITCHANGE, 0);
-        RefreshNow();
-    }
-    return 0;
+    return ComboCommand(code, m_getSelMsg);
 }
 
 void QORVAOptItemDlgLinkComboboxEx::UpdateControl(QORVAOptItemDlgLink* source) {
-    if (source != this && m_handler) {
-        m_updating = 1;
-        ShowComboCurrent(m_handler, this, m_control, m_rows, m_noSelection, m_setSelMsg);
-        m_updating = 0;
-    }
-    QORVAOptItemDlgLink::UpdateControl(source);
+    UpdateCombo(source, m_setSelMsg);
 }
 
 // --- list view ----------------------------------------------------------------------------------
@@ -157,7 +110,7 @@ QORVAOptItemDlgLinkListview::QORVAOptItemDlgLinkListview(HANDLE heap, QORVAOptIt
     : QORVAOptItemDlgLinkListEx(heap, handler, control, controlId, linkFlags, 0, 0, 0,
                                 (linkFlags & LVS_SORTASCENDING) ? 1 : 0) {
     if ((linkFlags & LVS_TYPEMASK) == LVS_REPORT) MakeColumns();
-    FillRows();
+    AddVisibleRows();
     UpdateControl(nullptr);
 }
 
@@ -193,27 +146,22 @@ void QORVAOptItemDlgLinkListview::MakeColumns() {
     }
 }
 
-LONG QORVAOptItemDlgLinkListview::Fill(HWND control, LONG index, LPCWSTR text, ULONG_PTR iconId) {
-    if (!m_rows.Ready() || index < 0 || index >= m_rows.m_count || m_rows.RowOf(index) >= 0) return index;
-    std::u16string row = m_rows.NumberCopy(m_handler, this, index, text);
-    const int image = ImageOf(iconId);
+LRESULT QORVAOptItemDlgLinkListview::InsertOptionItem(HWND control, LONG at, LPWSTR text, int image) {
     m_listItem = {};
     m_listItem.mask = LVIF_TEXT;
-    m_listItem.pszText = row.data();
+    m_listItem.pszText = text;
     if (image >= 0) {
         m_listItem.mask |= LVIF_IMAGE;
         m_listItem.iImage = image;
     }
-    m_listItem.iItem = m_sorted ? -1 : m_rows.RowsBefore(index);
-    const LRESULT at = SendMessageW(control, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&m_listItem));
+    m_listItem.iItem = at;
+    const LRESULT row = SendMessageW(control, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&m_listItem));
     m_listItem.pszText = nullptr;
-    if (at >= 0) m_rows.Inserted(index, static_cast<LONG>(at));
-    return index;
+    return row;
 }
 
-void QORVAOptItemDlgLinkListview::DeleteRow(HWND control, LONG index) {
-    const LONG row = m_rows.Removed(index);
-    if (row >= 0) SendMessageW(control, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+void QORVAOptItemDlgLinkListview::DeleteOptionRow(LONG index) {
+    DeleteRowWith(index, LVM_DELETEITEM);
 }
 
 void QORVAOptItemDlgLinkListview::AttachImageList() {
@@ -235,17 +183,11 @@ void QORVAOptItemDlgLinkListview::SelectCurrent() {
 }
 
 LRESULT QORVAOptItemDlgLinkListview::OnNotify(LPARAM header) {
+    if (!m_handler || m_updating || !RowNewlySelected(header)) return 0;
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (!change || !m_handler || m_updating || change->hdr.code != LVN_ITEMCHANGED) return 0;
-    if (!(change->uChanged & LVIF_STATE) || !(change->uNewState & LVIS_SELECTED) || (change->uOldState & LVIS_SELECTED))
-        return 0;
     // The row's option, not the row number: they differ once an option is hidden or rows sort.
     const LONG option = m_rows.OptionOf(change->iItem);
     if (option >= 0) m_handler->SetCurSel(option, this);
     return 0;
 }
 
-void QORVAOptItemDlgLinkListview::UpdateControl(QORVAOptItemDlgLink* source) {
-    if (source != this && m_handler && m_handler->GetSel() != m_noSelection) SelectCurrent();
-    QORVAOptItemDlgLink::UpdateControl(source);
-}

@@ -4,40 +4,38 @@
 
 #include <win/commctrl.h>
 
-#include "dlglink_rows.h"
-#include "optitem_dlglink.h"
+#include "dlglink_option_list.h"
 
-class QORVAOptItemDlgLinkListEx : public QORVAOptItemDlgLink {
+// Whether a list view's notice tells of a row newly selected (LVN_ITEMCHANGED to the selected
+// state).
+bool RowNewlySelected(LPARAM header);
+
+class QORVAOptItemDlgLinkListEx : public QORVAOptItemDlgLinkOptionList {
 public:
     DWORD Detach(HWND dialog) override;
-    void ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) override;
-    void RefreshOption(LONG index, QORVAOptItemDlgLink* source) override;
-    // Adds the row of one option with its icon (iconId 0: none); answers the option index.
-    virtual LONG Fill(HWND control, LONG index, LPCWSTR text, ULONG_PTR iconId) = 0;
-    // Deletes the row of one option.
-    virtual void DeleteRow(HWND control, LONG index) = 0;
+    // Adds the row of one option (its text numbered when an earlier option has the same text)
+    // with its icon (iconId 0: none); answers the option index.
+    virtual LONG Fill(HWND control, LONG index, LPCWSTR text, ULONG_PTR iconId);
 
 protected:
     // getSelMsg / setSelMsg 0: the selection lives in the list view's item states.
     QORVAOptItemDlgLinkListEx(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
                               DWORD linkFlags, UINT getSelMsg, UINT setSelMsg, WORD selChangeCode, DWORD sorted);
 
-    // The rows of every visible option with their icons.
-    void FillRows();
-    // Selects the current option's row.
-    virtual void SelectCurrent() = 0;
+    // Through Fill, with the option's icon.
+    void AddOptionRow(LONG index, LPCWSTR text) override;
     // The image of an icon in the link's image list (made and attached on first use); -1 when
     // the icon cannot be loaded or the list cannot be made.
     int ImageOf(ULONG_PTR iconId);
     // Attaches the image list to the control.
     virtual void AttachImageList() = 0;
+    // Inserts a row at a place (-1: where the control sorts it) with its image (-1: none);
+    // answers the control's row or -1.
+    virtual LRESULT InsertOptionItem(HWND control, LONG at, LPWSTR text, int image) = 0;
 
     UINT m_getSelMsg;
     UINT m_setSelMsg;
     WORD m_selChangeCode;
-    LONG m_noSelection = -1;
-    DWORD m_sorted;
-    OptionRows m_rows;
     union {
         COMBOBOXEXITEMW m_comboItem;
         LVITEMW m_listItem;
@@ -52,12 +50,12 @@ public:
                                   DWORD linkFlags = 0);
     LRESULT Command(WORD code, DWORD controlId) override;
     void UpdateControl(QORVAOptItemDlgLink* source) override;
-    LONG Fill(HWND control, LONG index, LPCWSTR text, ULONG_PTR iconId) override;
-    void DeleteRow(HWND control, LONG index) override;
 
 protected:
+    void DeleteOptionRow(LONG index) override;
     void SelectCurrent() override;
     void AttachImageList() override;
+    LRESULT InsertOptionItem(HWND control, LONG at, LPWSTR text, int image) override;
 };
 
 class QORVAOptItemDlgLinkListview : public QORVAOptItemDlgLinkListEx {
@@ -67,12 +65,11 @@ public:
                                 DWORD linkFlags = 0);
     // LVN_ITEMCHANGED: the newly selected row's option becomes the selection.
     LRESULT OnNotify(LPARAM header) override;
-    void UpdateControl(QORVAOptItemDlgLink* source) override;
-    LONG Fill(HWND control, LONG index, LPCWSTR text, ULONG_PTR iconId) override;
-    void DeleteRow(HWND control, LONG index) override;
 
 protected:
+    void DeleteOptionRow(LONG index) override;
     void SelectCurrent() override;
     void AttachImageList() override;
+    LRESULT InsertOptionItem(HWND control, LONG at, LPWSTR text, int image) override;
     void MakeColumns();
 };

@@ -35,7 +35,7 @@ void QORVAOptItemDlgLinkTabCtrl::InsertTab(LONG index) {
 }
 
 DWORD QORVAOptItemDlgLinkTabCtrl::Detach(HWND dialog) {
-    if (HWND parent = Dialog(); parent && parent != dialog) return 0;
+    if (InOtherDialog(dialog)) return 0;
     m_tabs.Free(m_heap);
     return QORVAOptItemDlgLink::Detach(dialog);
 }

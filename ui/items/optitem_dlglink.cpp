@@ -93,6 +93,11 @@ HWND QORVAOptItemDlgLink::Dialog() const {
     return m_control ? GetParent(m_control) : nullptr;
 }
 
+bool QORVAOptItemDlgLink::InOtherDialog(HWND dialog) const {
+    HWND parent = Dialog();
+    return parent && parent != dialog;
+}
+
 void QORVAOptItemDlgLink::EnableAndShow() {
     if (!m_handler || !m_control) return;
     bool enabled = m_handler->IsStateClear(this, 0xFFFFFFFFu) != 0;
@@ -114,8 +119,8 @@ void QORVAOptItemDlgLink::SubclassControl() {
 }
 
 DWORD QORVAOptItemDlgLink::Detach(HWND dialog) {
-    // A control that lives on (in another page) keeps its link; a destroyed one has no parent.
-    if (HWND parent = m_control ? GetParent(m_control) : nullptr; parent && parent != dialog) return 0;
+    // A control that lives on (in another page) keeps its link.
+    if (InOtherDialog(dialog)) return 0;
     ReleaseItemMap();
     RemoveFrom(m_control);
     return 1;

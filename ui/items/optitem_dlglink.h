@@ -89,6 +89,9 @@ protected:
     static void RemoveFrom(HWND window);
     // The control's dialog.
     HWND Dialog() const;
+    // Whether the control lives on in a dialog other than dialog (a destroyed one has no parent):
+    // its link is kept then.
+    bool InOtherDialog(HWND dialog) const;
     // Repaints the handler's chain at once with this link as source and runs the sheet's pending
     // refreshes, unless the handler is refreshing already.
     void RefreshNow();

@@ -72,6 +72,12 @@ DWORD QORVAOptItemNotify::GetItemSel(DWORD id) {
     return handler ? static_cast<DWORD>(handler->GetSel()) : 0;
 }
 
+QORVAOptItemHandler* QORVAOptItemNotify::WatchItem(DWORD id) {
+    QORVAOptItemHandler* handler = GetHandler(id);
+    ObserveItem(handler);
+    return handler;
+}
+
 BOOL QORVAOptItemNotify::ObserveItem(QORVAOptItemHandler* handler) {
     if (!handler) return FALSE;
     auto* record = MakeOnHeap<QORVAOptItemNotify>(handler->Heap(), handler->Heap(), handler->Owner());

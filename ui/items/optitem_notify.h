@@ -60,6 +60,8 @@ public:
     // The same, with the record behind every observer the handler already has: this object hears
     // of a change after the others have had their say.
     BOOL ObserveItemLast(QORVAOptItemHandler* handler);
+    // The handler of an item (GetHandler) with this object registered as its observer.
+    QORVAOptItemHandler* WatchItem(DWORD id);
 
     QORVAOptItemNotify* AttachedObserver() const { return m_attached; }
     QORVAOptItemNotify* NextObserver() const { return m_next; }

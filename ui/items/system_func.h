@@ -60,6 +60,11 @@ struct CustomMediaRecord {
 };
 static_assert(sizeof(CustomMediaRecord) == 104 && offsetof(CustomMediaRecord, m_form) == 64);
 
+// Deletes a custom medium from a printer opened with full access: its form first, then its mark,
+// since a mark without its form is never listed but a form without its mark could no longer be
+// listed or deleted by the driver. ERROR_SUCCESS, else the form's error (the mark then stays).
+DWORD DeleteCustomMediumForm(HANDLE printer, LPCWSTR name);
+
 // A paper id the device gave and the id an option took instead (-1: the option is hidden).
 struct PaperIdRemap {
     LONG m_deviceId;

@@ -73,6 +73,12 @@ DWORD AddMarkedForm(HANDLE printer, FORM_INFO_1W* form, const char16_t* caller) 
 
 }  // namespace
 
+DWORD DeleteCustomMediumForm(HANDLE printer, LPCWSTR name) {
+    if (!DeleteFormW(printer, const_cast<LPWSTR>(name))) return GetLastError();
+    DeletePrinterDataExW(printer, kCustomMediaKey, name);
+    return ERROR_SUCCESS;
+}
+
 BOOL QORVASystemFunc::AddCustomMedia(LPCWSTR name, DWORD width, DWORD height, DWORD* error) {
     if (Empty(name) || width == 0 || height == 0) {
         Report(error, ERROR_INVALID_PARAMETER);
@@ -136,8 +142,7 @@ BOOL QORVASystemFunc::RenameCustomMedia(LPCWSTR oldName, LPCWSTR newName, DWORD*
         Report(error, added);
         return FALSE;
     }
-    DeletePrinterDataExW(printer.get(), kCustomMediaKey, oldName);
-    DeleteFormW(printer.get(), const_cast<LPWSTR>(oldName));
+    DeleteCustomMediumForm(printer.get(), oldName);
     return TRUE;
 }
 

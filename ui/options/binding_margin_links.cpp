@@ -10,8 +10,6 @@ namespace {
 constexpr DWORD kShiftModeItem = 25602;
 constexpr DWORD kShiftExplained = 25605;
 constexpr DWORD kShrinkExplained = 25606;
-constexpr DWORD kMillimetreText = 172;
-constexpr DWORD kInchText = 173;
 constexpr int kTextChars = 256;
 constexpr int kAmountChars = 8;
 // The largest margin, 50 mm, is 1.9685 inches but shows as 1.96: typed back, it means 50 mm.
@@ -52,9 +50,9 @@ QVOptItemDlgLinkStaticBINDMGNAMOUNT::QVOptItemDlgLinkStaticBINDMGNAMOUNT(HANDLE 
 }
 
 DWORD QVOptItemDlgLinkStaticBINDMGNAMOUNT::Notify(DWORD, WORD, DWORD) {
-    const bool millimetres = GetItemValue(kUnitsItem) == kUnitMillimetres;
+    const bool millimetres = ShowsMillimetres(this);
     WCHAR unit[kTextChars];
-    LoadText(ResourcesOf(m_owner), millimetres ? kMillimetreText : kInchText, unit, kTextChars);
+    LoadUnitName(this, millimetres, unit, kTextChars);
     WCHAR label[kTextChars];
     StringCchPrintfW(label, kTextChars, u"%s %s", unit, millimetres ? u"[0...50]" : u"[0.00...1.96]");
     SetDlgItemTextW(Dialog(), static_cast<int>(m_controlId), label);
@@ -69,23 +67,20 @@ QVOptItemDlgLinkUDArrowNumberBINDMGNAMOUNT::QVOptItemDlgLinkUDArrowNumberBINDMGN
                                                                                        HWND control, DWORD controlId,
                                                                                        DWORD)
     : QVOptItemDlgLinkUDArrowNumberLength(heap, handler, control, controlId) {
-    if (m_handler)
-        m_handler->SetBounds(static_cast<LONG>(m_handler->GetOptionIconID(1, nullptr)),
-                             static_cast<LONG>(m_handler->GetOptionParam(1, nullptr)));
+    TakeBoundsOfOption1(1);
     UpdateControl(nullptr);
 }
 
 void QVOptItemDlgLinkUDArrowNumberBINDMGNAMOUNT::ShowLength(LONG length, bool millimetres) {
     if (millimetres) {
-        m_shownMm = static_cast<LONG>((static_cast<LONGLONG>(length) + 50) / 100);
+        m_shownMm = MarginMillimetres(length);
         SetDlgItemInt(Dialog(), static_cast<int>(m_controlId), static_cast<UINT>(m_shownMm), TRUE);
         GetWindowTextW(m_control, m_shownText, kShownChars);
         return;
     }
     m_shownInches = length / kHundredthsPerInch;
-    const auto hundredthsOfInch = static_cast<LONG>(static_cast<LONGLONG>(length) * 100 / 2540);
     WCHAR text[kAmountChars];
-    StringCchPrintfW(text, kAmountChars, u"%1.2f", hundredthsOfInch / 100.0);
+    StringCchPrintfW(text, kAmountChars, u"%1.2f", MarginInches(length));
     Show(text);
 }
 
@@ -112,9 +107,5 @@ void QVOptItemDlgLinkUDArrowNumberBINDMGNAMOUNT::ReadLength(bool millimetres) {
 // --- arrows -----------------------------------------------------------------------------------
 
 LONG QVOptItemDlgLinkUDArrowSpinBINDMGNAMOUNT::Step(LONG value, int iDelta, bool millimetres) {
-    if (!millimetres) return InchStep(value, iDelta);
-    const LONGLONG base = (static_cast<LONGLONG>(value) - 50) / 100 * 100;
-    LONGLONG step = value - base;
-    if (step < 100 && iDelta <= 0) step = 100 - step;
-    return static_cast<LONG>(step);
+    return millimetres ? MillimetreStep(value, iDelta, 100, 100) : InchStep(value, iDelta);
 }

@@ -6,17 +6,37 @@
 
 #include <win/commctrl.h>
 
+#include "device_info_controls.h"
 #include "items/optitem_handler.h"
 
 namespace {
 
 constexpr int kBoxChars = 7;
+constexpr DWORD kMillimetreText = 172;
+constexpr DWORD kInchText = 173;
 
 bool IsSpace(WCHAR c) {
     return c == u' ' || c == u'\t';
 }
 
 }  // namespace
+
+bool ShowsMillimetres(QORVAOptItemNotify* reader) {
+    return reader->GetItemValue(kUnitsItem) == kUnitMillimetres;
+}
+
+void LoadUnitName(QORVAOptItemNotify* reader, bool millimetres, LPWSTR name, DWORD chars) {
+    LoadText(ResourcesOf(reader->Owner()), millimetres ? kMillimetreText : kInchText, name, chars);
+}
+
+LONG MarginMillimetres(LONGLONG length) {
+    return static_cast<LONG>((length + 50) / 100);
+}
+
+double MarginInches(LONGLONG length) {
+    const LONGLONG hundredthsOfInch = length * 100 / 2540;
+    return static_cast<double>(hundredthsOfInch) / 100.0;
+}
 
 BOOL ReadBoxDecimal(HWND box, double* number) {
     WCHAR text[kBoxChars + 1] = {};
@@ -48,6 +68,13 @@ BOOL ToStoredLength(double value, LONG* length) {
     return TRUE;
 }
 
+LONG MillimetreStep(LONG value, int iDelta, LONG grid, LONG upReach) {
+    const LONGLONG base = (static_cast<LONGLONG>(value) - grid / 2) / grid * grid;
+    LONGLONG step = value - base;
+    if (step < grid && iDelta <= 0) step = upReach - step;
+    return static_cast<LONG>(step);
+}
+
 LONG InchStep(LONG value, int iDelta) {
     const LONGLONG hundredthsOfInch = static_cast<LONGLONG>(value) * 100 / 2540;
     const LONGLONG base = (hundredthsOfInch - 5) / 10 * 254;
@@ -71,7 +98,13 @@ DWORD QVOptItemDlgLinkUDArrowNumberLength::Notify(DWORD id, WORD, DWORD) {
 }
 
 bool QVOptItemDlgLinkUDArrowNumberLength::Millimetres() {
-    return GetItemValue(kUnitsItem) == kUnitMillimetres;
+    return ShowsMillimetres(this);
+}
+
+void QVOptItemDlgLinkUDArrowNumberLength::TakeBoundsOfOption1(LONG scale) {
+    if (m_handler)
+        m_handler->SetBounds(static_cast<LONG>(scale * m_handler->GetOptionIconID(1, nullptr)),
+                             static_cast<LONG>(scale * m_handler->GetOptionParam(1, nullptr)));
 }
 
 LONG QVOptItemDlgLinkUDArrowNumberLength::Length() {

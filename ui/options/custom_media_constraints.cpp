@@ -19,7 +19,6 @@
 #include "options/custom_media_handlers.h"
 #include "options/device_info_controls.h"
 #include "options/quick_settings.h"
-#include "options/quick_settings_constraints.h"
 #include "options/quick_settings_prompts.h"
 
 namespace {
@@ -40,7 +39,6 @@ constexpr DWORD kForbiddenCharacter = 17262;
 constexpr DWORD kWarningCaption = 33300;
 constexpr DWORD kAskDelete = 33301;
 
-constexpr WCHAR kCustomMediaKey[] = u"CUSTOMMEDIA";
 constexpr size_t kPaperNameChars = 64;
 // Item values are hundredths of a millimetre, forms thousandths.
 constexpr LONG kFormPerItem = 10;
@@ -187,13 +185,12 @@ bool QORVAOptItemConstraintCMS::IsSystemForm(const std::u16string& name) {
 }
 
 bool QORVAOptItemConstraintCMS::Acceptable(const std::u16string& name) {
-    IDrvResources* resources = ResourcesOf(m_owner);
     if (HasForbiddenNameCharacter(name)) {
-        if (resources) resources->MessageBox(Owner(), kForbiddenCharacter, kCaption, MB_ICONEXCLAMATION);
+        Warn(kForbiddenCharacter);
         return false;
     }
     if (IsSystemForm(name)) {
-        if (resources) resources->MessageBox(Owner(), kSystemName, kCaption, MB_ICONEXCLAMATION);
+        Warn(kSystemName);
         return false;
     }
     return true;
@@ -207,13 +204,18 @@ LONG QORVAOptItemConstraintCMS::ListedEntry(const std::u16string& name) {
     return -1;
 }
 
+void QORVAOptItemConstraintCMS::Warn(DWORD textId) {
+    if (IDrvResources* resources = ResourcesOf(m_owner))
+        resources->MessageBox(Owner(), textId, kCaption, MB_ICONEXCLAMATION);
+}
+
+void QORVAOptItemConstraintCMS::ShowRegistrationFailure(DWORD error) {
+    MessageWithCode(ResourcesOf(m_owner), Owner(), kRegistrationFailed, error, kFailureCaption, MB_ICONEXCLAMATION);
+}
+
 void QORVAOptItemConstraintCMS::ShowFailure(DWORD error) {
-    IDrvResources* resources = ResourcesOf(m_owner);
-    if (error == ERROR_FILE_EXISTS) {
-        if (resources) resources->MessageBox(Owner(), kNameTaken, kCaption, MB_ICONEXCLAMATION);
-        return;
-    }
-    MessageWithCode(resources, Owner(), kRegistrationFailed, error, kFailureCaption, MB_ICONEXCLAMATION);
+    if (error == ERROR_FILE_EXISTS) Warn(kNameTaken);
+    else ShowRegistrationFailure(error);
 }
 
 DWORD QORVAOptItemConstraintCMS::AddMedium() {
@@ -222,23 +224,18 @@ DWORD QORVAOptItemConstraintCMS::AddMedium() {
     IDrvResources* resources = ResourcesOf(m_owner);
     if (!systemFunc) return kAnswerRefuse;
     if (list->GetVisibleOptionCount(nullptr) >= list->EntryCount() - 1) {
-        if (resources) resources->MessageBox(Owner(), kListFull, kCaption, MB_ICONEXCLAMATION);
+        Warn(kListFull);
         return kAnswerRefuse;
     }
     const LONG width = GetItemValue(kCustomMediaWidth);
     const LONG height = GetItemValue(kCustomMediaHeight);
     if (height < width) {
-        if (resources) resources->MessageBox(Owner(), kHeightBelowWidth, kCaption, MB_ICONEXCLAMATION);
+        Warn(kHeightBelowWidth);
         return kAnswerRefuse;
     }
     std::u16string typed = list->GetEditText() ? list->GetEditText() : u"";
     if (IsBlankName(typed.c_str())) {
-        QORVAOptItemHandler* nameBox = GetHandler(kCustomMediaNameBox);
-        QORVAOptItemHandler* popup = GetHandler(kCustomMediaNamePopup);
-        if (!nameBox || !popup) return kAnswerRefuse;
-        nameBox->SelectString(u"", nullptr);
-        popup->Push(Owner());
-        LPCWSTR answer = nameBox->GetSelPtr();
+        LPCWSTR answer = AskNameInPopup(m_owner, GetHandler(kCustomMediaNameBox), GetHandler(kCustomMediaNamePopup));
         if (IsBlankName(answer)) return kAnswerRefuse;
         typed = answer;
     }
@@ -252,7 +249,7 @@ DWORD QORVAOptItemConstraintCMS::AddMedium() {
         if (!resources || resources->MessageBox(Owner(), kAskReplace, kCaption, MB_YESNO | MB_ICONINFORMATION) != IDYES)
             return kAnswerRefuse;
         if (!systemFunc->ResizeCustomMedia(name.c_str(), formWidth, formHeight, &error)) {
-            MessageWithCode(resources, Owner(), kRegistrationFailed, error, kFailureCaption, MB_ICONEXCLAMATION);
+            ShowRegistrationFailure(error);
             return kAnswerRefuse;
         }
         CustomMediaRecord* record = list->Record(existing);
@@ -287,23 +284,22 @@ DWORD QORVAOptItemConstraintCMS::AddMedium() {
 DWORD QORVAOptItemConstraintCMS::RenameMedium() {
     QORVAOptItemHandlerCMCOMBOBOX* list = List();
     QORVASystemFunc* systemFunc = m_owner ? m_owner->SystemFunc() : nullptr;
-    IDrvResources* resources = ResourcesOf(m_owner);
     if (!systemFunc) return kAnswerRefuse;
     LPCWSTR typed = list->GetEditText();
     if (EmptyText(typed)) {
-        if (resources) resources->MessageBox(Owner(), kForbiddenCharacter, kCaption, MB_ICONEXCLAMATION);
+        Warn(kForbiddenCharacter);
         return kAnswerRefuse;
     }
     const std::u16string name = NormaliseMediumName(typed);
     if (!Acceptable(name)) return kAnswerRefuse;
     if (ListedEntry(name) >= 0) {
-        if (resources) resources->MessageBox(Owner(), kNameTaken, kCaption, MB_ICONEXCLAMATION);
+        Warn(kNameTaken);
         return kAnswerRefuse;
     }
     const LONG selected = static_cast<LONG>(list->GetSel());
     const CustomMediaRecord* record = list->Record(selected);
     if (!IsNamedMedium(record)) {
-        MessageWithCode(resources, Owner(), kRegistrationFailed, 0, kFailureCaption, MB_ICONEXCLAMATION);
+        ShowRegistrationFailure(0);
         return kAnswerRefuse;
     }
     const std::u16string oldName = record->m_name;
@@ -334,19 +330,15 @@ DWORD QORVAOptItemConstraintCMS::DeleteMedium() {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
     if (!sheet || !OpenPrinterW(sheet->pPrinterName, &printer, &access)) {
-        MessageWithCode(resources, Owner(), kRegistrationFailed, GetLastError(), kFailureCaption, MB_ICONEXCLAMATION);
+        ShowRegistrationFailure(GetLastError());
         return kAnswerRefuse;
     }
-    // The form goes first: a mark without its form is never listed, but a form without its mark
-    // could no longer be listed or deleted here.
-    if (!DeleteFormW(printer, const_cast<LPWSTR>(name.c_str()))) {
-        const DWORD error = GetLastError();
-        ClosePrinter(printer);
-        MessageWithCode(resources, Owner(), kRegistrationFailed, error, kFailureCaption, MB_ICONEXCLAMATION);
-        return kAnswerRefuse;
-    }
-    DeletePrinterDataExW(printer, kCustomMediaKey, name.c_str());
+    const DWORD error = DeleteCustomMediumForm(printer, name.c_str());
     ClosePrinter(printer);
+    if (error != ERROR_SUCCESS) {
+        ShowRegistrationFailure(error);
+        return kAnswerRefuse;
+    }
 
     // The data file follows the list without the deleted size.
     std::memset(record, 0, sizeof *record);
@@ -430,12 +422,4 @@ void QORVAOptItemConstraintCMS::RemoveFromPaperLists(const std::u16string& name)
 // --- name popup -----------------------------------------------------------------------------------
 
 QORVAOptItemConstraintCMSNAME::QORVAOptItemConstraintCMSNAME(HANDLE heap, QORVAOptItemHandlerFactory* factory)
-    : QORVAOptItemNotify(heap, factory) {
-    m_nameBox = GetHandler(kCustomMediaNameBox);
-    ObserveItem(m_nameBox);
-}
-
-DWORD QORVAOptItemConstraintCMSNAME::Notify(DWORD id, WORD, DWORD) {
-    if (id == 0 || id == kCustomMediaNameBox) EnableOkForName(m_owner, m_nameBox, kCustomMediaNameBox);
-    return kAnswerPass;
-}
+    : QORVAOptItemConstraintNamePopup(heap, factory, kCustomMediaNameBox) {}

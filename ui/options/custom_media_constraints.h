@@ -10,6 +10,7 @@
 #include <win/winspool_forms.h>
 
 #include "items/optitem_notify.h"
+#include "options/name_popup.h"
 
 class QORVAOptItemHandler;
 class QORVAOptItemHandlerCMCOMBOBOX;
@@ -53,6 +54,10 @@ private:
     bool IsSystemForm(const std::u16string& name);
     // The registered entry of that name, -1 when none.
     LONG ListedEntry(const std::u16string& name);
+    // A warning: the text of textId under the popup's caption.
+    void Warn(DWORD textId);
+    // The registration failure message with the error's code.
+    void ShowRegistrationFailure(DWORD error);
     void ShowFailure(DWORD error);
     // The paper-size lists of the pages.
     void AddToPaperLists(const std::u16string& name);
@@ -68,12 +73,7 @@ private:
     DWORD m_paperLists[kPaperListCount] = {1203, 3102};
 };
 
-class QORVAOptItemConstraintCMSNAME : public QORVAOptItemNotify {
+class QORVAOptItemConstraintCMSNAME : public QORVAOptItemConstraintNamePopup {
 public:
     QORVAOptItemConstraintCMSNAME(HANDLE heap, QORVAOptItemHandlerFactory* factory);
-
-    DWORD Notify(DWORD id, WORD code, DWORD depth) override;
-
-private:
-    QORVAOptItemHandler* m_nameBox = nullptr;
 };

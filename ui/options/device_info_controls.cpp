@@ -5,6 +5,7 @@
 #include "couipluginext.h"
 #include "items/handler_factory.h"
 #include "items/optitem_dlglink.h"
+#include "items/optitem_handler.h"
 
 namespace {
 
@@ -92,4 +93,9 @@ void LoadText(IDrvResources* resources, DWORD id, LPWSTR buffer, DWORD chars) {
 IDrvResources* ResourcesOf(QORVAOptItemHandlerFactory* factory) {
     CoUIPluginExt* extension = factory ? factory->Extension() : nullptr;
     return extension ? extension->Resources() : nullptr;
+}
+
+HANDLE SheetPrinter(const QORVAOptItemHandler* handler) {
+    QORVAOptItemHandlerFactory* factory = handler ? handler->Factory() : nullptr;
+    return factory && factory->Record() ? factory->Record()->hPrinter : nullptr;
 }

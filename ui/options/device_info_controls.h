@@ -5,6 +5,7 @@
 #include <win/windows.h>
 
 class QORVAOptItemDlgLink;
+class QORVAOptItemHandler;
 class QORVAOptItemHandlerFactory;
 struct IDrvResources;
 
@@ -28,3 +29,5 @@ int RowImage(HWND list, int row);
 void LoadText(IDrvResources* resources, DWORD id, LPWSTR buffer, DWORD chars);
 // The sheet's resources (null when the factory has none).
 IDrvResources* ResourcesOf(QORVAOptItemHandlerFactory* factory);
+// The printer handle of a handler's sheet; null without a handler, factory or record.
+HANDLE SheetPrinter(const QORVAOptItemHandler* handler);

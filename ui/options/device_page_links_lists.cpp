@@ -31,11 +31,6 @@ constexpr LONG kPlainPaper = 513;
 constexpr int kColumnLeft = 0x0000;
 constexpr LONG kListNoScroll = 0x2000;
 
-HANDLE PrinterOf(QORVAOptItemHandler* handler) {
-    QORVAOptItemHandlerFactory* factory = handler ? handler->Factory() : nullptr;
-    return factory && factory->Record() ? factory->Record()->hPrinter : nullptr;
-}
-
 QVDevinfoData* RecordOf(QORVAOptItemHandler* handler) {
     return FindDevinfoData(handler ? handler->Factory() : nullptr);
 }
@@ -71,13 +66,6 @@ int ClientWidth(HWND control) {
     return client.right - client.left;
 }
 
-// A newly selected row of a list view.
-bool RowSelected(LPARAM header) {
-    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    return change && change->hdr.code == LVN_ITEMCHANGED && (change->uChanged & LVIF_STATE) &&
-           (change->uNewState & LVIS_SELECTED) && !(change->uOldState & LVIS_SELECTED);
-}
-
 // The size name of a tray's paper-size index; for the manual feed's custom size the name of the
 // form this driver registered for its sizes.
 void SizeName(IDrvResources* resources, HANDLE printer, int tray, const TRAYINFO& info, LPWSTR buffer) {
@@ -90,11 +78,26 @@ void SizeName(IDrvResources* resources, HANDLE printer, int tray, const TRAYINFO
 
 }  // namespace
 
+// ---- lists of the device's rows ----
+
+LRESULT QVOptItemDlgLinkListviewDeviceRows::OnNotify(LPARAM header) {
+    if (m_handler && !m_updating && RowNewlySelected(header)) m_handler->RouteNotify(m_handler->ItemKey(), 0, 0);
+    return 0;
+}
+
+void QVOptItemDlgLinkListviewDeviceRows::ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) {
+    QORVAOptItemDlgLink::ShowOption(index, shown, source);
+}
+
+void QVOptItemDlgLinkListviewDeviceRows::RefreshOption(LONG index, QORVAOptItemDlgLink* source) {
+    QORVAOptItemDlgLink::RefreshOption(index, source);
+}
+
 // ---- the device-options list ----
 
 QVOptItemDlgLinkListviewDEVOPTINFO::QVOptItemDlgLinkListviewDEVOPTINFO(HANDLE heap, QORVAOptItemHandler* handler,
                                                                        HWND control, DWORD controlId)
-    : QORVAOptItemDlgLinkListview(heap, handler, control, controlId) {
+    : QVOptItemDlgLinkListviewDeviceRows(heap, handler, control, controlId) {
     if (!m_control) return;
     m_updating = 1;
     ClearList(m_control);
@@ -136,20 +139,6 @@ void QVOptItemDlgLinkListviewDEVOPTINFO::OfferTrayChoices(LONG choice) {
     combo->SetValue(choice, nullptr);
 }
 
-LRESULT QVOptItemDlgLinkListviewDEVOPTINFO::OnNotify(LPARAM header) {
-    // The rows are the device's, not the item's options: a selected row is told as it is.
-    if (m_handler && !m_updating && RowSelected(header)) m_handler->RouteNotify(m_handler->ItemKey(), 0, 0);
-    return 0;
-}
-
-void QVOptItemDlgLinkListviewDEVOPTINFO::ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) {
-    QORVAOptItemDlgLink::ShowOption(index, shown, source);
-}
-
-void QVOptItemDlgLinkListviewDEVOPTINFO::RefreshOption(LONG index, QORVAOptItemDlgLink* source) {
-    QORVAOptItemDlgLink::RefreshOption(index, source);
-}
-
 void QVOptItemDlgLinkListviewDEVOPTINFO::UpdateControl(QORVAOptItemDlgLink* source) {
     if (m_control) {
         LONG choice = 0;
@@ -172,7 +161,7 @@ void QVOptItemDlgLinkListviewDEVOPTINFO::UpdateControl(QORVAOptItemDlgLink* sour
 
 QVOptItemDlgLinkListviewTRAYINFO::QVOptItemDlgLinkListviewTRAYINFO(HANDLE heap, QORVAOptItemHandler* handler, HWND control,
                                                                    DWORD controlId)
-    : QORVAOptItemDlgLinkListview(heap, handler, control, controlId) {
+    : QVOptItemDlgLinkListviewDeviceRows(heap, handler, control, controlId) {
     if (!m_control) return;
     const bool page = controlId == kPageTrayList;
     m_updating = 1;
@@ -228,7 +217,7 @@ void QVOptItemDlgLinkListviewTRAYINFO::WriteRows() {
     const QVDevinfoData* record = RecordOf(m_handler);
     if (!record) return;
     IDrvResources* resources = ResourcesOf(m_owner);
-    HANDLE printer = PrinterOf(m_handler);
+    HANDLE printer = SheetPrinter(m_handler);
     for (int row = 0; row < kTrayCount; ++row) {
         const TRAYINFO& info = record->m_working[row];
         SizeName(resources, printer, row, info, m_formName);
@@ -237,19 +226,6 @@ void QVOptItemDlgLinkListviewTRAYINFO::WriteRows() {
         LoadText(resources, TrayMediaNameId(info.mediaIndex), media, kTextChars);
         SetRowText(m_control, row, 2, media);
     }
-}
-
-LRESULT QVOptItemDlgLinkListviewTRAYINFO::OnNotify(LPARAM header) {
-    if (m_handler && !m_updating && RowSelected(header)) m_handler->RouteNotify(m_handler->ItemKey(), 0, 0);
-    return 0;
-}
-
-void QVOptItemDlgLinkListviewTRAYINFO::ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) {
-    QORVAOptItemDlgLink::ShowOption(index, shown, source);
-}
-
-void QVOptItemDlgLinkListviewTRAYINFO::RefreshOption(LONG index, QORVAOptItemDlgLink* source) {
-    QORVAOptItemDlgLink::RefreshOption(index, source);
 }
 
 void QVOptItemDlgLinkListviewTRAYINFO::UpdateControl(QORVAOptItemDlgLink* source) {
@@ -283,7 +259,7 @@ QVOptItemDlgLinkComboboxTRAYINFO_SIZE::QVOptItemDlgLinkComboboxTRAYINFO_SIZE(HAN
     if (!m_handler) return;
     m_customIndex = m_handler->GetOptionCount() - 1;
     const QVDevinfoData* record = RecordOf(m_handler);
-    HANDLE printer = PrinterOf(m_handler);
+    HANDLE printer = SheetPrinter(m_handler);
     if (!record || !FindCustomMediaFormName(printer, m_formName, kFormChars, record->m_working[kManualFeed].feedSize,
                                             record->m_working[kManualFeed].crossFeedSize))
         LoadText(ResourcesOf(m_owner), kTraySizes[kCustomSizeIndex].m_nameId, m_formName, kFormChars);
@@ -365,7 +341,7 @@ QVOptItemDlgLinkComboboxMediaSize::QVOptItemDlgLinkComboboxMediaSize(HANDLE heap
         listed = lstrcmpW(text, selected) == 0;
     }
     if (!listed) {
-        const DWORD id = QORVASystemFunc::GetMarketLangID(PrinterOf(m_handler)) == 1041 ? 1216 : 1226;  // A4, Letter
+        const DWORD id = QORVASystemFunc::GetMarketLangID(SheetPrinter(m_handler)) == 1041 ? 1216 : 1226;  // A4, Letter
         WCHAR name[kTextChars];
         LoadText(ResourcesOf(m_owner), id, name, kTextChars);
         if (name[0]) m_handler->SelectString(name, nullptr);

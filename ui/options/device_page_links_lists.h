@@ -9,13 +9,20 @@
 #include "items/dlglink_list.h"
 #include "items/dlglink_listex.h"
 
-// The device-options list (25101): row 0 the trays installed, row 1 the manual feed unit.
-class QVOptItemDlgLinkListviewDEVOPTINFO : public QORVAOptItemDlgLinkListview {
+// A list view whose rows are the device's, not the item's options: a newly selected row is told
+// to the device rule as it is, and the item's shown or renamed options leave the rows alone.
+class QVOptItemDlgLinkListviewDeviceRows : public QORVAOptItemDlgLinkListview {
 public:
-    QVOptItemDlgLinkListviewDEVOPTINFO(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId);
+    using QORVAOptItemDlgLinkListview::QORVAOptItemDlgLinkListview;
     LRESULT OnNotify(LPARAM header) override;
     void ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) override;
     void RefreshOption(LONG index, QORVAOptItemDlgLink* source) override;
+};
+
+// The device-options list (25101): row 0 the trays installed, row 1 the manual feed unit.
+class QVOptItemDlgLinkListviewDEVOPTINFO : public QVOptItemDlgLinkListviewDeviceRows {
+public:
+    QVOptItemDlgLinkListviewDEVOPTINFO(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId);
     void UpdateControl(QORVAOptItemDlgLink* source) override;
 
 private:
@@ -27,12 +34,9 @@ private:
 
 // The tray lists: the page's (25181, display only, with an image per tray) and the popup's
 // (25201, where a tray is chosen for editing).
-class QVOptItemDlgLinkListviewTRAYINFO : public QORVAOptItemDlgLinkListview {
+class QVOptItemDlgLinkListviewTRAYINFO : public QVOptItemDlgLinkListviewDeviceRows {
 public:
     QVOptItemDlgLinkListviewTRAYINFO(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId);
-    LRESULT OnNotify(LPARAM header) override;
-    void ShowOption(LONG index, DWORD shown, QORVAOptItemDlgLink* source) override;
-    void RefreshOption(LONG index, QORVAOptItemDlgLink* source) override;
     void UpdateControl(QORVAOptItemDlgLink* source) override;
 
 private:

@@ -236,6 +236,5 @@ LinkMaker LinkMakerOf(DrvLinkClass linkClass) {
 }
 
 void KeepInputMethod(QORVAOptItemDlgLink* link) {
-    if (auto* edit = dynamic_cast<QORVAOptItemDlgLinkEditbox*>(link)) edit->SetKeepIme(1);
-    else if (auto* number = dynamic_cast<QORVAOptItemDlgLinkUDArrowNumber*>(link)) number->SetKeepIme(1);
+    if (auto* box = dynamic_cast<QORVAOptItemDlgLinkImeBox*>(link)) box->SetKeepIme(1);
 }

@@ -79,8 +79,7 @@ bool OptionCount(LPCWSTR text, LONG_PTR* count) {
 QORVAOptItemDlgLinkUDArrowListNUP::QORVAOptItemDlgLinkUDArrowListNUP(HANDLE heap, QORVAOptItemHandler* handler,
                                                                      HWND control, DWORD controlId)
     : QORVAOptItemDlgLinkUDArrowList(heap, handler, control, controlId, 0) {
-    m_bordersHandler = GetHandler(kBordersItem);
-    ObserveItem(m_bordersHandler);
+    m_bordersHandler = WatchItem(kBordersItem);
 }
 
 DWORD QORVAOptItemDlgLinkUDArrowListNUP::Notify(DWORD id, WORD code, DWORD) {
@@ -137,10 +136,8 @@ void QORVAOptItemDlgLinkUDArrowListNUP::Commit() {
 QORVAOptItemDlgLinkCheckCOLLATE::QORVAOptItemDlgLinkCheckCOLLATE(HANDLE heap, QORVAOptItemHandler* handler,
                                                                  HWND control, DWORD controlId)
     : QORVAOptItemDlgLinkCheckbox(heap, handler, control, controlId, 0) {
-    m_copiesHandler = GetHandler(kCopiesItem);
-    ObserveItem(m_copiesHandler);
-    m_collateHandler = GetHandler(kCollateItem);
-    ObserveItem(m_collateHandler);
+    m_copiesHandler = WatchItem(kCopiesItem);
+    m_collateHandler = WatchItem(kCollateItem);
     UpdateControl(nullptr);
 }
 

@@ -12,8 +12,6 @@ namespace {
 constexpr DWORD kWidthBox = 17152;
 constexpr int kWidthCaption = 17154;
 constexpr int kHeightCaption = 17204;
-constexpr DWORD kMillimetreText = 172;
-constexpr DWORD kInchText = 173;
 constexpr int kCaptionChars = 32;
 constexpr int kSizeChars = 8;
 
@@ -33,8 +31,7 @@ QORVAOptItemDlgLinkStaticMEDIAUNITS::QORVAOptItemDlgLinkStaticMEDIAUNITS(HANDLE 
 
 DWORD QORVAOptItemDlgLinkStaticMEDIAUNITS::Notify(DWORD, WORD, DWORD) {
     WCHAR unit[kCaptionChars];
-    LoadText(ResourcesOf(m_owner), GetItemValue(kUnitsItem) == kUnitMillimetres ? kMillimetreText : kInchText, unit,
-             kCaptionChars);
+    LoadUnitName(this, ShowsMillimetres(this), unit, kCaptionChars);
     HWND dialog = Dialog();
     SetDlgItemTextW(dialog, kWidthCaption, unit);
     SetDlgItemTextW(dialog, kHeightCaption, unit);
@@ -49,9 +46,7 @@ QORVAOptItemDlgLinkUDArrowNumberMEDIAUNITS::QORVAOptItemDlgLinkUDArrowNumberMEDI
                                                                                        HWND control, DWORD controlId,
                                                                                        DWORD)
     : QVOptItemDlgLinkUDArrowNumberLength(heap, handler, control, controlId) {
-    if (m_handler)
-        m_handler->SetBounds(static_cast<LONG>(10 * m_handler->GetOptionIconID(1, nullptr)),
-                             static_cast<LONG>(10 * m_handler->GetOptionParam(1, nullptr)));
+    TakeBoundsOfOption1(10);
     UpdateControl(nullptr);
 }
 
@@ -95,10 +90,6 @@ void QORVAOptItemDlgLinkUDArrowNumberMEDIAUNITS::ReadLength(bool millimetres) {
 // --- arrows -----------------------------------------------------------------------------------
 
 LONG QORVAOptItemDlgLinkUDArrowSpinMEDIAUNITS::Step(LONG value, int iDelta, bool millimetres) {
-    if (!millimetres) return InchStep(value, iDelta);
     // 20, not 10: an up step from a value between tenths lands on the second tenth above the one below.
-    const LONGLONG base = (static_cast<LONGLONG>(value) - 5) / 10 * 10;
-    LONGLONG step = value - base;
-    if (step < 10 && iDelta <= 0) step = 20 - step;
-    return static_cast<LONG>(step);
+    return millimetres ? MillimetreStep(value, iDelta, 10, 20) : InchStep(value, iDelta);
 }

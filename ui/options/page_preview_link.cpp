@@ -11,6 +11,7 @@
 #include "items/handler_factory.h"
 #include "items/optitem_handler.h"
 #include "items/printer_form.h"
+#include "options/device_info_controls.h"
 #include "options/info_links.h"
 #include "session/page_preview.h"
 #include "session/ui_session.h"
@@ -122,9 +123,7 @@ DWORD QORVAOptItemDlgLinkPagePreview::Notify(DWORD, WORD, DWORD) {
 }
 
 SIZEL QORVAOptItemDlgLinkPagePreview::FormSize(LPCWSTR name) const {
-    QORVAOptItemHandlerFactory* factory = m_handler ? m_handler->Factory() : nullptr;
-    HANDLE printer = factory && factory->Record() ? factory->Record()->hPrinter : nullptr;
-    const QORVAPrinterForm form(printer, name);
+    const QORVAPrinterForm form(SheetPrinter(m_handler), name);
     return form ? form.info().Size : SIZEL{0, 0};
 }
 

@@ -49,24 +49,25 @@ LONG_PTR CurrentValue(QORVAOptItemHandler* handler) {
     return value;
 }
 
+// The id paired with id in the remap table: from names the side id is looked up on, to the side
+// answered; id itself when no pair has it.
+LONG Remapped(const QORVASystemFunc* systemFunc, LONG id, LONG PaperIdRemap::*from, LONG PaperIdRemap::*to) {
+    if (!systemFunc) return id;
+    const PaperIdRemap* pairs = systemFunc->GetRemapTable();
+    const DWORD count = std::min<DWORD>(systemFunc->GetRemapCount(), PAPER_REMAP_PAIRS);
+    for (DWORD i = 0; i < count; ++i)
+        if (pairs[i].*from == id) return pairs[i].*to;
+    return id;
+}
+
 }  // namespace
 
 LONG PaperIdToDevice(const QORVASystemFunc* systemFunc, LONG assignedId) {
-    if (!systemFunc) return assignedId;
-    const PaperIdRemap* pairs = systemFunc->GetRemapTable();
-    const DWORD count = std::min<DWORD>(systemFunc->GetRemapCount(), PAPER_REMAP_PAIRS);
-    for (DWORD i = 0; i < count; ++i)
-        if (pairs[i].m_newId == assignedId) return pairs[i].m_deviceId;
-    return assignedId;
+    return Remapped(systemFunc, assignedId, &PaperIdRemap::m_newId, &PaperIdRemap::m_deviceId);
 }
 
 LONG PaperIdFromDevice(const QORVASystemFunc* systemFunc, LONG deviceId) {
-    if (!systemFunc) return deviceId;
-    const PaperIdRemap* pairs = systemFunc->GetRemapTable();
-    const DWORD count = std::min<DWORD>(systemFunc->GetRemapCount(), PAPER_REMAP_PAIRS);
-    for (DWORD i = 0; i < count; ++i)
-        if (pairs[i].m_deviceId == deviceId) return pairs[i].m_newId;
-    return deviceId;
+    return Remapped(systemFunc, deviceId, &PaperIdRemap::m_deviceId, &PaperIdRemap::m_newId);
 }
 
 // --- Paper size ------------------------------------------------------------------------------
@@ -161,10 +162,8 @@ QORVAOptItemHandlerWMANGLE::QORVAOptItemHandlerWMANGLE(HANDLE heap, QORVAOptItem
                                                        POPTITEM item)
     : QORVAOptItemHandler3States(heap, factory, item) {
     // This object's own map is empty yet, so each handler is new to it and it starts observing.
-    m_paperSize = GetHandler(kPaperSizeItem);
-    ObserveItem(m_paperSize);
-    m_orientation = GetHandler(kOrientationItem);
-    ObserveItem(m_orientation);
+    m_paperSize = WatchItem(kPaperSizeItem);
+    m_orientation = WatchItem(kOrientationItem);
 }
 
 DWORD QORVAOptItemHandlerWMANGLE::Notify(DWORD, WORD, DWORD) {

@@ -49,11 +49,28 @@ LSTATUS QueryText(HKEY key, LPCWSTR name, WCHAR* buffer, DWORD chars) {
     return status;
 }
 
+LPCWSTR TextOrEmpty(LPCWSTR text) {
+    return text ? text : u"";
+}
+
+// Opens a registry key for reading; null (the failure traced under caller) when it cannot.
+HKEY OpenKeyToRead(HKEY root, LPCWSTR path, LPCWSTR caller) {
+    HKEY key = nullptr;
+    const LSTATUS status = RegOpenKeyExW(root, path, 0, KEY_READ, &key);
+    if (status == ERROR_SUCCESS) return key;
+    DebugTrace(1, u"%s: RegOpenKeyEx err=[%d]\n", caller, status);
+    return nullptr;
+}
+
+// The printer opened with access (0: the default), closed when the object goes; a failure is
+// traced under caller.
 class ScopedPrinter {
 public:
-    ScopedPrinter(LPCWSTR name, ACCESS_MASK access) {
+    ScopedPrinter(LPCWSTR name, ACCESS_MASK access, LPCWSTR caller) {
         PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
-        if (!OpenPrinterW(const_cast<LPWSTR>(name), &m_handle, access ? &defaults : nullptr)) m_handle = nullptr;
+        if (OpenPrinterW(const_cast<LPWSTR>(name), &m_handle, access ? &defaults : nullptr)) return;
+        m_handle = nullptr;
+        DebugTrace(1, u"%s: OpenPrinter(%s) err=[%d]\n", caller, TextOrEmpty(name), GetLastError());
     }
     ~ScopedPrinter() {
         if (m_handle) ClosePrinter(m_handle);
@@ -96,12 +113,8 @@ bool IsUsableIPv4Address(LPCWSTR text) {
 
 BOOL QVPrinterAccess::GetIPAddressString(LPWSTR address, DWORD* capacity) {
     if (!address || !capacity || *capacity < kMinimumAddressChars) return 0;
-    ScopedPrinter printer(m_context.m_printerName, 0);
-    if (!printer.get()) {
-        DebugTrace(1, u"%s: OpenPrinter(%s) err=[%d]\n", kGetAddress, m_context.m_printerName ? m_context.m_printerName : u"",
-                   GetLastError());
-        return 0;
-    }
+    ScopedPrinter printer(m_context.m_printerName, 0, kGetAddress);
+    if (!printer.get()) return 0;
     BYTE source = 0;
     if (m_context.m_settings) m_context.m_settings->GetFieldValue(nullptr, u"_QV_GETCONF_SOURCE", &source, 1, 1);
     if (source == 0) return AddressFromPort(printer.get(), address, capacity);
@@ -162,14 +175,10 @@ BOOL QVPrinterAccess::AddressFromPort(HANDLE printer, LPWSTR address, DWORD* cap
 
     WCHAR path[kPrinterDataChars + 128];
     if (FAILED(StringCchPrintfW(path, sizeof path / sizeof path[0], kPortsKey, portName))) return 0;
-    HKEY key = nullptr;
-    LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key);
-    if (status != ERROR_SUCCESS) {
-        DebugTrace(1, u"%s: RegOpenKeyEx err=[%d]\n", kGetAddress, status);
-        return 0;
-    }
+    HKEY key = OpenKeyToRead(HKEY_LOCAL_MACHINE, path, kGetAddress);
+    if (!key) return 0;
     WCHAR host[kRegistryTextChars];
-    status = QueryText(key, u"IPAddress", host, kRegistryTextChars);
+    LSTATUS status = QueryText(key, u"IPAddress", host, kRegistryTextChars);
     if (status != ERROR_SUCCESS) {
         DebugTrace(1, u"%s: RegQueryValueEx(IPAddress) err=[%d]\n", kGetAddress, status);
     } else if (!host[0]) {
@@ -184,12 +193,8 @@ BOOL QVPrinterAccess::AddressFromPort(HANDLE printer, LPWSTR address, DWORD* cap
 
 BOOL QVPrinterAccess::SetIPAddressString(LPCWSTR address) {
     if (!address) return 0;
-    ScopedPrinter printer(m_context.m_printerName, PRINTER_ALL_ACCESS);
-    if (!printer.get()) {
-        DebugTrace(1, u"%s: OpenPrinter(%s) err=[%d]\n", kSetAddress, m_context.m_printerName ? m_context.m_printerName : u"",
-                   GetLastError());
-        return 0;
-    }
+    ScopedPrinter printer(m_context.m_printerName, PRINTER_ALL_ACCESS, kSetAddress);
+    if (!printer.get()) return 0;
     const DWORD bytes = static_cast<DWORD>((lstrlenW(address) + 1) * sizeof(WCHAR));
     const DWORD error = SetPrinterDataW(printer.get(), const_cast<LPWSTR>(u"PrinterIPaddr"), REG_SZ,
                                         reinterpret_cast<LPBYTE>(const_cast<LPWSTR>(address)), bytes);
@@ -207,12 +212,10 @@ BOOL QVPrinterAccess::AccountKeyPath(LPCWSTR caller, LPWSTR path, DWORD capacity
     const DWORD error = GetPrinterDataW(m_context.m_printer, const_cast<LPWSTR>(u"Model"), &type,
                                         reinterpret_cast<LPBYTE>(model), sizeof model - sizeof(WCHAR), &needed);
     if (error != ERROR_SUCCESS || !model[0]) {
-        DebugTrace(1, u"%s: GetPrinterData(%s) err=[%d]\n", caller, m_context.m_printerName ? m_context.m_printerName : u"",
-                   error);
+        DebugTrace(1, u"%s: GetPrinterData(%s) err=[%d]\n", caller, TextOrEmpty(m_context.m_printerName), error);
         return FALSE;
     }
-    return SUCCEEDED(StringCchPrintfW(path, capacity, kAccountKey, model,
-                                      m_context.m_printerName ? m_context.m_printerName : u""));
+    return SUCCEEDED(StringCchPrintfW(path, capacity, kAccountKey, model, TextOrEmpty(m_context.m_printerName)));
 }
 
 BOOL QVPrinterAccess::GetAccount(LPCWSTR caller, LPCWSTR idName, LPCWSTR passwordName, LPWSTR id, DWORD idCapacity,
@@ -220,15 +223,11 @@ BOOL QVPrinterAccess::GetAccount(LPCWSTR caller, LPCWSTR idName, LPCWSTR passwor
     if (!id || !password || idCapacity == 0 || passwordCapacity == 0) return 0;
     WCHAR path[2 * kPrinterDataChars + 64];
     if (!AccountKeyPath(caller, path, sizeof path / sizeof path[0])) return 0;
-    HKEY key = nullptr;
-    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
-    if (status != ERROR_SUCCESS) {
-        DebugTrace(1, u"%s: RegOpenKeyEx err=[%d]\n", caller, status);
-        return 0;
-    }
+    HKEY key = OpenKeyToRead(HKEY_CURRENT_USER, path, caller);
+    if (!key) return 0;
     WCHAR value[kAccountValueChars];
     BOOL result = 0;
-    status = QueryText(key, idName, value, kAccountValueChars);
+    LSTATUS status = QueryText(key, idName, value, kAccountValueChars);
     if (status == ERROR_SUCCESS) {
         CopyCut(id, idCapacity, value, kAccountChars - 1);
         status = QueryText(key, passwordName, value, kAccountValueChars);

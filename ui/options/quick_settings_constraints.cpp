@@ -189,13 +189,7 @@ void QORVAOptItemConstraintQUICKSETS::AskName(LPWSTR name, DWORD chars) {
     QORVAOptItemHandlerQSCOMBOBOX* list = List();
     StringCchCopyW(name, chars, list->GetEditText() ? list->GetEditText() : u"");
     if (!IsBlankName(name)) return;
-    name[0] = 0;
-    QORVAOptItemHandler* nameBox = GetHandler(kQuickSettingsNameBox);
-    QORVAOptItemHandler* popup = GetHandler(kQuickSettingsNamePopup);
-    if (!nameBox || !popup) return;
-    nameBox->SelectString(u"", nullptr);
-    popup->Push(Owner());
-    LPCWSTR answer = nameBox->GetSelPtr();
+    LPCWSTR answer = AskNameInPopup(m_owner, GetHandler(kQuickSettingsNameBox), GetHandler(kQuickSettingsNamePopup));
     StringCchCopyW(name, chars, answer ? answer : u"");
 }
 
@@ -239,19 +233,5 @@ bool QORVAOptItemConstraintQUICKSETS::StoreOver() {
 
 // --- name popup -----------------------------------------------------------------------------------
 
-void EnableOkForName(QORVAOptItemHandlerFactory* factory, QORVAOptItemHandler* nameBox, DWORD nameBoxId) {
-    HWND dialog = CurrentDialog(factory);
-    if (!dialog || !nameBox || !GetDlgItem(dialog, static_cast<int>(nameBoxId))) return;
-    if (HWND ok = GetDlgItem(dialog, IDOK)) EnableWindow(ok, IsBlankName(nameBox->GetSelPtr()) ? FALSE : TRUE);
-}
-
 QORVAOptItemConstraintQUICKSETSNAME::QORVAOptItemConstraintQUICKSETSNAME(HANDLE heap, QORVAOptItemHandlerFactory* factory)
-    : QORVAOptItemNotify(heap, factory) {
-    m_nameBox = GetHandler(kQuickSettingsNameBox);
-    ObserveItem(m_nameBox);
-}
-
-DWORD QORVAOptItemConstraintQUICKSETSNAME::Notify(DWORD id, WORD, DWORD) {
-    if (id == 0 || id == kQuickSettingsNameBox) EnableOkForName(m_owner, m_nameBox, kQuickSettingsNameBox);
-    return kAnswerPass;
-}
+    : QORVAOptItemConstraintNamePopup(heap, factory, kQuickSettingsNameBox) {}

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "items/optitem_notify.h"
+#include "options/name_popup.h"
 
 class QORVAOptItemHandler;
 class QORVAOptItemHandlerQSCOMBOBOX;
@@ -50,16 +51,7 @@ private:
     bool m_onFactory = false;
 };
 
-class QORVAOptItemConstraintQUICKSETSNAME : public QORVAOptItemNotify {
+class QORVAOptItemConstraintQUICKSETSNAME : public QORVAOptItemConstraintNamePopup {
 public:
     QORVAOptItemConstraintQUICKSETSNAME(HANDLE heap, QORVAOptItemHandlerFactory* factory);
-
-    DWORD Notify(DWORD id, WORD code, DWORD depth) override;
-
-private:
-    QORVAOptItemHandler* m_nameBox = nullptr;
 };
-
-// Enables the popup's OK button (id 1) when the name box of that item holds a name that is not
-// blank; nothing when the current dialog has no such box.
-void EnableOkForName(QORVAOptItemHandlerFactory* factory, QORVAOptItemHandler* nameBox, DWORD nameBoxId);

@@ -6,6 +6,7 @@
 #include <win/strsafe.h>
 
 #include "items/optitem_handler.h"
+#include "options/binding_margin_links_units.h"
 #include "options/device_info_controls.h"
 #include "options/factory_tables.h"
 
@@ -13,10 +14,6 @@ namespace {
 
 constexpr DWORD kBindingMarginItem = 2602;
 constexpr DWORD kBindingAmountItem = 25611;
-constexpr DWORD kUnitItem = 17250;
-constexpr LONG kUnitMillimetres = 1;
-constexpr DWORD kMillimetresText = 172;
-constexpr DWORD kInchesText = 173;
 constexpr DWORD kUnitTextChars = 32;
 constexpr DWORD kFormatChars = 64;
 
@@ -30,11 +27,11 @@ constexpr DWORD kOutputSizeItem = 3102;
 constexpr DWORD kPrintMethodItem = 1141;
 
 constexpr DWORD kMainItems[] = {kMediaTypeItem, kSourceItem, kResolutionItem, kBindingMarginItem, kDateStampItem,
-                                kEcoModeKey, kUnitItem, kBindingAmountItem};
+                                kEcoModeKey, kUnitsItem, kBindingAmountItem};
 constexpr DWORD kLayoutItems[] = {kResolutionItem, kDocumentSizeItem, kCopiesItem, kOutputSizeItem, kBindingMarginItem,
-                                  kPrintMethodItem, kEcoModeKey, kUnitItem, kBindingAmountItem, kDateStampItem};
+                                  kPrintMethodItem, kEcoModeKey, kUnitsItem, kBindingAmountItem, kDateStampItem};
 constexpr DWORD kAdvancedItems[] = {kDocumentSizeItem, kOutputSizeItem, kBindingMarginItem, kSourceItem, kMediaTypeItem,
-                                    kPrintMethodItem, kCopiesItem, kDateStampItem, kUnitItem, kBindingAmountItem};
+                                    kPrintMethodItem, kCopiesItem, kDateStampItem, kUnitsItem, kBindingAmountItem};
 
 IDrvResources* ResourcesOfLink(QORVAOptItemNotify* link) {
     return link ? ResourcesOf(link->Owner()) : nullptr;
@@ -48,15 +45,13 @@ void FormatBindingMargin(QORVAOptItemNotify* reader, LPWSTR text, DWORD chars) {
     if (!reader) return;
     const bool on = reader->GetItemValue(kBindingMarginItem) != 0;
     const LONGLONG amount = on ? reader->GetItemValue(kBindingAmountItem) : 0;
-    const bool millimetres = reader->GetItemValue(kUnitItem) == kUnitMillimetres;
+    const bool millimetres = ShowsMillimetres(reader);
     WCHAR unit[kUnitTextChars];
-    LoadText(ResourcesOfLink(reader), millimetres ? kMillimetresText : kInchesText, unit, kUnitTextChars);
+    LoadUnitName(reader, millimetres, unit, kUnitTextChars);
     if (millimetres) {
-        StringCchPrintfW(text, chars, u"%d %s", static_cast<int>((amount + 50) / 100), unit);
+        StringCchPrintfW(text, chars, u"%d %s", static_cast<int>(MarginMillimetres(amount)), unit);
     } else {
-        // Hundredths of an inch, truncated, shown with two decimals.
-        const LONGLONG hundredths = amount * 100 / 2540;
-        StringCchPrintfW(text, chars, u"%1.2f %s", static_cast<double>(hundredths) / 100.0, unit);
+        StringCchPrintfW(text, chars, u"%1.2f %s", MarginInches(amount), unit);
     }
 }
 
@@ -74,6 +69,14 @@ void QORVAOptItemDlgLinkStaticSummary::Watch(const DWORD* items, DWORD count, QO
         handlers[i] = GetHandler(items[i]);
         ObserveItem(handlers[i]);
     }
+}
+
+void QORVAOptItemDlgLinkStaticSummary::UpdateControl(QORVAOptItemDlgLink* source) {
+    WCHAR margin[kBindingMarginTextChars];
+    WCHAR format[kFormatChars];
+    FormatBindingMargin(this, margin, kBindingMarginTextChars);
+    if (LoadFormat(format, kFormatChars)) ShowValues(format, margin);
+    QORVAOptItemDlgLinkStatic::UpdateControl(source);
 }
 
 bool QORVAOptItemDlgLinkStaticSummary::LoadFormat(LPWSTR format, DWORD chars) {
@@ -105,16 +108,10 @@ QORVAOptItemDlgLinkStaticMAINVALUE::QORVAOptItemDlgLinkStaticMAINVALUE(HANDLE he
     Watch(kMainItems, std::size(kMainItems), m_handlers);
 }
 
-void QORVAOptItemDlgLinkStaticMAINVALUE::UpdateControl(QORVAOptItemDlgLink* source) {
-    WCHAR margin[kBindingMarginTextChars];
-    WCHAR format[kFormatChars];
-    FormatBindingMargin(this, margin, kBindingMarginTextChars);
-    if (LoadFormat(format, kFormatChars)) {
-        // resolution, binding margin, paper source, media type, date stamp, toner save
-        Show(format, SelText(m_handlers[2]), margin, SelText(m_handlers[1]), SelText(m_handlers[0]),
-             SelText(m_handlers[4]), SelText(m_handlers[5]));
-    }
-    QORVAOptItemDlgLinkStaticSummary::UpdateControl(source);
+void QORVAOptItemDlgLinkStaticMAINVALUE::ShowValues(LPCWSTR format, LPCWSTR margin) {
+    // resolution, binding margin, paper source, media type, date stamp, toner save
+    Show(format, SelText(m_handlers[2]), margin, SelText(m_handlers[1]), SelText(m_handlers[0]),
+         SelText(m_handlers[4]), SelText(m_handlers[5]));
 }
 
 // --- Layout page -----------------------------------------------------------------------------
@@ -126,16 +123,10 @@ QORVAOptItemDlgLinkStaticLAYOUTVALUE::QORVAOptItemDlgLinkStaticLAYOUTVALUE(HANDL
     Watch(kLayoutItems, std::size(kLayoutItems), m_handlers);
 }
 
-void QORVAOptItemDlgLinkStaticLAYOUTVALUE::UpdateControl(QORVAOptItemDlgLink* source) {
-    WCHAR margin[kBindingMarginTextChars];
-    WCHAR format[kFormatChars];
-    FormatBindingMargin(this, margin, kBindingMarginTextChars);
-    if (LoadFormat(format, kFormatChars)) {
-        // resolution, document size, output size, binding margin, print method, copies, toner save
-        Show(format, SelText(m_handlers[0]), SelText(m_handlers[1]), SelText(m_handlers[3]), margin,
-             SelText(m_handlers[5]), static_cast<int>(GetItemValue(kCopiesItem)), SelText(m_handlers[6]));
-    }
-    QORVAOptItemDlgLinkStaticSummary::UpdateControl(source);
+void QORVAOptItemDlgLinkStaticLAYOUTVALUE::ShowValues(LPCWSTR format, LPCWSTR margin) {
+    // resolution, document size, output size, binding margin, print method, copies, toner save
+    Show(format, SelText(m_handlers[0]), SelText(m_handlers[1]), SelText(m_handlers[3]), margin,
+         SelText(m_handlers[5]), static_cast<int>(GetItemValue(kCopiesItem)), SelText(m_handlers[6]));
 }
 
 // --- Advanced page ---------------------------------------------------------------------------
@@ -148,16 +139,10 @@ QORVAOptItemDlgLinkStaticADVANCEDVALUE::QORVAOptItemDlgLinkStaticADVANCEDVALUE(H
     Watch(kAdvancedItems, std::size(kAdvancedItems), m_handlers);
 }
 
-void QORVAOptItemDlgLinkStaticADVANCEDVALUE::UpdateControl(QORVAOptItemDlgLink* source) {
-    WCHAR margin[kBindingMarginTextChars];
-    WCHAR format[kFormatChars];
-    FormatBindingMargin(this, margin, kBindingMarginTextChars);
-    if (LoadFormat(format, kFormatChars)) {
-        // document size, output size, binding margin, paper source, media type, print method,
-        // copies, date stamp
-        Show(format, SelText(m_handlers[0]), SelText(m_handlers[1]), margin, SelText(m_handlers[3]),
-             SelText(m_handlers[4]), SelText(m_handlers[5]), static_cast<int>(GetItemValue(kCopiesItem)),
-             SelText(m_handlers[7]));
-    }
-    QORVAOptItemDlgLinkStaticSummary::UpdateControl(source);
+void QORVAOptItemDlgLinkStaticADVANCEDVALUE::ShowValues(LPCWSTR format, LPCWSTR margin) {
+    // document size, output size, binding margin, paper source, media type, print method,
+    // copies, date stamp
+    Show(format, SelText(m_handlers[0]), SelText(m_handlers[1]), margin, SelText(m_handlers[3]),
+         SelText(m_handlers[4]), SelText(m_handlers[5]), static_cast<int>(GetItemValue(kCopiesItem)),
+         SelText(m_handlers[7]));
 }

@@ -22,6 +22,8 @@ void FormatBindingMargin(QORVAOptItemNotify* reader, LPWSTR text, DWORD chars);
 class QORVAOptItemDlgLinkStaticSummary : public QORVAOptItemDlgLinkStatic {
 public:
     DWORD Notify(DWORD id, WORD code, DWORD depth) override;
+    // The box's text from its format (left as it is when the format is missing), then the chain.
+    void UpdateControl(QORVAOptItemDlgLink* source) final;
 
 protected:
     QORVAOptItemDlgLinkStaticSummary(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
@@ -30,6 +32,9 @@ protected:
     void Watch(const DWORD* items, DWORD count, QORVAOptItemHandler** handlers);
     // The format string of the box (the string of its control id); false when it is missing.
     bool LoadFormat(LPWSTR format, DWORD chars);
+    // Sets the box's text from the format and the page's values (margin: the binding margin's
+    // text) through Show.
+    virtual void ShowValues(LPCWSTR format, LPCWSTR margin) = 0;
     // Sets the box's text from the format and the values, cut to kSummaryTextChars.
     void Show(LPCWSTR format, ...);
     // The selected text of an item, empty when none.
@@ -40,7 +45,9 @@ class QORVAOptItemDlgLinkStaticMAINVALUE : public QORVAOptItemDlgLinkStaticSumma
 public:
     QORVAOptItemDlgLinkStaticMAINVALUE(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
                                        DWORD linkFlags = 0);
-    void UpdateControl(QORVAOptItemDlgLink* source) override;
+
+protected:
+    void ShowValues(LPCWSTR format, LPCWSTR margin) override;
 
 private:
     QORVAOptItemHandler* m_handlers[8] = {};
@@ -50,7 +57,9 @@ class QORVAOptItemDlgLinkStaticLAYOUTVALUE : public QORVAOptItemDlgLinkStaticSum
 public:
     QORVAOptItemDlgLinkStaticLAYOUTVALUE(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
                                          DWORD linkFlags = 0);
-    void UpdateControl(QORVAOptItemDlgLink* source) override;
+
+protected:
+    void ShowValues(LPCWSTR format, LPCWSTR margin) override;
 
 private:
     QORVAOptItemHandler* m_handlers[10] = {};
@@ -60,7 +69,9 @@ class QORVAOptItemDlgLinkStaticADVANCEDVALUE : public QORVAOptItemDlgLinkStaticS
 public:
     QORVAOptItemDlgLinkStaticADVANCEDVALUE(HANDLE heap, QORVAOptItemHandler* handler, HWND control, DWORD controlId,
                                            DWORD linkFlags = 0);
-    void UpdateControl(QORVAOptItemDlgLink* source) override;
+
+protected:
+    void ShowValues(LPCWSTR format, LPCWSTR margin) override;
 
 private:
     QORVAOptItemHandler* m_handlers[10] = {};

@@ -341,18 +341,21 @@ void QORVAOptItemDlgLinkPagePreview::DrawSheet(HDC dc) {
         }
 }
 
+void QORVAOptItemDlgLinkPagePreview::DrawPageFrames(HDC dc, const RECT& cell) {
+    if (!PageFramed()) return;
+    const COLORREF background = SetBkColor(dc, RGB(192, 192, 192));
+    const int mode = SetBkMode(dc, OPAQUE);
+    Frame(dc, cell, kGrey, PS_DOT);
+    SetBkMode(dc, mode);
+    SetBkColor(dc, background);
+    Frame(dc, m_sheet, kBlack);
+}
+
 void QORVAOptItemDlgLinkPagePreview::DrawCellContent(HDC dc, const RECT& cell, int page) {
     const QORVAPreviewSettings& s = *m_settings;
     const LONG margin = static_cast<LONG>(s.margin), pitch = std::max<LONG>(static_cast<LONG>(s.linePitch), 1);
     // 1. Frames of a scaled page; 2. the cell's border.
-    if (PageFramed()) {
-        const COLORREF background = SetBkColor(dc, RGB(192, 192, 192));
-        const int mode = SetBkMode(dc, OPAQUE);
-        Frame(dc, cell, kGrey, PS_DOT);
-        SetBkMode(dc, mode);
-        SetBkColor(dc, background);
-        Frame(dc, m_sheet, kBlack);
-    }
+    DrawPageFrames(dc, cell);
     if (s.borders && s.pagesPerSheet >= 2 && s.pageKind == 0) Frame(dc, cell, Adjust(kBlack));
     // 3. The clip, two pixels in.
     const int saved = SaveDC(dc);
@@ -397,14 +400,7 @@ void QORVAOptItemDlgLinkPagePreview::DrawCell(HDC dc, const RECT& cell, int page
     const QORVAPreviewSettings& s = *m_settings;
     const LONG margin = static_cast<LONG>(s.margin), pitch = std::max<LONG>(static_cast<LONG>(s.linePitch), 1);
     if (s.pagesPerSheet > 1 && s.borders) Frame(dc, cell, Adjust(kBlack));
-    if (PageFramed()) {
-        const COLORREF background = SetBkColor(dc, RGB(192, 192, 192));
-        const int mode = SetBkMode(dc, OPAQUE);
-        Frame(dc, cell, kGrey, PS_DOT);
-        SetBkMode(dc, mode);
-        SetBkColor(dc, background);
-        Frame(dc, m_sheet, kBlack);
-    }
+    DrawPageFrames(dc, cell);
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, cell.left + 1, cell.top + 1, cell.right - 1, cell.bottom - 1);
     {

@@ -41,6 +41,9 @@ private:
     void DrawSheet(HDC dc);
     void DrawCell(HDC dc, const RECT& cell, int page);
     void DrawCellContent(HDC dc, const RECT& cell, int page);
+    // A scaled page's dotted frame round the cell and the sheet's frame (nothing unless the page
+    // is framed).
+    void DrawPageFrames(HDC dc, const RECT& cell);
     void DrawWatermark(HDC dc, const RECT& cell);
     void DrawPie(HDC dc, const RECT& cell);
     void DrawBars(HDC dc, const RECT& cell);

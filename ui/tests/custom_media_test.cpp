@@ -20,6 +20,15 @@ protected:
             std::memcpy(&form, m_formBuffer.data(), sizeof form);
         return form;
     }
+    // Runs SQL on the machine's database, such as a trigger that makes it refuse a write; false
+    // when it does not run.
+    bool RunOnMachine(const char* sql) {
+        sqlite3* db = nullptr;
+        const bool ran = sqlite3_open((m_machine.root() / "machine.db").c_str(), &db) == SQLITE_OK &&
+                         sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+        return ran;
+    }
     std::vector<BYTE> m_formBuffer;
 };
 
@@ -124,6 +133,20 @@ TEST_F(CustomMediaTest, RenameLeavesOneFormAndOneValueUnderTheNewName) {
     }
     EXPECT_EQ(UserForms(), (std::vector<std::u16string>{u"Taken", u"After"}));
     EXPECT_EQ(Marks(), (std::vector<std::u16string>{u"After", u"Taken"}));
+}
+
+TEST_F(CustomMediaTest, ARenameWhoseOldFormCannotGoKeepsTheOldMediumMarked) {
+    ASSERT_TRUE(Func().AddCustomMedia(u"Before", 100000, 150000, nullptr));
+    // The machine refuses to delete any form from here on.
+    ASSERT_TRUE(RunOnMachine("CREATE TRIGGER keep_forms BEFORE DELETE ON spool_forms "
+                             "BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
+
+    // The old form stays, and so does its mark: a form without its mark could never be listed
+    // or deleted again.
+    EXPECT_TRUE(Func().RenameCustomMedia(u"Before", u"After", nullptr));
+    EXPECT_EQ(UserForms(), (std::vector<std::u16string>{u"Before", u"After"}));
+    EXPECT_EQ(Marks(), (std::vector<std::u16string>{u"After", u"Before"}));
+    EXPECT_EQ(Mark(u"Before"), 1);
 }
 
 TEST_F(CustomMediaTest, ResizeSetsSizeAndImageableArea) {

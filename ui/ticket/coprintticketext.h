@@ -7,6 +7,7 @@
 #include <win/windows.h>
 
 #include "ticket/print_schema.h"
+#include "unknown_only_object.h"
 
 // The kind of the last scanned document.
 enum TicketDocumentKind : DWORD {
@@ -15,15 +16,9 @@ enum TicketDocumentKind : DWORD {
     kPrintCapabilitiesDocument = 2,
 };
 
-class CoPrintTicketExt final : public IUnknown {
+class CoPrintTicketExt final : public UnknownOnlyObject {
 public:
-    CoPrintTicketExt() = default;
-    CoPrintTicketExt(const CoPrintTicketExt&) = delete;
-    CoPrintTicketExt& operator=(const CoPrintTicketExt&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    CoPrintTicketExt() : UnknownOnlyObject(1) {}
 
     void SetPrinter(HANDLE printer) { m_printer = printer; }
     HANDLE Printer() const { return m_printer; }
@@ -41,9 +36,8 @@ public:
     void SetRoot(IXMLDOMElement* root);
 
 private:
-    virtual ~CoPrintTicketExt();
+    ~CoPrintTicketExt() override;
 
-    LONG volatile m_refCount = 1;
     HANDLE m_printer = nullptr;
     IUnknown* m_helper = nullptr;
     DWORD m_documentKind = kUnknownDocument;

@@ -37,11 +37,14 @@ ChildName ReadName(IXMLDOMNode* node, OwnedBstr* name, HRESULT* failure) {
     return ChildName::kNamed;
 }
 
-// Walks a feature's children from the last to the first. decide answers whether a named child
-// goes; the walk stops at the first child without a name and at the first failed removal.
-template <class Decide>
-HRESULT RemoveChildrenWhere(IXMLDOMNode* feature, Decide decide) {
-    if (!feature) return E_INVALIDARG;
+// What a walk over a feature's children does with one child.
+enum class ChildStep { kKeep, kRemove, kStop };
+
+// Walks a feature's children from the last to the first; step says of each child whether it goes,
+// stays or ends the walk (setting the answer, else the last call's). The walk also ends at the
+// first failed removal.
+template <class Step>
+HRESULT WalkChildrenBackwards(IXMLDOMNode* feature, Step step) {
     IXMLDOMNode* childPointer = nullptr;
     HRESULT result = feature->get_lastChild(&childPointer);
     ComRef<IXMLDOMNode> child(childPointer);
@@ -49,12 +52,9 @@ HRESULT RemoveChildrenWhere(IXMLDOMNode* feature, Decide decide) {
         IXMLDOMNode* previousPointer = nullptr;
         child->get_previousSibling(&previousPointer);
         ComRef<IXMLDOMNode> previous(previousPointer);
-        OwnedBstr name;
-        HRESULT failure = S_OK;
-        const ChildName said = ReadName(child.get(), &name, &failure);
-        if (said == ChildName::kFailed) return failure;
-        if (said == ChildName::kUnnamed) return result;
-        if (decide(name.get())) {
+        const ChildStep said = step(child.get(), &result);
+        if (said == ChildStep::kStop) return result;
+        if (said == ChildStep::kRemove) {
             IXMLDOMNode* removedPointer = nullptr;
             result = feature->removeChild(child.get(), &removedPointer);
             ComRef<IXMLDOMNode> removed(removedPointer);
@@ -65,22 +65,24 @@ HRESULT RemoveChildrenWhere(IXMLDOMNode* feature, Decide decide) {
     return result;
 }
 
+// Walks a feature's children from the last to the first. decide answers whether a named child
+// goes; the walk stops at the first child without a name and at the first failed removal.
+template <class Decide>
+HRESULT RemoveChildrenWhere(IXMLDOMNode* feature, Decide decide) {
+    if (!feature) return E_INVALIDARG;
+    return WalkChildrenBackwards(feature, [&decide](IXMLDOMNode* child, HRESULT* result) {
+        OwnedBstr name;
+        HRESULT failure = S_OK;
+        const ChildName said = ReadName(child, &name, &failure);
+        if (said == ChildName::kFailed) *result = failure;
+        if (said != ChildName::kNamed) return ChildStep::kStop;
+        return decide(name.get()) ? ChildStep::kRemove : ChildStep::kKeep;
+    });
+}
+
 // Removes every child, last to first, stopping at the first removal that fails.
 HRESULT RemoveAllChildren(IXMLDOMNode* feature) {
-    IXMLDOMNode* childPointer = nullptr;
-    HRESULT result = feature->get_lastChild(&childPointer);
-    ComRef<IXMLDOMNode> child(childPointer);
-    while (child) {
-        IXMLDOMNode* previousPointer = nullptr;
-        child->get_previousSibling(&previousPointer);
-        ComRef<IXMLDOMNode> previous(previousPointer);
-        IXMLDOMNode* removedPointer = nullptr;
-        result = feature->removeChild(child.get(), &removedPointer);
-        ComRef<IXMLDOMNode> removed(removedPointer);
-        if (FAILED(result)) return result;
-        child = std::move(previous);
-    }
-    return result;
+    return WalkChildrenBackwards(feature, [](IXMLDOMNode*, HRESULT*) { return ChildStep::kRemove; });
 }
 
 // The printer's forms by index: true for the driver's own custom media.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include <palvex/spool_writer.h>
 #include <win/winspool_forms.h>
@@ -91,6 +92,22 @@ std::shared_ptr<gdi::DeviceContext> FindContext(HDC hdc) {
     auto context = gdi::DeviceContexts().Find(hdc);
     if (!context) SetLastError(ERROR_INVALID_HANDLE);
     return context;
+}
+
+// A context's attribute, or failure (ERROR_INVALID_HANDLE set) when hdc is no context.
+template <class T>
+T ReadAttribute(HDC hdc, T gdi::DeviceContext::*attribute, T failure) {
+    auto context = FindContext(hdc);
+    return context ? (*context).*attribute : failure;
+}
+
+// Sets a context's attribute and gives the value it held, or failure (ERROR_INVALID_HANDLE set)
+// when hdc is no context.
+template <class T>
+T ExchangeAttribute(HDC hdc, T gdi::DeviceContext::*attribute, T value, T failure) {
+    auto context = FindContext(hdc);
+    if (!context) return failure;
+    return std::exchange((*context).*attribute, value);
 }
 
 // The printer device context of hdc; sets ERROR_INVALID_HANDLE when it is none.
@@ -273,6 +290,7 @@ using palvex::DcCall;
 using palvex::EndSide;
 using palvex::FindContext;
 using palvex::FindPrinter;
+using palvex::gdi::DeviceContext;
 using palvex::gdi::PrinterDevice;
 
 HDC CreateDCW(LPCWSTR, LPCWSTR pwszDevice, LPCWSTR, const DEVMODEW* pdm) {
@@ -429,10 +447,7 @@ int SetGraphicsMode(HDC hdc, int iMode) {
     return previous;
 }
 
-int GetGraphicsMode(HDC hdc) {
-    auto context = FindContext(hdc);
-    return context ? context->graphicsMode : 0;
-}
+int GetGraphicsMode(HDC hdc) { return palvex::ReadAttribute(hdc, &DeviceContext::graphicsMode, 0); }
 
 BOOL SetWorldTransform(HDC hdc, const XFORM* lpxf) {
     auto context = FindContext(hdc);
@@ -486,17 +501,10 @@ BOOL ModifyWorldTransform(HDC hdc, const XFORM* lpxf, DWORD mode) {
 }
 
 COLORREF SetTextColor(HDC hdc, COLORREF color) {
-    auto context = FindContext(hdc);
-    if (!context) return CLR_INVALID;
-    const COLORREF previous = context->textColour;
-    context->textColour = color;
-    return previous;
+    return palvex::ExchangeAttribute(hdc, &DeviceContext::textColour, color, CLR_INVALID);
 }
 
-COLORREF GetTextColor(HDC hdc) {
-    auto context = FindContext(hdc);
-    return context ? context->textColour : CLR_INVALID;
-}
+COLORREF GetTextColor(HDC hdc) { return palvex::ReadAttribute(hdc, &DeviceContext::textColour, CLR_INVALID); }
 
 int SetBkMode(HDC hdc, int mode) {
     auto context = FindContext(hdc);
@@ -510,23 +518,13 @@ int SetBkMode(HDC hdc, int mode) {
     return previous;
 }
 
-int GetBkMode(HDC hdc) {
-    auto context = FindContext(hdc);
-    return context ? context->backgroundMode : 0;
-}
+int GetBkMode(HDC hdc) { return palvex::ReadAttribute(hdc, &DeviceContext::backgroundMode, 0); }
 
 UINT SetTextAlign(HDC hdc, UINT align) {
-    auto context = FindContext(hdc);
-    if (!context) return GDI_ERROR;
-    const UINT previous = context->textAlign;
-    context->textAlign = align;
-    return previous;
+    return palvex::ExchangeAttribute(hdc, &DeviceContext::textAlign, align, UINT{GDI_ERROR});
 }
 
-UINT GetTextAlign(HDC hdc) {
-    auto context = FindContext(hdc);
-    return context ? context->textAlign : GDI_ERROR;
-}
+UINT GetTextAlign(HDC hdc) { return palvex::ReadAttribute(hdc, &DeviceContext::textAlign, UINT{GDI_ERROR}); }
 
 BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWSTR lpString, UINT c, const INT*) {
     // ETO_GLYPH_INDEX: lpString holds glyph indices of the selected font.

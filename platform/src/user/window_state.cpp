@@ -7,23 +7,10 @@
 #include "user/window_store.h"
 
 using palvex::win::Window;
+using palvex::win::WithWindow;
 using palvex::win::WindowTable;
 
 namespace {
-
-// Runs body on the window under the table's lock; fails with ERROR_INVALID_WINDOW_HANDLE when
-// the handle is not a window.
-template <class Result, class Body>
-Result WithWindow(HWND hWnd, Result failure, Body&& body) {
-    auto& table = WindowTable::Get();
-    std::lock_guard lock(table.Mutex());
-    Window* window = table.Find(hWnd);
-    if (!window) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return failure;
-    }
-    return body(*window, table);
-}
 
 bool IsChildWindow(const Window& window) {
     return (window.style & (WS_CHILD | WS_POPUP)) == WS_CHILD;

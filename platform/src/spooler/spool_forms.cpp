@@ -147,6 +147,16 @@ bool SoundForm(const FORM_INFO_1W& form) {
            form.ImageableArea.top <= form.ImageableArea.bottom;
 }
 
+// The form record an AddFormW or SetFormW call passes, once its printer handle and level are
+// checked; the error of the first check that fails.
+DWORD ReadFormArgument(HANDLE printer, DWORD level, const BYTE* record, FORM_INFO_1W* form) {
+    if (const DWORD error = CheckPrinterHandle(printer)) return error;
+    if (level != 1) return ERROR_INVALID_LEVEL;
+    if (!record) return ERROR_INVALID_PARAMETER;
+    std::memcpy(form, record, sizeof *form);
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 BOOL EnumFormsW(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pcReturned) {
@@ -174,11 +184,8 @@ BOOL GetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pForm, DWOR
 
 BOOL AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
     return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
-        if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
-        if (Level != 1) return ERROR_INVALID_LEVEL;
-        if (!pForm) return ERROR_INVALID_PARAMETER;
         FORM_INFO_1W form;
-        std::memcpy(&form, pForm, sizeof form);
+        if (const DWORD error = ReadFormArgument(hPrinter, Level, pForm, &form)) return error;
         const std::u16string name = Text(form.pName);
         if (name.empty() || !SoundForm(form) || (form.Flags & ~FORM_PRINTER) != 0) return ERROR_INVALID_PARAMETER;
         DWORD error = ERROR_SUCCESS;
@@ -201,11 +208,8 @@ BOOL AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
 
 BOOL SetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pForm) {
     return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
-        if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
-        if (Level != 1) return ERROR_INVALID_LEVEL;
-        if (!pForm) return ERROR_INVALID_PARAMETER;
         FORM_INFO_1W form;
-        std::memcpy(&form, pForm, sizeof form);
+        if (const DWORD error = ReadFormArgument(hPrinter, Level, pForm, &form)) return error;
         const auto existing = palvex::spool::FindForm(Text(pFormName));
         if (!pFormName || !existing) return ERROR_INVALID_FORM_NAME;
         if ((existing->flags & FORM_BUILTIN) || !SoundForm(form)) return ERROR_INVALID_PARAMETER;

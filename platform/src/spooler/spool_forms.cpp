@@ -301,11 +301,16 @@ int DeviceCapabilitiesW(LPCWSTR pDevice, LPCWSTR, WORD fwCapability, LPWSTR pOut
     const DWORD error = palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         const auto printer = pDevice ? palvex::spool::FindPrinter(pDevice) : std::nullopt;
         if (!printer) return ERROR_INVALID_PRINTER_NAME;
+        const auto module = palvex::paper::UiModuleOf(printer->id);
+        if (!module) {
+            count = DriverCapability(printer->id, fwCapability, reinterpret_cast<BYTE*>(pOutput));
+            return count < 0 ? ERROR_NOT_SUPPORTED : ERROR_SUCCESS;
+        }
         // The driver's UI plug-in may change the driver's answer. The caller sized the output for
         // the final answer, so the driver writes its own only when the plug-in leaves it.
         const int driverAnswer = DriverCapability(printer->id, fwCapability, nullptr);
-        if (const auto answer = palvex::paper::UiModuleAnswer(printer->id, printer->name, fwCapability, pOutput,
-                                                               pDevMode, static_cast<DWORD>(driverAnswer))) {
+        if (const auto answer = palvex::paper::UiModuleAnswer(module, printer->name, fwCapability, pOutput, pDevMode,
+                                                               static_cast<DWORD>(driverAnswer))) {
             count = static_cast<int>(*answer);
             return ERROR_SUCCESS;
         }

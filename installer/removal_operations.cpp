@@ -9,6 +9,7 @@
 #include <win/winfiles_move.h>
 #include <win/winfiles_temp.h>
 #include <win/winreg.h>
+#include <win/winspool_admin.h>
 #include <win/winspool_levels.h>
 
 #include "drv_data.h"
@@ -89,6 +90,12 @@ BOOL ListModelPrinters(const std::u16string& model, std::vector<std::u16string>&
         attributes.push_back(printers[i].Attributes);
     }
     return TRUE;
+}
+
+BOOL DeleteModelDriver(const std::u16string& model, const char16_t* environment) {
+    std::u16string name = model;
+    std::u16string env = environment ? environment : u"";
+    return DeletePrinterDriverExW(nullptr, environment ? env.data() : nullptr, name.data(), DPD_DELETE_UNUSED_FILES, 0);
 }
 
 BOOL DeletePrintProcessorFile(CDrvData* drvData, const std::u16string& environment, const std::u16string& processorName,

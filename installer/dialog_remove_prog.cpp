@@ -61,8 +61,7 @@ CDialogRemoveProg::CDialogRemoveProg(CDrvData* drvData, CWnd* parent) : CDialogP
 
 BOOL CDialogRemoveProg::OnInitDialog() {
     CDialogProg::OnInitDialog();
-    ::ShowWindow(m_button, SW_HIDE);  // a removal cannot be cancelled
-    StartWorker(RemoveThreadProc, kRemoveStartFailed);
+    StartFixedWorker(RemoveThreadProc, kRemoveStartFailed);  // a removal cannot be cancelled
     return TRUE;
 }
 

@@ -39,9 +39,9 @@ CDialogInstallProg::CDialogInstallProg(CDrvData* drvData, CWnd* parent) : CDialo
 
 BOOL CDialogInstallProg::OnInitDialog() {
     CDialogProg::OnInitDialog();
-    ::ShowWindow(m_button, SW_HIDE);  // an install cannot be cancelled
     const AFX_THREADPROC workers[] = {InstallThreadProc, InstallDriverThreadProc, InstallVistaThreadProc};
-    StartWorker(m_mode >= 0 && m_mode <= 2 ? workers[m_mode] : InstallThreadProc, 512);
+    // An install cannot be cancelled.
+    StartFixedWorker(m_mode >= 0 && m_mode <= 2 ? workers[m_mode] : InstallThreadProc, 512);
     return TRUE;
 }
 

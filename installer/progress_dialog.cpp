@@ -66,6 +66,11 @@ void CDialogProg::StartWorker(AFX_THREADPROC worker, DWORD startFailureCode) {
     m_worker->ResumeThread();
 }
 
+void CDialogProg::StartFixedWorker(AFX_THREADPROC worker, DWORD startFailureCode) {
+    ::ShowWindow(m_button, SW_HIDE);
+    StartWorker(worker, startFailureCode);
+}
+
 LRESULT CDialogProg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, BOOL* handled) {
     if (message == WM_NOTIFY_PROGRESS) {
         *handled = TRUE;

@@ -79,14 +79,11 @@ BOOL ListModelPrinters(const std::u16string& model, std::vector<std::u16string>&
     PrinterList list;
     error = 0;
     if (!EnumAllPrinters2(list, error)) return FALSE;
-    std::u16string wanted = model;
-    CharUpperBuffW(wanted.data(), static_cast<DWORD>(wanted.size()));
+    const std::u16string wanted = UpperCase(model);
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
     for (DWORD i = 0; i < list.count; ++i) {
-        std::u16string driver = printers[i].pDriverName ? printers[i].pDriverName : u"";
-        CharUpperBuffW(driver.data(), static_cast<DWORD>(driver.size()));
-        if (driver != wanted) continue;
-        names.push_back(printers[i].pPrinterName ? printers[i].pPrinterName : u"");
+        if (UpperCase(printers[i].pDriverName) != wanted) continue;
+        names.push_back(printers[i].pPrinterName);  // a printer always has a name
         attributes.push_back(printers[i].Attributes);
     }
     return TRUE;

@@ -7,11 +7,6 @@
 #include "drv_data.h"
 #include "resource.h"
 
-#ifndef PBM_SETRANGE
-#define PBM_SETRANGE (WM_USER + 1)
-#define PBM_SETPOS (WM_USER + 2)
-#endif
-
 namespace {
 
 BOOL CALLBACK SetFontOfChild(HWND child, LPARAM font) {

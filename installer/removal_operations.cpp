@@ -17,10 +17,6 @@
 #include "progress_dialog.h"
 #include "utilities.h"
 
-#ifndef ERROR_UNKNOWN_PRINTPROCESSOR
-#define ERROR_UNKNOWN_PRINTPROCESSOR 1798L
-#endif
-
 namespace {
 
 // The functions looked up at run time, which older systems do not have.

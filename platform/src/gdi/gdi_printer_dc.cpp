@@ -117,6 +117,21 @@ std::shared_ptr<gdi::DeviceContext> FindPrinter(HDC hdc) {
     return context;
 }
 
+// EndDoc and AbortDoc need a document started.
+bool InDocument(gdi::PrinterDevice::State state) { return state != gdi::PrinterDevice::State::Idle; }
+
+// The printer device context of hdc when its document state allows the call; null otherwise,
+// with ERROR_INVALID_HANDLE (no printer context) or ERROR_INVALID_PARAMETER (not now) set.
+template <class Allowed>
+std::shared_ptr<gdi::DeviceContext> FindPrinterFor(HDC hdc, Allowed allowed) {
+    auto context = FindPrinter(hdc);
+    if (context && !allowed(context->printer->state)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return context;
+}
+
 // Whether a log lists a call: a log that keeps no sides lists only those of its documents.
 bool Listed(const gdi::DcLogHolder& log, DcCall call) {
     return log.keepSides || (call != DcCall::ResetDC && call != DcCall::StartPage && call != DcCall::EndPage);
@@ -290,6 +305,8 @@ using palvex::DcCall;
 using palvex::EndSide;
 using palvex::FindContext;
 using palvex::FindPrinter;
+using palvex::FindPrinterFor;
+using palvex::InDocument;
 using palvex::gdi::DeviceContext;
 using palvex::gdi::PrinterDevice;
 
@@ -348,13 +365,10 @@ HDC ResetDCW(HDC hdc, const DEVMODEW* lpdm) {
 }
 
 int StartDocW(HDC hdc, const DOCINFOW* lpdi) {
-    auto context = FindPrinter(hdc);
+    auto context =
+        FindPrinterFor(hdc, [&](PrinterDevice::State state) { return lpdi && state == PrinterDevice::State::Idle; });
     if (!context) return SP_ERROR;
     PrinterDevice& device = *context->printer;
-    if (!lpdi || device.state != PrinterDevice::State::Idle) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
     static std::atomic<int> nextJob{1};
     palvex::PrintedDocument document;
     if (lpdi->lpszDocName) document.name = lpdi->lpszDocName;
@@ -371,13 +385,10 @@ int StartDocW(HDC hdc, const DOCINFOW* lpdi) {
 }
 
 int StartPage(HDC hdc) {
-    auto context = FindPrinter(hdc);
+    auto context =
+        FindPrinterFor(hdc, [](PrinterDevice::State state) { return state == PrinterDevice::State::Document; });
     if (!context) return SP_ERROR;
     PrinterDevice& device = *context->printer;
-    if (device.state != PrinterDevice::State::Document) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
     {
         std::lock_guard lock(device.log->mutex);
         device.log->log.documents.back().sides.emplace_back();
@@ -388,23 +399,14 @@ int StartPage(HDC hdc) {
 }
 
 int EndPage(HDC hdc) {
-    auto context = FindPrinter(hdc);
-    if (!context) return SP_ERROR;
-    if (context->printer->state != PrinterDevice::State::Side) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
-    return EndSide(*context->printer);
+    auto context = FindPrinterFor(hdc, [](PrinterDevice::State state) { return state == PrinterDevice::State::Side; });
+    return context ? EndSide(*context->printer) : SP_ERROR;
 }
 
 int EndDoc(HDC hdc) {
-    auto context = FindPrinter(hdc);
+    auto context = FindPrinterFor(hdc, InDocument);
     if (!context) return SP_ERROR;
     PrinterDevice& device = *context->printer;
-    if (device.state == PrinterDevice::State::Idle) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
     if (device.state == PrinterDevice::State::Side) EndSide(device);
     {
         std::lock_guard lock(device.log->mutex);
@@ -416,13 +418,9 @@ int EndDoc(HDC hdc) {
 }
 
 int AbortDoc(HDC hdc) {
-    auto context = FindPrinter(hdc);
+    auto context = FindPrinterFor(hdc, InDocument);
     if (!context) return SP_ERROR;
     PrinterDevice& device = *context->printer;
-    if (device.state == PrinterDevice::State::Idle) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
     {
         std::lock_guard lock(device.log->mutex);
         auto& document = device.log->log.documents.back();

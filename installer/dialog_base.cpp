@@ -46,6 +46,17 @@ void CDialogBase::SetButtonTexts() {
     SetItemText(IDCANCEL, u"ButtonCancel");
 }
 
+void CDialogBase::SetPageTexts(std::initializer_list<std::pair<int, const char16_t*>> texts) {
+    for (const auto& [id, key] : texts) SetItemText(id, key);
+    SetButtonTexts();
+}
+
+std::u16string CDialogBase::ItemText(int id, int capacity) const {
+    std::u16string text(static_cast<size_t>(capacity), u'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(GetDlgItem(id), text.data(), capacity)));
+    return text;
+}
+
 void CDialogBase::EndWizard() {
     EndDialog(0);
     if (m_pHost) m_pHost->EndDialog(0);

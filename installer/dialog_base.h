@@ -6,10 +6,15 @@
 
 #include <afx/afxwin.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 class CDrvData;
 class CPardexDlg;
+
+// The style of the pages' warning boxes.
+inline constexpr UINT kWarning = MB_ICONWARNING | MB_OK;
 
 class CDialogBase : public CDialog {
 public:
@@ -39,6 +44,10 @@ public:
     void SetButtonTexts();
     // [section] key into the control.
     void SetItemText(int id, const char16_t* key);
+    // The page's texts: [section] key into each control, then the texts of its buttons.
+    void SetPageTexts(std::initializer_list<std::pair<int, const char16_t*>> texts);
+    // The text of a control, at most capacity - 1 characters.
+    std::u16string ItemText(int id, int capacity) const;
     // Ends the page and the host without the cancel question.
     void EndWizard();
     // Enables or disables the controls.

@@ -9,12 +9,6 @@
 #include "resource.h"
 #include "utilities.h"
 
-namespace {
-
-constexpr UINT kWarning = MB_ICONWARNING | MB_OK;
-
-}  // namespace
-
 CDialogConnectSelect::CDialogConnectSelect(CWnd* parent) : CDialogBase(IDD_CONNECTSELECT, parent) {
     m_pageIndex = 10;
     m_section = u"ConnectSelect";
@@ -22,13 +16,8 @@ CDialogConnectSelect::CDialogConnectSelect(CWnd* parent) : CDialogBase(IDD_CONNE
 
 BOOL CDialogConnectSelect::OnInitDialog() {
     CDialogBase::OnInitDialog();
-    const std::pair<int, const char16_t*> texts[] = {{IDC_STATIC_MESSAGE, u"Main"},
-                                                     {IDC_RADIO_NETWORK, u"RadioNetwork"},
-                                                     {IDC_RADIO_USB, u"RadioUSB"},
-                                                     {IDC_STATIC_NETWORK, u"StaticNetwork"},
-                                                     {IDC_STATIC_USB, u"StaticUSB"}};
-    for (const auto& [id, key] : texts) SetItemText(id, key);
-    SetButtonTexts();
+    SetPageTexts({{IDC_STATIC_MESSAGE, u"Main"}, {IDC_RADIO_NETWORK, u"RadioNetwork"}, {IDC_RADIO_USB, u"RadioUSB"},
+                  {IDC_STATIC_NETWORK, u"StaticNetwork"}, {IDC_STATIC_USB, u"StaticUSB"}});
     const bool usb = m_pDrvData && m_pDrvData->m_useUsb;
     CheckDlgButton(m_hWnd, IDC_RADIO_NETWORK, usb ? BST_UNCHECKED : BST_CHECKED);
     CheckDlgButton(m_hWnd, IDC_RADIO_USB, usb ? BST_CHECKED : BST_UNCHECKED);

@@ -12,18 +12,6 @@
 #include "resource.h"
 #include "utilities.h"
 
-namespace {
-
-constexpr UINT kWarning = MB_ICONWARNING | MB_OK;
-
-std::u16string ItemText(HWND window, int size) {
-    std::u16string text(static_cast<size_t>(size), u'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), size)));
-    return text;
-}
-
-}  // namespace
-
 CDialogDrvFileCopy::CDialogDrvFileCopy(CWnd* parent) : CDialogBase(IDD_DRVFILECOPY, parent) {
     m_pageIndex = 11;
     m_section = u"DriverCopy";
@@ -39,13 +27,9 @@ BOOL CDialogDrvFileCopy::OnInitDialog() {
     std::u16string caption;
     m_pDrvData->GetString(caption, m_section, u"Window");
     SetWindowTextW(m_hWnd, caption.c_str());
-    const std::pair<int, const char16_t*> texts[] = {{IDC_STATIC_MESSAGE, u"Main"},
-                                                     {IDC_STATIC_COPYFOLDER, u"TextCopyFolder"},
-                                                     {IDC_BUTTON_BROWSE, u"ButtonBrowse"},
-                                                     {IDC_BUTTON_COPY, u"ButtonCopy"},
-                                                     {IDC_STATIC_COPYREADME, u"CopyReadme"}};
-    for (const auto& [id, key] : texts) SetItemText(id, key);
-    SetButtonTexts();
+    SetPageTexts({{IDC_STATIC_MESSAGE, u"Main"}, {IDC_STATIC_COPYFOLDER, u"TextCopyFolder"},
+                  {IDC_BUTTON_BROWSE, u"ButtonBrowse"}, {IDC_BUTTON_COPY, u"ButtonCopy"},
+                  {IDC_STATIC_COPYREADME, u"CopyReadme"}});
     SetDlgItemTextW(m_hWnd, IDC_EDIT_COPYFOLDER, m_pDrvData->GetDefaultCopyFolder().c_str());
     if (!m_pDrvData->CheckDriverFiles()) {
         ShowMessageBox(m_pDrvData, m_hWnd, u"ErrorShortofFile", kWarning);
@@ -61,7 +45,7 @@ int CALLBACK CDialogDrvFileCopy::BrowseCallbackProc(HWND window, UINT message, L
 }
 
 void CDialogDrvFileCopy::OnBnClickedButtonBrowse() {
-    std::u16string start = ItemText(GetDlgItem(IDC_EDIT_COPYFOLDER), MAX_PATH);
+    std::u16string start = ItemText(IDC_EDIT_COPYFOLDER, MAX_PATH);
     if (GetFileAttributesW(start.c_str()) == INVALID_FILE_ATTRIBUTES) {
         WCHAR documents[MAX_PATH] = {};
         PIDLIST_ABSOLUTE item = nullptr;
@@ -89,7 +73,7 @@ void CDialogDrvFileCopy::OnBnClickedButtonCopy() {
     CDrvData& data = *m_pDrvData;
     data.WriteLogFormat(3, u"CDialogDrvFileCopy::OnBnClickedButtonCopy\r\n");
     data.m_copyState = 2;
-    const std::u16string target = ItemText(GetDlgItem(IDC_EDIT_COPYFOLDER), MAX_PATH);
+    const std::u16string target = ItemText(IDC_EDIT_COPYFOLDER, MAX_PATH);
     auto refuse = [&](const char16_t* line, const char16_t* key) {
         data.WriteLogFormat(0, line);
         ShowMessageBox(m_pDrvData, m_hWnd, key, kWarning);

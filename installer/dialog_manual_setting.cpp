@@ -8,12 +8,6 @@
 #include "resource.h"
 #include "utilities.h"
 
-namespace {
-
-constexpr UINT kWarning = MB_ICONWARNING | MB_OK;
-
-}  // namespace
-
 CDialogManualSetting::CDialogManualSetting(CDrvData* settings, CWnd* parent)
     : CDialog(IDD_MANUALSETTING, parent), m_pDrvData(settings) {}
 

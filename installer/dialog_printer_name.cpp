@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr UINT kWarning = MB_ICONWARNING | MB_OK;
 constexpr int kNameLimit = 50;
 constexpr int kCommentLimit = 255;
 
@@ -39,12 +38,8 @@ CDialogPrinterName::CDialogPrinterName(CWnd* parent) : CDialogBase(IDD_PRINTERNA
 
 BOOL CDialogPrinterName::OnInitDialog() {
     CDialogBase::OnInitDialog();
-    const std::pair<int, const char16_t*> texts[] = {{IDC_STATIC_MESSAGE, u"Main"},
-                                                     {IDC_STATIC_PRINTER, u"StaticPrinter"},
-                                                     {IDC_STATIC_COMMENT, u"StaticComment"},
-                                                     {IDC_CHECK_DEFAULT, u"CheckAvailable"}};
-    for (const auto& [id, key] : texts) SetItemText(id, key);
-    SetButtonTexts();
+    SetPageTexts({{IDC_STATIC_MESSAGE, u"Main"}, {IDC_STATIC_PRINTER, u"StaticPrinter"},
+                  {IDC_STATIC_COMMENT, u"StaticComment"}, {IDC_CHECK_DEFAULT, u"CheckAvailable"}});
     return TRUE;
 }
 

@@ -12,13 +12,8 @@
 
 namespace {
 
-constexpr UINT kWarning = MB_ICONWARNING | MB_OK;
-
-std::u16string ItemText(HWND window) {
-    WCHAR text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
+// The room for the text of the page's edit fields.
+constexpr int kItemTextCapacity = 512;
 
 }  // namespace
 
@@ -63,12 +58,10 @@ HWND CDialogPrinterPort::List() const { return GetDlgItem(IDC_LIST_PRINTERS); }
 
 BOOL CDialogPrinterPort::OnInitDialog() {
     CDialogBase::OnInitDialog();
-    const std::pair<int, const char16_t*> texts[] = {
-        {IDC_RADIO_AUTO, u"RadioAuto"},       {IDC_RADIO_MANUAL, u"RadioManual"},          {IDC_STATIC_TIMEOUT, u"StaticTimeout"},
-        {IDC_BUTTON_CLEAR, u"ButtonClear"},   {IDC_BUTTON_UPDATE, u"ButtonUpdate"},        {IDC_STATIC_PRINTERPATH, u"StaticPrinterPath"},
-        {IDC_BUTTON_MANUALSET, u"ButtonManualSet"}};
-    for (const auto& [id, key] : texts) SetItemText(id, key);
-    SetButtonTexts();
+    SetPageTexts({{IDC_RADIO_AUTO, u"RadioAuto"}, {IDC_RADIO_MANUAL, u"RadioManual"},
+                  {IDC_STATIC_TIMEOUT, u"StaticTimeout"}, {IDC_BUTTON_CLEAR, u"ButtonClear"},
+                  {IDC_BUTTON_UPDATE, u"ButtonUpdate"}, {IDC_STATIC_PRINTERPATH, u"StaticPrinterPath"},
+                  {IDC_BUTTON_MANUALSET, u"ButtonManualSet"}});
     if (!m_pDrvData) return TRUE;
     std::u16string name, address;
     m_pDrvData->GetString(name, m_section, u"ColumnName");
@@ -127,7 +120,7 @@ void CDialogPrinterPort::EnablePortControls(int mode) {
 
 void CDialogPrinterPort::UpdateNextButton() {
     const bool manual = IsDlgButtonChecked(m_hWnd, IDC_RADIO_MANUAL) == BST_CHECKED;
-    const BOOL enable = manual ? !ItemText(GetDlgItem(IDC_EDIT_PRINTERPATH)).empty() : GetCheckedRow() != -1;
+    const BOOL enable = manual ? !ItemText(IDC_EDIT_PRINTERPATH, kItemTextCapacity).empty() : GetCheckedRow() != -1;
     EnableWindow(GetDlgItem(IDC_BUTTON_NEXT), enable);
 }
 
@@ -141,7 +134,7 @@ void CDialogPrinterPort::SetTimeoutValue(int seconds) {
 
 int CDialogPrinterPort::GetTimeoutValue() {
     // Decimal digits from the start; anything else ends the number (text that is no number is 0).
-    const std::u16string text = ItemText(GetDlgItem(IDC_EDIT_TIMEOUT));
+    const std::u16string text = ItemText(IDC_EDIT_TIMEOUT, kItemTextCapacity);
     unsigned long long value = 0;
     size_t at = 0;
     const bool negative = !text.empty() && text[0] == u'-';
@@ -222,7 +215,7 @@ void CDialogPrinterPort::OnBnClickedButtonPrev() {
     if (!m_pDrvData || !m_pHost) return;
     m_pDrvData->m_portMode = IsDlgButtonChecked(m_hWnd, IDC_RADIO_MANUAL) == BST_CHECKED ? 1 : 0;
     m_pDrvData->m_searchTimeout = GetTimeoutValue();
-    m_pDrvData->m_portPath = ItemText(GetDlgItem(IDC_EDIT_PRINTERPATH));
+    m_pDrvData->m_portPath = ItemText(IDC_EDIT_PRINTERPATH, kItemTextCapacity);
     ShowPage(m_pHost, 1);
 }
 
@@ -244,7 +237,7 @@ void CDialogPrinterPort::OnBnClickedButtonNext() {
     const bool manual = IsDlgButtonChecked(m_hWnd, IDC_RADIO_MANUAL) == BST_CHECKED;
     std::u16string port;
     if (manual) {
-        port = ItemText(GetDlgItem(IDC_EDIT_PRINTERPATH));
+        port = ItemText(IDC_EDIT_PRINTERPATH, kItemTextCapacity);
     } else {
         const int row = GetCheckedRow();
         WCHAR address[260] = {};
@@ -263,7 +256,7 @@ void CDialogPrinterPort::OnBnClickedButtonNext() {
     if (name.empty()) return;
     m_pDrvData->m_portName = port;
     m_pDrvData->m_printerName = name;
-    m_pDrvData->m_portPath = ItemText(GetDlgItem(IDC_EDIT_PRINTERPATH));
+    m_pDrvData->m_portPath = ItemText(IDC_EDIT_PRINTERPATH, kItemTextCapacity);
     m_pDrvData->m_chosenRow = GetCheckedRow();
     m_pDrvData->m_portMode = manual ? 1 : 0;
     m_pDrvData->m_searchTimeout = GetTimeoutValue();

@@ -15,17 +15,11 @@
 
 namespace {
 
-BOOL DeleteDriver(const std::u16string& model, const char16_t* environment) {
-    std::u16string name = model;
-    std::u16string env = environment ? environment : u"";
-    return DeletePrinterDriverExW(nullptr, environment ? env.data() : nullptr, name.data(), DPD_DELETE_UNUSED_FILES, 0);
-}
-
 // The driver of the current environment, again after one restart of the spooler when it is held.
 BOOL DeleteCurrentDriver(CDialogProg* dialog, const std::u16string& model) {
     CDrvData* drvData = dialog->m_pDrvData;
     drvData->WriteLogFormat(1, u"Delete Driver : %s\r\n", model.c_str());
-    if (DeleteDriver(model, nullptr)) return TRUE;
+    if (DeleteModelDriver(model, nullptr)) return TRUE;
     drvData->WriteLogFormat(1, u"DeletePrinterDriverEx failed %d\r\n", static_cast<int>(GetLastError()));
     CRestartService restart(drvData, 30000, 30000);
     DWORD restartError = 0;
@@ -37,7 +31,7 @@ BOOL DeleteCurrentDriver(CDialogProg* dialog, const std::u16string& model) {
         return FALSE;
     }
     drvData->WriteLogFormat(1, u"Restart Spooler\r\n");
-    if (DeleteDriver(model, nullptr)) return TRUE;
+    if (DeleteModelDriver(model, nullptr)) return TRUE;
     PostResult(dialog, kRemoveDriverFailed, GetLastError());
     return FALSE;
 }
@@ -50,7 +44,7 @@ BOOL DeleteOtherDriver(CDialogProg* dialog, const std::u16string& model) {
     const bool native64 = system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
     const char16_t* other = native64 ? u"Windows NT x86" : u"Windows x64";
     if (!drvData->ExistDriverForEnvironment(other)) return TRUE;
-    if (!DeleteDriver(model, other)) {
+    if (!DeleteModelDriver(model, other)) {
         const DWORD error = GetLastError();
         if (native64) drvData->WriteLogFormat(0, u"Delete Driver [x86] Error %x\r\n", error);
         else drvData->WriteLogFormat(1, u"Delete Driver [x64] Error %x\r\n", error);
@@ -67,8 +61,7 @@ CDialogRemoveProg::CDialogRemoveProg(CDrvData* drvData, CWnd* parent) : CDialogP
 
 BOOL CDialogRemoveProg::OnInitDialog() {
     CDialogProg::OnInitDialog();
-    ::ShowWindow(m_button, SW_HIDE);  // a removal cannot be cancelled
-    StartWorker(RemoveThreadProc, kRemoveStartFailed);
+    StartFixedWorker(RemoveThreadProc, kRemoveStartFailed);  // a removal cannot be cancelled
     return TRUE;
 }
 

@@ -6,12 +6,6 @@
 #include "resource.h"
 #include "utilities.h"
 
-namespace {
-
-constexpr UINT kWarning = MB_ICONWARNING | MB_OK;
-
-}  // namespace
-
 CDialogSetupmenu::CDialogSetupmenu(CWnd* parent) : CDialogBase(IDD_SETUPMENU, parent) {
     m_pageIndex = 1;
     m_section = u"Setupmenu";
@@ -19,12 +13,10 @@ CDialogSetupmenu::CDialogSetupmenu(CWnd* parent) : CDialogBase(IDD_SETUPMENU, pa
 
 BOOL CDialogSetupmenu::OnInitDialog() {
     CDialogBase::OnInitDialog();
-    const std::pair<int, const char16_t*> texts[] = {
-        {IDC_STATIC_MESSAGE, u"Main"},        {IDC_RADIO_INSTALL, u"RadioInstall"},   {IDC_RADIO_UPDATE, u"RadioUpdate"},
-        {IDC_RADIO_UNINSTALL, u"RadioUninstall"}, {IDC_STATIC_INSTALL, u"StaticInstall"}, {IDC_STATIC_UPDATE, u"StaticUpdate"},
-        {IDC_STATIC_UNINSTALL, u"StaticUninstall"}};
-    for (const auto& [id, key] : texts) SetItemText(id, key);
-    SetButtonTexts();
+    SetPageTexts({{IDC_STATIC_MESSAGE, u"Main"}, {IDC_RADIO_INSTALL, u"RadioInstall"},
+                  {IDC_RADIO_UPDATE, u"RadioUpdate"}, {IDC_RADIO_UNINSTALL, u"RadioUninstall"},
+                  {IDC_STATIC_INSTALL, u"StaticInstall"}, {IDC_STATIC_UPDATE, u"StaticUpdate"},
+                  {IDC_STATIC_UNINSTALL, u"StaticUninstall"}});
     const int choice = m_pDrvData ? m_pDrvData->m_setupChoice : 0;
     const int radio = choice == 1 ? IDC_RADIO_UPDATE : choice == 2 ? IDC_RADIO_UNINSTALL : IDC_RADIO_INSTALL;
     for (int id : {IDC_RADIO_INSTALL, IDC_RADIO_UPDATE, IDC_RADIO_UNINSTALL})

@@ -30,8 +30,7 @@ CDialogUpdateProg::CDialogUpdateProg(CDrvData* drvData, CWnd* parent) : CDialogP
 
 BOOL CDialogUpdateProg::OnInitDialog() {
     CDialogProg::OnInitDialog();
-    ::ShowWindow(m_button, SW_HIDE);  // an update cannot be cancelled
-    StartWorker(UpdateThreadProc, kUpdateStartFailed);
+    StartFixedWorker(UpdateThreadProc, kUpdateStartFailed);  // an update cannot be cancelled
     return TRUE;
 }
 

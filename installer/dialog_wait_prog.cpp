@@ -13,10 +13,6 @@
 #include "resource.h"
 #include "utilities.h"
 
-#ifndef PBS_MARQUEE
-#define PBS_MARQUEE 0x08
-#endif
-
 namespace {
 
 constexpr char16_t kPrintersKey[] = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";

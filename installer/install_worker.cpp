@@ -31,12 +31,6 @@ std::u16string DefaultPrinter() {
     return name;
 }
 
-BOOL DeleteDriver(const std::u16string& model, const char16_t* environment) {
-    std::u16string name = model;
-    std::u16string env = environment ? environment : u"";
-    return DeletePrinterDriverExW(nullptr, environment ? env.data() : nullptr, name.data(), DPD_DELETE_UNUSED_FILES, 0);
-}
-
 CDialogProg* Dialog(LPVOID parameter) { return static_cast<CDialogProg*>(parameter); }
 
 }  // namespace
@@ -45,9 +39,9 @@ CDialogInstallProg::CDialogInstallProg(CDrvData* drvData, CWnd* parent) : CDialo
 
 BOOL CDialogInstallProg::OnInitDialog() {
     CDialogProg::OnInitDialog();
-    ::ShowWindow(m_button, SW_HIDE);  // an install cannot be cancelled
     const AFX_THREADPROC workers[] = {InstallThreadProc, InstallDriverThreadProc, InstallVistaThreadProc};
-    StartWorker(m_mode >= 0 && m_mode <= 2 ? workers[m_mode] : InstallThreadProc, 512);
+    // An install cannot be cancelled.
+    StartFixedWorker(m_mode >= 0 && m_mode <= 2 ? workers[m_mode] : InstallThreadProc, 512);
     return TRUE;
 }
 
@@ -223,7 +217,7 @@ BOOL ReplaceDriver(CDialogProg* dialog, const ReplacementRoad& road, Replacement
     // The old driver; a driver the spooler still holds goes after one restart of the spooler.
     PostProgress(dialog, road.printersDeleted);
     drvData->WriteLogFormat(1, u"Delete Printer Driver %s\r\n", model.c_str());
-    if (!DeleteDriver(model, nullptr)) {
+    if (!DeleteModelDriver(model, nullptr)) {
         drvData->WriteLogFormat(0, u"DeletePrinterDriverEx failed %d\r\n", static_cast<int>(GetLastError()));
         CRestartService restart(drvData, 30000, 30000);
         DWORD restartError = 0;
@@ -239,7 +233,7 @@ BOOL ReplaceDriver(CDialogProg* dialog, const ReplacementRoad& road, Replacement
             return FALSE;
         }
         drvData->WriteLogFormat(1, u"Restart Spooler\r\n");
-        if (!DeleteDriver(model, nullptr)) {
+        if (!DeleteModelDriver(model, nullptr)) {
             PostResult(dialog, road.driverFailed, GetLastError());
             return FALSE;
         }
@@ -248,7 +242,7 @@ BOOL ReplaceDriver(CDialogProg* dialog, const ReplacementRoad& road, Replacement
     const char16_t* other = native64 ? u"Windows NT x86" : u"Windows x64";
     bool reinstallOther = false;
     if (drvData->ExistDriverForEnvironment(other)) {
-        if (!DeleteDriver(model, other)) {
+        if (!DeleteModelDriver(model, other)) {
             const DWORD otherError = GetLastError();
             drvData->WriteLogFormat(0, native64 ? u"Delete Driver [x86] Error %x\r\n" : u"Delete Driver [x64] Error %x\r\n",
                                     otherError);

@@ -7,11 +7,6 @@
 #include "drv_data.h"
 #include "resource.h"
 
-#ifndef PBM_SETRANGE
-#define PBM_SETRANGE (WM_USER + 1)
-#define PBM_SETPOS (WM_USER + 2)
-#endif
-
 namespace {
 
 BOOL CALLBACK SetFontOfChild(HWND child, LPARAM font) {
@@ -64,6 +59,11 @@ void CDialogProg::StartWorker(AFX_THREADPROC worker, DWORD startFailureCode) {
     }
     m_worker->m_bAutoDelete = FALSE;
     m_worker->ResumeThread();
+}
+
+void CDialogProg::StartFixedWorker(AFX_THREADPROC worker, DWORD startFailureCode) {
+    ::ShowWindow(m_button, SW_HIDE);
+    StartWorker(worker, startFailureCode);
 }
 
 LRESULT CDialogProg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, BOOL* handled) {

@@ -39,6 +39,8 @@ public:
     // Starts the worker with this dialog as its parameter; when no thread can be started the
     // dialog posts itself the start-failure code with its stored last error.
     void StartWorker(AFX_THREADPROC worker, DWORD startFailureCode);
+    // StartWorker for a run that cannot be cancelled: its button is hidden first.
+    void StartFixedWorker(AFX_THREADPROC worker, DWORD startFailureCode);
 
     DWORD m_resultCode = 0;
     DWORD m_lastError = 0;

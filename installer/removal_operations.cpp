@@ -9,16 +9,13 @@
 #include <win/winfiles_move.h>
 #include <win/winfiles_temp.h>
 #include <win/winreg.h>
+#include <win/winspool_admin.h>
 #include <win/winspool_levels.h>
 
 #include "drv_data.h"
 #include "printer_operations.h"
 #include "progress_dialog.h"
 #include "utilities.h"
-
-#ifndef ERROR_UNKNOWN_PRINTPROCESSOR
-#define ERROR_UNKNOWN_PRINTPROCESSOR 1798L
-#endif
 
 namespace {
 
@@ -78,17 +75,20 @@ BOOL ListModelPrinters(const std::u16string& model, std::vector<std::u16string>&
     PrinterList list;
     error = 0;
     if (!EnumAllPrinters2(list, error)) return FALSE;
-    std::u16string wanted = model;
-    CharUpperBuffW(wanted.data(), static_cast<DWORD>(wanted.size()));
+    const std::u16string wanted = UpperCase(model);
     const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(list.joined.data());
     for (DWORD i = 0; i < list.count; ++i) {
-        std::u16string driver = printers[i].pDriverName ? printers[i].pDriverName : u"";
-        CharUpperBuffW(driver.data(), static_cast<DWORD>(driver.size()));
-        if (driver != wanted) continue;
-        names.push_back(printers[i].pPrinterName ? printers[i].pPrinterName : u"");
+        if (UpperCase(printers[i].pDriverName) != wanted) continue;
+        names.push_back(printers[i].pPrinterName);  // a printer always has a name
         attributes.push_back(printers[i].Attributes);
     }
     return TRUE;
+}
+
+BOOL DeleteModelDriver(const std::u16string& model, const char16_t* environment) {
+    std::u16string name = model;
+    std::u16string env = environment ? environment : u"";
+    return DeletePrinterDriverExW(nullptr, environment ? env.data() : nullptr, name.data(), DPD_DELETE_UNUSED_FILES, 0);
 }
 
 BOOL DeletePrintProcessorFile(CDrvData* drvData, const std::u16string& environment, const std::u16string& processorName,

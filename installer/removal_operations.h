@@ -16,6 +16,10 @@ class CDialogProg;
 BOOL ListModelPrinters(const std::u16string& model, std::vector<std::u16string>& names, std::vector<DWORD>& attributes,
                        DWORD& error);
 
+// The model's driver of one environment (null: the current one), with the files no other driver
+// uses.
+BOOL DeleteModelDriver(const std::u16string& model, const char16_t* environment);
+
 // "Not installed" (no such processor, no file) counts as done: TRUE with lastError 0.
 BOOL DeletePrintProcessorFile(CDrvData* drvData, const std::u16string& environment, const std::u16string& processorName,
                               DWORD& lastError);

@@ -38,47 +38,52 @@ bool ForEachEntry(const std::u16string& folder, Body&& body) {
     return true;
 }
 
-}  // namespace
-
-BOOL DsDeleteDirectoryOnReboot(const std::u16string& argument) {
-    const std::u16string folder = Trim(argument);
+// Takes folder off the disk: each subfolder by DsDeleteDirectoryOnReboot, each file made
+// writable and handed to removeFile (its path and name), then the folder itself made writable and
+// removed, or handed to kept when it cannot be. FALSE when the folder cannot be searched or
+// removed.
+template <class RemoveFile, class Kept>
+BOOL DeleteFolder(const std::u16string& folder, RemoveFile removeFile, Kept kept) {
     const bool searched = ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
         const std::u16string path = folder + u"\\" + entry.cFileName;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             DsDeleteDirectoryOnReboot(path);
         } else {
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            // String.ini stays until Windows starts again, like a file that cannot go now.
-            if (Equal(entry.cFileName, u"String.ini") || !DeleteFileW(path.c_str()))
-                MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            removeFile(path, entry.cFileName);
         }
         return true;
     });
     if (!searched) return FALSE;
     SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     const BOOL removed = RemoveDirectoryW(folder.c_str());
-    if (!removed) MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!removed) kept(folder);
     return removed;
 }
 
+}  // namespace
+
+BOOL DsDeleteDirectoryOnReboot(const std::u16string& argument) {
+    return DeleteFolder(
+        Trim(argument),
+        [](const std::u16string& path, const WCHAR* name) {
+            // String.ini stays until Windows starts again, like a file that cannot go now.
+            if (Equal(name, u"String.ini") || !DeleteFileW(path.c_str()))
+                MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        },
+        [](const std::u16string& folder) { MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); });
+}
+
 BOOL DsDeleteDirectory(const std::u16string& argument) {
-    const std::u16string folder = Trim(argument);
-    const bool searched = ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
-        const std::u16string path = folder + u"\\" + entry.cFileName;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            DsDeleteDirectoryOnReboot(path);
-        } else {
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFolder(
+        Trim(argument),
+        [](const std::u16string& path, const WCHAR*) {
             if (!DeleteFileW(path.c_str()))
                 WriteGlobalLog(0, u"DeleteFile Failed %s (WinError %x)\r\n", path.c_str(), GetLastError());
-        }
-        return true;
-    });
-    if (!searched) return FALSE;
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    const BOOL removed = RemoveDirectoryW(folder.c_str());
-    if (!removed) WriteGlobalLog(0, u"RemoveDirectory Failed %s (WinError %x)\r\n", folder.c_str(), GetLastError());
-    return removed;
+        },
+        [](const std::u16string& folder) {
+            WriteGlobalLog(0, u"RemoveDirectory Failed %s (WinError %x)\r\n", folder.c_str(), GetLastError());
+        });
 }
 
 BOOL DsCreateDirectory(const std::u16string& argument) {

@@ -29,9 +29,7 @@ HRESULT CoProcessorEMF::Create(IProcessor* owner, IProcessorType** processor) {
     return S_OK;
 }
 
-CoProcessorEMF::CoProcessorEMF(IProcessor* owner) : m_owner(owner) {
-    if (m_owner) m_owner->AddRef();
-}
+CoProcessorEMF::CoProcessorEMF(IProcessor* owner) : ProcessorType(owner) {}
 
 CoProcessorEMF::~CoProcessorEMF() {
     DeleteSpoolHandle();
@@ -39,7 +37,6 @@ CoProcessorEMF::~CoProcessorEMF() {
     delete m_method;
     delete m_gdi;
     if (m_settings) m_settings->Release();
-    if (m_owner) m_owner->Release();
 }
 
 void CoProcessorEMF::DeleteSpoolHandle() {
@@ -77,11 +74,6 @@ HRESULT CoProcessorEMF::Open(LPCWSTR printerName, const PRINTPROCESSOROPENDATA* 
     return S_OK;
 }
 
-HRESULT CoProcessorEMF::Close() {
-    if (m_owner) m_owner->Release();
-    m_owner = nullptr;
-    return S_OK;
-}
 
 HRESULT CoProcessorEMF::PrintDocument(LPCWSTR documentName) {
     if (!documentName || !*documentName) return E_INVALIDARG;

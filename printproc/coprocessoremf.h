@@ -5,16 +5,16 @@
 
 #include <string>
 
-#include "com_object.h"
 #include "emf_job.h"
 #include "gdi_interface.h"
 #include "processor_interfaces.h"
+#include "processor_type.h"
 #include "settings_interface.h"
 #include "sheet_plan.h"
 
 class PrintSinglePageEMF;
 
-class CoProcessorEMF final : public ComObject<IProcessorType> {
+class CoProcessorEMF final : public ProcessorType {
 public:
     // *processor gets a new processor with one reference; it holds its own reference to owner.
     static HRESULT Create(IProcessor* owner, IProcessorType** processor);
@@ -23,7 +23,6 @@ public:
     // Sets the job up and plays it. A failed playback is reported (E_FAIL with the last error
     // kept) after the document and the spool file are cleaned up.
     HRESULT STDMETHODCALLTYPE PrintDocument(LPCWSTR documentName) override;
-    HRESULT STDMETHODCALLTYPE Close() override;
 
     // Services of the strategies.
     // The default source and paper size that stand in for the job's form, written into a DEVMODE.
@@ -63,7 +62,6 @@ private:
     void DeleteSpoolHandle();
     bool PageCountKnown();
 
-    IProcessor* m_owner;
     ISettings* m_settings = nullptr;
     GDIInterface* m_gdi = nullptr;
     PrintSinglePageEMF* m_method = nullptr;

@@ -35,13 +35,10 @@ HRESULT CoProcessorRAW::Create(IProcessor* owner, IProcessorType** processor) {
     return S_OK;
 }
 
-CoProcessorRAW::CoProcessorRAW(IProcessor* owner) : m_owner(owner) {
-    m_owner->AddRef();
-}
+CoProcessorRAW::CoProcessorRAW(IProcessor* owner) : ProcessorType(owner) {}
 
 CoProcessorRAW::~CoProcessorRAW() {
     if (m_printer && m_printer != INVALID_HANDLE_VALUE) ClosePrinter(m_printer);
-    if (m_owner) m_owner->Release();
 }
 
 HRESULT CoProcessorRAW::Open(LPCWSTR printerName, const PRINTPROCESSOROPENDATA* openData) {
@@ -118,8 +115,3 @@ bool CoProcessorRAW::WriteAll(DWORD size) {
     return true;
 }
 
-HRESULT CoProcessorRAW::Close() {
-    if (m_owner) m_owner->Release();
-    m_owner = nullptr;
-    return S_OK;
-}

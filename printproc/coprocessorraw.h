@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "com_object.h"
 #include "processor_interfaces.h"
+#include "processor_type.h"
 
-class CoProcessorRAW final : public ComObject<IProcessorType> {
+class CoProcessorRAW final : public ProcessorType {
 public:
     static constexpr DWORD kChunkSize = 16384;
 
@@ -23,7 +23,6 @@ public:
     // cannot be opened or read, or bytes the printer does not take, fail the print (the last error
     // says why); a cancelled job ends its document and succeeds.
     HRESULT STDMETHODCALLTYPE PrintDocument(LPCWSTR documentName) override;
-    HRESULT STDMETHODCALLTYPE Close() override;
 
 private:
     explicit CoProcessorRAW(IProcessor* owner);
@@ -35,7 +34,6 @@ private:
     // Writes all of size bytes of the buffer; false when the printer takes no more.
     bool WriteAll(DWORD size);
 
-    IProcessor* m_owner;
     std::u16string m_printerName;
     HANDLE m_printer = nullptr;
     DWORD m_jobId = 0;

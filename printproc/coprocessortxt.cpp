@@ -109,13 +109,10 @@ HRESULT CoProcessorTXT::Create(IProcessor* owner, IProcessorType** processor) {
     return S_OK;
 }
 
-CoProcessorTXT::CoProcessorTXT(IProcessor* owner) : m_owner(owner) {
-    m_owner->AddRef();
-}
+CoProcessorTXT::CoProcessorTXT(IProcessor* owner) : ProcessorType(owner) {}
 
 CoProcessorTXT::~CoProcessorTXT() {
     if (m_dc) DeleteDC(m_dc);
-    if (m_owner) m_owner->Release();
 }
 
 HRESULT CoProcessorTXT::Open(LPCWSTR printerName, const PRINTPROCESSOROPENDATA* openData) {
@@ -229,8 +226,3 @@ bool CoProcessorTXT::PrintCopy(LPCWSTR documentName, const Metrics& metrics, BYT
     return laid || device.cancelled();
 }
 
-HRESULT CoProcessorTXT::Close() {
-    if (m_owner) m_owner->Release();
-    m_owner = nullptr;
-    return S_OK;
-}

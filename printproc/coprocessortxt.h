@@ -9,10 +9,10 @@
 //                                   background, so that overprinted lines do not hide each other.
 #pragma once
 
-#include "com_object.h"
 #include "processor_interfaces.h"
+#include "processor_type.h"
 
-class CoProcessorTXT final : public ComObject<IProcessorType> {
+class CoProcessorTXT final : public ProcessorType {
 public:
     static constexpr DWORD kReadBufferSize = 65536;
 
@@ -28,7 +28,6 @@ public:
     // when it is cancelled, before each page. Any failure aborts the document and fails the print
     // (the last error says why); a cancelled job ends its document and succeeds.
     HRESULT STDMETHODCALLTYPE PrintDocument(LPCWSTR documentName) override;
-    HRESULT STDMETHODCALLTYPE Close() override;
 
 private:
     explicit CoProcessorTXT(IProcessor* owner);
@@ -47,7 +46,6 @@ private:
     // One copy of the job, opened by the spooler's name of it.
     bool PrintCopy(LPCWSTR documentName, const Metrics& metrics, BYTE* readBuffer, bool* cancelled);
 
-    IProcessor* m_owner;
     HDC m_dc = nullptr;
     DWORD m_dcError = ERROR_SUCCESS;  // why there is no device context
     WORD m_copies = 1;

@@ -25,6 +25,14 @@ HRESULT DrawText(HDC dc, HFONT font, const RECT& rect, POINT origin, COLORREF co
     return drawn ? S_OK : E_FAIL;
 }
 
+// The extent of the text in the font on the DC; false when it cannot be measured.
+bool MeasureText(HDC dc, HFONT font, const WCHAR* text, int length, SIZE* extent) {
+    const HGDIOBJ old = SelectObject(dc, font);
+    const BOOL measured = GetTextExtentPoint32W(dc, text, length, extent);
+    SelectObject(dc, old);
+    return measured != FALSE;
+}
+
 int TextLength(const WCHAR* text, size_t capacity) {
     size_t length = 0;
     while (length < capacity && text[length]) ++length;
@@ -133,11 +141,8 @@ HRESULT PrintSinglePageEMF::DrawWatermark(const RECT& rect, DWORD flags) {
     if (!handle) return E_FAIL;
 
     const int length = TextLength(m_job.watermarkText, std::size(m_job.watermarkText));
-    const HGDIOBJ old = SelectObject(m_dc, handle);
     SIZE extent{};
-    const BOOL measured = GetTextExtentPoint32W(m_dc, m_job.watermarkText, length, &extent);
-    SelectObject(m_dc, old);
-    if (!measured) {
+    if (!MeasureText(m_dc, handle, m_job.watermarkText, length, &extent)) {
         DeleteObject(handle);
         return E_FAIL;
     }
@@ -160,12 +165,10 @@ HRESULT PrintSinglePageEMF::DrawDateAndTime(const RECT& rect) {
     const HFONT handle = CreateFontIndirectW(&font);
     if (!handle) return E_FAIL;
     const int length = TextLength(m_job.dateText, std::size(m_job.dateText));
-    const HGDIOBJ old = SelectObject(m_dc, handle);
     SIZE extent{};
-    const BOOL measured = GetTextExtentPoint32W(m_dc, m_job.dateText, length, &extent);
-    SelectObject(m_dc, old);
     POINT origin{};
-    if (!measured || !datestamp::Origin(rect, extent, m_job.datePosition, vertical, &origin)) {
+    if (!MeasureText(m_dc, handle, m_job.dateText, length, &extent) ||
+        !datestamp::Origin(rect, extent, m_job.datePosition, vertical, &origin)) {
         DeleteObject(handle);
         return E_FAIL;
     }

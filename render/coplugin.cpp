@@ -16,6 +16,13 @@ HRESULT HookOrNotImplemented(Hook hook, Args... args) {
     return HookPassesOn(result) ? E_NOTIMPL : result;
 }
 
+// The same for a method on a device: E_FAIL without its device object.
+template <class Hook, class Device, class... Args>
+HRESULT DeviceHookOrNotImplemented(Hook hook, Device device, Args... args) {
+    if (!device) return E_FAIL;
+    return HookOrNotImplemented(hook, device, args...);
+}
+
 // The method names GetImplementedMethod answers S_OK for.
 bool ImplementedMethod(LPCWSTR name) {
     return lstrcmpiW(name, u"ImageProcessing") == 0 || lstrcmpiW(name, u"CommandCallback") == 0;
@@ -101,8 +108,7 @@ STDMETHODIMP CoPlugin::GetImplementedMethod(LPSTR methodName) {
 }
 
 STDMETHODIMP CoPlugin::DriverDMS(PVOID devobj, PVOID buffer, DWORD size, PDWORD needed) {
-    if (!devobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_driverDMS, devobj, buffer, size, needed);
+    return DeviceHookOrNotImplemented(m_hooks.m_driverDMS, devobj, buffer, size, needed);
 }
 
 STDMETHODIMP CoPlugin::CommandCallback(PDEVOBJ pdevobj, DWORD callbackId, DWORD count, PDWORD params, INT* result) {
@@ -125,56 +131,46 @@ STDMETHODIMP CoPlugin::ImageProcessing(PDEVOBJ pdevobj, PBYTE sourceBitmap, BITM
 }
 
 STDMETHODIMP CoPlugin::FilterGraphics(PDEVOBJ pdevobj, PBYTE buffer, DWORD length) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_filterGraphics, pdevobj, buffer, length);
+    return DeviceHookOrNotImplemented(m_hooks.m_filterGraphics, pdevobj, buffer, length);
 }
 
 STDMETHODIMP CoPlugin::Compression(PDEVOBJ pdevobj, PBYTE input, PBYTE output, DWORD inputLength, DWORD outputLength,
                                    INT* result) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_compression, pdevobj, input, output, inputLength, outputLength, result);
+    return DeviceHookOrNotImplemented(m_hooks.m_compression, pdevobj, input, output, inputLength, outputLength, result);
 }
 
 STDMETHODIMP CoPlugin::HalftonePattern(PDEVOBJ pdevobj, PBYTE pattern, DWORD patternX, DWORD patternY, DWORD patterns,
                                        DWORD callbackId, PBYTE resource, DWORD resourceSize) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_halftonePattern, pdevobj, pattern, patternX, patternY, patterns, callbackId,
-                                resource, resourceSize);
+    return DeviceHookOrNotImplemented(m_hooks.m_halftonePattern, pdevobj, pattern, patternX, patternY, patterns,
+                                      callbackId, resource, resourceSize);
 }
 
 STDMETHODIMP CoPlugin::MemoryUsage(PDEVOBJ pdevobj, POEMMEMORYUSAGE usage) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_memoryUsage, pdevobj, usage);
+    return DeviceHookOrNotImplemented(m_hooks.m_memoryUsage, pdevobj, usage);
 }
 
 STDMETHODIMP CoPlugin::TTYGetInfo(PDEVOBJ pdevobj, DWORD infoIndex, PVOID output, DWORD size, DWORD* needed) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_ttyGetInfo, pdevobj, infoIndex, output, size, needed);
+    return DeviceHookOrNotImplemented(m_hooks.m_ttyGetInfo, pdevobj, infoIndex, output, size, needed);
 }
 
 STDMETHODIMP CoPlugin::DownloadFontHeader(PDEVOBJ pdevobj, PUNIFONTOBJ font, DWORD* result) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_downloadFontHeader, pdevobj, font, result);
+    return DeviceHookOrNotImplemented(m_hooks.m_downloadFontHeader, pdevobj, font, result);
 }
 
 STDMETHODIMP CoPlugin::DownloadCharGlyph(PDEVOBJ pdevobj, PUNIFONTOBJ font, HGLYPH glyph, PDWORD width, DWORD* result) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_downloadCharGlyph, pdevobj, font, glyph, width, result);
+    return DeviceHookOrNotImplemented(m_hooks.m_downloadCharGlyph, pdevobj, font, glyph, width, result);
 }
 
 STDMETHODIMP CoPlugin::TTDownloadMethod(PDEVOBJ pdevobj, PUNIFONTOBJ font, DWORD* result) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_ttDownloadMethod, pdevobj, font, result);
+    return DeviceHookOrNotImplemented(m_hooks.m_ttDownloadMethod, pdevobj, font, result);
 }
 
 STDMETHODIMP CoPlugin::OutputCharStr(PDEVOBJ pdevobj, PUNIFONTOBJ font, DWORD type, DWORD count, PVOID glyphs) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_outputCharStr, pdevobj, font, type, count, glyphs);
+    return DeviceHookOrNotImplemented(m_hooks.m_outputCharStr, pdevobj, font, type, count, glyphs);
 }
 
 STDMETHODIMP CoPlugin::SendFontCmd(PDEVOBJ pdevobj, PUNIFONTOBJ font, PFINVOCATION command) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_sendFontCmd, pdevobj, font, command);
+    return DeviceHookOrNotImplemented(m_hooks.m_sendFontCmd, pdevobj, font, command);
 }
 
 STDMETHODIMP CoPlugin::TextOutAsBitmap(SURFOBJ* surface, STROBJ* string, FONTOBJ* font, CLIPOBJ* clip, RECTL* extra,
@@ -186,18 +182,15 @@ STDMETHODIMP CoPlugin::TextOutAsBitmap(SURFOBJ* surface, STROBJ* string, FONTOBJ
 }
 
 STDMETHODIMP CoPlugin::ReservedMethod1(PDEVOBJ pdevobj, PVOID buffer, DWORD size) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_reservedMethod1, pdevobj, buffer, size);
+    return DeviceHookOrNotImplemented(m_hooks.m_reservedMethod1, pdevobj, buffer, size);
 }
 
 STDMETHODIMP CoPlugin::GetPDEVAdjustment(PDEVOBJ pdevobj, DWORD adjustType, PVOID buffer, DWORD size,
                                          BOOL* adjustmentDone) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_getPDEVAdjustment, pdevobj, adjustType, buffer, size, adjustmentDone);
+    return DeviceHookOrNotImplemented(m_hooks.m_getPDEVAdjustment, pdevobj, adjustType, buffer, size, adjustmentDone);
 }
 
 STDMETHODIMP CoPlugin::ReservedMethod2(PDEVOBJ pdevobj, SURFOBJ* surface, PVOID buffer, DWORD size, DWORD flags,
                                        PDWORD result) {
-    if (!pdevobj) return E_FAIL;
-    return HookOrNotImplemented(m_hooks.m_reservedMethod2, pdevobj, surface, buffer, size, flags, result);
+    return DeviceHookOrNotImplemented(m_hooks.m_reservedMethod2, pdevobj, surface, buffer, size, flags, result);
 }

@@ -26,4 +26,14 @@ Result CallUnidrv(const OemPdev& pdev, UnidrvFn which, Result failed, Args... ar
     return function ? function(args...) : failed;
 }
 
+// A drawing function the plug-in only passes on: offered to its hook, then, when the hook did not
+// draw it, to the driver's own function. FALSE without a PDEV.
+template <class Function, class Hook, class... Args>
+BOOL PassOn(const OemPdev* pdev, Hook PluginHooks::*hook, UnidrvFn which, Args... args) {
+    if (!pdev) return FALSE;
+    BOOL result = FALSE;
+    if (HookDrew(HooksOf(*pdev).*hook, &result, args...)) return TRUE;
+    return CallUnidrv<Function>(*pdev, which, FALSE, args...);
+}
+
 }  // namespace render::ddi

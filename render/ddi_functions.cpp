@@ -23,13 +23,8 @@ void ClearBand(const OemPdev& pdev, SURFOBJ* surface) {
 
 BOOL APIENTRY DrvAlphaBlend(SURFOBJ* target, SURFOBJ* source, CLIPOBJ* clip, XLATEOBJ* xlate, RECTL* targetRect,
                             RECTL* sourceRect, BLENDOBJ* blend) {
-    OemPdev* pdev = OemPdevOf(target);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_alphaBlend, &result, target, source, clip, xlate, targetRect, sourceRect, blend))
-        return TRUE;
-    return CallUnidrv<PFN_DrvAlphaBlend>(*pdev, UnidrvFn::AlphaBlend, FALSE, target, source, clip, xlate, targetRect,
-                                         sourceRect, blend);
+    return PassOn<PFN_DrvAlphaBlend>(OemPdevOf(target), &PluginHooks::m_alphaBlend, UnidrvFn::AlphaBlend, target,
+                                     source, clip, xlate, targetRect, sourceRect, blend);
 }
 
 BOOL APIENTRY DrvBitBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate,
@@ -60,12 +55,8 @@ BOOL APIENTRY DrvBitBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ
 
 BOOL APIENTRY DrvCopyBits(SURFOBJ* target, SURFOBJ* source, CLIPOBJ* clip, XLATEOBJ* xlate, RECTL* targetRect,
                           POINTL* sourcePoint) {
-    OemPdev* pdev = OemPdevOf(target);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_copyBits, &result, target, source, clip, xlate, targetRect, sourcePoint)) return TRUE;
-    return CallUnidrv<PFN_DrvCopyBits>(*pdev, UnidrvFn::CopyBits, FALSE, target, source, clip, xlate, targetRect,
-                                       sourcePoint);
+    return PassOn<PFN_DrvCopyBits>(OemPdevOf(target), &PluginHooks::m_copyBits, UnidrvFn::CopyBits, target, source,
+                                   clip, xlate, targetRect, sourcePoint);
 }
 
 BOOL APIENTRY DrvEndDoc(SURFOBJ* surface, FLONG flags) {
@@ -81,25 +72,15 @@ BOOL APIENTRY DrvEndDoc(SURFOBJ* surface, FLONG flags) {
 
 BOOL APIENTRY DrvFillPath(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, BRUSHOBJ* brush, POINTL* brushOrigin,
                           MIX mix, FLONG options) {
-    OemPdev* pdev = OemPdevOf(surface);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_fillPath, &result, surface, path, clip, brush, brushOrigin, mix, options))
-        return TRUE;
-    return CallUnidrv<PFN_DrvFillPath>(*pdev, UnidrvFn::FillPath, FALSE, surface, path, clip, brush, brushOrigin, mix,
-                                       options);
+    return PassOn<PFN_DrvFillPath>(OemPdevOf(surface), &PluginHooks::m_fillPath, UnidrvFn::FillPath, surface, path,
+                                   clip, brush, brushOrigin, mix, options);
 }
 
 BOOL APIENTRY DrvGradientFill(SURFOBJ* surface, CLIPOBJ* clip, XLATEOBJ* xlate, TRIVERTEX* vertices, ULONG vertexCount,
                               PVOID mesh, ULONG meshCount, RECTL* extents, POINTL* ditherOrigin, ULONG mode) {
-    OemPdev* pdev = OemPdevOf(surface);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_gradientFill, &result, surface, clip, xlate, vertices, vertexCount, mesh, meshCount,
-                 extents, ditherOrigin, mode))
-        return TRUE;
-    return CallUnidrv<PFN_DrvGradientFill>(*pdev, UnidrvFn::GradientFill, FALSE, surface, clip, xlate, vertices,
-                                           vertexCount, mesh, meshCount, extents, ditherOrigin, mode);
+    return PassOn<PFN_DrvGradientFill>(OemPdevOf(surface), &PluginHooks::m_gradientFill, UnidrvFn::GradientFill,
+                                       surface, clip, xlate, vertices, vertexCount, mesh, meshCount, extents,
+                                       ditherOrigin, mode);
 }
 
 ULONG APIENTRY DrvGetGlyphMode(DHPDEV dhpdev, FONTOBJ* font) {
@@ -136,34 +117,21 @@ BOOL APIENTRY DrvNextBand(SURFOBJ* surface, POINTL* origin) {
 }
 
 BOOL APIENTRY DrvPaint(SURFOBJ* surface, CLIPOBJ* clip, BRUSHOBJ* brush, POINTL* brushOrigin, MIX mix) {
-    OemPdev* pdev = OemPdevOf(surface);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_paint, &result, surface, clip, brush, brushOrigin, mix)) return TRUE;
-    return CallUnidrv<PFN_DrvPaint>(*pdev, UnidrvFn::Paint, FALSE, surface, clip, brush, brushOrigin, mix);
+    return PassOn<PFN_DrvPaint>(OemPdevOf(surface), &PluginHooks::m_paint, UnidrvFn::Paint, surface, clip, brush,
+                                brushOrigin, mix);
 }
 
 BOOL APIENTRY DrvPlgBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate,
                         COLORADJUSTMENT* adjustment, POINTL* brushOrigin, POINTFIX* corners, RECTL* sourceRect,
                         POINTL* maskPoint, ULONG mode) {
-    OemPdev* pdev = OemPdevOf(target);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_plgBlt, &result, target, source, mask, clip, xlate, adjustment, brushOrigin, corners,
-                 sourceRect, maskPoint, mode))
-        return TRUE;
-    return CallUnidrv<PFN_DrvPlgBlt>(*pdev, UnidrvFn::PlgBlt, FALSE, target, source, mask, clip, xlate, adjustment,
-                                     brushOrigin, corners, sourceRect, maskPoint, mode);
+    return PassOn<PFN_DrvPlgBlt>(OemPdevOf(target), &PluginHooks::m_plgBlt, UnidrvFn::PlgBlt, target, source, mask,
+                                 clip, xlate, adjustment, brushOrigin, corners, sourceRect, maskPoint, mode);
 }
 
 BOOL APIENTRY DrvRealizeBrush(BRUSHOBJ* brush, SURFOBJ* target, SURFOBJ* pattern, SURFOBJ* mask, XLATEOBJ* xlate,
                               ULONG hatch) {
-    OemPdev* pdev = OemPdevOf(target);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_realizeBrush, &result, brush, target, pattern, mask, xlate, hatch)) return TRUE;
-    return CallUnidrv<PFN_DrvRealizeBrush>(*pdev, UnidrvFn::RealizeBrush, FALSE, brush, target, pattern, mask, xlate,
-                                           hatch);
+    return PassOn<PFN_DrvRealizeBrush>(OemPdevOf(target), &PluginHooks::m_realizeBrush, UnidrvFn::RealizeBrush, brush,
+                                       target, pattern, mask, xlate, hatch);
 }
 
 BOOL APIENTRY DrvSendPage(SURFOBJ* surface) {
@@ -222,65 +190,38 @@ BOOL APIENTRY DrvStartPage(SURFOBJ* surface) {
 BOOL APIENTRY DrvStretchBlt(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate,
                             COLORADJUSTMENT* adjustment, POINTL* halftoneOrigin, RECTL* targetRect, RECTL* sourceRect,
                             POINTL* maskPoint, ULONG mode) {
-    OemPdev* pdev = OemPdevOf(target);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_stretchBlt, &result, target, source, mask, clip, xlate, adjustment, halftoneOrigin,
-                 targetRect, sourceRect, maskPoint, mode))
-        return TRUE;
-    return CallUnidrv<PFN_DrvStretchBlt>(*pdev, UnidrvFn::StretchBlt, FALSE, target, source, mask, clip, xlate,
-                                         adjustment, halftoneOrigin, targetRect, sourceRect, maskPoint, mode);
+    return PassOn<PFN_DrvStretchBlt>(OemPdevOf(target), &PluginHooks::m_stretchBlt, UnidrvFn::StretchBlt, target,
+                                     source, mask, clip, xlate, adjustment, halftoneOrigin, targetRect, sourceRect,
+                                     maskPoint, mode);
 }
 
 BOOL APIENTRY DrvStretchBltROP(SURFOBJ* target, SURFOBJ* source, SURFOBJ* mask, CLIPOBJ* clip, XLATEOBJ* xlate,
                                COLORADJUSTMENT* adjustment, POINTL* halftoneOrigin, RECTL* targetRect,
                                RECTL* sourceRect, POINTL* maskPoint, ULONG mode, BRUSHOBJ* brush, ROP4 rop4) {
-    OemPdev* pdev = OemPdevOf(target);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_stretchBltROP, &result, target, source, mask, clip, xlate, adjustment,
-                 halftoneOrigin, targetRect, sourceRect, maskPoint, mode, brush, rop4))
-        return TRUE;
-    return CallUnidrv<PFN_DrvStretchBltROP>(*pdev, UnidrvFn::StretchBltROP, FALSE, target, source, mask, clip, xlate,
-                                            adjustment, halftoneOrigin, targetRect, sourceRect, maskPoint, mode, brush,
-                                            rop4);
+    return PassOn<PFN_DrvStretchBltROP>(OemPdevOf(target), &PluginHooks::m_stretchBltROP, UnidrvFn::StretchBltROP,
+                                        target, source, mask, clip, xlate, adjustment, halftoneOrigin, targetRect,
+                                        sourceRect, maskPoint, mode, brush, rop4);
 }
 
 BOOL APIENTRY DrvStrokeAndFillPath(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xform,
                                    BRUSHOBJ* strokeBrush, LINEATTRS* lineAttributes, BRUSHOBJ* fillBrush,
                                    POINTL* brushOrigin, MIX mix, FLONG options) {
-    OemPdev* pdev = OemPdevOf(surface);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_strokeAndFillPath, &result, surface, path, clip, xform, strokeBrush, lineAttributes,
-                 fillBrush, brushOrigin, mix, options))
-        return TRUE;
-    return CallUnidrv<PFN_DrvStrokeAndFillPath>(*pdev, UnidrvFn::StrokeAndFillPath, FALSE, surface, path, clip, xform,
-                                                strokeBrush, lineAttributes, fillBrush, brushOrigin, mix, options);
+    return PassOn<PFN_DrvStrokeAndFillPath>(OemPdevOf(surface), &PluginHooks::m_strokeAndFillPath,
+                                            UnidrvFn::StrokeAndFillPath, surface, path, clip, xform, strokeBrush,
+                                            lineAttributes, fillBrush, brushOrigin, mix, options);
 }
 
 BOOL APIENTRY DrvStrokePath(SURFOBJ* surface, PATHOBJ* path, CLIPOBJ* clip, XFORMOBJ* xform, BRUSHOBJ* brush,
                             POINTL* brushOrigin, LINEATTRS* lineAttributes, MIX mix) {
-    OemPdev* pdev = OemPdevOf(surface);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_strokePath, &result, surface, path, clip, xform, brush, brushOrigin, lineAttributes,
-                 mix))
-        return TRUE;
-    return CallUnidrv<PFN_DrvStrokePath>(*pdev, UnidrvFn::StrokePath, FALSE, surface, path, clip, xform, brush,
-                                         brushOrigin, lineAttributes, mix);
+    return PassOn<PFN_DrvStrokePath>(OemPdevOf(surface), &PluginHooks::m_strokePath, UnidrvFn::StrokePath, surface,
+                                     path, clip, xform, brush, brushOrigin, lineAttributes, mix);
 }
 
 BOOL APIENTRY DrvTransparentBlt(SURFOBJ* target, SURFOBJ* source, CLIPOBJ* clip, XLATEOBJ* xlate, RECTL* targetRect,
                                 RECTL* sourceRect, ULONG transparentColor, ULONG reserved) {
-    OemPdev* pdev = OemPdevOf(target);
-    if (!pdev) return FALSE;
-    BOOL result = FALSE;
-    if (HookDrew(HooksOf(*pdev).m_transparentBlt, &result, target, source, clip, xlate, targetRect, sourceRect,
-                 transparentColor, reserved))
-        return TRUE;
-    return CallUnidrv<PFN_DrvTransparentBlt>(*pdev, UnidrvFn::TransparentBlt, FALSE, target, source, clip, xlate,
-                                             targetRect, sourceRect, transparentColor, reserved);
+    return PassOn<PFN_DrvTransparentBlt>(OemPdevOf(target), &PluginHooks::m_transparentBlt, UnidrvFn::TransparentBlt,
+                                         target, source, clip, xlate, targetRect, sourceRect, transparentColor,
+                                         reserved);
 }
 
 ULONG APIENTRY DrvEscape(SURFOBJ* surface, ULONG escape, ULONG inputSize, PVOID input, ULONG outputSize,

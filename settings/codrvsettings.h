@@ -149,6 +149,12 @@ private:
     // The table index (0 or 1) of a selector; -1 when the selector names none.
     int TableIndex(DWORD selector) const;
     BYTE* PrinterRecord() const;
+    // The record GetOptItems and SetOptItems work on: the DEVMODE in document mode, the printer
+    // settings row in printer mode.
+    HRESULT ItemsRecord(POPTITEM items, DWORD count, PVOID devmode, PVOID* record) const;
+    // The name of the field an option item stands for, found in the record; null when the item
+    // has no type or its field is unknown or holds nothing.
+    LPCWSTR LocateItemField(PVOID record, const OPTITEM& item, FieldPlace* field);
     BYTE* Scratch();
     void SizeScratch();
     void FreeStores();

@@ -57,20 +57,31 @@ bool OptionMatches(const OPTPARAM& option, bool behind, const BYTE* field, DWORD
 
 }  // namespace
 
-HRESULT CoDrvSettings::GetOptItems(POPTITEM items, DWORD count, PVOID devmode) {
+HRESULT CoDrvSettings::ItemsRecord(POPTITEM items, DWORD count, PVOID devmode, PVOID* record) const {
     if (!items || !count) return E_INVALIDARG;
     if (m_mode == SETTINGS_MODE_DOCUMENT && !devmode) return E_INVALIDARG;
     if (m_mode != SETTINGS_MODE_DOCUMENT && m_mode != SETTINGS_MODE_PRINTER) return E_FAIL;
-    PVOID record = m_mode == SETTINGS_MODE_DOCUMENT ? devmode : PrinterRecord();
-    if (!record) return E_FAIL;
+    *record = m_mode == SETTINGS_MODE_DOCUMENT ? devmode : PrinterRecord();
+    return *record ? S_OK : E_FAIL;
+}
+
+LPCWSTR CoDrvSettings::LocateItemField(PVOID record, const OPTITEM& item, FieldPlace* field) {
+    const LPCWSTR name = FieldNameOf(item);
+    if (!name || !item.pOptType || FAILED(LocateField(record, name, SETTINGS_SELECT_OWN, field)) ||
+        GetValueSize(field->m_table, nullptr) == 0 || field->m_size == 0)
+        return nullptr;
+    return name;
+}
+
+HRESULT CoDrvSettings::GetOptItems(POPTITEM items, DWORD count, PVOID devmode) {
+    PVOID record = nullptr;
+    if (const HRESULT result = ItemsRecord(items, count, devmode, &record); FAILED(result)) return result;
 
     for (DWORD i = 0; i < count; ++i) {
         OPTITEM& item = items[i];
-        const LPCWSTR name = FieldNameOf(item);
         FieldPlace field;
-        if (!name || !item.pOptType || FAILED(LocateField(record, name, SETTINGS_SELECT_OWN, &field)) ||
-            GetValueSize(field.m_table, nullptr) == 0 || field.m_size == 0)
-            continue;
+        const LPCWSTR name = LocateItemField(record, item, &field);
+        if (!name) continue;
         const BYTE* value = field.m_address;
         BYTE low[2] = {};
         std::memcpy(low, value, std::min<DWORD>(field.m_size, sizeof low));
@@ -122,20 +133,15 @@ HRESULT CoDrvSettings::GetOptItems(POPTITEM items, DWORD count, PVOID devmode) {
 }
 
 HRESULT CoDrvSettings::SetOptItems(POPTITEM items, DWORD count, PVOID devmode, HANDLE printer) {
-    if (!items || !count) return E_INVALIDARG;
-    if (m_mode == SETTINGS_MODE_DOCUMENT && !devmode) return E_INVALIDARG;
-    if (m_mode != SETTINGS_MODE_DOCUMENT && m_mode != SETTINGS_MODE_PRINTER) return E_FAIL;
-    PVOID record = m_mode == SETTINGS_MODE_DOCUMENT ? devmode : PrinterRecord();
-    if (!record) return E_FAIL;
+    PVOID record = nullptr;
+    if (const HRESULT result = ItemsRecord(items, count, devmode, &record); FAILED(result)) return result;
 
     for (DWORD i = 0; i < count; ++i) {
         OPTITEM& item = items[i];
-        const LPCWSTR name = FieldNameOf(item);
+        if (!(item.Flags & (OPTIF_CHANGED | OPTIF_CHANGEONCE))) continue;
         FieldPlace field;
-        if (!name || !(item.Flags & (OPTIF_CHANGED | OPTIF_CHANGEONCE)) || !item.pOptType ||
-            FAILED(LocateField(record, name, SETTINGS_SELECT_OWN, &field)) ||
-            GetValueSize(field.m_table, nullptr) == 0 || field.m_size == 0)
-            continue;
+        const LPCWSTR name = LocateItemField(record, item, &field);
+        if (!name) continue;
         LPCVOID source = nullptr;
         DWORD size = 0;
         const OPTTYPE& type = *item.pOptType;

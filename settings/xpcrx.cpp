@@ -52,6 +52,25 @@ void InjectInfo(EntryList& list, const Entry* source, Entry* target) {
     }
 }
 
+// Calls use with each option (optionKeyword, one level in) of each block (blockKeyword, top
+// level) whose value names the running system; unknownSystem's report when no name fits it.
+template <class Use>
+DWORD ForEachSystemOption(Context& context, const char16_t* blockKeyword, const char16_t* optionKeyword,
+                          DWORD unknownSystem, Use use) {
+    const std::u16string system = SystemSelector();
+    if (system.empty()) return Report(unknownSystem);
+    const EntryList& list = context.m_entries;
+    for (const std::u16string& selector : Selectors(system)) {
+        for (const Entry* block = FindIn(list, nullptr, blockKeyword, 0, &selector); block;
+             block = FindIn(list, nullptr, blockKeyword, 0, &selector, block)) {
+            for (const Entry* option = FindIn(list, block, optionKeyword, 1); option;
+                 option = FindIn(list, block, optionKeyword, 1, nullptr, option))
+                use(option);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::u16string SystemSelector() {
@@ -69,46 +88,28 @@ std::u16string SystemSelector() {
 }
 
 DWORD ApplyExclusions(Context& context) {
-    const std::u16string system = SystemSelector();
-    if (system.empty()) return Report(XPC_UNKNOWN_OS_EXCLUDE);
-    EntryList& list = context.m_entries;
-    for (const std::u16string& selector : Selectors(system)) {
-        for (const Entry* exclude = FindIn(list, nullptr, u"*EXCLUDE", 0, &selector); exclude;
-             exclude = FindIn(list, nullptr, u"*EXCLUDE", 0, &selector, exclude)) {
-            for (const Entry* option = FindIn(list, exclude, u"*EXCLUDEOPTION", 1); option;
-                 option = FindIn(list, exclude, u"*EXCLUDEOPTION", 1, nullptr, option)) {
-                const Entry* type = FindIn(list, option, u"*EXCLUDETYPE", 2);
-                const Entry* name = FindIn(list, option, u"*EXCLUDENAME", 2);
-                if (!type || !name) continue;
-                if (Entry* target = FindIn(list, nullptr, KeywordOf(type->m_value), -1, &name->m_value))
-                    target->m_keyword[0] = u'x';
-            }
-        }
-    }
-    return 0;
+    return ForEachSystemOption(context, u"*EXCLUDE", u"*EXCLUDEOPTION", XPC_UNKNOWN_OS_EXCLUDE, [&](const Entry* option) {
+        EntryList& list = context.m_entries;
+        const Entry* type = FindIn(list, option, u"*EXCLUDETYPE", 2);
+        const Entry* name = FindIn(list, option, u"*EXCLUDENAME", 2);
+        if (!type || !name) return;
+        if (Entry* target = FindIn(list, nullptr, KeywordOf(type->m_value), -1, &name->m_value))
+            target->m_keyword[0] = u'x';
+    });
 }
 
 DWORD ApplyInjections(Context& context) {
-    const std::u16string system = SystemSelector();
-    if (system.empty()) return Report(XPC_UNKNOWN_OS_INJECT);
-    EntryList& list = context.m_entries;
-    for (const std::u16string& selector : Selectors(system)) {
-        for (const Entry* injection = FindIn(list, nullptr, u"*INJECTION", 0, &selector); injection;
-             injection = FindIn(list, nullptr, u"*INJECTION", 0, &selector, injection)) {
-            for (const Entry* option = FindIn(list, injection, u"*INJECTOPTION", 1); option;
-                 option = FindIn(list, injection, u"*INJECTOPTION", 1, nullptr, option)) {
-                const Entry* key = FindIn(list, option, u"*KEY", 2);
-                const Entry* value = FindIn(list, option, u"*VALUE", 2);
-                if (!key || !value) continue;
-                Entry* target = FindIn(list, nullptr, KeywordOf(key->m_value), -1, &value->m_value);
-                if (!target) continue;
-                for (const Entry* info = FindIn(list, option, u"*INJECTINFO", 2); info;
-                     info = FindIn(list, option, u"*INJECTINFO", 2, nullptr, info))
-                    InjectInfo(list, info, target);
-            }
-        }
-    }
-    return 0;
+    return ForEachSystemOption(context, u"*INJECTION", u"*INJECTOPTION", XPC_UNKNOWN_OS_INJECT, [&](const Entry* option) {
+        EntryList& list = context.m_entries;
+        const Entry* key = FindIn(list, option, u"*KEY", 2);
+        const Entry* value = FindIn(list, option, u"*VALUE", 2);
+        if (!key || !value) return;
+        Entry* target = FindIn(list, nullptr, KeywordOf(key->m_value), -1, &value->m_value);
+        if (!target) return;
+        for (const Entry* info = FindIn(list, option, u"*INJECTINFO", 2); info;
+             info = FindIn(list, option, u"*INJECTINFO", 2, nullptr, info))
+            InjectInfo(list, info, target);
+    });
 }
 
 }  // namespace xpc

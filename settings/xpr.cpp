@@ -286,19 +286,28 @@ inline void Shift(void* at, uint64_t delta) {
     const uint64_t link = LoadLink(at);
     if (link) StoreLink(at, link + delta);
 }
+// A non-null pointer moved by delta; taken and given by value, as the records' members are packed.
 template <class T>
-inline void ShiftPointer(T*& pointer, uint64_t delta) {
-    if (pointer) pointer = PointerOf<T>(LinkOf(pointer) + delta);
+inline T* Shifted(T* pointer, uint64_t delta) {
+    return pointer ? PointerOf<T>(LinkOf(pointer) + delta) : pointer;
+}
+
+// Moves where a table's columns and rows lie.
+void ShiftTable(XprTable* table, uint64_t delta) {
+    table->m_columns = Shifted(table->m_columns, delta);
+    table->m_rows = Shifted(table->m_rows, delta);
+}
+
+// Moves a dynamic value's text and data.
+void ShiftRecord(XprValueRecord* record, uint64_t delta) {
+    record->m_text = Shifted(record->m_text, delta);
+    record->m_data = Shifted(record->m_data, delta);
 }
 
 void Unpack(XprTable* table, uint64_t base, int depth) {
     if (depth > XPR_MAX_DEPTH) return;
-    XprColumn* columns = table->m_columns;
-    ShiftPointer(columns, base);
-    table->m_columns = columns;
-    BYTE* rows = table->m_rows;
-    ShiftPointer(rows, base);
-    table->m_rows = rows;
+    ShiftTable(table, base);
+    const XprColumn* columns = table->m_columns;
 
     for (DWORD i = 0; i < table->m_columnCount; ++i) {
         const XprColumn* column = &columns[i];
@@ -325,12 +334,7 @@ void Unpack(XprTable* table, uint64_t base, int depth) {
                 BYTE* link = RowAt(table, row) + column->m_offset;
                 Shift(link, base);
                 if (XprValueRecord* record = PointerOf<XprValueRecord>(LoadLink(link))) {
-                    WCHAR* text = record->m_text;
-                    ShiftPointer(text, base);
-                    record->m_text = text;
-                    BYTE* data = record->m_data;
-                    ShiftPointer(data, base);
-                    record->m_data = data;
+                    ShiftRecord(record, base);
                 }
             }
             break;
@@ -367,12 +371,7 @@ void Pack(XprTable* table, uint64_t base, bool leaveStrings, int depth) {
             for (DWORD row = 0; row < table->m_rowCount; ++row) {
                 BYTE* link = RowAt(table, row) + column->m_offset;
                 if (XprValueRecord* record = PointerOf<XprValueRecord>(LoadLink(link))) {
-                    WCHAR* text = record->m_text;
-                    ShiftPointer(text, delta);
-                    record->m_text = text;
-                    BYTE* data = record->m_data;
-                    ShiftPointer(data, delta);
-                    record->m_data = data;
+                    ShiftRecord(record, delta);
                     StoreLink(link, LoadLink(link) + delta);
                 }
             }
@@ -380,12 +379,7 @@ void Pack(XprTable* table, uint64_t base, bool leaveStrings, int depth) {
         default: break;
         }
     }
-    XprColumn* columns = table->m_columns;
-    ShiftPointer(columns, delta);
-    table->m_columns = columns;
-    BYTE* rows = table->m_rows;
-    ShiftPointer(rows, delta);
-    table->m_rows = rows;
+    ShiftTable(table, delta);
 }
 
 }  // namespace

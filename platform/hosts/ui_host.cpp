@@ -78,8 +78,6 @@ constexpr LONG kFewestCopies = 1;
 constexpr LONG kMostCopies = 999;
 // The sheet's string ids of the pages-per-sheet options: 1, 2, 4, 6, 9 and 16 pages.
 constexpr WORD kFirstPagesPerSheetText = 64865;
-// OPTITEM.Flags: the item's extended check box is checked.
-constexpr DWORD kExtendedBoxChecked = 0x40;
 constexpr short kCollateTrue = 1;
 
 // The short field at offset of a DEVMODE's bytes; 0 where the bytes end before it.
@@ -200,7 +198,7 @@ void UiHost::MakePagesPerSheetList() {
     m_pagesType.Type = TVOT_LISTBOX;
     m_pagesType.Count = 6;
     m_pagesType.pOptParam = m_pagesOptions;
-    m_collateBox = ExtendedCheckBox{};
+    m_collateBox = EXTCHKBOX{};
     m_collateBox.cbSize = sizeof m_collateBox;
     m_collateBox.pTitle = u"Collate";
 }
@@ -241,7 +239,7 @@ void UiHost::MakeDriverItems(DWORD mode) {
             item.pOptType = &m_copiesType;
             item.Sel = SheetCopies();
             item.pExtChkBox = &m_collateBox;
-            if (SheetCollates()) item.Flags |= kExtendedBoxChecked;
+            if (SheetCollates()) item.Flags |= OPTIF_ECB_CHECKED;
         } else if (driver.dmPubId == 16 /* DMPUB_NUP */) {
             // No page-borders box: the host keeps no such choice of its own, so the kit's borders
             // item, which the job's private part holds, stays the only one.

@@ -207,17 +207,7 @@ private:
     OPTTYPE m_pagesType{};
     // The extended check box the driver puts beside copies (collate); the item's OPTIF_ECB_CHECKED
     // flag is its state, taken from the DEVMODE's dmCollate.
-    struct ExtendedCheckBox {
-        WORD cbSize;
-        WORD Flags;
-        LPCWSTR pTitle;
-        LPCWSTR pSeparator;
-        LPCWSTR pCheckedName;
-        ULONG_PTR IconID;
-        WORD wReserved[4];
-        ULONG_PTR dwReserved[2];
-    };
-    ExtendedCheckBox m_collateBox{};
+    EXTCHKBOX m_collateBox{};
     // The list items, and which item shows each list (an index into m_items).
     DriverChoiceList m_orientations, m_sources, m_qualities, m_colours, m_duplexes, m_mediaTypes, m_tonerSave;
     std::vector<std::pair<size_t, const DriverChoiceList*>> m_choiceItems;

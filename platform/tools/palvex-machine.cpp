@@ -24,14 +24,12 @@
 #include <string>
 #include <vector>
 
-#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <job_runner.h>
 #include <span>
 #include <palvex/jobs.h>
 #include <palvex/machine.h>
-#include <palvex/network.h>
 #include <palvex/paths.h>
 #include <palvex/port_output.h>
 #include <palvex/printer_setup.h>

@@ -30,6 +30,7 @@
 #define OPTIF_CHANGED 0x00000008L     // the user changed the value
 #define OPTIF_CHANGEONCE 0x00000010L  // the value was changed at least once while the sheet was open
 #define OPTIF_DISABLED 0x00000020L
+#define OPTIF_ECB_CHECKED 0x00000040L  // the item's extended check box is checked
 
 // OPTPARAM.Flags.
 #define OPTPF_HIDE 0x01
@@ -87,6 +88,20 @@ struct OPTITEM {
 };
 typedef OPTITEM* POPTITEM;
 
+// The extended check box an item may carry beside its control (OPTITEM.pExtChkBox); its state is
+// the item's OPTIF_ECB_CHECKED flag.
+struct EXTCHKBOX {
+    WORD cbSize;       // 64
+    WORD Flags;
+    LPCWSTR pTitle;
+    LPCWSTR pSeparator;
+    LPCWSTR pCheckedName;
+    ULONG_PTR IconID;
+    WORD wReserved[4];
+    ULONG_PTR dwReserved[2];
+};
+typedef EXTCHKBOX* PEXTCHKBOX;
+
 static_assert(sizeof(OPTPARAM) == 48);
 static_assert(offsetof(OPTPARAM, Flags) == 2 && offsetof(OPTPARAM, Style) == 3 && offsetof(OPTPARAM, pData) == 8);
 static_assert(offsetof(OPTPARAM, IconID) == 16 && offsetof(OPTPARAM, lParam) == 24 &&
@@ -101,6 +116,11 @@ static_assert(offsetof(OPTITEM, UserData) == 8 && offsetof(OPTITEM, pName) == 16
 static_assert(offsetof(OPTITEM, pSel) == 24 && offsetof(OPTITEM, pExtChkBox) == 32 && offsetof(OPTITEM, pOptType) == 40);
 static_assert(offsetof(OPTITEM, HelpIndex) == 48 && offsetof(OPTITEM, DMPubID) == 52 && offsetof(OPTITEM, UserItemID) == 53);
 static_assert(offsetof(OPTITEM, pOIExt) == 56 && offsetof(OPTITEM, dwReserved) == 64);
+static_assert(sizeof(EXTCHKBOX) == 64);
+static_assert(offsetof(EXTCHKBOX, pTitle) == 8 && offsetof(EXTCHKBOX, pSeparator) == 16 &&
+              offsetof(EXTCHKBOX, pCheckedName) == 24);
+static_assert(offsetof(EXTCHKBOX, IconID) == 32 && offsetof(EXTCHKBOX, wReserved) == 40 &&
+              offsetof(EXTCHKBOX, dwReserved) == 48);
 
 // The callback record the sheet hands to an item's callback (an item with OPTIF_CALLBACK): why it
 // calls (Reason), the items, the item concerned with the selection it had before, and the dialog.

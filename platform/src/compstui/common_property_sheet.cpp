@@ -108,9 +108,9 @@ LONG_PTR AddItems(Node* parent, const COMPROPSHEETUI* record, DWORD* pageCount) 
     return reinterpret_cast<LONG_PTR>(node);
 }
 
-LONG_PTR AddCaller(Node* parent, PFNPROPSHEETUI pfn, LPARAM lParam) {
-    if (!pfn) return 0;
-    Node* node = AddChild(parent, Node::Caller);
+// Makes the node call pfn, with the information it is handed: this node as its handle, the
+// sheet's function and its own lParam.
+void SetCaller(Node* node, PFNPROPSHEETUI pfn, LPARAM lParam) {
     node->pfn = pfn;
     node->info.cbSize = sizeof(PROPSHEETUI_INFO);
     node->info.Version = PROPSHEETUI_INFO_VERSION;
@@ -118,6 +118,12 @@ LONG_PTR AddCaller(Node* parent, PFNPROPSHEETUI pfn, LPARAM lParam) {
     node->info.hComPropSheet = node;
     node->info.pfnComPropSheet = ComPropSheet;
     node->info.lParamInit = lParam;
+}
+
+LONG_PTR AddCaller(Node* parent, PFNPROPSHEETUI pfn, LPARAM lParam) {
+    if (!pfn) return 0;
+    Node* node = AddChild(parent, Node::Caller);
+    SetCaller(node, pfn, lParam);
     if (CallCaller(node, PROPSHEETUI_REASON_INIT, lParam) <= 0) {
         Forget(node);
         auto& siblings = parent->children;
@@ -241,13 +247,7 @@ LONG CommonPropertySheetUIW(HWND hWndOwner, PFNPROPSHEETUI pfnPropSheetUI, LPARA
     session.root = std::make_unique<Node>();
     Node* root = session.root.get();
     root->session = &session;
-    root->pfn = pfnPropSheetUI;
-    root->info.cbSize = sizeof(PROPSHEETUI_INFO);
-    root->info.Version = PROPSHEETUI_INFO_VERSION;
-    root->info.Flags = PSUIINFO_UNICODE;
-    root->info.hComPropSheet = root;
-    root->info.pfnComPropSheet = ComPropSheet;
-    root->info.lParamInit = lParam;
+    SetCaller(root, pfnPropSheetUI, lParam);
     LiveNodes().insert(root);
     auto finish = [&](LONG answer) {
         Forget(root);

@@ -82,21 +82,20 @@ HGDIOBJ StockFont(const char16_t* face, LONG height, LONG weight) {
     return Objects().Insert(std::move(font));
 }
 
-HGDIOBJ StockBrush(COLORREF colour, bool hollow) {
-    auto brush = std::make_shared<GdiObject>();
-    brush->type = OBJ_BRUSH;
-    brush->stock = true;
-    brush->colour = colour;
-    brush->hollow = hollow;
-    return Objects().Insert(std::move(brush));
+// A stock brush or pen of one colour, or a hollow one.
+std::shared_ptr<GdiObject> StockColoured(DWORD type, COLORREF colour, bool hollow) {
+    auto object = std::make_shared<GdiObject>();
+    object->type = type;
+    object->stock = true;
+    object->colour = colour;
+    object->hollow = hollow;
+    return object;
 }
 
+HGDIOBJ StockBrush(COLORREF colour, bool hollow) { return Objects().Insert(StockColoured(OBJ_BRUSH, colour, hollow)); }
+
 HGDIOBJ StockPen(COLORREF colour, bool hollow) {
-    auto pen = std::make_shared<GdiObject>();
-    pen->type = OBJ_PEN;
-    pen->stock = true;
-    pen->colour = colour;
-    pen->hollow = hollow;
+    auto pen = StockColoured(OBJ_PEN, colour, hollow);
     pen->penStyle = hollow ? PS_NULL : PS_SOLID;
     return Objects().Insert(std::move(pen));
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include <palvex/spool_writer.h>
 #include <win/winspool_forms.h>
@@ -93,10 +94,41 @@ std::shared_ptr<gdi::DeviceContext> FindContext(HDC hdc) {
     return context;
 }
 
+// A context's attribute, or failure (ERROR_INVALID_HANDLE set) when hdc is no context.
+template <class T>
+T ReadAttribute(HDC hdc, T gdi::DeviceContext::*attribute, T failure) {
+    auto context = FindContext(hdc);
+    return context ? (*context).*attribute : failure;
+}
+
+// Sets a context's attribute and gives the value it held, or failure (ERROR_INVALID_HANDLE set)
+// when hdc is no context.
+template <class T>
+T ExchangeAttribute(HDC hdc, T gdi::DeviceContext::*attribute, T value, T failure) {
+    auto context = FindContext(hdc);
+    if (!context) return failure;
+    return std::exchange((*context).*attribute, value);
+}
+
 // The printer device context of hdc; sets ERROR_INVALID_HANDLE when it is none.
 std::shared_ptr<gdi::DeviceContext> FindPrinter(HDC hdc) {
     auto context = gdi::FindPrinterContext(hdc);
     if (!context) SetLastError(ERROR_INVALID_HANDLE);
+    return context;
+}
+
+// EndDoc and AbortDoc need a document started.
+bool InDocument(gdi::PrinterDevice::State state) { return state != gdi::PrinterDevice::State::Idle; }
+
+// The printer device context of hdc when its document state allows the call; null otherwise,
+// with ERROR_INVALID_HANDLE (no printer context) or ERROR_INVALID_PARAMETER (not now) set.
+template <class Allowed>
+std::shared_ptr<gdi::DeviceContext> FindPrinterFor(HDC hdc, Allowed allowed) {
+    auto context = FindPrinter(hdc);
+    if (context && !allowed(context->printer->state)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     return context;
 }
 
@@ -273,6 +305,9 @@ using palvex::DcCall;
 using palvex::EndSide;
 using palvex::FindContext;
 using palvex::FindPrinter;
+using palvex::FindPrinterFor;
+using palvex::InDocument;
+using palvex::gdi::DeviceContext;
 using palvex::gdi::PrinterDevice;
 
 HDC CreateDCW(LPCWSTR, LPCWSTR pwszDevice, LPCWSTR, const DEVMODEW* pdm) {
@@ -330,13 +365,10 @@ HDC ResetDCW(HDC hdc, const DEVMODEW* lpdm) {
 }
 
 int StartDocW(HDC hdc, const DOCINFOW* lpdi) {
-    auto context = FindPrinter(hdc);
+    auto context =
+        FindPrinterFor(hdc, [&](PrinterDevice::State state) { return lpdi && state == PrinterDevice::State::Idle; });
     if (!context) return SP_ERROR;
     PrinterDevice& device = *context->printer;
-    if (!lpdi || device.state != PrinterDevice::State::Idle) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
     static std::atomic<int> nextJob{1};
     palvex::PrintedDocument document;
     if (lpdi->lpszDocName) document.name = lpdi->lpszDocName;
@@ -353,13 +385,10 @@ int StartDocW(HDC hdc, const DOCINFOW* lpdi) {
 }
 
 int StartPage(HDC hdc) {
-    auto context = FindPrinter(hdc);
+    auto context =
+        FindPrinterFor(hdc, [](PrinterDevice::State state) { return state == PrinterDevice::State::Document; });
     if (!context) return SP_ERROR;
     PrinterDevice& device = *context->printer;
-    if (device.state != PrinterDevice::State::Document) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
     {
         std::lock_guard lock(device.log->mutex);
         device.log->log.documents.back().sides.emplace_back();
@@ -370,23 +399,14 @@ int StartPage(HDC hdc) {
 }
 
 int EndPage(HDC hdc) {
-    auto context = FindPrinter(hdc);
-    if (!context) return SP_ERROR;
-    if (context->printer->state != PrinterDevice::State::Side) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
-    return EndSide(*context->printer);
+    auto context = FindPrinterFor(hdc, [](PrinterDevice::State state) { return state == PrinterDevice::State::Side; });
+    return context ? EndSide(*context->printer) : SP_ERROR;
 }
 
 int EndDoc(HDC hdc) {
-    auto context = FindPrinter(hdc);
+    auto context = FindPrinterFor(hdc, InDocument);
     if (!context) return SP_ERROR;
     PrinterDevice& device = *context->printer;
-    if (device.state == PrinterDevice::State::Idle) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
     if (device.state == PrinterDevice::State::Side) EndSide(device);
     {
         std::lock_guard lock(device.log->mutex);
@@ -398,13 +418,9 @@ int EndDoc(HDC hdc) {
 }
 
 int AbortDoc(HDC hdc) {
-    auto context = FindPrinter(hdc);
+    auto context = FindPrinterFor(hdc, InDocument);
     if (!context) return SP_ERROR;
     PrinterDevice& device = *context->printer;
-    if (device.state == PrinterDevice::State::Idle) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return SP_ERROR;
-    }
     {
         std::lock_guard lock(device.log->mutex);
         auto& document = device.log->log.documents.back();
@@ -429,10 +445,7 @@ int SetGraphicsMode(HDC hdc, int iMode) {
     return previous;
 }
 
-int GetGraphicsMode(HDC hdc) {
-    auto context = FindContext(hdc);
-    return context ? context->graphicsMode : 0;
-}
+int GetGraphicsMode(HDC hdc) { return palvex::ReadAttribute(hdc, &DeviceContext::graphicsMode, 0); }
 
 BOOL SetWorldTransform(HDC hdc, const XFORM* lpxf) {
     auto context = FindContext(hdc);
@@ -486,17 +499,10 @@ BOOL ModifyWorldTransform(HDC hdc, const XFORM* lpxf, DWORD mode) {
 }
 
 COLORREF SetTextColor(HDC hdc, COLORREF color) {
-    auto context = FindContext(hdc);
-    if (!context) return CLR_INVALID;
-    const COLORREF previous = context->textColour;
-    context->textColour = color;
-    return previous;
+    return palvex::ExchangeAttribute(hdc, &DeviceContext::textColour, color, CLR_INVALID);
 }
 
-COLORREF GetTextColor(HDC hdc) {
-    auto context = FindContext(hdc);
-    return context ? context->textColour : CLR_INVALID;
-}
+COLORREF GetTextColor(HDC hdc) { return palvex::ReadAttribute(hdc, &DeviceContext::textColour, CLR_INVALID); }
 
 int SetBkMode(HDC hdc, int mode) {
     auto context = FindContext(hdc);
@@ -510,23 +516,13 @@ int SetBkMode(HDC hdc, int mode) {
     return previous;
 }
 
-int GetBkMode(HDC hdc) {
-    auto context = FindContext(hdc);
-    return context ? context->backgroundMode : 0;
-}
+int GetBkMode(HDC hdc) { return palvex::ReadAttribute(hdc, &DeviceContext::backgroundMode, 0); }
 
 UINT SetTextAlign(HDC hdc, UINT align) {
-    auto context = FindContext(hdc);
-    if (!context) return GDI_ERROR;
-    const UINT previous = context->textAlign;
-    context->textAlign = align;
-    return previous;
+    return palvex::ExchangeAttribute(hdc, &DeviceContext::textAlign, align, UINT{GDI_ERROR});
 }
 
-UINT GetTextAlign(HDC hdc) {
-    auto context = FindContext(hdc);
-    return context ? context->textAlign : GDI_ERROR;
-}
+UINT GetTextAlign(HDC hdc) { return palvex::ReadAttribute(hdc, &DeviceContext::textAlign, UINT{GDI_ERROR}); }
 
 BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWSTR lpString, UINT c, const INT*) {
     // ETO_GLYPH_INDEX: lpString holds glyph indices of the selected font.

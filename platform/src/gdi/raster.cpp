@@ -88,24 +88,25 @@ bool Anisotropic(const DeviceContext& context) { return context.mapMode == MM_AN
 
 double Ratio(LONG viewport, LONG window) { return window ? double(viewport) / window : 1.0; }
 
+// One coordinate taken from one space (window or viewport) to the other: moved between the
+// origins, and scaled by the extents when the mapping mode scales.
+LONG MapAxis(bool scaled, LONG value, LONG fromOrigin, LONG fromExtent, LONG toOrigin, LONG toExtent) {
+    if (!scaled) return value - fromOrigin + toOrigin;
+    return static_cast<LONG>(std::lround((value - fromOrigin) * Ratio(toExtent, fromExtent))) + toOrigin;
+}
+
 }  // namespace
 
 POINT ToDevice(const DeviceContext& context, LONG x, LONG y) {
-    if (!Anisotropic(context))
-        return POINT{x - context.windowOrigin.x + context.viewportOrigin.x, y - context.windowOrigin.y + context.viewportOrigin.y};
-    const double dx = (x - context.windowOrigin.x) * Ratio(context.viewportExtent.cx, context.windowExtent.cx);
-    const double dy = (y - context.windowOrigin.y) * Ratio(context.viewportExtent.cy, context.windowExtent.cy);
-    return POINT{static_cast<LONG>(std::lround(dx)) + context.viewportOrigin.x,
-                 static_cast<LONG>(std::lround(dy)) + context.viewportOrigin.y};
+    const bool scaled = Anisotropic(context);
+    return POINT{MapAxis(scaled, x, context.windowOrigin.x, context.windowExtent.cx, context.viewportOrigin.x, context.viewportExtent.cx),
+                 MapAxis(scaled, y, context.windowOrigin.y, context.windowExtent.cy, context.viewportOrigin.y, context.viewportExtent.cy)};
 }
 
 POINT ToLogical(const DeviceContext& context, LONG x, LONG y) {
-    if (!Anisotropic(context))
-        return POINT{x - context.viewportOrigin.x + context.windowOrigin.x, y - context.viewportOrigin.y + context.windowOrigin.y};
-    const double lx = (x - context.viewportOrigin.x) * Ratio(context.windowExtent.cx, context.viewportExtent.cx);
-    const double ly = (y - context.viewportOrigin.y) * Ratio(context.windowExtent.cy, context.viewportExtent.cy);
-    return POINT{static_cast<LONG>(std::lround(lx)) + context.windowOrigin.x,
-                 static_cast<LONG>(std::lround(ly)) + context.windowOrigin.y};
+    const bool scaled = Anisotropic(context);
+    return POINT{MapAxis(scaled, x, context.viewportOrigin.x, context.viewportExtent.cx, context.windowOrigin.x, context.windowExtent.cx),
+                 MapAxis(scaled, y, context.viewportOrigin.y, context.viewportExtent.cy, context.windowOrigin.y, context.windowExtent.cy)};
 }
 
 double ScaleX(const DeviceContext& context) {

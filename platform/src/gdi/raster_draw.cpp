@@ -31,6 +31,18 @@ bool Open(HDC hdc, Target* target) {
     return true;
 }
 
+// The brush a rectangle is filled or framed with, opening the context it is drawn on; null, with
+// the error set, when the rectangle or the brush is missing or the context unknown.
+std::shared_ptr<GdiObject> OpenWithBrush(HDC hdc, const RECT* rect, HBRUSH hbr, Target* target) {
+    auto brush = Objects().Find(hbr);
+    if (!rect || !brush || brush->type != OBJ_BRUSH) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!Open(hdc, target)) return nullptr;
+    return brush;
+}
+
 RECT DeviceRect(const DeviceContext& context, int left, int top, int right, int bottom) {
     const POINT a = palvex::gdi::ToDevice(context, left, top), b = palvex::gdi::ToDevice(context, right, bottom);
     return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
@@ -213,13 +225,9 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
 }
 
 int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
-    auto brush = Objects().Find(hbr);
-    if (!lprc || !brush || brush->type != OBJ_BRUSH) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
     Target target;
-    if (!Open(hDC, &target)) return 0;
+    const auto brush = OpenWithBrush(hDC, lprc, hbr, &target);
+    if (!brush) return 0;
     if (target.raster && !brush->hollow)
         palvex::gdi::FillDevice(*target.raster, DeviceRect(*target.context, lprc->left, lprc->top, lprc->right, lprc->bottom),
                                 palvex::gdi::PixelOf(*target.raster, brush->colour));
@@ -227,13 +235,9 @@ int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
 }
 
 int FrameRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
-    auto brush = Objects().Find(hbr);
-    if (!lprc || !brush || brush->type != OBJ_BRUSH) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
     Target target;
-    if (!Open(hDC, &target)) return 0;
+    const auto brush = OpenWithBrush(hDC, lprc, hbr, &target);
+    if (!brush) return 0;
     if (!target.raster || brush->hollow) return 1;
     const RECT r = DeviceRect(*target.context, lprc->left, lprc->top, lprc->right, lprc->bottom);
     if (r.right <= r.left || r.bottom <= r.top) return 1;

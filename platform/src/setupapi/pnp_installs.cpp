@@ -29,21 +29,23 @@ palvex::db::SchemaPart g_schema(
     "  driver TEXT NOT NULL, install_ms INTEGER NOT NULL, plugged INTEGER NOT NULL);");
 
 struct PendingInstall {
+    std::u16string path;  // the device's interface path, the record's key
     palvex::UsbDevice device;
     DWORD plugged = 0;  // tick count of the arrival
 };
 
 std::vector<PendingInstall> ReadPending() {
     std::vector<PendingInstall> pending;
-    palvex::db::Statement rows("SELECT vendor, product, serial, driver, install_ms, plugged FROM usb_installs ORDER BY rowid");
+    palvex::db::Statement rows("SELECT path, vendor, product, serial, driver, install_ms, plugged FROM usb_installs ORDER BY rowid");
     while (rows.Step()) {
         PendingInstall install;
-        install.device.vendorId = rows.Text16(0);
-        install.device.productId = rows.Text16(1);
-        install.device.serial = rows.Text16(2);
-        install.device.driverName = rows.Text16(3);
-        install.device.installMs = static_cast<DWORD>(rows.Int(4));
-        install.plugged = static_cast<DWORD>(rows.Int(5));
+        install.path = rows.Text16(0);
+        install.device.vendorId = rows.Text16(1);
+        install.device.productId = rows.Text16(2);
+        install.device.serial = rows.Text16(3);
+        install.device.driverName = rows.Text16(4);
+        install.device.installMs = static_cast<DWORD>(rows.Int(5));
+        install.plugged = static_cast<DWORD>(rows.Int(6));
         pending.push_back(install);
     }
     return pending;
@@ -95,7 +97,7 @@ bool FinishDueInstalls() {
                 continue;
             }
             due.push_back(install.device);
-            palvex::db::Statement("DELETE FROM usb_installs WHERE path = ?1").Bind(1, palvex::UsbInterfacePath(install.device)).Run();
+            palvex::db::Statement("DELETE FROM usb_installs WHERE path = ?1").Bind(1, install.path).Run();
         }
     });
     for (const auto& device : due) FinishInstall(device);

@@ -29,12 +29,6 @@ namespace {
 constexpr DWORD kDefaultJobPriority = 1;
 constexpr DWORD kMaxJobPriority = 99;
 
-// A devmode is placed only when the job has one: its link is null otherwise.
-std::optional<size_t> AddDevMode(InfoPacker& packer, const std::vector<BYTE>& devMode) {
-    if (devMode.empty()) return std::nullopt;
-    return packer.AddBytes(devMode);
-}
-
 // "NT EMF " and its version, in any case.
 bool IsEmfDatatype(const std::u16string& datatype) {
     static constexpr std::u16string_view kEmf = u"NT EMF ";
@@ -84,16 +78,10 @@ DWORD GetJobInfo(const PrinterHandle& handle, DWORD jobId, DWORD level, LPBYTE b
     if (level == 1) {
         JOB_INFO_1W info{};
         InfoPacker packer(sizeof info);
-        const auto printerName = packer.AddString(printer->name);
-        const auto user = packer.AddString(userName);
-        const auto document = packer.AddString(job.documentName);
-        const auto datatype = packer.AddString(job.datatype);
-        if (size >= packer.needed()) {
-            info.pPrinterName = TextAt(buffer, printerName);
-            info.pUserName = TextAt(buffer, user);
-            info.pDocument = TextAt(buffer, document);
-            info.pDatatype = TextAt(buffer, datatype);
-        }
+        packer.AddString(printer->name, &info.pPrinterName);
+        packer.AddString(userName, &info.pUserName);
+        packer.AddString(job.documentName, &info.pDocument);
+        packer.AddString(job.datatype, &info.pDatatype);
         info.JobId = job.id;
         info.Status = job.status;
         info.Priority = priority;
@@ -104,26 +92,15 @@ DWORD GetJobInfo(const PrinterHandle& handle, DWORD jobId, DWORD level, LPBYTE b
 
     JOB_INFO_2W info{};
     InfoPacker packer(sizeof info);
-    const auto printerName = packer.AddString(printer->name);
-    const auto user = packer.AddString(userName);
-    const auto document = packer.AddString(job.documentName);
-    const auto notify = packer.AddString(userName);
-    const auto datatype = packer.AddString(job.datatype);
-    const auto processor = packer.AddString(printer->printProcessor);
-    const auto parameters = packer.AddString(job.parameters);
-    const auto driver = packer.AddString(printer->driverName);
-    const auto devMode = AddDevMode(packer, job.devMode);
-    if (size >= packer.needed()) {
-        info.pPrinterName = TextAt(buffer, printerName);
-        info.pUserName = TextAt(buffer, user);
-        info.pDocument = TextAt(buffer, document);
-        info.pNotifyName = TextAt(buffer, notify);
-        info.pDatatype = TextAt(buffer, datatype);
-        info.pPrintProcessor = TextAt(buffer, processor);
-        info.pParameters = TextAt(buffer, parameters);
-        info.pDriverName = TextAt(buffer, driver);
-        info.pDevMode = LinkAt<LPDEVMODEW>(buffer, devMode);
-    }
+    packer.AddString(printer->name, &info.pPrinterName);
+    packer.AddString(userName, &info.pUserName);
+    packer.AddString(job.documentName, &info.pDocument);
+    packer.AddString(userName, &info.pNotifyName);
+    packer.AddString(job.datatype, &info.pDatatype);
+    packer.AddString(printer->printProcessor, &info.pPrintProcessor);
+    packer.AddString(job.parameters, &info.pParameters);
+    packer.AddString(printer->driverName, &info.pDriverName);
+    packer.AddBytes(job.devMode, &info.pDevMode);  // null when the job has none
     info.JobId = job.id;
     info.Status = job.status;
     info.Priority = priority;

@@ -150,33 +150,20 @@ DWORD GetPrinterInfoLevel(int64_t printerId, ACCESS_MASK grantedAccess, DWORD le
     case 2: {
         PRINTER_INFO_2W info{};
         InfoPacker packer(sizeof info);
-        const auto name = packer.AddString(printer->name);
-        const auto share = packer.AddString(settings.shareName);
-        const auto port = packer.AddString(printer->portName);
-        const auto driver = packer.AddString(printer->driverName);
-        const auto comment = packer.AddString(settings.comment);
-        const auto location = packer.AddString(settings.location);
-        const auto devMode = ReadDevMode(printerId, false);
-        const size_t devModeAt = devMode ? packer.AddBytes(*devMode) : 0;
-        const auto sepFile = packer.AddString(settings.sepFile);
-        const auto processor = packer.AddString(printer->printProcessor);
-        const auto datatype = packer.AddString(settings.datatype);
-        const auto parameters = packer.AddString(settings.parameters);
-        const size_t security =
-            mayReadSecurity ? packer.Add(kEmptySecurityDescriptor, sizeof kEmptySecurityDescriptor, 8) : 0;
+        packer.AddString(printer->name, &info.pPrinterName);
+        packer.AddString(settings.shareName, &info.pShareName);
+        packer.AddString(printer->portName, &info.pPortName);
+        packer.AddString(printer->driverName, &info.pDriverName);
+        packer.AddString(settings.comment, &info.pComment);
+        packer.AddString(settings.location, &info.pLocation);
+        if (const auto devMode = ReadDevMode(printerId, false)) packer.AddBytes(*devMode, &info.pDevMode);
+        packer.AddString(settings.sepFile, &info.pSepFile);
+        packer.AddString(printer->printProcessor, &info.pPrintProcessor);
+        packer.AddString(settings.datatype, &info.pDatatype);
+        packer.AddString(settings.parameters, &info.pParameters);
+        if (mayReadSecurity)
+            packer.Add(kEmptySecurityDescriptor, sizeof kEmptySecurityDescriptor, 8, &info.pSecurityDescriptor);
         if (size >= packer.needed()) {
-            info.pPrinterName = TextAt(buffer, name);
-            info.pShareName = TextAt(buffer, share);
-            info.pPortName = TextAt(buffer, port);
-            info.pDriverName = TextAt(buffer, driver);
-            info.pComment = TextAt(buffer, comment);
-            info.pLocation = TextAt(buffer, location);
-            info.pDevMode = devMode ? At<LPDEVMODEW>(buffer, devModeAt) : nullptr;
-            info.pSepFile = TextAt(buffer, sepFile);
-            info.pPrintProcessor = TextAt(buffer, processor);
-            info.pDatatype = TextAt(buffer, datatype);
-            info.pParameters = TextAt(buffer, parameters);
-            info.pSecurityDescriptor = mayReadSecurity ? At<PSECURITY_DESCRIPTOR>(buffer, security) : nullptr;
             info.Attributes = settings.attributes;
             info.Priority = settings.priority;
             info.DefaultPriority = settings.defaultPriority;
@@ -190,27 +177,21 @@ DWORD GetPrinterInfoLevel(int64_t printerId, ACCESS_MASK grantedAccess, DWORD le
     case 3: {
         PRINTER_INFO_3 info{};
         InfoPacker packer(sizeof info);
-        const size_t security = packer.Add(kEmptySecurityDescriptor, sizeof kEmptySecurityDescriptor, 8);
-        if (size >= packer.needed()) info.pSecurityDescriptor = At<PSECURITY_DESCRIPTOR>(buffer, security);
+        packer.Add(kEmptySecurityDescriptor, sizeof kEmptySecurityDescriptor, 8, &info.pSecurityDescriptor);
         return Deliver(packer, info, buffer, size, needed);
     }
     case 4: {
         PRINTER_INFO_4W info{};
         InfoPacker packer(sizeof info);
-        const auto name = packer.AddString(printer->name);
-        if (size >= packer.needed()) info.pPrinterName = TextAt(buffer, name);
+        packer.AddString(printer->name, &info.pPrinterName);
         info.Attributes = settings.attributes;
         return Deliver(packer, info, buffer, size, needed);
     }
     case 5: {
         PRINTER_INFO_5W info{};
         InfoPacker packer(sizeof info);
-        const auto name = packer.AddString(printer->name);
-        const auto port = packer.AddString(printer->portName);
-        if (size >= packer.needed()) {
-            info.pPrinterName = TextAt(buffer, name);
-            info.pPortName = TextAt(buffer, port);
-        }
+        packer.AddString(printer->name, &info.pPrinterName);
+        packer.AddString(printer->portName, &info.pPortName);
         info.Attributes = settings.attributes;
         info.DeviceNotSelectedTimeout = kDeviceNotSelectedTimeout;
         info.TransmissionRetryTimeout = kTransmissionRetryTimeout;
@@ -228,9 +209,7 @@ DWORD GetPrinterInfoLevel(int64_t printerId, ACCESS_MASK grantedAccess, DWORD le
     default: {  // 8 and 9: one DEVMODE each
         PRINTER_INFO_8W info{};
         InfoPacker packer(sizeof info);
-        const auto devMode = ReadDevMode(printerId, level == 9);
-        const size_t devModeAt = devMode ? packer.AddBytes(*devMode) : 0;
-        if (devMode && size >= packer.needed()) info.pDevMode = At<LPDEVMODEW>(buffer, devModeAt);
+        if (const auto devMode = ReadDevMode(printerId, level == 9)) packer.AddBytes(*devMode, &info.pDevMode);
         return Deliver(packer, info, buffer, size, needed);
     }
     }

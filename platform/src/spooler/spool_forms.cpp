@@ -147,6 +147,16 @@ bool SoundForm(const FORM_INFO_1W& form) {
            form.ImageableArea.top <= form.ImageableArea.bottom;
 }
 
+// The form record an AddFormW or SetFormW call passes, once its printer handle and level are
+// checked; the error of the first check that fails.
+DWORD ReadFormArgument(HANDLE printer, DWORD level, const BYTE* record, FORM_INFO_1W* form) {
+    if (const DWORD error = CheckPrinterHandle(printer)) return error;
+    if (level != 1) return ERROR_INVALID_LEVEL;
+    if (!record) return ERROR_INVALID_PARAMETER;
+    std::memcpy(form, record, sizeof *form);
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 BOOL EnumFormsW(HANDLE hPrinter, DWORD Level, LPBYTE pForm, DWORD cbBuf, LPDWORD pcbNeeded, LPDWORD pcReturned) {
@@ -174,11 +184,8 @@ BOOL GetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pForm, DWOR
 
 BOOL AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
     return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
-        if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
-        if (Level != 1) return ERROR_INVALID_LEVEL;
-        if (!pForm) return ERROR_INVALID_PARAMETER;
         FORM_INFO_1W form;
-        std::memcpy(&form, pForm, sizeof form);
+        if (const DWORD error = ReadFormArgument(hPrinter, Level, pForm, &form)) return error;
         const std::u16string name = Text(form.pName);
         if (name.empty() || !SoundForm(form) || (form.Flags & ~FORM_PRINTER) != 0) return ERROR_INVALID_PARAMETER;
         DWORD error = ERROR_SUCCESS;
@@ -201,11 +208,8 @@ BOOL AddFormW(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
 
 BOOL SetFormW(HANDLE hPrinter, LPWSTR pFormName, DWORD Level, LPBYTE pForm) {
     return palvex::Finish(palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
-        if (const DWORD error = CheckPrinterHandle(hPrinter)) return error;
-        if (Level != 1) return ERROR_INVALID_LEVEL;
-        if (!pForm) return ERROR_INVALID_PARAMETER;
         FORM_INFO_1W form;
-        std::memcpy(&form, pForm, sizeof form);
+        if (const DWORD error = ReadFormArgument(hPrinter, Level, pForm, &form)) return error;
         const auto existing = palvex::spool::FindForm(Text(pFormName));
         if (!pFormName || !existing) return ERROR_INVALID_FORM_NAME;
         if ((existing->flags & FORM_BUILTIN) || !SoundForm(form)) return ERROR_INVALID_PARAMETER;
@@ -297,11 +301,16 @@ int DeviceCapabilitiesW(LPCWSTR pDevice, LPCWSTR, WORD fwCapability, LPWSTR pOut
     const DWORD error = palvex::GuardedCall(RPC_S_SERVER_UNAVAILABLE, [&]() -> DWORD {
         const auto printer = pDevice ? palvex::spool::FindPrinter(pDevice) : std::nullopt;
         if (!printer) return ERROR_INVALID_PRINTER_NAME;
+        const auto module = palvex::paper::UiModuleOf(printer->id);
+        if (!module) {
+            count = DriverCapability(printer->id, fwCapability, reinterpret_cast<BYTE*>(pOutput));
+            return count < 0 ? ERROR_NOT_SUPPORTED : ERROR_SUCCESS;
+        }
         // The driver's UI plug-in may change the driver's answer. The caller sized the output for
         // the final answer, so the driver writes its own only when the plug-in leaves it.
         const int driverAnswer = DriverCapability(printer->id, fwCapability, nullptr);
-        if (const auto answer = palvex::paper::UiModuleAnswer(printer->id, printer->name, fwCapability, pOutput,
-                                                               pDevMode, static_cast<DWORD>(driverAnswer))) {
+        if (const auto answer = palvex::paper::UiModuleAnswer(module, printer->name, fwCapability, pOutput, pDevMode,
+                                                               static_cast<DWORD>(driverAnswer))) {
             count = static_cast<int>(*answer);
             return ERROR_SUCCESS;
         }

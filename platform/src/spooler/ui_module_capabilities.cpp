@@ -39,29 +39,27 @@ void SetUiModuleCapabilities(const std::u16string& moduleFile, UiModuleCapabilit
 
 namespace paper {
 
-std::optional<DWORD> UiModuleAnswer(int64_t printerId, const std::u16string& printerName, WORD capability,
-                                    void* output, const DEVMODEW* devmode, DWORD driverAnswer) {
+UiModuleCapabilities UiModuleOf(int64_t printerId) {
     {
         const std::lock_guard<std::mutex> hold(g_lock);
-        if (Registered().empty()) return std::nullopt;
+        if (Registered().empty()) return {};
     }
     const auto details = spool::ReadPrinterDetails(printerId);
     const auto driver = details ? spool::ReadDriver(details->driverId) : std::nullopt;
-    if (!driver || FileKey(driver->configFile) != kUniversalDriverUi) return std::nullopt;
-    UiModuleCapabilities answer;
-    {
-        const std::lock_guard<std::mutex> hold(g_lock);
-        for (const std::u16string& file : driver->dependentFiles) {
-            const auto found = Registered().find(FileKey(file));
-            if (found == Registered().end()) continue;
-            answer = found->second;
-            break;
-        }
+    if (!driver || FileKey(driver->configFile) != kUniversalDriverUi) return {};
+    const std::lock_guard<std::mutex> hold(g_lock);
+    for (const std::u16string& file : driver->dependentFiles) {
+        const auto found = Registered().find(FileKey(file));
+        if (found != Registered().end()) return found->second;
     }
+    return {};
+}
+
+std::optional<DWORD> UiModuleAnswer(const UiModuleCapabilities& module, const std::u16string& printerName,
+                                    WORD capability, void* output, const DEVMODEW* devmode, DWORD driverAnswer) {
     // Called without the lock: the plug-in may ask the machine for capabilities itself.
-    if (!answer) return std::nullopt;
     DWORD result = driverAnswer;
-    if (FAILED(answer(printerName, capability, output, devmode, driverAnswer, &result))) return std::nullopt;
+    if (FAILED(module(printerName, capability, output, devmode, driverAnswer, &result))) return std::nullopt;
     return result;
 }
 

@@ -6,13 +6,18 @@
 #include <optional>
 #include <string>
 
+#include <palvex/ui_module_capabilities.h>
 #include <win/windows.h>
 
 namespace palvex::paper {
 
-// The answer of the UI plug-in of the printer's driver when one is registered for it and answers
-// (a success code); nullopt: the driver's own answer stands.
-std::optional<DWORD> UiModuleAnswer(int64_t printerId, const std::u16string& printerName, WORD capability,
-                                    void* output, const DEVMODEW* devmode, DWORD driverAnswer);
+// The capability function of the UI plug-in registered for the printer's driver; empty when no
+// plug-in is.
+UiModuleCapabilities UiModuleOf(int64_t printerId);
+
+// The plug-in's answer to a device capability when it answers (a success code); nullopt: the
+// driver's own answer stands.
+std::optional<DWORD> UiModuleAnswer(const UiModuleCapabilities& module, const std::u16string& printerName,
+                                    WORD capability, void* output, const DEVMODEW* devmode, DWORD driverAnswer);
 
 }  // namespace palvex::paper

@@ -106,16 +106,11 @@ namespace {
 // Runs a window's procedure outside the table's lock; 0 for a window that is gone.
 LRESULT Dispatch(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC procedure = nullptr;
-    {
-        auto& table = WindowTable::Get();
-        std::lock_guard lock(table.Mutex());
-        Window* window = table.Find(hWnd);
-        if (!window) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return 0;
-        }
-        procedure = window->procedure;
-    }
+    const bool found = palvex::win::WithWindow(hWnd, false, [&](Window& window, WindowTable&) {
+        procedure = window.procedure;
+        return true;
+    });
+    if (!found) return 0;
     return procedure ? procedure(hWnd, message, wParam, lParam) : DefWindowProcW(hWnd, message, wParam, lParam);
 }
 
@@ -303,20 +298,15 @@ int GetWindowTextLengthW(HWND hWnd) {
 }
 
 int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount) {
-    auto& table = WindowTable::Get();
-    std::lock_guard lock(table.Mutex());
-    Window* window = table.Find(hWnd);
-    if (!window) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    if (!lpClassName || nMaxCount <= 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    const std::u16string& name = window->windowClass->name;
-    const size_t copied = std::min<size_t>(name.size(), size_t(nMaxCount) - 1);
-    std::memcpy(lpClassName, name.data(), copied * sizeof(WCHAR));
-    lpClassName[copied] = u'\0';
-    return static_cast<int>(copied);
+    return palvex::win::WithWindow(hWnd, 0, [&](Window& window, WindowTable&) {
+        if (!lpClassName || nMaxCount <= 0) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        const std::u16string& name = window.windowClass->name;
+        const size_t copied = std::min<size_t>(name.size(), size_t(nMaxCount) - 1);
+        std::memcpy(lpClassName, name.data(), copied * sizeof(WCHAR));
+        lpClassName[copied] = u'\0';
+        return static_cast<int>(copied);
+    });
 }

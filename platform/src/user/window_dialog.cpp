@@ -4,6 +4,7 @@
 
 #include <win/winuser.h>
 
+#include "crt/utf16.h"
 #include "user/dialog_template.h"
 #include "user/window_store.h"
 
@@ -127,12 +128,16 @@ HWND CreateIndirect(HINSTANCE instance, const void* bytes, size_t size, HWND par
     return palvex::win::CreateDialogFromTemplate(instance, dialog, parent, procedure, init);
 }
 
+// The dialog template resource; false, with ERROR_RESOURCE_NAME_NOT_FOUND set, when there is none.
 bool FindTemplate(HINSTANCE instance, LPCWSTR name, const void** bytes, size_t* size) {
     HRSRC resource = FindResourceW(instance, name, RT_DIALOG);
-    if (!resource) return false;
-    *bytes = LockResource(LoadResource(instance, resource));
-    *size = SizeofResource(instance, resource);
-    return *bytes != nullptr;
+    if (resource) {
+        *bytes = LockResource(LoadResource(instance, resource));
+        *size = SizeofResource(instance, resource);
+        if (*bytes) return true;
+    }
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return false;
 }
 
 // The top-level window that owns windows made with this parent.
@@ -203,10 +208,7 @@ HWND CreateDialogParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndPa
                         LPARAM dwInitParam) {
     const void* bytes = nullptr;
     size_t size = 0;
-    if (!FindTemplate(hInstance, lpTemplateName, &bytes, &size)) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
+    if (!FindTemplate(hInstance, lpTemplateName, &bytes, &size)) return nullptr;
     return CreateIndirect(hInstance, bytes, size, hWndParent, lpDialogFunc, dwInitParam);
 }
 
@@ -219,10 +221,7 @@ INT_PTR DialogBoxParamW(HINSTANCE hInstance, LPCWSTR lpTemplateName, HWND hWndPa
                         LPARAM dwInitParam) {
     const void* bytes = nullptr;
     size_t size = 0;
-    if (!FindTemplate(hInstance, lpTemplateName, &bytes, &size)) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return -1;
-    }
+    if (!FindTemplate(hInstance, lpTemplateName, &bytes, &size)) return -1;
     HWND owner = OwnerOf(hWndParent);
     if (owner) EnableWindow(owner, FALSE);
     return RunModal(owner, CreateIndirect(hInstance, bytes, size, owner, lpDialogFunc, dwInitParam));
@@ -326,7 +325,7 @@ UINT GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL* lpTranslated, BOOL bSigned) 
 
 BOOL SetDlgItemInt(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned) {
     const std::string digits = bSigned ? std::to_string(static_cast<int>(uValue)) : std::to_string(uValue);
-    return SetDlgItemTextW(hDlg, nIDDlgItem, std::u16string(digits.begin(), digits.end()).c_str());
+    return SetDlgItemTextW(hDlg, nIDDlgItem, palvex::text::FromUtf8(digits).c_str());
 }
 
 BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck) {

@@ -201,37 +201,9 @@ bool PropertyKey(LPCWSTR name, std::u16string* key) {
     return true;
 }
 
-}  // namespace
-
-BOOL SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData) {
-    std::u16string key;
-    if (!PropertyKey(lpString, &key)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    auto& table = WindowTable::Get();
-    std::lock_guard lock(table.Mutex());
-    Window* window = table.Find(hWnd);
-    if (!window) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    window->properties[key] = hData;
-    return TRUE;
-}
-
-HANDLE GetPropW(HWND hWnd, LPCWSTR lpString) {
-    std::u16string key;
-    if (!PropertyKey(lpString, &key)) return nullptr;
-    auto& table = WindowTable::Get();
-    std::lock_guard lock(table.Mutex());
-    Window* window = table.Find(hWnd);
-    if (!window) return nullptr;
-    auto it = window->properties.find(key);
-    return it == window->properties.end() ? nullptr : it->second;
-}
-
-HANDLE RemovePropW(HWND hWnd, LPCWSTR lpString) {
+// A window's property, taken off the window when remove is set; null for a bad name, an unknown
+// window or a property it does not hold.
+HANDLE FindProperty(HWND hWnd, LPCWSTR lpString, bool remove) {
     std::u16string key;
     if (!PropertyKey(lpString, &key)) return nullptr;
     auto& table = WindowTable::Get();
@@ -241,6 +213,24 @@ HANDLE RemovePropW(HWND hWnd, LPCWSTR lpString) {
     auto it = window->properties.find(key);
     if (it == window->properties.end()) return nullptr;
     HANDLE data = it->second;
-    window->properties.erase(it);
+    if (remove) window->properties.erase(it);
     return data;
 }
+
+}  // namespace
+
+BOOL SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData) {
+    std::u16string key;
+    if (!PropertyKey(lpString, &key)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return palvex::win::WithWindow(hWnd, FALSE, [&](Window& window, WindowTable&) {
+        window.properties[key] = hData;
+        return TRUE;
+    });
+}
+
+HANDLE GetPropW(HWND hWnd, LPCWSTR lpString) { return FindProperty(hWnd, lpString, false); }
+
+HANDLE RemovePropW(HWND hWnd, LPCWSTR lpString) { return FindProperty(hWnd, lpString, true); }

@@ -7,23 +7,10 @@
 #include "user/window_store.h"
 
 using palvex::win::Window;
+using palvex::win::WithWindow;
 using palvex::win::WindowTable;
 
 namespace {
-
-// Runs body on the window under the table's lock; fails with ERROR_INVALID_WINDOW_HANDLE when
-// the handle is not a window.
-template <class Result, class Body>
-Result WithWindow(HWND hWnd, Result failure, Body&& body) {
-    auto& table = WindowTable::Get();
-    std::lock_guard lock(table.Mutex());
-    Window* window = table.Find(hWnd);
-    if (!window) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return failure;
-    }
-    return body(*window, table);
-}
 
 bool IsChildWindow(const Window& window) {
     return (window.style & (WS_CHILD | WS_POPUP)) == WS_CHILD;
@@ -335,22 +322,17 @@ BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARAM lParam) {
     if (!lpEnumFunc) return FALSE;
     // The descendants are listed first, so a callback may create or destroy windows safely.
     std::vector<HWND> descendants;
-    auto& table = WindowTable::Get();
-    {
-        std::lock_guard lock(table.Mutex());
-        Window* parent = table.Find(hWndParent);
-        if (!parent) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return FALSE;
-        }
+    const bool found = WithWindow(hWndParent, false, [&](Window& parent, WindowTable& table) {
         auto collect = [&](auto&& self, const Window& window) -> void {
             for (HWND child : window.children) {
                 descendants.push_back(child);
                 if (const Window* c = table.Find(child)) self(self, *c);
             }
         };
-        collect(collect, *parent);
-    }
+        collect(collect, parent);
+        return true;
+    });
+    if (!found) return FALSE;
     for (HWND child : descendants) {
         if (!IsWindow(child)) continue;
         if (!lpEnumFunc(child, lParam)) break;

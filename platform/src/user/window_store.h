@@ -180,4 +180,18 @@ void ReadEnvironmentScript();
 // Publishes a top-level window of a registered class to the other processes of the machine.
 void PublishWindow(HWND window);
 
+// Runs body on the window under the table's lock; fails with ERROR_INVALID_WINDOW_HANDLE when
+// the handle is not a window.
+template <class Result, class Body>
+Result WithWindow(HWND hWnd, Result failure, Body&& body) {
+    auto& table = WindowTable::Get();
+    std::lock_guard lock(table.Mutex());
+    Window* window = table.Find(hWnd);
+    if (!window) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return failure;
+    }
+    return body(*window, table);
+}
+
 }  // namespace palvex::win

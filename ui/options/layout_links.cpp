@@ -9,10 +9,6 @@
 #include "items/optitem_handler.h"
 #include "session/owner_drawn.h"
 
-#ifndef OPTIF_ECB_CHECKED
-#define OPTIF_ECB_CHECKED 0x00000040L  // the item's extended check box is checked
-#endif
-
 namespace {
 
 constexpr DWORD kCopiesItem = 3;

@@ -29,6 +29,7 @@
 #include <win/windows.h>
 
 #include "block_builder.h"
+#include "printer_data.h"
 
 namespace pptest {
 
@@ -64,7 +65,7 @@ std::vector<BYTE> OemDevmodeBlock(const std::vector<BYTE>& defaultRecord = {});
 std::vector<BYTE> PrinterSettingsBlock(const PrinterValues& values);
 
 // Writes a REG_BINARY printer-data value.
-void WritePrinterValue(const std::u16string& printer, const std::u16string& name, const std::vector<BYTE>& bytes);
+using xprtest::WritePrinterValue;
 
 // A machine with the printer and both blocks.
 void InstallSettingsPrinter(palvex::TestMachine& machine, const PrinterValues& values = {});

@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +31,7 @@
 #include <win/windows.h>
 
 #include "coplugin.h"
+#include "le_fields.h"
 #include "oem_pdev.h"
 
 namespace rendertest {
@@ -69,17 +69,8 @@ struct InstallOptions {
 };
 void InstallRenderPrinter(const InstallOptions& options = {});
 
-// Little-endian values in a byte array.
-template <class T>
-void Poke(std::vector<BYTE>& bytes, size_t at, T value) {
-    std::memcpy(bytes.data() + at, &value, sizeof value);
-}
-template <class T>
-T Peek(const void* bytes, size_t at) {
-    T value;
-    std::memcpy(&value, static_cast<const BYTE*>(bytes) + at, sizeof value);
-    return value;
-}
+using xprtest::Peek;
+using xprtest::Poke;
 
 // Where the private part starts in the host's DEVMODEs.
 inline constexpr size_t kPrivateAt = sizeof(DEVMODEW) + palvex::hosts::kUnidrvPartSize;

@@ -1,7 +1,12 @@
 #include "settings_fixture.h"
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
+
+#include <palvex/paths.h>
+#include <palvex/spool_writer.h>
 
 #include "driver_columns.h"
 #include "le_fields.h"
@@ -118,6 +123,32 @@ void Devmode::SetText(DWORD offset, const std::u16string& text) {
     std::vector<BYTE> bytes((text.size() + 1) * 2, 0);
     std::memcpy(bytes.data(), text.data(), text.size() * 2);
     Set(offset, bytes);
+}
+
+std::vector<BYTE> JobDevmode(const std::function<void(Devmode&)>& change, short paper) {
+    Devmode devmode;
+    const std::vector<BYTE> plain = palvex::MakeDevMode(paper);
+    std::vector<BYTE>& bytes = devmode.bytes();
+    const WORD extra = devmode.get()->dmDriverExtra;
+    std::memcpy(bytes.data(), plain.data(), sizeof(DEVMODEW));
+    devmode.get()->dmDriverExtra = extra;
+    devmode.get()->dmNup = DMNUP_SYSTEM;
+    devmode.SetDword(at::kPdlType, 50);
+    devmode.SetByte(at::kNupBorder, 1);
+    devmode.SetByte(at::kNupOrder, 1);
+    devmode.SetWord(at::kScaleFactor, 100);
+    devmode.SetByte(at::kGrxMode, 1);
+    if (change) change(devmode);
+    return std::vector<BYTE>(bytes.begin(), bytes.begin() + sizeof(DEVMODEW) + extra);
+}
+
+std::u16string WriteSpoolFile(const std::u16string& name, const std::vector<BYTE>& bytes) {
+    const std::u16string spoolFile = u"C:\\Windows\\System32\\spool\\PRINTERS\\" + name;
+    const std::filesystem::path host = palvex::HostPath(spoolFile);
+    std::filesystem::create_directories(host.parent_path());
+    std::ofstream(host, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return spoolFile;
 }
 
 std::vector<BYTE> Devmode::Get(DWORD offset, DWORD size) const {

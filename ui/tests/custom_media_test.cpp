@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "spooler_forms.h"
 #include "system_func_fixture.h"
 
 namespace uitest {
@@ -11,33 +12,15 @@ namespace {
 
 class CustomMediaTest : public SystemFuncTest {
 protected:
-    FORM_INFO_1W Form(const std::u16string& name) {
-        DWORD needed = 0;
-        GetFormW(m_printer, const_cast<LPWSTR>(name.c_str()), 1, nullptr, 0, &needed);
-        m_formBuffer.assign(needed, 0);
-        FORM_INFO_1W form{};
-        if (needed && GetFormW(m_printer, const_cast<LPWSTR>(name.c_str()), 1, m_formBuffer.data(), needed, &needed))
-            std::memcpy(&form, m_formBuffer.data(), sizeof form);
-        return form;
-    }
+    FORM_INFO_1W Form(const std::u16string& name) { return ReadForm(m_printer, name, m_formBuffer); }
     std::vector<BYTE> m_formBuffer;
 };
 
 TEST_F(CustomMediaTest, AddMakesAUserFormMarkedOne) {
     DWORD error = 0xDEAD;
     ASSERT_TRUE(Func().AddCustomMedia(u"My Paper", 100000, 150000, &error));
-    const FORM_INFO_1W form = Form(u"My Paper");
-    EXPECT_EQ(form.Flags, static_cast<DWORD>(FORM_USER));
-    EXPECT_EQ(std::u16string(form.pName), u"My Paper");
-    EXPECT_EQ(form.Size.cx, 100000);
-    EXPECT_EQ(form.Size.cy, 150000);
-    EXPECT_EQ(form.ImageableArea.left, 1);
-    EXPECT_EQ(form.ImageableArea.top, 1);
-    EXPECT_EQ(form.ImageableArea.right, 99999);
-    EXPECT_EQ(form.ImageableArea.bottom, 149999);
-    DWORD type = 0;
-    EXPECT_EQ(Mark(u"My Paper", &type), 1);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    ExpectMarkedUserForm(m_printer, u"My Paper", {100000, 150000}, {1, 1, 99999, 149999});
+    EXPECT_EQ(Mark(u"My Paper"), 1);  // through the fixture: a value of four bytes
 
     struct Case {
         const char* what;

@@ -100,6 +100,32 @@ inline OemPdev* PdevOf(palvex::hosts::RenderHost& host) {
     return OemPdevOf(host.Pdevobj());
 }
 
+// EnablePDEV's arguments outside a host: the test printer opened for use (closed with the
+// object), a DEVMODE of no more than its size, the DEVOBJ over both, and empty GDIINFO, DEVINFO
+// and driver functions; oem is where the OEM PDEV goes.
+struct EnableArguments {
+    EnableArguments() {
+        EXPECT_TRUE(OpenPrinterW(printer.data(), &handle, nullptr));
+        devmode.dmSize = sizeof devmode;
+        devobj.hPrinter = handle;
+        devobj.pPublicDM = &devmode;
+    }
+    ~EnableArguments() {
+        if (handle) ClosePrinter(handle);
+    }
+    EnableArguments(const EnableArguments&) = delete;
+    EnableArguments& operator=(const EnableArguments&) = delete;
+
+    std::u16string printer = kPrinter;
+    HANDLE handle = nullptr;
+    DEVMODEW devmode{};
+    DEVOBJ devobj{};
+    GDIINFO gdi{};
+    DEVINFO devInfo{};
+    DRVENABLEDATA data{};
+    PDEVOEM oem = nullptr;
+};
+
 // The Unidrv events of a host with this name.
 std::vector<palvex::hosts::RenderEvent> UnidrvEvents(const palvex::hosts::RenderHost& host, const std::string& name);
 // The names of the plug-in methods the host called, in order.

@@ -40,28 +40,17 @@ enum class Order { Forward, Reverse, FourUp, Booklet };
 // The job DEVMODE with the layout settings of one order (PCL XL, graphics mode on, duplex for the
 // booklet).
 std::vector<BYTE> JobDevmode(Order order) {
-    pptest::Devmode devmode;
-    const std::vector<BYTE> plain = palvex::MakeDevMode();
-    std::vector<BYTE>& bytes = devmode.bytes();
-    const WORD extra = devmode.get()->dmDriverExtra;
-    std::memcpy(bytes.data(), plain.data(), 220);
-    DEVMODEW* dm = devmode.get();
-    dm->dmDriverExtra = extra;
-    dm->dmFields |= DM_COPIES | DM_DUPLEX | DM_COLLATE;
-    dm->dmCopies = 1;
-    dm->dmDuplex = order == Order::Booklet ? DMDUP_VERTICAL : DMDUP_SIMPLEX;
-    dm->dmCollate = 0;
-    dm->dmNup = DMNUP_SYSTEM;
-    namespace at = pptest::at;
-    devmode.SetDword(at::kPdlType, 50);
-    devmode.SetByte(at::kPageOrder, order == Order::Reverse ? 1 : 0);
-    devmode.SetByte(at::kBooklet, order == Order::Booklet ? 2 : 0);  // stored 2: kind 1
-    devmode.SetByte(at::kNupPages, order == Order::FourUp ? 2 : 0);  // stored index 2: 4-up
-    devmode.SetByte(at::kNupBorder, 1);
-    devmode.SetByte(at::kNupOrder, 1);
-    devmode.SetWord(at::kScaleFactor, 100);
-    devmode.SetByte(at::kGrxMode, 1);
-    return std::vector<BYTE>(bytes.begin(), bytes.begin() + 220 + extra);
+    return pptest::JobDevmode([order](pptest::Devmode& devmode) {
+        DEVMODEW* dm = devmode.get();
+        dm->dmFields |= DM_COPIES | DM_DUPLEX | DM_COLLATE;
+        dm->dmCopies = 1;
+        dm->dmDuplex = order == Order::Booklet ? DMDUP_VERTICAL : DMDUP_SIMPLEX;
+        dm->dmCollate = 0;
+        namespace at = pptest::at;
+        devmode.SetByte(at::kPageOrder, order == Order::Reverse ? 1 : 0);
+        devmode.SetByte(at::kBooklet, order == Order::Booklet ? 2 : 0);  // stored 2: kind 1
+        devmode.SetByte(at::kNupPages, order == Order::FourUp ? 2 : 0);  // stored index 2: 4-up
+    });
 }
 
 // The machine with the printer, the loaded print processor and one spool file per order, made

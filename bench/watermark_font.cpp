@@ -13,11 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "model_hooks.h"
-#include "oem_pdev.h"
 #include "ratio_report.h"
-#include "spool_capture.h"
 #include "watermark_output.h"
+#include "wired_pdev.h"
 
 namespace {
 
@@ -27,37 +25,15 @@ static_assert(sizeof kText / sizeof kText[0] == 21, "the watermark text has 20 c
 // A PCL XL page with the watermark on, as the render plug-in's PDEV holds it at the page's end.
 class WatermarkPage {
 public:
-    WatermarkPage() {
-        FillModelHooks(&m_hooks);
-        m_devmode.dmCopies = 1;
-        m_devmode.dmDuplex = DMDUP_SIMPLEX;
-        m_devmode.dmFields = DM_YRESOLUTION;
-        m_devmode.dmYResolution = 600;
-        m_pdev.m_hooks = &m_hooks;
-        m_pdev.m_helper = &m_spool;
-        m_pdev.m_publicDevmode = &m_devmode;
-        m_pdev.m_pdevobj = &m_devobj;
-        m_pdev.m_pdlType = 50;
-        m_pdev.m_modeFlags = kModeTextAsGraphics;
-        m_devobj.pdevOEM = &m_pdev;
-        WatermarkSettings& watermark = m_pdev.m_layout.m_watermark;
-        watermark.m_on = 1;
-        watermark.m_text = kText;
-        watermark.m_font = u"Arial";
-        watermark.m_size = 72;
-    }
-    ~WatermarkPage() { ReleaseWatermarkState(&m_pdev); }
+    WatermarkPage() { m_wired.SetWatermarkPage(kText, 72); }
+    ~WatermarkPage() { ReleaseWatermarkState(&m_wired.m_pdev); }
 
-    OemPdev& pdev() { return m_pdev; }
-    rendertest::SpoolCapture& spool() { return m_spool; }
+    OemPdev& pdev() { return m_wired.m_pdev; }
+    rendertest::SpoolCapture& spool() { return m_wired.m_spool; }
 
 private:
-    palvex::TestMachine m_machine;
-    PluginHooks m_hooks;
-    rendertest::SpoolCapture m_spool;
-    DEVMODEW m_devmode{};
-    DEVOBJ m_devobj{};
-    OemPdev m_pdev;
+    palvex::TestMachine m_machine;  // first: made before the page and gone after it
+    rendertest::WiredPdev m_wired;
 };
 
 // Every distinct character of the text went, with the font's header (its name in the stream).

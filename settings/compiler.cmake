@@ -17,6 +17,7 @@ file(GLOB XPC_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/tests/xpc
 if(XPC_TEST_SOURCES)
   palvex_test(settings_xpc_tests
     ${XPC_TEST_SOURCES}
+    ${CMAKE_CURRENT_LIST_DIR}/tests/printer_data.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/status_log.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/store_fixture.cpp
   )

@@ -21,8 +21,8 @@ foreach(variant ui render)
 endforeach()
 
 # Tests: the UI variant whole, and the render variant's own differences.
-set(DRVSETTINGS_TEST_SUPPORT tests/block_builder.cpp tests/status_log.cpp tests/store_fixture.cpp
-    tests/codrvsettings_fixture.cpp)
+set(DRVSETTINGS_TEST_SUPPORT tests/block_builder.cpp tests/printer_data.cpp tests/status_log.cpp
+    tests/store_fixture.cpp tests/codrvsettings_fixture.cpp)
 palvex_test(settings_drvsettings_tests
   ${DRVSETTINGS_TEST_SUPPORT}
   tests/codrvsettings_fields_test.cpp

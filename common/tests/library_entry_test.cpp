@@ -4,21 +4,14 @@
 
 #include <cstring>
 
+#include "driver_use_probe.h"
 #include "library_fixture.h"
 
 namespace {
 
 using tovqebco_test::LibraryTest;
-
-constexpr WCHAR kDriverUseMutex[] = u"VORTAN_OLJA_DRIVERUSE_MUTEX";
-
-// What a process testing for the driver's use (as the installer does) learns.
-bool DriverInUse() {
-    HANDLE probe = CreateMutexW(nullptr, FALSE, kDriverUseMutex);
-    bool inUse = GetLastError() == ERROR_ALREADY_EXISTS;
-    if (probe) CloseHandle(probe);
-    return inUse;
-}
+using palvex::testing::DriverInUse;
+using palvex::testing::kDriverUseMutex;
 
 bool DriverInUseSeenFromAnotherProcess() {
     pid_t child = fork();

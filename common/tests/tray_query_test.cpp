@@ -5,6 +5,7 @@
 
 #include "library_fixture.h"
 #include "snmp_test_peers.h"
+#include "snmpd_fixture.h"
 
 // Found by argument lookup, so beside TRAYINFO.
 inline bool operator==(const TRAYINFO& a, const TRAYINFO& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
@@ -70,17 +71,7 @@ std::vector<std::string> Printer(bool withTray3Media = true, const char* enterpr
     return lines;
 }
 
-class TrayQuerySnmpdTest : public TrayQueryTest {
-protected:
-    void Start(const std::vector<std::string>& lines) {
-        if (Snmpd::Program().empty()) GTEST_SKIP() << "net-snmp's snmpd is not installed (scripts/setup.sh installs it)";
-        m_snmpd = std::make_unique<Snmpd>(lines);
-        ASSERT_TRUE(m_snmpd->running()) << m_snmpd->error();
-        m_port = std::make_unique<ScopedAgentPort>(m_snmpd->port());
-    }
-    std::unique_ptr<Snmpd> m_snmpd;
-    std::unique_ptr<ScopedAgentPort> m_port;
-};
+class TrayQuerySnmpdTest : public TrayQueryTest, protected SnmpdAgent {};
 
 TEST_F(TrayQuerySnmpdTest, ReadsAllFourTraysByLanguage) {
     Start(Printer());

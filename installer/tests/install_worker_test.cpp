@@ -22,11 +22,7 @@ class InstallWorker : public WorkerMachine {
 protected:
     void SetUp() override {
         WorkerMachine::SetUp();
-        StageDriverFiles();
-        std::ofstream(Host(u"C:\\Pardex\\Pardex.exe")) << "the installer";
-        AddPort(u"10.0.0.5");
-        m_drvData.m_printerName = u"Office";
-        m_drvData.m_portName = u"IP_10.0.0.5";
+        PrepareOfficePrinter();
         m_drvData.m_comment = u"2nd floor";
         m_drvData.m_setDefault = TRUE;
     }

@@ -25,6 +25,18 @@ namespace pardex::testing {
 
 inline constexpr char16_t kProgram[] = u"C:\\Pardex\\Pardex.exe";
 
+// A standard TCP/IP port as the installer adds one for a printer's address: raw on 9100, SNMP
+// off with the community "wombat" and device index 1.
+inline void ExpectStandardPort(const palvex::PortDesc& port, const std::u16string& address) {
+    EXPECT_EQ(port.name, u"IP_" + address);
+    EXPECT_EQ(port.host, address);
+    EXPECT_EQ(port.protocol, 1u);
+    EXPECT_EQ(port.portNumber, 9100u);
+    EXPECT_EQ(port.snmpCommunity, u"wombat");
+    EXPECT_FALSE(port.snmpEnabled);
+    EXPECT_EQ(port.snmpIndex, 1u);
+}
+
 class InstallerMachine : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -44,6 +56,19 @@ protected:
 
     static void ModuleAnchor() {}
     std::filesystem::path Host(const std::u16string& path) const { return palvex::HostPath(path); }
+
+    // The model's driver as an earlier install left it (its UI module says version 1.01.0002.0),
+    // with the printer "Palvex Office".
+    void InstallModelDriver() {
+        palvex::DriverDesc driver;
+        driver.name = u"Korvel Palvex QM410/QF410/QF380";
+        driver.driverPath = u"UNIDRV.DLL";
+        driver.configFile = u"tovqebui.dll";
+        palvex::AddDriver(driver);
+        std::filesystem::create_directories(Host(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3"));
+        std::filesystem::copy_file(PALVEX_UI_VERSION_FILE, Host(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\tovqebui.dll"));
+        palvex::AddPrinter(u"Palvex Office", driver.name);
+    }
 
     // Replaces a key of a section in an ini file (UTF-16LE with a byte-order mark, as written here).
     void WriteIni(const std::u16string& path, const std::u16string& text) {

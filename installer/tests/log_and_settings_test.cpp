@@ -237,14 +237,7 @@ TEST_F(Settings, InstalledDriverAndItsVersion) {
     EXPECT_FALSE(none.FindInstalledDriver());
     EXPECT_FALSE(none.ExistPrinterOfModel());
 
-    palvex::DriverDesc driver;
-    driver.name = u"Korvel Palvex QM410/QF410/QF380";
-    driver.driverPath = u"UNIDRV.DLL";
-    driver.configFile = u"tovqebui.dll";
-    palvex::AddDriver(driver);
-    std::filesystem::create_directories(Host(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3"));
-    std::filesystem::copy_file(PALVEX_UI_VERSION_FILE, Host(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\tovqebui.dll"));
-    palvex::AddPrinter(u"Palvex Office", driver.name);
+    InstallModelDriver();
 
     CDrvData settings;
     EXPECT_TRUE(settings.FindInstalledDriver());
@@ -255,7 +248,7 @@ TEST_F(Settings, InstalledDriverAndItsVersion) {
     EXPECT_TRUE(CheckInstallPrinter(u"PALVEX OFFICE"));
     EXPECT_FALSE(CheckInstallPrinter(u"Palvex Home"));
     EXPECT_TRUE(ExistPrinterDriver(u"korvel palvex qm410/qf410/qf380"));
-    EXPECT_FALSE(HasPendingJobs(driver.name));
+    EXPECT_FALSE(HasPendingJobs(u"Korvel Palvex QM410/QF410/QF380"));
     DWORD error = 0;
     EXPECT_TRUE(ExistPrinter(u"Palvex Office", error));
     EXPECT_FALSE(ExistPrinter(u"Palvex Home", error));

@@ -31,11 +31,7 @@ class RemoveAndUpdate : public WorkerMachine {
 protected:
     void SetUp() override {
         WorkerMachine::SetUp();
-        StageDriverFiles();
-        std::ofstream(Host(u"C:\\Pardex\\Pardex.exe")) << "the installer";
-        AddPort(u"10.0.0.5");
-        m_drvData.m_printerName = u"Office";
-        m_drvData.m_portName = u"IP_10.0.0.5";
+        PrepareOfficePrinter();
         CDialogInstallProg install(&m_drvData);
         install.DoModal();
         ASSERT_EQ(install.m_resultCode, 0u);

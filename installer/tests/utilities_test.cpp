@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "installer_fixture.h"
 #include "utilities.h"
 
 namespace {
@@ -245,13 +246,7 @@ TEST_F(OnMachine, StandardPortsThroughThePortMonitor) {
     EXPECT_EQ(name, u"IP_10.0.0.5");
     const auto ports = palvex::ListPorts();
     ASSERT_EQ(ports.size(), 1u);
-    EXPECT_EQ(ports[0].name, u"IP_10.0.0.5");
-    EXPECT_EQ(ports[0].host, u"10.0.0.5");
-    EXPECT_EQ(ports[0].protocol, 1u);
-    EXPECT_EQ(ports[0].portNumber, 9100u);
-    EXPECT_EQ(ports[0].snmpCommunity, u"wombat");
-    EXPECT_FALSE(ports[0].snmpEnabled);
-    EXPECT_EQ(ports[0].snmpIndex, 1u);
+    pardex::testing::ExpectStandardPort(ports[0], u"10.0.0.5");
     // The monitor refuses a port that exists: that is no success.
     EXPECT_FALSE(XcvAddPort(u"10.0.0.5"));
     EXPECT_EQ(palvex::ListPorts().size(), 1u);

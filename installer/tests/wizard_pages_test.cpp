@@ -20,6 +20,7 @@
 namespace {
 
 using palvex::UserAction;
+using pardex::testing::ExpectStandardPort;
 using pardex::testing::InstallerMachine;
 using namespace palvex::testing;
 
@@ -168,13 +169,7 @@ TEST_F(WizardPages, AFoundPrinterGetsItsPortAndTheRoadGoesBackAndForth) {
     EXPECT_EQ(printer.received().size(), 2u);  // one discovery and one GET: coming back searched no more
     const auto ports = palvex::ListPorts();
     ASSERT_EQ(ports.size(), 1u);
-    EXPECT_EQ(ports[0].name, u"IP_192.168.1.50");
-    EXPECT_EQ(ports[0].host, u"192.168.1.50");
-    EXPECT_EQ(ports[0].protocol, 1u);
-    EXPECT_EQ(ports[0].portNumber, 9100u);
-    EXPECT_EQ(ports[0].snmpCommunity, u"wombat");
-    EXPECT_FALSE(ports[0].snmpEnabled);
-    EXPECT_EQ(ports[0].snmpIndex, 1u);
+    ExpectStandardPort(ports[0], u"192.168.1.50");
     (void)searchedAgain;
     (void)requestsBeforeBack;
 }
@@ -241,14 +236,7 @@ class WizardWithDriver : public WizardPages {
 protected:
     void SetUp() override {
         WizardPages::SetUp();
-        palvex::DriverDesc driver;  // version 1.01.0002.0 from its UI module
-        driver.name = u"Korvel Palvex QM410/QF410/QF380";
-        driver.driverPath = u"UNIDRV.DLL";
-        driver.configFile = u"tovqebui.dll";
-        palvex::AddDriver(driver);
-        std::filesystem::create_directories(Host(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3"));
-        std::filesystem::copy_file(PALVEX_UI_VERSION_FILE, Host(u"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\tovqebui.dll"));
-        palvex::AddPrinter(u"Palvex Office", driver.name);
+        InstallModelDriver();
     }
 };
 

@@ -50,6 +50,16 @@ protected:
         ASSERT_TRUE(AddStandardPort(address, name));
     }
 
+    // What the wizard leaves the worker: the driver files staged, the installer program in place,
+    // and the printer "Office" to be made on a new port for 10.0.0.5.
+    void PrepareOfficePrinter() {
+        StageDriverFiles();
+        std::ofstream(Host(u"C:\\Pardex\\Pardex.exe")) << "the installer";
+        AddPort(u"10.0.0.5");
+        m_drvData.m_printerName = u"Office";
+        m_drvData.m_portName = u"IP_10.0.0.5";
+    }
+
     bool LogHas(const std::string& text) { return ReadLog().find(text) != std::string::npos; }
     size_t LogCount(const std::string& text) {
         const std::string log = ReadLog();

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include <win/windows.h>
 
 #include <unistd.h>
+
+#include "parent_window.h"
 
 namespace {
 
@@ -46,27 +49,20 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 class CommonControls : public ::testing::Test {
 protected:
     void SetUp() override {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = ParentProc;
-        windowClass.lpszClassName = u"CommonControlsParent";
-        RegisterClassExW(&windowClass);
-        m_parent = CreateWindowExW(0, u"CommonControlsParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 500, 400, nullptr,
-                                   nullptr, nullptr, nullptr);
-        ASSERT_NE(m_parent, nullptr);
+        m_parent.emplace(u"CommonControlsParent", ParentProc, 500, 400);
+        ASSERT_NE(m_parent->get(), nullptr);
         g_notes = &m_notes;
     }
     void TearDown() override {
-        DestroyWindow(m_parent);
-        UnregisterClassW(u"CommonControlsParent", nullptr);
+        m_parent.reset();
         g_notes = nullptr;
     }
+    // r: left, top, width, height.
     HWND Make(const char16_t* className, DWORD style, int id, RECT r = {0, 0, 300, 100}) {
-        return CreateWindowExW(0, className, u"", WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right, r.bottom,
-                               m_parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+        return m_parent->Child(className, style, id, r.left, r.top, r.right, r.bottom);
     }
 
-    HWND m_parent = nullptr;
+    std::optional<palvex::testing::ParentWindow> m_parent;
     Notes m_notes;
 };
 

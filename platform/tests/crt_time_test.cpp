@@ -9,35 +9,16 @@
 #include <win/crttime.h>
 #include <win/windows.h>
 
+#include "system_times.h"
+
 namespace {
 
-SYSTEMTIME Utc(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    return time;
-}
+using palvex::testing::Utc;
 
 class CrtTimeTest : public ::testing::Test {
 protected:
-    CrtTimeTest() {
-        if (const char* zone = std::getenv("TZ")) m_previousZone = zone;
-        setenv("TZ", "JST-9", 1);
-        tzset();
-    }
-    ~CrtTimeTest() override {
-        if (m_previousZone.empty())
-            unsetenv("TZ");
-        else
-            setenv("TZ", m_previousZone.c_str(), 1);
-        tzset();
-    }
     palvex::TestMachine m_machine;
-    std::string m_previousZone;
+    palvex::testing::TimeZone m_zone{"JST-9"};
 };
 
 TEST_F(CrtTimeTest, TimeComesFromTheMachineClock) {

@@ -6,6 +6,7 @@
 #include <win/windows.h>
 
 #include "snmp_test_peers.h"
+#include "snmpd_fixture.h"
 
 namespace {
 
@@ -212,17 +213,7 @@ TEST(SnmpMgrRequest, RefusesBadArguments) {
 
 // ---- against net-snmp's agent ----
 
-class SnmpdTest : public ::testing::Test {
-protected:
-    void Start(const std::vector<std::string>& lines) {
-        if (Snmpd::Program().empty()) GTEST_SKIP() << "net-snmp's snmpd is not installed (scripts/setup.sh installs it)";
-        m_snmpd = std::make_unique<Snmpd>(lines);
-        ASSERT_TRUE(m_snmpd->running()) << m_snmpd->error();
-        m_port = std::make_unique<ScopedAgentPort>(m_snmpd->port());
-    }
-    std::unique_ptr<Snmpd> m_snmpd;
-    std::unique_ptr<ScopedAgentPort> m_port;
-};
+class SnmpdTest : public ::testing::Test, protected SnmpdAgent {};
 
 TEST_F(SnmpdTest, GetsValuesOfEveryKind) {
     Start({"override .1.3.6.1.4.1.32473.1.1.0 integer -2", "override .1.3.6.1.4.1.32473.1.2.0 octet_str \"Thick 1\"",

@@ -2,11 +2,14 @@
 // box's limit (on typing, not on WM_SETTEXT) and selection, focus notifications, scroll bars.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <palvex/ui_script.h>
 #include <win/windows.h>
+
+#include "parent_window.h"
 
 namespace {
 
@@ -25,24 +28,16 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 class Controls : public ::testing::Test {
 protected:
     void SetUp() override {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = ParentProc;
-        windowClass.lpszClassName = u"ControlsTestParent";
-        RegisterClassExW(&windowClass);
-        m_parent = CreateWindowExW(0, u"ControlsTestParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                                   nullptr, nullptr, nullptr);
-        ASSERT_NE(m_parent, nullptr);
+        m_parent.emplace(u"ControlsTestParent", ParentProc, 400, 300);
+        ASSERT_NE(m_parent->get(), nullptr);
         g_parent = &m_log;
     }
     void TearDown() override {
-        DestroyWindow(m_parent);
-        UnregisterClassW(u"ControlsTestParent", nullptr);
+        m_parent.reset();
         g_parent = nullptr;
     }
     HWND Make(const char16_t* className, DWORD style, int id) {
-        return CreateWindowExW(0, className, u"", WS_CHILD | WS_VISIBLE | style, 0, 0, 100, 80, m_parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+        return m_parent->Child(className, style, id, 0, 0, 100, 80);
     }
     static std::vector<std::u16string> Rows(HWND list, UINT count, UINT getText) {
         std::vector<std::u16string> rows;
@@ -55,7 +50,7 @@ protected:
         return rows;
     }
 
-    HWND m_parent = nullptr;
+    std::optional<palvex::testing::ParentWindow> m_parent;
     ParentLog m_log;
 };
 

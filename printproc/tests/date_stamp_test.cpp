@@ -1,49 +1,17 @@
 // The date and time stamp text in the machine's local time, with the clock held still.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-
 #include <palvex/clock.h>
 
 #include "date_stamp.h"
 #include "settings_reader.h"
+#include "system_times.h"
 
 namespace pptest {
 namespace {
 
-// Holds the process in a time zone for one test.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        if (const char* previous = std::getenv("TZ")) m_previous = previous;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TimeZone() {
-        if (m_previous.empty())
-            unsetenv("TZ");
-        else
-            setenv("TZ", m_previous.c_str(), 1);
-        tzset();
-    }
-    TimeZone(const TimeZone&) = delete;
-    TimeZone& operator=(const TimeZone&) = delete;
-
-private:
-    std::string m_previous;
-};
-
-SYSTEMTIME Utc(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    return time;
-}
+using palvex::testing::TimeZone;
+using palvex::testing::Utc;
 
 class DateStamp : public SettingsTest {
 protected:

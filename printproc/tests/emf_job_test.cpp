@@ -2,7 +2,7 @@
 // the sides played, the DEVMODEs given to the DC, control from another thread and bad spool files.
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <thread>
 
 #include <palvex/jobs.h>
@@ -40,49 +40,46 @@ protected:
     void Install(const PrinterValues& values = {}) { InstallSettingsPrinter(m_machine, values); }
 
     std::vector<BYTE> JobDevmode(const JobSetup& setup) {
-        Devmode devmode;
-        const std::vector<BYTE> plain = palvex::MakeDevMode();
-        std::vector<BYTE>& bytes = devmode.bytes();
-        const WORD extra = devmode.get()->dmDriverExtra;
-        std::memcpy(bytes.data(), plain.data(), 220);
-        DEVMODEW* dm = devmode.get();
-        dm->dmDriverExtra = extra;
-        dm->dmFields |= DM_COPIES | DM_DUPLEX | DM_COLLATE;
-        dm->dmCopies = setup.copies;
-        dm->dmDuplex = setup.duplex;
-        dm->dmCollate = setup.collate;
-        dm->dmNup = DMNUP_SYSTEM;
-        devmode.SetDword(at::kPdlType, setup.pdl);
-        devmode.SetByte(at::kPageOrder, setup.pageOrder);
-        devmode.SetByte(at::kBooklet, setup.booklet);
-        devmode.SetByte(at::kNupPages, setup.nup);
-        devmode.SetByte(at::kNupBorder, 1);
-        devmode.SetByte(at::kNupOrder, 1);
-        devmode.SetWord(at::kScaleFactor, 100);
-        devmode.SetByte(at::kGrxMode, 1);
-        devmode.SetByte(at::kPoster, setup.poster);
-        if (setup.bindingMargin) {
-            devmode.SetByte(at::kBindingEnabled, 1);
-            devmode.SetByte(at::kBindingDirect, 0);
-            devmode.SetDword(at::kBindingMargin, setup.bindingMargin);
-        }
-        return std::vector<BYTE>(bytes.begin(), bytes.begin() + 220 + extra);
+        return pptest::JobDevmode([&](Devmode& devmode) {
+            DEVMODEW* dm = devmode.get();
+            dm->dmFields |= DM_COPIES | DM_DUPLEX | DM_COLLATE;
+            dm->dmCopies = setup.copies;
+            dm->dmDuplex = setup.duplex;
+            dm->dmCollate = setup.collate;
+            devmode.SetDword(at::kPdlType, setup.pdl);
+            devmode.SetByte(at::kPageOrder, setup.pageOrder);
+            devmode.SetByte(at::kBooklet, setup.booklet);
+            devmode.SetByte(at::kNupPages, setup.nup);
+            devmode.SetByte(at::kPoster, setup.poster);
+            if (setup.bindingMargin) {
+                devmode.SetByte(at::kBindingEnabled, 1);
+                devmode.SetByte(at::kBindingDirect, 0);
+                devmode.SetDword(at::kBindingMargin, setup.bindingMargin);
+            }
+        });
     }
 
     DWORD AddJob(const std::vector<BYTE>& spoolBytes, const std::vector<BYTE>& devMode) {
-        const std::u16string spoolFile = u"C:\\Windows\\System32\\spool\\PRINTERS\\E" +
-                                         std::u16string(1, static_cast<char16_t>(u'A' + m_jobs++)) + u".SPL";
-        const std::filesystem::path host = palvex::HostPath(spoolFile);
-        std::filesystem::create_directories(host.parent_path());
-        std::ofstream(host, std::ios::binary)
-            .write(reinterpret_cast<const char*>(spoolBytes.data()), static_cast<std::streamsize>(spoolBytes.size()));
+        const std::u16string spoolFile =
+            WriteSpoolFile(u"E" + std::u16string(1, static_cast<char16_t>(u'A' + m_jobs++)) + u".SPL", spoolBytes);
         palvex::JobDesc job;
         job.printerName = kPrinter;
         job.documentName = u"Spooled EMF";
         job.devMode = devMode;
         job.spoolFile = spoolFile;
-        m_spoolFile = host;
+        m_spoolFile = palvex::HostPath(spoolFile);
         return palvex::AddJob(job);
+    }
+
+    // A job whose spool file is written while it prints: the file starts without pages, and
+    // writer (made here) adds them.
+    DWORD AddJobBeingSpooled(std::optional<palvex::SpoolFileWriter>& writer) {
+        const std::vector<BYTE> devMode = JobDevmode(JobSetup{});
+        palvex::SpoolDocumentDesc document = palvex::NumberedPages(0);
+        document.devMode = devMode;
+        const DWORD job = AddJob({}, devMode);
+        writer.emplace(m_spoolFile, document);
+        return job;
     }
 
     DWORD AddJob(const JobSetup& setup) {
@@ -308,19 +305,16 @@ TEST_F(EmfJobTest, BadSpoolFilesFailTheJobCleanly) {
 
 TEST_F(EmfJobTest, PausedJobPrintsWhenResumed) {
     Install();
-    const std::vector<BYTE> devMode = JobDevmode(JobSetup{});
-    palvex::SpoolDocumentDesc document = palvex::NumberedPages(0);
-    document.devMode = devMode;
-    const DWORD job = AddJob({}, devMode);
-    palvex::SpoolFileWriter writer(m_spoolFile, document);
+    std::optional<palvex::SpoolFileWriter> writer;
+    const DWORD job = AddJobBeingSpooled(writer);
     JobRunner runner(m_library, job);
     ASSERT_TRUE(runner.Open().result);
     ASSERT_TRUE(runner.Control(JOB_CONTROL_PAUSE));
     JobRunner::Step printed;
     std::thread printing([&] { printed = runner.Print(); });
     // The job waits for its pages and for the resume, in whatever order they come.
-    for (DWORD page = 1; page <= 3; ++page) writer.AddPage({page, false, {}});
-    writer.Finish();
+    for (DWORD page = 1; page <= 3; ++page) writer->AddPage({page, false, {}});
+    writer->Finish();
     ASSERT_TRUE(runner.Control(JOB_CONTROL_RESUME));
     printing.join();
     EXPECT_TRUE(printed.result);
@@ -330,12 +324,9 @@ TEST_F(EmfJobTest, PausedJobPrintsWhenResumed) {
 
 TEST_F(EmfJobTest, CancelEndsAJobWaitingForPages) {
     Install();
-    const std::vector<BYTE> devMode = JobDevmode(JobSetup{});
-    palvex::SpoolDocumentDesc document = palvex::NumberedPages(0);
-    document.devMode = devMode;
-    const DWORD job = AddJob({}, devMode);
-    palvex::SpoolFileWriter writer(m_spoolFile, document);
-    writer.AddPage({1, false, {}});
+    std::optional<palvex::SpoolFileWriter> writer;
+    const DWORD job = AddJobBeingSpooled(writer);
+    writer->AddPage({1, false, {}});
     JobRunner runner(m_library, job);
     ASSERT_TRUE(runner.Open().result);
     JobRunner::Step printed;

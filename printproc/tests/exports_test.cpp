@@ -9,6 +9,7 @@
 
 #include <palvex/ordinals.h>
 
+#include "driver_use_probe.h"
 #include "kitmessages.h"
 #include "library_fixture.h"
 #include "settings_fixture.h"
@@ -16,14 +17,7 @@
 namespace pptest {
 namespace {
 
-constexpr WCHAR kDriverUseMutex[] = u"VORTAN_OLJA_DRIVERUSE_MUTEX";
-
-bool DriverInUse() {
-    HANDLE probe = CreateMutexW(nullptr, FALSE, kDriverUseMutex);
-    const bool inUse = GetLastError() == ERROR_ALREADY_EXISTS;
-    if (probe) CloseHandle(probe);
-    return inUse;
-}
+using palvex::testing::DriverInUse;
 
 TEST_F(LibraryTest, HoldsTheDriverUseMutexWhileLoaded) {
     EXPECT_TRUE(DriverInUse());

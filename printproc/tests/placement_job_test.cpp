@@ -3,8 +3,6 @@
 // each page and the date stamp of each side.
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include <palvex/jobs.h>
@@ -32,30 +30,11 @@ protected:
     // Runs a job of pages whose private settings change is given; answers its DC log.
     palvex::DcLog Run(DWORD pages, const std::function<void(Devmode&)>& change, short paper = DMPAPER_A4,
                       const std::vector<DWORD>& landscape = {}) {
-        Devmode devmode;
-        const std::vector<BYTE> plain = palvex::MakeDevMode(paper);
-        std::vector<BYTE>& bytes = devmode.bytes();
-        const WORD extra = devmode.get()->dmDriverExtra;
-        std::memcpy(bytes.data(), plain.data(), 220);
-        devmode.get()->dmDriverExtra = extra;
-        devmode.get()->dmNup = DMNUP_SYSTEM;
-        devmode.SetDword(at::kPdlType, 50);
-        devmode.SetByte(at::kNupBorder, 1);
-        devmode.SetByte(at::kNupOrder, 1);
-        devmode.SetWord(at::kScaleFactor, 100);
-        devmode.SetByte(at::kGrxMode, 1);
-        change(devmode);
-        const std::vector<BYTE> devMode(bytes.begin(), bytes.begin() + 220 + extra);
+        const std::vector<BYTE> devMode = JobDevmode(change, paper);
         palvex::SpoolDocumentDesc document = palvex::NumberedPages(pages, landscape);
         document.devMode = devMode;
-        const std::vector<BYTE> spool = palvex::SpoolFileBytes(document);
-
-        const std::u16string spoolFile = u"C:\\Windows\\System32\\spool\\PRINTERS\\P" +
-                                         std::u16string(1, static_cast<char16_t>(u'A' + m_jobs++)) + u".SPL";
-        const std::filesystem::path host = palvex::HostPath(spoolFile);
-        std::filesystem::create_directories(host.parent_path());
-        std::ofstream(host, std::ios::binary)
-            .write(reinterpret_cast<const char*>(spool.data()), static_cast<std::streamsize>(spool.size()));
+        const std::u16string spoolFile = WriteSpoolFile(
+            u"P" + std::u16string(1, static_cast<char16_t>(u'A' + m_jobs++)) + u".SPL", palvex::SpoolFileBytes(document));
         palvex::JobDesc job;
         job.printerName = kPrinter;
         job.documentName = u"Placement";
@@ -68,6 +47,14 @@ protected:
         const std::optional<palvex::DcLog> log = palvex::ReadJobDcLog(id);
         EXPECT_TRUE(log.has_value());
         return log ? *log : palvex::DcLog{};
+    }
+
+    // The watermark on: text in Arial at 72 points.
+    static void Watermark(Devmode& d, const std::u16string& text) {
+        d.SetByte(at::kWmkEnabled, 1);
+        d.SetText(at::kWmkText, text);
+        d.SetText(at::kWmkFont, u"Arial");
+        d.SetWord(at::kWmkSize, 72);
     }
 
     static void Resolution(Devmode& d, short dpi) {
@@ -311,14 +298,11 @@ TEST_F(PlacementJobTest, DuplexSidesBindOnOppositeEdges) {
 TEST_F(PlacementJobTest, WatermarkOverEveryPage) {
     const palvex::DcLog log = Run(4, [](Devmode& d) {
         d.SetByte(at::kNupPages, 2);
-        d.SetByte(at::kWmkEnabled, 1);
-        d.SetText(at::kWmkText, u"DRAFT");
-        d.SetText(at::kWmkFont, u"Arial");
+        Watermark(d, u"DRAFT");
         d.SetByte(at::kWmkAngle, 0);
         d.SetWord(at::kWmkDegree, 45);
         d.SetDword(at::kWmkColor, 0x000000FF);
         d.SetWord(at::kWmkShade, 0);
-        d.SetWord(at::kWmkSize, 72);
         d.SetByte(at::kWmkStyle, 2);
     });
     ASSERT_EQ(log.sides().size(), 1u);
@@ -346,12 +330,9 @@ TEST_F(PlacementJobTest, WatermarkOverEveryPage) {
 TEST_F(PlacementJobTest, WatermarkConditions) {
     const auto watermark = [](DWORD colour, BYTE firstPageOnly) {
         return [=](Devmode& d) {
-            d.SetByte(at::kWmkEnabled, 1);
+            Watermark(d, u"DRAFT");
             d.SetByte(at::kWmkFirstPage, firstPageOnly);
-            d.SetText(at::kWmkText, u"DRAFT");
-            d.SetText(at::kWmkFont, u"Arial");
             d.SetDword(at::kWmkColor, colour);
-            d.SetWord(at::kWmkSize, 72);
         };
     };
     palvex::DcLog log = Run(2, watermark(2, 0));
@@ -415,10 +396,7 @@ TEST_F(PlacementJobTest, DateStampFontIsNinePoints) {
 TEST_F(PlacementJobTest, WatermarkTextIsCutToItsBuffer) {
     const std::u16string full(64, u'W');
     const palvex::DcLog log = Run(1, [&](Devmode& d) {
-        d.SetByte(at::kWmkEnabled, 1);
-        d.SetText(at::kWmkText, full);
-        d.SetText(at::kWmkFont, u"Arial");
-        d.SetWord(at::kWmkSize, 72);
+        Watermark(d, full);
     });
     ASSERT_EQ(log.sides().size(), 1u);
     ASSERT_EQ(log.sides()[0]->texts.size(), 1u);
@@ -431,13 +409,10 @@ TEST_F(PlacementJobTest, SheetPictures) {
     const char* folder = std::getenv("PALVEX_SHEET_PICTURES");
     if (!folder || !*folder) GTEST_SKIP() << "PALVEX_SHEET_PICTURES names no folder";
     const auto watermark = [](Devmode& d) {
-        d.SetByte(at::kWmkEnabled, 1);
-        d.SetText(at::kWmkText, u"CONFIDENTIAL");
-        d.SetText(at::kWmkFont, u"Arial");
+        Watermark(d, u"CONFIDENTIAL");
         d.SetWord(at::kWmkDegree, 45);
         d.SetDword(at::kWmkColor, 0x000000FF);
         d.SetWord(at::kWmkShade, 100);
-        d.SetWord(at::kWmkSize, 72);
         d.SetByte(at::kDateEnabled, 2);
         d.SetByte(at::kDatePosition, 5);
     };

@@ -1,8 +1,15 @@
 #include "settings_fixture.h"
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
+#include <palvex/paths.h>
+#include <palvex/spool_writer.h>
+
+#include "driver_columns.h"
+#include "le_fields.h"
 #include "xpr.h"
 
 namespace pptest {
@@ -13,20 +20,7 @@ using xprtest::ColumnSpec;
 using K = XprColumnKind;
 
 std::vector<ColumnSpec> OemDevmodeColumns() {
-    return {
-        {u"_SIZE", K::DWORD},
-        {u"_SIGNATURE", K::DWORD},
-        {u"_VERSION", K::DWORD},
-        {u"_PDLTYPE", K::DWORD},
-        {u"_PAGEORDER", K::BYTE},
-        {u"_BOOKLET", K::BYTE},
-        {u"_NUP_PAGES", K::BYTE},
-        {u"_NUP_BORDER", K::BYTE},
-        {u"_NUP_ORDER", K::BYTE},
-        {u"_SCALEDOCON_ENABLED", K::BYTE},
-        {u"_SCALEDOCON_SIZE", K::WORD},
-        {u"_SCALEDOCON_TOFIT", K::BYTE},
-        {u"_SCALE_FACTOR", K::WORD},
+    return xprtest::Columns(xprtest::DevmodeLeadColumns(), {
         {u"_WMK_ENABLED", K::BYTE},
         {u"_WMK_1STPAGEONLY", K::BYTE},
         {u"_WMK_TEXT", K::CHAR, 64},
@@ -58,13 +52,7 @@ std::vector<ColumnSpec> OemDevmodeColumns() {
         {u"_DATETIME_DATEFMT", K::BYTE},
         {u"_DATETIME_TIMEFMT", K::BYTE},
         {u"_DATETIME_POS", K::BYTE},
-    };
-}
-
-std::vector<BYTE> Dword(DWORD value) {
-    std::vector<BYTE> bytes(4);
-    std::memcpy(bytes.data(), &value, 4);
-    return bytes;
+    });
 }
 
 }  // namespace
@@ -79,17 +67,16 @@ std::vector<BYTE> OemDevmodeBlock(const std::vector<BYTE>& defaultRecord) {
 
 std::vector<BYTE> PrinterSettingsBlock(const PrinterValues& values) {
     BlockBuilder builder;
-    const int table = builder.AddTable(u"PRINTERSETTINGS", {{u"_SIZE", K::DWORD},
-                                                            {u"_SIGNATURE", K::DWORD},
-                                                            {u"_VERSION", K::DWORD},
-                                                            {u"_PDLTYPE", K::DWORD},
-                                                            {u"_DRVTYPE", K::DWORD},
-                                                            {u"_DEVICETYPE", K::DWORD},
-                                                            {u"_DUPLEXTYPE", K::DWORD},
-                                                            {u"_WMKMODE", K::DWORD},
-                                                            {u"_PPRCOLLATEDCOPIES", K::DWORD},
-                                                            {u"_XPD_RESERVE", K::BYTE, 20},
-                                                            {u"_OEM_RESERVE", K::BYTE, 64}});
+    const auto columns = xprtest::Columns(xprtest::PrinterSettingsLeadColumns(), {
+        {u"_DRVTYPE", K::DWORD},
+        {u"_DEVICETYPE", K::DWORD},
+        {u"_DUPLEXTYPE", K::DWORD},
+        {u"_WMKMODE", K::DWORD},
+        {u"_PPRCOLLATEDCOPIES", K::DWORD},
+        {u"_XPD_RESERVE", K::BYTE, 20},
+        {u"_OEM_RESERVE", K::BYTE, 64},
+    });
+    const int table = builder.AddTable(u"PRINTERSETTINGS", columns);
     const int row = builder.AddRow(table, u"DEFAULT");
     builder.SetDword(table, row, u"_PDLTYPE", values.pdlType);
     builder.SetDword(table, row, u"_DEVICETYPE", values.deviceType);
@@ -97,17 +84,6 @@ std::vector<BYTE> PrinterSettingsBlock(const PrinterValues& values) {
     builder.SetDword(table, row, u"_WMKMODE", values.wmkMode);
     builder.SetDword(table, row, u"_PPRCOLLATEDCOPIES", values.collatedCopies);
     return builder.Build();
-}
-
-void WritePrinterValue(const std::u16string& printer, const std::u16string& name, const std::vector<BYTE>& bytes) {
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE handle = nullptr;
-    if (!OpenPrinterW(const_cast<LPWSTR>(printer.c_str()), &handle, &defaults))
-        throw std::runtime_error("OpenPrinterW failed");
-    const DWORD written = SetPrinterDataW(handle, const_cast<LPWSTR>(name.c_str()), REG_BINARY,
-                                          const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
-    ClosePrinter(handle);
-    if (written != ERROR_SUCCESS) throw std::runtime_error("SetPrinterDataW failed");
 }
 
 void InstallSettingsPrinter(palvex::TestMachine& machine, const PrinterValues& values) {
@@ -120,7 +96,7 @@ Devmode::Devmode(WORD dmSize, WORD universalPart, bool postScript, WORD driverEx
     : m_bytes(static_cast<size_t>(dmSize) + driverExtra + universalPart + kRecordSize + 256, 0),
       m_blockAt(DWORD{dmSize} + universalPart) {
     const WORD sizeAt = postScript ? 114 : 8;
-    auto put = [&](size_t at, WORD value) { std::memcpy(m_bytes.data() + at, &value, sizeof value); };
+    auto put = [&](size_t at, WORD value) { xprtest::Poke(m_bytes, at, value); };
     put(dmSize + sizeAt, universalPart);
     SetDword(at::kSize, kRecordSize);
     SetDword(at::kSignature, XPR_SIGNATURE);
@@ -136,17 +112,43 @@ void Devmode::Set(DWORD offset, const std::vector<BYTE>& bytes) {
 }
 
 void Devmode::SetWord(DWORD offset, WORD value) {
-    Set(offset, {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8)});
+    Set(offset, xprtest::LeBytes(value));
 }
 
 void Devmode::SetDword(DWORD offset, DWORD value) {
-    Set(offset, Dword(value));
+    Set(offset, xprtest::LeBytes(value));
 }
 
 void Devmode::SetText(DWORD offset, const std::u16string& text) {
     std::vector<BYTE> bytes((text.size() + 1) * 2, 0);
     std::memcpy(bytes.data(), text.data(), text.size() * 2);
     Set(offset, bytes);
+}
+
+std::vector<BYTE> JobDevmode(const std::function<void(Devmode&)>& change, short paper) {
+    Devmode devmode;
+    const std::vector<BYTE> plain = palvex::MakeDevMode(paper);
+    std::vector<BYTE>& bytes = devmode.bytes();
+    const WORD extra = devmode.get()->dmDriverExtra;
+    std::memcpy(bytes.data(), plain.data(), sizeof(DEVMODEW));
+    devmode.get()->dmDriverExtra = extra;
+    devmode.get()->dmNup = DMNUP_SYSTEM;
+    devmode.SetDword(at::kPdlType, 50);
+    devmode.SetByte(at::kNupBorder, 1);
+    devmode.SetByte(at::kNupOrder, 1);
+    devmode.SetWord(at::kScaleFactor, 100);
+    devmode.SetByte(at::kGrxMode, 1);
+    if (change) change(devmode);
+    return std::vector<BYTE>(bytes.begin(), bytes.begin() + sizeof(DEVMODEW) + extra);
+}
+
+std::u16string WriteSpoolFile(const std::u16string& name, const std::vector<BYTE>& bytes) {
+    const std::u16string spoolFile = u"C:\\Windows\\System32\\spool\\PRINTERS\\" + name;
+    const std::filesystem::path host = palvex::HostPath(spoolFile);
+    std::filesystem::create_directories(host.parent_path());
+    std::ofstream(host, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return spoolFile;
 }
 
 std::vector<BYTE> Devmode::Get(DWORD offset, DWORD size) const {

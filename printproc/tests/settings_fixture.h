@@ -21,6 +21,7 @@
 //   36 _XPD_RESERVE B[20], 56 _OEM_RESERVE B[64].
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@
 #include <win/windows.h>
 
 #include "block_builder.h"
+#include "printer_data.h"
 
 namespace pptest {
 
@@ -64,7 +66,7 @@ std::vector<BYTE> OemDevmodeBlock(const std::vector<BYTE>& defaultRecord = {});
 std::vector<BYTE> PrinterSettingsBlock(const PrinterValues& values);
 
 // Writes a REG_BINARY printer-data value.
-void WritePrinterValue(const std::u16string& printer, const std::u16string& name, const std::vector<BYTE>& bytes);
+using xprtest::WritePrinterValue;
 
 // A machine with the printer and both blocks.
 void InstallSettingsPrinter(palvex::TestMachine& machine, const PrinterValues& values = {});
@@ -96,5 +98,13 @@ private:
     std::vector<BYTE> m_bytes;
     DWORD m_blockAt;
 };
+
+// A job DEVMODE as an application hands it over: the machine's default public part for the paper
+// with the system's n-up, and the usual private block of a PCL XL job in graphics mode, pages 1-up
+// in order with borders at 100 %; change sets more fields before the DEVMODE is cut to its size.
+std::vector<BYTE> JobDevmode(const std::function<void(Devmode&)>& change = {}, short paper = DMPAPER_A4);
+
+// A spool file of the machine's spool folder holding bytes; answers its machine path.
+std::u16string WriteSpoolFile(const std::u16string& name, const std::vector<BYTE>& bytes);
 
 }  // namespace pptest

@@ -10,6 +10,7 @@
 #include "block_builder.h"
 #include "colour_adjust.h"
 #include "model_hooks.h"
+#include "printer_data.h"
 #include "render_fixture.h"
 
 namespace rendertest {
@@ -211,32 +212,14 @@ std::vector<BYTE> ProfilesBlock(const std::vector<Profile>& profiles) {
     return builder.Build();
 }
 
-class PrinterHandle {
-public:
-    PrinterHandle() {
-        std::u16string name = kPrinter;
-        PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-        EXPECT_TRUE(OpenPrinterW(name.data(), &m_handle, &defaults));
-    }
-    ~PrinterHandle() { ClosePrinter(m_handle); }
-    HANDLE get() const { return m_handle; }
-    void Write(const std::u16string& value, const std::vector<BYTE>& bytes) {
-        ASSERT_EQ(SetPrinterDataW(m_handle, const_cast<LPWSTR>(value.c_str()), REG_BINARY,
-                                  const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())),
-                  static_cast<DWORD>(ERROR_SUCCESS));
-    }
-
-private:
-    HANDLE m_handle = nullptr;
-};
-
 TEST_F(ColourTest, ProfileByBitDepthAndColourMode) {
-    PrinterHandle printer;
-    printer.Write(u"ICMPROFILES", ProfilesBlock({{DMCOLOR_COLOR, 24, u"TOVQEBC.ICM"},
-                                                 {DMCOLOR_MONOCHROME, 8, u"TOVQEBM.ICM"},
-                                                 {DMCOLOR_COLOR, 8, u""},
-                                                 {DMCOLOR_COLOR, 8, u"LATER.ICM"},
-                                                 {DMCOLOR_MONOCHROME, 8, u"SECOND.ICM"}}));
+    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
+    xprtest::WritePrinterValue(kPrinter, u"ICMPROFILES",
+                               ProfilesBlock({{DMCOLOR_COLOR, 24, u"TOVQEBC.ICM"},
+                                              {DMCOLOR_MONOCHROME, 8, u"TOVQEBM.ICM"},
+                                              {DMCOLOR_COLOR, 8, u""},
+                                              {DMCOLOR_COLOR, 8, u"LATER.ICM"},
+                                              {DMCOLOR_MONOCHROME, 8, u"SECOND.ICM"}}));
     struct Case {
         const char* what;
         HANDLE source;
@@ -262,12 +245,12 @@ TEST_F(ColourTest, ProfileByBitDepthAndColourMode) {
 }
 
 TEST_F(ColourTest, APrinterWithoutProfilesGivesNone) {
-    PrinterHandle printer;
+    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
     WCHAR name[16] = u"stale";
     EXPECT_EQ(hrOEMGetICMProfile(name, 16, printer.get(), 24, DMCOLOR_COLOR), S_OK);
     EXPECT_EQ(name[0], u'\0');
     // A damaged block is refused by the runtime: still no name.
-    printer.Write(u"ICMPROFILES", {0x51, 0x4B, 0x44, 0x33, 1, 2, 3});
+    xprtest::WritePrinterValue(kPrinter, u"ICMPROFILES", {0x51, 0x4B, 0x44, 0x33, 1, 2, 3});
     name[0] = u's';
     EXPECT_EQ(hrOEMGetICMProfile(name, 16, printer.get(), 24, DMCOLOR_COLOR), S_OK);
     EXPECT_EQ(name[0], u'\0');

@@ -4,27 +4,21 @@
 #include <palvex/ordinals.h>
 #include <render_host.h>
 
+#include "class_object_cases.h"
+#include "driver_use_probe.h"
 #include "render_fixture.h"
 
 namespace rendertest {
 namespace {
 
 using palvex::hosts::RenderPluginLibrary;
-
-constexpr WCHAR kDriverUseMutex[] = u"VORTAN_OLJA_DRIVERUSE_MUTEX";
+using palvex::testing::DriverInUse;
 
 // {ABCE80D7-9F46-11D1-882A-00C04FB961EC}: the universal driver's UI plug-in class.
 constexpr CLSID kUiPluginClass = {0xABCE80D7, 0x9F46, 0x11D1, {0x88, 0x2A, 0x00, 0xC0, 0x4F, 0xB9, 0x61, 0xEC}};
 // {91723892-45D2-48E2-9EC9-562379DAF992}: the PrintTicket provider class.
 constexpr CLSID kTicketProviderClass = {0x91723892, 0x45D2, 0x48E2, {0x9E, 0xC9, 0x56, 0x23, 0x79, 0xDA, 0xF9, 0x92}};
 constexpr CLSID kOtherClass = {0x6D6ABF26, 0x9F38, 0x11D1, {0x88, 0x2A, 0x00, 0xC0, 0x4F, 0xB9, 0x61, 0xED}};
-
-bool DriverInUse() {
-    HANDLE probe = CreateMutexW(nullptr, FALSE, kDriverUseMutex);
-    const bool inUse = GetLastError() == ERROR_ALREADY_EXISTS;
-    if (probe) CloseHandle(probe);
-    return inUse;
-}
 
 class LibraryTest : public ::testing::Test {
 protected:
@@ -60,31 +54,16 @@ TEST_F(LibraryTest, ExportsItsTwoFunctionsByOrdinal) {
 }
 
 TEST_F(LibraryTest, ServesOnlyTheRenderingPluginClass) {
-    struct Case {
-        const char* what;
-        CLSID clsid;
-        IID iid;
-        HRESULT expected;
-    };
-    const Case cases[] = {
-        {"render class as class factory", CLSID_OEMRENDER, IID_IClassFactory, S_OK},
-        {"render class as IUnknown", CLSID_OEMRENDER, IID_IUnknown, S_OK},
-        {"render class as a plug-in interface", CLSID_OEMRENDER, IID_IPrintOemUni, E_NOINTERFACE},
-        {"UI plug-in class", kUiPluginClass, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-        {"PrintTicket provider class", kTicketProviderClass, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-        {"a class one bit off", kOtherClass, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        void* object = reinterpret_cast<void*>(1);
-        EXPECT_EQ(m_library.DllGetClassObject(c.clsid, c.iid, &object), c.expected);
-        if (c.expected == S_OK) {
-            ASSERT_NE(object, nullptr);
-            static_cast<IUnknown*>(object)->Release();
-        } else if (c.expected == E_NOINTERFACE) {
-            EXPECT_EQ(object, nullptr);
-        }
-    }
+    palvex::testing::ExpectClassObjects(
+        m_library.DllGetClassObject,
+        {
+            {"render class as class factory", CLSID_OEMRENDER, IID_IClassFactory, S_OK},
+            {"render class as IUnknown", CLSID_OEMRENDER, IID_IUnknown, S_OK},
+            {"render class as a plug-in interface", CLSID_OEMRENDER, IID_IPrintOemUni, E_NOINTERFACE},
+            {"UI plug-in class", kUiPluginClass, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+            {"PrintTicket provider class", kTicketProviderClass, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+            {"a class one bit off", kOtherClass, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+        });
     EXPECT_EQ(m_library.DllCanUnloadNow(), S_OK);
 }
 

@@ -5,28 +5,14 @@
 #include <string>
 
 #include "command_rules.h"
-#include "model_hooks.h"
 #include "module_state.h"
-#include "oem_pdev.h"
-#include "spool_capture.h"
 #include "watermark_output.h"
+#include "wired_pdev.h"
 
 namespace {
 
-using rendertest::SpoolCapture;
-
-class CommandCallbackTest : public ::testing::Test {
+class CommandCallbackTest : public ::testing::Test, protected rendertest::WiredPdev {
 protected:
-    void SetUp() override {
-        FillModelHooks(&m_hooks);
-        m_devmode.dmCopies = 1;
-        m_devmode.dmDuplex = DMDUP_SIMPLEX;
-        m_pdev.m_hooks = &m_hooks;
-        m_pdev.m_helper = &m_spool;
-        m_pdev.m_publicDevmode = &m_devmode;
-        m_pdev.m_pdevobj = &m_devobj;
-        m_devobj.pdevOEM = &m_pdev;
-    }
     std::string Send(DWORD id, HRESULT expected = S_OK) {
         m_spool.m_bytes.clear();
         INT result = 77;
@@ -34,12 +20,6 @@ protected:
         EXPECT_EQ(result, 0) << id;  // no command answers a value of its own
         return m_spool.m_bytes;
     }
-
-    PluginHooks m_hooks;
-    SpoolCapture m_spool;
-    DEVMODEW m_devmode{};
-    DEVOBJ m_devobj{};
-    OemPdev m_pdev;
 };
 
 const std::string kUel = "\x1b%-12345X";

@@ -242,24 +242,17 @@ TEST_F(RenderTest, AnOemPdevWithoutSettingsOrDriverFunctionsIsSafe) {
     ASSERT_EQ(static_cast<IClassFactory*>(factory)->CreateInstance(nullptr, IID_IPrintOemUni3, &object), S_OK);
     static_cast<IClassFactory*>(factory)->Release();
     auto* plugin = static_cast<IPrintOemUni3*>(object);
-    std::u16string printer = kPrinter;
-    HANDLE handle = nullptr;
-    ASSERT_TRUE(OpenPrinterW(printer.data(), &handle, nullptr));
-    DEVMODEW devmode{};
-    devmode.dmSize = sizeof devmode;
-    DEVOBJ devobj{};
-    devobj.hPrinter = handle;
-    devobj.pPublicDM = &devmode;
-    GDIINFO gdi{};
-    gdi.ulHorzRes = 1000;
-    gdi.ulVertRes = 1000;
-    DEVINFO devInfo{};
-    DRVENABLEDATA none{DDI_DRIVER_VERSION_NT5, 0, nullptr};
-    PDEVOEM oem = nullptr;
-    ASSERT_EQ(plugin->EnablePDEV(&devobj, printer.data(), 0, nullptr, sizeof gdi, &gdi, sizeof devInfo, &devInfo, &none, &oem),
+    EnableArguments a;
+    ASSERT_NE(a.handle, nullptr);
+    a.gdi.ulHorzRes = 1000;
+    a.gdi.ulVertRes = 1000;
+    a.data = DRVENABLEDATA{DDI_DRIVER_VERSION_NT5, 0, nullptr};  // no functions
+    ASSERT_EQ(plugin->EnablePDEV(&a.devobj, a.printer.data(), 0, nullptr, sizeof a.gdi, &a.gdi, sizeof a.devInfo, &a.devInfo,
+                                 &a.data, &a.oem),
               S_OK);
-    ASSERT_NE(oem, nullptr);
-    devobj.pdevOEM = oem;
+    ASSERT_NE(a.oem, nullptr);
+    DEVOBJ& devobj = a.devobj;
+    devobj.pdevOEM = a.oem;
     SURFOBJ surface{};
     surface.dhpdev = &devobj;
     surface.sizlBitmap = SIZEL{1000, 1000};
@@ -270,7 +263,6 @@ TEST_F(RenderTest, AnOemPdevWithoutSettingsOrDriverFunctionsIsSafe) {
     EXPECT_EQ(plugin->DisablePDEV(&devobj), S_OK);
     EXPECT_EQ(devobj.pdevOEM, nullptr);
     plugin->Release();
-    ClosePrinter(handle);
 }
 
 TEST_F(GraphicsTest, BitBltFixesRectanglesAndBrushOrigins) {

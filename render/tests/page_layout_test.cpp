@@ -6,6 +6,7 @@
 #include <render_host.h>
 
 #include "block_builder.h"
+#include "printer_data.h"
 #include "render_fixture.h"
 #include "font_cache.h"
 #include "page_layout.h"
@@ -653,17 +654,7 @@ std::vector<BYTE> ShortOemDevmodeBlock() {
 }
 
 TEST_F(PageLayoutTest, FieldsTheJobDoesNotHaveTakeTheirDefaults) {
-    {
-        std::u16string name = kPrinter;
-        PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-        HANDLE printer = nullptr;
-        ASSERT_TRUE(OpenPrinterW(name.data(), &printer, &defaults));
-        const std::vector<BYTE> block = ShortOemDevmodeBlock();
-        EXPECT_EQ(SetPrinterDataW(printer, const_cast<LPWSTR>(u"OEMDEVMODE"), REG_BINARY, const_cast<BYTE*>(block.data()),
-                                  static_cast<DWORD>(block.size())),
-                  static_cast<DWORD>(ERROR_SUCCESS));
-        ClosePrinter(printer);
-    }
+    xprtest::WritePrinterValue(kPrinter, u"OEMDEVMODE", ShortOemDevmodeBlock());
     auto host = Start([](JobDevMode& j) { j.SetByte(13, 1).SetByte(14, 1); });
     const PageLayout& layout = PdevOf(*host)->m_layout;
     EXPECT_EQ(layout.m_watermark.m_on, 1);

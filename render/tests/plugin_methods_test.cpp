@@ -344,18 +344,9 @@ TEST_F(RenderTest, Hpgl2ModeComesFromTheDriversGraphicsModeForPcl5Types) {
 
 TEST_F(RenderTest, EnablePdevRefusesWhatItCannotWorkWith) {
     PluginPtr plugin(NewPlugin());
-    std::u16string printer = kPrinter;
-    HANDLE handle = nullptr;
-    ASSERT_TRUE(OpenPrinterW(printer.data(), &handle, nullptr));
-    DEVMODEW devmode{};
-    devmode.dmSize = sizeof devmode;
-    DEVOBJ devobj{};
-    devobj.hPrinter = handle;
-    devobj.pPublicDM = &devmode;
-    GDIINFO gdi{};
-    DEVINFO devInfo{};
-    DRVENABLEDATA data{};
-    PDEVOEM oem = nullptr;
+    EnableArguments arguments;
+    ASSERT_NE(arguments.handle, nullptr);
+    auto& [printer, handle, devmode, devobj, gdi, devInfo, data, oem] = arguments;
     EXPECT_EQ(plugin->EnablePDEV(nullptr, printer.data(), 0, nullptr, sizeof gdi, &gdi, sizeof devInfo, &devInfo, &data, &oem), E_FAIL);
     EXPECT_EQ(plugin->EnablePDEV(&devobj, printer.data(), 0, nullptr, sizeof gdi, &gdi, sizeof devInfo, nullptr, &data, &oem), E_FAIL);
     EXPECT_EQ(plugin->EnablePDEV(&devobj, printer.data(), 0, nullptr, sizeof gdi, &gdi, sizeof devInfo, &devInfo, nullptr, &oem), E_FAIL);
@@ -376,29 +367,18 @@ TEST_F(RenderTest, EnablePdevRefusesWhatItCannotWorkWith) {
     EXPECT_EQ(oem, nullptr);
     EXPECT_EQ(plugin->DisablePDEV(&devobj), S_OK);
     EXPECT_EQ(plugin->ResetPDEV(&devobj, &devobj), S_OK);
-    ClosePrinter(handle);
 }
 
 TEST(PluginResources, EnablePdevFailsWithoutTheResourceLibrary) {
     palvex::TestMachine machine;
     InstallRenderPrinter({.resourceLibrary = false, .settingsBlocks = true, .printer = {}});
     PluginPtr plugin(NewPlugin());
-    std::u16string printer = kPrinter;
-    HANDLE handle = nullptr;
-    ASSERT_TRUE(OpenPrinterW(printer.data(), &handle, nullptr));
-    DEVMODEW devmode{};
-    devmode.dmSize = sizeof devmode;
-    DEVOBJ devobj{};
-    devobj.hPrinter = handle;
-    devobj.pPublicDM = &devmode;
-    GDIINFO gdi{};
-    DEVINFO devInfo{};
-    DRVENABLEDATA data{};
-    PDEVOEM oem = nullptr;
+    EnableArguments arguments;
+    ASSERT_NE(arguments.handle, nullptr);
+    auto& [printer, handle, devmode, devobj, gdi, devInfo, data, oem] = arguments;
     EXPECT_EQ(plugin->EnablePDEV(&devobj, printer.data(), 0, nullptr, sizeof gdi, &gdi, sizeof devInfo, &devInfo, &data, &oem),
               E_FAIL);
     EXPECT_EQ(oem, nullptr);
-    ClosePrinter(handle);
 }
 
 TEST_F(RenderTest, DisableAndResetPdevGuardTheirArguments) {

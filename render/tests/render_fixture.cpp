@@ -6,6 +6,8 @@
 #include <palvex/paths.h>
 
 #include "block_builder.h"
+#include "driver_columns.h"
+#include "printer_data.h"
 #include "tovqebxl.h"
 #include "xpr.h"
 
@@ -17,44 +19,32 @@ using K = XprColumnKind;
 
 std::vector<BYTE> OemDevmodeBlock() {
     BlockBuilder builder;
-    const int table = builder.AddTable(u"OEMDEVMODE", {
-                                                          {u"_SIZE", K::DWORD},
-                                                          {u"_SIGNATURE", K::DWORD},
-                                                          {u"_VERSION", K::DWORD},
-                                                          {u"_PDLTYPE", K::DWORD},
-                                                          {u"_PAGEORDER", K::BYTE},
-                                                          {u"_BOOKLET", K::BYTE},
-                                                          {u"_NUP_PAGES", K::BYTE},
-                                                          {u"_NUP_BORDER", K::BYTE},
-                                                          {u"_NUP_ORDER", K::BYTE},
-                                                          {u"_SCALEDOCON_ENABLED", K::BYTE},
-                                                          {u"_SCALEDOCON_SIZE", K::WORD},
-                                                          {u"_SCALEDOCON_TOFIT", K::BYTE},
-                                                          {u"_SCALE_FACTOR", K::WORD},
-                                                          {u"_MEDIASIZE_WIDTH", K::WORD},
-                                                          {u"_MEDIASIZE_HEIGHT", K::WORD},
-                                                          {u"_WMK_ENABLED", K::BYTE},
-                                                          {u"_WMK_1STPAGEONLY", K::BYTE},
-                                                          {u"_WMK_TEXT", K::CHAR, 64},
-                                                          {u"_WMK_FONT", K::CHAR, 64},
-                                                          {u"_WMK_ANGLE", K::BYTE},
-                                                          {u"_WMK_DEGREE", K::WORD},
-                                                          {u"_WMK_COLOR", K::COLORREF},
-                                                          {u"_WMK_SHADE", K::WORD},
-                                                          {u"_WMK_SIZE", K::WORD},
-                                                          {u"_WMK_STYLE", K::BYTE},
-                                                          {u"_POSTER", K::BYTE},
-                                                          {u"_POSTER_CROP", K::BYTE},
-                                                          {u"_ACC_DOCPAGECOUNT", K::DWORD},
-                                                          {u"_ACC_NUPPAGEORIENT", K::DWORD},
-                                                          {u"_FIRSTPAGESIZE", K::DWORD},
-                                                          {u"_GRXMODE", K::BYTE},
-                                                          {u"_ROTATED", K::BYTE},
-                                                          {u"_PRNTXTBLACK", K::BYTE},
-                                                          {u"_BINDING_ENABLED", K::BYTE},
-                                                          {u"_BINDING_ADJUSTRECT", K::DWORD, 4},
-                                                          {u"_PRINT_TYPE", K::BYTE},
-                                                      });
+    const auto columns = xprtest::Columns(xprtest::DevmodeLeadColumns(), {
+        {u"_MEDIASIZE_WIDTH", K::WORD},
+        {u"_MEDIASIZE_HEIGHT", K::WORD},
+        {u"_WMK_ENABLED", K::BYTE},
+        {u"_WMK_1STPAGEONLY", K::BYTE},
+        {u"_WMK_TEXT", K::CHAR, 64},
+        {u"_WMK_FONT", K::CHAR, 64},
+        {u"_WMK_ANGLE", K::BYTE},
+        {u"_WMK_DEGREE", K::WORD},
+        {u"_WMK_COLOR", K::COLORREF},
+        {u"_WMK_SHADE", K::WORD},
+        {u"_WMK_SIZE", K::WORD},
+        {u"_WMK_STYLE", K::BYTE},
+        {u"_POSTER", K::BYTE},
+        {u"_POSTER_CROP", K::BYTE},
+        {u"_ACC_DOCPAGECOUNT", K::DWORD},
+        {u"_ACC_NUPPAGEORIENT", K::DWORD},
+        {u"_FIRSTPAGESIZE", K::DWORD},
+        {u"_GRXMODE", K::BYTE},
+        {u"_ROTATED", K::BYTE},
+        {u"_PRNTXTBLACK", K::BYTE},
+        {u"_BINDING_ENABLED", K::BYTE},
+        {u"_BINDING_ADJUSTRECT", K::DWORD, 4},
+        {u"_PRINT_TYPE", K::BYTE},
+    });
+    const int table = builder.AddTable(u"OEMDEVMODE", columns);
     const int row = builder.AddRow(table, u"DEFAULT");
     builder.SetDword(table, row, u"_VERSION", 1);
     builder.SetDword(table, row, u"_PDLTYPE", 50);
@@ -67,17 +57,16 @@ std::vector<BYTE> OemDevmodeBlock() {
 
 std::vector<BYTE> PrinterSettingsBlock(const PrinterValues& values) {
     BlockBuilder builder;
-    const int table = builder.AddTable(u"PRINTERSETTINGS", {{u"_SIZE", K::DWORD},
-                                                            {u"_SIGNATURE", K::DWORD},
-                                                            {u"_VERSION", K::DWORD},
-                                                            {u"_PDLTYPE", K::DWORD},
-                                                            {u"_DEVICETYPE", K::DWORD},
-                                                            {u"_DUPLEXTYPE", K::DWORD},
-                                                            {u"_WMKMODE", K::DWORD},
-                                                            {u"_USRACTPRN_ENABLED", K::BYTE},
-                                                            {u"_FORMASSIGN", K::BYTE},
-                                                            {u"_FORMSIZE", K::DWORD},
-                                                            {u"_FORMSIZE_LIST", K::DWORD, 7}});
+    const auto columns = xprtest::Columns(xprtest::PrinterSettingsLeadColumns(), {
+        {u"_DEVICETYPE", K::DWORD},
+        {u"_DUPLEXTYPE", K::DWORD},
+        {u"_WMKMODE", K::DWORD},
+        {u"_USRACTPRN_ENABLED", K::BYTE},
+        {u"_FORMASSIGN", K::BYTE},
+        {u"_FORMSIZE", K::DWORD},
+        {u"_FORMSIZE_LIST", K::DWORD, 7},
+    });
+    const int table = builder.AddTable(u"PRINTERSETTINGS", columns);
     const int row = builder.AddRow(table, u"DEFAULT");
     builder.SetBytes(table, row, u"_USRACTPRN_ENABLED", {values.userTracking});
     builder.SetBytes(table, row, u"_FORMASSIGN", {values.formAssign});
@@ -91,17 +80,6 @@ std::vector<BYTE> PrinterSettingsBlock(const PrinterValues& values) {
     builder.SetDword(table, row, u"_DUPLEXTYPE", values.duplexType);
     builder.SetDword(table, row, u"_WMKMODE", values.wmkMode);
     return builder.Build();
-}
-
-void WritePrinterValue(const std::u16string& name, const std::vector<BYTE>& bytes) {
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    std::u16string printer = kPrinter;
-    HANDLE handle = nullptr;
-    if (!OpenPrinterW(printer.data(), &handle, &defaults)) throw std::runtime_error("OpenPrinterW failed");
-    const DWORD written = SetPrinterDataW(handle, const_cast<LPWSTR>(name.c_str()), REG_BINARY,
-                                          const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
-    ClosePrinter(handle);
-    if (written != ERROR_SUCCESS) throw std::runtime_error("SetPrinterDataW failed");
 }
 
 std::u16string DriverFolder() {
@@ -130,8 +108,8 @@ void InstallRenderPrinter(const InstallOptions& options) {
     palvex::AddDriver(driver);
     palvex::AddPrinter(kPrinter, kDriver, u"FILE:");
     if (options.settingsBlocks) {
-        WritePrinterValue(u"OEMDEVMODE", OemDevmodeBlock());
-        WritePrinterValue(u"PRINTERSETTINGS", PrinterSettingsBlock(options.printer));
+        xprtest::WritePrinterValue(kPrinter, u"OEMDEVMODE", OemDevmodeBlock());
+        xprtest::WritePrinterValue(kPrinter, u"PRINTERSETTINGS", PrinterSettingsBlock(options.printer));
     }
 }
 

@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +31,7 @@
 #include <win/windows.h>
 
 #include "coplugin.h"
+#include "le_fields.h"
 #include "oem_pdev.h"
 
 namespace rendertest {
@@ -69,17 +69,8 @@ struct InstallOptions {
 };
 void InstallRenderPrinter(const InstallOptions& options = {});
 
-// Little-endian values in a byte array.
-template <class T>
-void Poke(std::vector<BYTE>& bytes, size_t at, T value) {
-    std::memcpy(bytes.data() + at, &value, sizeof value);
-}
-template <class T>
-T Peek(const void* bytes, size_t at) {
-    T value;
-    std::memcpy(&value, static_cast<const BYTE*>(bytes) + at, sizeof value);
-    return value;
-}
+using xprtest::Peek;
+using xprtest::Poke;
 
 // Where the private part starts in the host's DEVMODEs.
 inline constexpr size_t kPrivateAt = sizeof(DEVMODEW) + palvex::hosts::kUnidrvPartSize;
@@ -108,6 +99,32 @@ inline CoPlugin* PluginOf(const palvex::hosts::RenderHost& host) {
 inline OemPdev* PdevOf(palvex::hosts::RenderHost& host) {
     return OemPdevOf(host.Pdevobj());
 }
+
+// EnablePDEV's arguments outside a host: the test printer opened for use (closed with the
+// object), a DEVMODE of no more than its size, the DEVOBJ over both, and empty GDIINFO, DEVINFO
+// and driver functions; oem is where the OEM PDEV goes.
+struct EnableArguments {
+    EnableArguments() {
+        EXPECT_TRUE(OpenPrinterW(printer.data(), &handle, nullptr));
+        devmode.dmSize = sizeof devmode;
+        devobj.hPrinter = handle;
+        devobj.pPublicDM = &devmode;
+    }
+    ~EnableArguments() {
+        if (handle) ClosePrinter(handle);
+    }
+    EnableArguments(const EnableArguments&) = delete;
+    EnableArguments& operator=(const EnableArguments&) = delete;
+
+    std::u16string printer = kPrinter;
+    HANDLE handle = nullptr;
+    DEVMODEW devmode{};
+    DEVOBJ devobj{};
+    GDIINFO gdi{};
+    DEVINFO devInfo{};
+    DRVENABLEDATA data{};
+    PDEVOEM oem = nullptr;
+};
 
 // The Unidrv events of a host with this name.
 std::vector<palvex::hosts::RenderEvent> UnidrvEvents(const palvex::hosts::RenderHost& host, const std::string& name);

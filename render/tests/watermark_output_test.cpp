@@ -7,47 +7,19 @@
 #include <cstring>
 #include <string>
 
-#include "model_hooks.h"
 #include "render_fixture.h"
-#include "oem_pdev.h"
-#include "spool_capture.h"
 #include "watermark_output.h"
+#include "wired_pdev.h"
 
 namespace {
 
-using rendertest::SpoolCapture;
-
-class WatermarkOutputTest : public ::testing::Test {
+class WatermarkOutputTest : public ::testing::Test, protected rendertest::WiredPdev {
 protected:
-    void SetUp() override {
-        FillModelHooks(&m_hooks);
-        m_devmode.dmCopies = 1;
-        m_devmode.dmDuplex = DMDUP_SIMPLEX;
-        m_devmode.dmFields = DM_YRESOLUTION;
-        m_devmode.dmYResolution = 600;
-        m_pdev.m_hooks = &m_hooks;
-        m_pdev.m_helper = &m_spool;
-        m_pdev.m_publicDevmode = &m_devmode;
-        m_pdev.m_pdevobj = &m_devobj;
-        m_pdev.m_pdlType = 50;
-        m_pdev.m_modeFlags = kModeTextAsGraphics;
-        m_devobj.pdevOEM = &m_pdev;
-        WatermarkSettings& watermark = m_pdev.m_layout.m_watermark;
-        watermark.m_on = 1;
-        watermark.m_text = u"ABA";
-        watermark.m_font = u"Arial";
-        watermark.m_size = 36;
-    }
+    void SetUp() override { SetWatermarkPage(u"ABA", 36); }
     const LOGFONTW& CachedFont() {
         static const LOGFONTW none{};
         return m_pdev.m_fontCache && m_pdev.m_fontCache->m_current ? m_pdev.m_fontCache->m_current->m_logFont : none;
     }
-
-    PluginHooks m_hooks;
-    SpoolCapture m_spool;
-    DEVMODEW m_devmode{};
-    DEVOBJ m_devobj{};
-    OemPdev m_pdev;
 };
 
 TEST_F(WatermarkOutputTest, TheFontOfThePagesSettings) {

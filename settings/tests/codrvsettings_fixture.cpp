@@ -7,10 +7,11 @@
 #include <palvex/clock.h>
 #include <palvex/paths.h>
 
+#include "driver_columns.h"
+
 namespace drvtest {
 
 using xprtest::BlockBuilder;
-using xprtest::ColumnSpec;
 using Kind = XprColumnKind;
 
 std::vector<BYTE> Bytes(const std::u16string& text, size_t units) {
@@ -21,21 +22,19 @@ std::vector<BYTE> Bytes(const std::u16string& text, size_t units) {
 
 BlockBuilder DevmodeBuilder() {
     BlockBuilder builder;
-    const int table = builder.AddTable(u"OEMDEVMODE", {
-                                                          {u"_SIZE", Kind::DWORD},
-                                                          {u"_SIGNATURE", Kind::DWORD},
-                                                          {u"_VERSION", Kind::DWORD},
-                                                          {u"_NUP_PAGES", Kind::BYTE},
-                                                          {u"_BKL_MODE", Kind::BYTE},
-                                                          {u"_MEDIASIZE", Kind::WORD},
-                                                          {u"_SCALEDOCON_ENABLED", Kind::BYTE},
-                                                          {u"_SCALEDOCON_SIZE", Kind::WORD},
-                                                          {u"_SCALE_FACTOR", Kind::WORD},
-                                                          {u"_WMK_TEXT", Kind::CHAR, 8},
-                                                          {u"_WMK_TEXT_IDX", Kind::WORD},
-                                                          {u"_SCALE_LEVEL", Kind::SHORT},
-                                                          {u"_BINDING_MARGIN", Kind::DWORD},
-                                                      });
+    const auto columns = xprtest::Columns(xprtest::RecordHeadColumns(), {
+        {u"_NUP_PAGES", Kind::BYTE},
+        {u"_BKL_MODE", Kind::BYTE},
+        {u"_MEDIASIZE", Kind::WORD},
+        {u"_SCALEDOCON_ENABLED", Kind::BYTE},
+        {u"_SCALEDOCON_SIZE", Kind::WORD},
+        {u"_SCALE_FACTOR", Kind::WORD},
+        {u"_WMK_TEXT", Kind::CHAR, 8},
+        {u"_WMK_TEXT_IDX", Kind::WORD},
+        {u"_SCALE_LEVEL", Kind::SHORT},
+        {u"_BINDING_MARGIN", Kind::DWORD},
+    });
+    const int table = builder.AddTable(u"OEMDEVMODE", columns);
     const int row = builder.AddRow(table, u"DEFAULT");
     builder.SetDword(table, row, u"_VERSION", 3);
     builder.SetBytes(table, row, u"_NUP_PAGES", {2});
@@ -49,19 +48,16 @@ BlockBuilder DevmodeBuilder() {
 
 BlockBuilder PrinterBuilder() {
     BlockBuilder builder;
-    const int table = builder.AddTable(u"PRINTERSETTINGS", {
-                                                               {u"_SIZE", Kind::DWORD},
-                                                               {u"_SIGNATURE", Kind::DWORD},
-                                                               {u"_VERSION", Kind::DWORD},
-                                                               {u"_PDLTYPE", Kind::DWORD},
-                                                               {u"_DUPLEXTYPE", Kind::DWORD},
-                                                               {u"_FORMASSIGN", Kind::BYTE},
-                                                               {u"_LRGSIZESCL", Kind::BYTE},
-                                                               {u"_OPTSOURCE", Kind::WORD},
-                                                               {u"_MEDIASIZE_1", Kind::CHAR, 8},
-                                                               {u"_XPD_RESERVE", Kind::BYTE, 4},
-                                                               {u"_COMMENT", Kind::CHAR, 8},
-                                                           });
+    const auto columns = xprtest::Columns(xprtest::PrinterSettingsLeadColumns(), {
+        {u"_DUPLEXTYPE", Kind::DWORD},
+        {u"_FORMASSIGN", Kind::BYTE},
+        {u"_LRGSIZESCL", Kind::BYTE},
+        {u"_OPTSOURCE", Kind::WORD},
+        {u"_MEDIASIZE_1", Kind::CHAR, 8},
+        {u"_XPD_RESERVE", Kind::BYTE, 4},
+        {u"_COMMENT", Kind::CHAR, 8},
+    });
+    const int table = builder.AddTable(u"PRINTERSETTINGS", columns);
     const int row = builder.AddRow(table, u"DEFAULT");
     builder.SetDword(table, row, u"_VERSION", 3);
     builder.SetDword(table, row, u"_PDLTYPE", 50);
@@ -75,30 +71,27 @@ BlockBuilder PrinterBuilder() {
 
 BlockBuilder WriterSettingsBuilder(BYTE formAssign, WORD source, BYTE scaling) {
     BlockBuilder builder;
-    const int table = builder.AddTable(u"PRINTERSETTINGS", {
-                                                               {u"_SIZE", Kind::DWORD},
-                                                               {u"_SIGNATURE", Kind::DWORD},
-                                                               {u"_VERSION", Kind::DWORD},
-                                                               {u"_PDLTYPE", Kind::DWORD},
-                                                               {u"_FORMASSIGN", Kind::BYTE},
-                                                               {u"_OPTSOURCE", Kind::WORD},
-                                                               {u"_LRGSIZESCL", Kind::BYTE},
-                                                               {u"_MEDIASIZE_1", Kind::CHAR, 20},
-                                                               {u"_MEDIASIZE_2", Kind::CHAR, 20},
-                                                               {u"_MEDIATYPE_1", Kind::CHAR, 20},
-                                                               {u"_OFFSET", Kind::SHORT},
-                                                               {u"_MEDIASIZE_9", Kind::CHAR, 20},
-                                                               {u"_COLOR", Kind::COLORREF},
-                                                               {u"_BIG", Kind::DWORD64},
-                                                               {u"_XPD_RESERVE", Kind::BYTE, 4},
-                                                               {u"_OEM_RESERVE", Kind::BYTE, 2},
-                                                               {u"_NOTE", Kind::DYNAMIC},
-                                                               {u"_NOREC", Kind::DYNAMIC},
-                                                               {u"_LINK", Kind::STRING},
-                                                               {u"_EMPTY", Kind::CHAR, 4},
-                                                               {u"_PATTERN", Kind::BYTE, 70},
-                                                               {u"_KANJI", Kind::CHAR, 8},
-                                                           });
+    const auto columns = xprtest::Columns(xprtest::PrinterSettingsLeadColumns(), {
+        {u"_FORMASSIGN", Kind::BYTE},
+        {u"_OPTSOURCE", Kind::WORD},
+        {u"_LRGSIZESCL", Kind::BYTE},
+        {u"_MEDIASIZE_1", Kind::CHAR, 20},
+        {u"_MEDIASIZE_2", Kind::CHAR, 20},
+        {u"_MEDIATYPE_1", Kind::CHAR, 20},
+        {u"_OFFSET", Kind::SHORT},
+        {u"_MEDIASIZE_9", Kind::CHAR, 20},
+        {u"_COLOR", Kind::COLORREF},
+        {u"_BIG", Kind::DWORD64},
+        {u"_XPD_RESERVE", Kind::BYTE, 4},
+        {u"_OEM_RESERVE", Kind::BYTE, 2},
+        {u"_NOTE", Kind::DYNAMIC},
+        {u"_NOREC", Kind::DYNAMIC},
+        {u"_LINK", Kind::STRING},
+        {u"_EMPTY", Kind::CHAR, 4},
+        {u"_PATTERN", Kind::BYTE, 70},
+        {u"_KANJI", Kind::CHAR, 8},
+    });
+    const int table = builder.AddTable(u"PRINTERSETTINGS", columns);
     const int row = builder.AddRow(table, u"DEFAULT");
     builder.SetDword(table, row, u"_VERSION", 3);
     builder.SetDword(table, row, u"_PDLTYPE", 50);

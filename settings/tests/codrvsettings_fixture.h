@@ -28,6 +28,7 @@
 
 #include "block_builder.h"
 #include "codrvsettings.h"
+#include "le_fields.h"
 #include "status_log.h"
 #include "store_fixture.h"
 
@@ -75,17 +76,8 @@ struct BoundTable {
 };
 BoundTable BindFirstRow(const xprtest::BlockBuilder& builder, const std::u16string& table);
 
-// Little-endian values at an offset of a byte array.
-template <class T>
-T Peek(const void* bytes, size_t at) {
-    T value;
-    std::memcpy(&value, static_cast<const BYTE*>(bytes) + at, sizeof value);
-    return value;
-}
-template <class T>
-void Poke(void* bytes, size_t at, T value) {
-    std::memcpy(static_cast<BYTE*>(bytes) + at, &value, sizeof value);
-}
+using xprtest::Peek;
+using xprtest::Poke;
 
 // Whole files of the machine.
 void WriteMachineFile(const std::u16string& path, const std::string& bytes);

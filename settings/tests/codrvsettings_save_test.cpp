@@ -6,6 +6,7 @@
 
 #include "cmswriter.h"
 #include "codrvsettings_fixture.h"
+#include "driver_columns.h"
 
 namespace drvtest {
 namespace {
@@ -56,16 +57,26 @@ BYTE StoredFormAssign() {
     return value;
 }
 
-using SaveTest = DrvSettingsTest;
+class SaveTest : public DrvSettingsTest {
+protected:
+    explicit SaveTest(std::u16string dataFile = u"PALVEXT.GPD") : DrvSettingsTest(std::move(dataFile)) {}
+
+    // With the data file holding before, a printer-mode settings object saves the form-assignment
+    // check box set to sel; returns the data file as the save leaves it.
+    std::string SaveFormAssign(const std::string& before, LONG sel = 0) {
+        WriteMachineFile(DataFilePath(), before);
+        SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
+        FormAssignItem item;
+        item.m_item.Sel = sel;
+        xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
+        EXPECT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+        return ReadMachineFile(DataFilePath());
+    }
+};
 
 TEST_F(SaveTest, SavesThePrinterSettingsAndMirrorsThemIntoTheGpd) {
-    WriteMachineFile(DataFilePath(), kRti);
-    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
-    FormAssignItem item;
-    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
-    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+    EXPECT_EQ(SaveFormAssign(kRti), kRtiMirrored);
     EXPECT_EQ(StoredFormAssign(), 0);
-    EXPECT_EQ(ReadMachineFile(DataFilePath()), kRtiMirrored);
 }
 
 TEST_F(SaveTest, ACustomMediaRewriteInBetweenIsKept) {
@@ -98,22 +109,15 @@ TEST_F(SaveTest, ACustomMediaRewriteInBetweenIsKept) {
 
 TEST_F(SaveTest, AGpdWithoutTagsIsLeftAndTheSaveStillSucceeds) {
     const std::string plain = "*GPDFileVersion: 1.0\r\n*Feature: X\r\n";
-    WriteMachineFile(DataFilePath(), plain);
-    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
-    FormAssignItem item;
-    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
-    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+    EXPECT_EQ(SaveFormAssign(plain), plain);
     EXPECT_EQ(StoredFormAssign(), 0);
-    EXPECT_EQ(ReadMachineFile(DataFilePath()), plain);
 }
 
 TEST_F(SaveTest, AStringWrittenIntoThePrinterSettingsIsTakenIntoTheBlock) {
     // A printer settings block with a STRING field.
     xprtest::BlockBuilder withString;
-    const int table = withString.AddTable(u"PRINTERSETTINGS", {{u"_SIZE", XprColumnKind::DWORD},
-                                                               {u"_SIGNATURE", XprColumnKind::DWORD},
-                                                               {u"_VERSION", XprColumnKind::DWORD},
-                                                               {u"_OWNER", XprColumnKind::STRING}});
+    const int table = withString.AddTable(
+        u"PRINTERSETTINGS", xprtest::Columns(xprtest::RecordHeadColumns(), {{u"_OWNER", XprColumnKind::STRING}}));
     withString.SetString(table, withString.AddRow(table, u"DEFAULT"), u"_OWNER", u"old");
     StoreBlock(u"PRINTERSETTINGS", withString);
     WriteMachineFile(DataFilePath(), kRti);
@@ -147,9 +151,9 @@ struct DispatchCase {
     TakenAs taken;
 };
 
-class DispatchTest : public DrvSettingsTest, public ::testing::WithParamInterface<DispatchCase> {
+class DispatchTest : public SaveTest, public ::testing::WithParamInterface<DispatchCase> {
 protected:
-    DispatchTest() : DrvSettingsTest(GetParam().file) {}
+    DispatchTest() : SaveTest(GetParam().file) {}
 };
 
 TEST_P(DispatchTest, ByTheDataFilesExtensionIgnoringCase) {
@@ -166,13 +170,8 @@ TEST_P(DispatchTest, ByTheDataFilesExtensionIgnoringCase) {
     case TakenAs::Other:
         break;
     }
-    WriteMachineFile(DataFilePath(), input);
-    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
-    FormAssignItem item;
-    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
-    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
+    EXPECT_EQ(SaveFormAssign(input), expected);
     EXPECT_EQ(StoredFormAssign(), 0);
-    EXPECT_EQ(ReadMachineFile(DataFilePath()), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(DataFileKinds, DispatchTest,
@@ -183,20 +182,15 @@ INSTANTIATE_TEST_SUITE_P(DataFileKinds, DispatchTest,
                                            DispatchCase{"NoDot", u"PALVEXTGPD", TakenAs::Other}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class PpdSaveTest : public DrvSettingsTest {
+class PpdSaveTest : public SaveTest {
 protected:
-    PpdSaveTest() : DrvSettingsTest(u"PALVEXT.PPD") {}
+    PpdSaveTest() : SaveTest(u"PALVEXT.PPD") {}
 };
 
 TEST_F(PpdSaveTest, APpdDataFileIsMirroredByItsSwitches) {
     StoreBlock(u"PRINTERSETTINGS", WriterSettingsBuilder(1, 2, 1));
-    WriteMachineFile(DataFilePath(), ReadTestData("ppd_input.ppd"));
-    SettingsPtr settings = MakeSettings(SETTINGS_MODE_PRINTER);
-    FormAssignItem item;
-    item.m_item.Sel = 1;  // unchanged: form assignment stays on
-    xprtest::PrinterHandle printer(kPrinter, PRINTER_ALL_ACCESS);
-    ASSERT_EQ(settings->SetOptItems(&item.m_item, 1, nullptr, printer.get()), S_OK);
-    EXPECT_EQ(ReadMachineFile(DataFilePath()), ReadTestData("ppd_formassign.ppd"));
+    // unchanged: form assignment stays on
+    EXPECT_EQ(SaveFormAssign(ReadTestData("ppd_input.ppd"), 1), ReadTestData("ppd_formassign.ppd"));
 }
 
 }  // namespace

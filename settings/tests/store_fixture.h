@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "printer_data.h"
 #include "xprimpl.h"
 
 namespace xprtest {
@@ -24,23 +25,6 @@ DWORD AdoptBytes(XprStore* store, const std::vector<BYTE>& bytes, const std::u16
 
 // The block's bytes as they are now.
 std::vector<BYTE> BlockBytes(const XprStore* store);
-
-// Printer data of the current machine's printer.
-std::vector<BYTE> ReadPrinterValue(const std::u16string& printer, const std::u16string& value);
-void WritePrinterValue(const std::u16string& printer, const std::u16string& value, const std::vector<BYTE>& bytes);
-
-// A printer handle opened with the given access (0: the default).
-class PrinterHandle {
-public:
-    explicit PrinterHandle(const std::u16string& printer, DWORD access = 0);
-    ~PrinterHandle();
-    PrinterHandle(const PrinterHandle&) = delete;
-    PrinterHandle& operator=(const PrinterHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
 
 inline DWORD Severity(DWORD code) {
     return ReportStatus(code);

@@ -2,7 +2,6 @@
 // description texts written as files of the machine, and the entries and blocks a compile makes.
 #pragma once
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -11,6 +10,7 @@
 #include <palvex/machine.h>
 
 #include "xpcimpl.h"
+#include "le_fields.h"
 #include "store_fixture.h"
 
 namespace xpctest {
@@ -53,12 +53,7 @@ std::vector<BYTE> Assemble(const xpc::StructDef& def);
 // Installs kDriver with the given data file and dependent files and adds kPrinter.
 void InstallPrinter(const std::u16string& dataFile, const std::vector<std::u16string>& dependentFiles = {});
 
-template <class T>
-T Peek(const std::vector<BYTE>& bytes, size_t at) {
-    T value{};
-    if (at + sizeof value <= bytes.size()) std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
-}
+using xprtest::Peek;
 std::u16string PeekText(const std::vector<BYTE>& bytes, size_t at);
 // A text inside a block, which may stand at any address (blocks have no alignment).
 std::u16string UnalignedText(const void* text);

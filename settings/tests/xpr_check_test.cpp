@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <random>
 #include <string>
 
 #include "demo_block.h"
+#include "le_fields.h"
 #include "status_log.h"
 #include "store_fixture.h"
 
@@ -16,11 +16,6 @@ namespace xprtest {
 namespace {
 
 using Bytes = std::vector<BYTE>;
-
-template <class T>
-void Poke(Bytes& bytes, size_t at, T value) {
-    std::memcpy(bytes.data() + at, &value, sizeof value);
-}
 
 struct BlockCase {
     const char* name;

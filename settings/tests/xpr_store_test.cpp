@@ -3,9 +3,9 @@
 
 #include <palvex/machine.h>
 
-#include <cstring>
 
 #include "demo_block.h"
+#include "le_fields.h"
 #include "status_log.h"
 #include "store_fixture.h"
 
@@ -13,17 +13,6 @@ namespace xprtest {
 namespace {
 
 constexpr char16_t kPrinter[] = u"Palvex Store Test";
-
-template <class T>
-void Poke(std::vector<BYTE>& bytes, size_t at, T value) {
-    std::memcpy(bytes.data() + at, &value, sizeof value);
-}
-template <class T>
-T Peek(const std::vector<BYTE>& bytes, size_t at) {
-    T value;
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
-}
 
 class XprStoreTest : public ::testing::Test {
 protected:

@@ -14,6 +14,7 @@
 
 #include "couipluginext.h"
 #include "items/handler_factory.h"
+#include "sheet_factory.h"
 #include "items/heap_object.h"
 #include "items/item_key.h"
 #include "items/optitem_handler.h"
@@ -68,17 +69,8 @@ public:
         Add(kNumber, TVOT_UDARROW, 2, {kNumberLimits[0], kNumberLimits[1]});
         Add(kCheck, TVOT_CHKBOX, 1);
 
-        m_extension = new CoUIPluginExt;
-        m_extension->AddRef();
-        m_extension->m_sheetWords[0] = 2;
-        m_extension->m_sheetWords[1] = OEMCUIP_DOCPROP;
-        m_record.cbSize = sizeof m_record;
-        m_record.hOEMHeap = m_heap;
-        m_record.pOEMOptItems = m_items.data();
-        m_record.cOEMOptItems = static_cast<DWORD>(m_items.size());
-        m_factory = MakeOnHeap<SetFactory>(m_heap, &m_record, m_extension, nullptr, nullptr);
+        m_factory = uitest::MakeSheetFactory<SetFactory>(m_heap, m_items, m_record, m_extension);
         if (!m_factory) std::abort();
-        for (OPTITEM& item : m_items) m_factory->CreateHandler(&item);
     }
     ~Sheet() {
         m_factory->Destroy();

@@ -3,7 +3,9 @@
 // driver-use mutex) and frees at unload (the device-data list).
 #include <plugin_library.h>
 
+#include "class_object_cases.h"
 #include "com_server.h"
+#include "driver_use_probe.h"
 #include "module_state.h"
 #include "ui_fixture.h"
 
@@ -11,16 +13,10 @@ namespace uitest {
 namespace {
 
 using palvex::hosts::PluginLibrary;
+using palvex::testing::DriverInUse;
+using palvex::testing::kDriverUseMutex;
 
-constexpr WCHAR kDriverUseMutex[] = u"VORTAN_OLJA_DRIVERUSE_MUTEX";
 constexpr CLSID kOtherClass = {0xABCE80D7, 0x9F46, 0x11D1, {0x88, 0x2A, 0x00, 0xC0, 0x4F, 0xB9, 0x61, 0xED}};
-
-bool DriverInUse() {
-    HANDLE probe = CreateMutexW(nullptr, FALSE, kDriverUseMutex);
-    const bool inUse = GetLastError() == ERROR_ALREADY_EXISTS;
-    if (probe) CloseHandle(probe);
-    return inUse;
-}
 
 class LibraryTest : public ::testing::Test {
 protected:
@@ -37,32 +33,16 @@ protected:
 };
 
 TEST_F(LibraryTest, ServesTheUiPluginAndTicketProviderClassesOnly) {
-    struct Case {
-        const char* what;
-        CLSID clsid;
-        IID iid;
-        HRESULT expected;
-    };
-    const Case cases[] = {
-        {"UI plug-in class", CLSID_OEMUI, IID_IClassFactory, S_OK},
-        {"PrintTicket provider class", CLSID_OEMPTPROVIDER, IID_IClassFactory, S_OK},
-        {"UI plug-in class as IUnknown", CLSID_OEMUI, IID_IUnknown, S_OK},
-        {"UI plug-in class as a plug-in interface", CLSID_OEMUI, IID_IPrintOemUI2, E_NOINTERFACE},
-        {"rendering plug-in class", CLSID_OEMRENDER, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-        {"a class one bit off", kOtherClass, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        void* object = reinterpret_cast<void*>(1);
-        const HRESULT result = m_library->DllGetClassObject(c.clsid, c.iid, &object);
-        EXPECT_EQ(static_cast<DWORD>(result), static_cast<DWORD>(c.expected));
-        if (result == S_OK) {
-            ASSERT_NE(object, nullptr);
-            static_cast<IUnknown*>(object)->Release();
-        } else if (result == E_NOINTERFACE) {
-            EXPECT_EQ(object, nullptr);
-        }
-    }
+    palvex::testing::ExpectClassObjects(
+        m_library->DllGetClassObject,
+        {
+            {"UI plug-in class", CLSID_OEMUI, IID_IClassFactory, S_OK},
+            {"PrintTicket provider class", CLSID_OEMPTPROVIDER, IID_IClassFactory, S_OK},
+            {"UI plug-in class as IUnknown", CLSID_OEMUI, IID_IUnknown, S_OK},
+            {"UI plug-in class as a plug-in interface", CLSID_OEMUI, IID_IPrintOemUI2, E_NOINTERFACE},
+            {"rendering plug-in class", CLSID_OEMRENDER, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+            {"a class one bit off", kOtherClass, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+        });
     EXPECT_EQ(m_library->DllCanUnloadNow(), S_OK);
 }
 

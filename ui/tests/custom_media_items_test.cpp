@@ -1,7 +1,6 @@
 // The custom-size popup: its list of registered sizes (item 17052), the width and height it
 // follows, the button that adds, renames and deletes sizes as spooler forms marked in
 // "CUSTOMMEDIA", the data file rewritten after each change, and the pages' paper-size lists.
-#include <sqlite3.h>
 
 #include <cstring>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include "list_popup_sheet.h"
 #include "options/custom_media_constraints.h"
 #include "options/custom_media_handlers.h"
+#include "spooler_forms.h"
 #include "xpc.h"
 #include "xpr.h"
 
@@ -69,39 +69,16 @@ protected:
     }
 
     // The spooler's form of a name (Flags ~0 when there is none).
-    FORM_INFO_1W Form(const std::u16string& name) {
-        PrinterHandle printer;
-        DWORD needed = 0;
-        GetFormW(printer.get(), const_cast<LPWSTR>(name.c_str()), 1, nullptr, 0, &needed);
-        FORM_INFO_1W form{};
-        form.Flags = ~0u;
-        m_formBuffer.assign(needed, 0);
-        if (needed && GetFormW(printer.get(), const_cast<LPWSTR>(name.c_str()), 1, m_formBuffer.data(), needed, &needed))
-            std::memcpy(&form, m_formBuffer.data(), sizeof form);
-        return form;
-    }
+    FORM_INFO_1W Form(const std::u16string& name) { return ReadForm(PrinterHandle().get(), name, m_formBuffer); }
     bool HasForm(const std::u16string& name) { return Form(name).Flags != ~0u; }
     // The "CUSTOMMEDIA" value of a name: -1 when missing, its type into *type.
-    LONG Mark(const std::u16string& name, DWORD* type = nullptr) {
-        PrinterHandle printer;
-        DWORD value = 0, kind = 0, needed = 0;
-        if (GetPrinterDataExW(printer.get(), u"CUSTOMMEDIA", name.c_str(), &kind, reinterpret_cast<LPBYTE>(&value),
-                              sizeof value, &needed) != ERROR_SUCCESS)
-            return -1;
-        if (type) *type = kind;
-        return static_cast<LONG>(value);
-    }
+    LONG Mark(const std::u16string& name, DWORD* type = nullptr) { return ReadMark(PrinterHandle().get(), name, type); }
     std::string ReadFile(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     // Makes the machine's database refuse a statement, as a busy spooler would.
-    void Refuse(const char* trigger) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((m_machine.root() / "machine.db").c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db, trigger, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
+    void Refuse(const char* trigger) { ASSERT_TRUE(RunMachineSql(m_machine, trigger)); }
 
     std::vector<BYTE> m_formBuffer;
 };
@@ -117,17 +94,7 @@ TEST_F(CustomMediaItemsTest, AddingRegistersAFormMarkedInThePrinterDataAndListsI
 
     Add(popup, u"A\"B", 10000, 20000);
     EXPECT_TRUE(Boxes().empty());
-    const FORM_INFO_1W form = Form(u"A''B");
-    EXPECT_EQ(form.Flags, static_cast<DWORD>(FORM_USER));
-    EXPECT_EQ(form.Size.cx, 100000);
-    EXPECT_EQ(form.Size.cy, 200000);
-    EXPECT_EQ(form.ImageableArea.left, 1);
-    EXPECT_EQ(form.ImageableArea.top, 1);
-    EXPECT_EQ(form.ImageableArea.right, 99999);
-    EXPECT_EQ(form.ImageableArea.bottom, 199999);
-    DWORD type = 0;
-    EXPECT_EQ(Mark(u"A''B", &type), 1);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    ExpectMarkedUserForm(PrinterHandle().get(), u"A''B", {100000, 200000}, {1, 1, 99999, 199999});
 
     // The list holds it as its first entry, selected; the button now deletes.
     EXPECT_EQ(Name(0), u"A''B");

@@ -1,9 +1,9 @@
 // Custom media: user forms marked in "CUSTOMMEDIA", added, resized and renamed through a printer
 // handle of their own, listed only when marked 1 and of a size the device takes.
-#include <sqlite3.h>
 
 #include <cstring>
 
+#include "spooler_forms.h"
 #include "system_func_fixture.h"
 
 namespace uitest {
@@ -11,42 +11,15 @@ namespace {
 
 class CustomMediaTest : public SystemFuncTest {
 protected:
-    FORM_INFO_1W Form(const std::u16string& name) {
-        DWORD needed = 0;
-        GetFormW(m_printer, const_cast<LPWSTR>(name.c_str()), 1, nullptr, 0, &needed);
-        m_formBuffer.assign(needed, 0);
-        FORM_INFO_1W form{};
-        if (needed && GetFormW(m_printer, const_cast<LPWSTR>(name.c_str()), 1, m_formBuffer.data(), needed, &needed))
-            std::memcpy(&form, m_formBuffer.data(), sizeof form);
-        return form;
-    }
-    // Runs SQL on the machine's database, such as a trigger that makes it refuse a write; false
-    // when it does not run.
-    bool RunOnMachine(const char* sql) {
-        sqlite3* db = nullptr;
-        const bool ran = sqlite3_open((m_machine.root() / "machine.db").c_str(), &db) == SQLITE_OK &&
-                         sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-        sqlite3_close(db);
-        return ran;
-    }
+    FORM_INFO_1W Form(const std::u16string& name) { return ReadForm(m_printer, name, m_formBuffer); }
     std::vector<BYTE> m_formBuffer;
 };
 
 TEST_F(CustomMediaTest, AddMakesAUserFormMarkedOne) {
     DWORD error = 0xDEAD;
     ASSERT_TRUE(Func().AddCustomMedia(u"My Paper", 100000, 150000, &error));
-    const FORM_INFO_1W form = Form(u"My Paper");
-    EXPECT_EQ(form.Flags, static_cast<DWORD>(FORM_USER));
-    EXPECT_EQ(std::u16string(form.pName), u"My Paper");
-    EXPECT_EQ(form.Size.cx, 100000);
-    EXPECT_EQ(form.Size.cy, 150000);
-    EXPECT_EQ(form.ImageableArea.left, 1);
-    EXPECT_EQ(form.ImageableArea.top, 1);
-    EXPECT_EQ(form.ImageableArea.right, 99999);
-    EXPECT_EQ(form.ImageableArea.bottom, 149999);
-    DWORD type = 0;
-    EXPECT_EQ(Mark(u"My Paper", &type), 1);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    ExpectMarkedUserForm(m_printer, u"My Paper", {100000, 150000}, {1, 1, 99999, 149999});
+    EXPECT_EQ(Mark(u"My Paper"), 1);  // through the fixture: a value of four bytes
 
     struct Case {
         const char* what;
@@ -80,14 +53,8 @@ TEST_F(CustomMediaTest, AddMakesAUserFormMarkedOne) {
 
 TEST_F(CustomMediaTest, AFormThatCannotBeMarkedIsTakenOutAgain) {
     // The machine refuses every "CUSTOMMEDIA" write from here on.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((m_machine.root() / "machine.db").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TRIGGER refuse_marks BEFORE INSERT ON spool_printer_data "
-                           "WHEN NEW.key_key = 'CUSTOMMEDIA' BEGIN SELECT RAISE(ABORT, 'disk full'); END;",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(RunMachineSql(m_machine, "CREATE TRIGGER refuse_marks BEFORE INSERT ON spool_printer_data "
+                                         "WHEN NEW.key_key = 'CUSTOMMEDIA' BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
 
     DWORD error = ERROR_SUCCESS;
     EXPECT_FALSE(Func().AddCustomMedia(u"My Paper", 100000, 150000, &error));
@@ -138,7 +105,7 @@ TEST_F(CustomMediaTest, RenameLeavesOneFormAndOneValueUnderTheNewName) {
 TEST_F(CustomMediaTest, ARenameWhoseOldFormCannotGoKeepsTheOldMediumMarked) {
     ASSERT_TRUE(Func().AddCustomMedia(u"Before", 100000, 150000, nullptr));
     // The machine refuses to delete any form from here on.
-    ASSERT_TRUE(RunOnMachine("CREATE TRIGGER keep_forms BEFORE DELETE ON spool_forms "
+    ASSERT_TRUE(RunMachineSql(m_machine, "CREATE TRIGGER keep_forms BEFORE DELETE ON spool_forms "
                              "BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
 
     // The old form stays, and so does its mark: a form without its mark could never be listed

@@ -9,18 +9,6 @@
 namespace uitest {
 namespace {
 
-// The stored tray table: four records of five 32-bit values, the input type first.
-std::vector<BYTE> TrayTable(std::initializer_list<DWORD> inputTypes) {
-    std::vector<BYTE> bytes(80, 0);
-    size_t at = 0;
-    for (DWORD type : inputTypes) {
-        const DWORD record[5] = {type, 9, 297000, 210000, 1};
-        std::memcpy(bytes.data() + at, record, sizeof record);
-        at += sizeof record;
-    }
-    return bytes;
-}
-
 // One 24-unit name slot as the answer must hold it: the text, then zeros.
 std::vector<WCHAR> Slot(const std::u16string& text) {
     std::vector<WCHAR> slot(CCHBINNAME, 0);

@@ -13,6 +13,7 @@
 #include "options/device_info_controls.h"
 #include "options/device_info_handlers.h"
 #include "snmp_test_peers.h"
+#include "spooler_forms.h"
 
 inline bool operator==(const TRAYINFO& a, const TRAYINFO& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
 inline std::ostream& operator<<(std::ostream& out, const TRAYINFO& t) {
@@ -130,21 +131,9 @@ TEST_F(DeviceRecordTest, OptionalTraysCountTrays2And3OfTheWorkingTable) {
 }
 
 TEST_F(DeviceRecordTest, ACustomSizeIsNamedByTheFormThisDriverRegistered) {
-    PrinterHandle admin;
-    auto addForm = [&](const std::u16string& name, LONG width, LONG height, DWORD mark) {
-        FORM_INFO_1W form{};
-        form.pName = const_cast<LPWSTR>(name.c_str());
-        form.Size = {width, height};
-        form.ImageableArea = {0, 0, width, height};
-        ASSERT_TRUE(AddFormW(admin.get(), 1, reinterpret_cast<LPBYTE>(&form)));
-        if (mark == 2) return;
-        ASSERT_EQ(SetPrinterDataExW(admin.get(), u"CUSTOMMEDIA", name.c_str(), REG_DWORD, reinterpret_cast<LPBYTE>(&mark),
-                                        sizeof mark),
-                      static_cast<DWORD>(ERROR_SUCCESS));
-    };
-    addForm(u"Foreign", 120000, 150000, 2);  // not marked
-    addForm(u"Unmarked", 130000, 150000, 0);
-    addForm(u"CardX", 100000, 148000, 1);
+    RegisterCustomMedia(u"Foreign", {120000, 150000}, std::nullopt);  // not marked
+    RegisterCustomMedia(u"Unmarked", {130000, 150000}, 0);
+    RegisterCustomMedia(u"CardX", {100000, 148000});
     WCHAR name[40];
     struct Case {
         const char* what;
@@ -362,14 +351,7 @@ TEST_F(DeviceQueryTest, AnAcceptedAnswerBecomesTheTraysThatApplyStores) {
     EXPECT_EQ(StoredSetting(u"_OPTSOURCE", 2), 2u);
 
     // With a form this driver registered for the card's size, the card is published by its name.
-    PrinterHandle admin;
-    FORM_INFO_1W form{};
-    form.pName = const_cast<LPWSTR>(u"CardX");
-    form.Size = {100000, 148000};
-    form.ImageableArea = {0, 0, 100000, 148000};
-    ASSERT_TRUE(AddFormW(admin.get(), 1, reinterpret_cast<LPBYTE>(&form)));
-    DWORD mark = 1;
-    SetPrinterDataExW(admin.get(), u"CUSTOMMEDIA", u"CardX", REG_DWORD, reinterpret_cast<LPBYTE>(&mark), sizeof mark);
+    RegisterCustomMedia(u"CardX", {100000, 148000});
     Apply();
     EXPECT_EQ(Data(u"DsDriver", u"printMediaReady"), MultiSz(std::u16string(u"A4\0B5\0CardX\0\0", 13)));
 }

@@ -11,6 +11,7 @@
 #include "items/optitem_handler.h"
 #include "options/device_info_controls.h"
 #include "options/device_page_links_lists.h"
+#include "spooler_forms.h"
 
 namespace uitest {
 namespace {
@@ -141,14 +142,7 @@ TEST_F(DevicePageLinksTest, EachTrayOffersItsOwnSizesAndMedia) {
 }
 
 TEST_F(DevicePageLinksTest, TheCustomSizeIsNamedByTheRegisteredForm) {
-    PrinterHandle admin;
-    FORM_INFO_1W form{};
-    form.pName = const_cast<LPWSTR>(u"CardX");
-    form.Size = {100000, 148000};
-    form.ImageableArea = {0, 0, 100000, 148000};
-    ASSERT_TRUE(AddFormW(admin.get(), 1, reinterpret_cast<LPBYTE>(&form)));
-    DWORD mark = 1;
-    SetPrinterDataExW(admin.get(), u"CUSTOMMEDIA", u"CardX", REG_DWORD, reinterpret_cast<LPBYTE>(&mark), sizeof mark);
+    RegisterCustomMedia(u"CardX", {100000, 148000});
     OpenSheet();
     Record()->m_working[kManualFeed] = TRAYINFO{5, 9, 148000, 100000, 0};
     HWND popup = OpenPopup(25200);

@@ -1,6 +1,5 @@
 #include "device_sheet.h"
 
-#include <sqlite3.h>
 
 #include <cstring>
 
@@ -306,20 +305,14 @@ DWORD DeviceSheetTest::SheetSetting(LPCWSTR field, DWORD size) {
 }
 
 void DeviceSheetTest::RefuseData(const char* valueName, const char* table) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((m_machine.root() / "machine.db").c_str(), &db), SQLITE_OK);
     const std::string column = std::string(table) == "reg_values" ? "name_key" : "value_key";
     const std::string trigger = "CREATE TRIGGER refuse_data BEFORE INSERT ON " + std::string(table) + " WHEN NEW." + column +
                                 " = '" + valueName + "' BEGIN SELECT RAISE(ABORT, 'disk full'); END;";
-    ASSERT_EQ(sqlite3_exec(db, trigger.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(RunMachineSql(m_machine, trigger));
 }
 
 void DeviceSheetTest::AllowData() {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((m_machine.root() / "machine.db").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "DROP TRIGGER IF EXISTS refuse_data;", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(RunMachineSql(m_machine, "DROP TRIGGER IF EXISTS refuse_data;"));
 }
 
 }  // namespace uitest

@@ -126,16 +126,7 @@ void LinkTest::SetTexts(POPTITEM item, const std::vector<const char16_t*>& texts
 }
 
 LinkFactory* LinkTest::MakeLinkFactory() {
-    m_extension = new CoUIPluginExt;
-    m_extension->AddRef();
-    m_extension->m_sheetWords[0] = 2;
-    m_extension->m_sheetWords[1] = OEMCUIP_DOCPROP;
-    m_record.cbSize = sizeof m_record;
-    m_record.hOEMHeap = m_heap;
-    m_record.pOEMOptItems = m_items.data();
-    m_record.cOEMOptItems = static_cast<DWORD>(m_items.size());
-    m_links = MakeOnHeap<LinkFactory>(m_heap, &m_record, m_extension, nullptr, nullptr);
-    for (OPTITEM& item : m_items) m_links->CreateHandler(&item);
+    m_links = MakeSheetFactory<LinkFactory>(m_heap, m_items, m_record, m_extension);
     return m_links;
 }
 

@@ -80,16 +80,7 @@ protected:
     POPTITEM Item(DWORD key) { return m_layout->FindHandler(key)->Item(); }
 
     LayoutFactory* MakeLayoutFactory(std::vector<LayoutFactory::Binding> bindings) {
-        m_extension = new CoUIPluginExt;
-        m_extension->AddRef();
-        m_extension->m_sheetWords[0] = 2;
-        m_extension->m_sheetWords[1] = OEMCUIP_DOCPROP;
-        m_record.cbSize = sizeof m_record;
-        m_record.hOEMHeap = m_heap;
-        m_record.pOEMOptItems = m_items.data();
-        m_record.cOEMOptItems = static_cast<DWORD>(m_items.size());
-        m_layout = MakeOnHeap<LayoutFactory>(m_heap, &m_record, m_extension, &m_driver, nullptr);
-        for (OPTITEM& item : m_items) m_layout->CreateHandler(&item);
+        m_layout = MakeSheetFactory<LayoutFactory>(m_heap, m_items, m_record, m_extension, &m_driver);
         m_layout->m_bindings = std::move(bindings);
         return m_layout;
     }

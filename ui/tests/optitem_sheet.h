@@ -19,6 +19,7 @@
 #include "items/handler_factory.h"
 #include "items/optitem_handler.h"
 #include "items/standard_handlers.h"
+#include "sheet_factory.h"
 
 namespace uitest {
 
@@ -118,16 +119,7 @@ protected:
 
     // The factory over the items added so far, with a handler for each.
     TestFactory* MakeFactory(DWORD uiType = 2, DWORD sheetMode = OEMCUIP_DOCPROP, IPrintOemDriverUI* driverUI = nullptr) {
-        m_extension = new CoUIPluginExt;
-        m_extension->AddRef();
-        m_extension->m_sheetWords[0] = uiType;
-        m_extension->m_sheetWords[1] = sheetMode;
-        m_record.cbSize = sizeof m_record;
-        m_record.hOEMHeap = m_heap;
-        m_record.pOEMOptItems = m_items.data();
-        m_record.cOEMOptItems = static_cast<DWORD>(m_items.size());
-        m_factory = MakeOnHeap<TestFactory>(m_heap, &m_record, m_extension, driverUI, nullptr);
-        for (OPTITEM& item : m_items) m_factory->CreateHandler(&item);
+        m_factory = MakeSheetFactory<TestFactory>(m_heap, m_items, m_record, m_extension, driverUI, uiType, sheetMode);
         return m_factory;
     }
     QORVAOptItemHandler* Handler(DWORD key) { return m_factory->FindHandler(key); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "spooler_forms.h"
 #include "xpc.h"
 
 namespace uitest {
@@ -87,15 +88,10 @@ void SystemFuncTest::AddForm(const std::u16string& name, LONG width, LONG height
 }
 
 LONG SystemFuncTest::Mark(const std::u16string& name, DWORD* type) {
-    DWORD value = 0;
-    DWORD needed = 0;
-    DWORD kind = 0;
-    if (GetPrinterDataExW(m_printer, u"CUSTOMMEDIA", name.c_str(), &kind, reinterpret_cast<LPBYTE>(&value),
-                          sizeof value, &needed) != ERROR_SUCCESS)
-        return -1;
-    if (type) *type = kind;
-    EXPECT_EQ(needed, 4u);
-    return static_cast<LONG>(value);
+    DWORD size = 4;  // stays 4 when there is no value
+    const LONG mark = ReadMark(m_printer, name, type, &size);
+    EXPECT_EQ(size, 4u);
+    return mark;
 }
 
 void SystemFuncTest::SetMark(const std::u16string& name, DWORD value) {

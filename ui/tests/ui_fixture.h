@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <palvex/machine.h>
+#include <sqlite3.h>
 #include <ui_host.h>
 #include <win/windows.h>
 
@@ -43,6 +46,28 @@ void SetPrinterValue(const std::u16string& name, DWORD type, const std::vector<B
 void SetPrinterNumber(const std::u16string& name, DWORD value);
 std::vector<BYTE> PrinterValue(const std::u16string& name, DWORD* type = nullptr);
 bool HasPrinterValue(const std::u16string& name);
+// The stored tray table: four records of five 32-bit values, the input type first.
+// Runs SQL on a test machine's database, such as a trigger that makes the spooler refuse a write
+// as a full disk would; false when it does not run.
+inline bool RunMachineSql(const palvex::TestMachine& machine, const std::string& sql) {
+    sqlite3* db = nullptr;
+    const bool ran = sqlite3_open((machine.root() / "machine.db").c_str(), &db) == SQLITE_OK &&
+                     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ran;
+}
+
+inline std::vector<BYTE> TrayTable(std::initializer_list<DWORD> inputTypes) {
+    std::vector<BYTE> bytes(80, 0);
+    size_t at = 0;
+    for (DWORD type : inputTypes) {
+        const DWORD record[5] = {type, 9, 297000, 210000, 1};
+        std::memcpy(bytes.data() + at, record, sizeof record);
+        at += sizeof record;
+    }
+    return bytes;
+}
+
 // The printer's print processor as the spooler lists it.
 std::u16string PrintProcessorOf(const std::u16string& printer = kPrinter);
 // Registers a print processor of the x64 environment, as its installation does.

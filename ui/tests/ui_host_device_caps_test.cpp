@@ -21,18 +21,6 @@ constexpr char16_t kPardexPrinter[] = u"Pardex Printer";
 constexpr char16_t kOtherPrinter[] = u"Other Driver Printer";
 constexpr char16_t kOwnUiPrinter[] = u"Own UI Printer";
 
-// The stored tray table: four records of five 32-bit values, the input type first.
-std::vector<BYTE> TrayTable(std::initializer_list<DWORD> inputTypes) {
-    std::vector<BYTE> bytes(80, 0);
-    size_t at = 0;
-    for (DWORD type : inputTypes) {
-        const DWORD record[5] = {type, 9, 297000, 210000, 1};
-        std::memcpy(bytes.data() + at, record, sizeof record);
-        at += sizeof record;
-    }
-    return bytes;
-}
-
 void AddPrinterOfDriver(const std::u16string& printer, const std::u16string& driverName, const std::u16string& configFile,
                         std::vector<std::u16string> files) {
     palvex::DriverDesc driver;

@@ -1,0 +1,28 @@
+// net-snmp's agent (snmpd) for a test: started with the test's configuration lines, with the
+// machine's SNMP requests sent to its port. A test skips where snmpd is not installed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "snmp_test_peers.h"
+
+namespace palvex::testing {
+
+class SnmpdAgent {
+protected:
+    void Start(const std::vector<std::string>& lines) {
+        if (Snmpd::Program().empty()) GTEST_SKIP() << "net-snmp's snmpd is not installed (scripts/setup.sh installs it)";
+        m_snmpd = std::make_unique<Snmpd>(lines);
+        ASSERT_TRUE(m_snmpd->running()) << m_snmpd->error();
+        m_port = std::make_unique<ScopedAgentPort>(m_snmpd->port());
+    }
+
+    std::unique_ptr<Snmpd> m_snmpd;
+    std::unique_ptr<ScopedAgentPort> m_port;
+};
+
+}  // namespace palvex::testing

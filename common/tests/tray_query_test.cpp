@@ -74,7 +74,7 @@ std::vector<std::string> Printer(bool withTray3Media = true, const char* enterpr
 class TrayQuerySnmpdTest : public TrayQueryTest, protected SnmpdAgent {};
 
 TEST_F(TrayQuerySnmpdTest, ReadsAllFourTraysByLanguage) {
-    Start(Printer());
+    if (!Start(Printer())) return;
     struct Case {
         DWORD language;
         Trays trays;
@@ -91,20 +91,20 @@ TEST_F(TrayQuerySnmpdTest, ReadsAllFourTraysByLanguage) {
 }
 
 TEST_F(TrayQuerySnmpdTest, AMissingColumnLosesItsTrayOnly) {
-    Start(Printer(false));  // input 3 has no media name: the agent answers noSuchName for its request
+    if (!Start(Printer(false))) return;  // input 3 has no media name: the agent answers noSuchName for its request
     EXPECT_TRUE(Query(1041));
     Trays expected = {{{4, 3, 297000, 210000, 0}, {3, 4, 279400, 215900, 1}, {0, -1, 0, 0, -1}, {5, 0, 148500, 210000, 2}}};
     EXPECT_EQ(m_trays, expected);
 }
 
 TEST_F(TrayQuerySnmpdTest, AWrongCommunityGetsNoAnswer) {
-    Start(Printer());
+    if (!Start(Printer())) return;
     EXPECT_FALSE(Query(1041, u"public"));
     EXPECT_EQ(m_trays, Initial(3));
 }
 
 TEST_F(TrayQuerySnmpdTest, AnEnterpriseObjectOfAnotherTypeFailsTheQuery) {
-    Start(Printer(true, "override .1.3.6.1.4.1.32473.1.205.1.1.1.0 integer 1"));
+    if (!Start(Printer(true, "override .1.3.6.1.4.1.32473.1.205.1.1.1.0 integer 1"))) return;
     EXPECT_FALSE(Query(1033));
     EXPECT_EQ(m_trays, Initial(4));
 }

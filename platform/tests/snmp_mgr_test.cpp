@@ -216,8 +216,8 @@ TEST(SnmpMgrRequest, RefusesBadArguments) {
 class SnmpdTest : public ::testing::Test, protected SnmpdAgent {};
 
 TEST_F(SnmpdTest, GetsValuesOfEveryKind) {
-    Start({"override .1.3.6.1.4.1.32473.1.1.0 integer -2", "override .1.3.6.1.4.1.32473.1.2.0 octet_str \"Thick 1\"",
-           "override .1.3.6.1.4.1.32473.1.3.0 object_id .1.3.6.1.4.1.32473.9", "override .1.3.6.1.4.1.32473.1.4.0 uinteger 4000000000"});
+    if (!Start({"override .1.3.6.1.4.1.32473.1.1.0 integer -2", "override .1.3.6.1.4.1.32473.1.2.0 octet_str \"Thick 1\"",
+                "override .1.3.6.1.4.1.32473.1.3.0 object_id .1.3.6.1.4.1.32473.9", "override .1.3.6.1.4.1.32473.1.4.0 uinteger 4000000000"})) return;
     Session session("wombat", 1000, 1);
     VarBinds list{".1.3.6.1.4.1.32473.1.1.0", ".1.3.6.1.4.1.32473.1.2.0", ".1.3.6.1.4.1.32473.1.3.0", ".1.3.6.1.4.1.32473.1.4.0"};
     AsnInteger status = -1, index = -1;
@@ -236,7 +236,7 @@ TEST_F(SnmpdTest, GetsValuesOfEveryKind) {
 }
 
 TEST_F(SnmpdTest, AnswersNoSuchNameForAMissingObjectAndGetNextWalksOn) {
-    Start({"override .1.3.6.1.4.1.32473.1.1.0 integer 1", "override .1.3.6.1.4.1.32473.1.3.0 integer 3"});
+    if (!Start({"override .1.3.6.1.4.1.32473.1.1.0 integer 1", "override .1.3.6.1.4.1.32473.1.3.0 integer 3"})) return;
     Session session("wombat", 1000, 1);
     VarBinds missing{".1.3.6.1.4.1.32473.1.1.0", ".1.3.6.1.4.1.32473.1.2.0"};
     AsnInteger status = -1, index = -1;
@@ -252,7 +252,7 @@ TEST_F(SnmpdTest, AnswersNoSuchNameForAMissingObjectAndGetNextWalksOn) {
 }
 
 TEST_F(SnmpdTest, AWrongCommunityGetsNoAnswer) {
-    Start({"override .1.3.6.1.4.1.32473.1.1.0 integer 1"});
+    if (!Start({"override .1.3.6.1.4.1.32473.1.1.0 integer 1"})) return;
     Session session("public", 50, 1);
     VarBinds list{".1.3.6.1.4.1.32473.1.1.0"};
     AsnInteger status = -1, index = -1;

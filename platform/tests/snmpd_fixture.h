@@ -14,11 +14,20 @@ namespace palvex::testing {
 
 class SnmpdAgent {
 protected:
-    void Start(const std::vector<std::string>& lines) {
-        if (Snmpd::Program().empty()) GTEST_SKIP() << "net-snmp's snmpd is not installed (scripts/setup.sh installs it)";
+    // False when the test cannot go on: snmpd is not installed (the test is skipped) or did not
+    // start (the test fails). A skip inside a helper only leaves the helper, so callers return.
+    [[nodiscard]] bool Start(const std::vector<std::string>& lines) {
+        if (Snmpd::Program().empty()) {
+            [] { GTEST_SKIP() << "net-snmp's snmpd is not installed (scripts/setup.sh installs it)"; }();
+            return false;
+        }
         m_snmpd = std::make_unique<Snmpd>(lines);
-        ASSERT_TRUE(m_snmpd->running()) << m_snmpd->error();
+        if (!m_snmpd->running()) {
+            ADD_FAILURE() << m_snmpd->error();
+            return false;
+        }
         m_port = std::make_unique<ScopedAgentPort>(m_snmpd->port());
+        return true;
     }
 
     std::unique_ptr<Snmpd> m_snmpd;

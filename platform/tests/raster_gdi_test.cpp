@@ -327,7 +327,7 @@ TEST(RasterGdi, AStaticWithABoldFontShowsItsTextBold) {
         std::memcpy(f.lfFaceName, u"Segoe UI", sizeof u"Segoe UI");
         HFONT font = CreateFontIndirectW(&f);
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        const auto png = std::filesystem::temp_directory_path() / ("palvex-bold-" + std::to_string(weight) + ".png");
+        const auto png = palvex::MachineRoot() / ("bold-" + std::to_string(weight) + ".png");
         palvex::WriteWindowPicture(label, png);
         DestroyWindow(label);
         DeleteObject(font);
@@ -375,7 +375,7 @@ TEST(RasterGdi, OwnerDrawnControlsDrawIntoTheWindowPicture) {
     HWND control = CreateWindowExW(0, u"Static", u"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 10, 20, 30, 20, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(5)), nullptr, nullptr);
     ASSERT_NE(control, nullptr);
-    const auto png = std::filesystem::temp_directory_path() / "palvex-raster-owner.png";
+    const auto png = palvex::MachineRoot() / "raster-owner.png";
     palvex::WriteWindowPicture(parent, png);
     cairo_surface_t* surface = cairo_image_surface_create_from_png(png.c_str());
     ASSERT_EQ(cairo_surface_status(surface), CAIRO_STATUS_SUCCESS);

@@ -8,6 +8,7 @@
 
 #include <cairo.h>
 
+#include <palvex/machine.h>
 #include <palvex/ui_script.h>
 
 #include "dlglink_fixture.h"
@@ -37,9 +38,10 @@ protected:
     HWND Item(int id) const { return GetDlgItem(m_page, id); }
 
     // The page as a person sees it (its owner-drawn controls painted through their links), kept for
-    // Pixel; pixels are the page's client coordinates.
+    // Pixel; pixels are the page's client coordinates. The file goes into the test's own machine
+    // folder, so that test programs running side by side never read each other's picture.
     void Picture(const char* name) {
-        const std::filesystem::path png = std::filesystem::temp_directory_path() / name;
+        const std::filesystem::path png = palvex::MachineRoot() / name;
         palvex::WriteWindowPicture(m_page, png);
         if (m_surface) cairo_surface_destroy(m_surface);
         m_surface = cairo_image_surface_create_from_png(png.c_str());

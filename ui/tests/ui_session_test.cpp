@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include <palvex/machine.h>
 #include <palvex/os_profile.h>
 #include <palvex/ui_script.h>
 #include <win/windows.h>
@@ -317,7 +318,7 @@ TEST_F(Painted, AMadeMaskLetsTheCornerColourAreaShowThrough) {
     g_draw = [&](const DRAWITEMSTRUCT* item) {
         paint::QORVAOptItemDlgLinkCertLogo::PaintLogo(m_session->Painter(3), item, 500);
     };
-    Picture(std::filesystem::temp_directory_path() / "palvex-certlogo.png");
+    Picture(palvex::MachineRoot() / "certlogo.png");
     // The bitmap sits at (3, 2) of the 12 x 8 button, that is (13, 12) of the parent.
     EXPECT_EQ(Pixel(13, 12), kFace);  // the corner's colour is transparent
     EXPECT_EQ(Pixel(18, 13), kFace);
@@ -328,7 +329,7 @@ TEST_F(Painted, AMadeMaskLetsTheCornerColourAreaShowThrough) {
 
 TEST_F(Painted, TheIniLogoFileIsDrawnAtTheLeftCentredAndNotOnFocusAlone) {
     // A 24-bit 4 x 2 bitmap file: white with one red pixel at (1, 0) (rows bottom-up).
-    const auto folder = std::filesystem::temp_directory_path() / "palvex-logo";
+    const auto folder = palvex::MachineRoot() / "logo";
     std::filesystem::create_directories(folder);
     const auto bmp = folder / "logo.bmp", ini = folder / "driver.ini";
     {

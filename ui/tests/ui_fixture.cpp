@@ -50,16 +50,6 @@ void DropDescriptionMediaTypes() {
     std::ofstream(gpd, std::ios::binary | std::ios::trunc) << text;
 }
 
-PrinterHandle::PrinterHandle(const std::u16string& name) {
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    std::u16string printer = name;
-    if (!OpenPrinterW(printer.data(), &m_handle, &defaults)) throw std::runtime_error("OpenPrinterW failed");
-}
-
-PrinterHandle::~PrinterHandle() {
-    ClosePrinter(m_handle);
-}
-
 void InstallUiPrinter(const InstallOptions& options) {
     palvex::DriverDesc driver;
     driver.name = kDriver;

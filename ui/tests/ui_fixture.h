@@ -18,6 +18,7 @@
 #include <win/windows.h>
 
 #include "couiplugin.h"
+#include "printer_data.h"
 #include "module_state.h"
 
 namespace uitest {
@@ -106,17 +107,10 @@ struct PluginRef {
     CoUIPlugin* plugin;
 };
 
-// An open printer handle closed at the end of the scope.
-class PrinterHandle {
+// The test printer (or another) opened with every right, closed at the end of the scope.
+class PrinterHandle : public xprtest::PrinterHandle {
 public:
-    explicit PrinterHandle(const std::u16string& name = kPrinter);
-    ~PrinterHandle();
-    PrinterHandle(const PrinterHandle&) = delete;
-    PrinterHandle& operator=(const PrinterHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
+    explicit PrinterHandle(const std::u16string& name = kPrinter) : xprtest::PrinterHandle(name, PRINTER_ALL_ACCESS) {}
 };
 
 }  // namespace uitest

@@ -31,6 +31,9 @@ class ScriptedProgress : public CDialogProg {
 public:
     ScriptedProgress(CDrvData* drvData, std::vector<Report> reports)
         : CDialogProg(drvData, u"InstallProg"), m_reports(std::move(reports)) {}
+    // The worker reads m_reports and may still run after the first result ended the dialog: it
+    // is waited for here, before the reports go (the base waits only after they are gone).
+    ~ScriptedProgress() override { JoinWorker(); }
     BOOL OnInitDialog() override {
         CDialogProg::OnInitDialog();
         m_title = GetWindowText();
